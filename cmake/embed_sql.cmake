@@ -1,0 +1,10 @@
+# Writes OUT: a C++ table of the migration files (name, SQL text), in order.
+set(body "#include <string_view>\n#include <utility>\n#include <vector>\nnamespace server {\nconst std::vector<std::pair<std::string_view, std::string_view>>& Migrations() {\n  static const std::vector<std::pair<std::string_view, std::string_view>> m = {\n")
+foreach(f ${FILES})
+  get_filename_component(name ${f} NAME)
+  file(READ ${f} sql)
+  set(body "${body}    {\"${name}\", R\"__sql__(${sql})__sql__\"},\n")
+endforeach()
+set(body "${body}  };\n  return m;\n}\n}  // namespace server\n")
+file(WRITE ${OUT}.tmp "${body}")
+file(COPY_FILE ${OUT}.tmp ${OUT} ONLY_IF_DIFFERENT)

@@ -1,0 +1,17 @@
+#include "server/rdm_remessa_cnab.h"
+
+#include "host/messages.h"
+
+namespace server {
+
+const TPacket& CheckResultServ(const TServerReply& reply) {
+  if (!reply.Error.empty()) throw host::EServerError(reply.Error);
+  return reply.Packet;
+}
+
+const std::string& CheckResultText(const TServerReply& reply) {
+  if (!reply.Error.empty()) throw host::EServerError(reply.Error);
+  return reply.Text;
+}
+
+}  // namespace server

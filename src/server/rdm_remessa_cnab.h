@@ -1,0 +1,105 @@
+// The application server "REC00100.rdmRemessaCNAB" as the workspace calls it:
+// one method per server method, arguments in the server's order, replies that
+// CheckResultServ unpacks.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/dataset.h"
+#include "host/query.h"
+
+namespace server {
+
+using host::TPacket;
+using host::Value;
+
+// A server reply: an error text, or a packet, or a plain text.
+struct TServerReply {
+  std::string Error;
+  TPacket Packet;
+  std::string Text;
+
+  static TServerReply Fail(std::string error) {
+    TServerReply r;
+    r.Error = std::move(error);
+    return r;
+  }
+  static TServerReply Of(TPacket p) {
+    TServerReply r;
+    r.Packet = std::move(p);
+    return r;
+  }
+  static TServerReply OfText(std::string t) {
+    TServerReply r;
+    r.Text = std::move(t);
+    return r;
+  }
+};
+
+// Unpacks a reply; a server error stops the operation with the server's text.
+const TPacket& CheckResultServ(const TServerReply& reply);
+const std::string& CheckResultText(const TServerReply& reply);
+
+class IRdmRemessaCNAB : public host::IHostDatabase {
+ public:
+  ~IRdmRemessaCNAB() override = default;
+
+  // Connection
+  virtual void Connect() = 0;
+  virtual void Disconnect() = 0;
+  virtual bool Connected() const = 0;
+  // One unit of work: the batch and its titles are stored together or not at all.
+  virtual void StartTransaction() = 0;
+  virtual void Commit() = 0;
+  virtual void Rollback() = 0;
+
+  // Per-title records of the layout writers
+  virtual TServerReply GetDocBol(const std::string& nrLanBolRec, const std::string& cdFilial) = 0;
+  virtual TServerReply GetDuplicata(const std::string& nrLanBolRec, const std::string& cdFilial) = 0;
+  virtual TServerReply GetLicencaUso(const std::string& cdFilial, const std::string& nrLanBolRec) = 0;
+  virtual TServerReply GetTxBoletos(const std::string& cdFilial, const std::string& nrLanBolRec) = 0;
+  virtual TServerReply GetInstruBol(const std::string& cdBanco, const std::string& cdFilial,
+                                    const std::string& nrLanBolRec) = 0;
+  virtual TServerReply GetChaveAcesso(const std::string& cdFilial, const std::string& nrLanBolRec) = 0;  // Text
+  virtual TServerReply GetEmprBanc(const std::string& cdBanco, const std::string& cdEmpresa) = 0;
+
+  // Generation run
+  virtual TServerReply GetFiliRece(const std::string& cdFiliBolRec, const std::string& nrLanBolRec) = 0;
+  // "CreditoBancario": (account, branch, bank-credit total, "", "") -> warning text or empty.
+  // "Verifica_Adiantamento": ("", "", 0, client, company) -> "S" when the client has an advance credit.
+  virtual TServerReply ValidFinanceiro(const std::string& operacao, const std::string& arg1,
+                                       const std::string& arg2, double& valor, const std::string& arg3,
+                                       const std::string& arg4) = 0;
+  virtual TServerReply PrxCodigo(const std::string& cdEmpresa, const std::string& tabela) = 0;  // Text
+  virtual TServerReply PrxCodigoRemessaRec(const std::string& cdReduCont) = 0;                // Text
+  virtual TServerReply GetIdConta(const std::string& cdReduCont) = 0;
+  virtual TServerReply SetCNABRec(const TPacket& delta) = 0;
+  virtual TServerReply AlterBoletos(const TPacket& alteraBoletos) = 0;
+
+  // Batches and their titles
+  virtual TServerReply GetCNABRec(const std::vector<Value>& args) = 0;  // the filter's 28 arguments
+  virtual TServerReply AlteraBolRemessa(const std::string& cdOperador, const TPacket& boletos) = 0;
+  virtual TServerReply CancelaBolRemessa(const std::string& cdOperador, const std::string& nrCnabRec,
+                                         const std::string& cdEmpresa, const std::string& idSituCnabr,
+                                         const TPacket& boletos) = 0;
+
+  // Titles
+  virtual TServerReply GetBoletos(const std::vector<Value>& args) = 0;  // 38 arguments
+  virtual TServerReply GetTotRemessa(const std::string& nrCnabRec) = 0;
+  virtual TServerReply GetDocumentos(const std::string& cdFilial, const std::string& nrLanBolRec) = 0;
+  virtual TServerReply GetParamFilial(const std::string& cdFilial) = 0;
+
+  // Company, account and branch
+  virtual TServerReply GetContaCorr(const std::string& cdEmpresa, const std::string& cdReduCont) = 0;
+  virtual TServerReply GetContaCorrCobr(const std::string& cdEmpresa, const std::string& cdReduCont,
+                                        const std::string& cdBanco) = 0;
+  virtual TServerReply GetFilialCC(const std::string& cdBanco, const std::string& cdAgencia,
+                                   const std::string& cdContCorr, const std::string& cdReduCont) = 0;
+  virtual TServerReply GetFilial(const std::string& cdFilial, const std::string& cdEmpresa) = 0;
+
+  // Host facility backed by the same database: may the operator work for the company?
+  virtual bool AcessoOperEmpresa(const std::string& cdOperador, const std::string& cdEmpresa) = 0;
+};
+
+}  // namespace server
