@@ -55,7 +55,9 @@ TDateTime EncodeDate(int year, int month, int day) {
   return static_cast<double>(days_from_civil(year, month, day) + kEpochShift);
 }
 
-TDateTime EncodeTime(int hour, int min, int sec) { return (hour * 3600 + min * 60 + sec) / 86400.0; }
+TDateTime EncodeTime(int hour, int min, int sec) {
+  return (hour * 3600 + min * 60 + sec) / 86400.0;
+}
 
 void DecodeDate(TDateTime dt, int& year, int& month, int& day) {
   civil_from_days(static_cast<int64_t>(std::floor(dt)) - kEpochShift, year, month, day);
@@ -68,7 +70,9 @@ void DecodeTime(TDateTime dt, int& hour, int& min, int& sec) {
   sec = static_cast<int>(s % 60);
 }
 
-TDateTime DateOf(TDateTime dt) { return std::floor(dt); }
+TDateTime DateOf(TDateTime dt) {
+  return std::floor(dt);
+}
 
 int DayOfWeek(TDateTime dt) {
   // 1899-12-30 was a Saturday.
@@ -98,13 +102,20 @@ std::string FormatDateTime(std::string_view p, TDateTime dt) {
     i += n;
     switch (c) {
       case 'd':
-        if (n >= 5) out += two(d) + "/" + two(mo) + "/" + std::to_string(y);
-        else if (n == 4) out += kLongDays[DayOfWeek(dt) - 1];
-        else if (n == 3) out += kShortDays[DayOfWeek(dt) - 1];
-        else if (n == 2) out += two(d);
-        else out += std::to_string(d);
+        if (n >= 5)
+          out += two(d) + "/" + two(mo) + "/" + std::to_string(y);
+        else if (n == 4)
+          out += kLongDays[DayOfWeek(dt) - 1];
+        else if (n == 3)
+          out += kShortDays[DayOfWeek(dt) - 1];
+        else if (n == 2)
+          out += two(d);
+        else
+          out += std::to_string(d);
         break;
-      case 'm': out += n >= 2 ? two(mo) : std::to_string(mo); break;
+      case 'm':
+        out += n >= 2 ? two(mo) : std::to_string(mo);
+        break;
       case 'y':
         if (n >= 3) {
           char b[8];
@@ -114,9 +125,15 @@ std::string FormatDateTime(std::string_view p, TDateTime dt) {
           out += two(y);
         }
         break;
-      case 'h': out += n >= 2 ? two(h) : std::to_string(h); break;
-      case 'n': out += n >= 2 ? two(mi) : std::to_string(mi); break;
-      case 's': out += n >= 2 ? two(s) : std::to_string(s); break;
+      case 'h':
+        out += n >= 2 ? two(h) : std::to_string(h);
+        break;
+      case 'n':
+        out += n >= 2 ? two(mi) : std::to_string(mi);
+        break;
+      case 's':
+        out += n >= 2 ? two(s) : std::to_string(s);
+        break;
     }
   }
   return out;
@@ -159,7 +176,8 @@ bool TryStrToDate(std::string_view s, TDateTime& out) {
 bool TryIsoToDateTime(std::string_view s, TDateTime& out) {
   std::string str(s);
   int d, m, y, consumed = 0;
-  if (str.size() < 10 || std::sscanf(str.c_str(), "%4d-%2d-%2d%n", &y, &m, &d, &consumed) != 3 || consumed != 10)
+  if (str.size() < 10 || std::sscanf(str.c_str(), "%4d-%2d-%2d%n", &y, &m, &d, &consumed) != 3 ||
+      consumed != 10)
     return false;
   if (!valid_date(y, m, d)) return false;
   TDateTime frac = 0;
@@ -183,7 +201,8 @@ std::string FormatFloat(std::string_view pattern, double x) {
   if (dot != std::string_view::npos) {
     for (size_t i = dot + 1; i < p.size() && (p[i] == '0' || p[i] == '#'); ++i) ++decimals;
   }
-  const bool thousands = p.find(',') != std::string_view::npos && (dot == std::string_view::npos || p.find(',') < dot);
+  const bool thousands =
+      p.find(',') != std::string_view::npos && (dot == std::string_view::npos || p.find(',') < dot);
   const double f = std::pow(10.0, decimals);
   double scaled = std::fabs(x) * f;
   auto units = static_cast<long long>(std::floor(scaled + 0.5 + 1e-7));

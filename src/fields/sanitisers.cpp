@@ -17,7 +17,9 @@ char fold(unsigned char c) {
   return 0;
 }
 
-unsigned char upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
+unsigned char upper(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
+}
 
 }  // namespace
 
@@ -56,10 +58,16 @@ std::string VirgDeciAssu(std::string_view s, int n) {
   return r;
 }
 
-std::string AjustaRight(std::string_view s, int n) { return LeftStr(PreencheZeroDireita(s, n), n); }
+std::string AjustaRight(std::string_view s, int n) {
+  return LeftStr(PreencheZeroDireita(s, n), n);
+}
 
-std::string Preenche_Brancos(int n) { return n > 0 ? std::string(n, ' ') : std::string(); }
+std::string Preenche_Brancos(int n) {
+  return n > 0 ? std::string(n, ' ') : std::string();
+}
 
-std::string Money(double v, int n) { return VirgDeciAssu(FormatFloat("#0.00", RoundDec(v, 2)), n); }
+std::string Money(double v, int n) {
+  return VirgDeciAssu(FormatFloat("#0.00", RoundDec(v, 2)), n);
+}
 
 }  // namespace fields

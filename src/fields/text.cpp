@@ -49,9 +49,13 @@ std::string RTrim(std::string_view s) {
   return std::string(s.substr(0, e));
 }
 
-std::string AllTrim(std::string_view s) { return RTrim(LTrim(s)); }
+std::string AllTrim(std::string_view s) {
+  return RTrim(LTrim(s));
+}
 
-bool EmptyString(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
+bool EmptyString(std::string_view s) {
+  return s.find_first_not_of(' ') == std::string_view::npos;
+}
 
 double RoundDec(double x, int n) {
   // Decimal rounding half away from zero; the small nudge absorbs the binary
@@ -114,6 +118,8 @@ std::string Copy(std::string_view s, int pos, int len) {
   return std::string(s.substr(pos - 1, len));
 }
 
-std::string IntToStr(int64_t v) { return std::to_string(v); }
+std::string IntToStr(int64_t v) {
+  return std::to_string(v);
+}
 
 }  // namespace fields

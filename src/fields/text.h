@@ -38,6 +38,8 @@ template <class T>
 const T& iif(bool c, const T& a, const T& b) {
   return c ? a : b;
 }
-inline std::string iif(bool c, std::string_view a, std::string_view b) { return std::string(c ? a : b); }
+inline std::string iif(bool c, std::string_view a, std::string_view b) {
+  return std::string(c ? a : b);
+}
 
 }  // namespace fields

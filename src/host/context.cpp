@@ -12,8 +12,10 @@ TDateTime TCorvane::DataProc(const std::string& branch) const {
 }
 
 void TCorvane::SetDataProc(TDateTime d, const std::string& branch) {
-  if (branch.empty()) data_proc_all_ = fields::DateOf(d);
-  else data_proc_[branch] = fields::DateOf(d);
+  if (branch.empty())
+    data_proc_all_ = fields::DateOf(d);
+  else
+    data_proc_[branch] = fields::DateOf(d);
 }
 
 TDateTime TCorvane::Now() const {

@@ -8,7 +8,9 @@
 namespace host {
 namespace {
 
-std::string upper(std::string_view s) { return fields::UpperCase(s); }
+std::string upper(std::string_view s) {
+  return fields::UpperCase(s);
+}
 
 const Value kNull{};
 
@@ -28,10 +30,18 @@ bool ieq(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-TFieldDef StrField(std::string name, int size) { return {std::move(name), TFieldType::ftString, size, false}; }
-TFieldDef FloatField(std::string name) { return {std::move(name), TFieldType::ftFloat, 0, false}; }
-TFieldDef DateField(std::string name) { return {std::move(name), TFieldType::ftDateTime, 0, false}; }
-TFieldDef IntField(std::string name) { return {std::move(name), TFieldType::ftInteger, 0, false}; }
+TFieldDef StrField(std::string name, int size) {
+  return {std::move(name), TFieldType::ftString, size, false};
+}
+TFieldDef FloatField(std::string name) {
+  return {std::move(name), TFieldType::ftFloat, 0, false};
+}
+TFieldDef DateField(std::string name) {
+  return {std::move(name), TFieldType::ftDateTime, 0, false};
+}
+TFieldDef IntField(std::string name) {
+  return {std::move(name), TFieldType::ftInteger, 0, false};
+}
 
 int TPacket::IndexOf(std::string_view name) const {
   for (size_t i = 0; i < Fields.size(); ++i)
@@ -65,12 +75,24 @@ std::string ValueToString(const Value& v, TFieldType t) {
 
 // ---- TField ----
 
-const std::string& TField::FieldName() const { return ds_->FieldDefs()[index_].Name; }
-TFieldType TField::DataType() const { return ds_->FieldDefs()[index_].DataType; }
-int TField::Size() const { return ds_->FieldDefs()[index_].Size; }
-const Value& TField::AsValue() const { return ds_->ValueAt(index_); }
-bool TField::IsNull() const { return std::holds_alternative<std::monostate>(AsValue()); }
-std::string TField::AsString() const { return ValueToString(AsValue(), DataType()); }
+const std::string& TField::FieldName() const {
+  return ds_->FieldDefs()[index_].Name;
+}
+TFieldType TField::DataType() const {
+  return ds_->FieldDefs()[index_].DataType;
+}
+int TField::Size() const {
+  return ds_->FieldDefs()[index_].Size;
+}
+const Value& TField::AsValue() const {
+  return ds_->ValueAt(index_);
+}
+bool TField::IsNull() const {
+  return std::holds_alternative<std::monostate>(AsValue());
+}
+std::string TField::AsString() const {
+  return ValueToString(AsValue(), DataType());
+}
 
 double TField::AsFloat() const {
   const Value& v = AsValue();
@@ -79,7 +101,8 @@ double TField::AsFloat() const {
   if (auto s = std::get_if<std::string>(&v)) {
     double r = 0;
     if (fields::AllTrim(*s).empty()) return 0;
-    if (!fields::TryStrToFloat(*s, r)) throw EDatabaseError("'" + *s + "' is not a valid floating point value");
+    if (!fields::TryStrToFloat(*s, r))
+      throw EDatabaseError("'" + *s + "' is not a valid floating point value");
     return r;
   }
   return 0;
@@ -116,12 +139,24 @@ TDateTime TField::AsDateTime() const {
   return 0;
 }
 
-void TField::SetValue(const Value& v) const { ds_->SetValueAt(index_, v); }
-void TField::SetString(std::string_view v) const { SetValue(Value(std::string(v))); }
-void TField::SetFloat(double v) const { SetValue(Value(v)); }
-void TField::SetInteger(int64_t v) const { SetValue(Value(v)); }
-void TField::SetDateTime(TDateTime v) const { SetValue(Value(v)); }
-void TField::Clear() const { SetValue(Value()); }
+void TField::SetValue(const Value& v) const {
+  ds_->SetValueAt(index_, v);
+}
+void TField::SetString(std::string_view v) const {
+  SetValue(Value(std::string(v)));
+}
+void TField::SetFloat(double v) const {
+  SetValue(Value(v));
+}
+void TField::SetInteger(int64_t v) const {
+  SetValue(Value(v));
+}
+void TField::SetDateTime(TDateTime v) const {
+  SetValue(Value(v));
+}
+void TField::Clear() const {
+  SetValue(Value());
+}
 
 // ---- TClientDataSet ----
 
@@ -386,7 +421,9 @@ void TClientDataSet::after_move() {
   if (AfterScroll) AfterScroll(*this);
 }
 
-void TClientDataSet::check_browse(const char* /*what*/) const { require_active(); }
+void TClientDataSet::check_browse(const char* /*what*/) const {
+  require_active();
+}
 
 void TClientDataSet::First() {
   require_active();
@@ -432,7 +469,9 @@ void TClientDataSet::Prior() {
   }
 }
 
-int TClientDataSet::RecNo() const { return visible_.empty() || cur_ < 0 ? 0 : cur_ + 1; }
+int TClientDataSet::RecNo() const {
+  return visible_.empty() || cur_ < 0 ? 0 : cur_ + 1;
+}
 
 void TClientDataSet::SetRecNo(int n) {
   require_active();
@@ -560,7 +599,8 @@ void TClientDataSet::Delete() {
     return;
   }
   if (state_ == TDataSetState::dsEdit) Cancel();
-  if (visible_.empty() || cur_ < 0) throw EDatabaseError(name_ + ": Cannot perform this operation on an empty dataset");
+  if (visible_.empty() || cur_ < 0)
+    throw EDatabaseError(name_ + ": Cannot perform this operation on an empty dataset");
   size_t at = visible_[cur_];
   Entry e = std::move(rows_[at]);
   rows_.erase(rows_.begin() + static_cast<long>(at));

@@ -133,7 +133,8 @@ class TClientDataSet {
   int RecordCount() const { return static_cast<int>(visible_.size()); }
   int RecNo() const;  // 1-based; 0 when empty
   void SetRecNo(int n);
-  bool Locate(std::string_view fieldNames, const std::vector<std::string>& values, bool caseInsensitive = true);
+  bool Locate(std::string_view fieldNames, const std::vector<std::string>& values,
+              bool caseInsensitive = true);
 
   // Editing
   void Append();

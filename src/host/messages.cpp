@@ -41,8 +41,12 @@ TScriptedUI& default_ui() {
 IHostUI* g_ui = nullptr;
 }  // namespace
 
-IHostUI& UI() { return g_ui ? *g_ui : default_ui(); }
-void SetUI(IHostUI* ui) { g_ui = ui; }
+IHostUI& UI() {
+  return g_ui ? *g_ui : default_ui();
+}
+void SetUI(IHostUI* ui) {
+  g_ui = ui;
+}
 
 void MensErro(const std::string& text, bool stop, const std::string& key) {
   if (!stop) {

@@ -12,7 +12,8 @@ namespace host {
 class TMessages {
  public:
   TMessages() = default;
-  explicit TMessages(std::vector<std::pair<std::string, std::string>> entries) : entries_(std::move(entries)) {}
+  explicit TMessages(std::vector<std::pair<std::string, std::string>> entries)
+      : entries_(std::move(entries)) {}
   void Add(std::string key, std::string text) { entries_.emplace_back(std::move(key), std::move(text)); }
   bool Has(const std::string& key) const;
   // The stored text; a key the catalogue lacks is answered by the host's shared catalogue.

@@ -15,45 +15,45 @@ using host::TFieldDef;
 std::map<std::string, std::vector<TFieldDef>, std::less<>> build() {
   std::map<std::string, std::vector<TFieldDef>, std::less<>> m;
   m["CNABREC"] = {
-      DateField("DTCNABREC"),         StrField("NMOPERADOR", 40),     StrField("DSARQCNABREC", 250),
-      StrField("CDEMPRESA", 2),       StrField("NRCNABREC", 10),      StrField("IDTIPCNABREC", 1),
-      StrField("CDOPERADOR", 12),     StrField("CDREDUCONT", 3),      StrField("CDBANCO", 3),
-      StrField("CDAGENCIA", 5),       StrField("CDPICTAGEN", 10),     StrField("CDCONTCORR", 10),
-      StrField("DSCONTCORR", 20),     StrField("CDPICTCONT", 20),     StrField("CDBANCCNAB", 3),
-      StrField("IDOPECNABREC", 1),    StrField("NMBANCO", 30),        StrField("DSARQBORDREC", 250),
-      StrField("IDMARCADO", 1),       StrField("DSNOSNUMCORR", 200),  StrField("CDREDUCONTCOBR", 3),
-      StrField("CDBANCOCOBR", 3),     StrField("CDAGENCIACOBR", 5),   StrField("CDCONTCORRCOBR", 10),
+      DateField("DTCNABREC"),         StrField("NMOPERADOR", 40),        StrField("DSARQCNABREC", 250),
+      StrField("CDEMPRESA", 2),       StrField("NRCNABREC", 10),         StrField("IDTIPCNABREC", 1),
+      StrField("CDOPERADOR", 12),     StrField("CDREDUCONT", 3),         StrField("CDBANCO", 3),
+      StrField("CDAGENCIA", 5),       StrField("CDPICTAGEN", 10),        StrField("CDCONTCORR", 10),
+      StrField("DSCONTCORR", 20),     StrField("CDPICTCONT", 20),        StrField("CDBANCCNAB", 3),
+      StrField("IDOPECNABREC", 1),    StrField("NMBANCO", 30),           StrField("DSARQBORDREC", 250),
+      StrField("IDMARCADO", 1),       StrField("DSNOSNUMCORR", 200),     StrField("CDREDUCONTCOBR", 3),
+      StrField("CDBANCOCOBR", 3),     StrField("CDAGENCIACOBR", 5),      StrField("CDCONTCORRCOBR", 10),
       StrField("DSCONTCORRCOBR", 20), StrField("DSNOSNUMCORRCOBR", 200), FloatField("QTBOLENVCNABREC"),
-      FloatField("VRTOTBOLCNABREC"),  StrField("NRSEQREMESSAREC", 10), StrField("CDBANCOCONV", 3),
-      FloatField("QTDBOLREM"),        StrField("CDFILIAL", 4),        StrField("NMFILIAL", 30),
+      FloatField("VRTOTBOLCNABREC"),  StrField("NRSEQREMESSAREC", 10),   StrField("CDBANCOCONV", 3),
+      FloatField("QTDBOLREM"),        StrField("CDFILIAL", 4),           StrField("NMFILIAL", 30),
   };
   m["BOLETOS"] = {
-      FloatField("QTDIADEVOL"),        StrField("CDDIADEVOL", 1),    StrField("TXMENSBOLBOL", 500),
-      StrField("IDBAIXAUTILR", 1),     StrField("CDPICTAGEN", 10),   StrField("IDMARCADO", 1),
-      DateField("DTVENBOLREC"),        StrField("NMRAZSOCCLIE", 50), StrField("IDSITUCNABR", 2),
-      StrField("IDTPIJURCLIE", 1),     StrField("NRINSJURCLIE", 20), FloatField("VRFINALBREC"),
-      StrField("DSCONTCORR", 20),      StrField("CDCLIENTE", 21),    StrField("CDFILIAL", 4),
-      StrField("NRLANBOLREC", 10),     StrField("CDREDUCONT", 3),    StrField("CDEMPRESA", 2),
-      StrField("NRCNABRECREM", 10),    StrField("CDBANCO", 3),       StrField("CDAGENCIA", 5),
-      StrField("CDCONTCORR", 10),      StrField("CDPICTCONT", 20),   FloatField("VRPEMULBREC"),
-      FloatField("VRMULTABREC"),       FloatField("VRPEMORBREC"),    FloatField("VRMORDIABREC"),
-      StrField("CDBANCCNAB", 3),       StrField("CDNOSNUMREC", 20),  StrField("CDCARTCOBBOL", 3),
-      StrField("CDINS1COBBOL", 2),     StrField("CDINS2COBBOL", 2),  FloatField("QTDIAPROTBOL"),
-      StrField("IDIMPRBOLBOL", 1),     StrField("NRRETCNABREC", 20), StrField("NMFANTCLIE", 50),
-      StrField("NMBANCO", 30),         StrField("NMTPBAIXAREC", 50), StrField("IDCARTCOBREC", 1),
-      StrField("DOCUMENTO", 10),       StrField("IDSTATBREC", 1),    StrField("CDDIAPROTBOL", 1),
-      StrField("IDBOLRECALTER", 1),    StrField("IDFORMCADBREC", 1), StrField("NRPARCBOLREC", 2),
-      FloatField("VRPEDESCBCLI"),      StrField("CDFILIBOLREC", 4),  StrField("EMAILCOBCLIE", 120),
+      FloatField("QTDIADEVOL"),     StrField("CDDIADEVOL", 1),    StrField("TXMENSBOLBOL", 500),
+      StrField("IDBAIXAUTILR", 1),  StrField("CDPICTAGEN", 10),   StrField("IDMARCADO", 1),
+      DateField("DTVENBOLREC"),     StrField("NMRAZSOCCLIE", 50), StrField("IDSITUCNABR", 2),
+      StrField("IDTPIJURCLIE", 1),  StrField("NRINSJURCLIE", 20), FloatField("VRFINALBREC"),
+      StrField("DSCONTCORR", 20),   StrField("CDCLIENTE", 21),    StrField("CDFILIAL", 4),
+      StrField("NRLANBOLREC", 10),  StrField("CDREDUCONT", 3),    StrField("CDEMPRESA", 2),
+      StrField("NRCNABRECREM", 10), StrField("CDBANCO", 3),       StrField("CDAGENCIA", 5),
+      StrField("CDCONTCORR", 10),   StrField("CDPICTCONT", 20),   FloatField("VRPEMULBREC"),
+      FloatField("VRMULTABREC"),    FloatField("VRPEMORBREC"),    FloatField("VRMORDIABREC"),
+      StrField("CDBANCCNAB", 3),    StrField("CDNOSNUMREC", 20),  StrField("CDCARTCOBBOL", 3),
+      StrField("CDINS1COBBOL", 2),  StrField("CDINS2COBBOL", 2),  FloatField("QTDIAPROTBOL"),
+      StrField("IDIMPRBOLBOL", 1),  StrField("NRRETCNABREC", 20), StrField("NMFANTCLIE", 50),
+      StrField("NMBANCO", 30),      StrField("NMTPBAIXAREC", 50), StrField("IDCARTCOBREC", 1),
+      StrField("DOCUMENTO", 10),    StrField("IDSTATBREC", 1),    StrField("CDDIAPROTBOL", 1),
+      StrField("IDBOLRECALTER", 1), StrField("IDFORMCADBREC", 1), StrField("NRPARCBOLREC", 2),
+      FloatField("VRPEDESCBCLI"),   StrField("CDFILIBOLREC", 4),  StrField("EMAILCOBCLIE", 120),
   };
   m["ALTERABOLETOS"] = {
-      StrField("CDFILIAL", 4),     StrField("NRLANBOLREC", 10),  StrField("NRCNABREC", 10),
-      StrField("CDREDUCONT", 3),   StrField("CDNOSNUMREC", 20),  StrField("IDSITUCNABR", 2),
+      StrField("CDFILIAL", 4),      StrField("NRLANBOLREC", 10), StrField("NRCNABREC", 10),
+      StrField("CDREDUCONT", 3),    StrField("CDNOSNUMREC", 20), StrField("IDSITUCNABR", 2),
       StrField("IDBOLRECALTER", 1), StrField("IDOPECNABREC", 1), StrField("CDEMPRESA", 2),
       FloatField("VRFINALBREC"),
   };
   m["DOCUMENTOS"] = {StrField("NRNOTAFISC", 20), StrField("CDSERIE", 5)};
   m["TOTREMESSA"] = {FloatField("QTBOLETOS"), FloatField("VRTOTBOL")};
-  m["DOCBOL"] = {StrField("DUPLICATA", 10),  StrField("NRPARCELA", 2),  StrField("NRNOTAFISC", 20),
+  m["DOCBOL"] = {StrField("DUPLICATA", 10),   StrField("NRPARCELA", 2), StrField("NRNOTAFISC", 20),
                  StrField("NRACESSONFE", 44), FloatField("VRNOTAFISC"), DateField("DTEMISSAO")};
   m["LICENCAUSO"] = {StrField("IDTPIJURLUSO", 1), StrField("NRINSJURLUSO", 20), StrField("NMRAZSOCLUSO", 100),
                      StrField("NMFANTLUSO", 50),  StrField("DSENDELUSO", 100),  StrField("NMBAIRLUSO", 50),
@@ -61,26 +61,28 @@ std::map<std::string, std::vector<TFieldDef>, std::less<>> build() {
   m["TXBOLETOS"] = {StrField("TXMENSBOLBOL", 500)};
   m["DUPLICATA"] = {StrField("DUPLICATA", 10), StrField("NRPARCELA", 2), DateField("DTEMISSAO")};
   m["INSTRUBOL"] = {StrField("INSTRU1", 100), StrField("INSTRU2", 100)};
-  m["EMPRBANC"] = {StrField("CDEMPBANCREC", 20),  StrField("CDCARTCOBR", 3),    StrField("NRVARIACARTCOB", 3),
-                   StrField("IDPADRCNABREC", 20), StrField("IDGERLINHACOMP", 1), StrField("IDIMPRBOLETO", 1),
-                   StrField("IDCARTCOBR", 1),     StrField("IDREGSEGSCOB", 1),  StrField("IDGERLINHACOBEMAIL", 1)};
+  m["EMPRBANC"] = {
+      StrField("CDEMPBANCREC", 20),  StrField("CDCARTCOBR", 3),     StrField("NRVARIACARTCOB", 3),
+      StrField("IDPADRCNABREC", 20), StrField("IDGERLINHACOMP", 1), StrField("IDIMPRBOLETO", 1),
+      StrField("IDCARTCOBR", 1),     StrField("IDREGSEGSCOB", 1),   StrField("IDGERLINHACOBEMAIL", 1)};
   m["IDCONTA"] = {StrField("CDIDRECCONTCORR", 20)};
   m["CONTACORR"] = {
-      StrField("CDPICTAGEN", 10),   StrField("CDREDUCONT", 3),     StrField("CDBANCO", 3),
-      StrField("CDAGENCIA", 5),     StrField("CDCONTCORR", 10),    StrField("DSCONTCORR", 20),
-      StrField("DSNOSNUMCORR", 200), StrField("CDCEDENTEBAN", 30), StrField("IDFASCNABREC", 1),
-      StrField("CDPICTCONT", 20),   StrField("CDBANCCNAB", 3),     StrField("NMBANCO", 30),
-      StrField("NRAUTCNABDES", 4),  StrField("NMCEDENTEBAN", 40),  StrField("CDBANCOCONV", 3),
+      StrField("CDPICTAGEN", 10),    StrField("CDREDUCONT", 3),     StrField("CDBANCO", 3),
+      StrField("CDAGENCIA", 5),      StrField("CDCONTCORR", 10),    StrField("DSCONTCORR", 20),
+      StrField("DSNOSNUMCORR", 200), StrField("CDCEDENTEBAN", 30),  StrField("IDFASCNABREC", 1),
+      StrField("CDPICTCONT", 20),    StrField("CDBANCCNAB", 3),     StrField("NMBANCO", 30),
+      StrField("NRAUTCNABDES", 4),   StrField("NMCEDENTEBAN", 40),  StrField("CDBANCOCONV", 3),
       StrField("CDSACAVALISTA", 30), StrField("NMSACAVALISTA", 40), StrField("IDTPIJURSAC", 1),
   };
-  m["CONTACORRCOBR"] = {StrField("CDPICTAGEN", 10),    StrField("CDREDUCONT", 3),   StrField("CDBANCO", 3),
-                        StrField("CDAGENCIA", 5),      StrField("CDCONTCORR", 10),  StrField("DSCONTCORR", 20),
-                        StrField("DSNOSNUMCORR", 200), StrField("IDFASCNABREC", 1), StrField("CDCEDENTEBAN", 30),
-                        StrField("CDPICTCONT", 20),    StrField("CDBANCCNAB", 3),   StrField("NMBANCO", 30)};
-  m["FILIAL"] = {StrField("CDFILIAL", 4),     StrField("NMFILIAL", 30),     StrField("IDTPIJURFILI", 1),
+  m["CONTACORRCOBR"] = {
+      StrField("CDPICTAGEN", 10),    StrField("CDREDUCONT", 3),   StrField("CDBANCO", 3),
+      StrField("CDAGENCIA", 5),      StrField("CDCONTCORR", 10),  StrField("DSCONTCORR", 20),
+      StrField("DSNOSNUMCORR", 200), StrField("IDFASCNABREC", 1), StrField("CDCEDENTEBAN", 30),
+      StrField("CDPICTCONT", 20),    StrField("CDBANCCNAB", 3),   StrField("NMBANCO", 30)};
+  m["FILIAL"] = {StrField("CDFILIAL", 4),      StrField("NMFILIAL", 30),      StrField("IDTPIJURFILI", 1),
                  StrField("NRINSJURFILI", 20), StrField("NMRAZSOCFILI", 100), StrField("SGESTADO", 2),
-                 StrField("CDMUNICIPIO", 4),  StrField("DSENDEFILI", 50),   StrField("NMBAIRFILI", 30),
-                 StrField("NRCEPFILI", 15),   StrField("NMMUNICIPIO", 30)};
+                 StrField("CDMUNICIPIO", 4),   StrField("DSENDEFILI", 50),    StrField("NMBAIRFILI", 30),
+                 StrField("NRCEPFILI", 15),    StrField("NMMUNICIPIO", 30)};
   m["FILIALCC"] = {StrField("CDFILIAL", 4), StrField("NMFILIAL", 30)};
   m["FILIRECE"] = {StrField("CDFILIAL", 4),     StrField("NRLANCTONF", 10),  StrField("CDFILIRECE", 4),
                    StrField("CDFILIBOLREC", 4), StrField("NRLANBOLREC", 10), StrField("NRINSJURFILI", 20)};

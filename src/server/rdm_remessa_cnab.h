@@ -61,7 +61,8 @@ class IRdmRemessaCNAB : public host::IHostDatabase {
   virtual TServerReply GetTxBoletos(const std::string& cdFilial, const std::string& nrLanBolRec) = 0;
   virtual TServerReply GetInstruBol(const std::string& cdBanco, const std::string& cdFilial,
                                     const std::string& nrLanBolRec) = 0;
-  virtual TServerReply GetChaveAcesso(const std::string& cdFilial, const std::string& nrLanBolRec) = 0;  // Text
+  virtual TServerReply GetChaveAcesso(const std::string& cdFilial,
+                                      const std::string& nrLanBolRec) = 0;  // Text
   virtual TServerReply GetEmprBanc(const std::string& cdBanco, const std::string& cdEmpresa) = 0;
 
   // Generation run
@@ -72,7 +73,7 @@ class IRdmRemessaCNAB : public host::IHostDatabase {
                                        const std::string& arg2, double& valor, const std::string& arg3,
                                        const std::string& arg4) = 0;
   virtual TServerReply PrxCodigo(const std::string& cdEmpresa, const std::string& tabela) = 0;  // Text
-  virtual TServerReply PrxCodigoRemessaRec(const std::string& cdReduCont) = 0;                // Text
+  virtual TServerReply PrxCodigoRemessaRec(const std::string& cdReduCont) = 0;                  // Text
   virtual TServerReply GetIdConta(const std::string& cdReduCont) = 0;
   virtual TServerReply SetCNABRec(const TPacket& delta) = 0;
   virtual TServerReply AlterBoletos(const TPacket& alteraBoletos) = 0;

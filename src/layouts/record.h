@@ -1,0 +1,57 @@
+// Fixed-width records and the remittance file they are written to.
+#pragma once
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace layouts {
+
+// A record built field by field. Every field must start where the previous one
+// ended, so a skipped or doubled position cannot slip into a bank's file.
+class Record {
+ public:
+  explicit Record(int length) : length_(length) { text_.reserve(length); }
+  // Places value at 1-based pos in len characters; a shorter value is filled
+  // with blanks, a longer one is cut, so the record keeps its layout's length.
+  Record& put(int pos, int len, std::string_view value);
+  int length() const { return length_; }
+  bool complete() const { return static_cast<int>(text_.size()) == length_; }
+  const std::string& text() const { return text_; }
+
+ private:
+  int length_;
+  std::string text_;
+};
+
+class ELayoutError : public std::logic_error {
+ public:
+  using std::logic_error::logic_error;
+};
+
+// The remittance file of one run. It is written beside the operator's path and
+// handed to the workspace on Close; the workspace puts it in place once the
+// batch and its titles are stored, so a failed run leaves no partial file and
+// keeps the file that was there.
+class TRemessaFile {
+ public:
+  TRemessaFile(std::string path, int recordLength);
+  ~TRemessaFile();
+  TRemessaFile(const TRemessaFile&) = delete;
+  TRemessaFile& operator=(const TRemessaFile&) = delete;
+
+  void write(const Record& r);
+  // Records written so far; the next record's sequence number is count() + 1.
+  int count() const { return count_; }
+  void Close();
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_, temp_;
+  int length_;
+  int count_ = 0;
+  std::FILE* f_ = nullptr;
+};
+
+}  // namespace layouts

@@ -1,0 +1,16 @@
+#include "layouts/writers.h"
+
+#include <utility>
+
+namespace layouts {
+
+TWriter FindWriter(std::string_view name) {
+  static const std::pair<std::string_view, TWriter> kWriters[] = {
+      {"Remessa_BcoBradesco", [](bool c) { Remessa_BcoBradesco(c); }},
+  };
+  for (const auto& [n, w] : kWriters)
+    if (n == name) return w;
+  return nullptr;
+}
+
+}  // namespace layouts

@@ -1,0 +1,17 @@
+// The bank layout writers. Each reads the remittance context of the one
+// workspace form and writes the batch's file; none returns a value.
+#pragma once
+
+#include <string_view>
+
+namespace layouts {
+
+// A writer as the dispatcher calls it; writers without a remittance kind ignore it.
+using TWriter = void (*)(bool cobranca);
+
+// The writer of that name, or nullptr when this build has none.
+TWriter FindWriter(std::string_view name);
+
+void Remessa_BcoBradesco(bool cobranca);
+
+}  // namespace layouts

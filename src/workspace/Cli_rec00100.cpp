@@ -1,0 +1,567 @@
+#include "workspace/Cli_rec00100.h"
+
+#include "fields/cp1252.h"
+#include "fields/text.h"
+#include "host/context.h"
+#include "server/packets.h"
+
+namespace workspace {
+
+using fields::Ajusta;
+using fields::AllTrim;
+using fields::EmptyString;
+using host::Corvane;
+using host::TMsgDlgButtons;
+using host::TMsgDlgType;
+
+TfrmRemessaCNAB* frmRemessaCNAB = nullptr;
+bool boIdCriado = false;
+
+namespace {
+server::IRdmRemessaCNAB* g_server = nullptr;
+}
+
+void SetAppServer(server::IRdmRemessaCNAB* server) {
+  g_server = server;
+}
+
+void IniProc() {
+  CriaRemessaCNABRec();
+}
+
+void CriaRemessaCNABRec() {
+  if (!boIdCriado) {
+    auto* f = new TfrmRemessaCNAB();
+    try {
+      f->FormCreate();
+    } catch (...) {
+      delete f;
+      throw;
+    }
+    frmRemessaCNAB = f;
+    boIdCriado = true;
+  }
+  frmRemessaCNAB->FormActivate();
+}
+
+void FechaRemessaCNABRec() {
+  if (!boIdCriado) return;
+  frmRemessaCNAB->FormClose();
+  delete frmRemessaCNAB;
+  frmRemessaCNAB = nullptr;
+}
+
+TfrmRemessaCNAB::TfrmRemessaCNAB() {
+  CriaCatalogo();
+  CriaConsultas();
+  CriaEstruturas();
+  dbcTpMov.Items = {Msg("I"), Msg("E"), Msg("A")};
+  cbbTpRemessa.Items = {fields::Utf8ToCp1252("Cobrança"), "Desconto"};
+  cbbTpRemessa.Enabled = false;
+  dbeCdReduContCobr.Enabled = false;
+}
+
+void TfrmRemessaCNAB::FormCreate() {
+  if (!g_server) throw std::runtime_error("Servidor de aplicação não configurado.");
+  netRemessaCNAB = g_server;
+  netRemessaCNAB->Connect();
+  for (auto* q : {&qryEmpresa, &qryEndeClie, &qryTpEnde, &qryContCorr, &qryEndeFili})
+    q->SetConnection(netRemessaCNAB);
+  Carteiras.Clear();
+  BoletosMarcados.Clear();
+  RemessasMarcadas.Clear();
+  cdsContaCorr.FieldDefs() = server::PacketFields("CONTACORR");
+  cdsContaCorr.CreateDataSet();
+  ActivePage = TPagina::tshFolhaDados;
+  ActiveControl = "medCdEmpresa";
+}
+
+void TfrmRemessaCNAB::FormActivate() {
+  MarcadosRel.Clear();
+}
+
+void TfrmRemessaCNAB::FormClose() {
+  Carteiras.Clear();
+  BoletosMarcados.Clear();
+  RemessasMarcadas.Clear();
+  MarcadosRel.Clear();
+  if (netRemessaCNAB) netRemessaCNAB->Disconnect();
+  netRemessaCNAB = nullptr;
+  boIdCriado = false;
+}
+
+void TfrmRemessaCNAB::CriaEstruturas() {
+  cdsCNABRec.FieldDefs() = server::PacketFields("CNABREC");
+  cdsCNABRec.AddCalcField(host::StrField("DATANOME", 50), [](const TClientDataSet& ds) -> host::Value {
+    auto& d = const_cast<TClientDataSet&>(ds);
+    return d.FieldByName("DTCNABREC").AsString() + " - " + d.FieldByName("NMOPERADOR").AsString();
+  });
+  cdsCNABRec.AfterPost = [this](TClientDataSet&) { cdsCNABRecAfterPost(); };
+  cdsCNABRec.BeforePost = [this](TClientDataSet& ds) {
+    if (ds.State() == host::TDataSetState::dsInsert) {
+      ds.FieldByName("VRTOTBOLCNABREC").SetFloat(fields::RoundDec(nedTotal, 2));
+      ds.FieldByName("QTBOLENVCNABREC").SetFloat(nedQuant);
+    }
+  };
+  cdsCNABRec.AfterScroll = [this](TClientDataSet& ds) {
+    if (ds.State() == host::TDataSetState::dsBrowse && !ds.IsEmpty())
+      stArquivoAnterior = ds.FieldByName("DSARQCNABREC").AsString();
+  };
+
+  cdsBoletos.FieldDefs() = server::PacketFields("BOLETOS");
+  cdsBoletos.BeforePost = [this](TClientDataSet&) {};
+  cdsBoletos.AfterPost = [this](TClientDataSet&) { cdsBoletosAfterPost(); };
+
+  cdsAlteraBoletos.FieldDefs() = server::PacketFields("ALTERABOLETOS");
+  cdsDocumentos.FieldDefs() = server::PacketFields("DOCUMENTOS");
+  cdsDocumentos.AddCalcField(host::StrField("DOCUMENTO", 26), [](const TClientDataSet& ds) -> host::Value {
+    auto& d = const_cast<TClientDataSet&>(ds);
+    std::string nf = d.FieldByName("NRNOTAFISC").AsString();
+    std::string serie = d.FieldByName("CDSERIE").AsString();
+    return EmptyString(serie) ? nf : nf + "/" + serie;
+  });
+  cdsTotRemessa.FieldDefs() = server::PacketFields("TOTREMESSA");
+  cdsFilial.FieldDefs() = server::PacketFields("FILIAL");
+}
+
+void TfrmRemessaCNAB::CriaConsultas() {
+  qryEmpresa.SQL =
+      "SELECT CDEMPRESA   , NMEMPRESA, IDTPIJUREMPR, NRINSJUREMPR,\n"
+      "       NMRAZSOCEMPR\n"
+      "FROM EMPRESA,\n"
+      "     PARAM(:P_CDEMPRESA ) P_CDEMPRESA,\n"
+      "     PARAM(:P_TCDEMPRESA) P_TCDEMPRESA\n"
+      "WHERE (CDEMPRESA = P_CDEMPRESA.PARAM OR P_TCDEMPRESA.PARAM = 'T')\n"
+      "ORDER BY CDEMPRESA";
+  qryEmpresa.SQL_IB = qryEmpresa.SQL;
+  qryEmpresa.SQL_ORACLE =
+      "SELECT CDEMPRESA   , NMEMPRESA, IDTPIJUREMPR, NRINSJUREMPR,\n"
+      "       NMRAZSOCEMPR\n"
+      "FROM EMPRESA\n"
+      "WHERE (CDEMPRESA = :P_CDEMPRESA OR :P_TCDEMPRESA = 'T')\n"
+      "ORDER BY CDEMPRESA";
+  qryEmpresa.SQL_MSSQL = qryEmpresa.SQL_ORACLE;
+
+  qryEndeClie.SQL =
+      "SELECT EC.DSENDECLIE , EC.NRCEPCLIE, EC.SGESTADO, EC.NMBAIRCLIE,\n"
+      "       MU.NMMUNICIPIO\n"
+      "FROM ENDECLIE EC, MUNICIPIO MU\n"
+      "WHERE (EC.CDCLIENTE    = :P_CDCLIENTE  ) AND\n"
+      "      (EC.IDTPENDECLIE = 'C'           ) AND\n"
+      "      (MU.CDPAIS       = EC.CDPAIS     ) AND\n"
+      "      (MU.SGESTADO     = EC.SGESTADO   ) AND\n"
+      "      (MU.CDMUNICIPIO  = EC.CDMUNICIPIO)";
+  qryEndeClie.SQL_ORACLE = qryEndeClie.SQL_MSSQL = qryEndeClie.SQL_IB = qryEndeClie.SQL;
+
+  qryTpEnde.SQL =
+      "SELECT IDTPENDECLIE\n"
+      "FROM ENDECLIE,\n"
+      "     PARAM(:P_CDCLIENTE) P_CDCLIENTE\n"
+      "WHERE (CDCLIENTE = P_CDCLIENTE.PARAM) AND\n"
+      "      (IDTPENDECLIE = 'C')";
+  qryTpEnde.SQL_IB = qryTpEnde.SQL;
+  qryTpEnde.SQL_ORACLE =
+      "SELECT IDTPENDECLIE\n"
+      "FROM ENDECLIE\n"
+      "WHERE (CDCLIENTE = :P_CDCLIENTE) AND\n"
+      "      (IDTPENDECLIE = 'C')";
+  qryTpEnde.SQL_MSSQL = qryTpEnde.SQL_ORACLE;
+
+  qryContCorr.SQL =
+      "SELECT CDCEDENTEBAN\n"
+      "FROM CONTCORR\n"
+      "WHERE (CDREDUCONT = :P_CDREDUCONT)";
+  qryContCorr.SQL_ORACLE = qryContCorr.SQL_MSSQL = qryContCorr.SQL_IB = qryContCorr.SQL;
+
+  qryEndeFili.SQL =
+      "SELECT\n"
+      "   E.CDFILIAL,\n"
+      "   E.IDTPENDEFILI,\n"
+      "   E.CDPAIS,\n"
+      "   E.SGESTADO,\n"
+      "   M.NMMUNICIPIO,\n"
+      "   E.CDMUNICIPIO,\n"
+      "   E.DSENDEFILI,\n"
+      "   E.NMBAIRFILI,\n"
+      "   E.NRCEPFILI,\n"
+      "   F.NMFILIAL\n"
+      "FROM\n"
+      "   ENDEFILI E,\n"
+      "   FILIAL   F,\n"
+      "   MUNICIPIO M\n"
+      "WHERE\n"
+      "   (F.CDFILIAL    = :P_CDFILIAL)  AND\n"
+      "   (E.CDFILIAL    = F.CDFILIAL)   AND\n"
+      "   (E.IDTPENDEFILI = 'P')         AND\n"
+      "   (M.CDPAIS      = E.CDPAIS)     AND\n"
+      "   (M.SGESTADO    = E.SGESTADO)   AND\n"
+      "   (M.CDMUNICIPIO = E.CDMUNICIPIO)";
+  for (auto* q : {&qryEmpresa, &qryEndeClie, &qryTpEnde, &qryContCorr, &qryEndeFili})
+    q->dialect = host::TADOIBQuery::Dialect::Oracle;
+}
+
+// ---- messages ----
+
+void TfrmRemessaCNAB::Erro(const std::string& key) const {
+  host::MensErro(Msg(key), true, key);
+  throw host::EAbort();  // not reached: MensErro with stop raises
+}
+
+bool TfrmRemessaCNAB::Pergunta(const std::string& key, TMsgDlgButtons buttons) const {
+  auto r = host::UI().Ask(TMsgDlgType::mtConfirmation, buttons, Msg(key));
+  return r == host::TModalResult::mrYes || r == host::TModalResult::mrOk;
+}
+
+void TfrmRemessaCNAB::Informa(const std::string& key) const {
+  host::UI().ShowMessage(TMsgDlgType::mtInformation, Msg(key));
+}
+
+void TfrmRemessaCNAB::Carrega(TClientDataSet& ds, const server::TServerReply& reply) {
+  ds.SetData(server::CheckResultServ(reply));
+}
+
+// ---- lifecycle ----
+
+bool TfrmRemessaCNAB::Inserindo() const {
+  return cdsCNABRec.State() == host::TDataSetState::dsInsert;
+}
+
+void TfrmRemessaCNAB::sbtIncluirClick() {
+  cdsContaCorr.EmptyDataSet();
+  if (!cdsCNABRec.Active()) cdsCNABRec.CreateDataSet();
+  cdsCNABRec.Append();
+  cdsCNABRec.FieldByName("QTBOLENVCNABREC").SetFloat(0);
+  cdsCNABRec.FieldByName("VRTOTBOLCNABREC").SetFloat(0);
+  BoletosMarcados.Clear();
+  Carteiras.Clear();
+  RemessasMarcadas.Clear();
+  Memoria = TMemoriaConta{};
+  nedQuant = 0;
+  nedTotal = 0;
+  doVrCreditoBancario = 0;
+  const auto& c = Corvane();
+  double hora = c.Now() - fields::DateOf(c.Now());
+  cdsCNABRec.FieldByName("IDOPECNABREC").SetString("I");
+  cdsCNABRec.FieldByName("IDTIPCNABREC").SetString("0");
+  cdsCNABRec.FieldByName("CDEMPRESA").SetString(Empresa());
+  cdsCNABRec.FieldByName("CDOPERADOR").SetString(c.Operador);
+  cdsCNABRec.FieldByName("NMOPERADOR").SetString(c.NomeOperador);
+  cdsCNABRec.FieldByName("DTCNABREC").SetDateTime(c.DataProc(c.FiliProc) + hora);
+  cdsCNABRec.FieldByName("DSARQCNABREC").SetString(stArquivoAnterior);
+  cdsCNABRec.FieldByName("IDMARCADO").SetString("N");
+  ActivePage = TPagina::tshFormulario;
+  tshFolhaDadosEnabled = false;
+  tshFormularioEnabled = tshBoletosEnabled = true;
+  medCdEmpresa.Enabled = false;
+  for (auto* c2 : {&dbeCdReduCont, &dbeArquivo, &btpArquivo, &dbeCdFilial, &btpCdFilial}) c2->Enabled = true;
+  dbcTpMov.Enabled = true;
+  dbcTpMov.ItemIndex = 0;
+  boTpMovAlterado = false;
+  ActiveControl = "dbcTpMov";
+}
+
+void TfrmRemessaCNAB::sbtCancelarClick() {
+  if (cdsCNABRec.State() == host::TDataSetState::dsInsert ||
+      cdsCNABRec.State() == host::TDataSetState::dsEdit)
+    cdsCNABRec.FieldByName("DSARQCNABREC").SetString("");
+  cdsCNABRec.Cancel();
+  if (cdsCNABRec.Active()) cdsCNABRec.CancelUpdates();
+  medCdEmpresa.Enabled = true;
+  for (auto* c : {&dbeCdReduCont, &dbeArquivo, &btpArquivo, &dbeCdFilial, &btpCdFilial, &dbeCdReduContCobr})
+    c->Enabled = false;
+  dbcTpMov.Enabled = cbbTpRemessa.Enabled = false;
+  const bool vazio = !cdsCNABRec.Active() || cdsCNABRec.IsEmpty();
+  tshFolhaDadosEnabled = tshFormularioEnabled = tshBoletosEnabled = !vazio;
+  ActivePage = TPagina::tshFolhaDados;
+}
+
+void TfrmRemessaCNAB::dbcTpMovChange(int itemIndex) {
+  static const char* const kOps[] = {"I", "E", "A"};
+  dbcTpMov.ItemIndex = itemIndex;
+  cdsCNABRec.FieldByName("IDOPECNABREC")
+      .SetString(itemIndex >= 0 && itemIndex <= 1 ? kOps[itemIndex] : kOps[2]);
+  boTpMovAlterado = itemIndex != Memoria.TpMovIndex;
+}
+
+void TfrmRemessaCNAB::cdsCNABRecAfterPost() {
+  if (cdsCNABRec.ChangeCount() > 0) {
+    server::CheckResultServ(netRemessaCNAB->SetCNABRec(cdsCNABRec.Delta()));
+    // During a run the log is merged only once the titles are stored too.
+    if (!boGerando_) cdsCNABRec.MergeChangeLog();
+  }
+  std::string chave =
+      cdsCNABRec.FieldByName("CDEMPRESA").AsString() + cdsCNABRec.FieldByName("NRCNABREC").AsString();
+  if (cdsCNABRec.FieldByName("IDMARCADO").AsString() == "S") {
+    if (!MarcadosRel.Contains(chave)) MarcadosRel.Add(chave);
+  } else {
+    MarcadosRel.Remove(chave);
+  }
+}
+
+// ---- company, account, branch ----
+
+void TfrmRemessaCNAB::Vd_CdEmpresa() {
+  try {
+    if (EmptyString(medCdEmpresa.Text)) Erro("EMPR_DEVE");
+    medCdEmpresa.Text = Ajusta(AllTrim(medCdEmpresa.Text), 2);
+    qryEmpresa.Close();
+    qryEmpresa.ParamByName("P_CDEMPRESA", medCdEmpresa.Text);
+    qryEmpresa.ParamByName("P_TCDEMPRESA", "");
+    qryEmpresa.Open();
+    NomeEmpresa = qryEmpresa.IsEmpty() ? "" : qryEmpresa.FieldByName("NMEMPRESA").AsString();
+    if (qryEmpresa.IsEmpty()) Erro("EMPR_NAO_CAD");
+    if (!netRemessaCNAB->AcessoOperEmpresa(Corvane().Operador, medCdEmpresa.Text)) {
+      ActiveControl = "medCdEmpresa";
+      Erro("Emp_Nr");
+    }
+  } catch (...) {
+    ActiveControl = "medCdEmpresa";
+    throw;
+  }
+}
+
+void TfrmRemessaCNAB::Vd_CdReduCont(bool required) {
+  if (!Inserindo()) return;
+  try {
+    std::string code = EmptyString(dbeCdReduCont.Text) ? "" : Ajusta(AllTrim(dbeCdReduCont.Text), 3);
+    dbeCdReduCont.Text = code;
+    if (code != Memoria.CdReduCont && BoletosMarcados.Count() > 0) {
+      if (Pergunta("APAGA_BOLETOS"))
+        LimpaMarcados();
+      else
+        dbeCdReduCont.Text = code = Memoria.CdReduCont;
+    }
+    auto f = [this](const char* n) { return cdsCNABRec.FieldByName(n); };
+    if (BoletosMarcados.Count() > 0) {
+      f("CDBANCCNAB").SetString(Memoria.CdBancCnab);
+      f("CDREDUCONT").SetString(Memoria.CdReduCont);
+      f("CDBANCO").SetString(Memoria.CdBanco);
+      f("CDAGENCIA").SetString(Memoria.CdAgencia);
+      f("CDCONTCORR").SetString(Memoria.CdContCorr);
+      f("DSCONTCORR").SetString(Memoria.DsContCorr);
+      return;
+    }
+    f("CDREDUCONT").SetString(code);
+    Memoria.CdReduCont = code;
+    if (code.empty()) {
+      if (required) Erro("CONTA_DEVE_SER");
+      return;
+    }
+    if (!required || ActiveControl == "dbeCdReduCont") {
+      Carrega(cdsContaCorr, netRemessaCNAB->GetContaCorr(Empresa(), code));
+      if (cdsContaCorr.IsEmpty()) Erro("CONTA_NAO_CAD");
+      for (const char* n : {"CDBANCO", "CDPICTAGEN", "CDAGENCIA", "CDCONTCORR", "DSCONTCORR", "CDPICTCONT",
+                            "CDBANCCNAB", "CDBANCOCONV", "DSNOSNUMCORR", "NMBANCO"})
+        f(n).SetValue(cdsContaCorr.FieldByName(n).AsValue());
+      Memoria.CdBancCnab = cdsContaCorr.FieldByName("CDBANCCNAB").AsString();
+      Memoria.CdBanco = cdsContaCorr.FieldByName("CDBANCO").AsString();
+      Memoria.CdAgencia = cdsContaCorr.FieldByName("CDAGENCIA").AsString();
+      Memoria.CdContCorr = cdsContaCorr.FieldByName("CDCONTCORR").AsString();
+      Memoria.DsContCorr = cdsContaCorr.FieldByName("DSCONTCORR").AsString();
+    }
+  } catch (...) {
+    ActivePage = TPagina::tshFormulario;
+    ActiveControl = "dbeCdReduCont";
+    throw;
+  }
+}
+
+void TfrmRemessaCNAB::dbeCdReduContExit() {
+  Vd_CdReduCont(false);
+  if (!Inserindo()) {
+    cbbTpRemessa.Enabled = false;
+    ActiveControl = "dbeCdFilial";
+    return;
+  }
+  const std::string banco = cdsCNABRec.FieldByName("CDBANCCNAB").AsString();
+  auto in = [&](std::initializer_list<const char*> l) {
+    for (auto* b : l)
+      if (banco == b) return true;
+    return false;
+  };
+  if (in({"237", "001", "637", "274"})) {
+    cbbTpRemessa.Enabled = true;
+    dbeCdReduContCobr.Enabled = false;
+    ActiveControl = "dbeCdFilial";
+  } else if (in({"353", "008", "033"})) {
+    dbeCdReduContCobr.Enabled = true;
+    cbbTpRemessa.Enabled = false;
+    ActiveControl = "dbeCdReduContCobr";
+  }
+  auto f = [this](const char* n) { return cdsCNABRec.FieldByName(n).AsString(); };
+  Carrega(cdsFilialCC,
+          netRemessaCNAB->GetFilialCC(f("CDBANCO"), f("CDAGENCIA"), f("CDCONTCORR"), f("CDREDUCONT")));
+  const bool tem = !cdsFilialCC.IsEmpty();
+  cdsCNABRec.FieldByName("CDFILIAL").SetString(tem ? cdsFilialCC.FieldByName("CDFILIAL").AsString() : "");
+  cdsCNABRec.FieldByName("NMFILIAL").SetString(tem ? cdsFilialCC.FieldByName("NMFILIAL").AsString() : "");
+  dbeCdFilial.Text = cdsCNABRec.FieldByName("CDFILIAL").AsString();
+}
+
+void TfrmRemessaCNAB::Vd_CdReduContCobr(bool required) {
+  if (!Inserindo()) return;
+  try {
+    std::string code = EmptyString(dbeCdReduContCobr.Text) ? "" : Ajusta(AllTrim(dbeCdReduContCobr.Text), 3);
+    dbeCdReduContCobr.Text = code;
+    if (code != Memoria.CdReduContCobr && BoletosMarcados.Count() > 0) {
+      if (Pergunta("APAGA_BOLETOS"))
+        LimpaMarcados();
+      else
+        dbeCdReduContCobr.Text = code = Memoria.CdReduContCobr;
+    }
+    auto f = [this](const char* n) { return cdsCNABRec.FieldByName(n); };
+    if (BoletosMarcados.Count() > 0) {
+      f("CDREDUCONTCOBR").SetString(Memoria.CdReduContCobr);
+      f("CDBANCOCOBR").SetString(Memoria.CdBancoCobr);
+      f("CDAGENCIACOBR").SetString(Memoria.CdAgenciaCobr);
+      f("CDCONTCORRCOBR").SetString(Memoria.CdContCorrCobr);
+      f("DSCONTCORRCOBR").SetString(Memoria.DsContCorrCobr);
+      return;
+    }
+    f("CDREDUCONTCOBR").SetString(code);
+    Memoria.CdReduContCobr = code;
+    if (code.empty()) {
+      if (required && dbeCdReduContCobr.Enabled) Erro("CONTA_COBR_DEVE_SER");
+      return;
+    }
+    if (!required || ActiveControl == "dbeCdReduContCobr") {
+      Carrega(cdsContaCorrCobr, netRemessaCNAB->GetContaCorrCobr(Empresa(), code, f("CDBANCO").AsString()));
+      if (cdsContaCorrCobr.IsEmpty()) {
+        dbeCdReduContCobr.Text.clear();
+        f("CDREDUCONTCOBR").SetString("");
+        Erro("CONTA_COBR_NAO_CAD");
+      }
+      auto c = [this](const char* n) { return cdsContaCorrCobr.FieldByName(n).AsString(); };
+      f("CDBANCOCOBR").SetString(c("CDBANCO"));
+      f("CDAGENCIACOBR").SetString(c("CDAGENCIA"));
+      f("CDCONTCORRCOBR").SetString(c("CDCONTCORR"));
+      f("DSCONTCORRCOBR").SetString(c("DSCONTCORR"));
+      f("DSNOSNUMCORRCOBR").SetString(c("DSNOSNUMCORR"));
+      Memoria.CdBancoCobr = c("CDBANCO");
+      Memoria.CdAgenciaCobr = c("CDAGENCIA");
+      Memoria.CdContCorrCobr = c("CDCONTCORR");
+      Memoria.DsContCorrCobr = c("DSCONTCORR");
+    }
+  } catch (...) {
+    ActivePage = TPagina::tshFormulario;
+    ActiveControl = "dbeCdReduContCobr";
+    throw;
+  }
+}
+
+void TfrmRemessaCNAB::Vd_Filial() {
+  const auto st = cdsCNABRec.State();
+  if (st != host::TDataSetState::dsInsert && st != host::TDataSetState::dsEdit) return;
+  try {
+    const bool vazia = EmptyString(dbeCdFilial.Text);
+    std::string code = vazia ? "" : Ajusta(AllTrim(dbeCdFilial.Text), 4);
+    if (BoletosMarcados.Count() > 0 && code != Memoria.Filial) {
+      if (Pergunta("Apaga_Bol_Fil")) {
+        LimpaMarcados();
+      } else {
+        dbeCdFilial.Text = code = Memoria.Filial;
+      }
+    }
+    Memoria.Filial = code;
+    if (code.empty()) {
+      cdsCNABRec.FieldByName("CDFILIAL").SetString("");
+      cdsCNABRec.FieldByName("NMFILIAL").SetString("");
+      return;
+    }
+    dbeCdFilial.Text = code;
+    cdsCNABRec.FieldByName("CDFILIAL").SetString(code);
+    Carrega(cdsFilial, netRemessaCNAB->GetFilial(code, Empresa()));
+    if (cdsFilial.IsEmpty()) Erro("FIL_N_CAD");
+    cdsCNABRec.FieldByName("NMFILIAL").SetString(cdsFilial.FieldByName("NMFILIAL").AsString());
+  } catch (...) {
+    ActiveControl = "dbeCdFilial";
+    throw;
+  }
+}
+
+// ---- titles ----
+
+void TfrmRemessaCNAB::LimpaMarcados() {
+  BoletosMarcados.Clear();
+  Carteiras.Clear();
+  nedQuant = 0;
+  nedTotal = 0;
+}
+
+void TfrmRemessaCNAB::MostraBoletos() {
+  using host::Value;
+  const bool novo = Inserindo() || cdsCNABRec.State() == host::TDataSetState::dsEdit;
+  if (novo && BoletosMarcados.Count() > 0) return;
+  std::vector<Value> a(38);
+  const std::string T = "T";
+  auto setT = [&](int from, std::initializer_list<Value> vals) {
+    int i = from - 1;
+    for (const auto& v : vals) a[i++] = v;
+  };
+  setT(1, {Empresa()});
+  if (!novo) {
+    setT(2, {cdsCNABRec.FieldByName("NRCNABREC").AsString()});
+    setT(3, {"", T,  "", "", T, "", T, "",  T, 0.0, 0.0, T, "",  T, "", T,  0.0, 0.0,
+             T,  "", T,  "", T, "", T, " ", T, 0.0, 0.0, T, " ", T, "", "", "",  ""});
+  } else {
+    const std::string op = cdsCNABRec.FieldByName("IDOPECNABREC").AsString();
+    const std::string situ = (op == "A" || op == "E") ? "_10_20" : "_00_01";
+    setT(2, {"N"});
+    setT(3, {"", T,   "",  "", T,    "", T,  "", T,  0.0, 0.0, T, "",  T,   "",
+             T,  0.0, 0.0, T,  situ, "", "", T,  "", T,   " ", T, 0.0, 0.0, T});
+    if (op == "A")
+      setT(33, {"1_2", ""});
+    else
+      setT(33, {"", T});
+    setT(35, {"", "", "", ""});
+  }
+  cdsBoletos.SetData(server::CheckResultServ(netRemessaCNAB->GetBoletos(a)));
+  if (!novo) {
+    Carrega(cdsTotRemessa, netRemessaCNAB->GetTotRemessa(cdsCNABRec.FieldByName("NRCNABREC").AsString()));
+    nedQuant = static_cast<int>(cdsTotRemessa.FieldByName("QTBOLETOS").AsFloat());
+    nedTotal = cdsTotRemessa.FieldByName("VRTOTBOL").AsFloat();
+  }
+}
+
+void TfrmRemessaCNAB::MarcaBoleto(bool marcar) {
+  if (cdsBoletos.IsEmpty()) return;
+  cdsBoletos.Edit();
+  cdsBoletos.FieldByName("IDMARCADO").SetString(marcar ? "S" : "N");
+  cdsBoletos.Post();
+}
+
+void TfrmRemessaCNAB::cdsBoletosAfterPost() {
+  auto f = [this](const char* n) { return cdsBoletos.FieldByName(n); };
+  const std::string chave = f("CDFILIAL").AsString() + f("NRLANBOLREC").AsString();
+  const bool marcado = f("IDMARCADO").AsString() == "S";
+  const bool estava = BoletosMarcados.Contains(chave);
+  if (marcado == estava) return;
+  const bool preparando = Inserindo() || cdsCNABRec.State() == host::TDataSetState::dsEdit;
+  const double valor = fields::RoundDec(f("VRFINALBREC").AsFloat(), 2);
+  const std::string cart =
+      EmptyString(f("CDCARTCOBBOL").AsString()) ? "00000" : Ajusta(f("CDCARTCOBBOL").AsString(), 5);
+  const std::string situ = AllTrim(f("IDSITUCNABR").AsString());
+  const bool credito = f("IDCARTCOBREC").AsString() == "4" && (situ == "00" || situ.empty());
+  const int sinal = marcado ? 1 : -1;
+  if (marcado)
+    BoletosMarcados.Add(chave, f("VRFINALBREC").AsFloat());
+  else
+    BoletosMarcados.Remove(chave);
+  if (preparando) {
+    if (marcado)
+      Carteiras.Add(cart);
+    else
+      Carteiras.Remove(cart);
+    nedQuant += sinal;
+    nedTotal = fields::RoundDec(fields::RoundDec(nedTotal, 2) + sinal * valor, 2);
+    if (credito) doVrCreditoBancario += sinal * f("VRFINALBREC").AsFloat();
+  }
+}
+
+void TfrmRemessaCNAB::Vd_Boletos() {
+  if (BoletosMarcados.Count() == 0) {
+    ActivePage = TPagina::tshBoletos;
+    Erro("BOLE_INF");
+  }
+}
+
+}  // namespace workspace

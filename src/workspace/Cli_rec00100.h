@@ -1,0 +1,158 @@
+// The remittance workspace: the one form that owns every data set of the
+// module, the batch being prepared and the generation run.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/dataset.h"
+#include "host/keylist.h"
+#include "host/messages.h"
+#include "host/query.h"
+#include "server/rdm_remessa_cnab.h"
+
+namespace workspace {
+
+using host::TClientDataSet;
+
+// Headless stand-ins for the form's controls: what a front end reads and sets.
+struct TControl {
+  bool Enabled = true;
+  bool Visible = true;
+  std::string Text;
+};
+
+struct TComboBox : TControl {
+  std::vector<std::string> Items;
+  int ItemIndex = -1;
+};
+
+enum class TPagina { tshFolhaDados, tshFormulario, tshBoletos };
+
+// What the workspace remembers of the chosen accounts and branch: compared
+// with a changed code, restored when the operator keeps the marked titles.
+struct TMemoriaConta {
+  std::string CdReduCont, CdBanco, CdAgencia, CdContCorr, DsContCorr, CdBancCnab;
+  std::string CdReduContCobr, CdBancoCobr, CdAgenciaCobr, CdContCorrCobr, DsContCorrCobr;
+  std::string Filial;
+  int TpMovIndex = 0;
+};
+
+class TfrmRemessaCNAB {
+ public:
+  static constexpr const char* Caption = "Remessa";
+  static constexpr const char* ScreenCode = "REC00100";
+
+  TfrmRemessaCNAB();
+  TfrmRemessaCNAB(const TfrmRemessaCNAB&) = delete;
+  TfrmRemessaCNAB& operator=(const TfrmRemessaCNAB&) = delete;
+
+  void FormCreate();
+  void FormActivate();
+  void FormClose();
+
+  // ---- data sets (the remittance context) ----
+  TClientDataSet cdsCNABRec{"cdsCNABRec"}, cdsBoletos{"cdsBoletos"}, cdsAlteraBoletos{"cdsAlteraBoletos"},
+      cdsDocumentos{"cdsDocumentos"}, cdsTotRemessa{"cdsTotRemessa"}, cdsDocBol{"cdsDocBol"},
+      cdsLicencaUso{"cdsLicencaUso"}, cdsTxBoletos{"cdsTxBoletos"}, cdsDuplicata{"cdsDuplicata"},
+      cdsInstruBol{"cdsInstruBol"}, cdsEmprBanc{"cdsEmprBanc"}, cdsIdConta{"cdsIdConta"},
+      cdsContaCorr{"cdsContaCorr"}, cdsContaCorrCobr{"cdsContaCorrCobr"}, cdsFilial{"cdsFilial"},
+      cdsFilialCC{"cdsFilialCC"}, cdsFiliRece{"cdsFiliRece"}, cdsParamFilial{"cdsParamFilial"};
+  host::TADOIBQuery qryEmpresa{"qryEmpresa"}, qryEndeClie{"qryEndeClie"}, qryTpEnde{"qryTpEnde"},
+      qryContCorr{"qryContCorr"}, qryEndeFili{"qryEndeFili"};
+  host::TMessages msgPadrao;
+  server::IRdmRemessaCNAB* netRemessaCNAB = nullptr;
+
+  // ---- controls ----
+  TControl medCdEmpresa, dbeCdReduCont, dbeCdReduContCobr, dbeCdFilial, dbeArquivo, btpArquivo, btpCdFilial;
+  TComboBox dbcTpMov, cbbTpRemessa;
+  TPagina ActivePage = TPagina::tshFolhaDados;
+  bool tshFolhaDadosEnabled = true, tshFormularioEnabled = false, tshBoletosEnabled = false;
+  std::string ActiveControl;  // name of the control with the focus
+  bool progressVisible = false;
+  std::string NomeEmpresa;  // shown beside the company code
+
+  // ---- workspace sets ----
+  host::TKeyList BoletosMarcados;   // key CDFILIAL + NRLANBOLREC, value VRFINALBREC
+  host::TKeyList Carteiras;         // portfolio keys of the marked titles
+  host::TKeyList RemessasMarcadas;  // batch marks of the list
+  host::TKeyList MarcadosRel;       // marked-batch set (report)
+  int nedQuant = 0;                 // marked count
+  double nedTotal = 0;              // marked total
+  double doVrCreditoBancario = 0;   // bank-credit total
+  TMemoriaConta Memoria;
+  bool boTpMovAlterado = false;   // operation kind changed since its combo was entered
+  std::string stArquivoAnterior;  // path of the batch current in the list
+
+  // ---- messages ----
+  std::string Msg(const std::string& key) const { return msgPadrao.Msg(key); }
+  [[noreturn]] void Erro(const std::string& key) const;
+  bool Pergunta(const std::string& key, host::TMsgDlgButtons buttons = host::TMsgDlgButtons::mbYesNo) const;
+  void Informa(const std::string& key) const;
+
+  // Loads a server reply into a data set (CheckResultServ first).
+  static void Carrega(TClientDataSet& ds, const server::TServerReply& reply);
+
+  // ---- lifecycle ----
+  void sbtIncluirClick();
+  void sbtCancelarClick();
+  void sbtConfirmarClick();
+  bool Inserindo() const;
+
+  // ---- company, account, branch ----
+  void Vd_CdEmpresa();
+  void Vd_CdReduCont(bool required);
+  void Vd_CdReduContCobr(bool required);
+  void Vd_Filial();
+  void dbeCdReduContExit();
+  void dbcTpMovChange(int itemIndex);
+  std::string Empresa() const { return medCdEmpresa.Text; }
+
+  // ---- titles ----
+  void MostraBoletos();
+  void MarcaBoleto(bool marcar);  // edits and posts IDMARCADO of the current title
+  void Vd_Boletos();
+  void LimpaMarcados();
+
+  // ---- output path ----
+  void Vd_Arquivo(bool required);
+  void dbeArquivoExit() { Vd_Arquivo(false); }
+  std::string NomeArquivo();  // the text of dbeArquivo
+
+  // ---- generation ----
+  void EscolheFuncao();
+  std::string BuscaIdentRec();
+  void AtualizaBoleto();
+
+  // After a run: the files written (final paths).
+  std::vector<std::string> UltimosArquivos;
+
+ private:
+  void CriaEstruturas();
+  void CriaCatalogo();
+  void CriaConsultas();
+  void cdsCNABRecAfterPost();
+  void cdsBoletosAfterPost();
+  void ConfirmaPadrao();
+  void RefazLista();
+  bool boGerando_ = false;  // the run defers merging the change log until all is stored
+  bool boMarcado_ = false;  // IDMARCADO of the row before its post
+};
+
+extern TfrmRemessaCNAB* frmRemessaCNAB;
+extern bool boIdCriado;
+
+// The host's start call, and the form factory behind it.
+void IniProc();
+void CriaRemessaCNABRec();
+// Closes and frees the form (the host does this when the window closes).
+void FechaRemessaCNABRec();
+// The writer the dispatcher picks for a layout bank and agreement bank, before
+// its bank-specific checks; empty when no row applies.
+std::string DespachoWriter(const std::string& cdBancCnab, const std::string& cdBancoConv);
+
+// The connection the host gives the form.
+void SetAppServer(server::IRdmRemessaCNAB* server);
+
+}  // namespace workspace

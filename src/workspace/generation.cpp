@@ -1,0 +1,346 @@
+// The generation run: checks, numbering, the dispatch to the bank's writer,
+// and the recording of the batch and its titles.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "fields/text.h"
+#include "host/context.h"
+#include "layouts/writers.h"
+#include "server/packets.h"
+#include "workspace/Cli_rec00100.h"
+#include "workspace/staging.h"
+
+namespace workspace {
+
+using fields::AllTrim;
+using fields::EmptyString;
+using host::Corvane;
+
+namespace {
+
+bool is_dir(const std::string& p) {
+  struct stat st {};
+  return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool exists(const std::string& p) {
+  return access(p.c_str(), F_OK) == 0;
+}
+
+// The name the Banrisul writer writes: the path with ".240" unless it has it.
+std::string nome_banrisul(const std::string& path) {
+  return fields::Pos(".240", path) > 0 ? path : path + ".240";
+}
+
+struct TLinha {
+  bool (*teste)(const std::string& cnab, const std::string& conv);
+  bool convenio;
+  const char* writer;
+};
+
+bool eq(const std::string& a, const char* b) {
+  return a == b;
+}
+
+// The first row whose test holds decides; order matters (an account of layout
+// bank "001" whose agreement bank is "237" goes to Bradesco).
+const TLinha kDespacho[] = {
+    {[](auto& c, auto& v) { return eq(c, "237") || eq(v, "237"); }, false, "Remessa_BcoBradesco"},
+    {[](auto& c, auto& v) { return eq(c, "341") || eq(v, "341"); }, true, "Remessa_BcoItau"},
+    {[](auto& c, auto&) { return eq(c, "399"); }, false, "Remessa_BcoHSBC"},
+    {[](auto& c, auto&) { return eq(c, "422"); }, true, "Remessa_BcoSafra"},
+    {[](auto& c, auto&) { return eq(c, "409"); }, false, "Remessa_Unibanco"},
+    {[](auto& c, auto&) { return eq(c, "479"); }, false, "Remessa_BcoBoston"},
+    {[](auto& c, auto& v) { return eq(c, "001") || eq(c, "031") || eq(v, "001"); }, false, "Remessa_BB"},
+    {[](auto& c, auto&) { return eq(c, "389"); }, false, "Remessa_BcoMercantil"},
+    {[](auto& c, auto&) { return eq(c, "021"); }, false, "Remessa_BcoBanestes"},
+    {[](auto& c, auto&) { return eq(c, "151"); }, false, "Remessa_BcoNossaCaixa"},
+    {[](auto& c, auto&) { return eq(c, "275") || eq(c, "356"); }, false, "Remessa_Real"},
+    {[](auto& c, auto&) { return eq(c, "453") || eq(c, "749"); }, true, "Remessa_BcoRural"},
+    {[](auto& c, auto&) { return eq(c, "353") || eq(c, "033") || eq(c, "008"); }, true,
+     "Remessa_BcoSantander"},
+    {[](auto& c, auto& v) { return eq(c, "104") || eq(v, "104"); }, true, "Remessa_BcoCaixa"},
+    {[](auto& c, auto&) { return eq(c, "069"); }, false, "Remessa_BcoPortugues"},
+    {[](auto& c, auto&) { return eq(c, "347"); }, false, "Remessa_Sudameris"},
+    {[](auto& c, auto&) { return eq(c, "041"); }, false, "Remessa_Banrisul"},
+    {[](auto& c, auto&) { return eq(c, "637"); }, true, "Remessa_BcoSofisa"},
+    {[](auto& c, auto&) { return eq(c, "748"); }, false, "Remessa_SICREDI"},
+    {[](auto& c, auto&) { return eq(c, "756"); }, false, "Remessa_SICOOB_CONV"},
+    {[](auto& c, auto&) { return eq(c, "707"); }, false, "Remessa_Daycoval"},
+    {[](auto& c, auto&) { return eq(c, "025"); }, false, "Remessa_Alfa"},
+    {[](auto& c, auto&) { return eq(c, "888"); }, false, "Remessa_Factoring"},
+    {[](auto& c, auto&) { return eq(c, "092"); }, false, "Remessa_Brickell"},
+    {[](auto& c, auto&) { return eq(c, "612"); }, false, "Remessa_Guanabara"},
+    {[](auto& c, auto&) { return eq(c, "604"); }, false, "Remessa_Industrial"},
+    {[](auto& c, auto&) { return eq(c, "394"); }, false, "Remessa_BcoBRR"},
+    {[](auto& c, auto&) { return eq(c, "999"); }, false, "Remessa_Fomento"},
+    {[](auto& c, auto&) { return eq(c, "004"); }, true, "Remessa_BcoNordeste"},
+};
+
+}  // namespace
+
+std::string DespachoWriter(const std::string& cnab, const std::string& conv) {
+  for (const auto& l : kDespacho)
+    if (l.teste(cnab, conv)) return l.writer;
+  return {};
+}
+
+std::string TfrmRemessaCNAB::NomeArquivo() {
+  return cdsCNABRec.Active() ? cdsCNABRec.FieldByName("DSARQCNABREC").AsString() : std::string();
+}
+
+void TfrmRemessaCNAB::Vd_Arquivo(bool required) {
+  const auto st = cdsCNABRec.State();
+  if (st != host::TDataSetState::dsInsert && st != host::TDataSetState::dsEdit) return;
+  try {
+    const std::string path = AllTrim(NomeArquivo());
+    if (path.empty()) {
+      if (required) Erro("ARQU_DEVE_SER");
+      return;
+    }
+    const auto barra = path.find_last_of('/');
+    const std::string pasta = barra == std::string::npos ? "." : (barra == 0 ? "/" : path.substr(0, barra));
+    const std::string nome = barra == std::string::npos ? path : path.substr(barra + 1);
+    if (!is_dir(pasta)) Erro("DIR_INVALIDO");
+    if (nome.empty() || is_dir(path)) Erro("ARQU_DEVE_SER");
+  } catch (...) {
+    ActivePage = TPagina::tshFormulario;
+    ActiveControl = "dbeArquivo";
+    throw;
+  }
+}
+
+void TfrmRemessaCNAB::sbtConfirmarClick() {
+  auto& stage = TOutputStage::Current();
+  stage.Discard();
+  UltimosArquivos.clear();
+  auto f = [this](const char* n) { return cdsCNABRec.FieldByName(n); };
+
+  // 1. account, collection account, branch and path
+  Vd_CdReduCont(true);
+  Vd_CdReduContCobr(true);
+  Vd_Filial();
+  Vd_Arquivo(true);
+
+  // 2. every branch of a marked title shares the batch branch's CNPJ root
+  const std::string filial = f("CDFILIAL").AsString();
+  if (!EmptyString(filial)) {
+    cdsFilial.SetFilter("CDFILIAL='" + filial + "'");
+    cdsFilial.SetFiltered(true);
+    const std::string raiz =
+        AllTrim(fields::LeftStr(fields::Nr_Codigo(cdsFilial.FieldByName("NRINSJURFILI").AsString()), 8));
+    for (int i = 0; i < BoletosMarcados.Count(); ++i) {
+      const std::string chave = BoletosMarcados.Key(i);
+      const std::string fil = fields::Copy(chave, 1, 4), nr = fields::Copy(chave, 5, 10);
+      Carrega(cdsFiliRece, netRemessaCNAB->GetFiliRece(fil, nr));
+      for (cdsFiliRece.First(); !cdsFiliRece.Eof(); cdsFiliRece.Next()) {
+        std::string r = AllTrim(
+            fields::LeftStr(fields::Nr_Codigo(cdsFiliRece.FieldByName("NRINSJURFILI").AsString()), 8));
+        if (r != raiz) {
+          cdsBoletos.Locate("CDFILIBOLREC;NRLANBOLREC", {fil, nr}, true);
+          cdsFilial.SetFiltered(false);
+          Erro("FILI_DIF");
+        }
+      }
+    }
+  }
+
+  // 3. a changed operation kind invalidates the marks
+  if (ActivePage == TPagina::tshFormulario && boTpMovAlterado) LimpaMarcados();
+
+  // 4. something to send
+  Vd_Boletos();
+
+  // 5. the remittance kind, where the bank takes one
+  if (cbbTpRemessa.Enabled && cbbTpRemessa.ItemIndex < 0) {
+    ActivePage = TPagina::tshFormulario;
+    ActiveControl = "cbbTpRemessa";
+    Erro("tp_inf");
+  }
+
+  // 6. overwrite question, on the name the writer will write
+  std::string alvo = AllTrim(NomeArquivo());
+  if (f("CDBANCCNAB").AsString() == "041") alvo = nome_banrisul(alvo);
+  if (exists(alvo) && !Pergunta("ARQU_EXISTE")) throw host::EAbort();
+
+  // 7. the server's word on the bank-credit total
+  if (doVrCreditoBancario > 0) {
+    double total = doVrCreditoBancario;
+    std::string aviso = server::CheckResultText(netRemessaCNAB->ValidFinanceiro(
+        "CreditoBancario", dbeCdReduCont.Text, Corvane().FiliProc, total, "", ""));
+    if (!aviso.empty() && host::UI().Ask(host::TMsgDlgType::mtConfirmation, host::TMsgDlgButtons::mbYesNo,
+                                         aviso) != host::TModalResult::mrYes)
+      throw host::EAbort();
+  }
+
+  // 8. numbers from the server
+  if (Inserindo()) {
+    f("NRCNABREC")
+        .SetString(server::CheckResultText(netRemessaCNAB->PrxCodigo(f("CDEMPRESA").AsString(), "CNABRec")));
+    f("NRSEQREMESSAREC")
+        .SetString(server::CheckResultText(netRemessaCNAB->PrxCodigoRemessaRec(f("CDREDUCONT").AsString())));
+  }
+
+  // 9. the bank's writer writes the file (beside its final name)
+  try {
+    EscolheFuncao();
+  } catch (...) {
+    stage.Discard();
+    throw;
+  }
+
+  // 10, 11. The batch, the titles' new state and the file exist together or
+  // not at all: both are stored in one unit of work, and the file is put in
+  // place before it is committed.
+  netRemessaCNAB->StartTransaction();
+  boGerando_ = true;
+  try {
+    ConfirmaPadrao();
+    AtualizaBoleto();
+    stage.PutInPlace();
+    try {
+      netRemessaCNAB->Commit();
+    } catch (...) {
+      stage.Undo();
+      throw;
+    }
+  } catch (...) {
+    boGerando_ = false;
+    try {
+      netRemessaCNAB->Rollback();
+    } catch (...) {
+    }
+    stage.Discard();
+    cdsBoletos.EnableControls();
+    throw;
+  }
+  boGerando_ = false;
+  for (const auto& s : stage.Files()) UltimosArquivos.push_back(s.path);
+  stage.Commit();
+  cdsCNABRec.MergeChangeLog();
+
+  // 12. done
+  Informa("Expor_susc");
+  progressVisible = false;
+  host::UI().HideProgress();
+  cdsBoletos.EnableControls();
+  medCdEmpresa.Enabled = true;
+  for (auto* c : {&dbeCdReduCont, &dbeArquivo, &btpArquivo, &dbeCdFilial, &btpCdFilial, &dbeCdReduContCobr})
+    c->Enabled = false;
+  dbcTpMov.Enabled = cbbTpRemessa.Enabled = false;
+  RefazLista();
+  cdsFilial.SetFiltered(false);
+}
+
+// The host form's standard confirmation: post the batch (the post handler
+// sends it to the server).
+void TfrmRemessaCNAB::ConfirmaPadrao() {
+  cdsCNABRec.Post();
+}
+
+// The batch list again, as the remittance filter last left it.
+void TfrmRemessaCNAB::RefazLista() {
+  const std::string nr = cdsCNABRec.FieldByName("NRCNABREC").AsString();
+  std::vector<host::Value> a(28, host::Value(std::string("T")));
+  a[0] = Empresa();
+  try {
+    Carrega(cdsCNABRec, netRemessaCNAB->GetCNABRec(a));
+  } catch (const host::EServerError&) {
+    return;  // the batch is stored; a list that cannot be refreshed now is refreshed by the next filter
+  }
+  if (!nr.empty()) cdsCNABRec.Locate("NRCNABREC", {nr});
+  const bool vazio = cdsCNABRec.IsEmpty();
+  tshFolhaDadosEnabled = tshFormularioEnabled = tshBoletosEnabled = !vazio;
+  ActivePage = TPagina::tshFolhaDados;
+}
+
+void TfrmRemessaCNAB::EscolheFuncao() {
+  try {
+    const std::string cnab = cdsCNABRec.FieldByName("CDBANCCNAB").AsString();
+    const std::string conv = cdsCNABRec.FieldByName("CDBANCOCONV").AsString();
+    const TLinha* linha = nullptr;
+    for (const auto& l : kDespacho)
+      if (l.teste(cnab, conv)) {
+        linha = &l;
+        break;
+      }
+    if (!linha) Erro("Remessa_inv");
+    if (linha->convenio)
+      Carrega(cdsEmprBanc, netRemessaCNAB->GetEmprBanc(cdsBoletos.FieldByName("CDBANCO").AsString(),
+                                                       qryEmpresa.FieldByName("CDEMPRESA").AsString()));
+    std::string nome = linha->writer;
+    bool cobranca = cbbTpRemessa.ItemIndex == 0;
+    if (nome == "Remessa_BcoBradesco" && !cobranca) {
+      if (EmptyString(cdsContaCorr.FieldByName("NRAUTCNABDES").AsString())) Erro("NRAUTORIZACAO_N_CAD");
+      if (AllTrim(cdsContaCorr.FieldByName("CDCONTCORR").AsString()).size() > 8) Erro("Err_CNAB_Desc");
+    } else if (nome == "Remessa_BcoRural") {
+      const std::string cart = cdsEmprBanc.FieldByName("CDCARTCOBR").AsString();
+      if (fields::Copy(cart, static_cast<int>(cart.size()) - 2, 1) == "0") Erro("NR_CART_INV");
+    } else if (nome == "Remessa_BcoCaixa") {
+      if (cdsEmprBanc.FieldByName("IDPADRCNABREC").AsString() == "2") nome = "Remessa_BcoCaixa_SIGCB";
+    } else if (nome == "Remessa_BcoBRR") {
+      cobranca = true;  // the kind combo is never offered for this bank
+    }
+    layouts::TWriter w = layouts::FindWriter(nome);
+    if (!w) Erro("Remessa_inv");
+    w(cobranca);
+  } catch (...) {
+    ActivePage = TPagina::tshFormulario;
+    ActiveControl = "dbeCdReduCont";
+    throw;
+  }
+}
+
+std::string TfrmRemessaCNAB::BuscaIdentRec() {
+  std::string r;
+  Carrega(cdsIdConta, netRemessaCNAB->GetIdConta(cdsCNABRec.FieldByName("CDREDUCONT").AsString()));
+  const std::string banco = cdsCNABRec.FieldByName("CDBANCCNAB").AsString();
+  auto emprBanc = [this] {
+    Carrega(cdsEmprBanc,
+            netRemessaCNAB->GetEmprBanc(cdsCNABRec.FieldByName("CDBANCO").AsString(), Empresa()));
+  };
+  if (banco == "001") emprBanc();
+  const std::string id = cdsIdConta.IsEmpty() ? "" : cdsIdConta.FieldByName("CDIDRECCONTCORR").AsString();
+  if (EmptyString(id)) {
+    if (banco != "001") emprBanc();
+    if (!cdsEmprBanc.IsEmpty() && !cdsEmprBanc.FieldByName("CDEMPBANCREC").IsNull())
+      r = cdsEmprBanc.FieldByName("CDEMPBANCREC").AsString();
+    return r;
+  }
+  return id;
+}
+
+void TfrmRemessaCNAB::AtualizaBoleto() {
+  cdsBoletos.DisableControls();
+  cdsBoletos.First();
+  cdsAlteraBoletos.Close();
+  cdsAlteraBoletos.FieldDefs() = server::PacketFields("ALTERABOLETOS");
+  cdsAlteraBoletos.CreateDataSet();
+  const int total = cdsBoletos.RecordCount();
+  const std::string caption = Msg("EXP");
+  progressVisible = true;
+  auto b = [this](const char* n) { return cdsBoletos.FieldByName(n); };
+  auto c = [this](const char* n) { return cdsCNABRec.FieldByName(n); };
+  auto a = [this](const char* n) { return cdsAlteraBoletos.FieldByName(n); };
+  const int iMarcado = cdsBoletos.FindFieldIndex("IDMARCADO");
+  for (; !cdsBoletos.Eof(); cdsBoletos.Next()) {
+    host::UI().Progress(caption, cdsBoletos.RecNo(), total);
+    if (cdsBoletos.Fields(iMarcado).AsString() != "S") continue;
+    cdsAlteraBoletos.Append();
+    a("CDFILIAL").SetValue(b("CDFILIAL").AsValue());
+    a("NRLANBOLREC").SetValue(b("NRLANBOLREC").AsValue());
+    a("CDNOSNUMREC").SetValue(b("CDNOSNUMREC").AsValue());
+    a("VRFINALBREC").SetValue(b("VRFINALBREC").AsValue());
+    a("NRCNABREC").SetValue(c("NRCNABREC").AsValue());
+    a("CDREDUCONT").SetValue(c("CDREDUCONT").AsValue());
+    a("IDOPECNABREC").SetValue(c("IDOPECNABREC").AsValue());
+    a("CDEMPRESA").SetValue(c("CDEMPRESA").AsValue());
+    a("IDSITUCNABR").SetString("10");
+    a("IDBOLRECALTER").SetString("1");
+    cdsAlteraBoletos.Post();
+  }
+  server::CheckResultServ(netRemessaCNAB->AlterBoletos(cdsAlteraBoletos.Data()));
+  cdsBoletos.EnableControls();
+}
+
+}  // namespace workspace

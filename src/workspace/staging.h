@@ -1,0 +1,37 @@
+// Remittance files written during a run wait beside their final path until the
+// run has stored the batch and its titles.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace workspace {
+
+// The temporary name beside path where a file of this run is written.
+std::string StagingName(const std::string& path);
+// Registers a closed temporary file for its final path.
+void StageOutput(const std::string& temp, const std::string& path);
+
+struct TStagedFile {
+  std::string temp, path, backup;
+};
+
+// Puts every staged file in place, keeping a copy of any file it replaces
+// until Commit; on failure nothing is left changed.
+class TOutputStage {
+ public:
+  static TOutputStage& Current();
+  void Add(TStagedFile f) { files_.push_back(std::move(f)); }
+  bool Empty() const { return files_.empty(); }
+  const std::vector<TStagedFile>& Files() const { return files_; }
+  void PutInPlace();  // raises on failure, leaving the old files where they were
+  void Commit();      // drops the copies of replaced files
+  void Undo();        // restores replaced files, removes new ones
+  void Discard();     // removes staged temporary files that were never put in place
+
+ private:
+  std::vector<TStagedFile> files_;
+  bool placed_ = false;
+};
+
+}  // namespace workspace
