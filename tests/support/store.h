@@ -1,0 +1,60 @@
+// A real store for tests: an in-memory database loaded from JSON fixtures, the
+// workspace form on it, and a run driven as the operator drives it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/messages.h"
+#include "server/sqlite_server.h"
+#include "workspace/Cli_rec00100.h"
+
+namespace testsupport {
+
+// Company "01" with branch "0001", its address and municipality, the banks of
+// the dispatch table, client "C1" with a billing address, operator "ADMIN"
+// allowed for the company. Tests add their own accounts and titles.
+extern const char* const kBaseFixture;
+
+struct TOpcoesGeracao {
+  std::string conta = "001";  // account short code
+  std::string contaCobranca;  // collection account, when the bank takes one
+  std::string filial;         // batch branch; empty for none
+  int operacao = 0;           // 0 inclusion, 1 exclusion, 2 alteration
+  int tipo = 0;               // 0 Cobrança, 1 Desconto (where the kind combo is enabled)
+  std::vector<std::string> boletos;  // "FILIAL/NUMERO"; empty marks every title listed
+  std::string arquivo;        // output path; a fresh temporary file by default
+  bool sobrescrever = true;   // answer to the overwrite question
+};
+
+class TStore {
+ public:
+  // Base fixture plus the test's own JSON ({"TABLE": [rows]}); the clock is
+  // fixed at 2026-12-08 10:30:00 and the processing date at the same day.
+  explicit TStore(const std::string& json = "{}");
+  ~TStore();
+
+  server::TSQLiteRemessaServer& Server() { return *server_; }
+  workspace::TfrmRemessaCNAB& Form() { return *workspace::frmRemessaCNAB; }
+  host::TScriptedUI& UI() { return ui_; }
+
+  // Includes a batch for company "01", validates account, branch, operation,
+  // kind and path, lists and marks the titles, and confirms. Raises what the
+  // run raises.
+  void Gerar(const TOpcoesGeracao& o);
+  // The records of the file written by the last run, without CR LF; checks
+  // that every line ends in CR LF and has the given length.
+  std::vector<std::string> Registros(int tamanho) const;
+  const std::string& Arquivo() const { return arquivo_; }
+
+ private:
+  std::unique_ptr<server::TSQLiteRemessaServer> server_;
+  host::TScriptedUI ui_{true};
+  std::string dir_, arquivo_;
+};
+
+// Field of a record by 1-based position and length.
+inline std::string field(const std::string& rec, int pos, int len) { return rec.substr(pos - 1, len); }
+
+}  // namespace testsupport
