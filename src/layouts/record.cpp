@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "fields/cp1252.h"
 #include "workspace/staging.h"
 
 namespace layouts {
@@ -29,7 +30,7 @@ Record& Record::put(int pos, int len, std::string_view value) {
 TRemessaFile::TRemessaFile(std::string path, int recordLength)
     : path_(std::move(path)), length_(recordLength) {
   temp_ = workspace::StagingName(path_);
-  f_ = std::fopen(temp_.c_str(), "wb");
+  f_ = std::fopen(fields::OsPath(temp_).c_str(), "wb");
   if (!f_)
     throw std::runtime_error("Não foi possível criar o arquivo " + path_ + ": " + std::strerror(errno));
 }
@@ -37,7 +38,7 @@ TRemessaFile::TRemessaFile(std::string path, int recordLength)
 TRemessaFile::~TRemessaFile() {
   if (f_) {
     std::fclose(f_);
-    std::remove(temp_.c_str());
+    std::remove(fields::OsPath(temp_).c_str());
   }
 }
 
@@ -58,7 +59,7 @@ void TRemessaFile::Close() {
   std::fclose(f_);
   f_ = nullptr;
   if (!ok) {
-    std::remove(temp_.c_str());
+    std::remove(fields::OsPath(temp_).c_str());
     throw std::runtime_error("Erro de gravação no arquivo " + path_ + ": " + std::strerror(err));
   }
   workspace::StageOutput(temp_, path_);

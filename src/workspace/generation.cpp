@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "fields/cp1252.h"
 #include "fields/text.h"
 #include "host/context.h"
 #include "layouts/writers.h"
@@ -20,11 +21,11 @@ namespace {
 
 bool is_dir(const std::string& p) {
   struct stat st {};
-  return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return stat(fields::OsPath(p).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool exists(const std::string& p) {
-  return access(p.c_str(), F_OK) == 0;
+  return access(fields::OsPath(p).c_str(), F_OK) == 0;
 }
 
 // The name the Banrisul writer writes: the path with ".240" unless it has it.
