@@ -115,6 +115,8 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   auto& stage = TOutputStage::Current();
   stage.Discard();
   UltimosArquivos.clear();
+  UltimaRemessa.clear();
+  UltimoWriter.clear();
   auto f = [this](const char* n) { return cdsCNABRec.FieldByName(n); };
 
   // 1. account, collection account, branch and path
@@ -217,6 +219,7 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   }
   boGerando_ = false;
   for (const auto& s : stage.Files()) UltimosArquivos.push_back(s.path);
+  UltimaRemessa = f("NRCNABREC").AsString();
   stage.Commit();
   cdsCNABRec.MergeChangeLog();
 
@@ -284,6 +287,7 @@ void TfrmRemessaCNAB::EscolheFuncao() {
     }
     layouts::TWriter w = layouts::FindWriter(nome);
     if (!w) Erro("Remessa_inv");
+    UltimoWriter = nome;
     w(cobranca);
   } catch (...) {
     ActivePage = TPagina::tshFormulario;

@@ -42,7 +42,7 @@ void TOutputStage::PutInPlace() {
         f.backup = f.path + ".anterior-" + std::to_string(getpid());
         if (mv(f.path, f.backup) != 0) {
           f.backup.clear();
-          throw std::runtime_error("Não foi possível substituir o arquivo " + f.path + ": " +
+          throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível substituir o arquivo ") + f.path + ": " +
                                    std::strerror(errno));
         }
       }
@@ -50,7 +50,7 @@ void TOutputStage::PutInPlace() {
         const int err = errno;
         if (!f.backup.empty()) mv(f.backup, f.path);
         f.backup.clear();
-        throw std::runtime_error("Não foi possível gravar o arquivo " + f.path + ": " + std::strerror(err));
+        throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível gravar o arquivo ") + f.path + ": " + std::strerror(err));
       }
     }
     placed_ = true;
