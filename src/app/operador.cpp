@@ -59,7 +59,8 @@ TResultadoGeracao GerarRemessa(server::IRdmRemessaCNAB& server, const TPedidoGer
   f.MostraBoletos();
   r.oferecidos = f.cdsBoletos.RecordCount();
   if (p.todos) {
-    f.MarcaTodos();
+    r.recusas = f.MarcaTodos(false);
+    for (const auto& [k, n] : r.recusas) r.motivos.push_back(f.Msg(k));
   } else {
     for (const auto& b : p.boletos) {
       const auto barra = b.find('/');

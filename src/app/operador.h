@@ -28,6 +28,8 @@ struct TResultadoGeracao {
   int quantidade = 0;
   double total = 0;
   int oferecidos = 0;
+  std::vector<std::pair<std::string, int>> recusas;  // refusal key, count
+  std::vector<std::string> motivos;                  // the refusals' texts, same order
 };
 
 // Everything is Windows-1252. Raises what the form raises; the form is closed
