@@ -2,7 +2,8 @@
 //
 // Every text this server hands back (packet values, error texts, exception
 // messages) is Windows-1252, like every other string of the system; the
-// database holds UTF-8 and the conversion happens only here.
+// database holds UTF-8 and the conversion happens only here. One object
+// serves one thread at a time; several objects or processes may share a file.
 #pragma once
 
 #include <functional>
