@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "fields/cp1252.h"
 #include "fields/text.h"
 #include "host/context.h"
 #include "layouts/writers.h"
@@ -20,11 +21,11 @@ namespace {
 
 bool is_dir(const std::string& p) {
   struct stat st {};
-  return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return stat(fields::OsPath(p).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool exists(const std::string& p) {
-  return access(p.c_str(), F_OK) == 0;
+  return access(fields::OsPath(p).c_str(), F_OK) == 0;
 }
 
 // The name the Banrisul writer writes: the path with ".240" unless it has it.
@@ -114,6 +115,8 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   auto& stage = TOutputStage::Current();
   stage.Discard();
   UltimosArquivos.clear();
+  UltimaRemessa.clear();
+  UltimoWriter.clear();
   auto f = [this](const char* n) { return cdsCNABRec.FieldByName(n); };
 
   // 1. account, collection account, branch and path
@@ -216,6 +219,7 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   }
   boGerando_ = false;
   for (const auto& s : stage.Files()) UltimosArquivos.push_back(s.path);
+  UltimaRemessa = f("NRCNABREC").AsString();
   stage.Commit();
   cdsCNABRec.MergeChangeLog();
 
@@ -283,6 +287,7 @@ void TfrmRemessaCNAB::EscolheFuncao() {
     }
     layouts::TWriter w = layouts::FindWriter(nome);
     if (!w) Erro("Remessa_inv");
+    UltimoWriter = nome;
     w(cobranca);
   } catch (...) {
     ActivePage = TPagina::tshFormulario;
