@@ -93,8 +93,7 @@ int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool quiet = false) {
 
 int ListaRemessas(const TGlobais& g, const std::string& empresa) {
   auto s = Abre(g.db);
-  std::vector<host::Value> a(28, host::Value(std::string("T")));
-  a[0] = Utf8ToCp1252(empresa);
+  auto a = workspace::ArgsTodasRemessas(Utf8ToCp1252(empresa));
   host::TClientDataSet ds("cdsCNABRec");
   ds.SetData(server::CheckResultServ(s->GetCNABRec(a)));
   std::cout << std::left << std::setw(8) << "Remessa" << std::setw(18) << "Data" << std::setw(6) << "Conta"
@@ -145,7 +144,7 @@ int ListaBoletos(const TGlobais& g, const std::string& empresa, const std::strin
 int Init(const TGlobais& g, bool demo) {
   auto s = Abre(g.db, true);
   if (demo) {
-    int n = server::ImportJson(*s, DemoFixture(host::Corvane().Date()));
+    auto n = server::ImportJson(*s, DemoFixture(host::Corvane().Date()));
     std::cout << "Dados de demonstração carregados: " << n << " registros.\n";
   }
   std::cout << "Banco de dados pronto: " << g.db << "\n";
@@ -158,7 +157,7 @@ int Import(const TGlobais& g, const std::string& file) {
   if (!in) throw std::runtime_error(Utf8ToCp1252("Arquivo não encontrado: " + file));
   std::stringstream ss;
   ss << in.rdbuf();
-  int n = server::ImportJson(*s, ss.str());
+  auto n = server::ImportJson(*s, ss.str());
   std::cout << n << " registros importados.\n";
   return 0;
 }

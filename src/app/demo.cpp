@@ -65,7 +65,7 @@ std::string DemoFixture(double hoje) {
   j["PARAMFILIAL"] = {{{"CDFILIAL", "0001"}, {"NRTAMNUMNFUT", 9}}};
 
   j["CLIENTE"] = {
-      {{"CDCLIENTE", "C001"}, {"NMRAZSOCCLIE", "José Antônio Conceição & Filhos Comércio de Alimentos Ltda"},
+      {{"CDCLIENTE", "C001"}, {"NMRAZSOCCLIE", "José Antônio Conceição & Filhos Comércio Ltda"},
        {"NMFANTCLIE", "Empório São José"}, {"IDTPIJURCLIE", "J"}, {"NRINSJURCLIE", "98.765.432/0001-10"}},
       {{"CDCLIENTE", "C002"}, {"NMRAZSOCCLIE", "Maria da Graça Ribeiro"}, {"NMFANTCLIE", "Maria"},
        {"IDTPIJURCLIE", "F"}, {"NRINSJURCLIE", "123.456.789-09"}},
@@ -74,7 +74,7 @@ std::string DemoFixture(double hoje) {
       {{"CDCLIENTE", "C004"}, {"NMRAZSOCCLIE", "Auto Peças Übersee"}, {"NMFANTCLIE", "Übersee"},
        {"IDTPIJURCLIE", "J"}, {"NRINSJURCLIE", "44.555.666/0001-70"}}};
   j["ENDECLIE"] = json::array();
-  const char* enderecos[] = {"Rua Dr. José Bonifácio de Andrada e Silva, 1234, Bloco B, Apto 56 - Fundos",
+  const char* enderecos[] = {"Rua Dr. José Bonifácio de Andrada e Silva, 1234 B",
                              "Av. Afonso Pena, 4000", "Travessa #7 do Comércio, s/n", "Rua Açaí, 12"};
   for (int i = 0; i < 4; ++i)
     j["ENDECLIE"].push_back({{"CDCLIENTE", "C00" + std::to_string(i + 1)},
@@ -104,7 +104,7 @@ std::string DemoFixture(double hoje) {
               {"CDBANCO", b.codigo},
               {"CDAGENCIA", "1234"},
               {"CDCONTCORR", "0012345" + std::to_string(conta % 10)},
-              {"DSCONTCORR", std::string("Cobrança ") + b.nome},
+              {"DSCONTCORR", fields::LeftStr(std::string("Cob. ") + b.nome, 20)},
               {"DSNOSNUMCORR", "09[SEQ11]"},
               {"CDCEDENTEBAN", "4567890"},
               {"CDBANCCNAB", b.codigo},

@@ -166,6 +166,9 @@ void FechaRemessaCNABRec();
 // its bank-specific checks; empty when no row applies.
 std::string DespachoWriter(const std::string& cdBancCnab, const std::string& cdBancoConv);
 
+// GetCNABRec's arguments that list every batch of a company.
+std::vector<host::Value> ArgsTodasRemessas(const std::string& cdEmpresa);
+
 // The connection the host gives the form.
 void SetAppServer(server::IRdmRemessaCNAB* server);
 

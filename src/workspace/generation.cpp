@@ -86,6 +86,13 @@ std::string DespachoWriter(const std::string& cnab, const std::string& conv) {
   return {};
 }
 
+std::vector<host::Value> ArgsTodasRemessas(const std::string& cdEmpresa) {
+  std::vector<host::Value> a(28, host::Value(std::string("T")));
+  a[0] = cdEmpresa;
+  a[27] = std::string();  // no batch number
+  return a;
+}
+
 std::string TfrmRemessaCNAB::NomeArquivo() {
   return cdsCNABRec.Active() ? cdsCNABRec.FieldByName("DSARQCNABREC").AsString() : std::string();
 }
@@ -245,10 +252,8 @@ void TfrmRemessaCNAB::ConfirmaPadrao() {
 // The batch list again, as the remittance filter last left it.
 void TfrmRemessaCNAB::RefazLista() {
   const std::string nr = cdsCNABRec.FieldByName("NRCNABREC").AsString();
-  std::vector<host::Value> a(28, host::Value(std::string("T")));
-  a[0] = Empresa();
   try {
-    Carrega(cdsCNABRec, netRemessaCNAB->GetCNABRec(a));
+    Carrega(cdsCNABRec, netRemessaCNAB->GetCNABRec(ArgsTodasRemessas(Empresa())));
   } catch (const host::EServerError&) {
     return;  // the batch is stored; a list that cannot be refreshed now is refreshed by the next filter
   }
