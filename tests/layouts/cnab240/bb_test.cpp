@@ -1,16 +1,20 @@
 // Banco do Brasil files generated end to end: a store with the titles that
 // matter, the real run, and the records read back by position.
-#if __has_include("support/store.cpp")
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "fields/text.h"
+#include "host/messages.h"
+#include "layouts/writers.h"
 #include "support/store.h"
+#include "workspace/Cli_rec00100.h"
+#include "workspace/staging.h"
 
 namespace {
 
@@ -22,12 +26,15 @@ using testsupport::field;
 using testsupport::TOpcoesGeracao;
 using testsupport::TStore;
 
-// The batch account: agency 1234 with check digit 5, account 98765 with check
-// digit 4, agreement 1234567 kept on the account.
+// The batch account: agency 1234 with check digit 5; account 12345678 with
+// check digit 9 (the bank's picture is 99999999-9); agreement 1234567 kept on
+// the account.
 json Conta(json extra = json::object()) {
-  json c = {{"CDREDUCONT", "001"},        {"CDEMPRESA", "01"},         {"CDBANCO", "001"},
-            {"CDAGENCIA", "12345"},       {"CDCONTCORR", "987654"},    {"DSCONTCORR", "BB MOVIMENTO"},
-            {"CDBANCCNAB", "001"},        {"CDIDRECCONTCORR", "1234567"}, {"NRSEQREMESSAREC", 41}};
+  json c = {{"CDREDUCONT", "001"},       {"CDEMPRESA", "01"},
+            {"CDBANCO", "001"},          {"CDAGENCIA", "12345"},
+            {"CDCONTCORR", "123456789"}, {"DSCONTCORR", "BB MOVIMENTO"},
+            {"CDBANCCNAB", "001"},       {"CDIDRECCONTCORR", "1234567"},
+            {"NRSEQREMESSAREC", 41}};
   c.update(extra);
   return c;
 }
@@ -41,10 +48,10 @@ json EmprBanc(json extra = json::object()) {
 // A title of client C1 due after the store's day, numbered by the company,
 // portfolio 17 simple.
 json Titulo(const std::string& nr, json extra = json::object()) {
-  json t = {{"CDFILIAL", "0001"},       {"NRLANBOLREC", nr},       {"CDEMPRESA", "01"},
-            {"CDCLIENTE", "C1"},        {"CDREDUCONT", "001"},     {"DTVENBOLREC", "2026-12-20"},
-            {"VRFINALBREC", 150.75},    {"CDNOSNUMREC", "1234567-8"}, {"CDCARTCOBBOL", "17"},
-            {"IDCARTCOBREC", "1"},      {"IDIMPRBOLBOL", "E"},     {"NRPARCBOLREC", "01"}};
+  json t = {{"CDFILIAL", "0001"},    {"NRLANBOLREC", nr},          {"CDEMPRESA", "01"},
+            {"CDCLIENTE", "C1"},     {"CDREDUCONT", "001"},        {"DTVENBOLREC", "2026-12-20"},
+            {"VRFINALBREC", 150.75}, {"CDNOSNUMREC", "1234567-8"}, {"CDCARTCOBBOL", "17"},
+            {"IDCARTCOBREC", "1"},   {"IDIMPRBOLBOL", "E"},        {"NRPARCBOLREC", "01"}};
   t.update(extra);
   return t;
 }
@@ -105,16 +112,22 @@ TEST(BBRemessa, ManyTitlesKeepTheLotNumberingAcrossOptionalSegments) {
   TDados d;
   d.titulos = {Titulo("100"), Titulo("101", {{"VRPEMULBREC", 2.0}}), Titulo("102"),
                Titulo("103", {{"VRMULTABREC", 5.0}}), Titulo("104")};
-  ConfereMoldura(Gera(d), "PQ" "PQR" "PQ" "PQR" "PQ");
+  ConfereMoldura(Gera(d),
+                 "PQ"
+                 "PQR"
+                 "PQ"
+                 "PQR"
+                 "PQ");
 }
 
 TEST(BBRemessa, TitleWithEveryOptionalSegment) {
   TDados d;
-  d.conta = Conta({{"CDSACAVALISTA", "12.345.678/0001-90"}, {"NMSACAVALISTA", "Avalista Ltda"},
-                   {"IDTPIJURSAC", "J"}});
+  d.conta = Conta(
+      {{"CDSACAVALISTA", "12.345.678/0001-90"}, {"NMSACAVALISTA", "Avalista Ltda"}, {"IDTPIJURSAC", "J"}});
   d.emprBanc = EmprBanc({{"IDREGSEGSCOB", "S"}});
   d.titulos = {Titulo("100", {{"VRPEMULBREC", 2.0}})};
-  d.extra["TXBOLETO"] = {{{"CDFILIAL", "0001"}, {"NRLANBOLREC", "100"}, {"TXMENSBOLBOL", "Não receber após"}}};
+  d.extra["TXBOLETO"] = {
+      {{"CDFILIAL", "0001"}, {"NRLANBOLREC", "100"}, {"TXMENSBOLBOL", "Não receber após"}}};
   const auto recs = Gera(d);
   ConfereMoldura(recs, "PQRSY");
 
@@ -131,7 +144,8 @@ TEST(BBRemessa, MovementCodeFollowsTheOperationOnEveryDetail) {
   for (const auto& [operacao, codigo] : casos) {
     SCOPED_TRACE(codigo);
     TDados d;
-    d.titulos = {Titulo("100", {{"VRPEMULBREC", 2.0}})};
+    // exclusions and alterations are offered the titles already at the bank
+    d.titulos = {Titulo("100", {{"VRPEMULBREC", 2.0}, {"IDSITUCNABR", operacao == 0 ? "00" : "20"}})};
     TOpcoesGeracao o;
     o.operacao = operacao;
     const auto recs = Gera(d, o);
@@ -181,8 +195,11 @@ TEST(BBRemessa, DocumentNumberAndIssueDateComeFromTheInvoice) {
     const char* parcela;
     std::string documento, emissao;
   };
-  const json dup123 = {{{"CDFILIAL", "0001"}, {"NRLANBOLREC", "100"}, {"DUPLICATA", "123"},
-                        {"NRPARCELA", "02"}, {"DTEMISSAO", "2026-11-03"}}};
+  const json dup123 = {{{"CDFILIAL", "0001"},
+                        {"NRLANBOLREC", "100"},
+                        {"DUPLICATA", "123"},
+                        {"NRPARCELA", "02"},
+                        {"DTEMISSAO", "2026-11-03"}}};
   const TCaso casos[] = {
       {"invoice and instalment", dup123, "02", "0000123/02     ", "03112026"},
       {"instalment 00 is the first", dup123, "00", "0000123/01     ", "03112026"},
@@ -249,7 +266,8 @@ TEST(BBRemessa, FineInSegmentR) {
     TDados d;
     d.titulos = {Titulo("100", c.campos)};
     if (c.mensagem)
-      d.extra["TXBOLETO"] = {{{"CDFILIAL", "0001"}, {"NRLANBOLREC", "100"}, {"TXMENSBOLBOL", "  Juros após"}}};
+      d.extra["TXBOLETO"] = {
+          {{"CDFILIAL", "0001"}, {"NRLANBOLREC", "100"}, {"TXMENSBOLBOL", "  Juros após"}}};
     const auto recs = Gera(d);
     ASSERT_EQ(recs.size(), 7u);
     EXPECT_EQ(field(recs[4], 14, 1), "R");
@@ -303,18 +321,42 @@ TEST(BBRemessa, HeadersCarryAgreementAccountAndSequence) {
   d.titulos = {Titulo("100")};
   TStore store(d.Texto());
   const auto recs = Gera(store);
-  const std::string convenio = "001234567" "0014" "17" "027" "  ";
+  const std::string convenio =
+      "001234567"
+      "0014"
+      "17"
+      "027"
+      "  ";
   EXPECT_EQ(field(recs[0], 33, 20), convenio);
   EXPECT_EQ(field(recs[1], 34, 20), convenio);
   EXPECT_EQ(field(recs[0], 53, 6), "012345");
   EXPECT_EQ(field(recs[1], 54, 6), "012345");
   EXPECT_EQ(field(recs[2], 18, 6), "012345");
-  EXPECT_EQ(field(recs[0], 143, 15), "1" "08122026" "103000");
+  EXPECT_EQ(field(recs[0], 59, 14),
+            "000012345678"
+            "9"
+            " ");
+  EXPECT_EQ(field(recs[1], 60, 14),
+            "000012345678"
+            "9"
+            " ");
+  EXPECT_EQ(field(recs[2], 24, 14),
+            "000012345678"
+            "9"
+            " ");
+  EXPECT_EQ(field(recs[0], 143, 15),
+            "1"
+            "08122026"
+            "103000");
   EXPECT_EQ(field(recs[0], 158, 6), "000042");  // the account's next sequence, zero-filled
-  EXPECT_EQ(field(recs[0], 164, 8), "030" "00000");
+  EXPECT_EQ(field(recs[0], 164, 8),
+            "030"
+            "00000");
   EXPECT_EQ(field(recs[0], 223, 6), "CSP000");
   EXPECT_EQ(field(recs[1], 9, 9), "R01  020 ");
-  EXPECT_EQ(field(recs[1], 192, 16), "08122026" "00000000");
+  EXPECT_EQ(field(recs[1], 192, 16),
+            "08122026"
+            "00000000");
 }
 
 TEST(BBRemessa, AgreementWithoutIdentificationIsBlank) {
@@ -333,33 +375,134 @@ TEST(BBRemessa, AgreementFromTheCompanyParameterTakesTheDefaultVariation) {
   d.emprBanc = EmprBanc({{"CDEMPBANCREC", "2.468-0"}, {"NRVARIACARTCOB", nullptr}});
   d.titulos = {Titulo("100")};
   const auto recs = Gera(d);
-  EXPECT_EQ(field(recs[0], 33, 20), "000024680" "0014" "17" "019" "  ");
+  EXPECT_EQ(field(recs[0], 33, 20),
+            "000024680"
+            "0014"
+            "17"
+            "019"
+            "  ");
 }
 
-TEST(BBRemessa, EmptyAgencyKeepsEveryPosition) {
+TEST(BBRemessa, EmptyAgencyAndAccountKeepEveryPosition) {
   TDados d;
-  d.conta = Conta({{"CDAGENCIA", nullptr}});
+  d.conta = Conta({{"CDAGENCIA", nullptr}, {"CDCONTCORR", nullptr}});
   d.titulos = {Titulo("100")};
   const auto recs = Gera(d);  // Registros(240) checks each record's length
   EXPECT_EQ(field(recs[0], 53, 6), "00000 ");
   EXPECT_EQ(field(recs[1], 54, 6), "00000 ");
   EXPECT_EQ(field(recs[2], 18, 6), "00000 ");
+  EXPECT_EQ(field(recs[0], 59, 14), Replicate("0", 12) + "  ");
+  EXPECT_EQ(field(recs[2], 24, 14), Replicate("0", 12) + "  ");
+  EXPECT_EQ(field(recs[0], 73, 7), "EMPRESA");  // the name has not moved
+}
+
+// A second branch of the company, for batches made by branch.
+json Filial(const char* tipo, const char* inscricao) {
+  return {{"CDFILIAL", "0002"},   {"CDEMPRESA", "01"},         {"NMFILIAL", "Filial Dois"},
+          {"IDTPIJURFILI", tipo}, {"NRINSJURFILI", inscricao}, {"NMRAZSOCFILI", "Filial Dois Comércio"}};
+}
+
+TEST(BBRemessa, CompanyOfTheFileByTheCompanyRule) {
+  struct TCaso {
+    const char* nome;
+    const char *filial, *tipo, *inscricao;
+    std::string header, lote, razao;
+  };
+  const TCaso casos[] = {
+      {"company", "", "J", "11.111.111/0001-11", "212345678000195", "2012345678000195",
+       "EMPRESA TESTE COMERCIO LTDA"},
+      {"legal-person branch", "0002", "J", "12.345.678/0002-76", "212345678000276", "2012345678000276",
+       "FILIAL DOIS COMERCIO"},
+      {"natural-person branch", "0002", "F", "123.456.789-09", "100012345678909", "1000012345678909",
+       "FILIAL DOIS COMERCIO"},
+      {"branch of another kind", "0002", "O", "12.345.678/0002-76", "312345678000276", "3012345678000276",
+       "FILIAL DOIS COMERCIO"},
+  };
+  for (const TCaso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    TDados d;
+    d.extra["FILIAL"] = {Filial(c.tipo, c.inscricao)};
+    d.titulos = {Titulo("100")};
+    TOpcoesGeracao o;
+    o.filial = c.filial;
+    const auto recs = Gera(d, o);
+    EXPECT_EQ(field(recs[0], 18, 15), c.header);
+    EXPECT_EQ(field(recs[1], 18, 16), c.lote);
+    EXPECT_EQ(field(recs[0], 73, 30), fields::PadR(c.razao, 30));
+    EXPECT_EQ(field(recs[1], 74, 30), fields::PadR(c.razao, 30));
+  }
 }
 
 TEST(BBRemessa, TaxIdLongerThan14DigitsStopsBeforeTheFile) {
   TDados d;
+  d.extra["FILIAL"] = {Filial("J", "12.345.678/0002-765")};
   d.titulos = {Titulo("100")};
   TStore store(d.Texto());
-  store.Server();  // the company's tax id is changed below, through the fixture
   TOpcoesGeracao o;
-  o.arquivo = (std::filesystem::temp_directory_path() / "bb-inscricao-invalida.rem").string();
-  std::filesystem::remove(o.arquivo);
-  // A branch batch: the branch's tax id decides.
-  o.filial = "0001";
-  (void)o;
-  GTEST_SKIP() << "needs a fixture with a 15-digit company tax id";
+  o.filial = "0002";
+  try {
+    store.Gerar(o);
+    FAIL() << "the run went through";
+  } catch (const host::EMensErro& e) {
+    EXPECT_EQ(e.Key(), "INSCRICAO_INV");
+  }
+  EXPECT_FALSE(std::filesystem::exists(store.Arquivo()));
+  const std::string pasta = std::filesystem::path(store.Arquivo()).parent_path().string();
+  EXPECT_TRUE(std::filesystem::is_empty(pasta)) << "a partial file was left in " << pasta;
+}
+
+// The run refuses a batch without marks, so the writer is called here on a
+// form prepared as the operator leaves it just before marking.
+TEST(BBRemessa, NoMarkedTitleGivesHeadersAndTrailersOnly) {
+  TDados d;
+  d.titulos = {Titulo("100"), Titulo("101", {{"CDCARTCOBBOL", "18"}, {"DTVENBOLREC", "2026-12-30"}})};
+  TStore store(d.Texto());
+  workspace::SetAppServer(&store.Server());
+  workspace::CriaRemessaCNABRec();
+  auto& f = *workspace::frmRemessaCNAB;
+  struct Fecha {
+    ~Fecha() {
+      workspace::frmRemessaCNAB->sbtCancelarClick();
+      workspace::FechaRemessaCNABRec();
+      workspace::TOutputStage::Current().Discard();
+    }
+  } fecha;
+  f.medCdEmpresa.Text = "01";
+  f.medCdEmpresaExit();
+  f.sbtIncluirClick();
+  f.dbcTpMovChange(0);
+  f.dbeCdReduCont.Text = "001";
+  f.dbeCdReduContExit();
+  f.Vd_Filial();
+  const std::string arquivo = (std::filesystem::temp_directory_path() / "bb-sem-titulos.rem").string();
+  f.cdsCNABRec.FieldByName("DSARQCNABREC").SetString(arquivo);
+  f.MostraBoletos();
+  ASSERT_EQ(f.cdsBoletos.RecordCount(), 2);
+  f.cdsBoletos.Last();
+  const std::string ultimaCarteira = f.cdsBoletos.FieldByName("CDCARTCOBBOL").AsString();
+
+  layouts::Remessa_BB(true);
+
+  std::ifstream in(workspace::StagingName(arquivo), std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  const std::string texto = ss.str();
+  ASSERT_EQ(texto.size(), 4u * 242);
+  std::vector<std::string> recs;
+  for (size_t i = 0; i < texto.size(); i += 242) {
+    EXPECT_EQ(texto.substr(i + 240, 2), "\r\n");
+    recs.push_back(texto.substr(i, 240));
+  }
+  ConfereMoldura(recs, "");
+  EXPECT_EQ(field(recs[0], 33, 20),
+            "001234567"
+            "0014" +
+                ultimaCarteira +
+                "027"
+                "  ");
+  // before the run draws them, the batch has no sequence and no number
+  EXPECT_EQ(field(recs[0], 158, 6), "000001");
+  EXPECT_EQ(field(recs[1], 184, 8), "00000000");
 }
 
 }  // namespace
-
-#endif
