@@ -125,11 +125,26 @@ TEST(BBRemessa, TitleWithEveryOptionalSegment) {
   d.conta = Conta(
       {{"CDSACAVALISTA", "12.345.678/0001-90"}, {"NMSACAVALISTA", "Avalista Ltda"}, {"IDTPIJURSAC", "J"}});
   d.emprBanc = EmprBanc({{"IDREGSEGSCOB", "S"}});
-  d.titulos = {Titulo("100", {{"VRPEMULBREC", 2.0}})};
+  d.titulos = {Titulo("100", {{"VRPEMULBREC", 2.0}, {"CDCLIENTE", "C2"}})};
   d.extra["TXBOLETO"] = {
       {{"CDFILIAL", "0001"}, {"NRLANBOLREC", "100"}, {"TXMENSBOLBOL", "Não receber após"}}};
+  d.extra["CLIENTE"] = {{{"CDCLIENTE", "C2"},
+                         {"NMRAZSOCCLIE", "Cliente Dois"},
+                         {"IDTPIJURCLIE", "F"},
+                         {"EMAILCOBCLIE", "joão.cobrança@exemplo.com.br"}}};
+  d.extra["ENDECLIE"] = {{{"CDCLIENTE", "C2"},
+                          {"IDTPENDECLIE", "C"},
+                          {"CDPAIS", "1058"},
+                          {"SGESTADO", "SP"},
+                          {"CDMUNICIPIO", "3550"},
+                          {"DSENDECLIE", "Rua Dois, 2"}}};
   const auto recs = Gera(d);
   ConfereMoldura(recs, "PQRSY");
+
+  // the bank mails the slip to the address exactly as the client gave it
+  EXPECT_EQ(field(recs[5], 18, 41), "0" + fields::PadR("jo\xe3o.cobran\xe7"
+                                                       "a@exemplo.com.br",
+                                                       40));
 
   const std::string& y = recs[6];
   EXPECT_EQ(field(y, 18, 2), "01");
@@ -359,28 +374,23 @@ TEST(BBRemessa, HeadersCarryAgreementAccountAndSequence) {
             "00000000");
 }
 
-TEST(BBRemessa, AgreementWithoutIdentificationIsBlank) {
-  TDados d;
-  d.conta = Conta({{"CDIDRECCONTCORR", nullptr}});
-  d.emprBanc = EmprBanc({{"NRVARIACARTCOB", nullptr}});
-  d.titulos = {Titulo("100")};
-  const auto recs = Gera(d);
-  EXPECT_EQ(field(recs[0], 33, 20), Replicate(" ", 20));
-  EXPECT_EQ(field(recs[1], 34, 20), Replicate(" ", 20));
-}
-
-TEST(BBRemessa, AgreementFromTheCompanyParameterTakesTheDefaultVariation) {
-  TDados d;
-  d.conta = Conta({{"CDIDRECCONTCORR", nullptr}});
-  d.emprBanc = EmprBanc({{"CDEMPBANCREC", "2.468-0"}, {"NRVARIACARTCOB", nullptr}});
-  d.titulos = {Titulo("100")};
-  const auto recs = Gera(d);
-  EXPECT_EQ(field(recs[0], 33, 20),
-            "000024680"
-            "0014"
-            "17"
-            "019"
-            "  ");
+// Without an identification on the account the company's code at the bank is
+// the agreement; without either, both headers leave the block blank.
+TEST(BBRemessa, AgreementBlockWithoutAccountIdentification) {
+  const std::pair<json, std::string> casos[] = {
+      {nullptr, Replicate(" ", 20)},
+      {"2.468-0", "000024680" + std::string("0014") + "17" + "019" + "  "},
+  };
+  for (const auto& [codigo, convenio] : casos) {
+    SCOPED_TRACE(convenio);
+    TDados d;
+    d.conta = Conta({{"CDIDRECCONTCORR", nullptr}});
+    d.emprBanc = EmprBanc({{"CDEMPBANCREC", codigo}, {"NRVARIACARTCOB", nullptr}});
+    d.titulos = {Titulo("100")};
+    const auto recs = Gera(d);
+    EXPECT_EQ(field(recs[0], 33, 20), convenio);
+    EXPECT_EQ(field(recs[1], 34, 20), convenio);
+  }
 }
 
 TEST(BBRemessa, EmptyAgencyAndAccountKeepEveryPosition) {
