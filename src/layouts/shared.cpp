@@ -116,6 +116,7 @@ TIdentidade IdentidadeEmpresa() {
     id.nome = f.cdsFilial.FieldByName("NMRAZSOCFILI").AsString();
     id.tipo = f.cdsFilial.FieldByName("IDTPIJURFILI").AsString();
     id.inscricao = f.cdsFilial.FieldByName("NRINSJURFILI").AsString();
+    id.filial = true;
   } else if (f.qryEmpresa.Active() && !f.qryEmpresa.IsEmpty()) {
     id.nome = f.qryEmpresa.FieldByName("NMRAZSOCEMPR").AsString();
     id.tipo = f.qryEmpresa.FieldByName("IDTPIJUREMPR").AsString();

@@ -36,6 +36,7 @@ TAvalista LeAvalista();
 // cdsFilial is open, else the company row.
 struct TIdentidade {
   std::string nome, tipo, inscricao;
+  bool filial = false;  // taken from the branch: some banks type a branch's tax id differently
 };
 TIdentidade IdentidadeEmpresa();
 
