@@ -1,6 +1,7 @@
 #include "app/operador.h"
 
 #include "fields/cp1252.h"
+#include "filters/Cli_rec00102.h"
 #include "fields/text.h"
 #include "workspace/Cli_rec00100.h"
 
@@ -54,9 +55,9 @@ TResultadoGeracao GerarRemessa(server::IRdmRemessaCNAB& server, const TPedidoGer
   f.ActiveControl = "dbeArquivo";
   f.dbeArquivoExit();
 
-  f.ActivePage = workspace::TPagina::tshBoletos;
   f.ActiveControl = "grdBoletos";
-  f.MostraBoletos();
+  f.tshBoletosShow();
+  if (p.criterios) f.sbtFiltroClick([&](filters::TfrmFiltroBoleEnviCNAB& d) { p.criterios(d.c); });
   r.oferecidos = f.cdsBoletos.RecordCount();
   if (p.todos) {
     r.recusas = f.MarcaTodos(false);

@@ -2,11 +2,16 @@
 // include, account, branch, operation, kind, path, marks, confirm.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "server/rdm_remessa_cnab.h"
+
+namespace filters {
+struct TFiltroBoletos;
+}
 
 namespace app {
 
@@ -20,6 +25,8 @@ struct TPedidoGeracao {
   std::string arquivo;
   bool todos = false;
   std::vector<std::string> boletos;  // "FILIAL/NUMERO"
+  // The operator's criteria on the sent-titles filter; none keeps its defaults.
+  std::function<void(filters::TFiltroBoletos&)> criterios;
 };
 
 struct TResultadoGeracao {
