@@ -27,18 +27,14 @@ struct TFormAberto {
 
 }  // namespace
 
-TResultadoGeracao GerarRemessa(server::IRdmRemessaCNAB& server, const TPedidoGeracao& p) {
-  TFormAberto aberto(server);
-  TfrmRemessaCNAB& f = aberto.f();
-  TResultadoGeracao r;
-
+void PreparaRemessa(TfrmRemessaCNAB& f, const TPedidoGeracao& p) {
   f.medCdEmpresa.Text = p.empresa;
   f.medCdEmpresaExit();
 
   f.sbtIncluirClick();
   f.dbcTpMovChange(p.operacao == 'I' ? 0 : p.operacao == 'E' ? 1 : 2);
 
-  f.ActiveControl = "dbeCdReduCont";
+  f.dbeCdReduContEnter();
   f.dbeCdReduCont.Text = p.conta;
   f.dbeCdReduContExit();
   if (!p.contaCobranca.empty() || f.dbeCdReduContCobr.Enabled) {
@@ -47,8 +43,8 @@ TResultadoGeracao GerarRemessa(server::IRdmRemessaCNAB& server, const TPedidoGer
     f.dbeCdReduContCobrExit();
   }
   if (p.cobranca && f.cbbTpRemessa.Enabled) f.cbbTpRemessa.ItemIndex = *p.cobranca ? 0 : 1;
+  f.dbeCdFilialEnter();
   if (p.filial) f.dbeCdFilial.Text = *p.filial;
-  f.ActiveControl = "dbeCdFilial";
   f.Vd_Filial();
 
   f.cdsCNABRec.FieldByName("DSARQCNABREC").SetString(p.arquivo);
@@ -58,6 +54,14 @@ TResultadoGeracao GerarRemessa(server::IRdmRemessaCNAB& server, const TPedidoGer
   f.ActiveControl = "grdBoletos";
   f.tshBoletosShow();
   if (p.criterios) f.sbtFiltroClick([&](filters::TfrmFiltroBoleEnviCNAB& d) { p.criterios(d.c); });
+}
+
+TResultadoGeracao GerarRemessa(server::IRdmRemessaCNAB& server, const TPedidoGeracao& p) {
+  TFormAberto aberto(server);
+  TfrmRemessaCNAB& f = aberto.f();
+  TResultadoGeracao r;
+
+  PreparaRemessa(f, p);
   r.oferecidos = f.cdsBoletos.RecordCount();
   if (p.todos) {
     r.recusas = f.MarcaTodos(false);

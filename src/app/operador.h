@@ -13,6 +13,10 @@ namespace filters {
 struct TFiltroBoletos;
 }
 
+namespace workspace {
+class TfrmRemessaCNAB;
+}
+
 namespace app {
 
 struct TPedidoGeracao {
@@ -38,6 +42,10 @@ struct TResultadoGeracao {
   std::vector<std::pair<std::string, int>> recusas;  // refusal key, count
   std::vector<std::string> motivos;                  // the refusals' texts, same order
 };
+
+// Everything up to the titles listed: company, include, operation, accounts,
+// kind, branch, path, titles page (and the filter's criteria).
+void PreparaRemessa(workspace::TfrmRemessaCNAB& f, const TPedidoGeracao& p);
 
 // Everything is Windows-1252. Raises what the form raises; the form is closed
 // however the run ends.

@@ -383,6 +383,21 @@ void TfrmRemessaCNAB::Vd_CdReduCont(bool required) {
   }
 }
 
+void TfrmRemessaCNAB::dbeCdReduContEnter() {
+  ActiveControl = "dbeCdReduCont";
+  if (!cdsCNABRec.Active() || cdsCNABRec.IsEmpty()) return;
+  auto f = [this](const char* n) { return cdsCNABRec.FieldByName(n).AsString(); };
+  Memoria.CdReduCont = f("CDREDUCONT");
+  Memoria.CdAgencia = f("CDAGENCIA");
+  Memoria.CdContCorr = f("CDCONTCORR");
+  Memoria.DsContCorr = f("DSCONTCORR");
+}
+
+void TfrmRemessaCNAB::dbeCdFilialEnter() {
+  ActiveControl = "dbeCdFilial";
+  if (cdsCNABRec.Active()) Memoria.Filial = cdsCNABRec.FieldByName("CDFILIAL").AsString();
+}
+
 void TfrmRemessaCNAB::dbeCdReduContExit() {
   Vd_CdReduCont(false);
   if (!Inserindo()) {
@@ -498,6 +513,27 @@ void TfrmRemessaCNAB::Vd_Filial() {
 // ---- titles ----
 
 void TfrmRemessaCNAB::LimpaMarcados() {
+  // The rows lose their marks with the sets: a row left marked would still be
+  // written to the file by the writer, though no longer counted in the batch.
+  if (cdsBoletos.Active() && !cdsBoletos.IsEmpty() && BoletosMarcados.Count() > 0) {
+    const int rec = cdsBoletos.RecNo();
+    const int iMarcado = cdsBoletos.FindFieldIndex("IDMARCADO");
+    auto depois = cdsBoletos.AfterPost;
+    auto rolagem = cdsBoletos.AfterScroll;
+    cdsBoletos.AfterPost = nullptr;
+    cdsBoletos.AfterScroll = nullptr;
+    cdsBoletos.DisableControls();
+    for (cdsBoletos.First(); !cdsBoletos.Eof(); cdsBoletos.Next()) {
+      if (cdsBoletos.Fields(iMarcado).AsString() != "S") continue;
+      cdsBoletos.Edit();
+      cdsBoletos.Fields(iMarcado).SetString("N");
+      cdsBoletos.Post();
+    }
+    cdsBoletos.SetRecNo(rec);
+    cdsBoletos.EnableControls();
+    cdsBoletos.AfterPost = depois;
+    cdsBoletos.AfterScroll = rolagem;
+  }
   BoletosMarcados.Clear();
   Carteiras.Clear();
   nedQuant = 0;

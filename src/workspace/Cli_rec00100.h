@@ -112,6 +112,9 @@ class TfrmRemessaCNAB {
   void Vd_CdReduCont(bool required);
   void Vd_CdReduContCobr(bool required);
   void Vd_Filial();
+  // Entering a field remembers what it shows, to compare with what is typed.
+  void dbeCdReduContEnter();
+  void dbeCdFilialEnter();
   void dbeCdReduContExit();
   void dbeCdReduContCobrExit();
   void dbcTpMovChange(int itemIndex);
