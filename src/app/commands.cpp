@@ -60,13 +60,16 @@ void AplicaContexto(const TGlobais& g) {
   }
 }
 
-std::string Dinheiro(double v) { return fields::FormatFloat("#,##0.00", v); }
+std::string Dinheiro(double v) {
+  return fields::FormatFloat("#,##0.00", v);
+}
 
 // Operator names come from the database.
 void NomeDoOperador(server::TSQLiteRemessaServer& s) {
   auto& c = host::Corvane();
   try {
-    auto p = s.ExecuteQuery("SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = :P_CD", {{"P_CD", c.Operador}});
+    auto p =
+        s.ExecuteQuery("SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = :P_CD", {{"P_CD", c.Operador}});
     if (!p.Rows.empty()) c.NomeOperador = host::ValueToString(p.Rows[0][0], host::TFieldType::ftString);
   } catch (...) {
   }
@@ -77,8 +80,8 @@ int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool quiet = false) {
   NomeDoOperador(*s);
   TResultadoGeracao r = GerarRemessa(*s, p);
   if (!quiet) {
-    std::cout << "Remessa " << r.remessa << " (sequência " << Tela(r.sequencia) << ", " << Tela(r.writer) << "): "
-              << r.quantidade << " boleto(s), total " << Dinheiro(r.total) << "\n";
+    std::cout << "Remessa " << r.remessa << " (sequência " << Tela(r.sequencia) << ", " << Tela(r.writer)
+              << "): " << r.quantidade << " boleto(s), total " << Dinheiro(r.total) << "\n";
     for (const auto& a : r.arquivos) std::cout << "Arquivo: " << Tela(a) << "\n";
     if (p.todos) {
       int recusados = 0;
@@ -98,16 +101,17 @@ int ListaRemessas(const TGlobais& g, const std::string& empresa) {
   host::TClientDataSet ds("cdsCNABRec");
   ds.SetData(server::CheckResultServ(s->GetCNABRec(a)));
   std::cout << std::left << std::setw(8) << "Remessa" << std::setw(18) << "Data" << std::setw(6) << "Conta"
-            << std::setw(6) << "Banco" << std::setw(5) << "Op." << std::setw(7) << "Qtde." << std::setw(16) << "Valor"
+            << std::setw(6) << "Banco" << std::setw(5) << "Op." << std::setw(7) << "Qtde." << std::setw(16)
+            << "Valor"
             << "Arquivo\n";
   for (ds.First(); !ds.Eof(); ds.Next()) {
     auto f = [&](const char* n) { return ds.FieldByName(n); };
     std::cout << std::left << std::setw(8) << Tela(f("NRCNABREC").AsString()) << std::setw(18)
               << fields::FormatDateTime("dd/mm/yyyy hh:nn", f("DTCNABREC").AsDateTime()) << std::setw(6)
-              << Tela(f("CDREDUCONT").AsString()) << std::setw(6) << Tela(f("CDBANCCNAB").AsString()) << std::setw(5)
-              << Tela(f("IDOPECNABREC").AsString()) << std::setw(7) << f("QTBOLENVCNABREC").AsInteger()
-              << std::setw(16) << Dinheiro(f("VRTOTBOLCNABREC").AsFloat()) << Tela(f("DSARQCNABREC").AsString())
-              << "\n";
+              << Tela(f("CDREDUCONT").AsString()) << std::setw(6) << Tela(f("CDBANCCNAB").AsString())
+              << std::setw(5) << Tela(f("IDOPECNABREC").AsString()) << std::setw(7)
+              << f("QTBOLENVCNABREC").AsInteger() << std::setw(16) << Dinheiro(f("VRTOTBOLCNABREC").AsFloat())
+              << Tela(f("DSARQCNABREC").AsString()) << "\n";
   }
   return 0;
 }
@@ -116,13 +120,49 @@ int ListaBoletos(const TGlobais& g, const std::string& empresa, const std::strin
   auto s = Abre(g.db);
   const std::string T = "T";
   using host::Value;
-  std::vector<Value> a = {Utf8ToCp1252(empresa), remessa.empty() ? "N" : remessa, "", T, "", "", T, "", T, "", T,
-                          0.0, 0.0, T, "", T, "", T, 0.0, 0.0, T, "", T, "", T, "", T, " ", T, 0.0, 0.0, T, " ", T,
-                          "", "", "", ""};
+  std::vector<Value> a = {Utf8ToCp1252(empresa),
+                          remessa.empty() ? "N" : remessa,
+                          "",
+                          T,
+                          "",
+                          "",
+                          T,
+                          "",
+                          T,
+                          "",
+                          T,
+                          0.0,
+                          0.0,
+                          T,
+                          "",
+                          T,
+                          "",
+                          T,
+                          0.0,
+                          0.0,
+                          T,
+                          "",
+                          T,
+                          "",
+                          T,
+                          "",
+                          T,
+                          " ",
+                          T,
+                          0.0,
+                          0.0,
+                          T,
+                          " ",
+                          T,
+                          "",
+                          "",
+                          "",
+                          ""};
   host::TClientDataSet ds("cdsBoletos");
   ds.SetData(server::CheckResultServ(s->GetBoletos(a)));
-  std::cout << std::left << std::setw(17) << "Boleto" << std::setw(12) << "Vencimento" << std::setw(32) << "Cliente"
-            << std::setw(15) << "Valor" << std::setw(6) << "Conta" << std::setw(9) << "Remessa" << "Situação\n";
+  std::cout << std::left << std::setw(17) << "Boleto" << std::setw(12) << "Vencimento" << std::setw(32)
+            << "Cliente" << std::setw(15) << "Valor" << std::setw(6) << "Conta" << std::setw(9) << "Remessa"
+            << "Situação\n";
   workspace::SetAppServer(s.get());
   workspace::CriaRemessaCNABRec();
   const auto& msg = workspace::frmRemessaCNAB->msgPadrao;
@@ -132,11 +172,13 @@ int ListaBoletos(const TGlobais& g, const std::string& empresa, const std::strin
     std::string texto = msg.Msg(situ.empty() ? "00" : situ);
     if (f("IDBOLRECALTER").AsString() == "3") texto = msg.Msg("BOL_ALTER") + "/" + texto;
     std::string cliente = Tela(fields::LeftStr(f("NMRAZSOCCLIE").AsString(), 30));
-    std::cout << std::left << std::setw(17) << Tela(f("CDFILIAL").AsString() + "/" + f("NRLANBOLREC").AsString())
-              << std::setw(12) << fields::FormatDateTime("dd/mm/yyyy", f("DTVENBOLREC").AsDateTime()) << cliente
-              << std::string(32 - std::min<size_t>(32, fields::Utf8ToCp1252(cliente).size()), ' ') << std::setw(15)
-              << Dinheiro(f("VRFINALBREC").AsFloat()) << std::setw(6) << Tela(f("CDREDUCONT").AsString())
-              << std::setw(9) << Tela(f("NRCNABRECREM").AsString()) << Tela(texto) << "\n";
+    std::cout << std::left << std::setw(17)
+              << Tela(f("CDFILIAL").AsString() + "/" + f("NRLANBOLREC").AsString()) << std::setw(12)
+              << fields::FormatDateTime("dd/mm/yyyy", f("DTVENBOLREC").AsDateTime()) << cliente
+              << std::string(32 - std::min<size_t>(32, fields::Utf8ToCp1252(cliente).size()), ' ')
+              << std::setw(15) << Dinheiro(f("VRFINALBREC").AsFloat()) << std::setw(6)
+              << Tela(f("CDREDUCONT").AsString()) << std::setw(9) << Tela(f("NRCNABRECREM").AsString())
+              << Tela(texto) << "\n";
   }
   workspace::FechaRemessaCNABRec();
   return 0;
@@ -191,7 +233,8 @@ int Demo(TGlobais g) {
       {});
   s.reset();
   std::cout << std::left << std::setw(6) << "Banco" << std::setw(26) << "Writer" << std::setw(30) << "Arquivo"
-            << std::setw(10) << "Registros" << std::setw(8) << "Boletos" << "Total\n";
+            << std::setw(10) << "Registros" << std::setw(8) << "Boletos"
+            << "Total\n";
   int feitos = 0;
   for (const auto& row : contas.Rows) {
     const std::string conta = host::ValueToString(row[0], host::TFieldType::ftString);
@@ -216,14 +259,15 @@ int Demo(TGlobais g) {
       for (const auto& a : r.arquivos) {
         int ok;
         int n = CountLines(a, ok);
-        std::cout << std::left << std::setw(6) << banco << std::setw(26) << r.writer << std::setw(30) << Tela(a)
-                  << std::setw(10) << n << std::setw(8) << r.quantidade << Dinheiro(r.total) << "\n";
+        std::cout << std::left << std::setw(6) << banco << std::setw(26) << r.writer << std::setw(30)
+                  << Tela(a) << std::setw(10) << n << std::setw(8) << r.quantidade << Dinheiro(r.total)
+                  << "\n";
       }
       ++feitos;
     } catch (const std::exception& e) {
       host::SetUI(nullptr);
-      std::cout << std::left << std::setw(6) << banco << std::setw(26) << writer << "falhou: " << Tela(e.what())
-                << "\n";
+      std::cout << std::left << std::setw(6) << banco << std::setw(26) << writer
+                << "falhou: " << Tela(e.what()) << "\n";
       return 1;
     }
   }
@@ -268,13 +312,15 @@ int Main(int argc, char** argv) {
   todos->excludes(bol);
   // The sent-titles filter's criteria.
   struct {
-    std::string cliente, grupo, docDe, docAte, orcaDe, orcaAte, filOrig, filLanc, emisDe, emisAte, vencDe, vencAte,
-        tipoBaixa, valorDe, valorAte, contas, nrRemessa, nrRetorno, carteira, vencAlterado;
+    std::string cliente, grupo, docDe, docAte, orcaDe, orcaAte, filOrig, filLanc, emisDe, emisAte, vencDe,
+        vencAte, tipoBaixa, valorDe, valorAte, contas, nrRemessa, nrRetorno, carteira, vencAlterado;
     std::vector<std::string> tiposCarteira, situacoes;
   } crit;
   bool usaCriterios = false;
   auto opt = [&](const char* nome, std::string& v, const char* desc) {
-    gerar->add_option(nome, v, desc)->group("Filtro de boletos")->each([&](const std::string&) { usaCriterios = true; });
+    gerar->add_option(nome, v, desc)->group("Filtro de boletos")->each([&](const std::string&) {
+      usaCriterios = true;
+    });
   };
   opt("--cliente", crit.cliente, "Clientes, separados por vírgula");
   opt("--grupo-cliente", crit.grupo, "Grupos de cliente");
@@ -395,7 +441,8 @@ int Main(int argc, char** argv) {
             f.envRetoOK |= t == "retorno-ok";
           }
         };
-      if (!p.todos && p.boletos.empty()) throw std::runtime_error("Informe --todos ou --boleto FILIAL/NUMERO.");
+      if (!p.todos && p.boletos.empty())
+        throw std::runtime_error("Informe --todos ou --boleto FILIAL/NUMERO.");
       return ExecutaGerar(g, p);
     }
   } catch (const host::EAbort&) {

@@ -19,21 +19,45 @@ struct TBancoDemo {
 
 // One account for every bank code the dispatcher knows.
 const TBancoDemo kBancos[] = {
-    {"237", "BRADESCO", "237"},  {"341", "ITAU", "341"},         {"399", "HSBC", "399"},
-    {"422", "SAFRA", "422"},     {"409", "UNIBANCO", "409"},     {"479", "BANKBOSTON", "479"},
-    {"001", "BANCO DO BRASIL", "001"}, {"031", "BEG", "031"},    {"389", "MERCANTIL", "389"},
-    {"021", "BANESTES", "021"},  {"151", "NOSSA CAIXA", "151"},  {"275", "REAL", "275"},
-    {"356", "REAL", "356"},      {"453", "RURAL", "453"},        {"749", "RURAL", "749"},
-    {"353", "SANTANDER", "353"}, {"033", "SANTANDER", "033"},    {"008", "SANTANDER", "008"},
-    {"104", "CAIXA", "104"},     {"069", "PORTUGUES", "069"},    {"347", "SUDAMERIS", "347"},
-    {"041", "BANRISUL", "041"},  {"637", "SOFISA", "637"},       {"748", "SICREDI", "748"},
-    {"756", "SICOOB", "756"},    {"707", "DAYCOVAL", "707"},     {"025", "ALFA", "025"},
-    {"888", "FACTORING", "888"}, {"092", "BRICKELL", "092"},     {"612", "GUANABARA", "612"},
-    {"604", "INDUSTRIAL", "604"}, {"394", "BRR", "394"},         {"999", "FOMENTO", "999"},
+    {"237", "BRADESCO", "237"},
+    {"341", "ITAU", "341"},
+    {"399", "HSBC", "399"},
+    {"422", "SAFRA", "422"},
+    {"409", "UNIBANCO", "409"},
+    {"479", "BANKBOSTON", "479"},
+    {"001", "BANCO DO BRASIL", "001"},
+    {"031", "BEG", "031"},
+    {"389", "MERCANTIL", "389"},
+    {"021", "BANESTES", "021"},
+    {"151", "NOSSA CAIXA", "151"},
+    {"275", "REAL", "275"},
+    {"356", "REAL", "356"},
+    {"453", "RURAL", "453"},
+    {"749", "RURAL", "749"},
+    {"353", "SANTANDER", "353"},
+    {"033", "SANTANDER", "033"},
+    {"008", "SANTANDER", "008"},
+    {"104", "CAIXA", "104"},
+    {"069", "PORTUGUES", "069"},
+    {"347", "SUDAMERIS", "347"},
+    {"041", "BANRISUL", "041"},
+    {"637", "SOFISA", "637"},
+    {"748", "SICREDI", "748"},
+    {"756", "SICOOB", "756"},
+    {"707", "DAYCOVAL", "707"},
+    {"025", "ALFA", "025"},
+    {"888", "FACTORING", "888"},
+    {"092", "BRICKELL", "092"},
+    {"612", "GUANABARA", "612"},
+    {"604", "INDUSTRIAL", "604"},
+    {"394", "BRR", "394"},
+    {"999", "FOMENTO", "999"},
     {"004", "NORDESTE", "004"},
 };
 
-std::string iso(double d) { return fields::FormatDateTime("yyyy-mm-dd", d); }
+std::string iso(double d) {
+  return fields::FormatDateTime("yyyy-mm-dd", d);
+}
 
 }  // namespace
 
@@ -44,8 +68,9 @@ std::string DemoFixture(double hoje) {
                    {"IDTPIJUREMPR", "J"},
                    {"NRINSJUREMPR", "12.345.678/0001-95"},
                    {"NMRAZSOCEMPR", "Comércio de Peças Exemplo São João Ltda."}}};
-  j["MUNICIPIO"] = {{{"CDPAIS", "1058"}, {"SGESTADO", "SP"}, {"CDMUNICIPIO", "3550"}, {"NMMUNICIPIO", "São Paulo"}},
-                    {{"CDPAIS", "1058"}, {"SGESTADO", "MG"}, {"CDMUNICIPIO", "3106"}, {"NMMUNICIPIO", "Belo Horizonte"}}};
+  j["MUNICIPIO"] = {
+      {{"CDPAIS", "1058"}, {"SGESTADO", "SP"}, {"CDMUNICIPIO", "3550"}, {"NMMUNICIPIO", "São Paulo"}},
+      {{"CDPAIS", "1058"}, {"SGESTADO", "MG"}, {"CDMUNICIPIO", "3106"}, {"NMMUNICIPIO", "Belo Horizonte"}}};
   j["FILIAL"] = {{{"CDFILIAL", "0001"},
                   {"CDEMPRESA", "01"},
                   {"NMFILIAL", "Matriz"},
@@ -60,22 +85,34 @@ std::string DemoFixture(double hoje) {
                     {"DSENDEFILI", "Avenida Paulista, 1000"},
                     {"NMBAIRFILI", "Bela Vista"},
                     {"NRCEPFILI", "01310-100"}}};
-  j["OPERADOR"] = {{{"CDOPERADOR", "ADMIN"}, {"NMOPERADOR", "Administrador"}, {"IDALTBOLREM", "S"}, {"IDCANBOLREM", "S"}}};
+  j["OPERADOR"] = {
+      {{"CDOPERADOR", "ADMIN"}, {"NMOPERADOR", "Administrador"}, {"IDALTBOLREM", "S"}, {"IDCANBOLREM", "S"}}};
   j["OPEREMPR"] = {{{"CDOPERADOR", "ADMIN"}, {"CDEMPRESA", "01"}}};
   j["PARAMFILIAL"] = {{{"CDFILIAL", "0001"}, {"NRTAMNUMNFUT", 9}}};
 
-  j["CLIENTE"] = {
-      {{"CDCLIENTE", "C001"}, {"NMRAZSOCCLIE", "José Antônio Conceição & Filhos Comércio Ltda"},
-       {"NMFANTCLIE", "Empório São José"}, {"IDTPIJURCLIE", "J"}, {"NRINSJURCLIE", "98.765.432/0001-10"}},
-      {{"CDCLIENTE", "C002"}, {"NMRAZSOCCLIE", "Maria da Graça Ribeiro"}, {"NMFANTCLIE", "Maria"},
-       {"IDTPIJURCLIE", "F"}, {"NRINSJURCLIE", "123.456.789-09"}},
-      {{"CDCLIENTE", "C003"}, {"NMRAZSOCCLIE", "Indústria Ñandú de Calçados S.A."}, {"NMFANTCLIE", "Ñandú"},
-       {"IDTPIJURCLIE", "J"}, {"NRINSJURCLIE", "11.222.333/0001-81"}},
-      {{"CDCLIENTE", "C004"}, {"NMRAZSOCCLIE", "Auto Peças Übersee"}, {"NMFANTCLIE", "Übersee"},
-       {"IDTPIJURCLIE", "J"}, {"NRINSJURCLIE", "44.555.666/0001-70"}}};
+  j["CLIENTE"] = {{{"CDCLIENTE", "C001"},
+                   {"NMRAZSOCCLIE", "José Antônio Conceição & Filhos Comércio Ltda"},
+                   {"NMFANTCLIE", "Empório São José"},
+                   {"IDTPIJURCLIE", "J"},
+                   {"NRINSJURCLIE", "98.765.432/0001-10"}},
+                  {{"CDCLIENTE", "C002"},
+                   {"NMRAZSOCCLIE", "Maria da Graça Ribeiro"},
+                   {"NMFANTCLIE", "Maria"},
+                   {"IDTPIJURCLIE", "F"},
+                   {"NRINSJURCLIE", "123.456.789-09"}},
+                  {{"CDCLIENTE", "C003"},
+                   {"NMRAZSOCCLIE", "Indústria Ñandú de Calçados S.A."},
+                   {"NMFANTCLIE", "Ñandú"},
+                   {"IDTPIJURCLIE", "J"},
+                   {"NRINSJURCLIE", "11.222.333/0001-81"}},
+                  {{"CDCLIENTE", "C004"},
+                   {"NMRAZSOCCLIE", "Auto Peças Übersee"},
+                   {"NMFANTCLIE", "Übersee"},
+                   {"IDTPIJURCLIE", "J"},
+                   {"NRINSJURCLIE", "44.555.666/0001-70"}}};
   j["ENDECLIE"] = json::array();
-  const char* enderecos[] = {"Rua Dr. José Bonifácio de Andrada e Silva, 1234 B",
-                             "Av. Afonso Pena, 4000", "Travessa #7 do Comércio, s/n", "Rua Açaí, 12"};
+  const char* enderecos[] = {"Rua Dr. José Bonifácio de Andrada e Silva, 1234 B", "Av. Afonso Pena, 4000",
+                             "Travessa #7 do Comércio, s/n", "Rua Açaí, 12"};
   for (int i = 0; i < 4; ++i)
     j["ENDECLIE"].push_back({{"CDCLIENTE", "C00" + std::to_string(i + 1)},
                              {"IDTPENDECLIE", "C"},
@@ -98,7 +135,8 @@ std::string DemoFixture(double hoje) {
   for (const auto& b : kBancos) {
     ++conta;
     const std::string cd = fields::Ajusta(std::to_string(conta), 3);
-    j["BANCO"].push_back({{"CDBANCO", b.codigo}, {"NMBANCO", b.nome}, {"CDPICTAGEN", "9999-9"}, {"CDPICTCONT", "9999999-9"}});
+    j["BANCO"].push_back(
+        {{"CDBANCO", b.codigo}, {"NMBANCO", b.nome}, {"CDPICTAGEN", "9999-9"}, {"CDPICTCONT", "9999999-9"}});
     json c = {{"CDREDUCONT", cd},
               {"CDEMPRESA", "01"},
               {"CDBANCO", b.codigo},
@@ -139,7 +177,8 @@ std::string DemoFixture(double hoje) {
                 {"DTEMISBOLREC", iso(hoje - 5)},
                 {"VRFINALBREC", 150.0 * (k + 1) + 0.37 * titulo},
                 {"IDSITUCNABR", "00"},
-                {"CDNOSNUMREC", fields::Ajusta(std::to_string(700000 + titulo), 11) + "-" + std::to_string(titulo % 10)},
+                {"CDNOSNUMREC",
+                 fields::Ajusta(std::to_string(700000 + titulo), 11) + "-" + std::to_string(titulo % 10)},
                 {"CDCARTCOBBOL", "09"},
                 {"IDCARTCOBREC", "1"},
                 {"CDINS1COBBOL", "06"},
@@ -154,14 +193,15 @@ std::string DemoFixture(double hoje) {
                 {"DOCUMENTO", "NF" + nr}};
       j["BOLETOREC"].push_back(t);
       const std::string lanc = "L" + nr;
-      j["NOTAFISCAL"].push_back({{"CDFILIAL", "0001"},
-                                 {"NRLANCTONF", lanc},
-                                 {"NRNOTAFISC", std::to_string(50000 + titulo)},
-                                 {"CDSERIE", k == 0 ? "" : "1"},
-                                 {"NRACESSONFE", k == 0 ? "35261212345678000195550010000500011000500010" : ""},
-                                 {"VRNOTAFISC", 150.0 * (k + 1)},
-                                 {"DTEMISSAO", iso(hoje - 5)},
-                                 {"CDFILIRECE", "0001"}});
+      j["NOTAFISCAL"].push_back(
+          {{"CDFILIAL", "0001"},
+           {"NRLANCTONF", lanc},
+           {"NRNOTAFISC", std::to_string(50000 + titulo)},
+           {"CDSERIE", k == 0 ? "" : "1"},
+           {"NRACESSONFE", k == 0 ? "35261212345678000195550010000500011000500010" : ""},
+           {"VRNOTAFISC", 150.0 * (k + 1)},
+           {"DTEMISSAO", iso(hoje - 5)},
+           {"CDFILIRECE", "0001"}});
       j["DUPLICATA"].push_back({{"CDFILIAL", "0001"},
                                 {"NRLANBOLREC", nr},
                                 {"DUPLICATA", std::to_string(50000 + titulo)},
@@ -170,9 +210,10 @@ std::string DemoFixture(double hoje) {
                                 {"CDFILINF", "0001"},
                                 {"NRLANCTONF", lanc}});
       if (k == 1)
-        j["TXBOLETO"].push_back({{"CDFILIAL", "0001"},
-                                 {"NRLANBOLREC", nr},
-                                 {"TXMENSBOLBOL", "Não receber após 30 dias do vencimento. Cobrar juros de mora."}});
+        j["TXBOLETO"].push_back(
+            {{"CDFILIAL", "0001"},
+             {"NRLANBOLREC", nr},
+             {"TXMENSBOLBOL", "Não receber após 30 dias do vencimento. Cobrar juros de mora."}});
       if (k == 2 && conta % 2 == 1)
         j["LICENCAUSO"].push_back({{"CDFILIAL", "0001"},
                                    {"NRLANBOLREC", nr},

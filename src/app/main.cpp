@@ -5,4 +5,6 @@
 
 #include "app/commands.h"
 
-int main(int argc, char** argv) { return app::Main(argc, argv); }
+int main(int argc, char** argv) {
+  return app::Main(argc, argv);
+}

@@ -1,8 +1,8 @@
 #include "app/operador.h"
 
 #include "fields/cp1252.h"
-#include "filters/Cli_rec00102.h"
 #include "fields/text.h"
+#include "filters/Cli_rec00102.h"
 #include "workspace/Cli_rec00100.h"
 
 namespace app {
@@ -36,6 +36,7 @@ void PreparaRemessa(TfrmRemessaCNAB& f, const TPedidoGeracao& p) {
 
   f.dbeCdReduContEnter();
   f.dbeCdReduCont.Text = p.conta;
+  f.dbeCdReduContChange();
   f.dbeCdReduContExit();
   if (!p.contaCobranca.empty() || f.dbeCdReduContCobr.Enabled) {
     f.ActiveControl = "dbeCdReduContCobr";
@@ -69,10 +70,12 @@ TResultadoGeracao GerarRemessa(server::IRdmRemessaCNAB& server, const TPedidoGer
   } else {
     for (const auto& b : p.boletos) {
       const auto barra = b.find('/');
-      const std::string fil = barra == std::string::npos ? "" : fields::Ajusta(fields::AllTrim(b.substr(0, barra)), 4);
+      const std::string fil =
+          barra == std::string::npos ? "" : fields::Ajusta(fields::AllTrim(b.substr(0, barra)), 4);
       const std::string nr = barra == std::string::npos ? b : fields::AllTrim(b.substr(barra + 1));
       if (!f.cdsBoletos.Locate("CDFILIAL;NRLANBOLREC", {fil, nr}))
-        throw std::runtime_error("Boleto " + b + fields::Utf8ToCp1252(" não está entre os boletos oferecidos para esta remessa."));
+        throw std::runtime_error(
+            "Boleto " + b + fields::Utf8ToCp1252(" não está entre os boletos oferecidos para esta remessa."));
       f.MarcaBoletoAtual();
     }
   }

@@ -8,18 +8,23 @@
 
 namespace app {
 
-std::string Tela(const std::string& cp1252) { return fields::Cp1252ToUtf8(cp1252); }
+std::string Tela(const std::string& cp1252) {
+  return fields::Cp1252ToUtf8(cp1252);
+}
 
 TTerminalUI::TTerminalUI(std::optional<bool> answer, bool quiet)
     : answer_(answer), quiet_(quiet), tty_in_(isatty(STDIN_FILENO)), tty_err_(isatty(STDERR_FILENO)) {}
 
 void TTerminalUI::ShowMessage(host::TMsgDlgType type, const std::string& text) {
   HideProgress();
-  if (type == host::TMsgDlgType::mtError) std::cerr << Tela(text) << "\n";
-  else if (!quiet_) std::cout << Tela(text) << "\n";
+  if (type == host::TMsgDlgType::mtError)
+    std::cerr << Tela(text) << "\n";
+  else if (!quiet_)
+    std::cout << Tela(text) << "\n";
 }
 
-host::TModalResult TTerminalUI::Ask(host::TMsgDlgType, host::TMsgDlgButtons buttons, const std::string& text) {
+host::TModalResult TTerminalUI::Ask(host::TMsgDlgType, host::TMsgDlgButtons buttons,
+                                    const std::string& text) {
   HideProgress();
   const bool okCancel = buttons == host::TMsgDlgButtons::mbOKCancel;
   auto result = [&](bool yes) {
@@ -56,7 +61,8 @@ void TTerminalUI::Progress(const std::string& caption, int position, int max) {
   const int percent = static_cast<int>(100LL * position / max);
   if (percent == last_percent_) return;
   last_percent_ = percent;
-  std::cerr << "\r" << Tela(caption) << " " << position << "/" << max << " (" << percent << "%)" << std::flush;
+  std::cerr << "\r" << Tela(caption) << " " << position << "/" << max << " (" << percent << "%)"
+            << std::flush;
   progress_shown_ = true;
 }
 

@@ -9,8 +9,8 @@
 
 namespace filters {
 
-using fields::AllTrim;
 using fields::Ajusta;
+using fields::AllTrim;
 using fields::EmptyString;
 using host::Value;
 
@@ -19,7 +19,9 @@ TfrmFiltroBoleEnviCNAB* frmFiltroBoleEnviCNAB = nullptr;
 
 namespace {
 
-workspace::TfrmRemessaCNAB& Remessa() { return *workspace::frmRemessaCNAB; }
+workspace::TfrmRemessaCNAB& Remessa() {
+  return *workspace::frmRemessaCNAB;
+}
 
 std::string Operacao() {
   auto& ds = Remessa().cdsCNABRec;
@@ -55,7 +57,8 @@ std::string ListaSituacoes(const std::string& op, const TFiltroBoletos& f) {
     if (f.naoEnviado) s += "_00";
     if (f.envRetoErro) s += "_01";
   }
-  if (!f.naoEnviado && !f.envRetoErro && !f.envRetoSemErro && !f.envRetoOK) s = enviados ? "_10_20" : "_00_01";
+  if (!f.naoEnviado && !f.envRetoErro && !f.envRetoSemErro && !f.envRetoOK)
+    s = enviados ? "_10_20" : "_00_01";
   return s;
 }
 
@@ -102,11 +105,13 @@ TfrmFiltroBoleEnviCNAB::TfrmFiltroBoleEnviCNAB() {
       qtAntes_ = cdsGeralRec.FieldByName("QTDIAANTBOLR").AsFloat();
       qtApos_ = cdsGeralRec.FieldByName("QTDIAAPOBOLR").AsFloat();
     }
-    orcamentoVisivel = !cdsParamgeral.IsEmpty() && cdsParamgeral.FieldByName("IDEXIBDADORC").AsString() == "S";
+    orcamentoVisivel =
+        !cdsParamgeral.IsEmpty() && cdsParamgeral.FieldByName("IDEXIBDADORC").AsString() == "S";
   }
   frm.Carrega(frm.cdsParamFilial, frm.netRemessaCNAB->GetParamFilial(host::Corvane().FiliProc));
-  const int n = frm.cdsParamFilial.IsEmpty() ? 0
-                                             : static_cast<int>(frm.cdsParamFilial.FieldByName("NRTAMNUMNFUT").AsInteger());
+  const int n = frm.cdsParamFilial.IsEmpty()
+                    ? 0
+                    : static_cast<int>(frm.cdsParamFilial.FieldByName("NRTAMNUMNFUT").AsInteger());
   maxDocumento = n > 0 ? n : 7;
   Defaults();
 }
@@ -168,7 +173,9 @@ void TfrmFiltroBoleEnviCNAB::sbtLimpaClick() {
   c = f;
 }
 
-void TfrmFiltroBoleEnviCNAB::sbtCancelClick() { ModalResult = 2; }
+void TfrmFiltroBoleEnviCNAB::sbtCancelClick() {
+  ModalResult = 2;
+}
 
 void TfrmFiltroBoleEnviCNAB::Erro(const std::string& key, const std::string& controle) {
   ActiveControl = controle;
@@ -220,8 +227,10 @@ void TfrmFiltroBoleEnviCNAB::sbtConfirmaClick() {
       if (d2 < d1) Erro(kMenor, cDe);
     }
   };
-  datas(c.dtIniEmi, c.dtFinEmi, "DtEmisIni_inf", "DtEmisFin_inf", "DtEmisIni_menor", "depDtIniEmi", "depDtFinEmi");
-  datas(c.dtIniVen, c.dtFinVen, "DtVencIni_inf", "DtVencFin_inf", "DtVencIni_menor", "depDtIniVen", "depDtFinVen");
+  datas(c.dtIniEmi, c.dtFinEmi, "DtEmisIni_inf", "DtEmisFin_inf", "DtEmisIni_menor", "depDtIniEmi",
+        "depDtFinEmi");
+  datas(c.dtIniVen, c.dtFinVen, "DtVencIni_inf", "DtVencFin_inf", "DtVencIni_menor", "depDtIniVen",
+        "depDtFinVen");
   // 7.
   if (c.listFRec && EmptyString(c.stListFRec)) Erro("FormRec_inf", "btpPesqFRec");
   if (c.listCCorr && EmptyString(c.stListCCorr)) Erro("CCorr_inf", "btnCCorr");
@@ -249,9 +258,9 @@ std::vector<Value> TfrmFiltroBoleEnviCNAB::Argumentos() const {
     a.emplace_back(l ? s : std::string());
     a.emplace_back(l ? std::string() : T);
   };
-  a.emplace_back(frm.medCdEmpresa.Text);                                                        // 1
+  a.emplace_back(frm.medCdEmpresa.Text);                                                             // 1
   a.emplace_back(browsing ? frm.cdsCNABRec.FieldByName("NRCNABREC").AsString() : std::string("N"));  // 2
-  lista(c.listClie, c.stListClie);                                                              // 3, 4
+  lista(c.listClie, c.stListClie);                                                                   // 3, 4
   const bool docs = !EmptyString(c.docIni) && !EmptyString(c.docFin);
   a.emplace_back(docs ? c.docIni : std::string());  // 5
   a.emplace_back(docs ? c.docFin : std::string());  // 6
@@ -284,10 +293,10 @@ std::vector<Value> TfrmFiltroBoleEnviCNAB::Argumentos() const {
   if (c.vinculada) tipos += "_2";
   if (c.caucionada) tipos += "_3";
   if (c.descontada) tipos += "_4";
-  a.emplace_back(tipos);                                // 26
-  a.emplace_back(tipos.empty() ? T : std::string());    // 27
+  a.emplace_back(tipos);                                          // 26
+  a.emplace_back(tipos.empty() ? T : std::string());              // 27
   a.emplace_back(c.listGrupClie ? c.stGrupClie : std::string());  // 28
-  a.emplace_back(c.listGrupClie ? std::string(" ") : T);         // 29
+  a.emplace_back(c.listGrupClie ? std::string(" ") : T);          // 29
   const bool emis = !EmptyString(c.dtIniEmi) && !EmptyString(c.dtFinEmi);
   a.emplace_back(emis ? DataDe(AllTrim(c.dtIniEmi)) : 0.0);  // 30
   a.emplace_back(emis ? DataDe(AllTrim(c.dtFinEmi)) : 0.0);  // 31

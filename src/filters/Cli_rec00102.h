@@ -59,8 +59,8 @@ class TfrmFiltroBoleEnviCNAB {
   host::TMessages msg;
   host::TClientDataSet cdsGeralRec{"cdsGeralRec"}, cdsParamgeral{"cdsParamgeral"};
 
-  void FormActivate();     // saved state to controls, movement-type rules
-  void sbtLimpaClick();    // "Desfazer"
+  void FormActivate();   // saved state to controls, movement-type rules
+  void sbtLimpaClick();  // "Desfazer"
   void sbtCancelClick();
   void sbtConfirmaClick();  // checks, GetBoletos into the form's cdsBoletos, save state
   // The 38 arguments of the dialog's own GetBoletos call, from the controls as

@@ -4,8 +4,8 @@
 
 #include "fields/cp1252.h"
 #include "fields/text.h"
-#include "host/context.h"
 #include "filters/Cli_rec00102.h"
+#include "host/context.h"
 #include "server/packets.h"
 
 namespace workspace {
@@ -393,6 +393,18 @@ void TfrmRemessaCNAB::dbeCdReduContEnter() {
   Memoria.DsContCorr = f("DSCONTCORR");
 }
 
+void TfrmRemessaCNAB::dbeCdReduContChange() {
+  const auto st = cdsCNABRec.State();
+  if (st != host::TDataSetState::dsInsert && st != host::TDataSetState::dsEdit) return;
+  for (const char* n : {"CDBANCCNAB", "CDREDUCONTCOBR", "CDBANCOCOBR", "CDAGENCIACOBR", "CDCONTCORRCOBR",
+                        "DSCONTCORRCOBR", "DSNOSNUMCORRCOBR"})
+    cdsCNABRec.FieldByName(n).Clear();
+  dbeCdReduContCobr.Text.clear();
+  dbeCdReduContCobr.Enabled = false;
+  cbbTpRemessa.ItemIndex = -1;
+  cbbTpRemessa.Enabled = false;
+}
+
 void TfrmRemessaCNAB::dbeCdFilialEnter() {
   ActiveControl = "dbeCdFilial";
   if (cdsCNABRec.Active()) Memoria.Filial = cdsCNABRec.FieldByName("CDFILIAL").AsString();
@@ -547,8 +559,25 @@ void TfrmRemessaCNAB::MostraBoletos() {
   const std::string T = "T";
   std::vector<Value> a;
   if (!novo) {
-    a = {Empresa(), cdsCNABRec.FieldByName("NRCNABREC").AsString(), "", T, "", "", T, "", T, "", T, 0.0, 0.0, T,
-         "", T, "", T, 0.0, 0.0, T, "", T, "", T, "", T, " ", T, 0.0, 0.0, T, " ", T, "", "", "", ""};
+    a = {Empresa(), cdsCNABRec.FieldByName("NRCNABREC").AsString(),
+         "",        T,
+         "",        "",
+         T,         "",
+         T,         "",
+         T,         0.0,
+         0.0,       T,
+         "",        T,
+         "",        T,
+         0.0,       0.0,
+         T,         "",
+         T,         "",
+         T,         "",
+         T,         " ",
+         T,         0.0,
+         0.0,       T,
+         " ",       T,
+         "",        "",
+         "",        ""};
   } else {
     if (!filters::frmFiltroBoleEnviCNAB) filters::CriaFiltroBoleEnviCNAB("");
     a = ArgsBoletosNovaRemessa(filters::FiltroBoleto);
@@ -580,9 +609,9 @@ std::vector<host::Value> TfrmRemessaCNAB::ArgsBoletosNovaRemessa(const filters::
     fields::TryStrToFloat(t, v);
     return v;
   };
-  a.emplace_back(Empresa());          // 1
-  a.emplace_back(std::string("N"));   // 2
-  lista(f.listClie, f.stListClie);    // 3, 4
+  a.emplace_back(Empresa());         // 1
+  a.emplace_back(std::string("N"));  // 2
+  lista(f.listClie, f.stListClie);   // 3, 4
   const bool docs = !EmptyString(f.docIni) && !EmptyString(f.docFin);
   a.emplace_back(docs ? Ajusta(AllTrim(f.docIni), 20) : std::string());  // 5
   a.emplace_back(docs ? Ajusta(AllTrim(f.docFin), 20) : std::string());  // 6
@@ -597,9 +626,9 @@ std::vector<host::Value> TfrmRemessaCNAB::ArgsBoletosNovaRemessa(const filters::
   lista(f.listCCorr, f.stListCCorr);              // 17, 18
   const double v1 = valor(f.vrLiqIni), v2 = valor(f.vrLiqFin);
   const bool valores = v1 >= 0 && v2 > 0;
-  a.emplace_back(valores ? v1 : 0.0);           // 19
-  a.emplace_back(valores ? v2 : 0.0);           // 20
-  a.emplace_back(valores ? std::string() : T);  // 21
+  a.emplace_back(valores ? v1 : 0.0);              // 19
+  a.emplace_back(valores ? v2 : 0.0);              // 20
+  a.emplace_back(valores ? std::string() : T);     // 21
   a.emplace_back(filters::ListaSituacoes(op, f));  // 22
   a.emplace_back(std::string());                   // 23
   const bool cart = !EmptyString(f.numCart);
@@ -610,10 +639,10 @@ std::vector<host::Value> TfrmRemessaCNAB::ArgsBoletosNovaRemessa(const filters::
   if (f.vinculada) tipos += "_2";
   if (f.caucionada) tipos += "_3";
   if (f.descontada) tipos += "_4";
-  a.emplace_back(tipos);                              // 26
-  a.emplace_back(tipos.empty() ? T : std::string());  // 27
+  a.emplace_back(tipos);                                             // 26
+  a.emplace_back(tipos.empty() ? T : std::string());                 // 27
   a.emplace_back(f.listGrupClie ? f.stGrupClie : std::string(" "));  // 28
-  a.emplace_back(f.listGrupClie ? std::string(" ") : T);            // 29
+  a.emplace_back(f.listGrupClie ? std::string(" ") : T);             // 29
   const bool emis = !EmptyString(f.dtIniEmi) && !EmptyString(f.dtFinEmi);
   a.emplace_back(emis ? data(f.dtIniEmi) : 0.0);  // 30
   a.emplace_back(emis ? data(f.dtFinEmi) : 0.0);  // 31
@@ -727,7 +756,8 @@ std::string TfrmRemessaCNAB::Marca_Boletos(bool interactive) {
     return false;
   };
   // 1. a billing address, unless the title has its payer override record
-  Carrega(cdsLicencaUso, netRemessaCNAB->GetLicencaUso(b("CDFILIAL").AsString(), b("NRLANBOLREC").AsString()));
+  Carrega(cdsLicencaUso,
+          netRemessaCNAB->GetLicencaUso(b("CDFILIAL").AsString(), b("NRLANBOLREC").AsString()));
   if (cdsLicencaUso.IsEmpty()) {
     qryTpEnde.Close();
     qryTpEnde.ParamByName("P_CDCLIENTE", b("CDCLIENTE").AsString());
@@ -735,7 +765,8 @@ std::string TfrmRemessaCNAB::Marca_Boletos(bool interactive) {
     if (qryTpEnde.IsEmpty() || qryTpEnde.FieldByName("IDTPENDECLIE").AsString() != "C") falha("ClieC");
   }
   // 2. the bank needs the nosso número unless it issues the slip itself
-  if (b("IDIMPRBOLBOL").AsString() != "B" && EmptyString(b("CDNOSNUMREC").AsString())) falha("NossoNum_Empty");
+  if (b("IDIMPRBOLBOL").AsString() != "B" && EmptyString(b("CDNOSNUMREC").AsString()))
+    falha("NossoNum_Empty");
   // 3. these banks take at most 14 characters of the company's tax id
   if (banco_em({"275", "356"}) && qryEmpresa.Active() &&
       AllTrim(qryEmpresa.FieldByName("NRINSJUREMPR").AsString()).size() > 14)
@@ -748,11 +779,13 @@ std::string TfrmRemessaCNAB::Marca_Boletos(bool interactive) {
   if (banco == "104" && b("IDCARTCOBREC").AsString() == "2") falha("TipoCart_INV");
   // 6. one portfolio per file for these banks
   if (banco_em({"001", "275", "356"}) && Carteiras.Count() > 0) {
-    const std::string cart = EmptyString(b("CDCARTCOBBOL").AsString()) ? "00000" : Ajusta(b("CDCARTCOBBOL").AsString(), 5);
+    const std::string cart =
+        EmptyString(b("CDCARTCOBBOL").AsString()) ? "00000" : Ajusta(b("CDCARTCOBBOL").AsString(), 5);
     if (!Carteiras.Contains(cart)) falha("CART_DIF");
   }
   // 7. a title due today can still be sent
-  if (!b("DTVENBOLREC").IsNull() && Corvane().Date() > fields::DateOf(b("DTVENBOLREC").AsDateTime())) falha("Bol_Venc");
+  if (!b("DTVENBOLREC").IsNull() && Corvane().Date() > fields::DateOf(b("DTVENBOLREC").AsDateTime()))
+    falha("Bol_Venc");
   // 8. never a title of another account
   if (b("CDREDUCONT").AsString() != cdsCNABRec.FieldByName("CDREDUCONT").AsString()) falha("ContCorr_dif");
   // 9.
@@ -779,10 +812,12 @@ void TfrmRemessaCNAB::VerificaRaizCNPJ(const std::string& filial, const std::str
     Carrega(cdsFilial, netRemessaCNAB->GetFilial(batch, Empresa()));
     if (cdsFilial.IsEmpty()) return;
   }
-  const std::string raiz = AllTrim(fields::LeftStr(fields::Nr_Codigo(cdsFilial.FieldByName("NRINSJURFILI").AsString()), 8));
+  const std::string raiz =
+      AllTrim(fields::LeftStr(fields::Nr_Codigo(cdsFilial.FieldByName("NRINSJURFILI").AsString()), 8));
   Carrega(cdsFiliRece, netRemessaCNAB->GetFiliRece(filial, numero));
   for (cdsFiliRece.First(); !cdsFiliRece.Eof(); cdsFiliRece.Next()) {
-    if (AllTrim(fields::LeftStr(fields::Nr_Codigo(cdsFiliRece.FieldByName("NRINSJURFILI").AsString()), 8)) != raiz) {
+    if (AllTrim(fields::LeftStr(fields::Nr_Codigo(cdsFiliRece.FieldByName("NRINSJURFILI").AsString()), 8)) !=
+        raiz) {
       cdsFilial.SetFiltered(false);
       Erro("FILI_DIF");
     }
@@ -836,8 +871,10 @@ std::vector<std::pair<std::string, int>> TfrmRemessaCNAB::MarcaTodos(bool pergun
     }
     if (r.empty()) continue;
     auto it = std::find_if(recusas.begin(), recusas.end(), [&](auto& p) { return p.first == r; });
-    if (it == recusas.end()) recusas.emplace_back(r, 1);
-    else ++it->second;
+    if (it == recusas.end())
+      recusas.emplace_back(r, 1);
+    else
+      ++it->second;
   }
   return recusas;
 }

@@ -115,6 +115,8 @@ class TfrmRemessaCNAB {
   // Entering a field remembers what it shows, to compare with what is typed.
   void dbeCdReduContEnter();
   void dbeCdFilialEnter();
+  // Typing in the account field: what depended on the old account goes.
+  void dbeCdReduContChange();
   void dbeCdReduContExit();
   void dbeCdReduContCobrExit();
   void dbcTpMovChange(int itemIndex);

@@ -12,11 +12,15 @@
 namespace workspace {
 namespace {
 
-bool exists(const std::string& p) { return access(fields::OsPath(p).c_str(), F_OK) == 0; }
+bool exists(const std::string& p) {
+  return access(fields::OsPath(p).c_str(), F_OK) == 0;
+}
 int mv(const std::string& from, const std::string& to) {
   return std::rename(fields::OsPath(from).c_str(), fields::OsPath(to).c_str());
 }
-int rm(const std::string& p) { return std::remove(fields::OsPath(p).c_str()); }
+int rm(const std::string& p) {
+  return std::remove(fields::OsPath(p).c_str());
+}
 
 }  // namespace
 
@@ -42,15 +46,16 @@ void TOutputStage::PutInPlace() {
         f.backup = f.path + ".anterior-" + std::to_string(getpid());
         if (mv(f.path, f.backup) != 0) {
           f.backup.clear();
-          throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível substituir o arquivo ") + f.path + ": " +
-                                   std::strerror(errno));
+          throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível substituir o arquivo ") + f.path +
+                                   ": " + std::strerror(errno));
         }
       }
       if (mv(f.temp, f.path) != 0) {
         const int err = errno;
         if (!f.backup.empty()) mv(f.backup, f.path);
         f.backup.clear();
-        throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível gravar o arquivo ") + f.path + ": " + std::strerror(err));
+        throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível gravar o arquivo ") + f.path + ": " +
+                                 std::strerror(err));
       }
     }
     placed_ = true;

@@ -19,16 +19,19 @@ std::string ler(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void grava(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void grava(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
 
 // What the database holds about batches and titles, to compare before and after
 // a run. The counters are left out: a number drawn by a failed run is not handed back.
 std::string estado(TStore& s) {
   s.Server().Connect();  // the form disconnects when it closes
   std::string out;
-  for (const char* sql : {"SELECT CDEMPRESA, NRCNABREC, QTBOLENVCNABREC, VRTOTBOLCNABREC FROM CNABREC",
-                          "SELECT CDFILIAL, NRLANBOLREC, IDSITUCNABR, IDBOLRECALTER, NRCNABRECREM, CDREDUCONT "
-                          "FROM BOLETOREC ORDER BY 1, 2"}) {
+  for (const char* sql :
+       {"SELECT CDEMPRESA, NRCNABREC, QTBOLENVCNABREC, VRTOTBOLCNABREC FROM CNABREC",
+        "SELECT CDFILIAL, NRLANBOLREC, IDSITUCNABR, IDBOLRECALTER, NRCNABRECREM, CDREDUCONT "
+        "FROM BOLETOREC ORDER BY 1, 2"}) {
     auto p = s.Server().ExecuteQuery(sql, {});
     for (const auto& r : p.Rows) {
       for (const auto& v : r) out += host::ValueToString(v, host::TFieldType::ftString) + "|";
@@ -94,13 +97,15 @@ TEST(GenerationRun, FailuresPostNothingAndLeaveNoFile) {
     std::string chave;
   } cases[] = {
       {"unknown bank", "041", [](TOpcoesGeracao&, const std::string&) {}, "Remessa_inv"},
-      {"missing folder", "237", [](TOpcoesGeracao& o, const std::string& d) { o.arquivo = d + "/nao/existe.txt"; },
-       "DIR_INVALIDO"},
-      {"path is a folder", "237", [](TOpcoesGeracao& o, const std::string& d) { o.arquivo = d; }, "ARQU_DEVE_SER"},
-      {"empty name", "237", [](TOpcoesGeracao& o, const std::string& d) { o.arquivo = d + "/"; }, "ARQU_DEVE_SER"},
+      {"missing folder", "237",
+       [](TOpcoesGeracao& o, const std::string& d) { o.arquivo = d + "/nao/existe.txt"; }, "DIR_INVALIDO"},
+      {"path is a folder", "237", [](TOpcoesGeracao& o, const std::string& d) { o.arquivo = d; },
+       "ARQU_DEVE_SER"},
+      {"empty name", "237", [](TOpcoesGeracao& o, const std::string& d) { o.arquivo = d + "/"; },
+       "ARQU_DEVE_SER"},
       {"no title", "237", [](TOpcoesGeracao& o, const std::string&) { o.boletos = {"0001/99"}; }, "other"},
-      {"discount without authorisation", "237",
-       [](TOpcoesGeracao& o, const std::string&) { o.tipo = 1; }, "NRAUTORIZACAO_N_CAD"},
+      {"discount without authorisation", "237", [](TOpcoesGeracao& o, const std::string&) { o.tipo = 1; },
+       "NRAUTORIZACAO_N_CAD"},
   };
   for (const auto& c : cases) {
     json j = dois_titulos(c.banco);
@@ -146,7 +151,8 @@ TEST(GenerationRun, StoreFailureKeepsTheOldFileAndPostsNothing) {
   f.MostraBoletos();
   f.MarcaTodos(false);
   ASSERT_EQ(f.nedQuant, 2);
-  s.Server().Database().Exec("UPDATE BOLETOREC SET IDSITUCNABR = '10', NRCNABRECREM = '77' WHERE NRLANBOLREC = '2'");
+  s.Server().Database().Exec(
+      "UPDATE BOLETOREC SET IDSITUCNABR = '10', NRCNABRECREM = '77' WHERE NRLANBOLREC = '2'");
   const std::string antes = estado(s);
   EXPECT_THROW(f.sbtConfirmarClick(), host::EServerError);
   EXPECT_EQ(estado(s), antes);
@@ -234,29 +240,51 @@ TEST(Dispatch, FirstMatchingRowDecides) {
   struct Case {
     const char *cnab, *conv, *writer;
   } cases[] = {
-      {"237", "", "Remessa_BcoBradesco"},   {"422", "237", "Remessa_BcoBradesco"},
-      {"001", "237", "Remessa_BcoBradesco"}, {"001", "341", "Remessa_BcoItau"},
-      {"341", "", "Remessa_BcoItau"},        {"001", "", "Remessa_BB"},
-      {"031", "", "Remessa_BB"},             {"999", "001", "Remessa_BB"},
-      {"422", "001", "Remessa_BcoSafra"},    {"104", "", "Remessa_BcoCaixa"},
-      {"", "104", "Remessa_BcoCaixa"},       {"104", "001", "Remessa_BB"},
-      {"399", "", "Remessa_BcoHSBC"},        {"409", "", "Remessa_Unibanco"},
-      {"479", "", "Remessa_BcoBoston"},      {"389", "", "Remessa_BcoMercantil"},
-      {"021", "", "Remessa_BcoBanestes"},    {"151", "", "Remessa_BcoNossaCaixa"},
-      {"275", "", "Remessa_Real"},           {"356", "", "Remessa_Real"},
-      {"453", "", "Remessa_BcoRural"},       {"749", "", "Remessa_BcoRural"},
-      {"353", "", "Remessa_BcoSantander"},   {"033", "", "Remessa_BcoSantander"},
-      {"008", "", "Remessa_BcoSantander"},   {"069", "", "Remessa_BcoPortugues"},
-      {"347", "", "Remessa_Sudameris"},      {"041", "", "Remessa_Banrisul"},
-      {"637", "", "Remessa_BcoSofisa"},      {"748", "", "Remessa_SICREDI"},
-      {"756", "", "Remessa_SICOOB_CONV"},    {"707", "", "Remessa_Daycoval"},
-      {"025", "", "Remessa_Alfa"},           {"888", "", "Remessa_Factoring"},
-      {"092", "", "Remessa_Brickell"},       {"612", "", "Remessa_Guanabara"},
-      {"604", "", "Remessa_Industrial"},     {"394", "", "Remessa_BcoBRR"},
-      {"004", "", "Remessa_BcoNordeste"},    {" 41", "", ""},
-      {"41", "", ""},                        {"2370", "", ""},
+      {"237", "", "Remessa_BcoBradesco"},
+      {"422", "237", "Remessa_BcoBradesco"},
+      {"001", "237", "Remessa_BcoBradesco"},
+      {"001", "341", "Remessa_BcoItau"},
+      {"341", "", "Remessa_BcoItau"},
+      {"001", "", "Remessa_BB"},
+      {"031", "", "Remessa_BB"},
+      {"999", "001", "Remessa_BB"},
+      {"422", "001", "Remessa_BcoSafra"},
+      {"104", "", "Remessa_BcoCaixa"},
+      {"", "104", "Remessa_BcoCaixa"},
+      {"104", "001", "Remessa_BB"},
+      {"399", "", "Remessa_BcoHSBC"},
+      {"409", "", "Remessa_Unibanco"},
+      {"479", "", "Remessa_BcoBoston"},
+      {"389", "", "Remessa_BcoMercantil"},
+      {"021", "", "Remessa_BcoBanestes"},
+      {"151", "", "Remessa_BcoNossaCaixa"},
+      {"275", "", "Remessa_Real"},
+      {"356", "", "Remessa_Real"},
+      {"453", "", "Remessa_BcoRural"},
+      {"749", "", "Remessa_BcoRural"},
+      {"353", "", "Remessa_BcoSantander"},
+      {"033", "", "Remessa_BcoSantander"},
+      {"008", "", "Remessa_BcoSantander"},
+      {"069", "", "Remessa_BcoPortugues"},
+      {"347", "", "Remessa_Sudameris"},
+      {"041", "", "Remessa_Banrisul"},
+      {"637", "", "Remessa_BcoSofisa"},
+      {"748", "", "Remessa_SICREDI"},
+      {"756", "", "Remessa_SICOOB_CONV"},
+      {"707", "", "Remessa_Daycoval"},
+      {"025", "", "Remessa_Alfa"},
+      {"888", "", "Remessa_Factoring"},
+      {"092", "", "Remessa_Brickell"},
+      {"612", "", "Remessa_Guanabara"},
+      {"604", "", "Remessa_Industrial"},
+      {"394", "", "Remessa_BcoBRR"},
+      {"004", "", "Remessa_BcoNordeste"},
+      {" 41", "", ""},
+      {"41", "", ""},
+      {"2370", "", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(workspace::DespachoWriter(c.cnab, c.conv), c.writer) << c.cnab << "/" << c.conv;
+  for (const auto& c : cases)
+    EXPECT_EQ(workspace::DespachoWriter(c.cnab, c.conv), c.writer) << c.cnab << "/" << c.conv;
 }
 
 TEST(Dispatch, RuralPortfolioCheckAndAgreementFetchedForTheTitleBank) {

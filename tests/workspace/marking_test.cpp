@@ -33,21 +33,38 @@ TEST(MarkingRules, EachRefusalWithItsMessage) {
       {"237", [](json&, json&) {}, "S"},
       {"237", [](json& t, json&) { t["IDBAIXAUTILR"] = "P"; }, "BOLTPCOMP"},
       {"237", [](json& t, json&) { t["CDCLIENTE"] = "C2"; }, "ClieC"},
-      {"237", [](json& t, json& j) {
+      {"237",
+       [](json& t, json& j) {
          t["CDCLIENTE"] = "C2";  // no billing address, but an override record
          j["LICENCAUSO"] = {{{"CDFILIAL", "0001"}, {"NRLANBOLREC", "1"}, {"NMRAZSOCLUSO", "Outro"}}};
-       }, "S"},
+       },
+       "S"},
       {"237", [](json& t, json&) { t["CDNOSNUMREC"] = ""; }, "NossoNum_Empty"},
-      {"237", [](json& t, json&) { t["CDNOSNUMREC"] = ""; t["IDIMPRBOLBOL"] = "B"; }, "S"},
+      {"237",
+       [](json& t, json&) {
+         t["CDNOSNUMREC"] = "";
+         t["IDIMPRBOLBOL"] = "B";
+       },
+       "S"},
       {"356", [](json&, json& j) { j["EMPRESA_NR"] = "123456789012345"; }, "INSCRICAO_INV"},
       {"237", [](json& t, json&) { t["CDCARTCOBBOL"] = ""; }, "CART_EMPTY"},
-      {"041", [](json& t, json&) { t["CDCARTCOBBOL"] = ""; t["IDCARTCOBREC"] = ""; }, "S"},
+      {"041",
+       [](json& t, json&) {
+         t["CDCARTCOBBOL"] = "";
+         t["IDCARTCOBREC"] = "";
+       },
+       "S"},
       {"104", [](json& t, json&) { t["IDCARTCOBREC"] = "2"; }, "TipoCart_INV"},
       {"237", [](json& t, json&) { t["DTVENBOLREC"] = "2026-12-07"; }, "Bol_Venc"},
       {"237", [](json& t, json&) { t["DTVENBOLREC"] = "2026-12-08"; }, "S"},  // due today
       {"237", [](json& t, json&) { t["CDREDUCONT"] = "002"; }, "ContCorr_dif"},
       {"237", [](json& t, json&) { t["IDSTATBREC"] = "A"; }, "S"},  // no advance credit
-      {"237", [](json& t, json& j) { t["IDSTATBREC"] = "A"; j["ADIANT"] = true; }, "N"},  // "Bol_Adia" answered No
+      {"237",
+       [](json& t, json& j) {
+         t["IDSTATBREC"] = "A";
+         j["ADIANT"] = true;
+       },
+       "N"},  // "Bol_Adia" answered No
   };
   for (const auto& c : cases) {
     json j;
@@ -61,8 +78,7 @@ TEST(MarkingRules, EachRefusalWithItsMessage) {
     const bool adiant = j.contains("ADIANT");
     j.erase("ADIANT");
     TStore s(j.dump());
-    if (!nr.empty())
-      s.Server().Database().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '" + nr + "'");
+    if (!nr.empty()) s.Server().Database().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '" + nr + "'");
     if (adiant) s.Server().Database().Exec("UPDATE CLIENTE SET VRADIANTCLIE = 10 WHERE CDCLIENTE = 'C1'");
     auto& f = s.Prepara();
     s.UI().SetAnswer(false);  // "Bol_Adia" answered No
@@ -76,7 +92,8 @@ TEST(MarkingRules, EachRefusalWithItsMessage) {
 }
 
 TEST(MarkingRules, ProtestDaysForBank399) {
-  for (auto [dias, ok] : {std::pair{0, true}, {35, true}, {36, false}, {44, false}, {45, true}, {46, false}}) {
+  for (auto [dias, ok] :
+       {std::pair{0, true}, {35, true}, {36, false}, {44, false}, {45, true}, {46, false}}) {
     json j;
     j["BANCO"] = {{{"CDBANCO", "399"}, {"NMBANCO", "HSBC"}}};
     j["CONTCORR"] = {Conta("399")};
@@ -173,8 +190,10 @@ TEST(MarkingRules, SetsStayConsistentWithAModel) {
       } catch (const host::EMensErro& e) {
         EXPECT_EQ(e.Key(), "ContCorr_dif");
       }
-      if (modelo.count(chave)) modelo.erase(chave);
-      else if (!outraConta) modelo[chave] = v;
+      if (modelo.count(chave))
+        modelo.erase(chave);
+      else if (!outraConta)
+        modelo[chave] = v;
     } else if (acao == 6) {
       s.UI().SetAnswer(rng() % 2);
       bool sim = false;
