@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "workspace/Cli_rec00100.h"
 
@@ -33,11 +34,22 @@ struct TAvalista {
 TAvalista LeAvalista();
 
 // Company identity, branch first: the batch branch when it has one and
-// cdsFilial is open, else the company row.
+// cdsFilial is open, else the company row. Some banks take the short name
+// (NMFILIAL / NMEMPRESA) instead of the corporate one, and map the
+// registration type differently for a branch.
 struct TIdentidade {
-  std::string nome, tipo, inscricao;
+  bool filial = false;
+  std::string nome, curto, tipo, inscricao;
 };
 TIdentidade IdentidadeEmpresa();
+
+// The characters of a stored nosso número that are digits or the letter "P"
+// (the bank's check digit "P"); every other character dropped.
+std::string NossoNumero(std::string_view s);
+
+// Occurrence code of the batch's operation kind: inclusion "01", exclusion
+// "02"; anything else, alteration included, asks the bank to alter ("06").
+std::string Ocorrencia(const std::string& idOpeCnabRec);
 
 // Per-title server records into the form's data sets.
 void CarregaDocBol();

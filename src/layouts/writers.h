@@ -13,5 +13,6 @@ using TWriter = void (*)(bool cobranca);
 TWriter FindWriter(std::string_view name);
 
 void Remessa_BcoBradesco(bool cobranca);
+void Remessa_BcoItau();
 
 }  // namespace layouts
