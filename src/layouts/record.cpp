@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "fields/cp1252.h"
 #include "workspace/staging.h"
 
 namespace layouts {
@@ -29,15 +30,15 @@ Record& Record::put(int pos, int len, std::string_view value) {
 TRemessaFile::TRemessaFile(std::string path, int recordLength)
     : path_(std::move(path)), length_(recordLength) {
   temp_ = workspace::StagingName(path_);
-  f_ = std::fopen(temp_.c_str(), "wb");
+  f_ = std::fopen(fields::OsPath(temp_).c_str(), "wb");
   if (!f_)
-    throw std::runtime_error("Não foi possível criar o arquivo " + path_ + ": " + std::strerror(errno));
+    throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível criar o arquivo ") + path_ + ": " + std::strerror(errno));
 }
 
 TRemessaFile::~TRemessaFile() {
   if (f_) {
     std::fclose(f_);
-    std::remove(temp_.c_str());
+    std::remove(fields::OsPath(temp_).c_str());
   }
 }
 
@@ -47,7 +48,7 @@ void TRemessaFile::write(const Record& r) {
                        " characters; the layout's records have " + std::to_string(length_));
   if (std::fwrite(r.text().data(), 1, r.text().size(), f_) != r.text().size() ||
       std::fwrite("\r\n", 1, 2, f_) != 2)
-    throw std::runtime_error("Erro de gravação no arquivo " + path_ + ": " + std::strerror(errno));
+    throw std::runtime_error(fields::Utf8ToCp1252("Erro de gravação no arquivo ") + path_ + ": " + std::strerror(errno));
   ++count_;
 }
 
@@ -58,8 +59,8 @@ void TRemessaFile::Close() {
   std::fclose(f_);
   f_ = nullptr;
   if (!ok) {
-    std::remove(temp_.c_str());
-    throw std::runtime_error("Erro de gravação no arquivo " + path_ + ": " + std::strerror(err));
+    std::remove(fields::OsPath(temp_).c_str());
+    throw std::runtime_error(fields::Utf8ToCp1252("Erro de gravação no arquivo ") + path_ + ": " + std::strerror(err));
   }
   workspace::StageOutput(temp_, path_);
 }

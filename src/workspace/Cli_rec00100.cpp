@@ -1,5 +1,7 @@
 #include "workspace/Cli_rec00100.h"
 
+#include <algorithm>
+
 #include "fields/cp1252.h"
 #include "fields/text.h"
 #include "host/context.h"
@@ -320,6 +322,19 @@ void TfrmRemessaCNAB::Vd_CdEmpresa() {
   }
 }
 
+void TfrmRemessaCNAB::medCdEmpresaExit() {
+  Vd_CdEmpresa();
+  RefazLista();
+}
+
+void TfrmRemessaCNAB::dbeCdReduContCobrExit() {
+  Vd_CdReduContCobr(false);
+  if (!Inserindo()) return;
+  const std::string banco = cdsCNABRec.FieldByName("CDBANCCNAB").AsString();
+  cbbTpRemessa.Enabled = banco == "237" || banco == "001" || banco == "637" || banco == "274";
+  ActiveControl = "dbeCdFilial";
+}
+
 void TfrmRemessaCNAB::Vd_CdReduCont(bool required) {
   if (!Inserindo()) return;
   try {
@@ -555,6 +570,141 @@ void TfrmRemessaCNAB::cdsBoletosAfterPost() {
     nedTotal = fields::RoundDec(fields::RoundDec(nedTotal, 2) + sinal * valor, 2);
     if (credito) doVrCreditoBancario += sinal * f("VRFINALBREC").AsFloat();
   }
+}
+
+std::string TfrmRemessaCNAB::Marca_Boletos(bool interactive) {
+  if (cdsBoletos.IsEmpty()) return "vazio";
+  auto b = [this](const char* n) { return cdsBoletos.FieldByName(n); };
+  if (b("IDBAIXAUTILR").AsString() == "P") Erro("BOLTPCOMP");
+  if (b("IDMARCADO").AsString() == "S") {
+    MarcaBoleto(false);
+    return {};
+  }
+  std::string recusa;
+  auto falha = [&](const char* key, bool sempre = false) {
+    if (interactive || sempre) Erro(key);
+    if (recusa.empty()) recusa = key;
+  };
+  const std::string banco = cdsCNABRec.FieldByName("CDBANCCNAB").AsString();
+  auto banco_em = [&](std::initializer_list<const char*> l) {
+    for (auto* x : l)
+      if (banco == x) return true;
+    return false;
+  };
+  // 1. a billing address, unless the title has its payer override record
+  Carrega(cdsLicencaUso, netRemessaCNAB->GetLicencaUso(b("CDFILIAL").AsString(), b("NRLANBOLREC").AsString()));
+  if (cdsLicencaUso.IsEmpty()) {
+    qryTpEnde.Close();
+    qryTpEnde.ParamByName("P_CDCLIENTE", b("CDCLIENTE").AsString());
+    qryTpEnde.Open();
+    if (qryTpEnde.IsEmpty() || qryTpEnde.FieldByName("IDTPENDECLIE").AsString() != "C") falha("ClieC");
+  }
+  // 2. the bank needs the nosso número unless it issues the slip itself
+  if (b("IDIMPRBOLBOL").AsString() != "B" && EmptyString(b("CDNOSNUMREC").AsString())) falha("NossoNum_Empty");
+  // 3. these banks take at most 14 characters of the company's tax id
+  if (banco_em({"275", "356"}) && qryEmpresa.Active() &&
+      AllTrim(qryEmpresa.FieldByName("NRINSJUREMPR").AsString()).size() > 14)
+    falha("INSCRICAO_INV", true);
+  // 4. a portfolio, where the bank's layout carries one
+  if ((EmptyString(b("CDCARTCOBBOL").AsString()) || EmptyString(b("IDCARTCOBREC").AsString())) &&
+      !banco_em({"041", "604"}))
+    falha("CART_EMPTY");
+  // 5.
+  if (banco == "104" && b("IDCARTCOBREC").AsString() == "2") falha("TipoCart_INV");
+  // 6. one portfolio per file for these banks
+  if (banco_em({"001", "275", "356"}) && Carteiras.Count() > 0) {
+    const std::string cart = EmptyString(b("CDCARTCOBBOL").AsString()) ? "00000" : Ajusta(b("CDCARTCOBBOL").AsString(), 5);
+    if (!Carteiras.Contains(cart)) falha("CART_DIF");
+  }
+  // 7. a title due today can still be sent
+  if (!b("DTVENBOLREC").IsNull() && Corvane().Date() > fields::DateOf(b("DTVENBOLREC").AsDateTime())) falha("Bol_Venc");
+  // 8. never a title of another account
+  if (b("CDREDUCONT").AsString() != cdsCNABRec.FieldByName("CDREDUCONT").AsString()) falha("ContCorr_dif");
+  // 9.
+  if (banco == "399") {
+    const int64_t dias = b("QTDIAPROTBOL").AsInteger();
+    if (dias > 45 || (dias >= 36 && dias <= 44)) falha("Protesto_Exc");
+  }
+  // 10. advance credit of the client
+  if (recusa.empty() && b("IDSTATBREC").AsString() == "A") {
+    double zero = 0;
+    const std::string adiant = server::CheckResultText(netRemessaCNAB->ValidFinanceiro(
+        "Verifica_Adiantamento", "", "", zero, b("CDCLIENTE").AsString(), b("CDEMPRESA").AsString()));
+    if (adiant == "S" && (!interactive || !Pergunta("Bol_Adia"))) recusa = "Bol_Adia";
+  }
+  if (!recusa.empty()) return recusa;
+  MarcaBoleto(true);
+  return {};
+}
+
+void TfrmRemessaCNAB::VerificaRaizCNPJ(const std::string& filial, const std::string& numero) {
+  const std::string batch = cdsCNABRec.FieldByName("CDFILIAL").AsString();
+  if (EmptyString(batch)) return;
+  if (!cdsFilial.Active() || cdsFilial.IsEmpty() || !cdsFilial.Locate("CDFILIAL", {batch})) {
+    Carrega(cdsFilial, netRemessaCNAB->GetFilial(batch, Empresa()));
+    if (cdsFilial.IsEmpty()) return;
+  }
+  const std::string raiz = AllTrim(fields::LeftStr(fields::Nr_Codigo(cdsFilial.FieldByName("NRINSJURFILI").AsString()), 8));
+  Carrega(cdsFiliRece, netRemessaCNAB->GetFiliRece(filial, numero));
+  for (cdsFiliRece.First(); !cdsFiliRece.Eof(); cdsFiliRece.Next()) {
+    if (AllTrim(fields::LeftStr(fields::Nr_Codigo(cdsFiliRece.FieldByName("NRINSJURFILI").AsString()), 8)) != raiz) {
+      cdsFilial.SetFiltered(false);
+      Erro("FILI_DIF");
+    }
+  }
+}
+
+void TfrmRemessaCNAB::MarcaBoletoAtual() {
+  if (cdsBoletos.IsEmpty()) return;
+  try {
+    if (Inserindo()) {
+      if (cdsBoletos.FieldByName("IDMARCADO").AsString() != "S")
+        VerificaRaizCNPJ(cdsBoletos.FieldByName("CDFILIBOLREC").AsString(),
+                         cdsBoletos.FieldByName("NRLANBOLREC").AsString());
+      Marca_Boletos(true);
+    } else {
+      MarcaBoleto(cdsBoletos.FieldByName("IDMARCADO").AsString() != "S");
+    }
+  } catch (...) {
+    ActiveControl = "grdBoletos";
+    throw;
+  }
+}
+
+std::vector<std::pair<std::string, int>> TfrmRemessaCNAB::MarcaTodos(bool perguntar) {
+  std::vector<std::pair<std::string, int>> recusas;
+  if (cdsBoletos.IsEmpty()) return recusas;
+  const bool algum = BoletosMarcados.Count() > 0;
+  if (perguntar && !Pergunta(algum ? "CONF_DESMARC" : "CONF_MARC")) return recusas;
+  struct Reativa {
+    TClientDataSet& ds;
+    ~Reativa() {
+      ds.EnableControls();
+      ds.First();
+    }
+  } reativa{cdsBoletos};
+  cdsBoletos.DisableControls();
+  const int iMarcado = cdsBoletos.FindFieldIndex("IDMARCADO");
+  const int iBaixa = cdsBoletos.FindFieldIndex("IDBAIXAUTILR");
+  for (cdsBoletos.First(); !cdsBoletos.Eof(); cdsBoletos.Next()) {
+    const bool marcado = cdsBoletos.Fields(iMarcado).AsString() == "S";
+    if (algum) {
+      if (marcado) MarcaBoleto(false);
+      continue;
+    }
+    if (cdsBoletos.Fields(iBaixa).AsString() == "P") continue;
+    std::string r;
+    if (Inserindo()) {
+      r = Marca_Boletos(false);
+    } else {
+      MarcaBoleto(true);
+    }
+    if (r.empty()) continue;
+    auto it = std::find_if(recusas.begin(), recusas.end(), [&](auto& p) { return p.first == r; });
+    if (it == recusas.end()) recusas.emplace_back(r, 1);
+    else ++it->second;
+  }
+  return recusas;
 }
 
 void TfrmRemessaCNAB::Vd_Boletos() {

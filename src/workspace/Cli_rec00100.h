@@ -102,16 +102,28 @@ class TfrmRemessaCNAB {
 
   // ---- company, account, branch ----
   void Vd_CdEmpresa();
+  // Leaving the company panel: the company is validated and the batch list filled.
+  void medCdEmpresaExit();
   void Vd_CdReduCont(bool required);
   void Vd_CdReduContCobr(bool required);
   void Vd_Filial();
   void dbeCdReduContExit();
+  void dbeCdReduContCobrExit();
   void dbcTpMovChange(int itemIndex);
   std::string Empresa() const { return medCdEmpresa.Text; }
 
   // ---- titles ----
   void MostraBoletos();
   void MarcaBoleto(bool marcar);  // edits and posts IDMARCADO of the current title
+  // Toggles the current title of a batch being prepared under the marking
+  // rules; interactive shows a refusal and stops, otherwise the title is left
+  // as it was. Returns the key of the refusal, empty when the mark changed.
+  std::string Marca_Boletos(bool interactive);
+  // The operator's double click on a title (branch CNPJ check first).
+  void MarcaBoletoAtual();
+  // Marks every title the rules allow, or unmarks all when some are marked;
+  // perguntar asks "CONF_MARC"/"CONF_DESMARC" first. Returns the refusals by key.
+  std::vector<std::pair<std::string, int>> MarcaTodos(bool perguntar = true);
   void Vd_Boletos();
   void LimpaMarcados();
 
@@ -125,8 +137,9 @@ class TfrmRemessaCNAB {
   std::string BuscaIdentRec();
   void AtualizaBoleto();
 
-  // After a run: the files written (final paths).
+  // After a run: the files written (final paths), the batch and the writer.
   std::vector<std::string> UltimosArquivos;
+  std::string UltimaRemessa, UltimoWriter;
 
  private:
   void CriaEstruturas();
@@ -136,6 +149,7 @@ class TfrmRemessaCNAB {
   void cdsBoletosAfterPost();
   void ConfirmaPadrao();
   void RefazLista();
+  void VerificaRaizCNPJ(const std::string& filial, const std::string& numero);
   bool boGerando_ = false;  // the run defers merging the change log until all is stored
   bool boMarcado_ = false;  // IDMARCADO of the row before its post
 };
@@ -151,6 +165,9 @@ void FechaRemessaCNABRec();
 // The writer the dispatcher picks for a layout bank and agreement bank, before
 // its bank-specific checks; empty when no row applies.
 std::string DespachoWriter(const std::string& cdBancCnab, const std::string& cdBancoConv);
+
+// GetCNABRec's arguments that list every batch of a company.
+std::vector<host::Value> ArgsTodasRemessas(const std::string& cdEmpresa);
 
 // The connection the host gives the form.
 void SetAppServer(server::IRdmRemessaCNAB* server);

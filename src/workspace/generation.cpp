@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "fields/cp1252.h"
 #include "fields/text.h"
 #include "host/context.h"
 #include "layouts/writers.h"
@@ -20,11 +21,11 @@ namespace {
 
 bool is_dir(const std::string& p) {
   struct stat st {};
-  return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return stat(fields::OsPath(p).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool exists(const std::string& p) {
-  return access(p.c_str(), F_OK) == 0;
+  return access(fields::OsPath(p).c_str(), F_OK) == 0;
 }
 
 // The name the Banrisul writer writes: the path with ".240" unless it has it.
@@ -85,6 +86,13 @@ std::string DespachoWriter(const std::string& cnab, const std::string& conv) {
   return {};
 }
 
+std::vector<host::Value> ArgsTodasRemessas(const std::string& cdEmpresa) {
+  std::vector<host::Value> a(28, host::Value(std::string("T")));
+  a[0] = cdEmpresa;
+  a[27] = std::string();  // no batch number
+  return a;
+}
+
 std::string TfrmRemessaCNAB::NomeArquivo() {
   return cdsCNABRec.Active() ? cdsCNABRec.FieldByName("DSARQCNABREC").AsString() : std::string();
 }
@@ -114,6 +122,8 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   auto& stage = TOutputStage::Current();
   stage.Discard();
   UltimosArquivos.clear();
+  UltimaRemessa.clear();
+  UltimoWriter.clear();
   auto f = [this](const char* n) { return cdsCNABRec.FieldByName(n); };
 
   // 1. account, collection account, branch and path
@@ -216,6 +226,7 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   }
   boGerando_ = false;
   for (const auto& s : stage.Files()) UltimosArquivos.push_back(s.path);
+  UltimaRemessa = f("NRCNABREC").AsString();
   stage.Commit();
   cdsCNABRec.MergeChangeLog();
 
@@ -241,10 +252,8 @@ void TfrmRemessaCNAB::ConfirmaPadrao() {
 // The batch list again, as the remittance filter last left it.
 void TfrmRemessaCNAB::RefazLista() {
   const std::string nr = cdsCNABRec.FieldByName("NRCNABREC").AsString();
-  std::vector<host::Value> a(28, host::Value(std::string("T")));
-  a[0] = Empresa();
   try {
-    Carrega(cdsCNABRec, netRemessaCNAB->GetCNABRec(a));
+    Carrega(cdsCNABRec, netRemessaCNAB->GetCNABRec(ArgsTodasRemessas(Empresa())));
   } catch (const host::EServerError&) {
     return;  // the batch is stored; a list that cannot be refreshed now is refreshed by the next filter
   }
@@ -283,6 +292,7 @@ void TfrmRemessaCNAB::EscolheFuncao() {
     }
     layouts::TWriter w = layouts::FindWriter(nome);
     if (!w) Erro("Remessa_inv");
+    UltimoWriter = nome;
     w(cobranca);
   } catch (...) {
     ActivePage = TPagina::tshFormulario;

@@ -7,12 +7,16 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "fields/cp1252.h"
+
 namespace workspace {
 namespace {
 
-bool exists(const std::string& p) {
-  return access(p.c_str(), F_OK) == 0;
+bool exists(const std::string& p) { return access(fields::OsPath(p).c_str(), F_OK) == 0; }
+int mv(const std::string& from, const std::string& to) {
+  return std::rename(fields::OsPath(from).c_str(), fields::OsPath(to).c_str());
 }
+int rm(const std::string& p) { return std::remove(fields::OsPath(p).c_str()); }
 
 }  // namespace
 
@@ -36,17 +40,17 @@ void TOutputStage::PutInPlace() {
       auto& f = files_[done];
       if (exists(f.path)) {
         f.backup = f.path + ".anterior-" + std::to_string(getpid());
-        if (std::rename(f.path.c_str(), f.backup.c_str()) != 0) {
+        if (mv(f.path, f.backup) != 0) {
           f.backup.clear();
-          throw std::runtime_error("Não foi possível substituir o arquivo " + f.path + ": " +
+          throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível substituir o arquivo ") + f.path + ": " +
                                    std::strerror(errno));
         }
       }
-      if (std::rename(f.temp.c_str(), f.path.c_str()) != 0) {
+      if (mv(f.temp, f.path) != 0) {
         const int err = errno;
-        if (!f.backup.empty()) std::rename(f.backup.c_str(), f.path.c_str());
+        if (!f.backup.empty()) mv(f.backup, f.path);
         f.backup.clear();
-        throw std::runtime_error("Não foi possível gravar o arquivo " + f.path + ": " + std::strerror(err));
+        throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível gravar o arquivo ") + f.path + ": " + std::strerror(err));
       }
     }
     placed_ = true;
@@ -54,8 +58,8 @@ void TOutputStage::PutInPlace() {
     // Undo the files already moved, newest first.
     for (size_t i = done; i-- > 0;) {
       auto& f = files_[i];
-      std::rename(f.path.c_str(), f.temp.c_str());
-      if (!f.backup.empty()) std::rename(f.backup.c_str(), f.path.c_str());
+      mv(f.path, f.temp);
+      if (!f.backup.empty()) mv(f.backup, f.path);
       f.backup.clear();
     }
     throw;
@@ -64,7 +68,7 @@ void TOutputStage::PutInPlace() {
 
 void TOutputStage::Commit() {
   for (auto& f : files_)
-    if (!f.backup.empty()) std::remove(f.backup.c_str());
+    if (!f.backup.empty()) rm(f.backup);
   files_.clear();
   placed_ = false;
 }
@@ -72,8 +76,8 @@ void TOutputStage::Commit() {
 void TOutputStage::Undo() {
   if (placed_) {
     for (auto it = files_.rbegin(); it != files_.rend(); ++it) {
-      std::remove(it->path.c_str());
-      if (!it->backup.empty()) std::rename(it->backup.c_str(), it->path.c_str());
+      rm(it->path);
+      if (!it->backup.empty()) mv(it->backup, it->path);
     }
   }
   placed_ = false;
@@ -81,7 +85,7 @@ void TOutputStage::Undo() {
 }
 
 void TOutputStage::Discard() {
-  for (auto& f : files_) std::remove(f.temp.c_str());
+  for (auto& f : files_) rm(f.temp);
   files_.clear();
   placed_ = false;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,11 @@ class TStore {
   ~TStore();
 
   server::TSQLiteRemessaServer& Server() { return *server_; }
-  workspace::TfrmRemessaCNAB& Form() { return *workspace::frmRemessaCNAB; }
+  // The form while it is open (a run closes it when it ends).
+  workspace::TfrmRemessaCNAB& Form() {
+    if (!workspace::frmRemessaCNAB) throw std::logic_error("the form is closed");
+    return *workspace::frmRemessaCNAB;
+  }
   host::TScriptedUI& UI() { return ui_; }
 
   // Includes a batch for company "01", validates account, branch, operation,

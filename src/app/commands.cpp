@@ -1,0 +1,321 @@
+#include "app/commands.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "app/demo.h"
+#include "app/operador.h"
+#include "app/terminal_ui.h"
+#include "fields/cp1252.h"
+#include "fields/datetime.h"
+#include "fields/text.h"
+#include "host/context.h"
+#include "host/messages.h"
+#include "layouts/writers.h"
+#include "server/import.h"
+#include "server/sqlite_server.h"
+#include "workspace/Cli_rec00100.h"
+
+namespace app {
+namespace {
+
+using fields::Cp1252ToUtf8;
+using fields::Utf8ToCp1252;
+
+struct TGlobais {
+  std::string db = "remessa.db";
+  std::string operador, dataProc, agora;
+};
+
+std::unique_ptr<server::TSQLiteRemessaServer> Abre(const std::string& db, bool criar = false) {
+  return std::make_unique<server::TSQLiteRemessaServer>(Utf8ToCp1252(db), criar);
+}
+
+void AplicaContexto(const TGlobais& g) {
+  auto& c = host::Corvane();
+  if (!g.operador.empty()) {
+    c.Operador = Utf8ToCp1252(g.operador);
+    c.NomeOperador = c.Operador;
+  }
+  if (!g.agora.empty()) {
+    fields::TDateTime t;
+    if (!fields::TryIsoToDateTime(g.agora, t))
+      throw std::runtime_error(Utf8ToCp1252("--agora inválido: use \"AAAA-MM-DD HH:MM:SS\"."));
+    c.FixClock(t);
+  }
+  if (!g.dataProc.empty()) {
+    fields::TDateTime d;
+    if (!fields::TryStrToDate(g.dataProc, d))
+      throw std::runtime_error(Utf8ToCp1252("--data-proc inválida: use DD/MM/AAAA."));
+    c.SetDataProc(d);
+  }
+}
+
+std::string Dinheiro(double v) { return fields::FormatFloat("#,##0.00", v); }
+
+// Operator names come from the database.
+void NomeDoOperador(server::TSQLiteRemessaServer& s) {
+  auto& c = host::Corvane();
+  try {
+    auto p = s.ExecuteQuery("SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = :P_CD", {{"P_CD", c.Operador}});
+    if (!p.Rows.empty()) c.NomeOperador = host::ValueToString(p.Rows[0][0], host::TFieldType::ftString);
+  } catch (...) {
+  }
+}
+
+int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool quiet = false) {
+  auto s = Abre(g.db);
+  NomeDoOperador(*s);
+  TResultadoGeracao r = GerarRemessa(*s, p);
+  if (!quiet) {
+    std::cout << "Remessa " << r.remessa << " (sequência " << Tela(r.sequencia) << ", " << Tela(r.writer) << "): "
+              << r.quantidade << " boleto(s), total " << Dinheiro(r.total) << "\n";
+    for (const auto& a : r.arquivos) std::cout << "Arquivo: " << Tela(a) << "\n";
+    if (p.todos) {
+      int recusados = 0;
+      for (const auto& [k, n] : r.recusas) recusados += n;
+      std::cout << r.quantidade << " marcado(s), " << recusados << " recusado(s) de " << r.oferecidos
+                << " oferecido(s)\n";
+      for (size_t i = 0; i < r.recusas.size(); ++i)
+        std::cout << "  " << r.recusas[i].second << " x " << Tela(r.motivos[i]) << "\n";
+    }
+  }
+  return 0;
+}
+
+int ListaRemessas(const TGlobais& g, const std::string& empresa) {
+  auto s = Abre(g.db);
+  auto a = workspace::ArgsTodasRemessas(Utf8ToCp1252(empresa));
+  host::TClientDataSet ds("cdsCNABRec");
+  ds.SetData(server::CheckResultServ(s->GetCNABRec(a)));
+  std::cout << std::left << std::setw(8) << "Remessa" << std::setw(18) << "Data" << std::setw(6) << "Conta"
+            << std::setw(6) << "Banco" << std::setw(5) << "Op." << std::setw(7) << "Qtde." << std::setw(16) << "Valor"
+            << "Arquivo\n";
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    auto f = [&](const char* n) { return ds.FieldByName(n); };
+    std::cout << std::left << std::setw(8) << Tela(f("NRCNABREC").AsString()) << std::setw(18)
+              << fields::FormatDateTime("dd/mm/yyyy hh:nn", f("DTCNABREC").AsDateTime()) << std::setw(6)
+              << Tela(f("CDREDUCONT").AsString()) << std::setw(6) << Tela(f("CDBANCCNAB").AsString()) << std::setw(5)
+              << Tela(f("IDOPECNABREC").AsString()) << std::setw(7) << f("QTBOLENVCNABREC").AsInteger()
+              << std::setw(16) << Dinheiro(f("VRTOTBOLCNABREC").AsFloat()) << Tela(f("DSARQCNABREC").AsString())
+              << "\n";
+  }
+  return 0;
+}
+
+int ListaBoletos(const TGlobais& g, const std::string& empresa, const std::string& remessa) {
+  auto s = Abre(g.db);
+  const std::string T = "T";
+  using host::Value;
+  std::vector<Value> a = {Utf8ToCp1252(empresa), remessa.empty() ? "N" : remessa, "", T, "", "", T, "", T, "", T,
+                          0.0, 0.0, T, "", T, "", T, 0.0, 0.0, T, "", T, "", T, "", T, " ", T, 0.0, 0.0, T, " ", T,
+                          "", "", "", ""};
+  host::TClientDataSet ds("cdsBoletos");
+  ds.SetData(server::CheckResultServ(s->GetBoletos(a)));
+  std::cout << std::left << std::setw(17) << "Boleto" << std::setw(12) << "Vencimento" << std::setw(32) << "Cliente"
+            << std::setw(15) << "Valor" << std::setw(6) << "Conta" << std::setw(9) << "Remessa" << "Situação\n";
+  workspace::SetAppServer(s.get());
+  workspace::CriaRemessaCNABRec();
+  const auto& msg = workspace::frmRemessaCNAB->msgPadrao;
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    auto f = [&](const char* n) { return ds.FieldByName(n); };
+    std::string situ = f("IDSITUCNABR").AsString();
+    std::string texto = msg.Msg(situ.empty() ? "00" : situ);
+    if (f("IDBOLRECALTER").AsString() == "3") texto = msg.Msg("BOL_ALTER") + "/" + texto;
+    std::string cliente = Tela(fields::LeftStr(f("NMRAZSOCCLIE").AsString(), 30));
+    std::cout << std::left << std::setw(17) << Tela(f("CDFILIAL").AsString() + "/" + f("NRLANBOLREC").AsString())
+              << std::setw(12) << fields::FormatDateTime("dd/mm/yyyy", f("DTVENBOLREC").AsDateTime()) << cliente
+              << std::string(32 - std::min<size_t>(32, fields::Utf8ToCp1252(cliente).size()), ' ') << std::setw(15)
+              << Dinheiro(f("VRFINALBREC").AsFloat()) << std::setw(6) << Tela(f("CDREDUCONT").AsString())
+              << std::setw(9) << Tela(f("NRCNABRECREM").AsString()) << Tela(texto) << "\n";
+  }
+  workspace::FechaRemessaCNABRec();
+  return 0;
+}
+
+int Init(const TGlobais& g, bool demo) {
+  auto s = Abre(g.db, true);
+  if (demo) {
+    auto n = server::ImportJson(*s, DemoFixture(host::Corvane().Date()));
+    std::cout << "Dados de demonstração carregados: " << n << " registros.\n";
+  }
+  std::cout << "Banco de dados pronto: " << g.db << "\n";
+  return 0;
+}
+
+int Import(const TGlobais& g, const std::string& file) {
+  auto s = Abre(g.db);
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw std::runtime_error(Utf8ToCp1252("Arquivo não encontrado: " + file));
+  std::stringstream ss;
+  ss << in.rdbuf();
+  auto n = server::ImportJson(*s, ss.str());
+  std::cout << n << " registros importados.\n";
+  return 0;
+}
+
+int CountLines(const std::string& path, int& tamanhoOk) {
+  std::ifstream in(fields::OsPath(path), std::ios::binary);
+  std::string line;
+  int n = 0;
+  tamanhoOk = 1;
+  while (std::getline(in, line)) {
+    ++n;
+    if (line.empty() || line.back() != '\r') tamanhoOk = 0;
+  }
+  return n;
+}
+
+int Demo(TGlobais g) {
+  const std::string dir = "demo-out";
+  mkdir(dir.c_str(), 0755);
+  g.db = dir + "/demo.db";
+  std::remove(g.db.c_str());
+  {
+    auto s = Abre(g.db, true);
+    server::ImportJson(*s, DemoFixture(host::Corvane().Date()));
+  }
+  auto s = Abre(g.db);
+  auto contas = s->ExecuteQuery(
+      "SELECT CDREDUCONT, CDBANCCNAB, CDBANCOCONV FROM CONTCORR WHERE CDEMPRESA = '01' AND IDCONTCOBR <> 'S' "
+      "ORDER BY CDREDUCONT",
+      {});
+  s.reset();
+  std::cout << std::left << std::setw(6) << "Banco" << std::setw(26) << "Writer" << std::setw(30) << "Arquivo"
+            << std::setw(10) << "Registros" << std::setw(8) << "Boletos" << "Total\n";
+  int feitos = 0;
+  for (const auto& row : contas.Rows) {
+    const std::string conta = host::ValueToString(row[0], host::TFieldType::ftString);
+    const std::string banco = host::ValueToString(row[1], host::TFieldType::ftString);
+    const std::string conv = host::ValueToString(row[2], host::TFieldType::ftString);
+    std::string writer = workspace::DespachoWriter(banco, conv);
+    if (writer == "Remessa_BcoCaixa") writer = "Remessa_BcoCaixa";  // SIGCB is decided by the agreement
+    if (writer.empty() || !layouts::FindWriter(writer)) continue;
+    TPedidoGeracao p;
+    p.empresa = "01";
+    p.conta = conta;
+    p.todos = true;
+    p.cobranca = true;
+    p.arquivo = dir + "/remessa-" + banco + "-" + conta + ".txt";
+    host::TScriptedUI ui(true);
+    host::SetUI(&ui);
+    try {
+      auto srv = Abre(g.db);
+      NomeDoOperador(*srv);
+      TResultadoGeracao r = GerarRemessa(*srv, p);
+      host::SetUI(nullptr);
+      for (const auto& a : r.arquivos) {
+        int ok;
+        int n = CountLines(a, ok);
+        std::cout << std::left << std::setw(6) << banco << std::setw(26) << r.writer << std::setw(30) << Tela(a)
+                  << std::setw(10) << n << std::setw(8) << r.quantidade << Dinheiro(r.total) << "\n";
+      }
+      ++feitos;
+    } catch (const std::exception& e) {
+      host::SetUI(nullptr);
+      std::cout << std::left << std::setw(6) << banco << std::setw(26) << writer << "falhou: " << Tela(e.what())
+                << "\n";
+      return 1;
+    }
+  }
+  std::cout << feitos << " remessa(s) gerada(s) em " << dir << "/\n";
+  return 0;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+  CLI::App cli{"remessa: remessas CNAB de boletos (inclusão, exclusão e alteração de títulos no banco)"};
+  cli.require_subcommand(1);
+  TGlobais g;
+  cli.add_option("--db", g.db, "Banco de dados (padrão: remessa.db na pasta atual)");
+  cli.add_option("--operador", g.operador, "Código do operador");
+  cli.add_option("--data-proc", g.dataProc, "Data de processamento, DD/MM/AAAA");
+  cli.add_option("--agora", g.agora, "Fixa o relógio: \"AAAA-MM-DD HH:MM:SS\"");
+
+  bool demoData = false;
+  auto* init = cli.add_subcommand("init", "Cria o banco de dados");
+  init->add_option("--db", g.db, "Banco de dados");
+  init->add_flag("--demo", demoData, "Carrega os dados de demonstração");
+
+  std::string importFile;
+  auto* imp = cli.add_subcommand("import", "Importa registros de um arquivo JSON");
+  imp->add_option("arquivo", importFile, "Arquivo JSON")->required();
+
+  TPedidoGeracao p;
+  std::string op = "I", tipo, filial;
+  bool sim = false, nao = false;
+  auto* gerar = cli.add_subcommand("gerar", "Gera a remessa de uma conta corrente");
+  gerar->add_option("--empresa", p.empresa, "Empresa")->required();
+  gerar->add_option("--conta", p.conta, "Conta corrente (código reduzido)")->required();
+  gerar->add_option("--conta-cobranca", p.contaCobranca, "Conta cobrança");
+  auto* optFilial = gerar->add_option("--filial", filial, "Filial da remessa");
+  gerar->add_option("--operacao", op, "I (inclusão), E (exclusão) ou A (alteração)")
+      ->check(CLI::IsMember({"I", "E", "A"}));
+  gerar->add_option("--tipo", tipo, "cobranca ou desconto")->check(CLI::IsMember({"cobranca", "desconto"}));
+  gerar->add_option("--arquivo", p.arquivo, "Arquivo de remessa")->required();
+  auto* todos = gerar->add_flag("--todos", p.todos, "Marca todos os boletos que as regras permitem");
+  auto* bol = gerar->add_option("--boleto", p.boletos, "Boleto a marcar, FILIAL/NUMERO (repetível)");
+  todos->excludes(bol);
+  auto* fSim = gerar->add_flag("--sim", sim, "Responde Sim às perguntas");
+  auto* fNao = gerar->add_flag("--nao", nao, "Responde Não às perguntas");
+  fSim->excludes(fNao);
+
+  std::string empresa, remessa;
+  auto* rem = cli.add_subcommand("remessas", "Lista as remessas da empresa");
+  rem->add_option("--empresa", empresa, "Empresa")->required();
+  auto* bols = cli.add_subcommand("boletos", "Lista os boletos da empresa ou de uma remessa");
+  bols->add_option("--empresa", empresa, "Empresa")->required();
+  bols->add_option("--remessa", remessa, "Número da remessa");
+
+  auto* demo = cli.add_subcommand("demo", "Gera as remessas de demonstração em demo-out/");
+
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return cli.exit(e);
+  }
+
+  std::optional<bool> resposta;
+  if (sim) resposta = true;
+  if (nao) resposta = false;
+  TTerminalUI ui(resposta);
+  host::SetUI(&ui);
+  try {
+    AplicaContexto(g);
+    if (*init) return Init(g, demoData);
+    if (*imp) return Import(g, importFile);
+    if (*rem) return ListaRemessas(g, empresa);
+    if (*bols) return ListaBoletos(g, empresa, remessa);
+    if (*demo) return Demo(g);
+    if (*gerar) {
+      p.operacao = op[0];
+      if (!tipo.empty()) p.cobranca = tipo == "cobranca";
+      if (optFilial->count() > 0) p.filial = filial;
+      for (auto* s : {&p.empresa, &p.conta, &p.contaCobranca, &p.arquivo}) *s = Utf8ToCp1252(*s);
+      for (auto& b : p.boletos) b = Utf8ToCp1252(b);
+      if (p.filial) p.filial = Utf8ToCp1252(*p.filial);
+      if (!p.todos && p.boletos.empty()) throw std::runtime_error("Informe --todos ou --boleto FILIAL/NUMERO.");
+      return ExecutaGerar(g, p);
+    }
+  } catch (const host::EAbort&) {
+    ui.HideProgress();
+    std::cerr << "Operação cancelada; nada foi gravado.\n";
+    return 2;
+  } catch (const std::exception& e) {
+    ui.HideProgress();
+    std::cerr << Tela(e.what()) << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace app

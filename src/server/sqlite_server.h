@@ -1,0 +1,112 @@
+// The remittance application server backed by one SQLite database file.
+//
+// Every text this server hands back (packet values, error texts, exception
+// messages) is Windows-1252, like every other string of the system; the
+// database holds UTF-8 and the conversion happens only here. One object
+// serves one thread at a time; several objects or processes may share a file.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "server/rdm_remessa_cnab.h"
+#include "server/sqlite_db.h"
+
+namespace server {
+
+class TSQLiteRemessaServer : public IRdmRemessaCNAB {
+ public:
+  // Opens path (a file, or ":memory:"), bringing its schema up to date. With
+  // create false a missing file is an error rather than a new empty database,
+  // so a mistyped path cannot pass for an empty store. Throws
+  // host::EServerError on a missing folder or file, a file that is not a
+  // database, or a database written by a newer version.
+  explicit TSQLiteRemessaServer(const std::string& path, bool create = false);
+  ~TSQLiteRemessaServer() override;
+  TSQLiteRemessaServer(const TSQLiteRemessaServer&) = delete;
+  TSQLiteRemessaServer& operator=(const TSQLiteRemessaServer&) = delete;
+
+  // The highest schema version applied, and the one this build knows.
+  int SchemaVersion() const;
+  static int LatestSchemaVersion();
+  const std::string& Path() const { return path_; }
+  bool InTransaction() const { return user_tx_; }
+  // The connection itself, for the fixture loader and maintenance tools.
+  sqlite::Db& Database() { return db_; }
+
+  // host::IHostDatabase: the workspace's own SQL. Parameters are bound as
+  // text; values come back in Windows-1252. Throws host::EDatabaseError.
+  host::TPacket ExecuteQuery(const std::string& sql,
+                             const std::map<std::string, std::string>& params) override;
+
+  // The database stays open for the object's life; Disconnect only makes the
+  // server refuse calls (and drops an open transaction) until Connect.
+  void Connect() override;
+  void Disconnect() override;
+  bool Connected() const override { return connected_; }
+  // Throw host::EServerError when there is nothing to commit or a transaction
+  // is already open; Rollback without a transaction does nothing.
+  void StartTransaction() override;
+  void Commit() override;
+  void Rollback() override;
+
+  TServerReply GetDocBol(const std::string& nrLanBolRec, const std::string& cdFilial) override;
+  TServerReply GetDuplicata(const std::string& nrLanBolRec, const std::string& cdFilial) override;
+  TServerReply GetLicencaUso(const std::string& cdFilial, const std::string& nrLanBolRec) override;
+  TServerReply GetTxBoletos(const std::string& cdFilial, const std::string& nrLanBolRec) override;
+  TServerReply GetInstruBol(const std::string& cdBanco, const std::string& cdFilial,
+                            const std::string& nrLanBolRec) override;
+  TServerReply GetChaveAcesso(const std::string& cdFilial, const std::string& nrLanBolRec) override;
+  TServerReply GetEmprBanc(const std::string& cdBanco, const std::string& cdEmpresa) override;
+
+  TServerReply GetFiliRece(const std::string& cdFiliBolRec, const std::string& nrLanBolRec) override;
+  TServerReply ValidFinanceiro(const std::string& operacao, const std::string& arg1, const std::string& arg2,
+                               double& valor, const std::string& arg3, const std::string& arg4) override;
+  TServerReply PrxCodigo(const std::string& cdEmpresa, const std::string& tabela) override;
+  TServerReply PrxCodigoRemessaRec(const std::string& cdReduCont) override;
+  TServerReply GetIdConta(const std::string& cdReduCont) override;
+  TServerReply SetCNABRec(const TPacket& delta) override;
+  TServerReply AlterBoletos(const TPacket& alteraBoletos) override;
+
+  TServerReply GetCNABRec(const std::vector<Value>& args) override;
+  TServerReply AlteraBolRemessa(const std::string& cdOperador, const TPacket& boletos) override;
+  TServerReply CancelaBolRemessa(const std::string& cdOperador, const std::string& nrCnabRec,
+                                 const std::string& cdEmpresa, const std::string& idSituCnabr,
+                                 const TPacket& boletos) override;
+
+  TServerReply GetBoletos(const std::vector<Value>& args) override;
+  TServerReply GetTotRemessa(const std::string& nrCnabRec) override;
+  TServerReply GetDocumentos(const std::string& cdFilial, const std::string& nrLanBolRec) override;
+  TServerReply GetParamFilial(const std::string& cdFilial) override;
+
+  TServerReply GetContaCorr(const std::string& cdEmpresa, const std::string& cdReduCont) override;
+  TServerReply GetContaCorrCobr(const std::string& cdEmpresa, const std::string& cdReduCont,
+                                const std::string& cdBanco) override;
+  TServerReply GetFilialCC(const std::string& cdBanco, const std::string& cdAgencia,
+                           const std::string& cdContCorr, const std::string& cdReduCont) override;
+  TServerReply GetFilial(const std::string& cdFilial, const std::string& cdEmpresa) override;
+
+  bool AcessoOperEmpresa(const std::string& cdOperador, const std::string& cdEmpresa) override;
+
+  // Runs body inside one unit of work: its own immediate transaction, or a
+  // savepoint of the open one, so that a failure undoes exactly what body did.
+  void Write(const std::function<void()>& body);
+
+ private:
+  void open(bool create);
+  void migrate();
+  void begin_immediate();
+  // Runs body in its own immediate transaction, again when another
+  // connection held the database; refused while a transaction is open.
+  void own_transaction(const char* what, const std::function<void()>& body);
+  void require_connected() const;
+
+  std::string path_;
+  sqlite::Db db_;
+  bool connected_ = false;
+  bool user_tx_ = false;
+  int savepoint_depth_ = 0;
+};
+
+}  // namespace server

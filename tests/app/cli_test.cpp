@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct Saida {
+  int rc;
+  std::string out, err;
+};
+
+// Runs the remessa binary in dir with the clock fixed; stdin is not a terminal.
+Saida roda(const std::string& dir, const std::string& args) {
+  const std::string cmd = "cd '" + dir + "' && '" REMESSA_BINARY "' --agora '2026-12-08 10:30:00' " + args +
+                          " </dev/null 2>err.txt >out.txt";
+  int st = std::system(cmd.c_str());
+  auto ler = [&](const char* f) {
+    std::ifstream in(dir + "/" + f, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, ler("out.txt"), ler("err.txt")};
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/remessa-cli-XXXXXX";
+    ASSERT_TRUE(mkdtemp(tmpl));
+    dir = tmpl;
+  }
+  void TearDown() override { EXPECT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0); }
+  void escreve(const std::string& nome, const std::string& texto) { std::ofstream(dir + "/" + nome) << texto; }
+  std::string dir;
+};
+
+}  // namespace
+
+TEST_F(Cli, DemoDatabaseGeneratesBradescoAndListsIt) {
+  ASSERT_EQ(roda(dir, "init --demo").rc, 0);
+  auto g = roda(dir, "gerar --empresa 01 --conta 001 --tipo cobranca --arquivo r.txt --todos");
+  ASSERT_EQ(g.rc, 0) << g.err;
+  EXPECT_NE(g.out.find("3 boleto(s)"), std::string::npos) << g.out;
+  // Titles of the other accounts are offered too and refused by the rules.
+  EXPECT_NE(g.out.find("3 marcado(s), 99 recusado(s) de 102"), std::string::npos) << g.out;
+  EXPECT_NE(g.out.find("99 x Operação bloqueada! Boleto não pertence à conta corrente informada."), std::string::npos);
+  auto r = roda(dir, "remessas --empresa 01");
+  EXPECT_NE(r.out.find("r.txt"), std::string::npos) << r.out;
+  auto b = roda(dir, "boletos --empresa 01 --remessa 1");
+  EXPECT_NE(b.out.find("Enviado - Sem Retorno"), std::string::npos) << b.out;
+
+  // The same path again: the overwrite question is answered No without a terminal.
+  auto again = roda(dir, "gerar --empresa 01 --conta 002 --arquivo r.txt --todos");
+  EXPECT_EQ(again.rc, 2);
+  EXPECT_NE(again.err.find("Arquivo já existe. Deseja gravar por cima?"), std::string::npos) << again.err;
+}
+
+TEST_F(Cli, ErrorsSayWhatInTheCataloguesWordsAndStoreNothing) {
+  ASSERT_EQ(roda(dir, "init --demo").rc, 0);
+  struct Case {
+    std::string args, mensagem;
+  } cases[] = {
+      {"gerar --empresa 01 --conta 002 --arquivo nao/existe.txt --todos", "Arquivo ou diretório não existe."},
+      {"gerar --empresa 01 --conta 002 --arquivo . --todos", "Arquivo deve ser informado."},
+      {"gerar --empresa 01 --conta 003 --arquivo x.txt --todos",
+       "Não existe remessa para o banco da conta corrente informada."},
+      {"gerar --empresa 01 --conta 999 --arquivo x.txt --todos", "Conta corrente não cadastrada."},
+      {"gerar --empresa 09 --conta 001 --arquivo x.txt --todos", "Empresa não cadastrada."},
+      {"gerar --empresa 01 --conta 001 --arquivo x.txt --todos", "Tipo deve ser informado."},
+      {"--db outro.db remessas --empresa 01", "Banco de dados não encontrado"},
+  };
+  for (const auto& c : cases) {
+    auto s = roda(dir, c.args);
+    EXPECT_NE(s.rc, 0) << c.args;
+    EXPECT_NE(s.err.find(c.mensagem), std::string::npos) << c.args << "\n" << s.err;
+  }
+  auto r = roda(dir, "remessas --empresa 01");
+  EXPECT_EQ(r.out.find("x.txt"), std::string::npos) << r.out;
+  EXPECT_NE(std::system(("test -e '" + dir + "/x.txt'").c_str()), 0);
+}
+
+TEST_F(Cli, ImportIsAllOrNothingAndNamesTheRow) {
+  ASSERT_EQ(roda(dir, "init").rc, 0);
+  escreve("ok.json", R"({"EMPRESA": [{"CDEMPRESA": "01", "NMEMPRESA": "São João"}]})");
+  escreve("ruim.json", R"({"EMPRESA": [{"CDEMPRESA": "02"}, {"CDEMPRESA": "03", "NAOEXISTE": "x"}]})");
+  escreve("quebrado.json", R"({"EMPRESA": [)");
+  EXPECT_EQ(roda(dir, "import ok.json").rc, 0);
+  auto ruim = roda(dir, "import ruim.json");
+  EXPECT_NE(ruim.rc, 0);
+  EXPECT_NE(ruim.err.find("linha 2"), std::string::npos) << ruim.err;
+  EXPECT_NE(ruim.err.find("NAOEXISTE"), std::string::npos) << ruim.err;
+  EXPECT_NE(roda(dir, "import quebrado.json").rc, 0);
+  escreve("corrompido.db", "isto não é um banco de dados, mas tem bytes suficientes para o cabeçalho....");
+  auto c = roda(dir, "--db corrompido.db remessas --empresa 01");
+  EXPECT_NE(c.rc, 0);
+  EXPECT_FALSE(c.err.empty());
+}

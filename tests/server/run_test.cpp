@@ -1,0 +1,170 @@
+// The writes of a generation run: the batch row and the new state of its titles.
+#include <gtest/gtest.h>
+
+#include "fixture.h"
+#include "host/messages.h"
+#include "server/packets.h"
+
+using namespace server_test;
+using host::TPacket;
+using host::TUpdateStatus;
+using host::Value;
+
+namespace {
+
+TPacket Batch(const std::string& nr, TUpdateStatus status = TUpdateStatus::usInserted, double total = 100) {
+  TPacket p;
+  p.Fields = server::PacketFields("CNABREC");
+  host::Row r(p.Fields.size());
+  r[p.IndexOf("CDEMPRESA")] = std::string("01");
+  r[p.IndexOf("NRCNABREC")] = nr;
+  r[p.IndexOf("DTCNABREC")] = fields::EncodeDate(2024, 3, 9) + fields::EncodeTime(14, 30, 0);
+  r[p.IndexOf("CDREDUCONT")] = std::string("001");
+  r[p.IndexOf("QTBOLENVCNABREC")] = 1.0;
+  r[p.IndexOf("VRTOTBOLCNABREC")] = total;
+  p.Rows.push_back(r);
+  p.Status.push_back(status);
+  p.Original.push_back(status == TUpdateStatus::usInserted ? host::Row(p.Fields.size()) : r);
+  return p;
+}
+
+struct Sent {
+  const char* fil;
+  const char* nr;
+  const char* empresa = "01";
+  const char* op = "I";
+};
+
+TPacket Alter(const std::string& batch, std::initializer_list<Sent> titles) {
+  TPacket p;
+  p.Fields = server::PacketFields("ALTERABOLETOS");
+  for (const auto& t : titles) {
+    host::Row r(p.Fields.size());
+    r[p.IndexOf("CDFILIAL")] = std::string(t.fil);
+    r[p.IndexOf("NRLANBOLREC")] = std::string(t.nr);
+    r[p.IndexOf("NRCNABREC")] = batch;
+    r[p.IndexOf("CDREDUCONT")] = std::string("001");
+    r[p.IndexOf("CDNOSNUMREC")] = std::string("NN") + t.nr;
+    r[p.IndexOf("IDSITUCNABR")] = std::string("10");
+    r[p.IndexOf("IDBOLRECALTER")] = std::string("1");
+    r[p.IndexOf("IDOPECNABREC")] = std::string(t.op);
+    r[p.IndexOf("CDEMPRESA")] = std::string(t.empresa);
+    p.Rows.push_back(r);
+  }
+  return p;
+}
+
+std::string Title(server::TSQLiteRemessaServer& s, const char* fil, const char* nr) {
+  auto st = s.Database().Prepare(
+      "SELECT COALESCE(IDSITUCNABR,'') || '|' || COALESCE(NRCNABRECREM,'') || '|' || "
+      "COALESCE(IDBOLRECALTER,'') || "
+      "'|' || COALESCE(IDOPECNABREC,'') || '|' || COALESCE(CDNOSNUMREC,'') FROM BOLETOREC "
+      "WHERE CDFILIAL = ? AND NRLANBOLREC = ?");
+  st.BindAll({std::string(fil), std::string(nr)});
+  return st.Step() ? st.Text(0) : "<none>";
+}
+
+bool HasBatch(server::TSQLiteRemessaServer& s, const std::string& nr) {
+  return !std::holds_alternative<std::monostate>(
+      s.Database().Scalar("SELECT 1 FROM CNABREC WHERE CDEMPRESA = '01' AND NRCNABREC = ?", {nr}));
+}
+
+}  // namespace
+
+TEST(GenerationRun, CommitStoresTheBatchAndItsTitles) {
+  auto s = Loaded();
+  s->StartTransaction();
+  ASSERT_EQ(s->SetCNABRec(Batch("8")).Error, "");
+  ASSERT_EQ(s->AlterBoletos(Alter("8", {{"0001", "1"}, {"0001", "5"}})).Error, "");
+  s->Commit();
+  EXPECT_TRUE(HasBatch(*s, "8"));
+  EXPECT_EQ(Title(*s, "0001", "1"), "10|8|1|I|NN1");
+  EXPECT_EQ(Title(*s, "0001", "5"), "10|8|1|I|NN5");
+  EXPECT_EQ(
+      std::get<std::string>(s->Database().Scalar("SELECT DTCNABREC FROM CNABREC WHERE NRCNABREC = '8'")),
+      "2024-03-09 14:30:00");
+}
+
+TEST(GenerationRun, RollbackLeavesNothing) {
+  auto s = Loaded();
+  s->StartTransaction();
+  ASSERT_EQ(s->SetCNABRec(Batch("8")).Error, "");
+  ASSERT_EQ(s->AlterBoletos(Alter("8", {{"0001", "1"}})).Error, "");
+  s->Rollback();
+  EXPECT_FALSE(s->InTransaction());
+  EXPECT_FALSE(HasBatch(*s, "8"));
+  EXPECT_EQ(Title(*s, "0001", "1"), "00||||");
+}
+
+TEST(GenerationRun, TransactionsDoNotNest) {
+  auto s = Loaded();
+  s->StartTransaction();
+  EXPECT_THROW(s->StartTransaction(), host::EServerError);
+  s->Rollback();
+  EXPECT_THROW(s->Commit(), host::EServerError);
+  EXPECT_NO_THROW(s->Rollback());
+}
+
+TEST(AlterBoletos, ATitleAlreadySentIsNotIncludedAgain) {
+  auto s = Loaded();
+  EXPECT_EQ(s->AlterBoletos(Alter("8", {{"0002", "3"}})).Error, Cp("Boleto 0002/3 já enviado na remessa 7."));
+  // The same title twice in one send is refused the second time.
+  EXPECT_EQ(s->AlterBoletos(Alter("8", {{"0001", "1"}, {"0001", "1"}})).Error,
+            Cp("Boleto 0001/1 já enviado na remessa 8."));
+  EXPECT_EQ(Title(*s, "0001", "1"), "00||||");
+  // An alteration batch may carry titles the bank already has.
+  Sent altered{"0002", "3"};
+  altered.op = "A";
+  EXPECT_EQ(s->AlterBoletos(Alter("8", {altered})).Error, "");
+  EXPECT_EQ(Title(*s, "0002", "3"), "10|8|1|A|NN3");
+}
+
+TEST(AlterBoletos, AllTitlesOrNone) {
+  auto s = Loaded();
+  Sent foreign{"0003", "7"};
+  struct Case {
+    const char* name;
+    TPacket packet;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"already sent", Alter("8", {{"0001", "1"}, {"0001", "2"}, {"0002", "4"}}),
+       Cp("Boleto 0002/4 já enviado na remessa 7.")},
+      {"unknown title", Alter("8", {{"0001", "1"}, {"0009", "99"}}), Cp("Boleto 0009/99 não cadastrado.")},
+      {"other company", Alter("8", {{"0001", "1"}, foreign}), Cp("Boleto 0003/7 não pertence à empresa 01.")},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(s->AlterBoletos(c.packet).Error, c.error) << c.name;
+    EXPECT_EQ(Title(*s, "0001", "1"), "00||||") << c.name;
+    EXPECT_EQ(Title(*s, "0001", "2"), "01||||") << c.name;
+  }
+}
+
+TEST(AlterBoletos, AFailureInsideTheRunUndoesOnlyItself) {
+  auto s = Loaded();
+  s->StartTransaction();
+  ASSERT_EQ(s->SetCNABRec(Batch("8")).Error, "");
+  EXPECT_NE(s->AlterBoletos(Alter("8", {{"0001", "1"}, {"0002", "3"}})).Error, "");
+  EXPECT_EQ(Title(*s, "0001", "1"), "00||||");
+  EXPECT_TRUE(HasBatch(*s, "8"));  // still pending in the run's transaction
+  s->Rollback();
+  EXPECT_FALSE(HasBatch(*s, "8"));
+}
+
+TEST(SetCNABRec, AppliesInsertsChangesAndDeletions) {
+  auto s = Loaded();
+  ASSERT_EQ(s->SetCNABRec(Batch("8")).Error, "");
+  EXPECT_EQ(s->SetCNABRec(Batch("8")).Error, Cp("Remessa 8 da empresa 01 já cadastrada."));
+
+  TPacket mod = Batch("8", TUpdateStatus::usModified, 55.5);
+  mod.Rows[0][mod.IndexOf("IDMARCADO")] = std::string("S");
+  ASSERT_EQ(s->SetCNABRec(mod).Error, "");
+  EXPECT_EQ(
+      std::get<double>(s->Database().Scalar("SELECT VRTOTBOLCNABREC FROM CNABREC WHERE NRCNABREC = '8'")),
+      55.5);
+
+  EXPECT_EQ(s->SetCNABRec(Batch("44", TUpdateStatus::usModified)).Error,
+            Cp("Remessa 44 da empresa 01 não encontrada."));
+  ASSERT_EQ(s->SetCNABRec(Batch("8", TUpdateStatus::usDeleted)).Error, "");
+  EXPECT_FALSE(HasBatch(*s, "8"));
+}

@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "fields/cp1252.h"
+#include "support/fixture.h"
+#include "support/store.h"
+#include "workspace/Cli_rec00100.h"
+#include "workspace/staging.h"
+
+using namespace testsupport;
+
+namespace {
+
+std::string ler(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void grava(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// What the database holds about batches and titles, to compare before and after
+// a run. The counters are left out: a number drawn by a failed run is not handed back.
+std::string estado(TStore& s) {
+  s.Server().Connect();  // the form disconnects when it closes
+  std::string out;
+  for (const char* sql : {"SELECT CDEMPRESA, NRCNABREC, QTBOLENVCNABREC, VRTOTBOLCNABREC FROM CNABREC",
+                          "SELECT CDFILIAL, NRLANBOLREC, IDSITUCNABR, IDBOLRECALTER, NRCNABRECREM, CDREDUCONT "
+                          "FROM BOLETOREC ORDER BY 1, 2"}) {
+    auto p = s.Server().ExecuteQuery(sql, {});
+    for (const auto& r : p.Rows) {
+      for (const auto& v : r) out += host::ValueToString(v, host::TFieldType::ftString) + "|";
+      out += "\n";
+    }
+  }
+  return out;
+}
+
+// Files in the folder of path, other than the ones named.
+int arquivos_na_pasta(const std::string& dir) {
+  std::string cmd = "ls -A '" + dir + "' | wc -l";
+  FILE* p = popen(cmd.c_str(), "r");
+  int n = 0;
+  if (p) {
+    if (fscanf(p, "%d", &n) != 1) n = -1;
+    pclose(p);
+  }
+  return n;
+}
+
+json dois_titulos(const std::string& banco) {
+  json j;
+  j["CONTCORR"] = {Conta(banco)};
+  j["BOLETOREC"] = {Titulo("1"), Titulo("2")};
+  j["BOLETOREC"][1]["VRFINALBREC"] = 250.555;
+  return j;
+}
+
+std::string chave_erro(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const host::EMensErro& e) {
+    return e.Key();
+  } catch (const host::EAbort&) {
+    return "abort";
+  } catch (const std::exception& e) {
+    return std::string("other: ") + fields::Cp1252ToUtf8(e.what());
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST(GenerationRun, SuccessStoresBatchTitlesAndFileTogether) {
+  TStore s(dois_titulos("237").dump());
+  s.Gerar({});
+  auto st = estado(s);
+  EXPECT_NE(st.find("01|1|2|1250,56|"), std::string::npos) << st;  // count and total rounded
+  EXPECT_NE(st.find("0001|1|10|1|1|001|"), std::string::npos) << st;
+  EXPECT_NE(st.find("0001|2|10|1|1|001|"), std::string::npos) << st;
+  EXPECT_EQ(s.Registros(400).size(), 4u);
+
+  // The same titles are not offered again for inclusion, and a second run numbers on.
+  EXPECT_EQ(chave_erro([&] { s.Gerar({}); }), "BOLE_INF");
+}
+
+TEST(GenerationRun, FailuresPostNothingAndLeaveNoFile) {
+  struct Case {
+    const char* nome;
+    std::string banco;
+    std::function<void(TOpcoesGeracao&, const std::string& dir)> prepara;
+    std::string chave;
+  } cases[] = {
+      {"unknown bank", "041", [](TOpcoesGeracao&, const std::string&) {}, "Remessa_inv"},
+      {"missing folder", "237", [](TOpcoesGeracao& o, const std::string& d) { o.arquivo = d + "/nao/existe.txt"; },
+       "DIR_INVALIDO"},
+      {"path is a folder", "237", [](TOpcoesGeracao& o, const std::string& d) { o.arquivo = d; }, "ARQU_DEVE_SER"},
+      {"empty name", "237", [](TOpcoesGeracao& o, const std::string& d) { o.arquivo = d + "/"; }, "ARQU_DEVE_SER"},
+      {"no title", "237", [](TOpcoesGeracao& o, const std::string&) { o.boletos = {"0001/99"}; }, "other"},
+      {"discount without authorisation", "237",
+       [](TOpcoesGeracao& o, const std::string&) { o.tipo = 1; }, "NRAUTORIZACAO_N_CAD"},
+  };
+  for (const auto& c : cases) {
+    json j = dois_titulos(c.banco);
+    if (std::string(c.nome) == "discount without authorisation") j["CONTCORR"][0]["NRAUTCNABDES"] = "";
+    TStore s(j.dump());
+    char tmpl[] = "/tmp/remessa-gen-XXXXXX";
+    ASSERT_TRUE(mkdtemp(tmpl));
+    std::string dir = tmpl;
+    TOpcoesGeracao o;
+    o.arquivo = dir + "/remessa.txt";
+    c.prepara(o, dir);
+    const std::string antes = estado(s);
+    std::string k = chave_erro([&] { s.Gerar(o); });
+    EXPECT_EQ(k.substr(0, c.chave.size()), c.chave) << c.nome << ": " << k;
+    EXPECT_EQ(estado(s), antes) << c.nome;
+    EXPECT_EQ(arquivos_na_pasta(dir), 0) << c.nome;
+    rmdir(dir.c_str());
+  }
+}
+
+TEST(GenerationRun, StoreFailureKeepsTheOldFileAndPostsNothing) {
+  TStore s(dois_titulos("237").dump());
+  char tmpl[] = "/tmp/remessa-gen-XXXXXX";
+  ASSERT_TRUE(mkdtemp(tmpl));
+  const std::string dir = tmpl, path = dir + "/remessa.txt";
+  grava(path, "arquivo anterior\r\n");
+  // Another workstation sends title 2 while this operator is still marking:
+  // the store refuses to send it twice and the whole run is undone.
+  auto& f = [&]() -> workspace::TfrmRemessaCNAB& {
+    workspace::SetAppServer(&s.Server());
+    workspace::CriaRemessaCNABRec();
+    return *workspace::frmRemessaCNAB;
+  }();
+  f.medCdEmpresa.Text = "01";
+  f.medCdEmpresaExit();
+  f.sbtIncluirClick();
+  f.dbeCdReduCont.Text = "001";
+  f.dbeCdReduContExit();
+  f.cbbTpRemessa.ItemIndex = 0;
+  f.Vd_Filial();
+  f.cdsCNABRec.FieldByName("DSARQCNABREC").SetString(path);
+  f.ActivePage = workspace::TPagina::tshBoletos;
+  f.MostraBoletos();
+  f.MarcaTodos(false);
+  ASSERT_EQ(f.nedQuant, 2);
+  s.Server().Database().Exec("UPDATE BOLETOREC SET IDSITUCNABR = '10', NRCNABRECREM = '77' WHERE NRLANBOLREC = '2'");
+  const std::string antes = estado(s);
+  EXPECT_THROW(f.sbtConfirmarClick(), host::EServerError);
+  EXPECT_EQ(estado(s), antes);
+  EXPECT_EQ(ler(path), "arquivo anterior\r\n");
+  EXPECT_EQ(arquivos_na_pasta(dir), 1);  // no partial file beside it
+
+  // The operator drops the title and confirms again: a new batch number is drawn.
+  ASSERT_TRUE(f.cdsBoletos.Locate("NRLANBOLREC", {"2"}));
+  f.MarcaBoleto(false);
+  f.cdsCNABRec.CancelUpdates();
+  workspace::FechaRemessaCNABRec();
+  TOpcoesGeracao o;
+  o.arquivo = path;
+  o.boletos = {"0001/1"};
+  s.Gerar(o);
+  EXPECT_EQ(s.Registros(400).size(), 3u);
+  s.Server().Connect();
+  auto p = s.Server().ExecuteQuery("SELECT NRCNABREC FROM CNABREC", {});
+  ASSERT_EQ(p.Rows.size(), 1u);
+  EXPECT_EQ(std::get<std::string>(p.Rows[0][0]), "2");  // number 1 was drawn by the failed run
+  std::string cmd = "rm -rf '" + dir + "'";
+  EXPECT_EQ(system(cmd.c_str()), 0);
+}
+
+TEST(GenerationRun, OverwriteQuestion) {
+  for (bool sim : {false, true}) {
+    TStore s(dois_titulos("237").dump());
+    char tmpl[] = "/tmp/remessa-gen-XXXXXX";
+    ASSERT_TRUE(mkdtemp(tmpl));
+    const std::string path = std::string(tmpl) + "/r.txt";
+    grava(path, "velho");
+    TOpcoesGeracao o;
+    o.arquivo = path;
+    o.sobrescrever = sim;
+    std::string k = chave_erro([&] { s.Gerar(o); });
+    ASSERT_FALSE(s.UI().asked.empty());
+    EXPECT_EQ(s.UI().asked.back(), fields::Utf8ToCp1252("Arquivo já existe. Deseja gravar por cima?"));
+    if (sim) {
+      EXPECT_EQ(k, "");
+      EXPECT_EQ(s.Registros(400).size(), 4u);
+    } else {
+      EXPECT_EQ(k, "abort");
+      EXPECT_EQ(ler(path), "velho");
+    }
+    std::string cmd = std::string("rm -rf '") + tmpl + "'";
+    EXPECT_EQ(system(cmd.c_str()), 0);
+  }
+}
+
+TEST(GenerationRun, BanrisulAsksAboutTheName240) {
+  TStore s(dois_titulos("041").dump());
+  char tmpl[] = "/tmp/remessa-gen-XXXXXX";
+  ASSERT_TRUE(mkdtemp(tmpl));
+  const std::string base = std::string(tmpl) + "/X";
+  grava(base + ".240", "velho");
+  TOpcoesGeracao o;
+  o.arquivo = base;
+  o.sobrescrever = false;
+  EXPECT_EQ(chave_erro([&] { s.Gerar(o); }), "abort");  // X.240 exists, the operator says No
+  o.arquivo = base + ".240";
+  EXPECT_EQ(chave_erro([&] { s.Gerar(o); }), "abort");
+  std::remove((base + ".240").c_str());
+  grava(base, "outro");  // X exists but the writer writes X.240: no question
+  s.UI().asked.clear();
+  o.arquivo = base;
+  chave_erro([&] { s.Gerar(o); });
+  EXPECT_TRUE(s.UI().asked.empty());
+  std::string cmd = std::string("rm -rf '") + tmpl + "'";
+  EXPECT_EQ(system(cmd.c_str()), 0);
+}
+
+TEST(GenerationRun, BradescoDiscountAccountWidth) {
+  for (auto [conta, chave] : {std::pair{"12345678", ""}, std::pair{"123456789", "Err_CNAB_Desc"},
+                              std::pair{"1234567890", "Err_CNAB_Desc"}}) {
+    json j = dois_titulos("237");
+    j["CONTCORR"][0]["CDCONTCORR"] = conta;
+    TStore s(j.dump());
+    TOpcoesGeracao o;
+    o.tipo = 1;
+    EXPECT_EQ(chave_erro([&] { s.Gerar(o); }), chave) << conta;
+  }
+}
+
+TEST(Dispatch, FirstMatchingRowDecides) {
+  struct Case {
+    const char *cnab, *conv, *writer;
+  } cases[] = {
+      {"237", "", "Remessa_BcoBradesco"},   {"422", "237", "Remessa_BcoBradesco"},
+      {"001", "237", "Remessa_BcoBradesco"}, {"001", "341", "Remessa_BcoItau"},
+      {"341", "", "Remessa_BcoItau"},        {"001", "", "Remessa_BB"},
+      {"031", "", "Remessa_BB"},             {"999", "001", "Remessa_BB"},
+      {"422", "001", "Remessa_BcoSafra"},    {"104", "", "Remessa_BcoCaixa"},
+      {"", "104", "Remessa_BcoCaixa"},       {"104", "001", "Remessa_BB"},
+      {"399", "", "Remessa_BcoHSBC"},        {"409", "", "Remessa_Unibanco"},
+      {"479", "", "Remessa_BcoBoston"},      {"389", "", "Remessa_BcoMercantil"},
+      {"021", "", "Remessa_BcoBanestes"},    {"151", "", "Remessa_BcoNossaCaixa"},
+      {"275", "", "Remessa_Real"},           {"356", "", "Remessa_Real"},
+      {"453", "", "Remessa_BcoRural"},       {"749", "", "Remessa_BcoRural"},
+      {"353", "", "Remessa_BcoSantander"},   {"033", "", "Remessa_BcoSantander"},
+      {"008", "", "Remessa_BcoSantander"},   {"069", "", "Remessa_BcoPortugues"},
+      {"347", "", "Remessa_Sudameris"},      {"041", "", "Remessa_Banrisul"},
+      {"637", "", "Remessa_BcoSofisa"},      {"748", "", "Remessa_SICREDI"},
+      {"756", "", "Remessa_SICOOB_CONV"},    {"707", "", "Remessa_Daycoval"},
+      {"025", "", "Remessa_Alfa"},           {"888", "", "Remessa_Factoring"},
+      {"092", "", "Remessa_Brickell"},       {"612", "", "Remessa_Guanabara"},
+      {"604", "", "Remessa_Industrial"},     {"394", "", "Remessa_BcoBRR"},
+      {"004", "", "Remessa_BcoNordeste"},    {" 41", "", ""},
+      {"41", "", ""},                        {"2370", "", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(workspace::DespachoWriter(c.cnab, c.conv), c.writer) << c.cnab << "/" << c.conv;
+}
+
+TEST(Dispatch, RuralPortfolioCheckAndAgreementFetchedForTheTitleBank) {
+  for (auto [cart, chave] : {std::pair{"019", "NR_CART_INV"}, std::pair{"109", "Remessa_inv"}}) {
+    json j = dois_titulos("453");
+    j["BANCO"] = {{{"CDBANCO", "453"}, {"NMBANCO", "RURAL"}}};
+    j["EMPRBANC"] = {{{"CDEMPRESA", "01"}, {"CDBANCO", "453"}, {"CDCARTCOBR", cart}}};
+    TStore s(j.dump());
+    EXPECT_EQ(chave_erro([&] { s.Gerar({}); }), chave) << cart;
+  }
+}
