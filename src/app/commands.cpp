@@ -17,6 +17,7 @@
 #include "fields/cp1252.h"
 #include "fields/datetime.h"
 #include "fields/text.h"
+#include "filters/Cli_rec00102.h"
 #include "host/context.h"
 #include "host/messages.h"
 #include "layouts/writers.h"
@@ -265,6 +266,49 @@ int Main(int argc, char** argv) {
   auto* todos = gerar->add_flag("--todos", p.todos, "Marca todos os boletos que as regras permitem");
   auto* bol = gerar->add_option("--boleto", p.boletos, "Boleto a marcar, FILIAL/NUMERO (repetível)");
   todos->excludes(bol);
+  // The sent-titles filter's criteria.
+  struct {
+    std::string cliente, grupo, docDe, docAte, orcaDe, orcaAte, filOrig, filLanc, emisDe, emisAte, vencDe, vencAte,
+        tipoBaixa, valorDe, valorAte, contas, nrRemessa, nrRetorno, carteira, vencAlterado;
+    std::vector<std::string> tiposCarteira, situacoes;
+  } crit;
+  bool usaCriterios = false;
+  auto opt = [&](const char* nome, std::string& v, const char* desc) {
+    gerar->add_option(nome, v, desc)->group("Filtro de boletos")->each([&](const std::string&) { usaCriterios = true; });
+  };
+  opt("--cliente", crit.cliente, "Clientes, separados por vírgula");
+  opt("--grupo-cliente", crit.grupo, "Grupos de cliente");
+  opt("--documento-de", crit.docDe, "Documento inicial");
+  opt("--documento-ate", crit.docAte, "Documento final");
+  opt("--orcamento-de", crit.orcaDe, "Orçamento inicial");
+  opt("--orcamento-ate", crit.orcaAte, "Orçamento final");
+  opt("--filial-origem", crit.filOrig, "Filiais de origem");
+  opt("--filial-lancamento", crit.filLanc, "Filiais de lançamento");
+  opt("--emissao-de", crit.emisDe, "Emissão inicial, DD/MM/AAAA");
+  opt("--emissao-ate", crit.emisAte, "Emissão final, DD/MM/AAAA");
+  opt("--vencimento-de", crit.vencDe, "Vencimento inicial, DD/MM/AAAA");
+  opt("--vencimento-ate", crit.vencAte, "Vencimento final, DD/MM/AAAA");
+  opt("--tipo-baixa", crit.tipoBaixa, "Tipos de baixa");
+  opt("--valor-de", crit.valorDe, "Valor líquido inicial");
+  opt("--valor-ate", crit.valorAte, "Valor líquido final");
+  opt("--contas", crit.contas, "Contas correntes dos boletos");
+  opt("--numero-remessa", crit.nrRemessa, "Número da remessa anterior dos boletos");
+  opt("--numero-retorno", crit.nrRetorno, "Número do retorno");
+  opt("--carteira", crit.carteira, "Número da carteira");
+  gerar->add_option("--vencimento-alterado", crit.vencAlterado, "alterado, nao-alterado ou todos")
+      ->group("Filtro de boletos")
+      ->check(CLI::IsMember({"alterado", "nao-alterado", "todos"}))
+      ->each([&](const std::string&) { usaCriterios = true; });
+  gerar->add_option("--tipo-carteira", crit.tiposCarteira, "simples, vinculada, caucionada, descontada")
+      ->group("Filtro de boletos")
+      ->delimiter(',')
+      ->check(CLI::IsMember({"simples", "vinculada", "caucionada", "descontada"}))
+      ->each([&](const std::string&) { usaCriterios = true; });
+  gerar->add_option("--situacao", crit.situacoes, "nao-enviado, retorno-erro, sem-retorno, retorno-ok")
+      ->group("Filtro de boletos")
+      ->delimiter(',')
+      ->check(CLI::IsMember({"nao-enviado", "retorno-erro", "sem-retorno", "retorno-ok"}))
+      ->each([&](const std::string&) { usaCriterios = true; });
   auto* fSim = gerar->add_flag("--sim", sim, "Responde Sim às perguntas");
   auto* fNao = gerar->add_flag("--nao", nao, "Responde Não às perguntas");
   fSim->excludes(fNao);
@@ -303,6 +347,54 @@ int Main(int argc, char** argv) {
       for (auto* s : {&p.empresa, &p.conta, &p.contaCobranca, &p.arquivo}) *s = Utf8ToCp1252(*s);
       for (auto& b : p.boletos) b = Utf8ToCp1252(b);
       if (p.filial) p.filial = Utf8ToCp1252(*p.filial);
+      if (usaCriterios)
+        p.criterios = [&crit](filters::TFiltroBoletos& f) {
+          auto w = [](const std::string& v) { return Utf8ToCp1252(v); };
+          auto lista = [&](const std::string& v, bool& l, std::string& alvo) {
+            if (v.empty()) return;
+            l = true;
+            alvo = w(v);
+          };
+          lista(crit.cliente, f.listClie, f.stListClie);
+          lista(crit.grupo, f.listGrupClie, f.stGrupClie);
+          lista(crit.filOrig, f.listFiliOrig, f.stFiliOrig);
+          lista(crit.filLanc, f.listFiliLanc, f.stFiliLanc);
+          lista(crit.tipoBaixa, f.listFRec, f.stListFRec);
+          lista(crit.contas, f.listCCorr, f.stListCCorr);
+          auto texto = [&](const std::string& v, std::string& alvo) {
+            if (!v.empty()) alvo = w(v);
+          };
+          texto(crit.docDe, f.docIni);
+          texto(crit.docAte, f.docFin);
+          texto(crit.orcaDe, f.orcaDe);
+          texto(crit.orcaAte, f.orcaAte);
+          texto(crit.emisDe, f.dtIniEmi);
+          texto(crit.emisAte, f.dtFinEmi);
+          texto(crit.vencDe, f.dtIniVen);
+          texto(crit.vencAte, f.dtFinVen);
+          texto(crit.valorDe, f.vrLiqIni);
+          texto(crit.valorAte, f.vrLiqFin);
+          texto(crit.nrRemessa, f.nrRemessa);
+          texto(crit.nrRetorno, f.nrRetorno);
+          texto(crit.carteira, f.numCart);
+          if (!crit.vencAlterado.empty()) {
+            f.alterado = crit.vencAlterado == "alterado";
+            f.naoAlterado = crit.vencAlterado == "nao-alterado";
+            f.vencTodos = crit.vencAlterado == "todos";
+          }
+          for (const auto& t : crit.tiposCarteira) {
+            f.simples |= t == "simples";
+            f.vinculada |= t == "vinculada";
+            f.caucionada |= t == "caucionada";
+            f.descontada |= t == "descontada";
+          }
+          for (const auto& t : crit.situacoes) {
+            f.naoEnviado |= t == "nao-enviado";
+            f.envRetoErro |= t == "retorno-erro";
+            f.envRetoSemErro |= t == "sem-retorno";
+            f.envRetoOK |= t == "retorno-ok";
+          }
+        };
       if (!p.todos && p.boletos.empty()) throw std::runtime_error("Informe --todos ou --boleto FILIAL/NUMERO.");
       return ExecutaGerar(g, p);
     }

@@ -1,6 +1,7 @@
 #include "app/operador.h"
 
 #include "fields/cp1252.h"
+#include "filters/Cli_rec00102.h"
 #include "fields/text.h"
 #include "workspace/Cli_rec00100.h"
 
@@ -26,18 +27,14 @@ struct TFormAberto {
 
 }  // namespace
 
-TResultadoGeracao GerarRemessa(server::IRdmRemessaCNAB& server, const TPedidoGeracao& p) {
-  TFormAberto aberto(server);
-  TfrmRemessaCNAB& f = aberto.f();
-  TResultadoGeracao r;
-
+void PreparaRemessa(TfrmRemessaCNAB& f, const TPedidoGeracao& p) {
   f.medCdEmpresa.Text = p.empresa;
   f.medCdEmpresaExit();
 
   f.sbtIncluirClick();
   f.dbcTpMovChange(p.operacao == 'I' ? 0 : p.operacao == 'E' ? 1 : 2);
 
-  f.ActiveControl = "dbeCdReduCont";
+  f.dbeCdReduContEnter();
   f.dbeCdReduCont.Text = p.conta;
   f.dbeCdReduContExit();
   if (!p.contaCobranca.empty() || f.dbeCdReduContCobr.Enabled) {
@@ -46,17 +43,25 @@ TResultadoGeracao GerarRemessa(server::IRdmRemessaCNAB& server, const TPedidoGer
     f.dbeCdReduContCobrExit();
   }
   if (p.cobranca && f.cbbTpRemessa.Enabled) f.cbbTpRemessa.ItemIndex = *p.cobranca ? 0 : 1;
+  f.dbeCdFilialEnter();
   if (p.filial) f.dbeCdFilial.Text = *p.filial;
-  f.ActiveControl = "dbeCdFilial";
   f.Vd_Filial();
 
   f.cdsCNABRec.FieldByName("DSARQCNABREC").SetString(p.arquivo);
   f.ActiveControl = "dbeArquivo";
   f.dbeArquivoExit();
 
-  f.ActivePage = workspace::TPagina::tshBoletos;
   f.ActiveControl = "grdBoletos";
-  f.MostraBoletos();
+  f.tshBoletosShow();
+  if (p.criterios) f.sbtFiltroClick([&](filters::TfrmFiltroBoleEnviCNAB& d) { p.criterios(d.c); });
+}
+
+TResultadoGeracao GerarRemessa(server::IRdmRemessaCNAB& server, const TPedidoGeracao& p) {
+  TFormAberto aberto(server);
+  TfrmRemessaCNAB& f = aberto.f();
+  TResultadoGeracao r;
+
+  PreparaRemessa(f, p);
   r.oferecidos = f.cdsBoletos.RecordCount();
   if (p.todos) {
     r.recusas = f.MarcaTodos(false);

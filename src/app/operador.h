@@ -2,11 +2,20 @@
 // include, account, branch, operation, kind, path, marks, confirm.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "server/rdm_remessa_cnab.h"
+
+namespace filters {
+struct TFiltroBoletos;
+}
+
+namespace workspace {
+class TfrmRemessaCNAB;
+}
 
 namespace app {
 
@@ -20,6 +29,8 @@ struct TPedidoGeracao {
   std::string arquivo;
   bool todos = false;
   std::vector<std::string> boletos;  // "FILIAL/NUMERO"
+  // The operator's criteria on the sent-titles filter; none keeps its defaults.
+  std::function<void(filters::TFiltroBoletos&)> criterios;
 };
 
 struct TResultadoGeracao {
@@ -31,6 +42,10 @@ struct TResultadoGeracao {
   std::vector<std::pair<std::string, int>> recusas;  // refusal key, count
   std::vector<std::string> motivos;                  // the refusals' texts, same order
 };
+
+// Everything up to the titles listed: company, include, operation, accounts,
+// kind, branch, path, titles page (and the filter's criteria).
+void PreparaRemessa(workspace::TfrmRemessaCNAB& f, const TPedidoGeracao& p);
 
 // Everything is Windows-1252. Raises what the form raises; the form is closed
 // however the run ends.

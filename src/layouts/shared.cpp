@@ -113,11 +113,11 @@ TIdentidade IdentidadeEmpresa() {
   TIdentidade id;
   if (f.cdsFilial.Active() && !f.cdsFilial.IsEmpty() &&
       !EmptyString(f.cdsCNABRec.FieldByName("CDFILIAL").AsString())) {
-    id.filial = true;
     id.nome = f.cdsFilial.FieldByName("NMRAZSOCFILI").AsString();
     id.curto = f.cdsFilial.FieldByName("NMFILIAL").AsString();
     id.tipo = f.cdsFilial.FieldByName("IDTPIJURFILI").AsString();
     id.inscricao = f.cdsFilial.FieldByName("NRINSJURFILI").AsString();
+    id.filial = true;
   } else if (f.qryEmpresa.Active() && !f.qryEmpresa.IsEmpty()) {
     id.nome = f.qryEmpresa.FieldByName("NMRAZSOCEMPR").AsString();
     id.curto = f.qryEmpresa.FieldByName("NMEMPRESA").AsString();

@@ -35,11 +35,10 @@ TAvalista LeAvalista();
 
 // Company identity, branch first: the batch branch when it has one and
 // cdsFilial is open, else the company row. Some banks take the short name
-// (NMFILIAL / NMEMPRESA) instead of the corporate one, and map the
-// registration type differently for a branch.
+// (NMFILIAL / NMEMPRESA) instead of the corporate one.
 struct TIdentidade {
-  bool filial = false;
   std::string nome, curto, tipo, inscricao;
+  bool filial = false;  // taken from the branch: some banks type a branch's tax id differently
 };
 TIdentidade IdentidadeEmpresa();
 

@@ -14,5 +14,6 @@ TWriter FindWriter(std::string_view name);
 
 void Remessa_BcoBradesco(bool cobranca);
 void Remessa_BcoItau();
+void Remessa_BB(bool cobranca);
 
 }  // namespace layouts

@@ -87,6 +87,8 @@ std::map<std::string, std::vector<TFieldDef>, std::less<>> build() {
   m["FILIRECE"] = {StrField("CDFILIAL", 4),     StrField("NRLANCTONF", 10),  StrField("CDFILIRECE", 4),
                    StrField("CDFILIBOLREC", 4), StrField("NRLANBOLREC", 10), StrField("NRINSJURFILI", 20)};
   m["PARAMFILIAL"] = {FloatField("NRTAMNUMNFUT")};
+  m["GERALREC"] = {StrField("CDGERALREC", 2), FloatField("QTDIAANTBOLR"), FloatField("QTDIAAPOBOLR")};
+  m["PARAMGERAL"] = {StrField("IDEXIBDADORC", 1)};
   return m;
 }
 

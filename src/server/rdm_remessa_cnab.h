@@ -19,6 +19,7 @@ struct TServerReply {
   std::string Error;
   TPacket Packet;
   std::string Text;
+  std::vector<TPacket> Array;  // a reply that is an array of packets
 
   static TServerReply Fail(std::string error) {
     TServerReply r;
@@ -90,6 +91,8 @@ class IRdmRemessaCNAB : public host::IHostDatabase {
   virtual TServerReply GetTotRemessa(const std::string& nrCnabRec) = 0;
   virtual TServerReply GetDocumentos(const std::string& cdFilial, const std::string& nrLanBolRec) = 0;
   virtual TServerReply GetParamFilial(const std::string& cdFilial) = 0;
+  // General parameters: Array[0] the due-date window (GERALREC), Array[1] PARAMGERAL.
+  virtual TServerReply GetGeralRec() = 0;
 
   // Company, account and branch
   virtual TServerReply GetContaCorr(const std::string& cdEmpresa, const std::string& cdReduCont) = 0;

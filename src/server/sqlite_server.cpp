@@ -1143,6 +1143,19 @@ TServerReply TSQLiteRemessaServer::GetParamFilial(const std::string& cdFilial) {
   });
 }
 
+TServerReply TSQLiteRemessaServer::GetGeralRec() {
+  return Guard([&] {
+    require_connected();
+    TServerReply r;
+    const auto& geral = PacketFields("GERALREC");
+    const auto& param = PacketFields("PARAMGERAL");
+    r.Array.push_back(Fetch(db_, geral, "SELECT " + SelectList(geral, "G") + " FROM GERALREC G ORDER BY 1 LIMIT 1", {}));
+    r.Array.push_back(Fetch(db_, param, "SELECT " + SelectList(param, "P") + " FROM PARAMGERAL P ORDER BY 1 LIMIT 1", {}));
+    r.Packet = r.Array[0];
+    return r;
+  });
+}
+
 // ---- Company, account and branch ----
 
 TServerReply TSQLiteRemessaServer::GetContaCorr(const std::string& cdEmpresa, const std::string& cdReduCont) {

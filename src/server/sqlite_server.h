@@ -79,6 +79,7 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   TServerReply GetTotRemessa(const std::string& nrCnabRec) override;
   TServerReply GetDocumentos(const std::string& cdFilial, const std::string& nrLanBolRec) override;
   TServerReply GetParamFilial(const std::string& cdFilial) override;
+  TServerReply GetGeralRec() override;
 
   TServerReply GetContaCorr(const std::string& cdEmpresa, const std::string& cdReduCont) override;
   TServerReply GetContaCorrCobr(const std::string& cdEmpresa, const std::string& cdReduCont,

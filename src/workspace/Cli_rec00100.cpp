@@ -5,6 +5,7 @@
 #include "fields/cp1252.h"
 #include "fields/text.h"
 #include "host/context.h"
+#include "filters/Cli_rec00102.h"
 #include "server/packets.h"
 
 namespace workspace {
@@ -83,6 +84,7 @@ void TfrmRemessaCNAB::FormActivate() {
 }
 
 void TfrmRemessaCNAB::FormClose() {
+  filters::LiberaFiltroBoleEnviCNAB();
   Carteiras.Clear();
   BoletosMarcados.Clear();
   RemessasMarcadas.Clear();
@@ -381,6 +383,21 @@ void TfrmRemessaCNAB::Vd_CdReduCont(bool required) {
   }
 }
 
+void TfrmRemessaCNAB::dbeCdReduContEnter() {
+  ActiveControl = "dbeCdReduCont";
+  if (!cdsCNABRec.Active() || cdsCNABRec.IsEmpty()) return;
+  auto f = [this](const char* n) { return cdsCNABRec.FieldByName(n).AsString(); };
+  Memoria.CdReduCont = f("CDREDUCONT");
+  Memoria.CdAgencia = f("CDAGENCIA");
+  Memoria.CdContCorr = f("CDCONTCORR");
+  Memoria.DsContCorr = f("DSCONTCORR");
+}
+
+void TfrmRemessaCNAB::dbeCdFilialEnter() {
+  ActiveControl = "dbeCdFilial";
+  if (cdsCNABRec.Active()) Memoria.Filial = cdsCNABRec.FieldByName("CDFILIAL").AsString();
+}
+
 void TfrmRemessaCNAB::dbeCdReduContExit() {
   Vd_CdReduCont(false);
   if (!Inserindo()) {
@@ -496,6 +513,27 @@ void TfrmRemessaCNAB::Vd_Filial() {
 // ---- titles ----
 
 void TfrmRemessaCNAB::LimpaMarcados() {
+  // The rows lose their marks with the sets: a row left marked would still be
+  // written to the file by the writer, though no longer counted in the batch.
+  if (cdsBoletos.Active() && !cdsBoletos.IsEmpty() && BoletosMarcados.Count() > 0) {
+    const int rec = cdsBoletos.RecNo();
+    const int iMarcado = cdsBoletos.FindFieldIndex("IDMARCADO");
+    auto depois = cdsBoletos.AfterPost;
+    auto rolagem = cdsBoletos.AfterScroll;
+    cdsBoletos.AfterPost = nullptr;
+    cdsBoletos.AfterScroll = nullptr;
+    cdsBoletos.DisableControls();
+    for (cdsBoletos.First(); !cdsBoletos.Eof(); cdsBoletos.Next()) {
+      if (cdsBoletos.Fields(iMarcado).AsString() != "S") continue;
+      cdsBoletos.Edit();
+      cdsBoletos.Fields(iMarcado).SetString("N");
+      cdsBoletos.Post();
+    }
+    cdsBoletos.SetRecNo(rec);
+    cdsBoletos.EnableControls();
+    cdsBoletos.AfterPost = depois;
+    cdsBoletos.AfterScroll = rolagem;
+  }
   BoletosMarcados.Clear();
   Carteiras.Clear();
   nedQuant = 0;
@@ -506,28 +544,14 @@ void TfrmRemessaCNAB::MostraBoletos() {
   using host::Value;
   const bool novo = Inserindo() || cdsCNABRec.State() == host::TDataSetState::dsEdit;
   if (novo && BoletosMarcados.Count() > 0) return;
-  std::vector<Value> a(38);
   const std::string T = "T";
-  auto setT = [&](int from, std::initializer_list<Value> vals) {
-    int i = from - 1;
-    for (const auto& v : vals) a[i++] = v;
-  };
-  setT(1, {Empresa()});
+  std::vector<Value> a;
   if (!novo) {
-    setT(2, {cdsCNABRec.FieldByName("NRCNABREC").AsString()});
-    setT(3, {"", T,  "", "", T, "", T, "",  T, 0.0, 0.0, T, "",  T, "", T,  0.0, 0.0,
-             T,  "", T,  "", T, "", T, " ", T, 0.0, 0.0, T, " ", T, "", "", "",  ""});
+    a = {Empresa(), cdsCNABRec.FieldByName("NRCNABREC").AsString(), "", T, "", "", T, "", T, "", T, 0.0, 0.0, T,
+         "", T, "", T, 0.0, 0.0, T, "", T, "", T, "", T, " ", T, 0.0, 0.0, T, " ", T, "", "", "", ""};
   } else {
-    const std::string op = cdsCNABRec.FieldByName("IDOPECNABREC").AsString();
-    const std::string situ = (op == "A" || op == "E") ? "_10_20" : "_00_01";
-    setT(2, {"N"});
-    setT(3, {"", T,   "",  "", T,    "", T,  "", T,  0.0, 0.0, T, "",  T,   "",
-             T,  0.0, 0.0, T,  situ, "", "", T,  "", T,   " ", T, 0.0, 0.0, T});
-    if (op == "A")
-      setT(33, {"1_2", ""});
-    else
-      setT(33, {"", T});
-    setT(35, {"", "", "", ""});
+    if (!filters::frmFiltroBoleEnviCNAB) filters::CriaFiltroBoleEnviCNAB("");
+    a = ArgsBoletosNovaRemessa(filters::FiltroBoleto);
   }
   cdsBoletos.SetData(server::CheckResultServ(netRemessaCNAB->GetBoletos(a)));
   if (!novo) {
@@ -535,6 +559,117 @@ void TfrmRemessaCNAB::MostraBoletos() {
     nedQuant = static_cast<int>(cdsTotRemessa.FieldByName("QTBOLETOS").AsFloat());
     nedTotal = cdsTotRemessa.FieldByName("VRTOTBOL").AsFloat();
   }
+}
+
+std::vector<host::Value> TfrmRemessaCNAB::ArgsBoletosNovaRemessa(const filters::TFiltroBoletos& f) {
+  using host::Value;
+  const std::string T = "T", op = cdsCNABRec.FieldByName("IDOPECNABREC").AsString();
+  std::vector<Value> a;
+  a.reserve(38);
+  auto lista = [&](bool l, const std::string& v) {
+    a.emplace_back(l ? v : std::string());
+    a.emplace_back(l ? std::string() : T);
+  };
+  auto data = [](const std::string& t) {
+    fields::TDateTime d = 0;
+    fields::TryStrToDate(AllTrim(t), d);
+    return d;
+  };
+  auto valor = [](const std::string& t) {
+    double v = 0;
+    fields::TryStrToFloat(t, v);
+    return v;
+  };
+  a.emplace_back(Empresa());          // 1
+  a.emplace_back(std::string("N"));   // 2
+  lista(f.listClie, f.stListClie);    // 3, 4
+  const bool docs = !EmptyString(f.docIni) && !EmptyString(f.docFin);
+  a.emplace_back(docs ? Ajusta(AllTrim(f.docIni), 20) : std::string());  // 5
+  a.emplace_back(docs ? Ajusta(AllTrim(f.docFin), 20) : std::string());  // 6
+  a.emplace_back(docs ? std::string() : T);                              // 7
+  lista(f.listFiliOrig, f.stFiliOrig);                                   // 8, 9
+  lista(f.listFiliLanc, f.stFiliLanc);                                   // 10, 11
+  const bool venc = !EmptyString(f.dtIniVen) && !EmptyString(f.dtFinVen);
+  a.emplace_back(venc ? data(f.dtIniVen) : 0.0);  // 12
+  a.emplace_back(venc ? data(f.dtFinVen) : 0.0);  // 13
+  a.emplace_back(venc ? std::string() : T);       // 14
+  lista(f.listFRec, f.stListFRec);                // 15, 16
+  lista(f.listCCorr, f.stListCCorr);              // 17, 18
+  const double v1 = valor(f.vrLiqIni), v2 = valor(f.vrLiqFin);
+  const bool valores = v1 >= 0 && v2 > 0;
+  a.emplace_back(valores ? v1 : 0.0);           // 19
+  a.emplace_back(valores ? v2 : 0.0);           // 20
+  a.emplace_back(valores ? std::string() : T);  // 21
+  a.emplace_back(filters::ListaSituacoes(op, f));  // 22
+  a.emplace_back(std::string());                   // 23
+  const bool cart = !EmptyString(f.numCart);
+  a.emplace_back(cart ? Ajusta(AllTrim(f.numCart), 2) : std::string());  // 24
+  a.emplace_back(cart ? std::string() : T);                              // 25
+  std::string tipos;
+  if (f.simples) tipos += "_1";
+  if (f.vinculada) tipos += "_2";
+  if (f.caucionada) tipos += "_3";
+  if (f.descontada) tipos += "_4";
+  a.emplace_back(tipos);                              // 26
+  a.emplace_back(tipos.empty() ? T : std::string());  // 27
+  a.emplace_back(f.listGrupClie ? f.stGrupClie : std::string(" "));  // 28
+  a.emplace_back(f.listGrupClie ? std::string(" ") : T);            // 29
+  const bool emis = !EmptyString(f.dtIniEmi) && !EmptyString(f.dtFinEmi);
+  a.emplace_back(emis ? data(f.dtIniEmi) : 0.0);  // 30
+  a.emplace_back(emis ? data(f.dtFinEmi) : 0.0);  // 31
+  a.emplace_back(emis ? std::string() : T);       // 32
+  if (op == "A") {                                // 33, 34
+    a.emplace_back(std::string(f.alterado ? "3" : "1_2"));
+    a.emplace_back(std::string());
+  } else {
+    a.emplace_back(std::string());
+    a.emplace_back(T);
+  }
+  a.emplace_back(f.nrRemessa);  // 35
+  a.emplace_back(f.nrRetorno);  // 36
+  a.emplace_back(f.orcaDe);     // 37
+  a.emplace_back(f.orcaAte);    // 38
+  return a;
+}
+
+void TfrmRemessaCNAB::tshBoletosShow() {
+  ActivePage = TPagina::tshBoletos;
+  if (!Inserindo() && cdsCNABRec.State() != host::TDataSetState::dsEdit) {
+    MostraBoletos();
+    return;
+  }
+  if (boTpMovAlterado && BoletosMarcados.Count() > 0) {
+    LimpaMarcados();
+    filters::CriaFiltroBoleEnviCNAB("ESCONDE_FILTRO");
+  } else if (BoletosMarcados.Count() == 0) {
+    filters::CriaFiltroBoleEnviCNAB("ESCONDE_FILTRO");
+  }
+  boTpMovAlterado = false;
+  Memoria.TpMovIndex = dbcTpMov.ItemIndex;
+}
+
+bool TfrmRemessaCNAB::sbtFiltroClick(const std::function<void(filters::TfrmFiltroBoleEnviCNAB&)>& opera) {
+  if (ActivePage == TPagina::tshFolhaDados) {
+    RefazLista();
+    return true;
+  }
+  const bool marcados = BoletosMarcados.Count() > 0;
+  if (marcados && !Pergunta("Bol_mar", host::TMsgDlgButtons::mbOKCancel)) return false;
+  filters::CriaFiltroBoleEnviCNAB("BOTAO_FILTRO");
+  auto& f = *filters::frmFiltroBoleEnviCNAB;
+  if (opera) opera(f);
+  bool ok = f.ModalResult != 2;
+  if (ok) {
+    f.sbtConfirmaClick();
+    if (marcados) {
+      BoletosMarcados.Clear();
+      Carteiras.Clear();
+      nedQuant = 0;
+      nedTotal = 0;
+    }
+  }
+  MostraBoletos();
+  return ok;
 }
 
 void TfrmRemessaCNAB::MarcaBoleto(bool marcar) {

@@ -12,6 +12,11 @@
 #include "host/query.h"
 #include "server/rdm_remessa_cnab.h"
 
+namespace filters {
+struct TFiltroBoletos;
+class TfrmFiltroBoleEnviCNAB;
+}  // namespace filters
+
 namespace workspace {
 
 using host::TClientDataSet;
@@ -107,6 +112,9 @@ class TfrmRemessaCNAB {
   void Vd_CdReduCont(bool required);
   void Vd_CdReduContCobr(bool required);
   void Vd_Filial();
+  // Entering a field remembers what it shows, to compare with what is typed.
+  void dbeCdReduContEnter();
+  void dbeCdFilialEnter();
   void dbeCdReduContExit();
   void dbeCdReduContCobrExit();
   void dbcTpMovChange(int itemIndex);
@@ -114,6 +122,16 @@ class TfrmRemessaCNAB {
 
   // ---- titles ----
   void MostraBoletos();
+  // The form's own GetBoletos call for a batch being prepared, from the
+  // sent-titles filter's saved criteria.
+  std::vector<host::Value> ArgsBoletosNovaRemessa(const filters::TFiltroBoletos& f);
+  // Arriving at the titles page: a batch being prepared gets the titles the
+  // sent-titles filter selects (silently), a stored batch its own titles.
+  void tshBoletosShow();
+  // The filter command. On the titles page the sent-titles filter opens; opera
+  // plays the operator's part on it (set controls, or cancel). False when the
+  // operator gave up.
+  bool sbtFiltroClick(const std::function<void(filters::TfrmFiltroBoleEnviCNAB&)>& opera = {});
   void MarcaBoleto(bool marcar);  // edits and posts IDMARCADO of the current title
   // Toggles the current title of a batch being prepared under the marking
   // rules; interactive shows a refusal and stops, otherwise the title is left

@@ -55,14 +55,15 @@ TStore::TStore(const std::string& json) {
 }
 
 TStore::~TStore() {
+  Fecha();
   host::SetUI(nullptr);
   std::string cmd = "rm -rf '" + dir_ + "'";
   if (std::system(cmd.c_str()) != 0) {
   }
 }
 
-void TStore::Gerar(const TOpcoesGeracao& o) {
-  app::TPedidoGeracao p;
+void TStore::pedido(const TOpcoesGeracao& o, void* out) {
+  auto& p = *static_cast<app::TPedidoGeracao*>(out);
   p.empresa = "01";
   p.conta = o.conta;
   p.contaCobranca = o.contaCobranca;
@@ -74,7 +75,31 @@ void TStore::Gerar(const TOpcoesGeracao& o) {
   p.todos = o.boletos.empty();
   p.boletos = o.boletos;
   ui_.SetAnswer(o.sobrescrever);
+}
+
+void TStore::Gerar(const TOpcoesGeracao& o) {
+  Fecha();
+  app::TPedidoGeracao p;
+  pedido(o, &p);
   app::GerarRemessa(*server_, p);
+}
+
+workspace::TfrmRemessaCNAB& TStore::Prepara(const TOpcoesGeracao& o) {
+  Fecha();
+  app::TPedidoGeracao p;
+  pedido(o, &p);
+  server_->Connect();
+  workspace::SetAppServer(server_.get());
+  workspace::CriaRemessaCNABRec();
+  app::PreparaRemessa(*workspace::frmRemessaCNAB, p);
+  return *workspace::frmRemessaCNAB;
+}
+
+void TStore::Fecha() {
+  if (!workspace::frmRemessaCNAB) return;
+  workspace::frmRemessaCNAB->sbtCancelarClick();
+  workspace::FechaRemessaCNABRec();
+  server_->Connect();
 }
 
 std::vector<std::string> TStore::Registros(int tamanho) const {

@@ -48,6 +48,10 @@ class TStore {
   // kind and path, lists and marks the titles, and confirms. Raises what the
   // run raises.
   void Gerar(const TOpcoesGeracao& o);
+  // Opens the form and prepares a batch up to its titles listed, as Gerar
+  // does, leaving the form open for the test to mark and confirm.
+  workspace::TfrmRemessaCNAB& Prepara(const TOpcoesGeracao& o = {});
+  void Fecha();
   // The records of the file written by the last run, without CR LF; checks
   // that every line ends in CR LF and has the given length.
   std::vector<std::string> Registros(int tamanho) const;
@@ -57,6 +61,8 @@ class TStore {
   std::unique_ptr<server::TSQLiteRemessaServer> server_;
   host::TScriptedUI ui_{true};
   std::string dir_, arquivo_;
+  struct TPedido;
+  void pedido(const TOpcoesGeracao& o, void* out);
 };
 
 // Field of a record by 1-based position and length.

@@ -1,0 +1,101 @@
+#include "layouts/cnab240/cnab240.h"
+
+#include "fields/sanitisers.h"
+#include "fields/text.h"
+#include "layouts/shared.h"
+
+namespace layouts::cnab240 {
+
+using namespace fields;
+
+TArquivo::TArquivo(std::string path, TRegras regras)
+    : regras_(std::move(regras)), file_(std::move(path), kTamanho) {}
+
+Record TArquivo::Inicio(std::string_view lote, std::string_view tipo) const {
+  Record r(kTamanho);
+  r.put(1, 3, regras_.banco);
+  r.put(4, 4, lote);
+  r.put(8, 1, tipo);
+  return r;
+}
+
+Record TArquivo::Segmento(std::string_view letra, std::string_view movimento) const {
+  Record r = Inicio(regras_.lote, "3");
+  r.put(9, 5, Ajusta(IntToStr(detalhes_ + 1), 5));
+  r.put(14, 1, letra);
+  r.put(15, 1, " ");
+  r.put(16, 2, movimento);
+  return r;
+}
+
+void TArquivo::write(const Record& r) {
+  const bool detalhe = r.text().size() >= 8 && r.text()[7] == '3';
+  if (detalhe && r.text().substr(8, 5) != Ajusta(IntToStr(detalhes_ + 1), 5))
+    throw ELayoutError("detail record numbered " + r.text().substr(8, 5) + " where " +
+                       Ajusta(IntToStr(detalhes_ + 1), 5) + " was due");
+  file_.write(r);
+  if (detalhe) ++detalhes_;
+}
+
+std::string Movimento(const std::string& operacao) {
+  if (operacao == "I") return "01";
+  if (operacao == "E") return "02";
+  return "06";
+}
+
+TEmpresa LeEmpresa() {
+  const TIdentidade id = IdentidadeEmpresa();
+  TEmpresa e;
+  if (id.filial)
+    e.tipo = id.tipo == "F" ? "1" : id.tipo == "J" ? "2" : "3";
+  else
+    e.tipo = id.tipo == "F" ? "1" : "2";
+  e.inscricao = Nr_Codigo(id.inscricao);
+  e.nome = id.nome;
+  return e;
+}
+
+void VerificaInscricao(const TEmpresa& e) {
+  if (AllTrim(e.inscricao).size() > 14) Form().Erro("INSCRICAO_INV");
+}
+
+TPagador LePagador() {
+  const layouts::TPagador p = layouts::LePagador();
+  TPagador r;
+  r.tipo = p.tipo == "F" ? "1" : "2";
+  r.inscricao = p.inscricao.empty() ? Replicate("0", 14) : p.inscricao;
+  r.nome = p.override ? p.fantasia : p.nome;
+  r.endereco = p.endereco;
+  r.bairro = p.bairro;
+  r.cep = p.cep.empty() ? Replicate("0", 8) : p.cep;
+  r.cidade = p.cidade;
+  r.uf = p.uf;
+  return r;
+}
+
+bool TAvalista::completo() const {
+  return !EmptyString(inscricao) && !EmptyString(nome);
+}
+
+TAvalista LeAvalista() {
+  const layouts::TAvalista a = layouts::LeAvalista();
+  TAvalista r;
+  if (!a.completo()) return r;
+  const bool juridica = a.tipo == "J";
+  const int n = juridica ? 14 : 11;
+  r.tipo = juridica ? "2" : "1";
+  r.inscricao = Ajusta(CampoValido(LeftStr(Nr_Codigo(a.inscricao), n)), n);
+  r.nome = a.nome;
+  return r;
+}
+
+bool TemSegmentoR() {
+  auto& f = Form();
+  CarregaTxBoletos();
+  const std::string mensagem =
+      PadR(CampoValido(LeftStr(AllTrim(f.cdsTxBoletos.FieldByName("TXMENSBOLBOL").AsString()), 40)), 40);
+  return !EmptyString(mensagem) || f.cdsBoletos.FieldByName("VRPEMULBREC").AsFloat() != 0 ||
+         f.cdsBoletos.FieldByName("VRMULTABREC").AsFloat() != 0;
+}
+
+}  // namespace layouts::cnab240

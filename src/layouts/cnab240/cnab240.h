@@ -1,0 +1,105 @@
+// The frame that every CNAB 240 file shares: one file header, one lot, the
+// detail segments numbered within the lot, the lot trailer and the file
+// trailer with counts of what was really written; and the company, payer and
+// guarantor as the CNAB 240 banks read them.
+//
+// A bank writer builds each record from the frame's start (positions 001-008,
+// or 001-017 for a detail segment), puts its own fields from there and hands
+// the record back to write(). Where a bank departs from the common frame it
+// says so in TRegras; everything else it states in its own records.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "layouts/record.h"
+
+namespace layouts::cnab240 {
+
+constexpr int kTamanho = 240;
+
+// Where a bank's file departs from the common frame.
+struct TRegras {
+  std::string banco;                        // 001-003 of every record
+  std::string lote = "0001";                // the one lot of the file
+  std::string loteTrailerArquivo = "9999";  // 004-007 of the file trailer
+  // What the lot trailer adds to the detail records: most banks count the lot
+  // header and the lot trailer themselves, some count the details only.
+  int registrosAlemDosDetalhes = 2;
+};
+
+class TArquivo {
+ public:
+  TArquivo(std::string path, TRegras regras);
+
+  // Records with the common start already in place; the caller goes on at 009
+  // (018 for a segment).
+  Record HeaderArquivo() const { return Inicio("0000", "0"); }
+  Record HeaderLote() const { return Inicio(regras_.lote, "1"); }
+  // A detail segment numbered after the last detail written: bank, lot, "3",
+  // sequence in the lot, segment letter, blank, movement code.
+  Record Segmento(std::string_view letra, std::string_view movimento) const;
+  Record TrailerLote() const { return Inicio(regras_.lote, "5"); }
+  Record TrailerArquivo() const { return Inicio(regras_.loteTrailerArquivo, "9"); }
+
+  // Writes a record of any type; a detail segment must carry the next
+  // sequence number, so that the lot's numbering has no gap or repeat.
+  void write(const Record& r);
+  void Close() { file_.Close(); }
+
+  const std::string& Lote() const { return regras_.lote; }
+  // Detail records written so far.
+  int Detalhes() const { return detalhes_; }
+  // The lot trailer's count (018-023 in every bank).
+  int RegistrosLote() const { return detalhes_ + regras_.registrosAlemDosDetalhes; }
+  // The file trailer's count: every record of the file, the trailer included.
+  int RegistrosArquivo() const { return file_.count() + 1; }
+
+ private:
+  Record Inicio(std::string_view lote, std::string_view tipo) const;
+
+  TRegras regras_;
+  TRemessaFile file_;
+  int detalhes_ = 0;
+};
+
+// Movement code of every detail record, one for the whole file, from the
+// batch's operation: inclusion "01", exclusion "02", anything else "06".
+std::string Movimento(const std::string& operacao);
+
+// The company of the file by the company rule (the batch branch when it has
+// one, else the company), with the tax-id type the banks expect: a branch
+// "F" "1", "J" "2", anything else "3"; a company "F" "1", else "2".
+struct TEmpresa {
+  std::string tipo;       // "1", "2" or "3"
+  std::string inscricao;  // the digits of the tax id
+  std::string nome;       // as stored
+};
+TEmpresa LeEmpresa();
+// Stops the run with "INSCRICAO_INV" before any file exists when the tax id
+// has more digits than the 14 a CNPJ holds.
+void VerificaInscricao(const TEmpresa& e);
+
+// The payer of the current title (override record first). The banks take the
+// override's trade name, the client's legal name; a missing tax id or
+// postcode is sent as zeros.
+struct TPagador {
+  std::string tipo;  // "1" person, "2" company
+  std::string inscricao, nome, endereco, bairro, cep, cidade, uf;
+};
+TPagador LePagador();
+
+// The account's guarantor, tax id cut to its kind's width; empty when the
+// account has no complete guarantor.
+struct TAvalista {
+  std::string tipo;  // "1" person, "2" company
+  std::string inscricao, nome;
+  bool completo() const;
+};
+TAvalista LeAvalista();
+
+// Whether the current title needs its segment R: a slip message, a fine
+// percentage or a fine amount. Loads the title's message into cdsTxBoletos.
+bool TemSegmentoR();
+
+}  // namespace layouts::cnab240
