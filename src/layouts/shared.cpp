@@ -114,15 +114,30 @@ TIdentidade IdentidadeEmpresa() {
   if (f.cdsFilial.Active() && !f.cdsFilial.IsEmpty() &&
       !EmptyString(f.cdsCNABRec.FieldByName("CDFILIAL").AsString())) {
     id.nome = f.cdsFilial.FieldByName("NMRAZSOCFILI").AsString();
+    id.curto = f.cdsFilial.FieldByName("NMFILIAL").AsString();
     id.tipo = f.cdsFilial.FieldByName("IDTPIJURFILI").AsString();
     id.inscricao = f.cdsFilial.FieldByName("NRINSJURFILI").AsString();
     id.filial = true;
   } else if (f.qryEmpresa.Active() && !f.qryEmpresa.IsEmpty()) {
     id.nome = f.qryEmpresa.FieldByName("NMRAZSOCEMPR").AsString();
+    id.curto = f.qryEmpresa.FieldByName("NMEMPRESA").AsString();
     id.tipo = f.qryEmpresa.FieldByName("IDTPIJUREMPR").AsString();
     id.inscricao = f.qryEmpresa.FieldByName("NRINSJUREMPR").AsString();
   }
   return id;
+}
+
+std::string NossoNumero(std::string_view s) {
+  std::string r;
+  for (char c : s)
+    if ((c >= '0' && c <= '9') || c == 'P') r += c;
+  return r;
+}
+
+std::string Ocorrencia(const std::string& op) {
+  if (op == "I") return "01";
+  if (op == "E") return "02";
+  return "06";
 }
 
 double Hoje() {

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "workspace/Cli_rec00100.h"
 
@@ -33,12 +34,21 @@ struct TAvalista {
 TAvalista LeAvalista();
 
 // Company identity, branch first: the batch branch when it has one and
-// cdsFilial is open, else the company row.
+// cdsFilial is open, else the company row. Some banks take the short name
+// (NMFILIAL / NMEMPRESA) instead of the corporate one.
 struct TIdentidade {
-  std::string nome, tipo, inscricao;
+  std::string nome, curto, tipo, inscricao;
   bool filial = false;  // taken from the branch: some banks type a branch's tax id differently
 };
 TIdentidade IdentidadeEmpresa();
+
+// The characters of a stored nosso número that are digits or the letter "P"
+// (the bank's check digit "P"); every other character dropped.
+std::string NossoNumero(std::string_view s);
+
+// Occurrence code of the batch's operation kind: inclusion "01", exclusion
+// "02"; anything else, alteration included, asks the bank to alter ("06").
+std::string Ocorrencia(const std::string& idOpeCnabRec);
 
 // Per-title server records into the form's data sets.
 void CarregaDocBol();

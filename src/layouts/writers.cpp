@@ -7,6 +7,7 @@ namespace layouts {
 TWriter FindWriter(std::string_view name) {
   static const std::pair<std::string_view, TWriter> kWriters[] = {
       {"Remessa_BcoBradesco", [](bool c) { Remessa_BcoBradesco(c); }},
+      {"Remessa_BcoItau", [](bool) { Remessa_BcoItau(); }},
       {"Remessa_BB", [](bool c) { Remessa_BB(c); }},
   };
   for (const auto& [n, w] : kWriters)

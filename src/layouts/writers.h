@@ -13,6 +13,7 @@ using TWriter = void (*)(bool cobranca);
 TWriter FindWriter(std::string_view name);
 
 void Remessa_BcoBradesco(bool cobranca);
+void Remessa_BcoItau();
 void Remessa_BB(bool cobranca);
 
 }  // namespace layouts

@@ -13,14 +13,6 @@ using namespace fields;
 
 namespace {
 
-// The characters of s that are digits or the letter "P" (the bank's check digit "P").
-std::string NossoNumero(std::string_view s) {
-  std::string r;
-  for (char c : s)
-    if ((c >= '0' && c <= '9') || c == 'P') r += c;
-  return r;
-}
-
 std::string AdicionaZero(std::string_view s, int n) {
   const std::string t = AllTrim(s);
   if (static_cast<int>(t.size()) == n) return std::string(s);
@@ -47,12 +39,6 @@ std::string TipoEmpresa(const std::string& t) {
 
 std::string Inscricao14(const std::string& x) {
   return x.empty() ? Replicate("0", 14) : Ajusta(LeftStr(CampoValido(Nr_Codigo(x)), 14), 14);
-}
-
-std::string Ocorrencia(const std::string& op) {
-  if (op == "I") return "01";
-  if (op == "E") return "02";
-  return "06";
 }
 
 // The guarantor as the bank reads it: type code, tax id cut to its kind's width.
