@@ -8,6 +8,7 @@ TWriter FindWriter(std::string_view name) {
   static const std::pair<std::string_view, TWriter> kWriters[] = {
       {"Remessa_BcoBradesco", [](bool c) { Remessa_BcoBradesco(c); }},
       {"Remessa_BB", [](bool c) { Remessa_BB(c); }},
+      {"Remessa_BcoCaixa", [](bool) { Remessa_BcoCaixa(); }},
   };
   for (const auto& [n, w] : kWriters)
     if (n == name) return w;
