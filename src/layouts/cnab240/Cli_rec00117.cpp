@@ -115,8 +115,8 @@ std::string DocumentoCaixa(const std::string& duplicata, const std::string& parc
 }
 
 // Protest and return (write-off) as the title asks; without a code the bank
-// neither protests ("3") nor returns the title ("2"). Code and days go as
-// they are: the bank reads days with the no-protest code as no protest.
+// neither protests ("3") nor returns the title ("2"). Each code goes with
+// the title's own days, not reconciled with them.
 std::string ProtestoCaixa(const std::string& codigo, const std::string& dias) {
   return (codigo.empty() ? "3" : Ajusta(Right(codigo, 1), 1)) +
          (dias.empty() ? "00" : Ajusta(Right(dias, 2), 2));

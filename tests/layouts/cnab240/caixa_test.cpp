@@ -104,19 +104,6 @@ TEST(CaixaRemessa, SegmentROnlyForAMessageOrAFine) {
                  "PQ");
 }
 
-TEST(CaixaRemessa, MovementCodeFollowsTheOperationOnEveryDetail) {
-  const std::pair<int, const char*> casos[] = {{0, "01"}, {1, "02"}, {2, "06"}};
-  for (const auto& [operacao, codigo] : casos) {
-    SCOPED_TRACE(codigo);
-    TDados d;
-    d.titulos = {Titulo("100", {{"VRPEMULBREC", 2.0}, {"IDSITUCNABR", operacao == 0 ? "00" : "20"}})};
-    TOpcoesGeracao o;
-    o.operacao = operacao;
-    const auto recs = Gera(d, o);
-    for (int i = 2; i <= 4; ++i) EXPECT_EQ(field(recs[i], 16, 2), codigo);
-  }
-}
-
 // The agreement code decides the variant; the short code carries the two
 // modulo-11 digits: over the code's last 8 digits, then over the agency and
 // those 8 digits, which segment P zero-fills to 12 (so its second digit
@@ -124,81 +111,44 @@ TEST(CaixaRemessa, MovementCodeFollowsTheOperationOnEveryDetail) {
 TEST(CaixaRemessa, AgreementCodeAndVariant) {
   struct TCaso {
     json codigo;
-    const char *arquivo, *lote;
-    std::string bloco, convenioArquivo, convenioLote, convenioP;
+    std::string bloco;
+    // short code: the 12 digits, the first digit, the second in the headers
+    // and in segment P
+    std::string cedente = {}, dv1 = {}, dv2 = {}, dv2P = {};
   };
-  const std::string blocoLongo = "0000012341234567";
   const TCaso casos[] = {
-      {"1234567", "107", "067", blocoLongo,
-       "1234567"
-       "0000000",
-       "1234567" + Replicate("0", 13) + "012341" + Replicate("0", 14),
-       "1234567" + Replicate("0", 10) + "00000000012345678"},
-      // seven characters with the check digit: still the long code
-      {"12345-6", "107", "067", "0000001234123456",
-       "12345-6"
-       "0000000",
-       "12345-6" + Replicate("0", 13) + "012341" + Replicate("0", 14),
-       "12345-6" + Replicate("0", 10) + "00000000012345678"},
+      {"1234567", "0000012341234567"},
+      {"12345-6", "0000001234123456"},  // seven characters with the check digit: still long
       // 00123456: 77 = 7 x 11 -> 0; 1234 00123456: 107 -> 3; 1234 000000123456: 147 -> 7
-      {"123456", "101", "060", "0000001234123456",
-       "000000123456"
-       "0"
-       "3",
-       "0000001234123456"
-       "    "
-       "012341"
-       "000000123456"
-       "0"
-       "3",
-       "000000123456"
-       "0"
-       "7" +
-           Replicate(" ", 9) + "00012345678"},
+      {"123456", "0000001234123456", "000000123456", "0", "3", "7"},
       // 00001234: 30 -> 3; 1234 00001234: 60 -> 6; 1234 000000001234: 100 -> 0
-      {"1234-5", "101", "060", "0000000123412345",
-       "000000001234"
-       "3"
-       "6",
-       "0000000123412345"
-       "    "
-       "012341"
-       "000000001234"
-       "3"
-       "6",
-       "000000001234"
-       "3"
-       "0" +
-           Replicate(" ", 9) + "00012345678"},
+      {"1234-5", "0000000123412345", "000000001234", "3", "6", "0"},
       // no code: zeros, the agency alone decides the second digit (30 -> 3; 70 -> 7)
-      {nullptr, "101", "060", Replicate("0", 16),
-       Replicate("0", 12) + "0"
-                            "3",
-       Replicate("0", 16) +
-           "    "
-           "012341" +
-           Replicate("0", 12) +
-           "0"
-           "3",
-       Replicate("0", 12) +
-           "0"
-           "7" +
-           Replicate(" ", 9) + "00012345678"},
+      {nullptr, Replicate("0", 16), Replicate("0", 12), "0", "3", "7"},
   };
+  const std::string agencia = "01234" + std::string("1");
   for (const TCaso& c : casos) {
     SCOPED_TRACE(c.codigo.dump());
     TDados d;
     d.conta = Conta({{"CDCEDENTEBAN", c.codigo}});
     d.titulos = {Titulo("100")};
     const auto recs = Gera(d);
-    EXPECT_EQ(field(recs[0], 33, 16), c.bloco);
-    EXPECT_EQ(field(recs[0], 49, 10), "    012341");
-    EXPECT_EQ(field(recs[0], 59, 14), c.convenioArquivo);
-    EXPECT_EQ(field(recs[0], 164, 3), c.arquivo);
-    EXPECT_EQ(field(recs[1], 14, 3), c.lote);
-    EXPECT_EQ(field(recs[1], 34, 40), c.convenioLote);
-    EXPECT_EQ(field(recs[2], 18, 6), "012341");
-    EXPECT_EQ(field(recs[2], 24, 34), c.convenioP);
+    EXPECT_EQ(field(recs[0], 33, 26), c.bloco + "    " + agencia);
+    EXPECT_EQ(field(recs[2], 18, 6), agencia);
+    if (c.cedente.empty()) {
+      const std::string codigo = c.codigo.get<std::string>();
+      EXPECT_EQ(field(recs[0], 59, 14), codigo + Replicate("0", 7));
+      EXPECT_EQ(field(recs[0], 164, 3), "107");
+      EXPECT_EQ(field(recs[1], 14, 3), "067");
+      EXPECT_EQ(field(recs[1], 34, 40), codigo + Replicate("0", 13) + agencia + Replicate("0", 14));
+      EXPECT_EQ(field(recs[2], 24, 34), codigo + Replicate("0", 10) + "00000000012345678");
+    } else {
+      EXPECT_EQ(field(recs[0], 59, 14), c.cedente + c.dv1 + c.dv2);
+      EXPECT_EQ(field(recs[0], 164, 3), "101");
+      EXPECT_EQ(field(recs[1], 14, 3), "060");
+      EXPECT_EQ(field(recs[1], 34, 40), c.bloco + "    " + agencia + c.cedente + c.dv1 + c.dv2);
+      EXPECT_EQ(field(recs[2], 24, 34), c.cedente + c.dv1 + c.dv2P + Replicate(" ", 9) + "00012345678");
+    }
   }
 }
 
