@@ -151,6 +151,9 @@ std::string DemoFixture(double hoje) {
               {"NMCEDENTEBAN", "Comércio Exemplo"},
               {"CDIDRECCONTCORR", "00000000000004567890"},
               {"CDFILIAL", "0001"}};
+    // Caixa reads the agency's check digit where the bank's picture has its
+    // hyphen, so its account keeps the agency with that digit.
+    if (std::string(b.codigo) == "104") c["CDAGENCIA"] = "12345";
     if (std::string(b.codigo) == "237") {
       c["CDSACAVALISTA"] = "123.456.789-09";
       c["NMSACAVALISTA"] = "Avalista Conceição";

@@ -87,6 +87,11 @@ std::string Nr_Codigo(std::string_view s) {
 // Rule "104": weights 2 to 9 from the rightmost digit, repeating; the digit is
 // 11 minus the remainder of the weighted sum by 11, and a result above 9
 // (remainders 0 and 1) gives "0". Other rules use the same computation.
+// Rule "104", the only one in use: Caixa's check digits of the agreement code
+// and of agency plus agreement code. Each digit from the rightmost is weighted
+// 2, 3, ... 9, then 2 again; the digit is 11 minus the sum modulo 11, and the
+// two results that are not a digit (10 and 11, remainders 1 and 0) give "0",
+// as the bank computes them. Anything but a digit in s is skipped.
 std::string Mod11_DV(std::string_view s, std::string_view /*rule*/) {
   int sum = 0, w = 2;
   for (auto it = s.rbegin(); it != s.rend(); ++it) {

@@ -9,6 +9,7 @@ TWriter FindWriter(std::string_view name) {
       {"Remessa_BcoBradesco", [](bool c) { Remessa_BcoBradesco(c); }},
       {"Remessa_BcoItau", [](bool) { Remessa_BcoItau(); }},
       {"Remessa_BB", [](bool c) { Remessa_BB(c); }},
+      {"Remessa_BcoCaixa", [](bool) { Remessa_BcoCaixa(); }},
   };
   for (const auto& [n, w] : kWriters)
     if (n == name) return w;

@@ -15,5 +15,6 @@ TWriter FindWriter(std::string_view name);
 void Remessa_BcoBradesco(bool cobranca);
 void Remessa_BcoItau();
 void Remessa_BB(bool cobranca);
+void Remessa_BcoCaixa();
 
 }  // namespace layouts

@@ -99,3 +99,17 @@ TEST_F(Cli, ImportIsAllOrNothingAndNamesTheRow) {
   EXPECT_NE(c.rc, 0);
   EXPECT_FALSE(c.err.empty());
 }
+
+// The demo writes a file for every bank that has a writer; each one must be a
+// file the bank would read: records of its length, each ended by CR LF.
+TEST_F(Cli, DemoWritesTheCaixaFile) {
+  auto d = roda(dir, "demo");
+  ASSERT_EQ(d.rc, 0) << d.out << d.err;
+  EXPECT_NE(d.out.find("Remessa_BcoCaixa"), std::string::npos) << d.out;
+  std::ifstream in(dir + "/demo-out/remessa-104-019.txt", std::ios::binary);
+  const std::string texto(std::istreambuf_iterator<char>(in), {});
+  ASSERT_EQ(texto.size(), 13u * 242);  // 3 titles with P, Q and R, two headers, two trailers
+  for (size_t i = 0; i < texto.size(); i += 242) EXPECT_EQ(texto.substr(i + 240, 2), "\r\n") << i;
+  EXPECT_EQ(texto.substr(0, 8), "10400000");
+  EXPECT_EQ(texto.substr(52, 6), "012345");  // agency 1234 with its check digit 5
+}

@@ -60,6 +60,9 @@ TEST(TextPrimitives, Mod11Rule104) {
   EXPECT_EQ(Mod11_DV("5", "104"), "1");             // 10 -> 11-10
   EXPECT_EQ(Mod11_DV("6", "104"), "0");             // 12 -> remainder 1 -> 10 -> 0
   EXPECT_EQ(Mod11_DV("261533", "104"), "9");        // 3*2+3*3+5*4+1*5+6*6+2*7=90 -> 90%11=2 -> 9
+  EXPECT_EQ(Mod11_DV("100000000", "104"), "9");     // the ninth digit from the right weighs 2 again
+  // agency 1234 and agreement 00123456: 6*2+5*3+4*4+3*5+2*6+1*7+0*8+0*9+4*2+3*3+2*4+1*5=107 -> 107%11=8 -> 3
+  EXPECT_EQ(Mod11_DV("123400123456", "104"), "3");
 }
 
 TEST(Sanitisers, CampoValido) {

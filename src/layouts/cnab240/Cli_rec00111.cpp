@@ -123,10 +123,6 @@ TProtesto ProtestoBB(const std::string& codigo, const std::string& dias) {
   return p;
 }
 
-std::string Valor(double v) {
-  return VirgDeciAssu(FormatFloat("#0.00", v), 15);
-}
-
 }  // namespace
 
 void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) {
@@ -244,7 +240,7 @@ void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) 
             DocumentoBB(dup("DUPLICATA").AsString(), bol("NRPARCBOLREC").AsString(),
                         bol("NRLANBOLREC").AsString()));
       r.put(78, 8, vencimento);
-      r.put(86, 15, Valor(bol("VRFINALBREC").AsFloat()));
+      r.put(86, 15, cnab240::Valor(bol("VRFINALBREC").AsFloat()));
       r.put(101, 5, "00000");
       r.put(106, 1, " ");
       r.put(107, 2, "02");

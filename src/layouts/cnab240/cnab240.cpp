@@ -1,5 +1,6 @@
 #include "layouts/cnab240/cnab240.h"
 
+#include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 #include "layouts/shared.h"
@@ -92,10 +93,17 @@ TAvalista LeAvalista() {
 bool TemSegmentoR() {
   auto& f = Form();
   CarregaTxBoletos();
-  const std::string mensagem =
-      PadR(CampoValido(LeftStr(AllTrim(f.cdsTxBoletos.FieldByName("TXMENSBOLBOL").AsString()), 40)), 40);
-  return !EmptyString(mensagem) || f.cdsBoletos.FieldByName("VRPEMULBREC").AsFloat() != 0 ||
+  return !EmptyString(LinhaMensagem()) || f.cdsBoletos.FieldByName("VRPEMULBREC").AsFloat() != 0 ||
          f.cdsBoletos.FieldByName("VRMULTABREC").AsFloat() != 0;
+}
+
+std::string LinhaMensagem() {
+  return PadR(CampoValido(LeftStr(AllTrim(Form().cdsTxBoletos.FieldByName("TXMENSBOLBOL").AsString()), 40)),
+              40);
+}
+
+std::string Valor(double v) {
+  return VirgDeciAssu(FormatFloat("#0.00", v), 15);
 }
 
 }  // namespace layouts::cnab240

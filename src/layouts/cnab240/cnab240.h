@@ -101,5 +101,12 @@ TAvalista LeAvalista();
 // Whether the current title needs its segment R: a slip message, a fine
 // percentage or a fine amount. Loads the title's message into cdsTxBoletos.
 bool TemSegmentoR();
+// The first line of the slip message that TemSegmentoR loaded: 40
+// characters, sanitised, blank when the title has no message.
+std::string LinhaMensagem();
+
+// The title value as the banks read it: 15 digits, two implied decimals.
+// Other amounts (interest, fines) are rounded first, with fields::Money.
+std::string Valor(double v);
 
 }  // namespace layouts::cnab240
