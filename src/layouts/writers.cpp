@@ -8,6 +8,8 @@ TWriter FindWriter(std::string_view name) {
   static const std::pair<std::string_view, TWriter> kWriters[] = {
       {"Remessa_BcoBradesco", [](bool c) { Remessa_BcoBradesco(c); }},
       {"Remessa_BB", [](bool c) { Remessa_BB(c); }},
+      {"Remessa_Real", [](bool) { Remessa_Real(); }},
+      {"Remessa_BcoSantander", [](bool) { Remessa_BcoSantander(); }},
   };
   for (const auto& [n, w] : kWriters)
     if (n == name) return w;

@@ -14,5 +14,7 @@ TWriter FindWriter(std::string_view name);
 
 void Remessa_BcoBradesco(bool cobranca);
 void Remessa_BB(bool cobranca);
+void Remessa_Real();
+void Remessa_BcoSantander();
 
 }  // namespace layouts

@@ -134,6 +134,13 @@ TProtesto LeProtesto(bool diasDecidem) {
   return p;
 }
 
+std::string NossoNumero(std::string_view s) {
+  std::string r;
+  for (char c : s)
+    if ((c >= '0' && c <= '9') || c == 'P') r += c;
+  return r;
+}
+
 std::string IdentificacaoComCarteira() {
   auto b = [](const char* n) { return Form().cdsBoletos.FieldByName(n).AsString(); };
   return PadR(b("CDFILIAL") + b("NRLANBOLREC") + "CART" + PadR(b("IDCARTCOBREC"), 1) + b("CDCARTCOBBOL"), 25);

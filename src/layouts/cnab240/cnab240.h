@@ -126,6 +126,10 @@ struct TProtesto {
 };
 TProtesto LeProtesto(bool diasDecidem);
 
+// The bank's title number as kept, with only its digits and the "P" that some
+// banks use as check character.
+std::string NossoNumero(std::string_view s);
+
 // The company's title identifier (196-220) for the banks that read the title's
 // portfolio back from it: branch, title number, "CART", kind and portfolio.
 std::string IdentificacaoComCarteira();
