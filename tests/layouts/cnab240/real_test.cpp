@@ -77,23 +77,11 @@ TEST(RealRemessa, EveryRecordCarriesTheBanksCodeAndTheCountsAgree) {
     EXPECT_EQ(field(recs[0], 1, 8), "35600000");
     EXPECT_EQ(field(recs[1], 1, 8), "35600011");
     for (int i = 0; i < 6; ++i)
-      EXPECT_EQ(field(recs[2 + i], 1, 14), "35600013" + Ajusta(IntToStr(i + 1), 5) + "PQR"[i % 3]) << i;
+      EXPECT_EQ(field(recs[2 + i], 1, 17), "35600013" + Ajusta(IntToStr(i + 1), 5) + "PQR"[i % 3] + " 01")
+          << i;
     EXPECT_EQ(field(recs[8], 1, 23), "35600015" + Replicate(" ", 9) + "000008");
     EXPECT_EQ(field(recs[8], 24, 92), Replicate("0", 92));
     EXPECT_EQ(field(recs[9], 1, 35), "35699999" + Replicate(" ", 9) + "000001000010000000");
-  }
-}
-
-TEST(RealRemessa, MovementCodeFollowsTheOperationOnEveryDetail) {
-  const std::pair<int, const char*> casos[] = {{0, "01"}, {1, "02"}, {2, "06"}};
-  for (const auto& [operacao, codigo] : casos) {
-    SCOPED_TRACE(codigo);
-    TDados d;
-    d.titulos = {Titulo("100", {{"IDSITUCNABR", operacao == 0 ? "00" : "20"}})};
-    TOpcoesGeracao o;
-    o.operacao = operacao;
-    const auto recs = Gera(d, o);
-    for (int i = 2; i <= 4; ++i) EXPECT_EQ(field(recs[i], 15, 3), std::string(" ") + codigo);
   }
 }
 

