@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -228,9 +229,18 @@ int Demo(TGlobais g) {
   }
   auto s = Abre(g.db);
   auto contas = s->ExecuteQuery(
-      "SELECT CDREDUCONT, CDBANCCNAB, CDBANCOCONV FROM CONTCORR WHERE CDEMPRESA = '01' AND IDCONTCOBR <> 'S' "
-      "ORDER BY CDREDUCONT",
+      "SELECT CDREDUCONT, CDBANCCNAB, CDBANCOCONV, CDBANCO FROM CONTCORR "
+      "WHERE CDEMPRESA = '01' AND IDCONTCOBR <> 'S' ORDER BY CDREDUCONT",
       {});
+  // The banks that register titles on a collection account get the demo's
+  // collection account of their bank.
+  auto cobranca = s->ExecuteQuery(
+      "SELECT CDBANCO, MIN(CDREDUCONT) FROM CONTCORR WHERE CDEMPRESA = '01' AND IDCONTCOBR = 'S' GROUP BY CDBANCO",
+      {});
+  std::map<std::string, std::string> contaCobranca;
+  for (const auto& row : cobranca.Rows)
+    contaCobranca[host::ValueToString(row[0], host::TFieldType::ftString)] =
+        host::ValueToString(row[1], host::TFieldType::ftString);
   s.reset();
   std::cout << std::left << std::setw(6) << "Banco" << std::setw(26) << "Writer" << std::setw(30) << "Arquivo"
             << std::setw(10) << "Registros" << std::setw(8) << "Boletos"
@@ -246,6 +256,8 @@ int Demo(TGlobais g) {
     TPedidoGeracao p;
     p.empresa = "01";
     p.conta = conta;
+    const auto cobr = contaCobranca.find(host::ValueToString(row[3], host::TFieldType::ftString));
+    if (cobr != contaCobranca.end()) p.contaCobranca = cobr->second;
     p.todos = true;
     p.cobranca = true;
     p.arquivo = dir + "/remessa-" + banco + "-" + conta + ".txt";

@@ -63,10 +63,12 @@ std::string iso(double d) {
 
 std::string DemoFixture(double hoje) {
   json j;
+  // The company's CNPJ is kept as its 14 digits: Banco Real refuses to send
+  // titles of a company whose registered tax id is longer.
   j["EMPRESA"] = {{{"CDEMPRESA", "01"},
                    {"NMEMPRESA", "Comércio Exemplo"},
                    {"IDTPIJUREMPR", "J"},
-                   {"NRINSJUREMPR", "12.345.678/0001-95"},
+                   {"NRINSJUREMPR", "12345678000195"},
                    {"NMRAZSOCEMPR", "Comércio de Peças Exemplo São João Ltda."}}};
   j["MUNICIPIO"] = {
       {{"CDPAIS", "1058"}, {"SGESTADO", "SP"}, {"CDMUNICIPIO", "3550"}, {"NMMUNICIPIO", "São Paulo"}},

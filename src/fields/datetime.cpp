@@ -1,6 +1,7 @@
 #include "fields/datetime.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -224,6 +225,15 @@ std::string FormatFloat(std::string_view pattern, double x) {
   std::string r = neg ? "-" : "";
   r += ip;
   if (decimals) r += "," + fp;
+  return r;
+}
+
+std::string FloatToStr(double x) {
+  char buf[64];
+  const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 15);
+  std::string r(buf, res.ptr);
+  for (char& c : r)
+    if (c == '.') c = ',';
   return r;
 }
 

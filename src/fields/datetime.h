@@ -30,6 +30,10 @@ std::string DateTimeToIso(TDateTime dt);  // "aaaa-mm-dd hh:nn:ss" or "aaaa-mm-d
 // Money and rates: "#0.00", "0.00", "#,##0.00", "0", "#0.000"... with the
 // Brazilian separators ("," decimal, "." thousands), rounded half away from zero.
 std::string FormatFloat(std::string_view pattern, double x);
+// The host's general number text: up to 15 significant digits, no trailing
+// zeros, "," as decimal separator (4.81 * 30 gives "144,3", not the binary
+// neighbour 144,29999999999998).
+std::string FloatToStr(double x);
 // Reads "1234,56", "1.234,56" or "1234.56"; false when not a number.
 bool TryStrToFloat(std::string_view s, double& out);
 

@@ -32,7 +32,8 @@ TRemessaFile::TRemessaFile(std::string path, int recordLength)
   temp_ = workspace::StagingName(path_);
   f_ = std::fopen(fields::OsPath(temp_).c_str(), "wb");
   if (!f_)
-    throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível criar o arquivo ") + path_ + ": " + std::strerror(errno));
+    throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível criar o arquivo ") + path_ + ": " +
+                             std::strerror(errno));
 }
 
 TRemessaFile::~TRemessaFile() {
@@ -48,7 +49,8 @@ void TRemessaFile::write(const Record& r) {
                        " characters; the layout's records have " + std::to_string(length_));
   if (std::fwrite(r.text().data(), 1, r.text().size(), f_) != r.text().size() ||
       std::fwrite("\r\n", 1, 2, f_) != 2)
-    throw std::runtime_error(fields::Utf8ToCp1252("Erro de gravação no arquivo ") + path_ + ": " + std::strerror(errno));
+    throw std::runtime_error(fields::Utf8ToCp1252("Erro de gravação no arquivo ") + path_ + ": " +
+                             std::strerror(errno));
   ++count_;
 }
 
@@ -60,7 +62,8 @@ void TRemessaFile::Close() {
   f_ = nullptr;
   if (!ok) {
     std::remove(fields::OsPath(temp_).c_str());
-    throw std::runtime_error(fields::Utf8ToCp1252("Erro de gravação no arquivo ") + path_ + ": " + std::strerror(err));
+    throw std::runtime_error(fields::Utf8ToCp1252("Erro de gravação no arquivo ") + path_ + ": " +
+                             std::strerror(err));
   }
   workspace::StageOutput(temp_, path_);
 }

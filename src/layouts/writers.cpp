@@ -10,6 +10,8 @@ TWriter FindWriter(std::string_view name) {
       {"Remessa_BcoItau", [](bool) { Remessa_BcoItau(); }},
       {"Remessa_BB", [](bool c) { Remessa_BB(c); }},
       {"Remessa_BcoCaixa", [](bool) { Remessa_BcoCaixa(); }},
+      {"Remessa_Real", [](bool) { Remessa_Real(); }},
+      {"Remessa_BcoSantander", [](bool) { Remessa_BcoSantander(); }},
   };
   for (const auto& [n, w] : kWriters)
     if (n == name) return w;

@@ -16,5 +16,7 @@ void Remessa_BcoBradesco(bool cobranca);
 void Remessa_BcoItau();
 void Remessa_BB(bool cobranca);
 void Remessa_BcoCaixa();
+void Remessa_Real();
+void Remessa_BcoSantander();
 
 }  // namespace layouts

@@ -48,26 +48,6 @@ std::string Convenio(const std::string& ident, const std::string& carteira, cons
   return Ajusta(CampoValido(LeftStr(AllTrim(Nr_Codigo(ident)), 9)), 9) + "0014" + carteira + variacao + "  ";
 }
 
-// The agency is stored with its check digit as last character. An empty
-// agency gets no check digit: the position stays blank rather than shifting
-// the account one place left.
-struct TContaBB {
-  std::string agencia, dvAgencia, conta, dvConta;
-};
-
-TContaBB LeContaBB() {
-  auto& c = Form().cdsCNABRec;
-  const std::string agencia = c.FieldByName("CDAGENCIA").AsString();
-  TContaBB r;
-  r.agencia = agencia.empty() ? "00000" : Ajusta(CampoValido(LeftStr(AllTrim(agencia), 4)), 5);
-  r.dvAgencia = Right(agencia, 1);
-  r.conta = c.FieldByName("CDCONTCORR").AsString().empty()
-                ? Replicate("0", 12)
-                : Ajusta(CampoValido(LeftStr(workspace::Retorna_ContaCorrente(), 12)), 12);
-  r.dvConta = Right(workspace::Retorna_DAC_ContaCorrente(), 1);
-  return r;
-}
-
 // The bank registers its own numbers for these portfolios and for the slips
 // it prints itself; the company sends zeros and lets the bank number them.
 bool BancoNumera(const std::string& carteira, const std::string& impressao, const std::string& nosso) {
@@ -110,19 +90,6 @@ std::string DocumentoBB(const std::string& duplicata, const std::string& parcela
   return PadR(Right(Ajusta(duplicata, 7), 7), 7) + "/" + PadR(Ajusta(nrParcela, 2), 2) + Replicate(" ", 5);
 }
 
-// Protest code and days; a code without days or days with the no-protest
-// code "3" mean no protest.
-struct TProtesto {
-  std::string codigo, dias;
-};
-
-TProtesto ProtestoBB(const std::string& codigo, const std::string& dias) {
-  TProtesto p{codigo.empty() ? "3" : Ajusta(Right(codigo, 1), 1),
-              dias.empty() ? "00" : Ajusta(Right(dias, 2), 2)};
-  if (p.codigo == "3" || p.dias == "00") p = {"3", "00"};
-  return p;
-}
-
 }  // namespace
 
 void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) {
@@ -136,11 +103,10 @@ void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) 
   const std::string carteira = CarteiraDoLote();
   std::string ident = frm.BuscaIdentRec();
   std::string variacao = Variacao();
-  const TContaBB conta = LeContaBB();
+  const cnab240::TConta conta = cnab240::LeConta();
   const std::string nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30);
   const std::string dataProc = FormatDateTime("ddmmyyyy", ctx.DataProc(ctx.FiliProc));
   const std::string movimento = cnab240::Movimento(cnab("IDOPECNABREC"));
-  const std::string seqRemessa = cnab("NRSEQREMESSAREC");
   const cnab240::TAvalista avalista = cnab240::LeAvalista();
   const bool segmentoS = ParametroBanco("IDREGSEGSCOB") == "S";
 
@@ -164,7 +130,7 @@ void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) 
     r.put(143, 1, "1");
     r.put(144, 8, dataProc);
     r.put(152, 6, FormatDateTime("hhnnss", ctx.Now()));
-    r.put(158, 6, seqRemessa.empty() ? "000001" : Ajusta(Right(seqRemessa, 6), 6));
+    r.put(158, 6, cnab240::SequenciaArquivo());
     r.put(164, 3, "030");
     r.put(167, 5, "00000");
     r.put(172, 20, Replicate(" ", 20));
@@ -200,7 +166,7 @@ void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) 
     r.put(74, 30, nomeEmpresa);
     r.put(104, 40, Replicate(" ", 40));
     r.put(144, 40, Replicate(" ", 40));
-    r.put(184, 8, Ajusta(Right(cnab("NRCNABREC"), 8), 8));
+    r.put(184, 8, cnab240::NumeroRemessa());
     r.put(192, 8, dataProc);
     r.put(200, 8, "00000000");
     r.put(208, 33, Replicate(" ", 33));
@@ -218,7 +184,7 @@ void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) 
     const double multaPerc = bol("VRPEMULBREC").AsFloat();
     const double multaValor = bol("VRMULTABREC").AsFloat();
     const std::string formaCadastro = bol("IDFORMCADBREC").AsString();
-    const TProtesto protesto = ProtestoBB(bol("CDDIAPROTBOL").AsString(), bol("QTDIAPROTBOL").AsString());
+    const cnab240::TProtesto protesto = cnab240::LeProtesto(false);
     CarregaDuplicata();
     auto dup = [&](const char* n) { return frm.cdsDuplicata.FieldByName(n); };
 

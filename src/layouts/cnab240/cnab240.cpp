@@ -4,6 +4,7 @@
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 #include "layouts/shared.h"
+#include "workspace/account_fields.h"
 
 namespace layouts::cnab240 {
 
@@ -56,6 +57,17 @@ TEmpresa LeEmpresa() {
   return e;
 }
 
+TEmpresa LeEmpresaDoCadastro() {
+  auto& q = Form().qryEmpresa;
+  TEmpresa e;
+  e.tipo = "2";
+  if (!q.Active() || q.IsEmpty()) return e;
+  e.tipo = q.FieldByName("IDTPIJUREMPR").AsString() == "F" ? "1" : "2";
+  e.inscricao = Nr_Codigo(q.FieldByName("NRINSJUREMPR").AsString());
+  e.nome = q.FieldByName("NMRAZSOCEMPR").AsString();
+  return e;
+}
+
 void VerificaInscricao(const TEmpresa& e) {
   if (AllTrim(e.inscricao).size() > 14) Form().Erro("INSCRICAO_INV");
 }
@@ -90,10 +102,52 @@ TAvalista LeAvalista() {
   return r;
 }
 
+TConta LeConta() {
+  auto& c = Form().cdsCNABRec;
+  const std::string agencia = c.FieldByName("CDAGENCIA").AsString();
+  TConta r;
+  r.agencia = agencia.empty() ? "00000" : Ajusta(CampoValido(LeftStr(AllTrim(agencia), 4)), 5);
+  r.dvAgencia = Right(agencia, 1);
+  r.conta = c.FieldByName("CDCONTCORR").AsString().empty()
+                ? Replicate("0", 12)
+                : Ajusta(CampoValido(LeftStr(workspace::Retorna_ContaCorrente(), 12)), 12);
+  r.dvConta = Right(workspace::Retorna_DAC_ContaCorrente(), 1);
+  return r;
+}
+
+std::string SequenciaArquivo() {
+  const std::string s = Form().cdsCNABRec.FieldByName("NRSEQREMESSAREC").AsString();
+  return s.empty() ? "000001" : Ajusta(Right(s, 6), 6);
+}
+
+std::string NumeroRemessa() {
+  return Ajusta(Right(Form().cdsCNABRec.FieldByName("NRCNABREC").AsString(), 8), 8);
+}
+
+TProtesto LeProtesto(bool diasDecidem) {
+  auto& b = Form().cdsBoletos;
+  const std::string codigo = b.FieldByName("CDDIAPROTBOL").AsString();
+  const std::string dias = b.FieldByName("QTDIAPROTBOL").AsString();
+  TProtesto p{codigo.empty() ? "3" : Ajusta(Right(codigo, 1), 1),
+              dias.empty() ? "00" : Ajusta(Right(dias, 2), 2)};
+  if (diasDecidem && p.dias != "00") p.codigo = "1";
+  if (p.codigo == "3" || p.dias == "00") p = {"3", "00"};
+  return p;
+}
+
+std::string IdentificacaoComCarteira() {
+  auto b = [](const char* n) { return Form().cdsBoletos.FieldByName(n).AsString(); };
+  return PadR(b("CDFILIAL") + b("NRLANBOLREC") + "CART" + PadR(b("IDCARTCOBREC"), 1) + b("CDCARTCOBBOL"), 25);
+}
+
+std::string MensagemBoleto() {
+  CarregaTxBoletos();
+  return LinhaMensagem();
+}
+
 bool TemSegmentoR() {
   auto& f = Form();
-  CarregaTxBoletos();
-  return !EmptyString(LinhaMensagem()) || f.cdsBoletos.FieldByName("VRPEMULBREC").AsFloat() != 0 ||
+  return !EmptyString(MensagemBoleto()) || f.cdsBoletos.FieldByName("VRPEMULBREC").AsFloat() != 0 ||
          f.cdsBoletos.FieldByName("VRMULTABREC").AsFloat() != 0;
 }
 

@@ -76,6 +76,9 @@ struct TEmpresa {
   std::string nome;       // as stored
 };
 TEmpresa LeEmpresa();
+// The company row itself (qryEmpresa), for the banks that never take the
+// branch: "F" "1", anything else "2".
+TEmpresa LeEmpresaDoCadastro();
 // Stops the run with "INSCRICAO_INV" before any file exists when the tax id
 // has more digits than the 14 a CNPJ holds.
 void VerificaInscricao(const TEmpresa& e);
@@ -97,6 +100,39 @@ struct TAvalista {
   bool completo() const;
 };
 TAvalista LeAvalista();
+
+// The batch account as the banks read it in 5 + 1 and 12 + 1 positions: the
+// agency's first four characters with the last character of the stored code
+// as its check digit, the account without and with its check digit. An empty
+// agency or account is sent as zeros; its check digit stays blank rather than
+// moving the fields after it.
+struct TConta {
+  std::string agencia, dvAgencia, conta, dvConta;
+};
+TConta LeConta();
+
+// File header 158-163: the account's remittance sequence ("000001" before the
+// run draws one). Lot header 184-191: the batch number. A stored number
+// shorter than its field is zero-filled, so the record keeps its length.
+std::string SequenciaArquivo();
+std::string NumeroRemessa();
+
+// Protest code and days of the current title; a code without days or days
+// with the no-protest code "3" mean no protest ("3", "00"). For the banks
+// whose days decide (diasDecidem), days given ask for protest (code "1")
+// whatever code the title carries.
+struct TProtesto {
+  std::string codigo, dias;
+};
+TProtesto LeProtesto(bool diasDecidem);
+
+// The company's title identifier (196-220) for the banks that read the title's
+// portfolio back from it: branch, title number, "CART", kind and portfolio.
+std::string IdentificacaoComCarteira();
+
+// The title's slip message as its first 40-character line (blanks when it
+// has none). Loads the title's message into cdsTxBoletos.
+std::string MensagemBoleto();
 
 // Whether the current title needs its segment R: a slip message, a fine
 // percentage or a fine amount. Loads the title's message into cdsTxBoletos.
