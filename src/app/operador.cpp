@@ -17,7 +17,12 @@ struct TFormAberto {
   }
   ~TFormAberto() {
     if (workspace::frmRemessaCNAB) {
-      workspace::frmRemessaCNAB->sbtCancelarClick();
+      // Cancelling lists the current batch's titles again; a server that
+      // cannot answer now must not stop the form from closing.
+      try {
+        workspace::frmRemessaCNAB->sbtCancelarClick();
+      } catch (...) {
+      }
       workspace::FechaRemessaCNABRec();
     }
   }
@@ -64,10 +69,12 @@ TResultadoGeracao GerarRemessa(server::IRdmRemessaCNAB& server, const TPedidoGer
   } else {
     for (const auto& b : p.boletos) {
       const auto barra = b.find('/');
-      const std::string fil = barra == std::string::npos ? "" : fields::Ajusta(fields::AllTrim(b.substr(0, barra)), 4);
+      const std::string fil =
+          barra == std::string::npos ? "" : fields::Ajusta(fields::AllTrim(b.substr(0, barra)), 4);
       const std::string nr = barra == std::string::npos ? b : fields::AllTrim(b.substr(barra + 1));
       if (!f.cdsBoletos.Locate("CDFILIAL;NRLANBOLREC", {fil, nr}))
-        throw std::runtime_error("Boleto " + b + fields::Utf8ToCp1252(" não está entre os boletos oferecidos para esta remessa."));
+        throw std::runtime_error(
+            "Boleto " + b + fields::Utf8ToCp1252(" não está entre os boletos oferecidos para esta remessa."));
       f.MarcaBoletoAtual();
     }
   }

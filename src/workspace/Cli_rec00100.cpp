@@ -4,6 +4,8 @@
 
 #include "fields/cp1252.h"
 #include "fields/text.h"
+#include "filters/Cli_rec00101.h"
+#include "host/busy.h"
 #include "host/context.h"
 #include "server/packets.h"
 
@@ -61,6 +63,7 @@ TfrmRemessaCNAB::TfrmRemessaCNAB() {
   cbbTpRemessa.Items = {fields::Utf8ToCp1252("Cobrança"), "Desconto"};
   cbbTpRemessa.Enabled = false;
   dbeCdReduContCobr.Enabled = false;
+  CriaEventosCiclo();
 }
 
 void TfrmRemessaCNAB::FormCreate() {
@@ -76,6 +79,7 @@ void TfrmRemessaCNAB::FormCreate() {
   cdsContaCorr.CreateDataSet();
   ActivePage = TPagina::tshFolhaDados;
   ActiveControl = "medCdEmpresa";
+  dtsPadraoStateChange();
 }
 
 void TfrmRemessaCNAB::FormActivate() {
@@ -83,6 +87,7 @@ void TfrmRemessaCNAB::FormActivate() {
 }
 
 void TfrmRemessaCNAB::FormClose() {
+  filters::LiberaFiltroRemessaCNAB();
   Carteiras.Clear();
   BoletosMarcados.Clear();
   RemessasMarcadas.Clear();
@@ -260,6 +265,9 @@ void TfrmRemessaCNAB::sbtIncluirClick() {
   dbcTpMov.ItemIndex = 0;
   boTpMovAlterado = false;
   ActiveControl = "dbcTpMov";
+  dbeDtCNABRec.Text = fields::FormatDateTime("ddd ddddd hh:nn", cdsCNABRec.FieldByName("DTCNABREC").AsDateTime());
+  dtsPadraoStateChange();
+  pgcPadraoChange();
 }
 
 void TfrmRemessaCNAB::sbtCancelarClick() {
@@ -275,6 +283,13 @@ void TfrmRemessaCNAB::sbtCancelarClick() {
   const bool vazio = !cdsCNABRec.Active() || cdsCNABRec.IsEmpty();
   tshFolhaDadosEnabled = tshFormularioEnabled = tshBoletosEnabled = !vazio;
   ActivePage = TPagina::tshFolhaDados;
+  dtsPadraoStateChange();
+  pgcPadraoChange();
+  // The titles of the batch now current, all unmarked.
+  if (!vazio) {
+    BoletosMarcados.Clear();
+    MostraBoletos();
+  }
 }
 
 void TfrmRemessaCNAB::dbcTpMovChange(int itemIndex) {
@@ -286,8 +301,12 @@ void TfrmRemessaCNAB::dbcTpMovChange(int itemIndex) {
 }
 
 void TfrmRemessaCNAB::cdsCNABRecAfterPost() {
+  if (boSuspendeLista_) return;
   if (cdsCNABRec.ChangeCount() > 0) {
-    server::CheckResultServ(netRemessaCNAB->SetCNABRec(cdsCNABRec.Delta()));
+    {
+      host::TShowAvi avi;
+      server::CheckResultServ(netRemessaCNAB->SetCNABRec(cdsCNABRec.Delta()));
+    }
     // During a run the log is merged only once the titles are stored too.
     if (!boGerando_) cdsCNABRec.MergeChangeLog();
   }
@@ -663,7 +682,7 @@ void TfrmRemessaCNAB::MarcaBoletoAtual() {
                          cdsBoletos.FieldByName("NRLANBOLREC").AsString());
       Marca_Boletos(true);
     } else {
-      MarcaBoleto(cdsBoletos.FieldByName("IDMARCADO").AsString() != "S");
+      Marca_Bol_Cancel(true);
     }
   } catch (...) {
     ActiveControl = "grdBoletos";
@@ -697,7 +716,7 @@ std::vector<std::pair<std::string, int>> TfrmRemessaCNAB::MarcaTodos(bool pergun
     if (Inserindo()) {
       r = Marca_Boletos(false);
     } else {
-      MarcaBoleto(true);
+      Marca_Bol_Cancel(false);
     }
     if (r.empty()) continue;
     auto it = std::find_if(recusas.begin(), recusas.end(), [&](auto& p) { return p.first == r; });
