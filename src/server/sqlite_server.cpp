@@ -945,15 +945,15 @@ TServerReply TSQLiteRemessaServer::GetCNABRec(const std::vector<Value>& args) {
 
     // A batch without a template of its own prints with its bank's.
     const auto& defs = PacketFields("CNABREC");
-    return TServerReply::Of(Fetch(db_, defs,
-                                  "SELECT " +
-                                      SelectList(defs, "R",
-                                                 {{"IDMARCADO", "'N'"},
-                                                  {"DSARQBORDREC",
-                                                   "COALESCE(NULLIF(TRIM(R.DSARQBORDREC), ''), BC.DSARQBORDBANC)"}}) +
-                                      " FROM CNABREC R LEFT JOIN BANCO BC ON BC.CDBANCO = R.CDBANCO" + w.Sql() +
-                                      " ORDER BY CAST(R.NRCNABREC AS INTEGER) DESC, R.NRCNABREC DESC",
-                                  w.binds));
+    return TServerReply::Of(Fetch(
+        db_, defs,
+        "SELECT " +
+            SelectList(defs, "R",
+                       {{"IDMARCADO", "'N'"},
+                        {"DSARQBORDREC", "COALESCE(NULLIF(TRIM(R.DSARQBORDREC), ''), BC.DSARQBORDBANC)"}}) +
+            " FROM CNABREC R LEFT JOIN BANCO BC ON BC.CDBANCO = R.CDBANCO" + w.Sql() +
+            " ORDER BY CAST(R.NRCNABREC AS INTEGER) DESC, R.NRCNABREC DESC",
+        w.binds));
   });
 }
 
@@ -1046,16 +1046,17 @@ TServerReply TSQLiteRemessaServer::GetDadosRel(const std::string& nmArquivo) {
   return Guard([&] {
     require_connected();
     const auto& defs = PacketFields("DADOSREL");
-    return TServerReply::Of(Fetch(db_, defs,
-                                  "SELECT " + SelectList(defs, "R") + " FROM RELATORIO R WHERE R.NMARQUIVO = ?",
-                                  {UV(fields::AllTrim(nmArquivo))}));
+    return TServerReply::Of(
+        Fetch(db_, defs, "SELECT " + SelectList(defs, "R") + " FROM RELATORIO R WHERE R.NMARQUIVO = ?",
+              {UV(fields::AllTrim(nmArquivo))}));
   });
 }
 
 TServerReply TSQLiteRemessaServer::RetornaRelatorio(std::string& nmArquivo, const std::string& /*extra*/) {
   return Guard([&] {
     require_connected();
-    Value v = db_.Scalar("SELECT DSRELATORIO FROM RELATORIO WHERE NMARQUIVO = ?", {UV(fields::AllTrim(nmArquivo))});
+    Value v =
+        db_.Scalar("SELECT DSRELATORIO FROM RELATORIO WHERE NMARQUIVO = ?", {UV(fields::AllTrim(nmArquivo))});
     auto s = std::get_if<std::string>(&v);
     const std::string titulo = s && !Blank(*s) ? W(*s) : W("Borderô de Remessa");
     return TServerReply::OfText(titulo + "\r\n" + nmArquivo);

@@ -265,7 +265,8 @@ void TfrmRemessaCNAB::sbtIncluirClick() {
   dbcTpMov.ItemIndex = 0;
   boTpMovAlterado = false;
   ActiveControl = "dbcTpMov";
-  dbeDtCNABRec.Text = fields::FormatDateTime("ddd ddddd hh:nn", cdsCNABRec.FieldByName("DTCNABREC").AsDateTime());
+  dbeDtCNABRec.Text =
+      fields::FormatDateTime("ddd ddddd hh:nn", cdsCNABRec.FieldByName("DTCNABREC").AsDateTime());
   dtsPadraoStateChange();
   pgcPadraoChange();
 }

@@ -144,8 +144,8 @@ class TfrmRemessaCNAB {
 
   // ---- lifecycle: commands, pages and the state of the batch list ----
   // The maintenance commands (buttons and the menu entries that mirror them).
-  TControl sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtAtualizar, sbtCancelar, sbtConfirmar, sbtFiltrar,
-      sbtImprimir, mnuImprimirLista, sbtCancelaRemessa;
+  TControl sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtAtualizar, sbtCancelar, sbtConfirmar,
+      sbtFiltrar, sbtImprimir, mnuImprimirLista, sbtCancelaRemessa;
   bool mnuRemessasChecked = true, mnuFormularioChecked = false, mnuBoletosChecked = false;
   TControl dbeDtCNABRec;  // the form's date field, "ddd ddddd hh:nn"
   // Enables commands, controls and pages for the state of cdsCNABRec and the page showing.
@@ -153,7 +153,7 @@ class TfrmRemessaCNAB {
   // Shows a page when it is enabled; false when it is not.
   bool MostraPagina(TPagina page);
   void pgcPadraoChange();
-  void grdBoletosExit();  // remembers the batch whose titles were left
+  void grdBoletosExit();   // remembers the batch whose titles were left
   void sbtFiltrarClick();  // "&Filtrar": the remittance filter, shown
   // The remittance filter again, silently; the titles page lists the current
   // batch's titles again.
@@ -192,8 +192,8 @@ class TfrmRemessaCNAB {
   void cdsCNABRecAfterScroll();
   std::string stRemessaBoletos_;  // batch whose titles were last left
   bool boSuspendeLista_ = false;  // the list's state and posting handlers are suspended
-  bool boGerando_ = false;  // the run defers merging the change log until all is stored
-  bool boMarcado_ = false;  // IDMARCADO of the row before its post
+  bool boGerando_ = false;        // the run defers merging the change log until all is stored
+  bool boMarcado_ = false;        // IDMARCADO of the row before its post
 };
 
 extern TfrmRemessaCNAB* frmRemessaCNAB;
