@@ -5,13 +5,16 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "app/demo.h"
+#include "app/lotes.h"
 #include "app/operador.h"
 #include "app/terminal_ui.h"
 #include "fields/cp1252.h"
@@ -19,6 +22,7 @@
 #include "fields/text.h"
 #include "host/context.h"
 #include "host/messages.h"
+#include "host/report.h"
 #include "layouts/writers.h"
 #include "server/import.h"
 #include "server/sqlite_server.h"
@@ -59,13 +63,16 @@ void AplicaContexto(const TGlobais& g) {
   }
 }
 
-std::string Dinheiro(double v) { return fields::FormatFloat("#,##0.00", v); }
+std::string Dinheiro(double v) {
+  return fields::FormatFloat("#,##0.00", v);
+}
 
 // Operator names come from the database.
 void NomeDoOperador(server::TSQLiteRemessaServer& s) {
   auto& c = host::Corvane();
   try {
-    auto p = s.ExecuteQuery("SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = :P_CD", {{"P_CD", c.Operador}});
+    auto p =
+        s.ExecuteQuery("SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = :P_CD", {{"P_CD", c.Operador}});
     if (!p.Rows.empty()) c.NomeOperador = host::ValueToString(p.Rows[0][0], host::TFieldType::ftString);
   } catch (...) {
   }
@@ -76,8 +83,8 @@ int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool quiet = false) {
   NomeDoOperador(*s);
   TResultadoGeracao r = GerarRemessa(*s, p);
   if (!quiet) {
-    std::cout << "Remessa " << r.remessa << " (sequência " << Tela(r.sequencia) << ", " << Tela(r.writer) << "): "
-              << r.quantidade << " boleto(s), total " << Dinheiro(r.total) << "\n";
+    std::cout << "Remessa " << r.remessa << " (sequência " << Tela(r.sequencia) << ", " << Tela(r.writer)
+              << "): " << r.quantidade << " boleto(s), total " << Dinheiro(r.total) << "\n";
     for (const auto& a : r.arquivos) std::cout << "Arquivo: " << Tela(a) << "\n";
     if (p.todos) {
       int recusados = 0;
@@ -91,22 +98,28 @@ int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool quiet = false) {
   return 0;
 }
 
-int ListaRemessas(const TGlobais& g, const std::string& empresa) {
+int ListaRemessas(const TGlobais& g, TFiltroRemessas filtro) {
   auto s = Abre(g.db);
-  auto a = workspace::ArgsTodasRemessas(Utf8ToCp1252(empresa));
+  NomeDoOperador(*s);
+  for (auto* c : {&filtro.empresa, &filtro.dataIni, &filtro.dataFin, &filtro.operadores, &filtro.valorIni,
+                  &filtro.valorFin, &filtro.numero, &filtro.clientes, &filtro.docIni, &filtro.docFin,
+                  &filtro.emissaoIni, &filtro.emissaoFin, &filtro.vencIni, &filtro.vencFin,
+                  &filtro.tiposBaixa, &filtro.contas, &filtro.liquidoIni, &filtro.liquidoFin})
+    *c = Utf8ToCp1252(*c);
   host::TClientDataSet ds("cdsCNABRec");
-  ds.SetData(server::CheckResultServ(s->GetCNABRec(a)));
+  ds.SetData(app::ListaRemessas(*s, filtro));
   std::cout << std::left << std::setw(8) << "Remessa" << std::setw(18) << "Data" << std::setw(6) << "Conta"
-            << std::setw(6) << "Banco" << std::setw(5) << "Op." << std::setw(7) << "Qtde." << std::setw(16) << "Valor"
+            << std::setw(6) << "Banco" << std::setw(5) << "Op." << std::setw(7) << "Qtde." << std::setw(16)
+            << "Valor"
             << "Arquivo\n";
   for (ds.First(); !ds.Eof(); ds.Next()) {
     auto f = [&](const char* n) { return ds.FieldByName(n); };
     std::cout << std::left << std::setw(8) << Tela(f("NRCNABREC").AsString()) << std::setw(18)
               << fields::FormatDateTime("dd/mm/yyyy hh:nn", f("DTCNABREC").AsDateTime()) << std::setw(6)
-              << Tela(f("CDREDUCONT").AsString()) << std::setw(6) << Tela(f("CDBANCCNAB").AsString()) << std::setw(5)
-              << Tela(f("IDOPECNABREC").AsString()) << std::setw(7) << f("QTBOLENVCNABREC").AsInteger()
-              << std::setw(16) << Dinheiro(f("VRTOTBOLCNABREC").AsFloat()) << Tela(f("DSARQCNABREC").AsString())
-              << "\n";
+              << Tela(f("CDREDUCONT").AsString()) << std::setw(6) << Tela(f("CDBANCCNAB").AsString())
+              << std::setw(5) << Tela(f("IDOPECNABREC").AsString()) << std::setw(7)
+              << f("QTBOLENVCNABREC").AsInteger() << std::setw(16) << Dinheiro(f("VRTOTBOLCNABREC").AsFloat())
+              << Tela(f("DSARQCNABREC").AsString()) << "\n";
   }
   return 0;
 }
@@ -115,13 +128,49 @@ int ListaBoletos(const TGlobais& g, const std::string& empresa, const std::strin
   auto s = Abre(g.db);
   const std::string T = "T";
   using host::Value;
-  std::vector<Value> a = {Utf8ToCp1252(empresa), remessa.empty() ? "N" : remessa, "", T, "", "", T, "", T, "", T,
-                          0.0, 0.0, T, "", T, "", T, 0.0, 0.0, T, "", T, "", T, "", T, " ", T, 0.0, 0.0, T, " ", T,
-                          "", "", "", ""};
+  std::vector<Value> a = {Utf8ToCp1252(empresa),
+                          remessa.empty() ? "N" : remessa,
+                          "",
+                          T,
+                          "",
+                          "",
+                          T,
+                          "",
+                          T,
+                          "",
+                          T,
+                          0.0,
+                          0.0,
+                          T,
+                          "",
+                          T,
+                          "",
+                          T,
+                          0.0,
+                          0.0,
+                          T,
+                          "",
+                          T,
+                          "",
+                          T,
+                          "",
+                          T,
+                          " ",
+                          T,
+                          0.0,
+                          0.0,
+                          T,
+                          " ",
+                          T,
+                          "",
+                          "",
+                          "",
+                          ""};
   host::TClientDataSet ds("cdsBoletos");
   ds.SetData(server::CheckResultServ(s->GetBoletos(a)));
-  std::cout << std::left << std::setw(17) << "Boleto" << std::setw(12) << "Vencimento" << std::setw(32) << "Cliente"
-            << std::setw(15) << "Valor" << std::setw(6) << "Conta" << std::setw(9) << "Remessa" << "Situação\n";
+  std::cout << std::left << std::setw(17) << "Boleto" << std::setw(12) << "Vencimento" << std::setw(32)
+            << "Cliente" << std::setw(15) << "Valor" << std::setw(6) << "Conta" << std::setw(9) << "Remessa"
+            << "Situação\n";
   workspace::SetAppServer(s.get());
   workspace::CriaRemessaCNABRec();
   const auto& msg = workspace::frmRemessaCNAB->msgPadrao;
@@ -131,20 +180,50 @@ int ListaBoletos(const TGlobais& g, const std::string& empresa, const std::strin
     std::string texto = msg.Msg(situ.empty() ? "00" : situ);
     if (f("IDBOLRECALTER").AsString() == "3") texto = msg.Msg("BOL_ALTER") + "/" + texto;
     std::string cliente = Tela(fields::LeftStr(f("NMRAZSOCCLIE").AsString(), 30));
-    std::cout << std::left << std::setw(17) << Tela(f("CDFILIAL").AsString() + "/" + f("NRLANBOLREC").AsString())
-              << std::setw(12) << fields::FormatDateTime("dd/mm/yyyy", f("DTVENBOLREC").AsDateTime()) << cliente
-              << std::string(32 - std::min<size_t>(32, fields::Utf8ToCp1252(cliente).size()), ' ') << std::setw(15)
-              << Dinheiro(f("VRFINALBREC").AsFloat()) << std::setw(6) << Tela(f("CDREDUCONT").AsString())
-              << std::setw(9) << Tela(f("NRCNABRECREM").AsString()) << Tela(texto) << "\n";
+    std::cout << std::left << std::setw(17)
+              << Tela(f("CDFILIAL").AsString() + "/" + f("NRLANBOLREC").AsString()) << std::setw(12)
+              << fields::FormatDateTime("dd/mm/yyyy", f("DTVENBOLREC").AsDateTime()) << cliente
+              << std::string(32 - std::min<size_t>(32, fields::Utf8ToCp1252(cliente).size()), ' ')
+              << std::setw(15) << Dinheiro(f("VRFINALBREC").AsFloat()) << std::setw(6)
+              << Tela(f("CDREDUCONT").AsString()) << std::setw(9) << Tela(f("NRCNABRECREM").AsString())
+              << Tela(texto) << "\n";
   }
   workspace::FechaRemessaCNABRec();
   return 0;
+}
+
+// The demo's borderô template: kept beside the database, where every
+// workstation's report folder fetches it from.
+void InstalaModeloDemo(server::TSQLiteRemessaServer& s, const std::string& db) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::absolute(fs::path(db)).parent_path() / "modelos";
+  fs::create_directories(dir);
+  const fs::path modelo = dir / "BORDERO.QR2";
+  std::ofstream(modelo, std::ios::binary | std::ios::trunc) << host::ModeloBorderoPadrao("00000001");
+  nlohmann::json j;
+  j["RELATORIO"] = {{{"NMARQUIVO", "BORDERO.QR2"},
+                     {"DTRELATORIO", fields::DateTimeToIso(host::Corvane().Now())},
+                     {"NRVERSAO", "00000001"},
+                     {"DSORIGEM", modelo.string()},
+                     {"DSRELATORIO", "Borderô de Remessa"}}};
+  server::ImportJson(s, j.dump());
+  s.Database().Exec("UPDATE BANCO SET DSARQBORDBANC = 'BORDERO.QR2' WHERE DSARQBORDBANC IS NULL");
+}
+
+// The report folder: the one given, else "relatorios" beside the database.
+void PastaRelatorios(const TGlobais& g, const std::string& dada) {
+  namespace fs = std::filesystem;
+  fs::path dir = dada.empty() ? fs::absolute(fs::path(g.db)).parent_path() / "relatorios" : fs::path(dada);
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  host::Corvane().ReportDir = Utf8ToCp1252(dir.string());
 }
 
 int Init(const TGlobais& g, bool demo) {
   auto s = Abre(g.db, true);
   if (demo) {
     auto n = server::ImportJson(*s, DemoFixture(host::Corvane().Date()));
+    InstalaModeloDemo(*s, g.db);
     std::cout << "Dados de demonstração carregados: " << n << " registros.\n";
   }
   std::cout << "Banco de dados pronto: " << g.db << "\n";
@@ -159,6 +238,59 @@ int Import(const TGlobais& g, const std::string& file) {
   ss << in.rdbuf();
   auto n = server::ImportJson(*s, ss.str());
   std::cout << n << " registros importados.\n";
+  return 0;
+}
+
+// The company of a stored batch's command: the one given, else the only one with that batch number.
+std::string EmpresaPedida(server::TSQLiteRemessaServer& s, const std::string& dada,
+                          const std::string& remessa) {
+  if (!dada.empty()) return Utf8ToCp1252(dada);
+  std::string e = EmpresaDaRemessa(s, Utf8ToCp1252(remessa));
+  if (e.empty())
+    throw std::runtime_error(
+        Utf8ToCp1252("Remessa " + remessa + " não encontrada em uma só empresa; informe --empresa."));
+  return e;
+}
+
+void MostraTitulos(const host::TPacket& p) {
+  host::TClientDataSet ds("cdsBoletos");
+  ds.SetData(p);
+  workspace::TfrmRemessaCNAB catalogo;
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    auto f = [&](const char* n) { return ds.FieldByName(n).AsString(); };
+    std::string situ = f("IDSITUCNABR");
+    std::string texto = catalogo.Msg(situ.empty() ? "00" : situ);
+    if (f("IDBOLRECALTER") == "3") texto = catalogo.Msg("BOL_ALTER") + "/" + texto;
+    std::cout << std::left << std::setw(17) << Tela(f("CDFILIAL") + "/" + f("NRLANBOLREC")) << std::setw(15)
+              << Dinheiro(ds.FieldByName("VRFINALBREC").AsFloat()) << Tela(texto) << "\n";
+  }
+}
+
+int OperaTitulos(const TGlobais& g, const std::string& empresa, TPedidoTitulos p, bool cancelar) {
+  auto s = Abre(g.db);
+  NomeDoOperador(*s);
+  p.empresa = EmpresaPedida(*s, empresa, p.remessa);
+  p.remessa = Utf8ToCp1252(p.remessa);
+  for (auto& b : p.boletos) b = Utf8ToCp1252(b);
+  if (!p.todos && p.boletos.empty()) throw std::runtime_error("Informe --todos ou --boleto FILIAL/NUMERO.");
+  host::TPacket depois = cancelar ? CancelaTitulos(*s, p) : AlteraTitulos(*s, p);
+  std::cout << "Boletos da remessa " << Tela(p.remessa) << ":\n";
+  MostraTitulos(depois);
+  return 0;
+}
+
+int Bordero(const TGlobais& g, const std::string& empresa, const std::string& remessa,
+            const std::string& saida, const std::string& pasta) {
+  auto s = Abre(g.db);
+  NomeDoOperador(*s);
+  PastaRelatorios(g, pasta);
+  const std::string e = EmpresaPedida(*s, empresa, remessa);
+  const std::string pdf = ImprimeBordero(*s, e, Utf8ToCp1252(remessa), Utf8ToCp1252(saida));
+  if (pdf.empty()) {
+    std::cout << "Nada impresso.\n";
+    return 2;
+  }
+  std::cout << "Borderô da remessa " << remessa << ": " << Tela(pdf) << "\n";
   return 0;
 }
 
@@ -190,7 +322,8 @@ int Demo(TGlobais g) {
       {});
   s.reset();
   std::cout << std::left << std::setw(6) << "Banco" << std::setw(26) << "Writer" << std::setw(30) << "Arquivo"
-            << std::setw(10) << "Registros" << std::setw(8) << "Boletos" << "Total\n";
+            << std::setw(10) << "Registros" << std::setw(8) << "Boletos"
+            << "Total\n";
   int feitos = 0;
   for (const auto& row : contas.Rows) {
     const std::string conta = host::ValueToString(row[0], host::TFieldType::ftString);
@@ -215,14 +348,15 @@ int Demo(TGlobais g) {
       for (const auto& a : r.arquivos) {
         int ok;
         int n = CountLines(a, ok);
-        std::cout << std::left << std::setw(6) << banco << std::setw(26) << r.writer << std::setw(30) << Tela(a)
-                  << std::setw(10) << n << std::setw(8) << r.quantidade << Dinheiro(r.total) << "\n";
+        std::cout << std::left << std::setw(6) << banco << std::setw(26) << r.writer << std::setw(30)
+                  << Tela(a) << std::setw(10) << n << std::setw(8) << r.quantidade << Dinheiro(r.total)
+                  << "\n";
       }
       ++feitos;
     } catch (const std::exception& e) {
       host::SetUI(nullptr);
-      std::cout << std::left << std::setw(6) << banco << std::setw(26) << writer << "falhou: " << Tela(e.what())
-                << "\n";
+      std::cout << std::left << std::setw(6) << banco << std::setw(26) << writer
+                << "falhou: " << Tela(e.what()) << "\n";
       return 1;
     }
   }
@@ -270,8 +404,53 @@ int Main(int argc, char** argv) {
   fSim->excludes(fNao);
 
   std::string empresa, remessa;
-  auto* rem = cli.add_subcommand("remessas", "Lista as remessas da empresa");
-  rem->add_option("--empresa", empresa, "Empresa")->required();
+  TFiltroRemessas filtro;
+  auto* rem =
+      cli.add_subcommand("remessas", "Lista as remessas da empresa (critérios do filtro de remessas)");
+  rem->add_option("--empresa", filtro.empresa, "Empresa")->required();
+  rem->add_option("--data-ini", filtro.dataIni, "Data de remessa inicial, DD/MM/AAAA");
+  rem->add_option("--data-fin", filtro.dataFin, "Data de remessa final, DD/MM/AAAA");
+  rem->add_option("--operadores", filtro.operadores, "Operadores, separados por vírgula");
+  rem->add_option("--valor-ini", filtro.valorIni, "Valor da remessa inicial");
+  rem->add_option("--valor-fin", filtro.valorFin, "Valor da remessa final (0: sem limite)");
+  rem->add_option("--numero", filtro.numero, "Número da remessa");
+  rem->add_option("--clientes", filtro.clientes, "Clientes dos boletos, separados por vírgula");
+  rem->add_option("--doc-ini", filtro.docIni, "Documento inicial dos boletos");
+  rem->add_option("--doc-fin", filtro.docFin, "Documento final dos boletos");
+  rem->add_option("--emissao-ini", filtro.emissaoIni, "Emissão inicial dos boletos, DD/MM/AAAA");
+  rem->add_option("--emissao-fin", filtro.emissaoFin, "Emissão final dos boletos, DD/MM/AAAA");
+  rem->add_option("--venc-ini", filtro.vencIni, "Vencimento inicial dos boletos, DD/MM/AAAA");
+  rem->add_option("--venc-fin", filtro.vencFin, "Vencimento final dos boletos, DD/MM/AAAA");
+  rem->add_option("--tipos-baixa", filtro.tiposBaixa, "Tipos de baixa dos boletos, separados por vírgula");
+  rem->add_option("--contas", filtro.contas, "Contas correntes, separadas por vírgula");
+  rem->add_option("--liquido-ini", filtro.liquidoIni, "Valor líquido inicial dos boletos");
+  rem->add_option("--liquido-fin", filtro.liquidoFin, "Valor líquido final dos boletos (0: sem limite)");
+
+  TPedidoTitulos titulos;
+  auto addTitulos = [&](CLI::App* c) {
+    c->add_option("--empresa", empresa, "Empresa (padrão: a única com essa remessa)");
+    c->add_option("--remessa", titulos.remessa, "Número da remessa")->required();
+    auto* t = c->add_flag("--todos", titulos.todos, "Marca todos os boletos da remessa");
+    auto* b = c->add_option("--boleto", titulos.boletos, "Boleto a marcar, FILIAL/NUMERO (repetível)");
+    t->excludes(b);
+    auto* s1 = c->add_flag("--sim", sim, "Responde Sim às perguntas");
+    auto* n1 = c->add_flag("--nao", nao, "Responde Não às perguntas");
+    s1->excludes(n1);
+  };
+  auto* alt = cli.add_subcommand("alterar", "Permite alteração dos boletos de uma remessa");
+  addTitulos(alt);
+  auto* can = cli.add_subcommand("cancelar", "Cancela boletos de uma remessa (tira-os da remessa)");
+  addTitulos(can);
+
+  std::string saida, pastaRel;
+  auto* bord = cli.add_subcommand("bordero", "Imprime o borderô de uma remessa em PDF");
+  bord->add_option("--empresa", empresa, "Empresa (padrão: a única com essa remessa)");
+  bord->add_option("--remessa", remessa, "Número da remessa")->required();
+  bord->add_option("--saida", saida, "Arquivo PDF (padrão: na pasta de relatórios)");
+  bord->add_option("--relatorios", pastaRel,
+                   "Pasta de relatórios (padrão: relatorios/ junto ao banco de dados)");
+  auto* bNao = bord->add_flag("--nao", nao, "Responde Não à pergunta de impressão");
+  (void)bNao;
   auto* bols = cli.add_subcommand("boletos", "Lista os boletos da empresa ou de uma remessa");
   bols->add_option("--empresa", empresa, "Empresa")->required();
   bols->add_option("--remessa", remessa, "Número da remessa");
@@ -287,13 +466,18 @@ int Main(int argc, char** argv) {
   std::optional<bool> resposta;
   if (sim) resposta = true;
   if (nao) resposta = false;
+  // Asking for the borderô is the answer to "print it?".
+  if (*bord && !nao) resposta = true;
   TTerminalUI ui(resposta);
   host::SetUI(&ui);
   try {
     AplicaContexto(g);
     if (*init) return Init(g, demoData);
     if (*imp) return Import(g, importFile);
-    if (*rem) return ListaRemessas(g, empresa);
+    if (*rem) return ListaRemessas(g, filtro);
+    if (*alt) return OperaTitulos(g, empresa, titulos, false);
+    if (*can) return OperaTitulos(g, empresa, titulos, true);
+    if (*bord) return Bordero(g, empresa, remessa, saida, pastaRel);
     if (*bols) return ListaBoletos(g, empresa, remessa);
     if (*demo) return Demo(g);
     if (*gerar) {
@@ -303,7 +487,8 @@ int Main(int argc, char** argv) {
       for (auto* s : {&p.empresa, &p.conta, &p.contaCobranca, &p.arquivo}) *s = Utf8ToCp1252(*s);
       for (auto& b : p.boletos) b = Utf8ToCp1252(b);
       if (p.filial) p.filial = Utf8ToCp1252(*p.filial);
-      if (!p.todos && p.boletos.empty()) throw std::runtime_error("Informe --todos ou --boleto FILIAL/NUMERO.");
+      if (!p.todos && p.boletos.empty())
+        throw std::runtime_error("Informe --todos ou --boleto FILIAL/NUMERO.");
       return ExecutaGerar(g, p);
     }
   } catch (const host::EAbort&) {

@@ -155,7 +155,7 @@ void TfrmRemessaCNAB::BaixaRelatorio(const std::string& nome) {
   fields::TDateTime dataServ = 0;
   std::string tagServ = "0", origem;
   try {
-    const auto& p = server::CheckResultServ(netRemessaCNAB->GetDadosRel(parte));
+    const host::TPacket p = server::CheckResultServ(netRemessaCNAB->GetDadosRel(parte));
     if (!p.Rows.empty() && p.Fields.size() >= 3) {
       const auto& r = p.Rows.front();
       if (auto d = std::get_if<double>(&r[0])) dataServ = *d;
