@@ -31,6 +31,7 @@ void ChamaOperacao(const TfrmRemessaCNAB& f, const server::TServerReply& reply, 
 }  // namespace
 
 void TfrmRemessaCNAB::CriaEventosCiclo() {
+  cdsCNABRec.OnStateChange = [this](TClientDataSet&) { dtsPadraoStateChange(); };
   cdsCNABRec.AfterScroll = [this](TClientDataSet&) { cdsCNABRecAfterScroll(); };
   // A list loaded or closed starts without marked batches: its rows come unmarked.
   cdsCNABRec.AfterOpen = [this](TClientDataSet&) {
