@@ -98,9 +98,10 @@ void TfrmRemessaCNAB::dbgPadraoTitleClick() {
     cdsCNABRec.EnableControls();
     cdsCNABRecAfterPost();
   };
+  bool sim = false;
   cdsCNABRec.DisableControls();
   try {
-    if (Pergunta(marcar ? "MARCA_REMESSA" : "DESMARCA_REMESSA")) {
+    if ((sim = Pergunta(marcar ? "MARCA_REMESSA" : "DESMARCA_REMESSA"))) {
       const int atual = cdsCNABRec.RecNo();
       const char* de = marcar ? "N" : "S";
       const char* para = marcar ? "S" : "N";
@@ -126,6 +127,9 @@ void TfrmRemessaCNAB::dbgPadraoTitleClick() {
     throw;
   }
   termina();
+  // Marking all offers printing and unmarking all withdraws it, whatever a
+  // batch marked on its own had left.
+  if (sim) sbtImprimir.Enabled = mnuImprimirLista.Enabled = marcar;
 }
 
 // ---- printing ----
