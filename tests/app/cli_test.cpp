@@ -99,3 +99,37 @@ TEST_F(Cli, ImportIsAllOrNothingAndNamesTheRow) {
   EXPECT_NE(c.rc, 0);
   EXPECT_FALSE(c.err.empty());
 }
+
+TEST_F(Cli, StoredBatchCommandsAndTheBordero) {
+  ASSERT_EQ(roda(dir, "init --demo").rc, 0);
+  ASSERT_EQ(roda(dir, "gerar --empresa 01 --conta 001 --tipo cobranca --arquivo r.txt --todos").rc, 0);
+
+  // The filter's criteria as options; a check that fails speaks the catalogue's words.
+  EXPECT_NE(roda(dir, "remessas --empresa 01 --data-ini 08/12/2026 --data-fin 08/12/2026").out.find("r.txt"),
+            std::string::npos);
+  EXPECT_EQ(roda(dir, "remessas --empresa 01 --data-ini 01/12/2026 --data-fin 07/12/2026").out.find("r.txt"),
+            std::string::npos);
+  auto mal = roda(dir, "remessas --empresa 01 --doc-ini 200 --doc-fin 100");
+  EXPECT_EQ(mal.rc, 1);
+  EXPECT_NE(mal.err.find("Número inicial deve ser menor ou igual ao número final."), std::string::npos) << mal.err;
+
+  auto alt = roda(dir, "alterar --remessa 1 --boleto 0001/1001 --sim");
+  ASSERT_EQ(alt.rc, 0) << alt.err;
+  EXPECT_NE(alt.out.find("0001/1001        150,37         Alterado/Enviado - Sem Retorno"), std::string::npos)
+      << alt.out;
+
+  auto can = roda(dir, "cancelar --remessa 1 --boleto 0001/1002 --sim");
+  ASSERT_EQ(can.rc, 0) << can.err;
+  EXPECT_EQ(can.out.find("0001/1002"), std::string::npos) << can.out;
+  EXPECT_NE(can.out.find("Boleto(s) excluído(s) da remessa com sucesso."), std::string::npos) << can.out;
+
+  auto b = roda(dir, "bordero --remessa 1 --saida b.pdf");
+  ASSERT_EQ(b.rc, 0) << b.err;
+  ASSERT_EQ(std::system(("pdftotext -layout '" + dir + "/b.pdf' '" + dir + "/t.txt'").c_str()), 0);
+  std::ifstream in(dir + "/t.txt");
+  std::string txt((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(txt.find("Maria da Graça Ribeiro"), std::string::npos) << txt;
+  EXPECT_EQ(txt.find("Ñandú"), std::string::npos) << txt;  // taken out of the batch
+  EXPECT_NE(txt.find("Quantidade de boletos: 2"), std::string::npos) << txt;
+  EXPECT_NE(txt.find("Valor total: 601,48"), std::string::npos) << txt;
+}
