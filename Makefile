@@ -1,6 +1,7 @@
 # Set-up commands: `make demo` and `make test`. Each installs the Debian
 # packages it lacks (as root), then builds.
-PACKAGES := g++ cmake make libsqlite3-dev nlohmann-json3-dev libcli11-dev libgtest-dev libbenchmark-dev poppler-utils
+PACKAGES := g++ cmake make pkg-config libsqlite3-dev nlohmann-json3-dev libcli11-dev libgtest-dev libbenchmark-dev \
+            libcairo2-dev fonts-dejavu-core poppler-utils
 BUILD ?= build
 JOBS ?= 2
 
@@ -26,7 +27,8 @@ demo: build
 sanitize: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DREMESSA_SANITIZE=ON >/dev/null
 	cmake --build build-asan -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

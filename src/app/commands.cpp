@@ -5,14 +5,17 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "app/demo.h"
+#include "app/lotes.h"
 #include "app/operador.h"
 #include "app/terminal_ui.h"
 #include "fields/cp1252.h"
@@ -21,6 +24,7 @@
 #include "filters/Cli_rec00102.h"
 #include "host/context.h"
 #include "host/messages.h"
+#include "host/report.h"
 #include "layouts/writers.h"
 #include "server/import.h"
 #include "server/sqlite_server.h"
@@ -96,11 +100,16 @@ int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool quiet = false) {
   return 0;
 }
 
-int ListaRemessas(const TGlobais& g, const std::string& empresa) {
+int ListaRemessas(const TGlobais& g, TFiltroRemessas filtro) {
   auto s = Abre(g.db);
-  auto a = workspace::ArgsTodasRemessas(Utf8ToCp1252(empresa));
+  NomeDoOperador(*s);
+  for (auto* c : {&filtro.empresa, &filtro.dataIni, &filtro.dataFin, &filtro.operadores, &filtro.valorIni,
+                  &filtro.valorFin, &filtro.numero, &filtro.clientes, &filtro.docIni, &filtro.docFin,
+                  &filtro.emissaoIni, &filtro.emissaoFin, &filtro.vencIni, &filtro.vencFin,
+                  &filtro.tiposBaixa, &filtro.contas, &filtro.liquidoIni, &filtro.liquidoFin})
+    *c = Utf8ToCp1252(*c);
   host::TClientDataSet ds("cdsCNABRec");
-  ds.SetData(server::CheckResultServ(s->GetCNABRec(a)));
+  ds.SetData(app::ListaRemessas(*s, filtro));
   std::cout << std::left << std::setw(8) << "Remessa" << std::setw(18) << "Data" << std::setw(6) << "Conta"
             << std::setw(6) << "Banco" << std::setw(5) << "Op." << std::setw(7) << "Qtde." << std::setw(16)
             << "Valor"
@@ -185,10 +194,38 @@ int ListaBoletos(const TGlobais& g, const std::string& empresa, const std::strin
   return 0;
 }
 
+// The demo's borderô template: kept beside the database, where every
+// workstation's report folder fetches it from.
+void InstalaModeloDemo(server::TSQLiteRemessaServer& s, const std::string& db) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::absolute(fs::path(db)).parent_path() / "modelos";
+  fs::create_directories(dir);
+  const fs::path modelo = dir / "BORDERO.QR2";
+  std::ofstream(modelo, std::ios::binary | std::ios::trunc) << host::ModeloBorderoPadrao("00000001");
+  nlohmann::json j;
+  j["RELATORIO"] = {{{"NMARQUIVO", "BORDERO.QR2"},
+                     {"DTRELATORIO", fields::DateTimeToIso(host::Corvane().Now())},
+                     {"NRVERSAO", "00000001"},
+                     {"DSORIGEM", modelo.string()},
+                     {"DSRELATORIO", "Borderô de Remessa"}}};
+  server::ImportJson(s, j.dump());
+  s.Database().Exec("UPDATE BANCO SET DSARQBORDBANC = 'BORDERO.QR2' WHERE DSARQBORDBANC IS NULL");
+}
+
+// The report folder: the one given, else "relatorios" beside the database.
+void PastaRelatorios(const TGlobais& g, const std::string& dada) {
+  namespace fs = std::filesystem;
+  fs::path dir = dada.empty() ? fs::absolute(fs::path(g.db)).parent_path() / "relatorios" : fs::path(dada);
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  host::Corvane().ReportDir = Utf8ToCp1252(dir.string());
+}
+
 int Init(const TGlobais& g, bool demo) {
   auto s = Abre(g.db, true);
   if (demo) {
     auto n = server::ImportJson(*s, DemoFixture(host::Corvane().Date()));
+    InstalaModeloDemo(*s, g.db);
     std::cout << "Dados de demonstração carregados: " << n << " registros.\n";
   }
   std::cout << "Banco de dados pronto: " << g.db << "\n";
@@ -203,6 +240,59 @@ int Import(const TGlobais& g, const std::string& file) {
   ss << in.rdbuf();
   auto n = server::ImportJson(*s, ss.str());
   std::cout << n << " registros importados.\n";
+  return 0;
+}
+
+// The company of a stored batch's command: the one given, else the only one with that batch number.
+std::string EmpresaPedida(server::TSQLiteRemessaServer& s, const std::string& dada,
+                          const std::string& remessa) {
+  if (!dada.empty()) return Utf8ToCp1252(dada);
+  std::string e = EmpresaDaRemessa(s, Utf8ToCp1252(remessa));
+  if (e.empty())
+    throw std::runtime_error(
+        Utf8ToCp1252("Remessa " + remessa + " não encontrada em uma só empresa; informe --empresa."));
+  return e;
+}
+
+void MostraTitulos(const host::TPacket& p) {
+  host::TClientDataSet ds("cdsBoletos");
+  ds.SetData(p);
+  workspace::TfrmRemessaCNAB catalogo;
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    auto f = [&](const char* n) { return ds.FieldByName(n).AsString(); };
+    std::string situ = f("IDSITUCNABR");
+    std::string texto = catalogo.Msg(situ.empty() ? "00" : situ);
+    if (f("IDBOLRECALTER") == "3") texto = catalogo.Msg("BOL_ALTER") + "/" + texto;
+    std::cout << std::left << std::setw(17) << Tela(f("CDFILIAL") + "/" + f("NRLANBOLREC")) << std::setw(15)
+              << Dinheiro(ds.FieldByName("VRFINALBREC").AsFloat()) << Tela(texto) << "\n";
+  }
+}
+
+int OperaTitulos(const TGlobais& g, const std::string& empresa, TPedidoTitulos p, bool cancelar) {
+  auto s = Abre(g.db);
+  NomeDoOperador(*s);
+  p.empresa = EmpresaPedida(*s, empresa, p.remessa);
+  p.remessa = Utf8ToCp1252(p.remessa);
+  for (auto& b : p.boletos) b = Utf8ToCp1252(b);
+  if (!p.todos && p.boletos.empty()) throw std::runtime_error("Informe --todos ou --boleto FILIAL/NUMERO.");
+  host::TPacket depois = cancelar ? CancelaTitulos(*s, p) : AlteraTitulos(*s, p);
+  std::cout << "Boletos da remessa " << Tela(p.remessa) << ":\n";
+  MostraTitulos(depois);
+  return 0;
+}
+
+int Bordero(const TGlobais& g, const std::string& empresa, const std::string& remessa,
+            const std::string& saida, const std::string& pasta) {
+  auto s = Abre(g.db);
+  NomeDoOperador(*s);
+  PastaRelatorios(g, pasta);
+  const std::string e = EmpresaPedida(*s, empresa, remessa);
+  const std::string pdf = ImprimeBordero(*s, e, Utf8ToCp1252(remessa), Utf8ToCp1252(saida));
+  if (pdf.empty()) {
+    std::cout << "Nada impresso.\n";
+    return 2;
+  }
+  std::cout << "Borderô da remessa " << remessa << ": " << Tela(pdf) << "\n";
   return 0;
 }
 
@@ -235,7 +325,8 @@ int Demo(TGlobais g) {
   // The banks that register titles on a collection account get the demo's
   // collection account of their bank.
   auto cobranca = s->ExecuteQuery(
-      "SELECT CDBANCO, MIN(CDREDUCONT) FROM CONTCORR WHERE CDEMPRESA = '01' AND IDCONTCOBR = 'S' GROUP BY CDBANCO",
+      "SELECT CDBANCO, MIN(CDREDUCONT) FROM CONTCORR WHERE CDEMPRESA = '01' AND IDCONTCOBR = 'S' GROUP BY "
+      "CDBANCO",
       {});
   std::map<std::string, std::string> contaCobranca;
   for (const auto& row : cobranca.Rows)
@@ -372,8 +463,53 @@ int Main(int argc, char** argv) {
   fSim->excludes(fNao);
 
   std::string empresa, remessa;
-  auto* rem = cli.add_subcommand("remessas", "Lista as remessas da empresa");
-  rem->add_option("--empresa", empresa, "Empresa")->required();
+  TFiltroRemessas filtro;
+  auto* rem =
+      cli.add_subcommand("remessas", "Lista as remessas da empresa (critérios do filtro de remessas)");
+  rem->add_option("--empresa", filtro.empresa, "Empresa")->required();
+  rem->add_option("--data-ini", filtro.dataIni, "Data de remessa inicial, DD/MM/AAAA");
+  rem->add_option("--data-fin", filtro.dataFin, "Data de remessa final, DD/MM/AAAA");
+  rem->add_option("--operadores", filtro.operadores, "Operadores, separados por vírgula");
+  rem->add_option("--valor-ini", filtro.valorIni, "Valor da remessa inicial");
+  rem->add_option("--valor-fin", filtro.valorFin, "Valor da remessa final (0: sem limite)");
+  rem->add_option("--numero", filtro.numero, "Número da remessa");
+  rem->add_option("--clientes", filtro.clientes, "Clientes dos boletos, separados por vírgula");
+  rem->add_option("--doc-ini", filtro.docIni, "Documento inicial dos boletos");
+  rem->add_option("--doc-fin", filtro.docFin, "Documento final dos boletos");
+  rem->add_option("--emissao-ini", filtro.emissaoIni, "Emissão inicial dos boletos, DD/MM/AAAA");
+  rem->add_option("--emissao-fin", filtro.emissaoFin, "Emissão final dos boletos, DD/MM/AAAA");
+  rem->add_option("--venc-ini", filtro.vencIni, "Vencimento inicial dos boletos, DD/MM/AAAA");
+  rem->add_option("--venc-fin", filtro.vencFin, "Vencimento final dos boletos, DD/MM/AAAA");
+  rem->add_option("--tipos-baixa", filtro.tiposBaixa, "Tipos de baixa dos boletos, separados por vírgula");
+  rem->add_option("--contas", filtro.contas, "Contas correntes, separadas por vírgula");
+  rem->add_option("--liquido-ini", filtro.liquidoIni, "Valor líquido inicial dos boletos");
+  rem->add_option("--liquido-fin", filtro.liquidoFin, "Valor líquido final dos boletos (0: sem limite)");
+
+  TPedidoTitulos titulos;
+  auto addTitulos = [&](CLI::App* c) {
+    c->add_option("--empresa", empresa, "Empresa (padrão: a única com essa remessa)");
+    c->add_option("--remessa", titulos.remessa, "Número da remessa")->required();
+    auto* t = c->add_flag("--todos", titulos.todos, "Marca todos os boletos da remessa");
+    auto* b = c->add_option("--boleto", titulos.boletos, "Boleto a marcar, FILIAL/NUMERO (repetível)");
+    t->excludes(b);
+    auto* s1 = c->add_flag("--sim", sim, "Responde Sim às perguntas");
+    auto* n1 = c->add_flag("--nao", nao, "Responde Não às perguntas");
+    s1->excludes(n1);
+  };
+  auto* alt = cli.add_subcommand("alterar", "Permite alteração dos boletos de uma remessa");
+  addTitulos(alt);
+  auto* can = cli.add_subcommand("cancelar", "Cancela boletos de uma remessa (tira-os da remessa)");
+  addTitulos(can);
+
+  std::string saida, pastaRel;
+  auto* bord = cli.add_subcommand("bordero", "Imprime o borderô de uma remessa em PDF");
+  bord->add_option("--empresa", empresa, "Empresa (padrão: a única com essa remessa)");
+  bord->add_option("--remessa", remessa, "Número da remessa")->required();
+  bord->add_option("--saida", saida, "Arquivo PDF (padrão: na pasta de relatórios)");
+  bord->add_option("--relatorios", pastaRel,
+                   "Pasta de relatórios (padrão: relatorios/ junto ao banco de dados)");
+  auto* bNao = bord->add_flag("--nao", nao, "Responde Não à pergunta de impressão");
+  (void)bNao;
   auto* bols = cli.add_subcommand("boletos", "Lista os boletos da empresa ou de uma remessa");
   bols->add_option("--empresa", empresa, "Empresa")->required();
   bols->add_option("--remessa", remessa, "Número da remessa");
@@ -389,13 +525,18 @@ int Main(int argc, char** argv) {
   std::optional<bool> resposta;
   if (sim) resposta = true;
   if (nao) resposta = false;
+  // Asking for the borderô is the answer to "print it?".
+  if (*bord && !nao) resposta = true;
   TTerminalUI ui(resposta);
   host::SetUI(&ui);
   try {
     AplicaContexto(g);
     if (*init) return Init(g, demoData);
     if (*imp) return Import(g, importFile);
-    if (*rem) return ListaRemessas(g, empresa);
+    if (*rem) return ListaRemessas(g, filtro);
+    if (*alt) return OperaTitulos(g, empresa, titulos, false);
+    if (*can) return OperaTitulos(g, empresa, titulos, true);
+    if (*bord) return Bordero(g, empresa, remessa, saida, pastaRel);
     if (*bols) return ListaBoletos(g, empresa, remessa);
     if (*demo) return Demo(g);
     if (*gerar) {

@@ -18,7 +18,12 @@ struct TFormAberto {
   }
   ~TFormAberto() {
     if (workspace::frmRemessaCNAB) {
-      workspace::frmRemessaCNAB->sbtCancelarClick();
+      // Cancelling lists the current batch's titles again; a server that
+      // cannot answer now must not stop the form from closing.
+      try {
+        workspace::frmRemessaCNAB->sbtCancelarClick();
+      } catch (...) {
+      }
       workspace::FechaRemessaCNABRec();
     }
   }

@@ -175,6 +175,12 @@ void TClientDataSet::AddCalcField(TFieldDef def, std::function<Value(const TClie
   for (auto& e : rows_) e.values.resize(defs_.size());
 }
 
+void TClientDataSet::set_state(TDataSetState st) {
+  if (state_ == st) return;
+  state_ = st;
+  if (OnStateChange) OnStateChange(*this);
+}
+
 void TClientDataSet::require_active() const {
   if (!Active()) throw EDatabaseError(name_ + ": Cannot perform this operation on a closed dataset");
 }
@@ -183,7 +189,7 @@ void TClientDataSet::CreateDataSet() {
   rebuild_index();
   rows_.clear();
   deleted_.clear();
-  state_ = TDataSetState::dsBrowse;
+  set_state(TDataSetState::dsBrowse);
   rebuild_visible();
   First();
   if (AfterOpen) AfterOpen(*this);
@@ -197,7 +203,7 @@ void TClientDataSet::Open() {
 void TClientDataSet::Close() {
   if (!Active()) return;
   if (BeforeClose) BeforeClose(*this);
-  state_ = TDataSetState::dsInactive;
+  set_state(TDataSetState::dsInactive);
   rows_.clear();
   deleted_.clear();
   visible_.clear();
@@ -239,7 +245,7 @@ void TClientDataSet::SetData(const TPacket& p) {
     e.values.resize(defs_.size());
     rows_.push_back(std::move(e));
   }
-  state_ = TDataSetState::dsBrowse;
+  set_state(TDataSetState::dsBrowse);
   rebuild_visible();
   First();
   if (AfterOpen) AfterOpen(*this);
@@ -521,7 +527,7 @@ void TClientDataSet::Append() {
   if (BeforeInsert) BeforeInsert(*this);
   buffer_.assign(defs_.size(), Value());
   insert_at_ = -1;
-  state_ = TDataSetState::dsInsert;
+  set_state(TDataSetState::dsInsert);
   if (OnNewRecord) OnNewRecord(*this);
   if (AfterInsert) AfterInsert(*this);
 }
@@ -532,7 +538,7 @@ void TClientDataSet::Insert() {
   if (BeforeInsert) BeforeInsert(*this);
   buffer_.assign(defs_.size(), Value());
   insert_at_ = cur_ < 0 ? -1 : cur_;
-  state_ = TDataSetState::dsInsert;
+  set_state(TDataSetState::dsInsert);
   if (OnNewRecord) OnNewRecord(*this);
   if (AfterInsert) AfterInsert(*this);
 }
@@ -542,7 +548,7 @@ void TClientDataSet::Edit() {
   if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) return;
   if (visible_.empty() || cur_ < 0) throw EDatabaseError(name_ + ": Cannot modify an empty dataset");
   buffer_ = rows_[visible_[cur_]].values;
-  state_ = TDataSetState::dsEdit;
+  set_state(TDataSetState::dsEdit);
 }
 
 void TClientDataSet::Post() {
@@ -577,7 +583,7 @@ void TClientDataSet::Post() {
     }
   }
   buffer_.clear();
-  state_ = TDataSetState::dsBrowse;
+  set_state(TDataSetState::dsBrowse);
   eof_ = bof_ = visible_.empty();
   if (AfterPost) AfterPost(*this);
 }
@@ -587,7 +593,7 @@ void TClientDataSet::Cancel() {
   if (BeforeCancel) BeforeCancel(*this);
   const bool wasInsert = state_ == TDataSetState::dsInsert;
   buffer_.clear();
-  state_ = TDataSetState::dsBrowse;
+  set_state(TDataSetState::dsBrowse);
   if (AfterCancel) AfterCancel(*this);
   if (wasInsert) after_move();
 }

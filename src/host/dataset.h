@@ -159,6 +159,8 @@ class TClientDataSet {
 
   Event BeforeInsert, AfterInsert, BeforePost, AfterPost, BeforeCancel, AfterCancel, AfterScroll, AfterOpen,
       BeforeClose, OnNewRecord;
+  // The data source's state-change event: after every change of State().
+  Event OnStateChange;
 
   // Raw access for TField
   const Value& ValueAt(int field) const;
@@ -172,6 +174,7 @@ class TClientDataSet {
   };
 
   void rebuild_visible();
+  void set_state(TDataSetState st);
   bool passes(size_t row) const;
   void after_move();
   void require_active() const;

@@ -13,7 +13,13 @@ class TKeyList {
   void Add(const std::string& key, double value = 0) {
     keys_.push_back(key);
     values_.push_back(value);
+    texts_.emplace_back();
     ++count_[key];
+  }
+  // A key whose value is a text (a batch mark carries the batch's operator).
+  void Add(const std::string& key, const std::string& text) {
+    Add(key, 0.0);
+    texts_.back() = text;
   }
   // Removes one copy of the key; false when absent.
   bool Remove(const std::string& key) {
@@ -21,6 +27,7 @@ class TKeyList {
     if (i < 0) return false;
     keys_.erase(keys_.begin() + i);
     values_.erase(values_.begin() + i);
+    texts_.erase(texts_.begin() + i);
     if (--count_[key] == 0) count_.erase(key);
     return true;
   }
@@ -33,16 +40,19 @@ class TKeyList {
   bool Contains(const std::string& key) const { return count_.find(key) != count_.end(); }
   const std::string& Key(int i) const { return keys_.at(i); }
   double ValueAt(int i) const { return values_.at(i); }
+  const std::string& TextAt(int i) const { return texts_.at(i); }
   int Count() const { return static_cast<int>(keys_.size()); }
   void Clear() {
     keys_.clear();
     values_.clear();
+    texts_.clear();
     count_.clear();
   }
 
  private:
   std::vector<std::string> keys_;
   std::vector<double> values_;
+  std::vector<std::string> texts_;
   std::unordered_map<std::string, int> count_;
 };
 

@@ -89,6 +89,20 @@ std::map<std::string, std::vector<TFieldDef>, std::less<>> build() {
   m["PARAMFILIAL"] = {FloatField("NRTAMNUMNFUT")};
   m["GERALREC"] = {StrField("CDGERALREC", 2), FloatField("QTDIAANTBOLR"), FloatField("QTDIAAPOBOLR")};
   m["PARAMGERAL"] = {StrField("IDEXIBDADORC", 1)};
+  m["DADOSREL"] = {DateField("DTRELATORIO"), StrField("NRVERSAO", 8), StrField("DSORIGEM", 250)};
+  // One row per title of the batch, the batch's own data repeated on each; a
+  // batch without titles gives one row whose title fields are null.
+  m["BORDERO"] = {
+      StrField("CDEMPRESA", 2),        StrField("NMRAZSOCEMPR", 80),  StrField("NRINSJUREMPR", 20),
+      StrField("NRCNABREC", 10),       DateField("DTCNABREC"),        StrField("IDOPECNABREC", 1),
+      StrField("NMOPERADOR", 40),      StrField("DSARQCNABREC", 250), StrField("CDBANCO", 3),
+      StrField("NMBANCO", 30),         StrField("CDAGENCIA", 5),      StrField("CDPICTAGEN", 10),
+      StrField("CDCONTCORR", 10),      StrField("CDPICTCONT", 20),    StrField("DSCONTCORR", 20),
+      StrField("NRSEQREMESSAREC", 10), StrField("CDFILIAL", 4),       StrField("NMFILIAL", 30),
+      StrField("CDFILIALBOL", 4),      StrField("NRLANBOLREC", 10),   DateField("DTVENBOLREC"),
+      StrField("NMRAZSOCCLIE", 50),    StrField("NRINSJURCLIE", 20),  StrField("DOCUMENTO", 10),
+      StrField("CDNOSNUMREC", 20),     FloatField("VRFINALBREC"),     StrField("IDSITUCNABR", 2),
+  };
   return m;
 }
 

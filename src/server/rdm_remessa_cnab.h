@@ -86,6 +86,14 @@ class IRdmRemessaCNAB : public host::IHostDatabase {
                                          const std::string& cdEmpresa, const std::string& idSituCnabr,
                                          const TPacket& boletos) = 0;
 
+  // Batch report. GetDadosRel: the template's version data (DADOSREL: date,
+  // tag, source; no row when the server has none). RetornaRelatorio: two
+  // lines, the report's title and the template's name. GetBordero: the
+  // batch and its titles (BORDERO).
+  virtual TServerReply GetDadosRel(const std::string& nmArquivo) = 0;
+  virtual TServerReply RetornaRelatorio(std::string& nmArquivo, const std::string& extra) = 0;  // Text
+  virtual TServerReply GetBordero(const std::string& cdEmpresa, const std::string& nrCnabRec) = 0;
+
   // Titles
   virtual TServerReply GetBoletos(const std::vector<Value>& args) = 0;  // 38 arguments
   virtual TServerReply GetTotRemessa(const std::string& nrCnabRec) = 0;

@@ -75,6 +75,10 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
                                  const std::string& cdEmpresa, const std::string& idSituCnabr,
                                  const TPacket& boletos) override;
 
+  TServerReply GetDadosRel(const std::string& nmArquivo) override;
+  TServerReply RetornaRelatorio(std::string& nmArquivo, const std::string& extra) override;
+  TServerReply GetBordero(const std::string& cdEmpresa, const std::string& nrCnabRec) override;
+
   TServerReply GetBoletos(const std::vector<Value>& args) override;
   TServerReply GetTotRemessa(const std::string& nrCnabRec) override;
   TServerReply GetDocumentos(const std::string& cdFilial, const std::string& nrLanBolRec) override;

@@ -4,7 +4,9 @@
 
 #include "fields/cp1252.h"
 #include "fields/text.h"
+#include "filters/Cli_rec00101.h"
 #include "filters/Cli_rec00102.h"
+#include "host/busy.h"
 #include "host/context.h"
 #include "server/packets.h"
 
@@ -62,6 +64,7 @@ TfrmRemessaCNAB::TfrmRemessaCNAB() {
   cbbTpRemessa.Items = {fields::Utf8ToCp1252("Cobrança"), "Desconto"};
   cbbTpRemessa.Enabled = false;
   dbeCdReduContCobr.Enabled = false;
+  CriaEventosCiclo();
 }
 
 void TfrmRemessaCNAB::FormCreate() {
@@ -77,6 +80,7 @@ void TfrmRemessaCNAB::FormCreate() {
   cdsContaCorr.CreateDataSet();
   ActivePage = TPagina::tshFolhaDados;
   ActiveControl = "medCdEmpresa";
+  dtsPadraoStateChange();
 }
 
 void TfrmRemessaCNAB::FormActivate() {
@@ -85,6 +89,7 @@ void TfrmRemessaCNAB::FormActivate() {
 
 void TfrmRemessaCNAB::FormClose() {
   filters::LiberaFiltroBoleEnviCNAB();
+  filters::LiberaFiltroRemessaCNAB();
   Carteiras.Clear();
   BoletosMarcados.Clear();
   RemessasMarcadas.Clear();
@@ -262,6 +267,10 @@ void TfrmRemessaCNAB::sbtIncluirClick() {
   dbcTpMov.ItemIndex = 0;
   boTpMovAlterado = false;
   ActiveControl = "dbcTpMov";
+  dbeDtCNABRec.Text =
+      fields::FormatDateTime("ddd ddddd hh:nn", cdsCNABRec.FieldByName("DTCNABREC").AsDateTime());
+  dtsPadraoStateChange();
+  pgcPadraoChange();
 }
 
 void TfrmRemessaCNAB::sbtCancelarClick() {
@@ -277,6 +286,13 @@ void TfrmRemessaCNAB::sbtCancelarClick() {
   const bool vazio = !cdsCNABRec.Active() || cdsCNABRec.IsEmpty();
   tshFolhaDadosEnabled = tshFormularioEnabled = tshBoletosEnabled = !vazio;
   ActivePage = TPagina::tshFolhaDados;
+  dtsPadraoStateChange();
+  pgcPadraoChange();
+  // The titles of the batch now current, all unmarked.
+  if (!vazio) {
+    BoletosMarcados.Clear();
+    MostraBoletos();
+  }
 }
 
 void TfrmRemessaCNAB::dbcTpMovChange(int itemIndex) {
@@ -288,8 +304,12 @@ void TfrmRemessaCNAB::dbcTpMovChange(int itemIndex) {
 }
 
 void TfrmRemessaCNAB::cdsCNABRecAfterPost() {
+  if (boSuspendeLista_) return;
   if (cdsCNABRec.ChangeCount() > 0) {
-    server::CheckResultServ(netRemessaCNAB->SetCNABRec(cdsCNABRec.Delta()));
+    {
+      host::TShowAvi avi;
+      server::CheckResultServ(netRemessaCNAB->SetCNABRec(cdsCNABRec.Delta()));
+    }
     // During a run the log is merged only once the titles are stored too.
     if (!boGerando_) cdsCNABRec.MergeChangeLog();
   }
@@ -663,18 +683,7 @@ std::vector<host::Value> TfrmRemessaCNAB::ArgsBoletosNovaRemessa(const filters::
 
 void TfrmRemessaCNAB::tshBoletosShow() {
   ActivePage = TPagina::tshBoletos;
-  if (!Inserindo() && cdsCNABRec.State() != host::TDataSetState::dsEdit) {
-    MostraBoletos();
-    return;
-  }
-  if (boTpMovAlterado && BoletosMarcados.Count() > 0) {
-    LimpaMarcados();
-    filters::CriaFiltroBoleEnviCNAB("ESCONDE_FILTRO");
-  } else if (BoletosMarcados.Count() == 0) {
-    filters::CriaFiltroBoleEnviCNAB("ESCONDE_FILTRO");
-  }
-  boTpMovAlterado = false;
-  Memoria.TpMovIndex = dbcTpMov.ItemIndex;
+  pgcPadraoChange();
 }
 
 bool TfrmRemessaCNAB::sbtFiltroClick(const std::function<void(filters::TfrmFiltroBoleEnviCNAB&)>& opera) {
@@ -833,7 +842,7 @@ void TfrmRemessaCNAB::MarcaBoletoAtual() {
                          cdsBoletos.FieldByName("NRLANBOLREC").AsString());
       Marca_Boletos(true);
     } else {
-      MarcaBoleto(cdsBoletos.FieldByName("IDMARCADO").AsString() != "S");
+      Marca_Bol_Cancel(true);
     }
   } catch (...) {
     ActiveControl = "grdBoletos";
@@ -867,7 +876,7 @@ std::vector<std::pair<std::string, int>> TfrmRemessaCNAB::MarcaTodos(bool pergun
     if (Inserindo()) {
       r = Marca_Boletos(false);
     } else {
-      MarcaBoleto(true);
+      Marca_Bol_Cancel(false);
     }
     if (r.empty()) continue;
     auto it = std::find_if(recusas.begin(), recusas.end(), [&](auto& p) { return p.first == r; });

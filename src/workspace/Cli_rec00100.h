@@ -10,6 +10,7 @@
 #include "host/keylist.h"
 #include "host/messages.h"
 #include "host/query.h"
+#include "host/report.h"
 #include "server/rdm_remessa_cnab.h"
 
 namespace filters {
@@ -161,6 +162,43 @@ class TfrmRemessaCNAB {
   std::vector<std::string> UltimosArquivos;
   std::string UltimaRemessa, UltimoWriter;
 
+  // ---- lifecycle: commands, pages and the state of the batch list ----
+  // The maintenance commands (buttons and the menu entries that mirror them).
+  TControl sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtAtualizar, sbtCancelar, sbtConfirmar,
+      sbtFiltrar, sbtImprimir, mnuImprimirLista, sbtCancelaRemessa;
+  bool mnuRemessasChecked = true, mnuFormularioChecked = false, mnuBoletosChecked = false;
+  TControl dbeDtCNABRec;  // the form's date field, "ddd ddddd hh:nn"
+  // Enables commands, controls and pages for the state of cdsCNABRec and the page showing.
+  void dtsPadraoStateChange();
+  // Shows a page when it is enabled; false when it is not.
+  bool MostraPagina(TPagina page);
+  void pgcPadraoChange();
+  void grdBoletosExit();   // remembers the batch whose titles were left
+  void sbtFiltrarClick();  // "&Filtrar": the remittance filter, shown
+  // The remittance filter again, silently; the titles page lists the current
+  // batch's titles again.
+  void ReaplicaFiltro();
+
+  // ---- titles of a stored batch ----
+  // Toggles the current title's mark; a title written off through the bank
+  // (situation "90") is not marked: interactive stops with
+  // "Confirma_CancelaBaixa", otherwise it is skipped. False when skipped.
+  bool Marca_Bol_Cancel(bool interactive);
+  void mnuAlteraRemessaClick();   // "Permitir Alteração"
+  void mnuCancelaRemessaClick();  // "Cancelar Boleto da Remessa"
+
+  // ---- batch report (borderô) ----
+  void dbgPadraoMarca();       // double click or Space on a batch of the list
+  void dbgPadraoTitleClick();  // click on the title of the mark column
+  void sbtImprimirClick();
+  void FazFTP_Rel(const std::string& nome, const std::string& key);
+  void BaixaRelatorio(const std::string& nome);
+  void EmiteRelatorio(const std::string& nome);
+  host::TNetConnection netQRDesign{"Qrd.rdmQRDesign", "", 0, false};
+  // Where the next borderô goes: empty for the report folder.
+  std::string SaidaBordero;
+  std::string UltimoBordero;  // the PDF the last print wrote
+
  private:
   void CriaEstruturas();
   void CriaCatalogo();
@@ -170,8 +208,12 @@ class TfrmRemessaCNAB {
   void ConfirmaPadrao();
   void RefazLista();
   void VerificaRaizCNPJ(const std::string& filial, const std::string& numero);
-  bool boGerando_ = false;  // the run defers merging the change log until all is stored
-  bool boMarcado_ = false;  // IDMARCADO of the row before its post
+  void CriaEventosCiclo();
+  void cdsCNABRecAfterScroll();
+  std::string stRemessaBoletos_;  // batch whose titles were last left
+  bool boSuspendeLista_ = false;  // the list's state and posting handlers are suspended
+  bool boGerando_ = false;        // the run defers merging the change log until all is stored
+  bool boMarcado_ = false;        // IDMARCADO of the row before its post
 };
 
 extern TfrmRemessaCNAB* frmRemessaCNAB;

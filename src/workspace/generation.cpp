@@ -5,6 +5,7 @@
 
 #include "fields/cp1252.h"
 #include "fields/text.h"
+#include "filters/Cli_rec00101.h"
 #include "host/context.h"
 #include "layouts/writers.h"
 #include "server/packets.h"
@@ -119,6 +120,11 @@ void TfrmRemessaCNAB::Vd_Arquivo(bool required) {
 }
 
 void TfrmRemessaCNAB::sbtConfirmarClick() {
+  // The confirm command exists only while a batch is being prepared: a batch
+  // whose post failed is no longer being inserted, and confirming it again
+  // would record its titles against a batch the server never stored.
+  const auto estado = cdsCNABRec.State();
+  if (estado != host::TDataSetState::dsInsert && estado != host::TDataSetState::dsEdit) return;
   auto& stage = TOutputStage::Current();
   stage.Discard();
   UltimosArquivos.clear();
@@ -249,11 +255,11 @@ void TfrmRemessaCNAB::ConfirmaPadrao() {
   cdsCNABRec.Post();
 }
 
-// The batch list again, as the remittance filter last left it.
+// The batch list again, as the remittance filter last left it, on the list page.
 void TfrmRemessaCNAB::RefazLista() {
-  const std::string nr = cdsCNABRec.FieldByName("NRCNABREC").AsString();
+  const std::string nr = cdsCNABRec.Active() ? cdsCNABRec.FieldByName("NRCNABREC").AsString() : std::string();
   try {
-    Carrega(cdsCNABRec, netRemessaCNAB->GetCNABRec(ArgsTodasRemessas(Empresa())));
+    filters::CriaFiltroRemessaCNAB("ESCONDE_FILTRO");
   } catch (const host::EServerError&) {
     return;  // the batch is stored; a list that cannot be refreshed now is refreshed by the next filter
   }
@@ -261,6 +267,8 @@ void TfrmRemessaCNAB::RefazLista() {
   const bool vazio = cdsCNABRec.IsEmpty();
   tshFolhaDadosEnabled = tshFormularioEnabled = tshBoletosEnabled = !vazio;
   ActivePage = TPagina::tshFolhaDados;
+  dtsPadraoStateChange();
+  pgcPadraoChange();
 }
 
 void TfrmRemessaCNAB::EscolheFuncao() {

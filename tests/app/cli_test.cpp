@@ -34,7 +34,9 @@ class Cli : public ::testing::Test {
     dir = tmpl;
   }
   void TearDown() override { EXPECT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0); }
-  void escreve(const std::string& nome, const std::string& texto) { std::ofstream(dir + "/" + nome) << texto; }
+  void escreve(const std::string& nome, const std::string& texto) {
+    std::ofstream(dir + "/" + nome) << texto;
+  }
   std::string dir;
 };
 
@@ -47,7 +49,8 @@ TEST_F(Cli, DemoDatabaseGeneratesBradescoAndListsIt) {
   EXPECT_NE(g.out.find("3 boleto(s)"), std::string::npos) << g.out;
   // Titles of the other accounts are offered too and refused by the rules.
   EXPECT_NE(g.out.find("3 marcado(s), 99 recusado(s) de 102"), std::string::npos) << g.out;
-  EXPECT_NE(g.out.find("99 x Operação bloqueada! Boleto não pertence à conta corrente informada."), std::string::npos);
+  EXPECT_NE(g.out.find("99 x Operação bloqueada! Boleto não pertence à conta corrente informada."),
+            std::string::npos);
   auto r = roda(dir, "remessas --empresa 01");
   EXPECT_NE(r.out.find("r.txt"), std::string::npos) << r.out;
   auto b = roda(dir, "boletos --empresa 01 --remessa 1");
@@ -112,4 +115,39 @@ TEST_F(Cli, DemoWritesTheCaixaFile) {
   for (size_t i = 0; i < texto.size(); i += 242) EXPECT_EQ(texto.substr(i + 240, 2), "\r\n") << i;
   EXPECT_EQ(texto.substr(0, 8), "10400000");
   EXPECT_EQ(texto.substr(52, 6), "012345");  // agency 1234 with its check digit 5
+}
+
+TEST_F(Cli, StoredBatchCommandsAndTheBordero) {
+  ASSERT_EQ(roda(dir, "init --demo").rc, 0);
+  ASSERT_EQ(roda(dir, "gerar --empresa 01 --conta 001 --tipo cobranca --arquivo r.txt --todos").rc, 0);
+
+  // The filter's criteria as options; a check that fails speaks the catalogue's words.
+  EXPECT_NE(roda(dir, "remessas --empresa 01 --data-ini 08/12/2026 --data-fin 08/12/2026").out.find("r.txt"),
+            std::string::npos);
+  EXPECT_EQ(roda(dir, "remessas --empresa 01 --data-ini 01/12/2026 --data-fin 07/12/2026").out.find("r.txt"),
+            std::string::npos);
+  auto mal = roda(dir, "remessas --empresa 01 --doc-ini 200 --doc-fin 100");
+  EXPECT_EQ(mal.rc, 1);
+  EXPECT_NE(mal.err.find("Número inicial deve ser menor ou igual ao número final."), std::string::npos)
+      << mal.err;
+
+  auto alt = roda(dir, "alterar --remessa 1 --boleto 0001/1001 --sim");
+  ASSERT_EQ(alt.rc, 0) << alt.err;
+  EXPECT_NE(alt.out.find("0001/1001        150,37         Alterado/Enviado - Sem Retorno"), std::string::npos)
+      << alt.out;
+
+  auto can = roda(dir, "cancelar --remessa 1 --boleto 0001/1002 --sim");
+  ASSERT_EQ(can.rc, 0) << can.err;
+  EXPECT_EQ(can.out.find("0001/1002"), std::string::npos) << can.out;
+  EXPECT_NE(can.out.find("Boleto(s) excluído(s) da remessa com sucesso."), std::string::npos) << can.out;
+
+  auto b = roda(dir, "bordero --remessa 1 --saida b.pdf");
+  ASSERT_EQ(b.rc, 0) << b.err;
+  ASSERT_EQ(std::system(("pdftotext -layout '" + dir + "/b.pdf' '" + dir + "/t.txt'").c_str()), 0);
+  std::ifstream in(dir + "/t.txt");
+  std::string txt((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(txt.find("Maria da Graça Ribeiro"), std::string::npos) << txt;
+  EXPECT_EQ(txt.find("Ñandú"), std::string::npos) << txt;  // taken out of the batch
+  EXPECT_NE(txt.find("Quantidade de boletos: 2"), std::string::npos) << txt;
+  EXPECT_NE(txt.find("Valor total: 601,48"), std::string::npos) << txt;
 }

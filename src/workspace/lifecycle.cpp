@@ -1,0 +1,234 @@
+// The life of a batch in the workspace: which commands, controls and pages
+// each state of the batch list allows, moving in the list, and the two
+// operations on the titles of a stored batch (release for alteration, take
+// out of the batch).
+#include "fields/text.h"
+#include "filters/Cli_rec00101.h"
+#include "filters/Cli_rec00102.h"
+#include "host/busy.h"
+#include "host/context.h"
+#include "server/packets.h"
+#include "workspace/Cli_rec00100.h"
+
+namespace workspace {
+
+using fields::AllTrim;
+using host::Corvane;
+using host::TDataSetState;
+
+namespace {
+
+std::string Situacao(TClientDataSet& ds) {
+  return AllTrim(ds.FieldByName("IDSITUCNABR").AsString());
+}
+
+// Calls a server method on the titles of a stored batch: its refusal key
+// becomes the catalogue's text, any other error goes on as the server said it.
+void ChamaOperacao(const TfrmRemessaCNAB& f, const server::TServerReply& reply, const std::string& recusa) {
+  if (reply.Error == recusa) f.Erro(recusa);
+  server::CheckResultServ(reply);
+}
+
+}  // namespace
+
+void TfrmRemessaCNAB::CriaEventosCiclo() {
+  cdsCNABRec.OnStateChange = [this](TClientDataSet&) { dtsPadraoStateChange(); };
+  cdsCNABRec.AfterScroll = [this](TClientDataSet&) { cdsCNABRecAfterScroll(); };
+  // A list loaded or closed starts without marked batches: its rows come unmarked.
+  cdsCNABRec.AfterOpen = [this](TClientDataSet&) {
+    MarcadosRel.Clear();
+    RemessasMarcadas.Clear();
+  };
+  cdsCNABRec.BeforeClose = [this](TClientDataSet&) {
+    MarcadosRel.Clear();
+    RemessasMarcadas.Clear();
+  };
+}
+
+void TfrmRemessaCNAB::dtsPadraoStateChange() {
+  if (boSuspendeLista_) return;
+  const auto st = cdsCNABRec.State();
+  const bool inserindo = st == TDataSetState::dsInsert;
+  const bool editando = st == TDataSetState::dsEdit;
+  const bool navegando = st == TDataSetState::dsBrowse;
+  const bool vazio = !cdsCNABRec.Active() || cdsCNABRec.IsEmpty();
+  const bool lista = ActivePage == TPagina::tshFolhaDados;
+  const bool boletos = ActivePage == TPagina::tshBoletos;
+
+  sbtConfirmar.Enabled = sbtCancelar.Enabled = inserindo || editando;
+  sbtIncluir.Enabled = navegando;
+  sbtAlterar.Enabled = sbtExcluir.Enabled = false;
+  sbtAtualizar.Enabled = navegando && !vazio;
+  // On the titles page the search looks for a title, so it follows the titles listed.
+  sbtProcurar.Enabled = boletos ? (cdsBoletos.Active() && !cdsBoletos.IsEmpty()) : navegando && !vazio;
+  sbtFiltrar.Enabled = (lista && navegando) || (boletos && inserindo);
+  // Printing is offered while batches are marked; a batch being prepared has nothing to print yet.
+  const bool marcadas = RemessasMarcadas.Count() > 0 || MarcadosRel.Count() > 0;
+  sbtImprimir.Enabled = mnuImprimirLista.Enabled = editando || (navegando && !vazio && marcadas);
+  sbtCancelaRemessa.Enabled = boletos && navegando && BoletosMarcados.Count() > 0;
+
+  medCdEmpresa.Enabled = !inserindo;
+  for (auto* c : {&dbeCdReduCont, &dbeArquivo, &btpArquivo, &dbeCdFilial, &btpCdFilial})
+    c->Enabled = inserindo;
+  dbcTpMov.Enabled = inserindo;
+  if (!inserindo) cbbTpRemessa.Enabled = dbeCdReduContCobr.Enabled = false;
+
+  if (inserindo || editando) {
+    tshFolhaDadosEnabled = false;
+    tshFormularioEnabled = tshBoletosEnabled = true;
+  } else if (navegando) {
+    tshFolhaDadosEnabled = tshFormularioEnabled = tshBoletosEnabled = !vazio;
+  } else {
+    // Closed: only the list, which waits for a company.
+    tshFolhaDadosEnabled = true;
+    tshFormularioEnabled = tshBoletosEnabled = false;
+  }
+  if ((ActivePage == TPagina::tshFolhaDados && !tshFolhaDadosEnabled && !navegando) ||
+      (ActivePage == TPagina::tshFormulario && !tshFormularioEnabled) ||
+      (ActivePage == TPagina::tshBoletos && !tshBoletosEnabled))
+    ActivePage = inserindo || editando ? TPagina::tshFormulario : TPagina::tshFolhaDados;
+}
+
+bool TfrmRemessaCNAB::MostraPagina(TPagina page) {
+  const bool enabled = page == TPagina::tshFolhaDados   ? tshFolhaDadosEnabled
+                       : page == TPagina::tshFormulario ? tshFormularioEnabled
+                                                        : tshBoletosEnabled;
+  if (!enabled) return false;
+  ActivePage = page;
+  pgcPadraoChange();
+  return true;
+}
+
+void TfrmRemessaCNAB::pgcPadraoChange() {
+  mnuRemessasChecked = ActivePage == TPagina::tshFolhaDados;
+  mnuFormularioChecked = ActivePage == TPagina::tshFormulario;
+  mnuBoletosChecked = ActivePage == TPagina::tshBoletos;
+  const auto st = cdsCNABRec.State();
+  if (ActivePage == TPagina::tshBoletos) {
+    if (st == TDataSetState::dsBrowse && cdsCNABRec.Active() && !cdsCNABRec.IsEmpty()) {
+      // The marks belong to the titles of the batch that was left.
+      if (cdsCNABRec.FieldByName("NRCNABREC").AsString() != stRemessaBoletos_) {
+        BoletosMarcados.Clear();
+        MostraBoletos();
+      }
+    } else if (st == TDataSetState::dsInsert || st == TDataSetState::dsEdit) {
+      // Titles marked for another operation kind are not those of this one;
+      // the sent-titles filter then offers the titles of the new kind.
+      if (boTpMovAlterado && BoletosMarcados.Count() > 0) LimpaMarcados();
+      if (BoletosMarcados.Count() == 0) filters::CriaFiltroBoleEnviCNAB("ESCONDE_FILTRO");
+    }
+  }
+  dtsPadraoStateChange();
+}
+
+void TfrmRemessaCNAB::grdBoletosExit() {
+  if (cdsCNABRec.Active() && !cdsCNABRec.IsEmpty() && cdsCNABRec.State() == TDataSetState::dsBrowse)
+    stRemessaBoletos_ = cdsCNABRec.FieldByName("NRCNABREC").AsString();
+}
+
+void TfrmRemessaCNAB::cdsCNABRecAfterScroll() {
+  if (cdsCNABRec.State() != TDataSetState::dsBrowse || cdsCNABRec.IsEmpty()) return;
+  dbeDtCNABRec.Text =
+      fields::FormatDateTime("ddd ddddd hh:nn", cdsCNABRec.FieldByName("DTCNABREC").AsDateTime());
+  stArquivoAnterior = cdsCNABRec.FieldByName("DSARQCNABREC").AsString();
+  if (ActivePage == TPagina::tshBoletos && !cdsCNABRec.ControlsDisabled() && !boSuspendeLista_) {
+    BoletosMarcados.Clear();
+    MostraBoletos();
+    stRemessaBoletos_ = cdsCNABRec.FieldByName("NRCNABREC").AsString();
+    sbtProcurar.Enabled = cdsBoletos.Active() && !cdsBoletos.IsEmpty();
+  }
+}
+
+void TfrmRemessaCNAB::sbtFiltrarClick() {
+  if (!sbtFiltrar.Enabled) return;
+  if (ActivePage == TPagina::tshFolhaDados) {
+    filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO");
+    dtsPadraoStateChange();
+  }
+}
+
+void TfrmRemessaCNAB::ReaplicaFiltro() {
+  const std::string nr =
+      cdsCNABRec.Active() && !cdsCNABRec.IsEmpty() ? cdsCNABRec.FieldByName("NRCNABREC").AsString() : "";
+  const TPagina pagina = ActivePage;
+  filters::CriaFiltroRemessaCNAB("ESCONDE_FILTRO");
+  if (!nr.empty()) cdsCNABRec.Locate("NRCNABREC", {nr});
+  ActivePage = pagina;
+  dtsPadraoStateChange();
+  if (ActivePage == TPagina::tshBoletos && !cdsCNABRec.IsEmpty()) {
+    BoletosMarcados.Clear();
+    MostraBoletos();
+    stRemessaBoletos_ = cdsCNABRec.FieldByName("NRCNABREC").AsString();
+  }
+  pgcPadraoChange();
+}
+
+// ---- titles of a stored batch ----
+
+bool TfrmRemessaCNAB::Marca_Bol_Cancel(bool interactive) {
+  if (cdsBoletos.IsEmpty()) return false;
+  bool mudou = true;
+  if (cdsBoletos.FieldByName("IDMARCADO").AsString() == "S") {
+    MarcaBoleto(false);
+  } else if (Situacao(cdsBoletos) == "90") {
+    // Written off through the bank: the batch that did it keeps it.
+    if (interactive) Erro("Confirma_CancelaBaixa");
+    mudou = false;
+  } else {
+    MarcaBoleto(true);
+  }
+  dtsPadraoStateChange();
+  return mudou;
+}
+
+void TfrmRemessaCNAB::mnuAlteraRemessaClick() {
+  if (!cdsBoletos.Active()) return;
+  const std::string situ = cdsBoletos.IsEmpty() ? std::string() : Situacao(cdsBoletos);
+  std::string pergunta;
+  if (situ == "01" || situ == "10") {
+    if (BoletosMarcados.Count() == 0) Erro("BOLE_INF");
+    pergunta = "Permite_Alter";
+  } else {
+    // Only titles the bank already holds need the warning; without one marked there is nothing to ask.
+    const host::TPacket copia = cdsBoletos.Data();
+    const int iMarca = copia.IndexOf("IDMARCADO"), iSitu = copia.IndexOf("IDSITUCNABR");
+    bool agendado = false;
+    for (const auto& r : copia.Rows) {
+      const std::string m = host::ValueToString(r[iMarca], host::TFieldType::ftString);
+      const std::string s = host::ValueToString(r[iSitu], host::TFieldType::ftString);
+      if (fields::UpperCase(m) == "S" && AllTrim(s) == "20") agendado = true;
+    }
+    if (!agendado) return;
+    pergunta = "Permite_AlterOk";
+  }
+  if (!Pergunta(pergunta)) return;
+  {
+    host::TShowAvi avi;
+    ChamaOperacao(*this, netRemessaCNAB->AlteraBolRemessa(Corvane().Operador, cdsBoletos.Data()),
+                  "OPER_INV_ALTERAR");
+  }
+  ReaplicaFiltro();
+}
+
+void TfrmRemessaCNAB::mnuCancelaRemessaClick() {
+  if (BoletosMarcados.Count() == 0) Erro("BOLE_INF");
+  if (!Pergunta("Conf_Cancel")) {
+    BoletosMarcados.Clear();
+    MostraBoletos();
+    dtsPadraoStateChange();
+    return;
+  }
+  {
+    host::TShowAvi avi;
+    auto c = [this](const char* n) { return cdsCNABRec.FieldByName(n).AsString(); };
+    ChamaOperacao(*this,
+                  netRemessaCNAB->CancelaBolRemessa(Corvane().Operador, c("NRCNABREC"), c("CDEMPRESA"),
+                                                    cdsBoletos.IsEmpty() ? "" : Situacao(cdsBoletos),
+                                                    cdsBoletos.Data()),
+                  "OPER_INV");
+  }
+  Informa("Bol_Exclu");
+  ReaplicaFiltro();
+}
+
+}  // namespace workspace
