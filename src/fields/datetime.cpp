@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "fields/cp1252.h"
+
 namespace fields {
 namespace {
 

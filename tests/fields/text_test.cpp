@@ -134,6 +134,7 @@ TEST(Formatting, Dates) {
   EXPECT_EQ(FormatDateTime("ddmmyy", d), "081226");
   EXPECT_EQ(FormatDateTime("DDMMYYYY", d), "08122026");
   EXPECT_EQ(FormatDateTime("ddd ddddd hh:nn", d), cp("ter 08/12/2026 09:05"));
+  EXPECT_EQ(FormatDateTime("ddd dddd", d + 4), cp("sáb sábado"));  // weekday names in Windows-1252 too
   int y, m, dd;
   DecodeDate(EncodeDate(2000, 2, 29), y, m, dd);
   EXPECT_EQ(y * 10000 + m * 100 + dd, 20000229);

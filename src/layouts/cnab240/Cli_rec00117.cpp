@@ -279,7 +279,9 @@ void Remessa_BcoCaixa() {
       const cnab240::TPagador p = cnab240::LePagador();
       Record r = arq.Segmento("Q", movimento);
       r.put(18, 1, p.tipo);
-      r.put(19, 15, Ajusta(CampoValido(LeftStr(p.inscricao, 15)), 15));
+      // Digits only: the stored punctuation would fill a numeric field and
+      // push the tax id's check digits out of it.
+      r.put(19, 15, Ajusta(LeftStr(Nr_Codigo(p.inscricao), 15), 15));
       r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
       r.put(74, 40, PadR(CampoValido(LeftStr(p.endereco, 40)), 40));
       r.put(114, 15, PadR(CampoValido(LeftStr(p.bairro, 15)), 15));
@@ -295,9 +297,9 @@ void Remessa_BcoCaixa() {
       arq.write(r);
     }
 
-    // Segment R (fine and the slip's first message line). A fine amount
-    // goes out multiplied by 100 (2.50 as 250,00), as this file has always
-    // sent it; a percentage goes as it is.
+    // Segment R (fine and the slip's first message line). The fine goes as
+    // money whether it is a percentage or an amount: an amount multiplied by
+    // 100 would have the bank charge a hundred times the fine.
     if (cnab240::TemSegmentoR()) {
       Record r = arq.Segmento("R", movimento);
       r.put(18, 48, Replicate(" ", 48));
@@ -305,7 +307,7 @@ void Remessa_BcoCaixa() {
       r.put(67, 8, FormatDateTime("ddmmyyyy", vencimento));
       r.put(75, 15,
             multaPerc != 0    ? Money(multaPerc, 15)
-            : multaValor != 0 ? Money(multaValor * 100, 15)
+            : multaValor != 0 ? Money(multaValor, 15)
                               : Replicate("0", 15));
       r.put(90, 10, Replicate(" ", 10));
       r.put(100, 40, cnab240::LinhaMensagem());

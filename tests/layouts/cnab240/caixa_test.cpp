@@ -270,7 +270,7 @@ TEST(CaixaRemessa, FineAndMessageInSegmentR) {
     std::string multa, linha;
   };
   const TCaso casos[] = {
-      {"amount goes out times 100", {{"VRMULTABREC", 2.5}}, nullptr, "120122026000000000025000", ""},
+      {"an amount goes as money", {{"VRMULTABREC", 2.5}}, nullptr, "120122026000000000000250", ""},
       {"percentage", {{"VRPEMULBREC", 2.0}}, nullptr, "220122026000000000000200", ""},
       {"percentage wins",
        {{"VRPEMULBREC", 2.0}, {"VRMULTABREC", 7.25}},
@@ -311,7 +311,7 @@ TEST(CaixaRemessa, PayerFromTheClientOrTheOverrideRecord) {
   const std::string& cliente = recs[3];
   EXPECT_EQ(field(cliente, 18, 56),
             "2"
-            "98.765.432/0001" +
+            "098765432000110" +
                 PadR("CLIENTE UM LTDA", 40));
   EXPECT_EQ(field(cliente, 114, 40), PadR("CENTRO", 15) + "01001000" + PadR("SAO PAULO", 15) + "SP");
   EXPECT_EQ(field(cliente, 154, 87), Replicate("0", 16) + Replicate(" ", 71));
