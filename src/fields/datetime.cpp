@@ -108,9 +108,9 @@ std::string FormatDateTime(std::string_view p, TDateTime dt) {
         if (n >= 5)
           out += two(d) + "/" + two(mo) + "/" + std::to_string(y);
         else if (n == 4)
-          out += kLongDays[DayOfWeek(dt) - 1];
+          out += Utf8ToCp1252(kLongDays[DayOfWeek(dt) - 1]);
         else if (n == 3)
-          out += kShortDays[DayOfWeek(dt) - 1];
+          out += Utf8ToCp1252(kShortDays[DayOfWeek(dt) - 1]);
         else if (n == 2)
           out += two(d);
         else
