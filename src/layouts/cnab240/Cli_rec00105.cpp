@@ -266,15 +266,7 @@ void Remessa_Real() {
   }
 
   // File trailer (type "9")
-  {
-    Record r = arq.TrailerArquivo();
-    r.put(9, 9, Replicate(" ", 9));
-    r.put(18, 6, Ajusta(arq.Lote(), 6));
-    r.put(24, 6, Ajusta(IntToStr(arq.RegistrosArquivo()), 6));
-    r.put(30, 6, "000000");
-    r.put(36, 205, Replicate(" ", 205));
-    arq.write(r);
-  }
+  arq.EscreveTrailerArquivo(true);
   arq.Close();
 }
 

@@ -333,14 +333,7 @@ void Remessa_BcoCaixa() {
   }
 
   // File trailer (type "9")
-  {
-    Record r = arq.TrailerArquivo();
-    r.put(9, 9, Replicate(" ", 9));
-    r.put(18, 6, Ajusta(arq.Lote(), 6));
-    r.put(24, 6, Ajusta(IntToStr(arq.RegistrosArquivo()), 6));
-    r.put(30, 211, Replicate(" ", 211));
-    arq.write(r);
-  }
+  arq.EscreveTrailerArquivo(false);
   arq.Close();
 }
 

@@ -39,6 +39,20 @@ void TArquivo::write(const Record& r) {
   if (detalhe) ++detalhes_;
 }
 
+void TArquivo::EscreveTrailerArquivo(bool contaContas) {
+  Record r = TrailerArquivo();
+  r.put(9, 9, Replicate(" ", 9));
+  r.put(18, 6, Ajusta(Lote(), 6));
+  r.put(24, 6, Ajusta(IntToStr(RegistrosArquivo()), 6));
+  if (contaContas) {
+    r.put(30, 6, "000000");
+    r.put(36, 205, Replicate(" ", 205));
+  } else {
+    r.put(30, 211, Replicate(" ", 211));
+  }
+  write(r);
+}
+
 std::string Movimento(const std::string& operacao) {
   if (operacao == "I") return "01";
   if (operacao == "E") return "02";

@@ -42,6 +42,10 @@ class TArquivo {
   Record TrailerLote() const { return Inicio(regras_.lote, "5"); }
   Record TrailerArquivo() const { return Inicio(regras_.loteTrailerArquivo, "9"); }
 
+  // Writes the file trailer: one lot, the records of the file and, where the
+  // bank asks for it, a zero count of accounts at 030-035; blanks to the end.
+  void EscreveTrailerArquivo(bool contaContas);
+
   // Writes a record of any type; a detail segment must carry the next
   // sequence number, so that the lot's numbering has no gap or repeat.
   void write(const Record& r);
