@@ -103,8 +103,9 @@ void popula(server::TSQLiteRemessaServer& s, const std::string& banco, int n) {
         "'Licenciada', "
         "'Rua da Licença, 10', 'Jardins', '04001-000', 'São Paulo', 'SP')");
     auto nf = db.Prepare(
-        "INSERT INTO NOTAFISCAL (CDFILIAL, NRLANCTONF, NRNOTAFISC, CDSERIE, VRNOTAFISC, DTEMISSAO) "
-        "VALUES ('0001', ?, ?, '1', ?, '2026-12-01')");
+        "INSERT INTO NOTAFISCAL (CDFILIAL, NRLANCTONF, NRNOTAFISC, CDSERIE, VRNOTAFISC, DTEMISSAO, "
+        "CDFILIRECE) "
+        "VALUES ('0001', ?, ?, '1', ?, '2026-12-01', '0001')");
     auto dup = db.Prepare(
         "INSERT INTO DUPLICATA (CDFILIAL, NRLANBOLREC, DUPLICATA, NRPARCELA, DTEMISSAO, CDFILINF, "
         "NRLANCTONF) "
