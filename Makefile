@@ -30,6 +30,17 @@ sanitize: deps
 	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
+BENCH_BUILD ?= build-bench
+BENCH_SIZES ?= 10000 100000
+BENCH_BANKS ?= 237 001
+
+# Each (bank, N, step) runs in its own process, so every peak is the step's own.
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target remessa_bench
+	@h=--header; for b in $(BENCH_BANKS); do for n in $(BENCH_SIZES); do for s in listing mark generation; do \
+	  ./$(BENCH_BUILD)/remessa_bench $$b $$n $$s $$h || exit 1; h=; done; done; done
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 

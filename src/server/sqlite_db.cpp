@@ -18,7 +18,11 @@ Stmt::Stmt(sqlite3* db, std::string_view sql) : db_(db) {
 }
 
 Stmt::~Stmt() {
-  if (st_) sqlite3_finalize(st_);
+  if (!st_) return;
+  if (owner_)
+    owner_->give_back(key_, st_);
+  else
+    sqlite3_finalize(st_);
 }
 
 void Stmt::Bind(int pos, const host::Value& v) {
@@ -100,8 +104,34 @@ void Db::Open(const std::string& path, int flags) {
 }
 
 void Db::Close() {
+  for (auto& [sql, st] : cache_) sqlite3_finalize(st);
+  cache_.clear();
   if (db_) sqlite3_close_v2(db_);
   db_ = nullptr;
+}
+
+Stmt Db::Cached(const std::string& sql) const {
+  auto it = cache_.find(sql);
+  if (it == cache_.end()) {
+    Stmt fresh(db_, sql);
+    sqlite3_stmt* st = fresh.st_;
+    fresh.st_ = nullptr;
+    return Stmt(db_, st, this, sql);
+  }
+  sqlite3_stmt* st = it->second;
+  cache_.erase(it);
+  return Stmt(db_, st, this, sql);
+}
+
+void Db::give_back(const std::string& key, sqlite3_stmt* st) const {
+  constexpr size_t kMaxCached = 64;
+  if (!db_ || cache_.size() >= kMaxCached) {
+    sqlite3_finalize(st);
+    return;
+  }
+  sqlite3_reset(st);
+  sqlite3_clear_bindings(st);
+  cache_.emplace(key, st);
 }
 
 void Db::Exec(std::string_view sql) {

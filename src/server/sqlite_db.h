@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "host/dataset.h"
@@ -24,13 +25,17 @@ class Error : public std::runtime_error {
   int code_;
 };
 
+class Db;
+
 class Stmt {
  public:
   Stmt(sqlite3* db, std::string_view sql);
   ~Stmt();
   Stmt(const Stmt&) = delete;
   Stmt& operator=(const Stmt&) = delete;
-  Stmt(Stmt&& o) noexcept : db_(o.db_), st_(o.st_) { o.st_ = nullptr; }
+  Stmt(Stmt&& o) noexcept : db_(o.db_), st_(o.st_), owner_(o.owner_), key_(std::move(o.key_)) {
+    o.st_ = nullptr;
+  }
 
   // Values: null, UTF-8 text, double, integer; positions count from 1.
   void Bind(int pos, const host::Value& v);
@@ -51,8 +56,13 @@ class Stmt {
   int64_t Int(int i) const;
 
  private:
+  friend class Db;
+  Stmt(sqlite3* db, sqlite3_stmt* st, const Db* owner, std::string key)
+      : db_(db), st_(st), owner_(owner), key_(std::move(key)) {}
   sqlite3* db_;
   sqlite3_stmt* st_ = nullptr;
+  const Db* owner_ = nullptr;  // set for a statement that goes back to owner's cache
+  std::string key_;
 };
 
 class Db {
@@ -69,6 +79,10 @@ class Db {
 
   void Exec(std::string_view sql);  // one or more statements, no results
   Stmt Prepare(std::string_view sql) const { return Stmt(db_, sql); }
+  // Like Prepare, but the statement is kept when the Stmt goes away (reset,
+  // bindings cleared) and handed out again for the same text: for the
+  // queries run once per title.
+  Stmt Cached(const std::string& sql) const;
   // Runs sql with values and returns the first column of the first row (null when none).
   host::Value Scalar(std::string_view sql, const std::vector<host::Value>& values = {}) const;
   int64_t Changes() const { return sqlite3_changes64(db_); }
@@ -76,7 +90,10 @@ class Db {
   bool AutoCommit() const { return sqlite3_get_autocommit(db_) != 0; }
 
  private:
+  friend class Stmt;
+  void give_back(const std::string& key, sqlite3_stmt* st) const;
   sqlite3* db_ = nullptr;
+  mutable std::unordered_multimap<std::string, sqlite3_stmt*> cache_;
 };
 
 // The connection's message for code rc.

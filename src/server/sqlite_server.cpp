@@ -201,7 +201,7 @@ Value ColumnValue(const sqlite::Stmt& st, int i, TFieldType t) {
 // from the result column of the same name.
 TPacket Fetch(const sqlite::Db& db, const std::vector<TFieldDef>& defs, const std::string& sql,
               const std::vector<Value>& binds = {}) {
-  auto st = db.Prepare(sql);
+  auto st = db.Cached(sql);
   st.BindAll(binds);
   std::vector<int> col(defs.size(), -1);
   for (int c = 0; c < st.Columns(); ++c) {
@@ -1209,8 +1209,10 @@ TServerReply TSQLiteRemessaServer::GetGeralRec() {
     TServerReply r;
     const auto& geral = PacketFields("GERALREC");
     const auto& param = PacketFields("PARAMGERAL");
-    r.Array.push_back(Fetch(db_, geral, "SELECT " + SelectList(geral, "G") + " FROM GERALREC G ORDER BY 1 LIMIT 1", {}));
-    r.Array.push_back(Fetch(db_, param, "SELECT " + SelectList(param, "P") + " FROM PARAMGERAL P ORDER BY 1 LIMIT 1", {}));
+    r.Array.push_back(
+        Fetch(db_, geral, "SELECT " + SelectList(geral, "G") + " FROM GERALREC G ORDER BY 1 LIMIT 1", {}));
+    r.Array.push_back(
+        Fetch(db_, param, "SELECT " + SelectList(param, "P") + " FROM PARAMGERAL P ORDER BY 1 LIMIT 1", {}));
     r.Packet = r.Array[0];
     return r;
   });

@@ -1,0 +1,265 @@
+// Timed program: builds a store of N titles for company 01 and account 001,
+// then runs one step of a remittance and prints its time, rate and peak
+// resident memory. Usage: remessa_bench BANK N STEP [--header]
+//   STEP: listing | mark | generation
+// Each step is meant to run in its own process so that peaks stay apart.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+#include "app/operador.h"
+#include "fields/datetime.h"
+#include "host/context.h"
+#include "host/messages.h"
+#include "server/import.h"
+#include "server/sqlite_server.h"
+#include "workspace/Cli_rec00100.h"
+
+namespace {
+
+const char* const kBase = R"({
+  "EMPRESA": [{"CDEMPRESA": "01", "NMEMPRESA": "Empresa Teste", "IDTPIJUREMPR": "J",
+               "NRINSJUREMPR": "12.345.678/0001-95", "NMRAZSOCEMPR": "Empresa Teste Comércio Ltda"}],
+  "MUNICIPIO": [{"CDPAIS": "1058", "SGESTADO": "SP", "CDMUNICIPIO": "3550", "NMMUNICIPIO": "São Paulo"}],
+  "FILIAL": [{"CDFILIAL": "0001", "CDEMPRESA": "01", "NMFILIAL": "Matriz", "IDTPIJURFILI": "J",
+              "NRINSJURFILI": "12.345.678/0001-95", "NMRAZSOCFILI": "Filial Matriz Comércio Ltda"}],
+  "ENDEFILI": [{"CDFILIAL": "0001", "IDTPENDEFILI": "P", "CDPAIS": "1058", "SGESTADO": "SP", "CDMUNICIPIO": "3550",
+                "DSENDEFILI": "Av. Paulista, 1000", "NMBAIRFILI": "Bela Vista", "NRCEPFILI": "01310-100"}],
+  "BANCO": [{"CDBANCO": "237", "NMBANCO": "BRADESCO", "CDPICTAGEN": "9999-9", "CDPICTCONT": "9999999-9"},
+            {"CDBANCO": "001", "NMBANCO": "BANCO DO BRASIL", "CDPICTAGEN": "9999-9", "CDPICTCONT": "99999999-9"}],
+  "OPERADOR": [{"CDOPERADOR": "ADMIN", "NMOPERADOR": "Administrador", "IDALTBOLREM": "S", "IDCANBOLREM": "S"}],
+  "OPEREMPR": [{"CDOPERADOR": "ADMIN", "CDEMPRESA": "01"}]
+})";
+
+constexpr int kClientes = 500;
+
+std::string conta_json(const std::string& banco) {
+  return R"({"CONTCORR": [{"CDREDUCONT": "001", "CDEMPRESA": "01", "CDBANCO": ")" + banco +
+         R"(", "CDAGENCIA": "1234", "CDCONTCORR": "0012345", "DSCONTCORR": "Conta", "CDBANCCNAB": ")" +
+         banco + R"(", "CDBANCOCONV": ")" + banco +
+         R"(", "NRAUTCNABDES": "0042", "CDFILIAL": "0001", "DSNOSNUMCORR": "[SEQ11]"}]})";
+}
+
+std::string num(long v, int width) {
+  std::string s = std::to_string(v);
+  return s.size() < static_cast<size_t>(width) ? std::string(width - s.size(), '0') + s : s;
+}
+
+// Due dates spread over the days after the fixed processing date, inside the
+// sent-titles filter's default window.
+std::string vencimento(int i) {
+  static const int dias[] = {31, 28, 31, 30, 31};  // 2027-01 .. 2027-05
+  int d = i % 140;
+  if (d < 20) return "2026-12-" + num(10 + d, 2);
+  d -= 20;
+  for (int m = 0; m < 5; ++m) {
+    if (d < dias[m]) return "2027-" + num(m + 1, 2) + "-" + num(d + 1, 2);
+    d -= dias[m];
+  }
+  return "2027-05-31";
+}
+
+void popula(server::TSQLiteRemessaServer& s, const std::string& banco, int n) {
+  server::ImportJson(s, kBase);
+  server::ImportJson(s, conta_json(banco));
+  auto& db = s.Database();
+  db.Exec("BEGIN");
+  {
+    auto cli = db.Prepare(
+        "INSERT INTO CLIENTE (CDCLIENTE, NMRAZSOCCLIE, NMFANTCLIE, IDTPIJURCLIE, NRINSJURCLIE) VALUES "
+        "(?,?,?,?,?)");
+    auto end = db.Prepare(
+        "INSERT INTO ENDECLIE (CDCLIENTE, IDTPENDECLIE, CDPAIS, SGESTADO, CDMUNICIPIO, DSENDECLIE, "
+        "NMBAIRCLIE, "
+        "NRCEPCLIE) VALUES (?, 'C', '1058', 'SP', '3550', ?, ?, ?)");
+    for (int c = 0; c < kClientes; ++c) {
+      const std::string cd = "C" + std::to_string(c);
+      const bool pj = c % 3 != 0;
+      cli.BindAll({cd, "Cliente Número " + std::to_string(c) + (pj ? " Comércio Ltda" : ""),
+                   "Fantasia " + std::to_string(c), std::string(pj ? "J" : "F"),
+                   pj ? "98.765." + num(c, 3) + "/0001-10" : "123.456." + num(c, 3) + "-09"});
+      cli.Step();
+      cli.Reset();
+      end.BindAll({cd, "Rua das Acácias, " + std::to_string(c + 1), "Centro", "01001-" + num(c, 3)});
+      end.Step();
+      end.Reset();
+    }
+    auto bol = db.Prepare(
+        "INSERT INTO BOLETOREC (CDFILIAL, NRLANBOLREC, CDEMPRESA, CDCLIENTE, CDREDUCONT, DTVENBOLREC, "
+        "DTEMISBOLREC, VRFINALBREC, IDSITUCNABR, CDNOSNUMREC, CDCARTCOBBOL, IDCARTCOBREC, IDIMPRBOLBOL, "
+        "CDFILIBOLREC, DOCUMENTO, VRPEMULBREC, VRPEMORBREC, QTDIAPROTBOL, CDINS1COBBOL, NRPARCBOLREC) "
+        "VALUES ('0001', ?, '01', ?, '001', ?, '2026-12-01', ?, '00', ?, '09', '1', 'E', '0001', ?, ?, ?, ?, "
+        "?, ?)");
+    auto lic = db.Prepare(
+        "INSERT INTO LICENCAUSO (CDFILIAL, NRLANBOLREC, IDTPIJURLUSO, NRINSJURLUSO, NMRAZSOCLUSO, "
+        "NMFANTLUSO, "
+        "DSENDELUSO, NMBAIRLUSO, NRCEPLUSO, NMMUNICIPIO, SGESTADO) VALUES ('0001', ?, 'J', ?, ?, "
+        "'Licenciada', "
+        "'Rua da Licença, 10', 'Jardins', '04001-000', 'São Paulo', 'SP')");
+    auto nf = db.Prepare(
+        "INSERT INTO NOTAFISCAL (CDFILIAL, NRLANCTONF, NRNOTAFISC, CDSERIE, VRNOTAFISC, DTEMISSAO, "
+        "CDFILIRECE) "
+        "VALUES ('0001', ?, ?, '1', ?, '2026-12-01', '0001')");
+    auto dup = db.Prepare(
+        "INSERT INTO DUPLICATA (CDFILIAL, NRLANBOLREC, DUPLICATA, NRPARCELA, DTEMISSAO, CDFILINF, "
+        "NRLANCTONF) "
+        "VALUES ('0001', ?, ?, ?, '2026-12-01', '0001', ?)");
+    auto tx = db.Prepare("INSERT INTO TXBOLETO (CDFILIAL, NRLANBOLREC, TXMENSBOLBOL) VALUES ('0001', ?, ?)");
+    auto ins = db.Prepare(
+        "INSERT INTO INSTRUBOL (CDBANCO, CDFILIAL, NRLANBOLREC, INSTRU1, INSTRU2) VALUES (?, '0001', ?, ?, "
+        "?)");
+    for (int i = 1; i <= n; ++i) {
+      const std::string nr = std::to_string(i);
+      const double valor = 50.0 + (i * 7919 % 500000) / 100.0;
+      bol.BindAll({nr, "C" + std::to_string(i % kClientes), vencimento(i), valor, num(i, 11) + "-P",
+                   num(i, 8), i % 4 == 0 ? host::Value(2.0) : host::Value(),
+                   i % 4 == 0 ? host::Value(1.0) : host::Value(),
+                   i % 10 == 0 ? host::Value(5.0) : host::Value(), std::string(i % 10 == 0 ? "06" : "00"),
+                   std::string("1")});
+      bol.Step();
+      bol.Reset();
+      if (i % 5 == 0) {
+        lic.BindAll({nr, "11.222.333/0001-" + num(i % 100, 2), "Licenciada Número " + nr + " S.A."});
+        lic.Step();
+        lic.Reset();
+      }
+      if (i % 2 == 0) {
+        nf.BindAll({nr, "NF" + nr, valor});
+        nf.Step();
+        nf.Reset();
+        dup.BindAll({nr, "D" + nr, std::string("01"), nr});
+        dup.Step();
+        dup.Reset();
+      }
+      if (i % 3 == 0) {
+        tx.BindAll({nr, "Não receber após o vencimento.\nTítulo " + nr + " referente à nota fiscal."});
+        tx.Step();
+        tx.Reset();
+      }
+      if (i % 10 == 0) {
+        ins.BindAll({banco, nr, std::string("Cobrar juros de mora"), std::string("Protestar após 5 dias")});
+        ins.Step();
+        ins.Reset();
+      }
+    }
+  }
+  db.Exec("COMMIT");
+}
+
+long peak_kb() {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+  return -1;
+}
+
+// Resets the peak to the current resident size, so that the figure read after
+// a step is that step's own peak.
+void reset_peak() {
+  std::ofstream out("/proc/self/clear_refs");
+  out << "5";
+}
+
+double agora() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: %s BANK N listing|mark|generation [--header]\n", argv[0]);
+    return 2;
+  }
+  const std::string banco = argv[1];
+  const int n = std::atoi(argv[2]);
+  const std::string passo = argv[3];
+  if (argc > 4 && std::string(argv[4]) == "--header")
+    std::printf("%-5s %8s %-11s %9s %12s %8s\n", "bank", "N", "step", "seconds", "titles/s", "peak MB");
+
+  char tmpl[] = "/tmp/remessa-bench-XXXXXX";
+  if (!mkdtemp(tmpl)) return 1;
+  const std::string dir = tmpl;
+  int rc = 0;
+  try {
+    host::TScriptedUI ui(true);
+    host::SetUI(&ui);
+    auto& c = host::Corvane();
+    c.Operador = "ADMIN";
+    c.NomeOperador = "Administrador";
+    c.FiliProc = "0001";
+    c.FixClock(fields::EncodeDate(2026, 12, 8) + fields::EncodeTime(10, 30, 0));
+    c.SetDataProc(fields::EncodeDate(2026, 12, 8));
+
+    server::TSQLiteRemessaServer server(dir + "/store.db", true);
+    popula(server, banco, n);
+
+    app::TPedidoGeracao p;
+    p.empresa = "01";
+    p.conta = "001";
+    p.operacao = 'I';
+    p.cobranca = true;
+    p.arquivo = dir + "/remessa.txt";
+    p.todos = true;
+
+    server.Connect();
+    workspace::SetAppServer(&server);
+    workspace::CriaRemessaCNABRec();
+    auto& f = *workspace::frmRemessaCNAB;
+
+    double t0 = 0, t1 = 0;
+    long pico = 0;
+    int listados = 0;
+    if (passo == "listing") {
+      reset_peak();
+      t0 = agora();
+      app::PreparaRemessa(f, p);
+      t1 = agora();
+      pico = peak_kb();
+      listados = f.cdsBoletos.RecordCount();
+    } else {
+      app::PreparaRemessa(f, p);
+      listados = f.cdsBoletos.RecordCount();
+      if (passo == "mark") {
+        reset_peak();
+        t0 = agora();
+        auto recusas = f.MarcaTodos(false);
+        t1 = agora();
+        pico = peak_kb();
+        for (const auto& [k, q] : recusas) std::fprintf(stderr, "refused %s: %d\n", k.c_str(), q);
+      } else if (passo == "generation") {
+        f.MarcaTodos(false);
+        reset_peak();
+        t0 = agora();
+        f.sbtConfirmarClick();
+        t1 = agora();
+        pico = peak_kb();
+        struct stat st {};
+        if (stat(p.arquivo.c_str(), &st) != 0 || st.st_size == 0)
+          throw std::runtime_error("no remittance file");
+      } else {
+        throw std::runtime_error("unknown step " + passo);
+      }
+    }
+    if (listados != n) std::fprintf(stderr, "warning: %d of %d titles listed\n", listados, n);
+    const double dt = t1 - t0;
+    std::printf("%-5s %8d %-11s %9.3f %12.0f %8.1f\n", banco.c_str(), n, passo.c_str(), dt, n / dt,
+                pico / 1024.0);
+    workspace::FechaRemessaCNABRec();
+    host::SetUI(nullptr);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s %d %s failed: %s\n", banco.c_str(), n, passo.c_str(), e.what());
+    rc = 1;
+  }
+  const std::string cmd = "rm -rf '" + dir + "'";
+  if (std::system(cmd.c_str()) != 0) rc = 1;
+  return rc;
+}
