@@ -247,40 +247,40 @@ void TfrmFiltroRemessaCNAB::sbtConfirmaClick() {
 }
 
 std::vector<Value> TfrmFiltroRemessaCNAB::ArgumentosGetCNABRec(const std::string& cdEmpresa) const {
-  const std::string T = "T", N;
+  const Value T = std::string("T"), N = std::string();
   double v = 0;
   auto num = [&](const TEdit& e) { return fields::RoundDec(Numero(e, v) ? v : 0, 2); };
   const bool semData = depDtIniVen.Vazia() || depDtFinVen.Vazia();
   std::vector<Value> a;
   a.reserve(28);
-  a.push_back(cdEmpresa);                               // 1
-  a.push_back(semData ? 0.0 : depDtIniVen.Data());      // 2
-  a.push_back(semData ? 0.0 : depDtFinVen.Data() + 1);  // 3: the to day included
-  a.push_back(semData ? T : N);                         // 4
-  a.push_back(rbtOperador.Todos ? N : stListOperador);  // 5
-  a.push_back(rbtOperador.Todos ? T : N);               // 6
-  a.push_back(num(nedVrRemIni));                        // 7
-  a.push_back(num(nedVrRemFin));                        // 8
-  a.push_back(num(nedVrRemFin) == 0 ? T : N);           // 9
-  a.push_back(rbtCliente.Todos ? N : stListCliente);    // 10
-  a.push_back(rbtCliente.Todos ? T : N);                // 11
-  a.push_back(medDocIni.Text);                          // 12
-  a.push_back(medDocFin.Text);                          // 13
-  a.push_back(EmptyString(medDocFin.Text) ? T : N);     // 14
-  a.push_back(depDtIniEmi.Data());                      // 15
-  a.push_back(depDtFinEmi.Data());                      // 16
-  a.push_back(depDtFinEmi.Data() == 0 ? T : N);         // 17
-  a.push_back(depVencIni.Data());                       // 18
-  a.push_back(depVencFin.Data());                       // 19
-  a.push_back(depVencFin.Data() == 0 ? T : N);          // 20
-  a.push_back(rbtFormRec.Todos ? N : stListTpBx);       // 21
-  a.push_back(rbtFormRec.Todos ? T : N);                // 22
-  a.push_back(rbtCCorr.Todos ? N : stListCCorr);        // 23
-  a.push_back(rbtCCorr.Todos ? T : N);                  // 24
-  a.push_back(num(nedVrLiqIni));                        // 25
-  a.push_back(num(nedVrLiqFin));                        // 26
-  a.push_back(num(nedVrLiqFin) == 0 ? T : N);           // 27
-  a.push_back(medNrRemessa.Text);                       // 28
+  a.push_back(Value(cdEmpresa));                               // 1
+  a.push_back(semData ? 0.0 : depDtIniVen.Data());             // 2
+  a.push_back(semData ? 0.0 : depDtFinVen.Data() + 1);         // 3: the to day included
+  a.push_back(semData ? T : N);                                // 4
+  a.push_back(rbtOperador.Todos ? N : Value(stListOperador));  // 5
+  a.push_back(rbtOperador.Todos ? T : N);                      // 6
+  a.push_back(num(nedVrRemIni));                               // 7
+  a.push_back(num(nedVrRemFin));                               // 8
+  a.push_back(num(nedVrRemFin) == 0 ? T : N);                  // 9
+  a.push_back(rbtCliente.Todos ? N : Value(stListCliente));    // 10
+  a.push_back(rbtCliente.Todos ? T : N);                       // 11
+  a.push_back(Value(medDocIni.Text));                          // 12
+  a.push_back(Value(medDocFin.Text));                          // 13
+  a.push_back(EmptyString(medDocFin.Text) ? T : N);            // 14
+  a.push_back(depDtIniEmi.Data());                             // 15
+  a.push_back(depDtFinEmi.Data());                             // 16
+  a.push_back(depDtFinEmi.Data() == 0 ? T : N);                // 17
+  a.push_back(depVencIni.Data());                              // 18
+  a.push_back(depVencFin.Data());                              // 19
+  a.push_back(depVencFin.Data() == 0 ? T : N);                 // 20
+  a.push_back(rbtFormRec.Todos ? N : Value(stListTpBx));       // 21
+  a.push_back(rbtFormRec.Todos ? T : N);                       // 22
+  a.push_back(rbtCCorr.Todos ? N : Value(stListCCorr));        // 23
+  a.push_back(rbtCCorr.Todos ? T : N);                         // 24
+  a.push_back(num(nedVrLiqIni));                               // 25
+  a.push_back(num(nedVrLiqFin));                               // 26
+  a.push_back(num(nedVrLiqFin) == 0 ? T : N);                  // 27
+  a.push_back(Value(medNrRemessa.Text));                       // 28
   return a;
 }
 

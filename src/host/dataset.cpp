@@ -8,23 +8,28 @@
 namespace host {
 namespace {
 
-std::string upper(std::string_view s) {
-  return fields::UpperCase(s);
-}
-
 const Value kNull{};
+
+unsigned char fold(unsigned char x) {
+  if (x >= 'a' && x <= 'z') return static_cast<unsigned char>(x - 32);
+  // Accented Windows-1252 letters: lower case is upper case + 0x20.
+  if (x >= 0xE0 && x != 0xF7 && x != 0xFF) return static_cast<unsigned char>(x - 32);
+  return x;
+}
 
 bool ieq(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z') x -= 32;
-    if (y >= 'a' && y <= 'z') y -= 32;
-    // Accented Windows-1252 letters: lower case is upper case + 0x20.
-    if (x >= 0xE0 && x != 0xF7 && x != 0xFF) x -= 32;
-    if (y >= 0xE0 && y != 0xF7 && y != 0xFF) y -= 32;
-    if (x != y) return false;
-  }
+  for (size_t i = 0; i < a.size(); ++i)
+    if (fold(static_cast<unsigned char>(a[i])) != fold(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+bool same_structure(const std::vector<TFieldDef>& a, const std::vector<TFieldDef>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].Name != b[i].Name || a[i].DataType != b[i].DataType || a[i].Size != b[i].Size ||
+        a[i].Required != b[i].Required)
+      return false;
   return true;
 }
 
@@ -162,9 +167,19 @@ void TField::Clear() const {
 
 TClientDataSet::TClientDataSet(std::string name) : name_(std::move(name)) {}
 
+size_t TClientDataSet::NameHash::operator()(std::string_view s) const {
+  size_t h = 1469598103934665603ull;
+  for (char c : s) h = (h ^ fold(static_cast<unsigned char>(c))) * 1099511628211ull;
+  return h;
+}
+
+bool TClientDataSet::NameEq::operator()(std::string_view a, std::string_view b) const {
+  return ieq(a, b);
+}
+
 void TClientDataSet::rebuild_index() {
   index_.clear();
-  for (size_t i = 0; i < defs_.size(); ++i) index_.emplace(upper(defs_[i].Name), static_cast<int>(i));
+  for (size_t i = 0; i < defs_.size(); ++i) index_.emplace(defs_[i].Name, static_cast<int>(i));
   calc_.resize(defs_.size());
 }
 
@@ -220,8 +235,12 @@ void TClientDataSet::EmptyDataSet() {
   First();
 }
 
-void TClientDataSet::SetData(const TPacket& p) {
+void TClientDataSet::take_structure(const TPacket& p) {
   if (Active()) Close();
+  const bool calculated = std::any_of(calc_.begin(), calc_.end(), [](const auto& c) { return bool(c); });
+  // Loading packets of one shape again and again (a title's records, one
+  // title after another) keeps the field index.
+  if (!calculated && same_structure(defs_, p.Fields) && index_.size() == defs_.size()) return;
   std::vector<TFieldDef> calcDefs;
   std::vector<std::function<Value(const TClientDataSet&)>> calcFns;
   for (size_t i = 0; i < defs_.size(); ++i)
@@ -236,19 +255,48 @@ void TClientDataSet::SetData(const TPacket& p) {
     rebuild_index();
     calc_.back() = calcFns[i];
   }
-  rows_.clear();
-  deleted_.clear();
-  rows_.reserve(p.Rows.size());
-  for (const auto& r : p.Rows) {
-    Entry e;
-    e.values = r;
-    e.values.resize(defs_.size());
-    rows_.push_back(std::move(e));
-  }
+}
+
+void TClientDataSet::opened() {
   set_state(TDataSetState::dsBrowse);
   rebuild_visible();
   First();
   if (AfterOpen) AfterOpen(*this);
+}
+
+void TClientDataSet::SetData(const TPacket& p) {
+  SetData(p, 0, p.Rows.size());
+}
+
+void TClientDataSet::SetData(const TPacket& p, size_t from, size_t to) {
+  take_structure(p);
+  rows_.clear();
+  deleted_.clear();
+  to = std::min(to, p.Rows.size());
+  if (from < to) rows_.reserve(to - from);
+  for (size_t i = from; i < to; ++i) {
+    Entry e;
+    e.values.reserve(defs_.size());
+    e.values.assign(p.Rows[i].begin(), p.Rows[i].end());
+    e.values.resize(defs_.size());
+    rows_.push_back(std::move(e));
+  }
+  opened();
+}
+
+void TClientDataSet::SetData(TPacket&& p) {
+  take_structure(p);
+  rows_.clear();
+  deleted_.clear();
+  rows_.reserve(p.Rows.size());
+  for (auto& r : p.Rows) {
+    Entry e;
+    e.values = std::move(r);
+    e.values.resize(defs_.size());
+    rows_.push_back(std::move(e));
+  }
+  p.Rows.clear();
+  opened();
 }
 
 TPacket TClientDataSet::Data() const {
@@ -321,7 +369,7 @@ void TClientDataSet::CancelUpdates() {
 }
 
 int TClientDataSet::FindFieldIndex(std::string_view name) const {
-  auto it = index_.find(upper(name));
+  auto it = index_.find(name);
   return it == index_.end() ? -1 : it->second;
 }
 
@@ -561,17 +609,23 @@ void TClientDataSet::Post() {
   if (state_ == TDataSetState::dsInsert) {
     Entry e;
     e.values = std::move(buffer_);
-    e.status = TUpdateStatus::usInserted;
+    e.status = LogChanges ? TUpdateStatus::usInserted : TUpdateStatus::usUnmodified;
     size_t at = rows_.size();
     if (insert_at_ >= 0 && insert_at_ < static_cast<int>(visible_.size())) at = visible_[insert_at_];
     rows_.insert(rows_.begin() + static_cast<long>(at), std::move(e));
-    rebuild_visible();
-    auto it = std::find(visible_.begin(), visible_.end(), at);
-    cur_ = it == visible_.end() ? (visible_.empty() ? -1 : std::min<int>(cur_, RecordCount() - 1))
-                                : static_cast<int>(it - visible_.begin());
+    // The rows after the new one move up by one; only the new row is tested
+    // against the filter (a full rebuild per post makes appending n rows n^2).
+    auto pos = std::lower_bound(visible_.begin(), visible_.end(), at);
+    for (auto it = pos; it != visible_.end(); ++it) ++*it;
+    if (passes(at)) {
+      pos = visible_.insert(pos, at);
+      cur_ = static_cast<int>(pos - visible_.begin());
+    } else {
+      cur_ = visible_.empty() ? -1 : std::min<int>(cur_, RecordCount() - 1);
+    }
   } else {
     Entry& e = rows_[visible_[cur_]];
-    if (e.status == TUpdateStatus::usUnmodified) {
+    if (LogChanges && e.status == TUpdateStatus::usUnmodified) {
       e.original = e.values;
       e.status = TUpdateStatus::usModified;
     }
@@ -610,7 +664,7 @@ void TClientDataSet::Delete() {
   size_t at = visible_[cur_];
   Entry e = std::move(rows_[at]);
   rows_.erase(rows_.begin() + static_cast<long>(at));
-  if (e.status != TUpdateStatus::usInserted) {
+  if (LogChanges && e.status != TUpdateStatus::usInserted) {
     if (e.status == TUpdateStatus::usUnmodified) e.original = e.values;
     e.status = TUpdateStatus::usDeleted;
     deleted_.push_back(std::move(e));
@@ -626,7 +680,7 @@ void TClientDataSet::SetFilter(std::string expr) {
   filter_terms_.clear();
   std::string rest = filter_;
   while (!fields::AllTrim(rest).empty()) {
-    std::string up = upper(rest);
+    std::string up = fields::UpperCase(rest);
     size_t andAt = up.find(" AND ");
     std::string term = andAt == std::string::npos ? rest : rest.substr(0, andAt);
     rest = andAt == std::string::npos ? "" : rest.substr(andAt + 5);

@@ -109,9 +109,16 @@ class TClientDataSet {
 
   // Packets
   void SetData(const TPacket& p);  // replaces structure and rows; empty change log
-  TPacket Data() const;            // every row, whatever the filter
-  TPacket Delta() const;           // pending changes
+  void SetData(TPacket&& p);       // the same, taking the packet's rows over
+  // Replaces the rows with rows [from, to) of p, whose structure becomes the
+  // data set's: a title's share of a packet that holds the records of many.
+  void SetData(const TPacket& p, size_t from, size_t to);
+  TPacket Data() const;   // every row, whatever the filter
+  TPacket Delta() const;  // pending changes
   int ChangeCount() const;
+  // Off for a data set whose changes are never sent back: edits are kept
+  // without their originals, which would double the memory of a long list.
+  bool LogChanges = true;
   void MergeChangeLog();
   void CancelUpdates();
 
@@ -183,7 +190,16 @@ class TClientDataSet {
 
   std::string name_;
   std::vector<TFieldDef> defs_;
-  std::unordered_map<std::string, int> index_;
+  // Field names as given, looked up without regard to case.
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const;
+  };
+  struct NameEq {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  std::unordered_map<std::string, int, NameHash, NameEq> index_;
   std::vector<std::function<Value(const TClientDataSet&)>> calc_;  // per field; empty for data fields
   std::vector<Entry> rows_;
   std::vector<Entry> deleted_;
@@ -202,6 +218,9 @@ class TClientDataSet {
   mutable const Row* probe_ = nullptr;
 
   void rebuild_index();
+  // Takes p's structure, keeping the calculated fields; rows are the caller's.
+  void take_structure(const TPacket& p);
+  void opened();
 };
 
 std::string ValueToString(const Value& v, TFieldType t);

@@ -11,49 +11,69 @@ class TKeyList {
  public:
   // A key added twice is kept twice; IndexOf finds it while one copy is left.
   void Add(const std::string& key, double value = 0) {
-    keys_.push_back(key);
-    values_.push_back(value);
-    texts_.emplace_back();
-    ++count_[key];
+    where_[key].push_back(entries_.size());
+    entries_.push_back({key, value, {}, true});
+    ++alive_;
   }
   // A key whose value is a text (a batch mark carries the batch's operator).
   void Add(const std::string& key, const std::string& text) {
     Add(key, 0.0);
-    texts_.back() = text;
+    entries_.back().text = text;
   }
-  // Removes one copy of the key; false when absent.
+  // Removes the first copy of the key; false when absent. Removing is cheap
+  // (unmarking every title of a long list must not be quadratic): the entry
+  // is only flagged, and the list closes up when next read by index.
   bool Remove(const std::string& key) {
-    int i = IndexOf(key);
-    if (i < 0) return false;
-    keys_.erase(keys_.begin() + i);
-    values_.erase(values_.begin() + i);
-    texts_.erase(texts_.begin() + i);
-    if (--count_[key] == 0) count_.erase(key);
+    auto it = where_.find(key);
+    if (it == where_.end()) return false;
+    entries_[it->second.front()].alive = false;
+    it->second.erase(it->second.begin());
+    if (it->second.empty()) where_.erase(it);
+    --alive_;
     return true;
   }
   int IndexOf(const std::string& key) const {
-    if (count_.find(key) == count_.end()) return -1;
-    for (size_t i = 0; i < keys_.size(); ++i)
-      if (keys_[i] == key) return static_cast<int>(i);
-    return -1;
+    auto it = where_.find(key);
+    if (it == where_.end()) return -1;
+    compact();
+    return static_cast<int>(where_.find(key)->second.front());
   }
-  bool Contains(const std::string& key) const { return count_.find(key) != count_.end(); }
-  const std::string& Key(int i) const { return keys_.at(i); }
-  double ValueAt(int i) const { return values_.at(i); }
-  const std::string& TextAt(int i) const { return texts_.at(i); }
-  int Count() const { return static_cast<int>(keys_.size()); }
+  bool Contains(const std::string& key) const { return where_.find(key) != where_.end(); }
+  const std::string& Key(int i) const { return at(i).key; }
+  double ValueAt(int i) const { return at(i).value; }
+  const std::string& TextAt(int i) const { return at(i).text; }
+  int Count() const { return static_cast<int>(alive_); }
   void Clear() {
-    keys_.clear();
-    values_.clear();
-    texts_.clear();
-    count_.clear();
+    entries_.clear();
+    where_.clear();
+    alive_ = 0;
   }
 
  private:
-  std::vector<std::string> keys_;
-  std::vector<double> values_;
-  std::vector<std::string> texts_;
-  std::unordered_map<std::string, int> count_;
+  struct Entry {
+    std::string key;
+    double value = 0;
+    std::string text;
+    bool alive = true;
+  };
+  const Entry& at(int i) const {
+    compact();
+    return entries_.at(static_cast<size_t>(i));
+  }
+  void compact() const {
+    if (alive_ == entries_.size()) return;
+    std::vector<Entry> kept;
+    kept.reserve(alive_);
+    for (auto& e : entries_)
+      if (e.alive) kept.push_back(std::move(e));
+    entries_ = std::move(kept);
+    where_.clear();
+    for (size_t i = 0; i < entries_.size(); ++i) where_[entries_[i].key].push_back(i);
+  }
+
+  mutable std::vector<Entry> entries_;
+  mutable std::unordered_map<std::string, std::vector<size_t>> where_;  // positions of each key's copies
+  size_t alive_ = 0;
 };
 
 }  // namespace host

@@ -9,6 +9,11 @@ const TPacket& CheckResultServ(const TServerReply& reply) {
   return reply.Packet;
 }
 
+TPacket CheckResultServ(TServerReply&& reply) {
+  if (!reply.Error.empty()) throw host::EServerError(reply.Error);
+  return std::move(reply.Packet);
+}
+
 const std::string& CheckResultText(const TServerReply& reply) {
   if (!reply.Error.empty()) throw host::EServerError(reply.Error);
   return reply.Text;

@@ -40,6 +40,8 @@ struct TServerReply {
 
 // Unpacks a reply; a server error stops the operation with the server's text.
 const TPacket& CheckResultServ(const TServerReply& reply);
+// The same for a reply no one keeps: its rows are moved out, not copied.
+TPacket CheckResultServ(TServerReply&& reply);
 const std::string& CheckResultText(const TServerReply& reply);
 
 class IRdmRemessaCNAB : public host::IHostDatabase {

@@ -548,7 +548,8 @@ host::TPacket TSQLiteRemessaServer::ExecuteQuery(const std::string& sql,
                                                  const std::map<std::string, std::string>& params) {
   try {
     require_connected();
-    auto st = db_.Prepare(sql);
+    // The form's queries run once per title or client: their statements are kept.
+    auto st = db_.Cached(sql);
     for (int i = 1; i <= st.ParamCount(); ++i) {
       const std::string name = fields::UpperCase(st.ParamName(i));
       Value v;
@@ -870,33 +871,50 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
   return Guard([&] {
     RequireFields(alteraBoletos, {"CDFILIAL", "NRLANBOLREC", "CDEMPRESA", "NRCNABREC", "IDSITUCNABR"},
                   "AlterBoletos");
+    const auto& p = alteraBoletos;
+    auto col = [&p](const char* f) { return p.IndexOf(f); };
+    const int iFil = col("CDFILIAL"), iNr = col("NRLANBOLREC"), iEmp = col("CDEMPRESA");
+    const int iOpe = col("IDOPECNABREC");
+    // Columns written only when the packet brings them filled.
+    const int iSet[] = {col("IDSITUCNABR"), col("IDBOLRECALTER"), col("NRCNABREC"), col("CDREDUCONT"), iOpe,
+                        col("CDNOSNUMREC")};
+    auto text = [&p](const host::Row& r, int i) {
+      if (i < 0 || static_cast<size_t>(i) >= r.size()) return std::string();
+      return host::ValueToString(r[i], p.Fields[i].DataType);
+    };
     Write([&] {
-      for (const auto& r : alteraBoletos.Rows) {
-        PacketRow row(alteraBoletos, r);
-        const std::string fil = row.S("CDFILIAL"), nr = row.S("NRLANBOLREC");
+      // The update carries the checks: one statement per title while all is
+      // well, and the reason looked up only for a title it left alone.
+      auto up = db_.Cached(
+          "UPDATE BOLETOREC SET IDSITUCNABR = ?1, IDBOLRECALTER = ?2, NRCNABRECREM = ?3, "
+          "CDREDUCONT = COALESCE(?4, CDREDUCONT), IDOPECNABREC = ?5, CDNOSNUMREC = COALESCE(?6, CDNOSNUMREC) "
+          "WHERE CDFILIAL = ?7 AND NRLANBOLREC = ?8 AND CDEMPRESA = ?9 AND "
+          "(?10 = 0 OR COALESCE(TRIM(IDSITUCNABR), '') IN ('', '00', '01'))");
+      for (const auto& r : p.Rows) {
+        const std::string fil = text(r, iFil), nr = text(r, iNr), emp = text(r, iEmp);
+        // A title registered at the bank must not be included again: the bank
+        // would hold it twice.
+        const bool inclusao = fields::UpperCase(fields::AllTrim(text(r, iOpe))) == "I";
+        for (int k = 0; k < 6; ++k) {
+          const std::string v = text(r, iSet[k]);
+          up.Bind(k + 1, Blank(v) ? Value() : UV(v));
+        }
+        up.Bind(7, UV(fil));
+        up.Bind(8, UV(nr));
+        up.Bind(9, UV(emp));
+        up.Bind(10, Value(int64_t{inclusao}));
+        up.Step();
+        up.Reset();
+        if (db_.Changes() == 1) continue;
         const std::string title = "Boleto " + TitleName(fil, nr);
         auto cur = db_.Prepare(
             "SELECT CDEMPRESA, COALESCE(TRIM(IDSITUCNABR), ''), NRCNABRECREM FROM BOLETOREC "
             "WHERE CDFILIAL = ? AND NRLANBOLREC = ?");
         cur.BindAll({UV(fil), UV(nr)});
         if (!cur.Step()) throw Refusal(title + " não cadastrado.");
-        if (cur.Text(0) != U(row.S("CDEMPRESA")))
-          throw Refusal(title + " não pertence à empresa " + U(row.S("CDEMPRESA")) + ".");
-        const std::string situ = cur.Text(1);
-        // A title registered at the bank must not be included again: the bank
-        // would hold it twice.
-        if (fields::UpperCase(fields::AllTrim(row.S("IDOPECNABREC"))) == "I" && situ != "" && situ != "00" &&
-            situ != "01")
-          throw Refusal(title + " já enviado na remessa " + (cur.IsNull(2) ? std::string("?") : cur.Text(2)) +
-                        ".");
-        auto up = db_.Prepare(
-            "UPDATE BOLETOREC SET IDSITUCNABR = ?, IDBOLRECALTER = ?, NRCNABRECREM = ?, "
-            "CDREDUCONT = COALESCE(?, CDREDUCONT), IDOPECNABREC = ?, CDNOSNUMREC = COALESCE(?, CDNOSNUMREC) "
-            "WHERE CDFILIAL = ? AND NRLANBOLREC = ?");
-        auto text = [&](const char* f) { return row.Has(f) && !Blank(row.S(f)) ? UV(row.S(f)) : Value(); };
-        up.BindAll({text("IDSITUCNABR"), text("IDBOLRECALTER"), text("NRCNABREC"), text("CDREDUCONT"),
-                    text("IDOPECNABREC"), text("CDNOSNUMREC"), UV(fil), UV(nr)});
-        up.Step();
+        if (cur.Text(0) != U(emp)) throw Refusal(title + " não pertence à empresa " + U(emp) + ".");
+        throw Refusal(title + " já enviado na remessa " + (cur.IsNull(2) ? std::string("?") : cur.Text(2)) +
+                      ".");
       }
     });
     return TServerReply{};

@@ -120,6 +120,9 @@ void TfrmRemessaCNAB::CriaEstruturas() {
   cdsBoletos.FieldDefs() = server::PacketFields("BOLETOS");
   cdsBoletos.BeforePost = [this](TClientDataSet&) {};
   cdsBoletos.AfterPost = [this](TClientDataSet&) { cdsBoletosAfterPost(); };
+  // The list is marked here and never applied: the titles' states go to the
+  // server through cdsAlteraBoletos.
+  cdsBoletos.LogChanges = false;
 
   cdsAlteraBoletos.FieldDefs() = server::PacketFields("ALTERABOLETOS");
   cdsDocumentos.FieldDefs() = server::PacketFields("DOCUMENTOS");
@@ -227,6 +230,10 @@ void TfrmRemessaCNAB::Informa(const std::string& key) const {
 
 void TfrmRemessaCNAB::Carrega(TClientDataSet& ds, const server::TServerReply& reply) {
   ds.SetData(server::CheckResultServ(reply));
+}
+
+void TfrmRemessaCNAB::Carrega(TClientDataSet& ds, server::TServerReply&& reply) {
+  ds.SetData(server::CheckResultServ(std::move(reply)));
 }
 
 // ---- lifecycle ----

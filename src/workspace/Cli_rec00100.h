@@ -99,6 +99,7 @@ class TfrmRemessaCNAB {
 
   // Loads a server reply into a data set (CheckResultServ first).
   static void Carrega(TClientDataSet& ds, const server::TServerReply& reply);
+  static void Carrega(TClientDataSet& ds, server::TServerReply&& reply);
 
   // ---- lifecycle ----
   void sbtIncluirClick();
