@@ -29,30 +29,44 @@ std::string boleto(const char* n) {
 }
 }  // namespace
 
-void CarregaDocBol() {
+namespace {
+// A per-title record kind of the current title into ds.
+void CarregaDoBoleto(const char* registro, host::TClientDataSet& ds,
+                     server::TServerReply (server::IRdmRemessaCNAB::*umTitulo)(const std::string&,
+                                                                                const std::string&),
+                     bool numeroPrimeiro) {
   auto& f = Form();
-  f.Carrega(f.cdsDocBol, f.netRemessaCNAB->GetDocBol(boleto("NRLANBOLREC"), boleto("CDFILIAL")));
+  const std::string filial = boleto("CDFILIAL"), numero = boleto("NRLANBOLREC");
+  f.CarregaRegistro(registro, ds, filial, numero, [&] {
+    return numeroPrimeiro ? (f.netRemessaCNAB->*umTitulo)(numero, filial)
+                          : (f.netRemessaCNAB->*umTitulo)(filial, numero);
+  });
+}
+}  // namespace
+
+void CarregaDocBol() {
+  CarregaDoBoleto("DOCBOL", Form().cdsDocBol, &server::IRdmRemessaCNAB::GetDocBol, true);
 }
 
 void CarregaLicencaUso() {
-  auto& f = Form();
-  f.Carrega(f.cdsLicencaUso, f.netRemessaCNAB->GetLicencaUso(boleto("CDFILIAL"), boleto("NRLANBOLREC")));
+  CarregaDoBoleto("LICENCAUSO", Form().cdsLicencaUso, &server::IRdmRemessaCNAB::GetLicencaUso, false);
 }
 
 void CarregaTxBoletos() {
-  auto& f = Form();
-  f.Carrega(f.cdsTxBoletos, f.netRemessaCNAB->GetTxBoletos(boleto("CDFILIAL"), boleto("NRLANBOLREC")));
+  CarregaDoBoleto("TXBOLETOS", Form().cdsTxBoletos, &server::IRdmRemessaCNAB::GetTxBoletos, false);
 }
 
 void CarregaDuplicata() {
-  auto& f = Form();
-  f.Carrega(f.cdsDuplicata, f.netRemessaCNAB->GetDuplicata(boleto("NRLANBOLREC"), boleto("CDFILIAL")));
+  CarregaDoBoleto("DUPLICATA", Form().cdsDuplicata, &server::IRdmRemessaCNAB::GetDuplicata, true);
 }
 
 void CarregaInstruBol() {
   auto& f = Form();
-  f.Carrega(f.cdsInstruBol, f.netRemessaCNAB->GetInstruBol(f.cdsCNABRec.FieldByName("CDBANCO").AsString(),
-                                                           boleto("CDFILIAL"), boleto("NRLANBOLREC")));
+  const std::string banco = f.cdsCNABRec.FieldByName("CDBANCO").AsString();
+  const std::string filial = boleto("CDFILIAL"), numero = boleto("NRLANBOLREC");
+  f.CarregaRegistro(
+      "INSTRUBOL", f.cdsInstruBol, filial, numero,
+      [&] { return f.netRemessaCNAB->GetInstruBol(banco, filial, numero); }, banco);
 }
 
 std::string ChaveAcesso() {
@@ -84,9 +98,7 @@ TPagador LePagador() {
   p.nome = boleto("NMRAZSOCCLIE");
   p.fantasia = boleto("NMFANTCLIE");
   auto& q = f.qryEndeClie;
-  q.Close();
-  q.ParamByName("P_CDCLIENTE", boleto("CDCLIENTE"));
-  q.Open();
+  f.Lote.Abre(q, "P_CDCLIENTE", boleto("CDCLIENTE"));
   if (!q.IsEmpty()) {
     auto s = [&q](const char* n) { return q.FieldByName(n).AsString(); };
     p.endereco = s("DSENDECLIE");

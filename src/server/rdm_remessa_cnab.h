@@ -67,6 +67,14 @@ class IRdmRemessaCNAB : public host::IHostDatabase {
   virtual TServerReply GetChaveAcesso(const std::string& cdFilial,
                                       const std::string& nrLanBolRec) = 0;  // Text
   virtual TServerReply GetEmprBanc(const std::string& cdBanco, const std::string& cdEmpresa) = 0;
+  // The records of one kind ("DOCBOL", "DUPLICATA", "LICENCAUSO", "TXBOLETOS",
+  // "INSTRUBOL", "FILIRECE") for a list of titles at once: titulos holds
+  // per row the two keys the kind's per-title call takes (CDFILIAL as its
+  // branch argument, NRLANBOLREC). The reply's rows are the per-title calls'
+  // rows, each with NRORDEM, the title's row in titulos, first; in the
+  // order of titulos. cdBanco is for INSTRUBOL.
+  virtual TServerReply GetRegistrosBoletos(const std::string& registro, const TPacket& titulos,
+                                           const std::string& cdBanco) = 0;
 
   // Generation run
   virtual TServerReply GetFiliRece(const std::string& cdFiliBolRec, const std::string& nrLanBolRec) = 0;

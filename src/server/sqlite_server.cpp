@@ -597,72 +597,173 @@ host::TPacket TSQLiteRemessaServer::ExecuteQuery(const std::string& sql,
 namespace {
 // The title's invoices, first instalment first.
 constexpr const char* kDuplicataOrder = " ORDER BY D.NRPARCELA, D.DUPLICATA, D.rowid";
+
+// How one kind of per-title record is read: the same select serves the call
+// for one title and the call for a whole list of titles.
+struct TRegistroTitulo {
+  const char* packet;  // packet fields, also the kind's name in GetRegistrosBoletos
+  const char* alias;
+  std::map<std::string, std::string> exprs;  // fields read from elsewhere than alias
+  const char* from;
+  const char* branch;  // the columns the title's two keys are compared with
+  const char* number;
+  const char* order;
+  bool first;          // only the first row (the first invoice) counts
+  bool bank = false;   // also filtered by bank
+};
+
+const std::vector<TRegistroTitulo>& RegistrosTitulo() {
+  static const std::vector<TRegistroTitulo> r = {
+      {"DOCBOL",
+       "D",
+       {{"NRNOTAFISC", "N.NRNOTAFISC"},
+        {"NRACESSONFE", "N.NRACESSONFE"},
+        {"VRNOTAFISC", "N.VRNOTAFISC"},
+        {"DTEMISSAO", "COALESCE(D.DTEMISSAO, N.DTEMISSAO)"}},
+       "DUPLICATA D LEFT JOIN NOTAFISCAL N ON N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF",
+       "D.CDFILIAL",
+       "D.NRLANBOLREC",
+       kDuplicataOrder,
+       true},
+      {"DUPLICATA", "D", {}, "DUPLICATA D", "D.CDFILIAL", "D.NRLANBOLREC", kDuplicataOrder, true},
+      {"LICENCAUSO", "L", {}, "LICENCAUSO L", "L.CDFILIAL", "L.NRLANBOLREC", "", false},
+      {"TXBOLETOS", "T", {}, "TXBOLETO T", "T.CDFILIAL", "T.NRLANBOLREC", "", false},
+      {"INSTRUBOL", "I", {}, "INSTRUBOL I", "I.CDFILIAL", "I.NRLANBOLREC", "", false, true},
+      {"FILIRECE",
+       "N",
+       {{"CDFILIBOLREC", "B.CDFILIBOLREC"}, {"NRLANBOLREC", "B.NRLANBOLREC"}, {"NRINSJURFILI", "F.NRINSJURFILI"}},
+       "BOLETOREC B JOIN DUPLICATA D ON D.CDFILIAL = B.CDFILIAL AND D.NRLANBOLREC = B.NRLANBOLREC"
+       " JOIN NOTAFISCAL N ON N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF"
+       " LEFT JOIN FILIAL F ON F.CDFILIAL = N.CDFILIRECE",
+       "B.CDFILIBOLREC",
+       "B.NRLANBOLREC",
+       " ORDER BY N.CDFILIAL, N.NRLANCTONF",
+       false},
+  };
+  return r;
+}
+
+const TRegistroTitulo& RegistroTitulo(std::string_view packet) {
+  for (const auto& r : RegistrosTitulo())
+    if (fields::UpperCase(packet) == r.packet) return r;
+  throw Refusal("Registro de boleto desconhecido: " + std::string(packet) + ".");
+}
+
+// The select of one title's records; its text is built once per kind.
+const std::string& SqlUmTitulo(const TRegistroTitulo& r) {
+  static std::map<std::string, std::string> sql;
+  auto& s = sql[r.packet];
+  if (s.empty()) {
+    s = "SELECT " + SelectList(PacketFields(r.packet), r.alias, r.exprs) + " FROM " + r.from + " WHERE " +
+        r.branch + " = ?1 AND " + r.number + " = ?2" + (r.bank ? std::string(" AND I.CDBANCO = ?3") : "") +
+        r.order + (r.first ? " LIMIT 1" : "");
+  }
+  return s;
+}
 }  // namespace
 
-TServerReply TSQLiteRemessaServer::GetDocBol(const std::string& nrLanBolRec, const std::string& cdFilial) {
+TServerReply TSQLiteRemessaServer::RegistroDeTitulo(const char* packet, const std::string& cdFilial,
+                                                    const std::string& nrLanBolRec, const std::string& cdBanco) {
   return Guard([&] {
     require_connected();
-    const auto& defs = PacketFields("DOCBOL");
-    return TServerReply::Of(
-        Fetch(db_, defs,
-              "SELECT " +
-                  SelectList(defs, "D",
-                             {{"NRNOTAFISC", "N.NRNOTAFISC"},
-                              {"NRACESSONFE", "N.NRACESSONFE"},
-                              {"VRNOTAFISC", "N.VRNOTAFISC"},
-                              {"DTEMISSAO", "COALESCE(D.DTEMISSAO, N.DTEMISSAO)"}}) +
-                  " FROM DUPLICATA D LEFT JOIN NOTAFISCAL N ON N.CDFILIAL = D.CDFILINF AND "
-                  "N.NRLANCTONF = D.NRLANCTONF WHERE D.CDFILIAL = ? AND D.NRLANBOLREC = ?" +
-                  kDuplicataOrder + " LIMIT 1",
-              {UV(cdFilial), UV(nrLanBolRec)}));
+    const auto& r = RegistroTitulo(packet);
+    std::vector<Value> binds = {UV(cdFilial), UV(nrLanBolRec)};
+    if (r.bank) binds.push_back(UV(cdBanco));
+    return TServerReply::Of(Fetch(db_, PacketFields(packet), SqlUmTitulo(r), binds));
   });
 }
 
+TServerReply TSQLiteRemessaServer::GetDocBol(const std::string& nrLanBolRec, const std::string& cdFilial) {
+  return RegistroDeTitulo("DOCBOL", cdFilial, nrLanBolRec);
+}
+
 TServerReply TSQLiteRemessaServer::GetDuplicata(const std::string& nrLanBolRec, const std::string& cdFilial) {
-  return Guard([&] {
-    require_connected();
-    const auto& defs = PacketFields("DUPLICATA");
-    return TServerReply::Of(Fetch(db_, defs,
-                                  "SELECT " + SelectList(defs, "D") +
-                                      " FROM DUPLICATA D WHERE D.CDFILIAL = ? AND D.NRLANBOLREC = ?" +
-                                      kDuplicataOrder + " LIMIT 1",
-                                  {UV(cdFilial), UV(nrLanBolRec)}));
-  });
+  return RegistroDeTitulo("DUPLICATA", cdFilial, nrLanBolRec);
 }
 
 TServerReply TSQLiteRemessaServer::GetLicencaUso(const std::string& cdFilial,
                                                  const std::string& nrLanBolRec) {
-  return Guard([&] {
-    require_connected();
-    const auto& defs = PacketFields("LICENCAUSO");
-    return TServerReply::Of(Fetch(
-        db_, defs,
-        "SELECT " + SelectList(defs, "L") + " FROM LICENCAUSO L WHERE L.CDFILIAL = ? AND L.NRLANBOLREC = ?",
-        {UV(cdFilial), UV(nrLanBolRec)}));
-  });
+  return RegistroDeTitulo("LICENCAUSO", cdFilial, nrLanBolRec);
 }
 
 TServerReply TSQLiteRemessaServer::GetTxBoletos(const std::string& cdFilial, const std::string& nrLanBolRec) {
-  return Guard([&] {
-    require_connected();
-    const auto& defs = PacketFields("TXBOLETOS");
-    return TServerReply::Of(Fetch(
-        db_, defs,
-        "SELECT " + SelectList(defs, "T") + " FROM TXBOLETO T WHERE T.CDFILIAL = ? AND T.NRLANBOLREC = ?",
-        {UV(cdFilial), UV(nrLanBolRec)}));
-  });
+  return RegistroDeTitulo("TXBOLETOS", cdFilial, nrLanBolRec);
 }
 
 TServerReply TSQLiteRemessaServer::GetInstruBol(const std::string& cdBanco, const std::string& cdFilial,
                                                 const std::string& nrLanBolRec) {
+  return RegistroDeTitulo("INSTRUBOL", cdFilial, nrLanBolRec, cdBanco);
+}
+
+TServerReply TSQLiteRemessaServer::GetFiliRece(const std::string& cdFiliBolRec,
+                                               const std::string& nrLanBolRec) {
+  return RegistroDeTitulo("FILIRECE", cdFiliBolRec, nrLanBolRec);
+}
+
+TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& registro, const TPacket& titulos,
+                                                       const std::string& cdBanco) {
   return Guard([&] {
     require_connected();
-    const auto& defs = PacketFields("INSTRUBOL");
-    return TServerReply::Of(
-        Fetch(db_, defs,
-              "SELECT " + SelectList(defs, "I") +
-                  " FROM INSTRUBOL I WHERE I.CDBANCO = ? AND I.CDFILIAL = ? AND I.NRLANBOLREC = ?",
-              {UV(cdBanco), UV(cdFilial), UV(nrLanBolRec)}));
+    const auto& r = RegistroTitulo(registro);
+    const int iFil = titulos.IndexOf("CDFILIAL"), iNr = titulos.IndexOf("NRLANBOLREC");
+    if (iFil < 0 || iNr < 0) throw Refusal("GetRegistrosBoletos: CDFILIAL e NRLANBOLREC devem ser informados.");
+    TPacket p;
+    p.Fields.push_back(host::IntField("NRORDEM"));
+    const auto& defs = PacketFields(r.packet);
+    p.Fields.insert(p.Fields.end(), defs.begin(), defs.end());
+    // The keys go to a temporary table the select joins: one statement for
+    // the whole list, in the order of the list. A savepoint holds the
+    // connection's read snapshot across the inserts and the select.
+    db_.Exec("CREATE TEMP TABLE IF NOT EXISTS LOTEBOLETO (NRORDEM INTEGER PRIMARY KEY, "
+             "CDFILIAL TEXT, NRLANBOLREC TEXT)");
+    db_.Exec("SAVEPOINT LOTEBOLETO");
+    try {
+      db_.Exec("DELETE FROM temp.LOTEBOLETO");
+      {
+        auto ins = db_.Cached("INSERT INTO temp.LOTEBOLETO (NRORDEM, CDFILIAL, NRLANBOLREC) VALUES (?, ?, ?)");
+        int64_t ordem = 0;
+        for (const auto& row : titulos.Rows) {
+          auto key = [&](int i) {
+            return static_cast<size_t>(i) < row.size() ? UV(host::ValueToString(row[i], titulos.Fields[i].DataType))
+                                                       : Value();
+          };
+          ins.Bind(1, Value(ordem++));
+          ins.Bind(2, key(iFil));
+          ins.Bind(3, key(iNr));
+          ins.Step();
+          ins.Reset();
+        }
+      }
+      static std::map<std::string, std::string> sqls;
+      auto& sql = sqls[r.packet];
+      if (sql.empty()) {
+        std::string order = r.order;
+        if (!order.empty()) order = ", " + order.substr(std::string(" ORDER BY ").size());
+        sql = "SELECT K.NRORDEM AS NRORDEM, " + SelectList(defs, r.alias, r.exprs) + " FROM " + r.from +
+              " JOIN temp.LOTEBOLETO K ON " + r.branch + " = K.CDFILIAL AND " + r.number + " = K.NRLANBOLREC" +
+              (r.bank ? " WHERE I.CDBANCO = ?1" : "") + " ORDER BY K.NRORDEM" + order;
+      }
+      TPacket rows = Fetch(db_, p.Fields, sql, r.bank ? std::vector<Value>{UV(cdBanco)} : std::vector<Value>{});
+      // A kind that counts only its first row per title keeps only that one.
+      if (r.first) {
+        int64_t last = -1;
+        for (auto& row : rows.Rows) {
+          const int64_t ordem = std::get<int64_t>(row[0]);
+          if (ordem == last) continue;
+          last = ordem;
+          p.Rows.push_back(std::move(row));
+        }
+      } else {
+        p.Rows = std::move(rows.Rows);
+      }
+      db_.Exec("DELETE FROM temp.LOTEBOLETO");
+      db_.Exec("RELEASE LOTEBOLETO");
+    } catch (...) {
+      db_.Exec("ROLLBACK TO LOTEBOLETO");
+      db_.Exec("RELEASE LOTEBOLETO");
+      throw;
+    }
+    return TServerReply::Of(std::move(p));
   });
 }
 
@@ -693,26 +794,6 @@ TServerReply TSQLiteRemessaServer::GetEmprBanc(const std::string& cdBanco, const
 }
 
 // ---- Generation run ----
-
-TServerReply TSQLiteRemessaServer::GetFiliRece(const std::string& cdFiliBolRec,
-                                               const std::string& nrLanBolRec) {
-  return Guard([&] {
-    require_connected();
-    const auto& defs = PacketFields("FILIRECE");
-    return TServerReply::Of(Fetch(
-        db_, defs,
-        "SELECT " +
-            SelectList(defs, "N",
-                       {{"CDFILIBOLREC", "B.CDFILIBOLREC"},
-                        {"NRLANBOLREC", "B.NRLANBOLREC"},
-                        {"NRINSJURFILI", "F.NRINSJURFILI"}}) +
-            " FROM BOLETOREC B JOIN DUPLICATA D ON D.CDFILIAL = B.CDFILIAL AND D.NRLANBOLREC = B.NRLANBOLREC"
-            " JOIN NOTAFISCAL N ON N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF"
-            " LEFT JOIN FILIAL F ON F.CDFILIAL = N.CDFILIRECE"
-            " WHERE B.CDFILIBOLREC = ? AND B.NRLANBOLREC = ? ORDER BY N.CDFILIAL, N.NRLANCTONF",
-        {UV(cdFiliBolRec), UV(nrLanBolRec)}));
-  });
-}
 
 TServerReply TSQLiteRemessaServer::ValidFinanceiro(const std::string& operacao, const std::string& arg1,
                                                    const std::string& /*branch*/, double& valor,

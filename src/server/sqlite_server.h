@@ -61,6 +61,8 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   TServerReply GetEmprBanc(const std::string& cdBanco, const std::string& cdEmpresa) override;
 
   TServerReply GetFiliRece(const std::string& cdFiliBolRec, const std::string& nrLanBolRec) override;
+  TServerReply GetRegistrosBoletos(const std::string& registro, const TPacket& titulos,
+                                   const std::string& cdBanco) override;
   TServerReply ValidFinanceiro(const std::string& operacao, const std::string& arg1, const std::string& arg2,
                                double& valor, const std::string& arg3, const std::string& arg4) override;
   TServerReply PrxCodigo(const std::string& cdEmpresa, const std::string& tabela) override;
@@ -99,6 +101,9 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   void Write(const std::function<void()>& body);
 
  private:
+  // A per-title record kind read for one title.
+  TServerReply RegistroDeTitulo(const char* packet, const std::string& cdFilial, const std::string& nrLanBolRec,
+                                const std::string& cdBanco = {});
   void open(bool create);
   void migrate();
   void begin_immediate();

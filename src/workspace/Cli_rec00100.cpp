@@ -236,6 +236,13 @@ void TfrmRemessaCNAB::Carrega(TClientDataSet& ds, server::TServerReply&& reply) 
   ds.SetData(server::CheckResultServ(std::move(reply)));
 }
 
+void TfrmRemessaCNAB::CarregaRegistro(const char* registro, TClientDataSet& ds, const std::string& filial,
+                                      const std::string& numero,
+                                      const std::function<server::TServerReply()>& umTitulo,
+                                      const std::string& cdBanco) {
+  if (!Lote.Preenche(registro, filial, numero, ds, cdBanco)) Carrega(ds, umTitulo());
+}
+
 // ---- lifecycle ----
 
 bool TfrmRemessaCNAB::Inserindo() const {
@@ -772,12 +779,11 @@ std::string TfrmRemessaCNAB::Marca_Boletos(bool interactive) {
     return false;
   };
   // 1. a billing address, unless the title has its payer override record
-  Carrega(cdsLicencaUso,
-          netRemessaCNAB->GetLicencaUso(b("CDFILIAL").AsString(), b("NRLANBOLREC").AsString()));
+  const std::string filial = b("CDFILIAL").AsString(), numero = b("NRLANBOLREC").AsString();
+  CarregaRegistro("LICENCAUSO", cdsLicencaUso, filial, numero,
+                  [&] { return netRemessaCNAB->GetLicencaUso(filial, numero); });
   if (cdsLicencaUso.IsEmpty()) {
-    qryTpEnde.Close();
-    qryTpEnde.ParamByName("P_CDCLIENTE", b("CDCLIENTE").AsString());
-    qryTpEnde.Open();
+    Lote.Abre(qryTpEnde, "P_CDCLIENTE", b("CDCLIENTE").AsString());
     if (qryTpEnde.IsEmpty() || qryTpEnde.FieldByName("IDTPENDECLIE").AsString() != "C") falha("ClieC");
   }
   // 2. the bank needs the nosso número unless it issues the slip itself
@@ -830,7 +836,8 @@ void TfrmRemessaCNAB::VerificaRaizCNPJ(const std::string& filial, const std::str
   }
   const std::string raiz =
       AllTrim(fields::LeftStr(fields::Nr_Codigo(cdsFilial.FieldByName("NRINSJURFILI").AsString()), 8));
-  Carrega(cdsFiliRece, netRemessaCNAB->GetFiliRece(filial, numero));
+  CarregaRegistro("FILIRECE", cdsFiliRece, filial, numero,
+                  [&] { return netRemessaCNAB->GetFiliRece(filial, numero); });
   for (cdsFiliRece.First(); !cdsFiliRece.Eof(); cdsFiliRece.Next()) {
     if (AllTrim(fields::LeftStr(fields::Nr_Codigo(cdsFiliRece.FieldByName("NRINSJURFILI").AsString()), 8)) !=
         raiz) {
@@ -872,6 +879,15 @@ std::vector<std::pair<std::string, int>> TfrmRemessaCNAB::MarcaTodos(bool pergun
   cdsBoletos.DisableControls();
   const int iMarcado = cdsBoletos.FindFieldIndex("IDMARCADO");
   const int iBaixa = cdsBoletos.FindFieldIndex("IDBAIXAUTILR");
+  std::vector<TRegistrosLote::TTitulo> titulos;
+  if (!algum && Inserindo()) {
+    const int iFilial = cdsBoletos.FindFieldIndex("CDFILIAL"), iNumero = cdsBoletos.FindFieldIndex("NRLANBOLREC");
+    titulos.reserve(static_cast<size_t>(cdsBoletos.RecordCount()));
+    for (cdsBoletos.First(); !cdsBoletos.Eof(); cdsBoletos.Next())
+      if (cdsBoletos.Fields(iMarcado).AsString() != "S")
+        titulos.emplace_back(cdsBoletos.Fields(iFilial).AsString(), cdsBoletos.Fields(iNumero).AsString());
+  }
+  TEmLote lote(Lote, *netRemessaCNAB, titulos, cdsCNABRec.FieldByName("CDBANCO").AsString());
   for (cdsBoletos.First(); !cdsBoletos.Eof(); cdsBoletos.Next()) {
     const bool marcado = cdsBoletos.Fields(iMarcado).AsString() == "S";
     if (algum) {

@@ -12,6 +12,7 @@
 #include "host/query.h"
 #include "host/report.h"
 #include "server/rdm_remessa_cnab.h"
+#include "workspace/registros_lote.h"
 
 namespace filters {
 struct TFiltroBoletos;
@@ -81,6 +82,7 @@ class TfrmRemessaCNAB {
 
   // ---- workspace sets ----
   host::TKeyList BoletosMarcados;   // key CDFILIAL + NRLANBOLREC, value VRFINALBREC
+  TRegistrosLote Lote;              // per-title records of a run over many titles
   host::TKeyList Carteiras;         // portfolio keys of the marked titles
   host::TKeyList RemessasMarcadas;  // batch marks of the list
   host::TKeyList MarcadosRel;       // marked-batch set (report)
@@ -100,6 +102,11 @@ class TfrmRemessaCNAB {
   // Loads a server reply into a data set (CheckResultServ first).
   static void Carrega(TClientDataSet& ds, const server::TServerReply& reply);
   static void Carrega(TClientDataSet& ds, server::TServerReply&& reply);
+  // A per-title record kind of one title into ds: from the run under way when
+  // the title is one of its titles, else from the server for this title.
+  void CarregaRegistro(const char* registro, TClientDataSet& ds, const std::string& filial,
+                       const std::string& numero, const std::function<server::TServerReply()>& umTitulo,
+                       const std::string& cdBanco = {});
 
   // ---- lifecycle ----
   void sbtIncluirClick();

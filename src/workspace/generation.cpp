@@ -131,6 +131,14 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   UltimaRemessa.clear();
   UltimoWriter.clear();
   auto f = [this](const char* n) { return cdsCNABRec.FieldByName(n); };
+  // The marked titles' records are fetched kind by kind for all of them.
+  std::vector<TRegistrosLote::TTitulo> titulos;
+  titulos.reserve(static_cast<size_t>(BoletosMarcados.Count()));
+  for (int i = 0; i < BoletosMarcados.Count(); ++i) {
+    const std::string& chave = BoletosMarcados.Key(i);
+    titulos.emplace_back(fields::Copy(chave, 1, 4), fields::Copy(chave, 5, 10));
+  }
+  TEmLote lote(Lote, *netRemessaCNAB, titulos, f("CDBANCO").AsString());
 
   // 1. account, collection account, branch and path
   Vd_CdReduCont(true);
@@ -148,7 +156,7 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
     for (int i = 0; i < BoletosMarcados.Count(); ++i) {
       const std::string chave = BoletosMarcados.Key(i);
       const std::string fil = fields::Copy(chave, 1, 4), nr = fields::Copy(chave, 5, 10);
-      Carrega(cdsFiliRece, netRemessaCNAB->GetFiliRece(fil, nr));
+      CarregaRegistro("FILIRECE", cdsFiliRece, fil, nr, [&] { return netRemessaCNAB->GetFiliRece(fil, nr); });
       for (cdsFiliRece.First(); !cdsFiliRece.Eof(); cdsFiliRece.Next()) {
         std::string r = AllTrim(
             fields::LeftStr(fields::Nr_Codigo(cdsFiliRece.FieldByName("NRINSJURFILI").AsString()), 8));

@@ -1,0 +1,86 @@
+#include "workspace/registros_lote.h"
+
+namespace workspace {
+
+namespace {
+std::string chave(const std::string& filial, const std::string& numero) {
+  return filial + '\x1f' + numero;
+}
+}  // namespace
+
+void TRegistrosLote::Inicia(server::IRdmRemessaCNAB& server, const std::vector<TTitulo>& titulos,
+                            std::string cdBanco) {
+  Encerra();
+  server_ = &server;
+  banco_ = std::move(cdBanco);
+  titulos_.Fields = {host::StrField("CDFILIAL", 4), host::StrField("NRLANBOLREC", 10)};
+  titulos_.Rows.reserve(titulos.size());
+  ordem_.reserve(titulos.size());
+  for (const auto& [filial, numero] : titulos) {
+    // A title listed twice is fetched once.
+    if (!ordem_.emplace(chave(filial, numero), titulos_.Rows.size()).second) continue;
+    titulos_.Rows.push_back({filial, numero});
+  }
+}
+
+void TRegistrosLote::Encerra() {
+  server_ = nullptr;
+  banco_.clear();
+  titulos_ = {};
+  ordem_.clear();
+  tipos_.clear();
+  consultas_.clear();
+}
+
+const TRegistrosLote::TTipo& TRegistrosLote::tipo(const std::string& registro) {
+  auto it = tipos_.find(registro);
+  if (it != tipos_.end()) return it->second;
+  host::TPacket p = server::CheckResultServ(server_->GetRegistrosBoletos(registro, titulos_, banco_));
+  TTipo t;
+  t.faixa.assign(titulos_.Rows.size(), {0, 0});
+  // The reply leads each row with the title's position; the data sets get
+  // the rows as the per-title call has them.
+  for (size_t i = 0; i < p.Rows.size(); ++i) {
+    auto& row = p.Rows[i];
+    const auto* ordem = std::get_if<int64_t>(&row.at(0));
+    if (!ordem || *ordem < 0 || static_cast<size_t>(*ordem) >= t.faixa.size())
+      throw host::EDatabaseError(registro + ": registro de um boleto que não foi pedido.");
+    auto& f = t.faixa[static_cast<size_t>(*ordem)];
+    if (f.first == f.second) f.first = i;
+    f.second = i + 1;
+    row.erase(row.begin());
+  }
+  p.Fields.erase(p.Fields.begin());
+  t.registros = std::move(p);
+  return tipos_.emplace(registro, std::move(t)).first->second;
+}
+
+bool TRegistrosLote::Preenche(const char* registro, const std::string& filial, const std::string& numero,
+                              host::TClientDataSet& ds, const std::string& cdBanco) {
+  if (!Ativo() || (!cdBanco.empty() && cdBanco != banco_)) return false;
+  auto it = ordem_.find(chave(filial, numero));
+  if (it == ordem_.end()) return false;
+  const TTipo& t = tipo(registro);
+  const auto [de, ate] = t.faixa[it->second];
+  ds.SetData(t.registros, de, ate);
+  return true;
+}
+
+void TRegistrosLote::Abre(host::TADOIBQuery& q, const std::string& param, const std::string& valor) {
+  q.Close();
+  q.ParamByName(param, valor);
+  if (!Ativo()) {
+    q.Open();
+    return;
+  }
+  const auto k = std::make_pair(static_cast<const host::TADOIBQuery*>(&q), valor);
+  auto it = consultas_.find(k);
+  if (it != consultas_.end()) {
+    q.SetData(it->second);
+    return;
+  }
+  q.Open();
+  consultas_.emplace(k, q.Data());
+}
+
+}  // namespace workspace
