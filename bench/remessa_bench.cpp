@@ -259,7 +259,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s %d %s failed: %s\n", banco.c_str(), n, passo.c_str(), e.what());
     rc = 1;
   }
-  const std::string cmd = "rm -rf '" + dir + "'";
-  if (std::system(cmd.c_str()) != 0) rc = 1;
+  // REMESSA_BENCH_KEEP=1 leaves the store behind for a look at its plans.
+  if (std::getenv("REMESSA_BENCH_KEEP")) {
+    std::fprintf(stderr, "store kept in %s\n", dir.c_str());
+  } else {
+    const std::string cmd = "rm -rf '" + dir + "'";
+    if (std::system(cmd.c_str()) != 0) rc = 1;
+  }
   return rc;
 }

@@ -33,7 +33,7 @@ namespace {
 // A per-title record kind of the current title into ds.
 void CarregaDoBoleto(const char* registro, host::TClientDataSet& ds,
                      server::TServerReply (server::IRdmRemessaCNAB::*umTitulo)(const std::string&,
-                                                                                const std::string&),
+                                                                               const std::string&),
                      bool numeroPrimeiro) {
   auto& f = Form();
   const std::string filial = boleto("CDFILIAL"), numero = boleto("NRLANBOLREC");

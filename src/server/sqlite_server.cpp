@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <set>
 #include <thread>
+#include <unordered_set>
 
 #include "fields/cp1252.h"
 #include "fields/datetime.h"
@@ -391,6 +392,10 @@ void TSQLiteRemessaServer::open(bool create) {
                   " não é desta aplicação (sem controle de versão do esquema).");
 
   db_.Exec("PRAGMA foreign_keys = ON");
+  // A remittance of many titles updates them all in one transaction: with the
+  // default 2 MB page cache, dirty pages spill to the log mid-way and every
+  // read goes back to the file. Temporary tables (title lists) stay in memory.
+  db_.Exec("PRAGMA cache_size = -65536");
   // WAL lets the workspace read while another process draws numbers.
   if (!memory) db_.Exec("PRAGMA journal_mode = WAL");
   migrate();
@@ -608,8 +613,8 @@ struct TRegistroTitulo {
   const char* branch;  // the columns the title's two keys are compared with
   const char* number;
   const char* order;
-  bool first;          // only the first row (the first invoice) counts
-  bool bank = false;   // also filtered by bank
+  bool first;         // only the first row (the first invoice) counts
+  bool bank = false;  // also filtered by bank
 };
 
 const std::vector<TRegistroTitulo>& RegistrosTitulo() {
@@ -631,7 +636,9 @@ const std::vector<TRegistroTitulo>& RegistrosTitulo() {
       {"INSTRUBOL", "I", {}, "INSTRUBOL I", "I.CDFILIAL", "I.NRLANBOLREC", "", false, true},
       {"FILIRECE",
        "N",
-       {{"CDFILIBOLREC", "B.CDFILIBOLREC"}, {"NRLANBOLREC", "B.NRLANBOLREC"}, {"NRINSJURFILI", "F.NRINSJURFILI"}},
+       {{"CDFILIBOLREC", "B.CDFILIBOLREC"},
+        {"NRLANBOLREC", "B.NRLANBOLREC"},
+        {"NRINSJURFILI", "F.NRINSJURFILI"}},
        "BOLETOREC B JOIN DUPLICATA D ON D.CDFILIAL = B.CDFILIAL AND D.NRLANBOLREC = B.NRLANBOLREC"
        " JOIN NOTAFISCAL N ON N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF"
        " LEFT JOIN FILIAL F ON F.CDFILIAL = N.CDFILIRECE",
@@ -663,7 +670,8 @@ const std::string& SqlUmTitulo(const TRegistroTitulo& r) {
 }  // namespace
 
 TServerReply TSQLiteRemessaServer::RegistroDeTitulo(const char* packet, const std::string& cdFilial,
-                                                    const std::string& nrLanBolRec, const std::string& cdBanco) {
+                                                    const std::string& nrLanBolRec,
+                                                    const std::string& cdBanco) {
   return Guard([&] {
     require_connected();
     const auto& r = RegistroTitulo(packet);
@@ -706,7 +714,8 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
     require_connected();
     const auto& r = RegistroTitulo(registro);
     const int iFil = titulos.IndexOf("CDFILIAL"), iNr = titulos.IndexOf("NRLANBOLREC");
-    if (iFil < 0 || iNr < 0) throw Refusal("GetRegistrosBoletos: CDFILIAL e NRLANBOLREC devem ser informados.");
+    if (iFil < 0 || iNr < 0)
+      throw Refusal("GetRegistrosBoletos: CDFILIAL e NRLANBOLREC devem ser informados.");
     TPacket p;
     p.Fields.push_back(host::IntField("NRORDEM"));
     const auto& defs = PacketFields(r.packet);
@@ -714,18 +723,21 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
     // The keys go to a temporary table the select joins: one statement for
     // the whole list, in the order of the list. A savepoint holds the
     // connection's read snapshot across the inserts and the select.
-    db_.Exec("CREATE TEMP TABLE IF NOT EXISTS LOTEBOLETO (NRORDEM INTEGER PRIMARY KEY, "
-             "CDFILIAL TEXT, NRLANBOLREC TEXT)");
+    db_.Exec(
+        "CREATE TEMP TABLE IF NOT EXISTS LOTEBOLETO (NRORDEM INTEGER PRIMARY KEY, "
+        "CDFILIAL TEXT, NRLANBOLREC TEXT)");
     db_.Exec("SAVEPOINT LOTEBOLETO");
     try {
       db_.Exec("DELETE FROM temp.LOTEBOLETO");
       {
-        auto ins = db_.Cached("INSERT INTO temp.LOTEBOLETO (NRORDEM, CDFILIAL, NRLANBOLREC) VALUES (?, ?, ?)");
+        auto ins =
+            db_.Cached("INSERT INTO temp.LOTEBOLETO (NRORDEM, CDFILIAL, NRLANBOLREC) VALUES (?, ?, ?)");
         int64_t ordem = 0;
         for (const auto& row : titulos.Rows) {
           auto key = [&](int i) {
-            return static_cast<size_t>(i) < row.size() ? UV(host::ValueToString(row[i], titulos.Fields[i].DataType))
-                                                       : Value();
+            return static_cast<size_t>(i) < row.size()
+                       ? UV(host::ValueToString(row[i], titulos.Fields[i].DataType))
+                       : Value();
           };
           ins.Bind(1, Value(ordem++));
           ins.Bind(2, key(iFil));
@@ -739,11 +751,15 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
       if (sql.empty()) {
         std::string order = r.order;
         if (!order.empty()) order = ", " + order.substr(std::string(" ORDER BY ").size());
-        sql = "SELECT K.NRORDEM AS NRORDEM, " + SelectList(defs, r.alias, r.exprs) + " FROM " + r.from +
-              " JOIN temp.LOTEBOLETO K ON " + r.branch + " = K.CDFILIAL AND " + r.number + " = K.NRLANBOLREC" +
-              (r.bank ? " WHERE I.CDBANCO = ?1" : "") + " ORDER BY K.NRORDEM" + order;
+        // The list drives the join (CROSS JOIN keeps it the outer loop): each
+        // title is a look-up in the kind's key, never a scan of the list.
+        sql = "SELECT K.NRORDEM AS NRORDEM, " + SelectList(defs, r.alias, r.exprs) +
+              " FROM temp.LOTEBOLETO K CROSS JOIN " + r.from + " WHERE " + r.branch + " = K.CDFILIAL AND " +
+              r.number + " = K.NRLANBOLREC" + (r.bank ? " AND I.CDBANCO = ?1" : "") + " ORDER BY K.NRORDEM" +
+              order;
       }
-      TPacket rows = Fetch(db_, p.Fields, sql, r.bank ? std::vector<Value>{UV(cdBanco)} : std::vector<Value>{});
+      TPacket rows =
+          Fetch(db_, p.Fields, sql, r.bank ? std::vector<Value>{UV(cdBanco)} : std::vector<Value>{});
       // A kind that counts only its first row per title keeps only that one.
       if (r.first) {
         int64_t last = -1;
@@ -963,9 +979,25 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
       if (i < 0 || static_cast<size_t>(i) >= r.size()) return std::string();
       return host::ValueToString(r[i], p.Fields[i].DataType);
     };
-    Write([&] {
-      // The update carries the checks: one statement per title while all is
-      // well, and the reason looked up only for a title it left alone.
+    auto refusal = [&](const std::string& fil, const std::string& nr, const std::string& emp) {
+      const std::string title = "Boleto " + TitleName(fil, nr);
+      auto cur = db_.Prepare(
+          "SELECT CDEMPRESA, COALESCE(TRIM(IDSITUCNABR), ''), NRCNABRECREM FROM BOLETOREC "
+          "WHERE CDFILIAL = ? AND NRLANBOLREC = ?");
+      cur.BindAll({UV(fil), UV(nr)});
+      if (!cur.Step()) return Refusal(title + " não cadastrado.");
+      if (cur.IsNull(0) || cur.Text(0) != U(emp))
+        return Refusal(title + " não pertence à empresa " + U(emp) + ".");
+      return Refusal(title + " já enviado na remessa " + (cur.IsNull(2) ? std::string("?") : cur.Text(2)) +
+                     ".");
+    };
+    auto inclusao = [&](const host::Row& r) {
+      // A title registered at the bank must not be included again: the bank
+      // would hold it twice.
+      return fields::UpperCase(fields::AllTrim(text(r, iOpe))) == "I";
+    };
+    // The same title twice in one packet: each state in turn, as sent.
+    auto umAUm = [&] {
       auto up = db_.Cached(
           "UPDATE BOLETOREC SET IDSITUCNABR = ?1, IDBOLRECALTER = ?2, NRCNABRECREM = ?3, "
           "CDREDUCONT = COALESCE(?4, CDREDUCONT), IDOPECNABREC = ?5, CDNOSNUMREC = COALESCE(?6, CDNOSNUMREC) "
@@ -973,9 +1005,6 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
           "(?10 = 0 OR COALESCE(TRIM(IDSITUCNABR), '') IN ('', '00', '01'))");
       for (const auto& r : p.Rows) {
         const std::string fil = text(r, iFil), nr = text(r, iNr), emp = text(r, iEmp);
-        // A title registered at the bank must not be included again: the bank
-        // would hold it twice.
-        const bool inclusao = fields::UpperCase(fields::AllTrim(text(r, iOpe))) == "I";
         for (int k = 0; k < 6; ++k) {
           const std::string v = text(r, iSet[k]);
           up.Bind(k + 1, Blank(v) ? Value() : UV(v));
@@ -983,21 +1012,75 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
         up.Bind(7, UV(fil));
         up.Bind(8, UV(nr));
         up.Bind(9, UV(emp));
-        up.Bind(10, Value(int64_t{inclusao}));
+        up.Bind(10, Value(int64_t{inclusao(r)}));
         up.Step();
         up.Reset();
-        if (db_.Changes() == 1) continue;
-        const std::string title = "Boleto " + TitleName(fil, nr);
-        auto cur = db_.Prepare(
-            "SELECT CDEMPRESA, COALESCE(TRIM(IDSITUCNABR), ''), NRCNABRECREM FROM BOLETOREC "
-            "WHERE CDFILIAL = ? AND NRLANBOLREC = ?");
-        cur.BindAll({UV(fil), UV(nr)});
-        if (!cur.Step()) throw Refusal(title + " não cadastrado.");
-        if (cur.Text(0) != U(emp)) throw Refusal(title + " não pertence à empresa " + U(emp) + ".");
-        throw Refusal(title + " já enviado na remessa " + (cur.IsNull(2) ? std::string("?") : cur.Text(2)) +
-                      ".");
+        if (db_.Changes() != 1) throw refusal(fil, nr, emp);
       }
-    });
+    };
+    // Every title once: the new states go to a temporary table and from there
+    // to the titles in one statement. A statement per title pays for its own
+    // rollback journal, which dominated a run of many titles.
+    auto juntos = [&] {
+      db_.Exec(
+          "CREATE TEMP TABLE IF NOT EXISTS ALTERABOLETO (NRORDEM INTEGER PRIMARY KEY, CDFILIAL TEXT, "
+          "NRLANBOLREC TEXT, CDEMPRESA TEXT, INCLUSAO INTEGER, IDSITUCNABR TEXT, IDBOLRECALTER TEXT, "
+          "NRCNABREC TEXT, CDREDUCONT TEXT, IDOPECNABREC TEXT, CDNOSNUMREC TEXT)");
+      db_.Exec("DELETE FROM temp.ALTERABOLETO");
+      struct Limpa {
+        sqlite::Db& db;
+        ~Limpa() {
+          try {
+            db.Exec("DELETE FROM temp.ALTERABOLETO");
+          } catch (...) {
+          }
+        }
+      } limpa{db_};
+      {
+        auto ins =
+            db_.Cached("INSERT INTO temp.ALTERABOLETO VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
+        int64_t ordem = 0;
+        for (const auto& r : p.Rows) {
+          ins.Bind(1, Value(ordem++));
+          ins.Bind(2, UV(text(r, iFil)));
+          ins.Bind(3, UV(text(r, iNr)));
+          ins.Bind(4, UV(text(r, iEmp)));
+          ins.Bind(5, Value(int64_t{inclusao(r)}));
+          for (int k = 0; k < 6; ++k) {
+            const std::string v = text(r, iSet[k]);
+            ins.Bind(k + 6, Blank(v) ? Value() : UV(v));
+          }
+          ins.Step();
+          ins.Reset();
+        }
+      }
+      // The first title, in the packet's order, that cannot take its new state.
+      {
+        auto bad = db_.Cached(
+            "SELECT A.CDFILIAL, A.NRLANBOLREC, A.CDEMPRESA FROM temp.ALTERABOLETO A LEFT JOIN BOLETOREC B "
+            "ON B.CDFILIAL = A.CDFILIAL AND B.NRLANBOLREC = A.NRLANBOLREC "
+            "WHERE B.CDFILIAL IS NULL OR B.CDEMPRESA IS NOT A.CDEMPRESA OR "
+            "(A.INCLUSAO = 1 AND COALESCE(TRIM(B.IDSITUCNABR), '') NOT IN ('', '00', '01')) "
+            "ORDER BY A.NRORDEM LIMIT 1");
+        if (bad.Step()) throw refusal(W(bad.Text(0)), W(bad.Text(1)), W(bad.Text(2)));
+      }
+      auto up = db_.Cached(
+          "UPDATE BOLETOREC SET IDSITUCNABR = A.IDSITUCNABR, IDBOLRECALTER = A.IDBOLRECALTER, "
+          "NRCNABRECREM = A.NRCNABREC, CDREDUCONT = COALESCE(A.CDREDUCONT, BOLETOREC.CDREDUCONT), "
+          "IDOPECNABREC = A.IDOPECNABREC, CDNOSNUMREC = COALESCE(A.CDNOSNUMREC, BOLETOREC.CDNOSNUMREC) "
+          "FROM temp.ALTERABOLETO A WHERE BOLETOREC.CDFILIAL = A.CDFILIAL AND BOLETOREC.NRLANBOLREC = "
+          "A.NRLANBOLREC");
+      up.Step();
+    };
+    std::unordered_set<std::string> vistos;
+    vistos.reserve(p.Rows.size());
+    bool repetido = false;
+    for (const auto& r : p.Rows)
+      if (!vistos.insert(text(r, iFil) + '\x1f' + text(r, iNr)).second) {
+        repetido = true;
+        break;
+      }
+    Write([&] { repetido ? umAUm() : juntos(); });
     return TServerReply{};
   });
 }

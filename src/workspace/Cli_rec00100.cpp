@@ -881,7 +881,8 @@ std::vector<std::pair<std::string, int>> TfrmRemessaCNAB::MarcaTodos(bool pergun
   const int iBaixa = cdsBoletos.FindFieldIndex("IDBAIXAUTILR");
   std::vector<TRegistrosLote::TTitulo> titulos;
   if (!algum && Inserindo()) {
-    const int iFilial = cdsBoletos.FindFieldIndex("CDFILIAL"), iNumero = cdsBoletos.FindFieldIndex("NRLANBOLREC");
+    const int iFilial = cdsBoletos.FindFieldIndex("CDFILIAL"),
+              iNumero = cdsBoletos.FindFieldIndex("NRLANBOLREC");
     titulos.reserve(static_cast<size_t>(cdsBoletos.RecordCount()));
     for (cdsBoletos.First(); !cdsBoletos.Eof(); cdsBoletos.Next())
       if (cdsBoletos.Fields(iMarcado).AsString() != "S")

@@ -38,7 +38,7 @@ class TRegistrosLote {
 
  private:
   struct TTipo {
-    host::TPacket registros;                      // the kind's rows, title after title
+    host::TPacket registros;                       // the kind's rows, title after title
     std::vector<std::pair<size_t, size_t>> faixa;  // per title, its rows [first, last)
   };
   const TTipo& tipo(const std::string& registro);
@@ -54,8 +54,8 @@ class TRegistrosLote {
 // Keeps a run on for a scope, whatever way the scope ends.
 class TEmLote {
  public:
-  TEmLote(TRegistrosLote& l, server::IRdmRemessaCNAB& server, const std::vector<TRegistrosLote::TTitulo>& titulos,
-          std::string cdBanco)
+  TEmLote(TRegistrosLote& l, server::IRdmRemessaCNAB& server,
+          const std::vector<TRegistrosLote::TTitulo>& titulos, std::string cdBanco)
       : l_(l) {
     l_.Inicia(server, titulos, std::move(cdBanco));
   }

@@ -132,6 +132,10 @@ TEST(AlterBoletos, AllTitlesOrNone) {
        Cp("Boleto 0002/4 já enviado na remessa 7.")},
       {"unknown title", Alter("8", {{"0001", "1"}, {"0009", "99"}}), Cp("Boleto 0009/99 não cadastrado.")},
       {"other company", Alter("8", {{"0001", "1"}, foreign}), Cp("Boleto 0003/7 não pertence à empresa 01.")},
+      // Of several refused titles, the first in the packet's order is named.
+      {"first of two", Alter("8", {{"0009", "99"}, {"0002", "4"}}), Cp("Boleto 0009/99 não cadastrado.")},
+      {"first of two, reversed", Alter("8", {{"0002", "4"}, {"0009", "99"}}),
+       Cp("Boleto 0002/4 já enviado na remessa 7.")},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(s->AlterBoletos(c.packet).Error, c.error) << c.name;
