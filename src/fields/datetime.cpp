@@ -177,10 +177,17 @@ bool TryStrToDate(std::string_view s, TDateTime& out) {
 }
 
 bool TryIsoToDateTime(std::string_view s, TDateTime& out) {
-  std::string str(s);
-  int d, m, y, consumed = 0;
-  if (str.size() < 10 || std::sscanf(str.c_str(), "%4d-%2d-%2d%n", &y, &m, &d, &consumed) != 3 ||
-      consumed != 10)
+  // yyyy-mm-dd, digits only: read once per stored date, so no sscanf.
+  auto digits = [&s](size_t at, size_t n, int& v) {
+    v = 0;
+    for (size_t i = at; i < at + n; ++i) {
+      if (s[i] < '0' || s[i] > '9') return false;
+      v = v * 10 + (s[i] - '0');
+    }
+    return true;
+  };
+  int d, m, y;
+  if (s.size() < 10 || s[4] != '-' || s[7] != '-' || !digits(0, 4, y) || !digits(5, 2, m) || !digits(8, 2, d))
     return false;
   if (!valid_date(y, m, d)) return false;
   TDateTime frac = 0;

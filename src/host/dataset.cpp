@@ -309,6 +309,25 @@ TPacket TClientDataSet::Data() const {
   return p;
 }
 
+TPacket TClientDataSet::TakeData() {
+  require_active();
+  if (state_ != TDataSetState::dsBrowse) Post();
+  TPacket p;
+  for (size_t i = 0; i < defs_.size(); ++i)
+    if (!(i < calc_.size() && calc_[i])) p.Fields.push_back(defs_[i]);
+  const size_t n = p.Fields.size();
+  p.Rows.reserve(rows_.size());
+  for (auto& e : rows_) {
+    e.values.resize(n);
+    p.Rows.push_back(std::move(e.values));
+  }
+  rows_.clear();
+  deleted_.clear();
+  rebuild_visible();
+  First();
+  return p;
+}
+
 TPacket TClientDataSet::Delta() const {
   TPacket p;
   for (size_t i = 0; i < defs_.size(); ++i)

@@ -114,6 +114,7 @@ class TClientDataSet {
   // data set's: a title's share of a packet that holds the records of many.
   void SetData(const TPacket& p, size_t from, size_t to);
   TPacket Data() const;   // every row, whatever the filter
+  TPacket TakeData();     // the same, the rows moved out: the data set is left empty
   TPacket Delta() const;  // pending changes
   int ChangeCount() const;
   // Off for a data set whose changes are never sent back: edits are kept

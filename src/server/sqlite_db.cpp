@@ -85,6 +85,10 @@ std::string Stmt::Text(int i) const {
   auto p = reinterpret_cast<const char*>(sqlite3_column_text(st_, i));
   return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(st_, i))) : std::string();
 }
+std::string_view Stmt::TextView(int i) const {
+  auto p = reinterpret_cast<const char*>(sqlite3_column_text(st_, i));
+  return p ? std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(st_, i))) : std::string_view();
+}
 double Stmt::Double(int i) const {
   return sqlite3_column_double(st_, i);
 }

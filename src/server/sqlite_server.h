@@ -102,8 +102,8 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
 
  private:
   // A per-title record kind read for one title.
-  TServerReply RegistroDeTitulo(const char* packet, const std::string& cdFilial, const std::string& nrLanBolRec,
-                                const std::string& cdBanco = {});
+  TServerReply RegistroDeTitulo(const char* packet, const std::string& cdFilial,
+                                const std::string& nrLanBolRec, const std::string& cdBanco = {});
   void open(bool create);
   void migrate();
   void begin_immediate();

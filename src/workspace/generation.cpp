@@ -212,6 +212,8 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
     stage.Discard();
     throw;
   }
+  // The records were for the checks and the writer; not held through the store.
+  Lote.Encerra();
 
   // 10, 11. The batch, the titles' new state and the file exist together or
   // not at all: both are stored in one unit of work, and the file is put in
@@ -365,7 +367,8 @@ void TfrmRemessaCNAB::AtualizaBoleto() {
     a("IDBOLRECALTER").SetString("1");
     cdsAlteraBoletos.Post();
   }
-  server::CheckResultServ(netRemessaCNAB->AlterBoletos(cdsAlteraBoletos.Data()));
+  // The data set only builds the packet: its rows are handed over, not copied.
+  server::CheckResultServ(netRemessaCNAB->AlterBoletos(cdsAlteraBoletos.TakeData()));
   cdsBoletos.EnableControls();
 }
 
