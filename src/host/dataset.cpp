@@ -56,7 +56,7 @@ int TPacket::IndexOf(std::string_view name) const {
 
 std::string ValueToString(const Value& v, TFieldType t) {
   if (std::holds_alternative<std::monostate>(v)) return {};
-  if (auto s = std::get_if<std::string>(&v)) return *s;
+  if (auto s = std::get_if<TText>(&v)) return s->str();
   if (auto i = std::get_if<int64_t>(&v)) return std::to_string(*i);
   double d = std::get<double>(v);
   if (t == TFieldType::ftDateTime) {
@@ -103,11 +103,11 @@ double TField::AsFloat() const {
   const Value& v = AsValue();
   if (auto d = std::get_if<double>(&v)) return *d;
   if (auto i = std::get_if<int64_t>(&v)) return static_cast<double>(*i);
-  if (auto s = std::get_if<std::string>(&v)) {
+  if (auto tx = std::get_if<TText>(&v)) {
+    const std::string s = tx->str();
     double r = 0;
-    if (fields::AllTrim(*s).empty()) return 0;
-    if (!fields::TryStrToFloat(*s, r))
-      throw EDatabaseError("'" + *s + "' is not a valid floating point value");
+    if (fields::AllTrim(s).empty()) return 0;
+    if (!fields::TryStrToFloat(s, r)) throw EDatabaseError("'" + s + "' is not a valid floating point value");
     return r;
   }
   return 0;
@@ -117,8 +117,9 @@ int64_t TField::AsInteger() const {
   const Value& v = AsValue();
   if (auto i = std::get_if<int64_t>(&v)) return *i;
   if (auto d = std::get_if<double>(&v)) return static_cast<int64_t>(std::llround(*d));
-  if (auto s = std::get_if<std::string>(&v)) {
-    std::string t = fields::AllTrim(*s);
+  if (auto tx = std::get_if<TText>(&v)) {
+    const std::string s = tx->str();
+    std::string t = fields::AllTrim(s);
     if (t.empty()) return 0;
     try {
       size_t used = 0;
@@ -126,7 +127,7 @@ int64_t TField::AsInteger() const {
       if (used == t.size()) return r;
     } catch (...) {
     }
-    throw EDatabaseError("'" + *s + "' is not a valid integer value");
+    throw EDatabaseError("'" + s + "' is not a valid integer value");
   }
   return 0;
 }
@@ -135,11 +136,12 @@ TDateTime TField::AsDateTime() const {
   const Value& v = AsValue();
   if (auto d = std::get_if<double>(&v)) return *d;
   if (auto i = std::get_if<int64_t>(&v)) return static_cast<double>(*i);
-  if (auto s = std::get_if<std::string>(&v)) {
+  if (auto tx = std::get_if<TText>(&v)) {
+    const std::string s = tx->str();
     TDateTime r = 0;
-    if (fields::TryIsoToDateTime(*s, r) || fields::TryStrToDate(*s, r)) return r;
-    if (fields::AllTrim(*s).empty()) return 0;
-    throw EDatabaseError("'" + *s + "' is not a valid date");
+    if (fields::TryIsoToDateTime(s, r) || fields::TryStrToDate(s, r)) return r;
+    if (fields::AllTrim(s).empty()) return 0;
+    throw EDatabaseError("'" + s + "' is not a valid date");
   }
   return 0;
 }
@@ -429,29 +431,31 @@ Value TClientDataSet::coerce(int field, Value v) const {
     case TFieldType::ftFloat:
     case TFieldType::ftDateTime: {
       if (auto i = std::get_if<int64_t>(&v)) return static_cast<double>(*i);
-      if (auto s = std::get_if<std::string>(&v)) {
-        if (fields::AllTrim(*s).empty()) return Value();
+      if (auto tx = std::get_if<TText>(&v)) {
+        const std::string s = tx->str();
+        if (fields::AllTrim(s).empty()) return Value();
         double r = 0;
         bool ok = d.DataType == TFieldType::ftFloat
-                      ? fields::TryStrToFloat(*s, r)
-                      : (fields::TryIsoToDateTime(*s, r) || fields::TryStrToDate(*s, r));
-        if (!ok) throw EDatabaseError("'" + *s + "' is not a valid value for field '" + d.Name + "'");
+                      ? fields::TryStrToFloat(s, r)
+                      : (fields::TryIsoToDateTime(s, r) || fields::TryStrToDate(s, r));
+        if (!ok) throw EDatabaseError("'" + s + "' is not a valid value for field '" + d.Name + "'");
         return r;
       }
       return v;
     }
     case TFieldType::ftInteger: {
       if (auto f = std::get_if<double>(&v)) return static_cast<int64_t>(std::llround(*f));
-      if (auto s = std::get_if<std::string>(&v)) {
-        if (fields::AllTrim(*s).empty()) return Value();
+      if (auto tx = std::get_if<TText>(&v)) {
+        const std::string s = tx->str();
+        if (fields::AllTrim(s).empty()) return Value();
         try {
           size_t used = 0;
-          std::string t = fields::AllTrim(*s);
+          std::string t = fields::AllTrim(s);
           long long r = std::stoll(t, &used);
           if (used == t.size()) return static_cast<int64_t>(r);
         } catch (...) {
         }
-        throw EDatabaseError("'" + *s + "' is not a valid integer for field '" + d.Name + "'");
+        throw EDatabaseError("'" + s + "' is not a valid integer for field '" + d.Name + "'");
       }
       return v;
     }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "fields/datetime.h"
+#include "host/ttext.h"
 
 namespace host {
 
@@ -23,7 +24,7 @@ using fields::TDateTime;
 enum class TFieldType { ftString, ftFloat, ftDateTime, ftInteger };
 
 // Null, text, float (also date-time) or integer.
-using Value = std::variant<std::monostate, std::string, double, int64_t>;
+using Value = std::variant<std::monostate, TText, double, int64_t>;
 
 struct TFieldDef {
   std::string Name;

@@ -29,7 +29,7 @@ void Stmt::Bind(int pos, const host::Value& v) {
   int rc;
   if (std::holds_alternative<std::monostate>(v)) {
     rc = sqlite3_bind_null(st_, pos);
-  } else if (auto s = std::get_if<std::string>(&v)) {
+  } else if (auto s = std::get_if<host::TText>(&v)) {
     rc = sqlite3_bind_text64(st_, pos, s->data(), s->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
   } else if (auto d = std::get_if<double>(&v)) {
     rc = sqlite3_bind_double(st_, pos, *d);
@@ -88,6 +88,12 @@ std::string Stmt::Text(int i) const {
 std::string_view Stmt::TextView(int i) const {
   auto p = reinterpret_cast<const char*>(sqlite3_column_text(st_, i));
   return p ? std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(st_, i))) : std::string_view();
+}
+bool Stmt::TextOrNull(int i, std::string_view& out) const {
+  auto p = reinterpret_cast<const char*>(sqlite3_column_text(st_, i));
+  if (!p) return false;
+  out = std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(st_, i)));
+  return true;
 }
 double Stmt::Double(int i) const {
   return sqlite3_column_double(st_, i);

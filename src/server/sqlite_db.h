@@ -52,7 +52,8 @@ class Stmt {
   int Type(int i) const;              // SQLITE_NULL, SQLITE_TEXT...
   bool IsNull(int i) const { return Type(i) == SQLITE_NULL; }
   std::string Text(int i) const;
-  std::string_view TextView(int i) const;  // valid until the next step or reset
+  std::string_view TextView(int i) const;               // valid until the next step or reset
+  bool TextOrNull(int i, std::string_view& out) const;  // false for null; out as TextView
   double Double(int i) const;
   int64_t Int(int i) const;
 

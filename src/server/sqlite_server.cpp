@@ -159,12 +159,13 @@ class Args {
     const Value& v = a_.at(i - 1);
     if (auto d = std::get_if<double>(&v)) return *d;
     if (auto n = std::get_if<int64_t>(&v)) return static_cast<double>(*n);
-    if (auto s = std::get_if<std::string>(&v)) {
+    if (auto tx = std::get_if<host::TText>(&v)) {
+      const std::string s = tx->str();
       double r = 0;
-      if (Blank(*s)) return 0;
-      if (fields::TryStrToFloat(*s, r) || fields::TryStrToDate(*s, r) || fields::TryIsoToDateTime(*s, r))
+      if (Blank(s)) return 0;
+      if (fields::TryStrToFloat(s, r) || fields::TryStrToDate(s, r) || fields::TryIsoToDateTime(s, r))
         return r;
-      throw Refusal("Argumento " + std::to_string(i) + " inválido: '" + U(*s) + "'.");
+      throw Refusal("Argumento " + std::to_string(i) + " inválido: '" + U(s) + "'.");
     }
     return 0;
   }
@@ -177,6 +178,11 @@ class Args {
 
 // A value read from the database as the packet field wants it.
 Value ColumnValue(const sqlite::Stmt& st, int i, TFieldType t) {
+  // Text is read in one call: asking the type first decodes the column twice.
+  if (t == TFieldType::ftString) {
+    std::string_view text;
+    return st.TextOrNull(i, text) ? Value(fields::Utf8ToCp1252(text)) : Value();
+  }
   if (st.IsNull(i)) return {};
   switch (t) {
     case TFieldType::ftString:
@@ -255,7 +261,7 @@ class PacketRow {
     if (auto d = std::get_if<double>(&v)) return *d;
     if (auto n = std::get_if<int64_t>(&v)) return static_cast<double>(*n);
     double r = 0;
-    if (auto s = std::get_if<std::string>(&v)) fields::TryStrToFloat(*s, r);
+    if (auto s = std::get_if<host::TText>(&v)) fields::TryStrToFloat(*s, r);
     return r;
   }
   bool Marked() const { return fields::UpperCase(fields::AllTrim(S("IDMARCADO"))) == "S"; }
@@ -275,7 +281,7 @@ Value ToColumn(const Value& v, const TColumn& c) {
   if (std::holds_alternative<std::monostate>(v)) return {};
   switch (c.Kind) {
     case TColumnKind::Text:
-      if (auto s = std::get_if<std::string>(&v)) return U(*s);
+      if (auto s = std::get_if<host::TText>(&v)) return U(*s);
       return U(host::ValueToString(v, TFieldType::ftFloat));
     case TColumnKind::Real:
     case TColumnKind::Integer: {
@@ -285,7 +291,7 @@ Value ToColumn(const Value& v, const TColumn& c) {
       } else if (auto n = std::get_if<int64_t>(&v)) {
         d = static_cast<double>(*n);
       } else {
-        const auto& s = std::get<std::string>(v);
+        const auto& s = std::get<host::TText>(v);
         if (Blank(s)) return {};
         if (!fields::TryStrToFloat(s, d))
           throw Refusal("Campo " + c.Name + ": '" + U(s) + "' não é um número.");
@@ -300,7 +306,7 @@ Value ToColumn(const Value& v, const TColumn& c) {
       } else if (auto n = std::get_if<int64_t>(&v)) {
         d = static_cast<double>(*n);
       } else {
-        const auto& s = std::get<std::string>(v);
+        const auto& s = std::get<host::TText>(v);
         if (Blank(s)) return {};
         if (!fields::TryIsoToDateTime(s, d) && !fields::TryStrToDate(s, d))
           throw Refusal("Campo " + c.Name + ": '" + U(s) + "' não é uma data.");
@@ -793,7 +799,7 @@ TServerReply TSQLiteRemessaServer::GetChaveAcesso(const std::string& cdFilial,
                                "WHERE D.CDFILIAL = ? AND D.NRLANBOLREC = ?") +
                        kDuplicataOrder + " LIMIT 1",
                    {UV(cdFilial), UV(nrLanBolRec)});
-    auto s = std::get_if<std::string>(&v);
+    auto s = std::get_if<host::TText>(&v);
     return TServerReply::OfText(s ? W(*s) : std::string());
   });
 }
@@ -1143,7 +1149,7 @@ TServerReply TSQLiteRemessaServer::AlteraBolRemessa(const std::string& cdOperado
   return Guard([&] {
     require_connected();
     Value may = db_.Scalar("SELECT IDALTBOLREM FROM OPERADOR WHERE CDOPERADOR = ?", {UV(cdOperador)});
-    if (!std::holds_alternative<std::string>(may) || std::get<std::string>(may) != "S")
+    if (!std::holds_alternative<host::TText>(may) || std::get<host::TText>(may) != "S")
       return TServerReply::Fail("OPER_INV_ALTERAR");
     RequireFields(boletos, {"CDFILIAL", "NRLANBOLREC", "IDMARCADO"}, "AlteraBolRemessa");
     Write([&] {
@@ -1174,7 +1180,7 @@ TServerReply TSQLiteRemessaServer::CancelaBolRemessa(const std::string& cdOperad
   return Guard([&] {
     require_connected();
     Value may = db_.Scalar("SELECT IDCANBOLREM FROM OPERADOR WHERE CDOPERADOR = ?", {UV(cdOperador)});
-    if (!std::holds_alternative<std::string>(may) || std::get<std::string>(may) != "S")
+    if (!std::holds_alternative<host::TText>(may) || std::get<host::TText>(may) != "S")
       return TServerReply::Fail("OPER_INV");
     RequireFields(boletos, {"CDFILIAL", "NRLANBOLREC", "IDMARCADO"}, "CancelaBolRemessa");
     const std::string batch = "Remessa " + U(nrCnabRec) + " da empresa " + U(cdEmpresa);
@@ -1239,7 +1245,7 @@ TServerReply TSQLiteRemessaServer::RetornaRelatorio(std::string& nmArquivo, cons
     require_connected();
     Value v =
         db_.Scalar("SELECT DSRELATORIO FROM RELATORIO WHERE NMARQUIVO = ?", {UV(fields::AllTrim(nmArquivo))});
-    auto s = std::get_if<std::string>(&v);
+    auto s = std::get_if<host::TText>(&v);
     const std::string titulo = s && !Blank(*s) ? W(*s) : W("Borderô de Remessa");
     return TServerReply::OfText(titulo + "\r\n" + nmArquivo);
   });

@@ -10,7 +10,7 @@ using host::Value;
 namespace {
 
 std::string S(const Value& v) {
-  return std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "<num>";
+  return std::holds_alternative<host::TText>(v) ? std::get<host::TText>(v).str() : "<num>";
 }
 double F(const Value& v) {
   return std::holds_alternative<double>(v) ? std::get<double>(v) : -1;

@@ -1,7 +1,8 @@
+#include "host/dataset.h"
+
 #include <gtest/gtest.h>
 
 #include "fields/cp1252.h"
-#include "host/dataset.h"
 #include "host/keylist.h"
 #include "host/messages.h"
 
@@ -25,7 +26,8 @@ TClientDataSet titles() {
 TEST(ClientDataSet, CursorWalksVisibleRowsAndStopsAtEof) {
   auto ds = titles();
   std::vector<std::string> seen;
-  for (ds.First(); !ds.Eof(); ds.Next()) seen.push_back(ds.FieldByName("CDFILIAL").AsString() + ds.FieldByName("NRLANBOLREC").AsString());
+  for (ds.First(); !ds.Eof(); ds.Next())
+    seen.push_back(ds.FieldByName("CDFILIAL").AsString() + ds.FieldByName("NRLANBOLREC").AsString());
   EXPECT_EQ(seen, (std::vector<std::string>{"00011", "00012", "00021"}));
   EXPECT_EQ(ds.RecNo(), 3);  // Next at the last row leaves the cursor there
   ds.SetFilter("CDFILIAL='0001'");
@@ -56,7 +58,7 @@ TEST(ClientDataSet, ChangeLogDeltaMergeAndCancel) {
   TPacket d = ds.Delta();
   ASSERT_EQ(d.Status.size(), 3u);
   EXPECT_EQ(d.Status[0], TUpdateStatus::usDeleted);
-  EXPECT_EQ(std::get<std::string>(d.Original[0][0]), "0002");
+  EXPECT_EQ(std::get<host::TText>(d.Original[0][0]), "0002");
   EXPECT_EQ(d.Status[1], TUpdateStatus::usModified);
   EXPECT_DOUBLE_EQ(std::get<double>(d.Original[1][2]), 10.0);
   EXPECT_DOUBLE_EQ(std::get<double>(d.Rows[1][2]), 11.0);

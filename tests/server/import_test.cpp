@@ -110,6 +110,6 @@ TEST(Import, AccentedTextRoundTripsThroughThePackets) {
   delta.Original.push_back(host::Row(delta.Fields.size()));
   ASSERT_EQ(s->SetCNABRec(delta).Error, "");
   EXPECT_EQ(
-      std::get<std::string>(s->Database().Scalar("SELECT NMOPERADOR FROM CNABREC WHERE NRCNABREC = '50'")),
+      std::get<host::TText>(s->Database().Scalar("SELECT NMOPERADOR FROM CNABREC WHERE NRCNABREC = '50'")),
       "João Ânimo");
 }

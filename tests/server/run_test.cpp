@@ -81,7 +81,7 @@ TEST(GenerationRun, CommitStoresTheBatchAndItsTitles) {
   EXPECT_EQ(Title(*s, "0001", "1"), "10|8|1|I|NN1");
   EXPECT_EQ(Title(*s, "0001", "5"), "10|8|1|I|NN5");
   EXPECT_EQ(
-      std::get<std::string>(s->Database().Scalar("SELECT DTCNABREC FROM CNABREC WHERE NRCNABREC = '8'")),
+      std::get<host::TText>(s->Database().Scalar("SELECT DTCNABREC FROM CNABREC WHERE NRCNABREC = '8'")),
       "2024-03-09 14:30:00");
 }
 

@@ -172,7 +172,7 @@ TEST(GenerationRun, StoreFailureKeepsTheOldFileAndPostsNothing) {
   s.Server().Connect();
   auto p = s.Server().ExecuteQuery("SELECT NRCNABREC FROM CNABREC", {});
   ASSERT_EQ(p.Rows.size(), 1u);
-  EXPECT_EQ(std::get<std::string>(p.Rows[0][0]), "2");  // number 1 was drawn by the failed run
+  EXPECT_EQ(std::get<host::TText>(p.Rows[0][0]), "2");  // number 1 was drawn by the failed run
   std::string cmd = "rm -rf '" + dir + "'";
   EXPECT_EQ(system(cmd.c_str()), 0);
 }
