@@ -727,30 +727,43 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
     const auto& defs = PacketFields(r.packet);
     p.Fields.insert(p.Fields.end(), defs.begin(), defs.end());
     // The keys go to a temporary table the select joins: one statement for
-    // the whole list, in the order of the list. A savepoint holds the
-    // connection's read snapshot across the inserts and the select.
+    // the whole list, in the order of the list. A run asks several kinds for
+    // one list: the table is filled again only for another list. Its mark,
+    // written with the keys, tells whether a rollback took them back since.
+    // A savepoint holds the connection's read snapshot across it all.
     db_.Exec(
         "CREATE TEMP TABLE IF NOT EXISTS LOTEBOLETO (NRORDEM INTEGER PRIMARY KEY, "
         "CDFILIAL TEXT, NRLANBOLREC TEXT)");
+    db_.Exec("CREATE TEMP TABLE IF NOT EXISTS LOTEMARCA (MARCA INTEGER)");
+    std::vector<std::pair<std::string, std::string>> chaves;
+    chaves.reserve(titulos.Rows.size());
+    for (const auto& row : titulos.Rows) {
+      auto key = [&](int i) {
+        return static_cast<size_t>(i) < row.size()
+                   ? fields::Cp1252ToUtf8(host::ValueToString(row[i], titulos.Fields[i].DataType))
+                   : std::string();
+      };
+      chaves.emplace_back(key(iFil), key(iNr));
+    }
     db_.Exec("SAVEPOINT LOTEBOLETO");
     try {
-      db_.Exec("DELETE FROM temp.LOTEBOLETO");
-      {
+      const Value marca = db_.Scalar("SELECT MAX(MARCA) FROM temp.LOTEMARCA");
+      const auto* m = std::get_if<int64_t>(&marca);
+      if (!m || *m != lote_marca_ || chaves != lote_chaves_) {
+        db_.Exec("DELETE FROM temp.LOTEBOLETO");
+        db_.Exec("DELETE FROM temp.LOTEMARCA");
         auto ins =
             db_.Cached("INSERT INTO temp.LOTEBOLETO (NRORDEM, CDFILIAL, NRLANBOLREC) VALUES (?, ?, ?)");
         int64_t ordem = 0;
-        for (const auto& row : titulos.Rows) {
-          auto key = [&](int i) {
-            return static_cast<size_t>(i) < row.size()
-                       ? UV(host::ValueToString(row[i], titulos.Fields[i].DataType))
-                       : Value();
-          };
+        for (const auto& [filial, numero] : chaves) {
           ins.Bind(1, Value(ordem++));
-          ins.Bind(2, key(iFil));
-          ins.Bind(3, key(iNr));
+          ins.Bind(2, Value(filial));
+          ins.Bind(3, Value(numero));
           ins.Step();
           ins.Reset();
         }
+        db_.Scalar("INSERT INTO temp.LOTEMARCA VALUES (?)", {Value(++lote_marca_)});
+        lote_chaves_ = std::move(chaves);
       }
       static std::map<std::string, std::string> sqls;
       auto& sql = sqls[r.packet];
@@ -778,7 +791,6 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
       } else {
         p.Rows = std::move(rows.Rows);
       }
-      db_.Exec("DELETE FROM temp.LOTEBOLETO");
       db_.Exec("RELEASE LOTEBOLETO");
     } catch (...) {
       db_.Exec("ROLLBACK TO LOTEBOLETO");
@@ -1060,23 +1072,33 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
           ins.Reset();
         }
       }
-      // The first title, in the packet's order, that cannot take its new state.
-      {
-        auto bad = db_.Cached(
-            "SELECT A.CDFILIAL, A.NRLANBOLREC, A.CDEMPRESA FROM temp.ALTERABOLETO A LEFT JOIN BOLETOREC B "
-            "ON B.CDFILIAL = A.CDFILIAL AND B.NRLANBOLREC = A.NRLANBOLREC "
-            "WHERE B.CDFILIAL IS NULL OR B.CDEMPRESA IS NOT A.CDEMPRESA OR "
-            "(A.INCLUSAO = 1 AND COALESCE(TRIM(B.IDSITUCNABR), '') NOT IN ('', '00', '01')) "
-            "ORDER BY A.NRORDEM LIMIT 1");
-        if (bad.Step()) throw refusal(W(bad.Text(0)), W(bad.Text(1)), W(bad.Text(2)));
-      }
+      // The update carries the checks; only when it leaves a title alone is
+      // it undone and the first refused title, in the packet's order, named.
       auto up = db_.Cached(
           "UPDATE BOLETOREC SET IDSITUCNABR = A.IDSITUCNABR, IDBOLRECALTER = A.IDBOLRECALTER, "
           "NRCNABRECREM = A.NRCNABREC, CDREDUCONT = COALESCE(A.CDREDUCONT, BOLETOREC.CDREDUCONT), "
           "IDOPECNABREC = A.IDOPECNABREC, CDNOSNUMREC = COALESCE(A.CDNOSNUMREC, BOLETOREC.CDNOSNUMREC) "
-          "FROM temp.ALTERABOLETO A WHERE BOLETOREC.CDFILIAL = A.CDFILIAL AND BOLETOREC.NRLANBOLREC = "
-          "A.NRLANBOLREC");
+          "FROM temp.ALTERABOLETO A WHERE BOLETOREC.CDFILIAL = A.CDFILIAL AND "
+          "BOLETOREC.NRLANBOLREC = A.NRLANBOLREC AND BOLETOREC.CDEMPRESA = A.CDEMPRESA AND "
+          "(A.INCLUSAO = 0 OR COALESCE(TRIM(BOLETOREC.IDSITUCNABR), '') IN ('', '00', '01'))");
+      db_.Exec("SAVEPOINT ALTERABOLETO");
       up.Step();
+      const int64_t alterados = db_.Changes();
+      up.Reset();
+      if (alterados == static_cast<int64_t>(p.Rows.size())) {
+        db_.Exec("RELEASE ALTERABOLETO");
+        return;
+      }
+      db_.Exec("ROLLBACK TO ALTERABOLETO");
+      db_.Exec("RELEASE ALTERABOLETO");
+      auto bad = db_.Cached(
+          "SELECT A.CDFILIAL, A.NRLANBOLREC, A.CDEMPRESA FROM temp.ALTERABOLETO A LEFT JOIN BOLETOREC B "
+          "ON B.CDFILIAL = A.CDFILIAL AND B.NRLANBOLREC = A.NRLANBOLREC "
+          "WHERE B.CDFILIAL IS NULL OR B.CDEMPRESA IS NOT A.CDEMPRESA OR "
+          "(A.INCLUSAO = 1 AND COALESCE(TRIM(B.IDSITUCNABR), '') NOT IN ('', '00', '01')) "
+          "ORDER BY A.NRORDEM LIMIT 1");
+      if (bad.Step()) throw refusal(W(bad.Text(0)), W(bad.Text(1)), W(bad.Text(2)));
+      throw Refusal("AlterBoletos: boletos não alterados.");
     };
     std::unordered_set<std::string> vistos;
     vistos.reserve(p.Rows.size());

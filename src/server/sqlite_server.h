@@ -9,6 +9,8 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "server/rdm_remessa_cnab.h"
 #include "server/sqlite_db.h"
@@ -101,6 +103,9 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   void Write(const std::function<void()>& body);
 
  private:
+  // The title list GetRegistrosBoletos last put in its temporary table.
+  std::vector<std::pair<std::string, std::string>> lote_chaves_;
+  int64_t lote_marca_ = 0;
   // A per-title record kind read for one title.
   TServerReply RegistroDeTitulo(const char* packet, const std::string& cdFilial,
                                 const std::string& nrLanBolRec, const std::string& cdBanco = {});
