@@ -28,6 +28,8 @@ void TRegistrosLote::Encerra() {
   banco_.clear();
   titulos_ = {};
   ordem_.clear();
+  ultimo_ = {};
+  ultima_ = -1;
   tipos_.clear();
   consultas_.clear();
 }
@@ -58,10 +60,16 @@ const TRegistrosLote::TTipo& TRegistrosLote::tipo(const std::string& registro) {
 bool TRegistrosLote::Preenche(const char* registro, const std::string& filial, const std::string& numero,
                               host::TClientDataSet& ds, const std::string& cdBanco) {
   if (!Ativo() || (!cdBanco.empty() && cdBanco != banco_)) return false;
-  auto it = ordem_.find(chave(filial, numero));
-  if (it == ordem_.end()) return false;
+  // A writer asks for several kinds of one title in a row: the title's
+  // position is looked up once.
+  if (filial != ultimo_.first || numero != ultimo_.second || ultima_ < 0) {
+    auto it = ordem_.find(chave(filial, numero));
+    if (it == ordem_.end()) return false;
+    ultimo_ = {filial, numero};
+    ultima_ = static_cast<long>(it->second);
+  }
   const TTipo& t = tipo(registro);
-  const auto [de, ate] = t.faixa[it->second];
+  const auto [de, ate] = t.faixa[static_cast<size_t>(ultima_)];
   ds.SetData(t.registros, de, ate);
   return true;
 }

@@ -47,6 +47,8 @@ class TRegistrosLote {
   std::string banco_;
   host::TPacket titulos_;
   std::unordered_map<std::string, size_t> ordem_;  // branch + '\x1f' + number -> title's row
+  TTitulo ultimo_;                                 // the title last found, at row ultima_
+  long ultima_ = -1;
   std::map<std::string, TTipo> tipos_;
   std::map<std::pair<const host::TADOIBQuery*, std::string>, host::TPacket> consultas_;
 };
