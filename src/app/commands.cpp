@@ -128,46 +128,7 @@ int ListaRemessas(const TGlobais& g, TFiltroRemessas filtro) {
 
 int ListaBoletos(const TGlobais& g, const std::string& empresa, const std::string& remessa) {
   auto s = Abre(g.db);
-  const std::string T = "T";
-  using host::Value;
-  std::vector<Value> a = {Utf8ToCp1252(empresa),
-                          remessa.empty() ? "N" : remessa,
-                          "",
-                          T,
-                          "",
-                          "",
-                          T,
-                          "",
-                          T,
-                          "",
-                          T,
-                          0.0,
-                          0.0,
-                          T,
-                          "",
-                          T,
-                          "",
-                          T,
-                          0.0,
-                          0.0,
-                          T,
-                          "",
-                          T,
-                          "",
-                          T,
-                          "",
-                          T,
-                          " ",
-                          T,
-                          0.0,
-                          0.0,
-                          T,
-                          " ",
-                          T,
-                          "",
-                          "",
-                          "",
-                          ""};
+  const auto a = workspace::ArgsBoletosRemessa(Utf8ToCp1252(empresa), remessa.empty() ? "N" : remessa);
   host::TClientDataSet ds("cdsBoletos");
   ds.SetData(server::CheckResultServ(s->GetBoletos(a)));
   std::cout << std::left << std::setw(17) << "Boleto" << std::setw(12) << "Vencimento" << std::setw(32)

@@ -590,28 +590,9 @@ void TfrmRemessaCNAB::MostraBoletos() {
   using host::Value;
   const bool novo = Inserindo() || cdsCNABRec.State() == host::TDataSetState::dsEdit;
   if (novo && BoletosMarcados.Count() > 0) return;
-  const std::string T = "T";
   std::vector<Value> a;
   if (!novo) {
-    a = {Empresa(), cdsCNABRec.FieldByName("NRCNABREC").AsString(),
-         "",        T,
-         "",        "",
-         T,         "",
-         T,         "",
-         T,         0.0,
-         0.0,       T,
-         "",        T,
-         "",        T,
-         0.0,       0.0,
-         T,         "",
-         T,         "",
-         T,         "",
-         T,         " ",
-         T,         0.0,
-         0.0,       T,
-         " ",       T,
-         "",        "",
-         "",        ""};
+    a = ArgsBoletosRemessa(Empresa(), cdsCNABRec.FieldByName("NRCNABREC").AsString());
   } else {
     if (!filters::frmFiltroBoleEnviCNAB) filters::CriaFiltroBoleEnviCNAB("");
     a = ArgsBoletosNovaRemessa(filters::FiltroBoleto);

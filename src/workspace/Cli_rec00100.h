@@ -238,6 +238,9 @@ std::string DespachoWriter(const std::string& cdBancCnab, const std::string& cdB
 
 // GetCNABRec's arguments that list every batch of a company.
 std::vector<host::Value> ArgsTodasRemessas(const std::string& cdEmpresa);
+// GetBoletos's arguments that list the titles of a stored batch (or, for "N",
+// every title a new batch may take), every other criterion lifted.
+std::vector<host::Value> ArgsBoletosRemessa(const std::string& cdEmpresa, const std::string& nrRemessa);
 
 // The connection the host gives the form.
 void SetAppServer(server::IRdmRemessaCNAB* server);

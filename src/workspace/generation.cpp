@@ -94,6 +94,12 @@ std::vector<host::Value> ArgsTodasRemessas(const std::string& cdEmpresa) {
   return a;
 }
 
+std::vector<host::Value> ArgsBoletosRemessa(const std::string& cdEmpresa, const std::string& nrRemessa) {
+  const std::string T = "T";
+  return {cdEmpresa, nrRemessa, "", T, "", "", T,  "", T,   "", T,   0.0, 0.0, T,   "", T,  "", T,  0.0,
+          0.0,       T,         "", T, "", T,  "", T,  " ", T,  0.0, 0.0, T,   " ", T,  "", "", "", ""};
+}
+
 std::string TfrmRemessaCNAB::NomeArquivo() {
   return cdsCNABRec.Active() ? cdsCNABRec.FieldByName("DSARQCNABREC").AsString() : std::string();
 }
