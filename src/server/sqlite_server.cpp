@@ -621,38 +621,57 @@ struct TRegistroTitulo {
   const char* order;
   bool first;         // only the first row (the first invoice) counts
   bool bank = false;  // also filtered by bank
+  // The selects, built once: for one title, and for the list in LOTEBOLETO.
+  std::string umTitulo = {}, lista = {};
 };
 
 const std::vector<TRegistroTitulo>& RegistrosTitulo() {
-  static const std::vector<TRegistroTitulo> r = {
-      {"DOCBOL",
-       "D",
-       {{"NRNOTAFISC", "N.NRNOTAFISC"},
-        {"NRACESSONFE", "N.NRACESSONFE"},
-        {"VRNOTAFISC", "N.VRNOTAFISC"},
-        {"DTEMISSAO", "COALESCE(D.DTEMISSAO, N.DTEMISSAO)"}},
-       "DUPLICATA D LEFT JOIN NOTAFISCAL N ON N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF",
-       "D.CDFILIAL",
-       "D.NRLANBOLREC",
-       kDuplicataOrder,
-       true},
-      {"DUPLICATA", "D", {}, "DUPLICATA D", "D.CDFILIAL", "D.NRLANBOLREC", kDuplicataOrder, true},
-      {"LICENCAUSO", "L", {}, "LICENCAUSO L", "L.CDFILIAL", "L.NRLANBOLREC", "", false},
-      {"TXBOLETOS", "T", {}, "TXBOLETO T", "T.CDFILIAL", "T.NRLANBOLREC", "", false},
-      {"INSTRUBOL", "I", {}, "INSTRUBOL I", "I.CDFILIAL", "I.NRLANBOLREC", "", false, true},
-      {"FILIRECE",
-       "N",
-       {{"CDFILIBOLREC", "B.CDFILIBOLREC"},
-        {"NRLANBOLREC", "B.NRLANBOLREC"},
-        {"NRINSJURFILI", "F.NRINSJURFILI"}},
-       "BOLETOREC B JOIN DUPLICATA D ON D.CDFILIAL = B.CDFILIAL AND D.NRLANBOLREC = B.NRLANBOLREC"
-       " JOIN NOTAFISCAL N ON N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF"
-       " LEFT JOIN FILIAL F ON F.CDFILIAL = N.CDFILIRECE",
-       "B.CDFILIBOLREC",
-       "B.NRLANBOLREC",
-       " ORDER BY N.CDFILIAL, N.NRLANCTONF",
-       false},
-  };
+  static const std::vector<TRegistroTitulo> r = [] {
+    std::vector<TRegistroTitulo> v = {
+        {"DOCBOL",
+         "D",
+         {{"NRNOTAFISC", "N.NRNOTAFISC"},
+          {"NRACESSONFE", "N.NRACESSONFE"},
+          {"VRNOTAFISC", "N.VRNOTAFISC"},
+          {"DTEMISSAO", "COALESCE(D.DTEMISSAO, N.DTEMISSAO)"}},
+         "DUPLICATA D LEFT JOIN NOTAFISCAL N ON N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF",
+         "D.CDFILIAL",
+         "D.NRLANBOLREC",
+         kDuplicataOrder,
+         true},
+        {"DUPLICATA", "D", {}, "DUPLICATA D", "D.CDFILIAL", "D.NRLANBOLREC", kDuplicataOrder, true},
+        {"LICENCAUSO", "L", {}, "LICENCAUSO L", "L.CDFILIAL", "L.NRLANBOLREC", "", false},
+        {"TXBOLETOS", "T", {}, "TXBOLETO T", "T.CDFILIAL", "T.NRLANBOLREC", "", false},
+        {"INSTRUBOL", "I", {}, "INSTRUBOL I", "I.CDFILIAL", "I.NRLANBOLREC", "", false, true},
+        {"FILIRECE",
+         "N",
+         {{"CDFILIBOLREC", "B.CDFILIBOLREC"},
+          {"NRLANBOLREC", "B.NRLANBOLREC"},
+          {"NRINSJURFILI", "F.NRINSJURFILI"}},
+         "BOLETOREC B JOIN DUPLICATA D ON D.CDFILIAL = B.CDFILIAL AND D.NRLANBOLREC = B.NRLANBOLREC"
+         " JOIN NOTAFISCAL N ON N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF"
+         " LEFT JOIN FILIAL F ON F.CDFILIAL = N.CDFILIRECE",
+         "B.CDFILIBOLREC",
+         "B.NRLANBOLREC",
+         " ORDER BY N.CDFILIAL, N.NRLANCTONF",
+         false},
+    };
+    for (auto& x : v) {
+      const auto& defs = PacketFields(x.packet);
+      x.umTitulo = "SELECT " + SelectList(defs, x.alias, x.exprs) + " FROM " + x.from + " WHERE " + x.branch +
+                   " = ?1 AND " + x.number + " = ?2" + (x.bank ? std::string(" AND I.CDBANCO = ?3") : "") +
+                   x.order + (x.first ? " LIMIT 1" : "");
+      std::string order = x.order;
+      if (!order.empty()) order = ", " + order.substr(std::string(" ORDER BY ").size());
+      // The list drives the join (CROSS JOIN keeps it the outer loop): each
+      // title is a look-up in the kind's key, never a scan of the list.
+      x.lista = "SELECT K.NRORDEM AS NRORDEM, " + SelectList(defs, x.alias, x.exprs) +
+                " FROM temp.LOTEBOLETO K CROSS JOIN " + x.from + " WHERE " + x.branch + " = K.CDFILIAL AND " +
+                x.number + " = K.NRLANBOLREC" + (x.bank ? " AND I.CDBANCO = ?1" : "") +
+                " ORDER BY K.NRORDEM" + order;
+    }
+    return v;
+  }();
   return r;
 }
 
@@ -662,17 +681,6 @@ const TRegistroTitulo& RegistroTitulo(std::string_view packet) {
   throw Refusal("Registro de boleto desconhecido: " + std::string(packet) + ".");
 }
 
-// The select of one title's records; its text is built once per kind.
-const std::string& SqlUmTitulo(const TRegistroTitulo& r) {
-  static std::map<std::string, std::string> sql;
-  auto& s = sql[r.packet];
-  if (s.empty()) {
-    s = "SELECT " + SelectList(PacketFields(r.packet), r.alias, r.exprs) + " FROM " + r.from + " WHERE " +
-        r.branch + " = ?1 AND " + r.number + " = ?2" + (r.bank ? std::string(" AND I.CDBANCO = ?3") : "") +
-        r.order + (r.first ? " LIMIT 1" : "");
-  }
-  return s;
-}
 }  // namespace
 
 TServerReply TSQLiteRemessaServer::RegistroDeTitulo(const char* packet, const std::string& cdFilial,
@@ -683,7 +691,7 @@ TServerReply TSQLiteRemessaServer::RegistroDeTitulo(const char* packet, const st
     const auto& r = RegistroTitulo(packet);
     std::vector<Value> binds = {UV(cdFilial), UV(nrLanBolRec)};
     if (r.bank) binds.push_back(UV(cdBanco));
-    return TServerReply::Of(Fetch(db_, PacketFields(packet), SqlUmTitulo(r), binds));
+    return TServerReply::Of(Fetch(db_, PacketFields(packet), r.umTitulo, binds));
   });
 }
 
@@ -765,20 +773,8 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
         db_.Scalar("INSERT INTO temp.LOTEMARCA VALUES (?)", {Value(++lote_marca_)});
         lote_chaves_ = std::move(chaves);
       }
-      static std::map<std::string, std::string> sqls;
-      auto& sql = sqls[r.packet];
-      if (sql.empty()) {
-        std::string order = r.order;
-        if (!order.empty()) order = ", " + order.substr(std::string(" ORDER BY ").size());
-        // The list drives the join (CROSS JOIN keeps it the outer loop): each
-        // title is a look-up in the kind's key, never a scan of the list.
-        sql = "SELECT K.NRORDEM AS NRORDEM, " + SelectList(defs, r.alias, r.exprs) +
-              " FROM temp.LOTEBOLETO K CROSS JOIN " + r.from + " WHERE " + r.branch + " = K.CDFILIAL AND " +
-              r.number + " = K.NRLANBOLREC" + (r.bank ? " AND I.CDBANCO = ?1" : "") + " ORDER BY K.NRORDEM" +
-              order;
-      }
       TPacket rows =
-          Fetch(db_, p.Fields, sql, r.bank ? std::vector<Value>{UV(cdBanco)} : std::vector<Value>{});
+          Fetch(db_, p.Fields, r.lista, r.bank ? std::vector<Value>{UV(cdBanco)} : std::vector<Value>{});
       // A kind that counts only its first row per title keeps only that one.
       if (r.first) {
         int64_t last = -1;

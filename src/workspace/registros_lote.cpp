@@ -81,7 +81,10 @@ void TRegistrosLote::Abre(host::TADOIBQuery& q, const std::string& param, const 
     q.Open();
     return;
   }
-  const auto k = std::make_pair(static_cast<const host::TADOIBQuery*>(&q), valor);
+  // The query's own text and parameter are part of the key: one query object
+  // may be given other SQL during a run.
+  const auto k = std::make_pair(static_cast<const host::TADOIBQuery*>(&q),
+                                q.ActiveSQL() + '\x1f' + param + '\x1f' + valor);
   auto it = consultas_.find(k);
   if (it != consultas_.end()) {
     q.SetData(it->second);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "fields/cp1252.h"
 #include "host/keylist.h"
 #include "host/messages.h"
@@ -156,6 +159,159 @@ TEST(KeyList, DuplicateKeysStayFoundUntilLastRemoved) {
   EXPECT_EQ(k.IndexOf("00017"), -1);
   EXPECT_FALSE(k.Remove("00017"));
   EXPECT_EQ(k.Count(), 1);
+}
+
+// The list against a plain vector of its entries: removals are flagged and
+// closed up later, so reads by index and by key are mixed in at random
+// points, with many removals between two reads.
+TEST(KeyList, AgreesWithAPlainListUnderRandomAddsAndRemoves) {
+  struct E {
+    std::string key, text;
+    double value;
+  };
+  std::mt19937 rnd(20261208);
+  for (int round = 0; round < 20; ++round) {
+    TKeyList k;
+    std::vector<E> model;
+    for (int op = 0; op < 300; ++op) {
+      const std::string key = "K" + std::to_string(rnd() % 12);
+      const unsigned what = rnd() % 10;
+      if (what < 4) {
+        k.Add(key, static_cast<double>(op));
+        model.push_back({key, "", static_cast<double>(op)});
+      } else if (what < 5) {
+        k.Add(key, "T" + std::to_string(op));
+        model.push_back({key, "T" + std::to_string(op), 0});
+      } else if (what < 9) {
+        auto it = std::find_if(model.begin(), model.end(), [&](const E& e) { return e.key == key; });
+        ASSERT_EQ(k.Remove(key), it != model.end()) << key;
+        if (it != model.end()) model.erase(it);
+      } else if (!model.empty()) {
+        const int i = static_cast<int>(rnd() % model.size());
+        ASSERT_EQ(k.Key(i), model[i].key);
+      }
+      ASSERT_EQ(k.Count(), static_cast<int>(model.size()));
+      ASSERT_EQ(k.Contains(key),
+                std::any_of(model.begin(), model.end(), [&](const E& e) { return e.key == key; }));
+      if (rnd() % 8 == 0) {
+        auto it = std::find_if(model.begin(), model.end(), [&](const E& e) { return e.key == key; });
+        ASSERT_EQ(k.IndexOf(key), it == model.end() ? -1 : static_cast<int>(it - model.begin())) << key;
+      }
+    }
+    for (int i = 0; i < k.Count(); ++i) {
+      ASSERT_EQ(k.Key(i), model[i].key) << i;
+      ASSERT_EQ(k.ValueAt(i), model[i].value) << i;
+      ASSERT_EQ(k.TextAt(i), model[i].text) << i;
+    }
+    k.Clear();
+    EXPECT_EQ(k.Count(), 0);
+    EXPECT_EQ(k.IndexOf("K1"), -1);
+  }
+}
+
+// A list the form only shows (the titles offered) keeps no log: a long list
+// edited row by row must not hold every row twice, and nothing goes back.
+TEST(ClientDataSet, WithoutChangeLogEditsStayButNothingIsPending) {
+  auto ds = titles();
+  ds.LogChanges = false;
+  ds.First();
+  ds.Edit();
+  ds.FieldByName("VR").SetFloat(11);
+  ds.Post();
+  ds.Insert();
+  ds.FieldByName("CDFILIAL").SetString("0009");
+  ds.Post();
+  ds.Last();
+  ds.Delete();
+  EXPECT_EQ(ds.ChangeCount(), 0);
+  EXPECT_TRUE(ds.Delta().Rows.empty());
+  auto p = ds.Data();
+  ASSERT_EQ(p.Rows.size(), 3u);
+  EXPECT_EQ(std::get<TText>(p.Rows[0][0]), "0009");
+  EXPECT_DOUBLE_EQ(std::get<double>(p.Rows[1][2]), 11.0);
+  EXPECT_EQ(std::get<TText>(p.Rows[2][1]), "2");
+}
+
+TEST(ClientDataSet, TakeDataMovesTheRowsOutAndStaysOpen) {
+  auto ds = titles();
+  ds.AddCalcField(StrField("CHAVE"), [](const TClientDataSet& d) {
+    return Value(d.ValueAt(0) == Value(std::string("0001")) ? std::string("M") : std::string("F"));
+  });
+  ds.Last();
+  ds.Edit();
+  ds.FieldByName("NM").SetString("Caio");  // pending: taken with the rows
+  TPacket p = ds.TakeData();
+  ASSERT_EQ(p.Fields.size(), 4u);  // the calculated field is not data
+  ASSERT_EQ(p.Rows.size(), 3u);
+  EXPECT_EQ(p.Rows[2].size(), 4u);
+  EXPECT_EQ(std::get<TText>(p.Rows[2][3]), "Caio");
+  EXPECT_TRUE(ds.Active());
+  EXPECT_TRUE(ds.IsEmpty());
+  EXPECT_TRUE(ds.Eof());
+  EXPECT_EQ(ds.FieldCount(), 5);
+  ds.Append();
+  ds.FieldByName("CDFILIAL").SetString("0001");
+  ds.Post();
+  EXPECT_EQ(ds.FieldByName("CHAVE").AsString(), "M");
+}
+
+TEST(ClientDataSet, SetDataOfASliceLoadsOnlyThoseRows) {
+  TPacket p;
+  p.Fields = {IntField("NRORDEM"), StrField("TX", 5)};
+  for (int64_t i = 0; i < 5; ++i) p.Rows.push_back({i, std::string("t") + std::to_string(i)});
+  TClientDataSet ds("s");
+  auto seen = [&ds] {
+    std::string s;
+    for (ds.First(); !ds.Eof(); ds.Next()) s += ds.FieldByName("TX").AsString();
+    return s;
+  };
+  const struct {
+    size_t from, to;
+    const char* rows;
+  } cases[] = {{1, 3, "t1t2"}, {0, 5, "t0t1t2t3t4"}, {3, 99, "t3t4"}, {2, 2, ""}, {4, 1, ""}, {7, 9, ""}};
+  for (const auto& c : cases) {
+    ds.SetData(p, c.from, c.to);
+    EXPECT_EQ(seen(), c.rows) << c.from << "-" << c.to;
+    EXPECT_EQ(ds.FieldCount(), 2);
+    EXPECT_EQ(ds.ChangeCount(), 0);
+    if (!ds.IsEmpty()) {  // a change to one title's rows is dropped with them
+      ds.First();
+      ds.Edit();
+      ds.FieldByName("TX").SetString("x");
+      ds.Post();
+    }
+  }
+}
+
+// A new row goes where the cursor was, among the rows the filter hides; one
+// the filter rejects is kept but not shown, and the cursor stays put.
+TEST(ClientDataSet, InsertUnderAFilterKeepsTheOrderOfEveryRow) {
+  auto ds = titles();  // 0001/1, 0001/2, 0002/1
+  ds.SetFilter("CDFILIAL='0001'");
+  ds.SetFiltered(true);
+  auto add = [&ds](bool insert, const char* fil, const char* nr) {
+    insert ? ds.Insert() : ds.Append();
+    ds.FieldByName("CDFILIAL").SetString(fil);
+    ds.FieldByName("NRLANBOLREC").SetString(nr);
+    ds.Post();
+    return ds.FieldByName("NRLANBOLREC").AsString() + "@" + std::to_string(ds.RecNo());
+  };
+  ds.First();
+  EXPECT_EQ(add(true, "0002", "9"), "1@1");  // hidden: still on 0001/1
+  EXPECT_EQ(ds.RecordCount(), 2);
+  ds.Next();
+  EXPECT_EQ(add(true, "0001", "5"), "5@2");
+  EXPECT_EQ(add(true, "0002", "8"), "5@2");
+  ds.Last();
+  EXPECT_EQ(add(false, "0001", "7"), "7@4");
+  std::vector<std::string> visible, all;
+  for (ds.First(); !ds.Eof(); ds.Next()) visible.push_back(ds.FieldByName("NRLANBOLREC").AsString());
+  EXPECT_EQ(visible, (std::vector<std::string>{"1", "5", "2", "7"}));
+  ds.SetFiltered(false);
+  for (ds.First(); !ds.Eof(); ds.Next())
+    all.push_back(ds.FieldByName("CDFILIAL").AsString() + "/" + ds.FieldByName("NRLANBOLREC").AsString());
+  EXPECT_EQ(all,
+            (std::vector<std::string>{"0002/9", "0001/1", "0002/8", "0001/5", "0001/2", "0002/1", "0001/7"}));
 }
 
 TEST(Messages, CatalogueAndAbort) {
