@@ -181,25 +181,26 @@ Value ColumnValue(const sqlite::Stmt& st, int i, TFieldType t) {
   // Text is read in one call: asking the type first decodes the column twice.
   if (t == TFieldType::ftString) {
     std::string_view text;
-    return st.TextOrNull(i, text) ? Value(fields::Utf8ToCp1252(text)) : Value();
+    if (!st.TextOrNull(i, text)) return {};
+    // Plain ASCII is the same in both encodings: no converted copy.
+    for (char c : text)
+      if (static_cast<unsigned char>(c) >= 0x80) return Value(fields::Utf8ToCp1252(text));
+    return Value(host::TText(text));
   }
-  if (st.IsNull(i)) return {};
+  const int type = st.Type(i);
+  if (type == SQLITE_NULL) return {};
+  double r = 0;
   switch (t) {
     case TFieldType::ftString:
-      return fields::Utf8ToCp1252(st.TextView(i));
+      break;
     case TFieldType::ftFloat:
-      if (st.Type(i) == SQLITE_TEXT) {
-        double r = 0;
-        return fields::TryStrToFloat(st.Text(i), r) ? Value(r) : Value();
-      }
+      if (type == SQLITE_TEXT) return fields::TryStrToFloat(st.TextView(i), r) ? Value(r) : Value();
       return st.Double(i);
     case TFieldType::ftInteger:
       return st.Int(i);
-    case TFieldType::ftDateTime: {
-      if (st.Type(i) != SQLITE_TEXT) return st.Double(i);
-      double r = 0;
-      return fields::TryIsoToDateTime(st.Text(i), r) ? Value(r) : Value();
-    }
+    case TFieldType::ftDateTime:
+      if (type != SQLITE_TEXT) return st.Double(i);
+      return fields::TryIsoToDateTime(st.TextView(i), r) ? Value(r) : Value();
   }
   return {};
 }
