@@ -80,13 +80,7 @@ std::string Cp1252ToUtf8(std::string_view s) {
 
 std::string Utf8ToCp1252(std::string_view s) {
   // Most stored text is plain ASCII, the same bytes in both encodings.
-  bool ascii = true;
-  for (char c : s)
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      ascii = false;
-      break;
-    }
-  if (ascii) return std::string(s);
+  if (IsAscii(s)) return std::string(s);
   std::string out;
   out.reserve(s.size());
   size_t i = 0;
@@ -106,6 +100,12 @@ std::string Utf8ToCp1252(std::string_view s) {
     out += mapped;
   }
   return out;
+}
+
+bool IsAscii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
 }
 
 bool IsValidUtf8(std::string_view s) {

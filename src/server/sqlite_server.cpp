@@ -183,9 +183,7 @@ Value ColumnValue(const sqlite::Stmt& st, int i, TFieldType t) {
     std::string_view text;
     if (!st.TextOrNull(i, text)) return {};
     // Plain ASCII is the same in both encodings: no converted copy.
-    for (char c : text)
-      if (static_cast<unsigned char>(c) >= 0x80) return Value(fields::Utf8ToCp1252(text));
-    return Value(host::TText(text));
+    return fields::IsAscii(text) ? Value(host::TText(text)) : Value(fields::Utf8ToCp1252(text));
   }
   const int type = st.Type(i);
   if (type == SQLITE_NULL) return {};

@@ -137,7 +137,8 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   UltimaRemessa.clear();
   UltimoWriter.clear();
   auto f = [this](const char* n) { return cdsCNABRec.FieldByName(n); };
-  // The marked titles' records are fetched kind by kind for all of them.
+  // The marked titles, as the marked keys give them (branch, number); their
+  // records are fetched kind by kind for all of them.
   std::vector<TRegistrosLote::TTitulo> titulos;
   titulos.reserve(static_cast<size_t>(BoletosMarcados.Count()));
   for (int i = 0; i < BoletosMarcados.Count(); ++i) {
@@ -159,9 +160,7 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
     cdsFilial.SetFiltered(true);
     const std::string raiz =
         AllTrim(fields::LeftStr(fields::Nr_Codigo(cdsFilial.FieldByName("NRINSJURFILI").AsString()), 8));
-    for (int i = 0; i < BoletosMarcados.Count(); ++i) {
-      const std::string chave = BoletosMarcados.Key(i);
-      const std::string fil = fields::Copy(chave, 1, 4), nr = fields::Copy(chave, 5, 10);
+    for (const auto& [fil, nr] : titulos) {
       CarregaRegistro("FILIRECE", cdsFiliRece, fil, nr, [&] { return netRemessaCNAB->GetFiliRece(fil, nr); });
       for (cdsFiliRece.First(); !cdsFiliRece.Eof(); cdsFiliRece.Next()) {
         std::string r = AllTrim(
