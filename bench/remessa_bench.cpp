@@ -167,9 +167,34 @@ void reset_peak() {
   out << "5";
 }
 
+// Under `perf record -D -1 --control fd:CTL,ACK`, REMESSA_BENCH_PERF_FD=CTL
+// lets the profile cover the timed step only, not the store's population.
+void perf_ctl(const char* cmd) {
+  const char* fd = std::getenv("REMESSA_BENCH_PERF_FD");
+  if (!fd) return;
+  const int f = std::atoi(fd);
+  if (write(f, cmd, std::char_traits<char>::length(cmd)) < 0) return;
+  if (const char* ack = std::getenv("REMESSA_BENCH_PERF_ACK")) {
+    char buf[8];
+    if (read(std::atoi(ack), buf, sizeof buf) < 0) return;
+  }
+}
+
 double agora() {
   using namespace std::chrono;
   return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+void inicio(double& t0) {
+  reset_peak();
+  perf_ctl("enable\n");
+  t0 = agora();
+}
+
+void fim(double& t1, long& pico) {
+  t1 = agora();
+  perf_ctl("disable\n");
+  pico = peak_kb();
 }
 
 }  // namespace
@@ -219,29 +244,23 @@ int main(int argc, char** argv) {
     long pico = 0;
     int listados = 0;
     if (passo == "listing") {
-      reset_peak();
-      t0 = agora();
+      inicio(t0);
       app::PreparaRemessa(f, p);
-      t1 = agora();
-      pico = peak_kb();
+      fim(t1, pico);
       listados = f.cdsBoletos.RecordCount();
     } else {
       app::PreparaRemessa(f, p);
       listados = f.cdsBoletos.RecordCount();
       if (passo == "mark") {
-        reset_peak();
-        t0 = agora();
+        inicio(t0);
         auto recusas = f.MarcaTodos(false);
-        t1 = agora();
-        pico = peak_kb();
+        fim(t1, pico);
         for (const auto& [k, q] : recusas) std::fprintf(stderr, "refused %s: %d\n", k.c_str(), q);
       } else if (passo == "generation") {
         f.MarcaTodos(false);
-        reset_peak();
-        t0 = agora();
+        inicio(t0);
         f.sbtConfirmarClick();
-        t1 = agora();
-        pico = peak_kb();
+        fim(t1, pico);
         struct stat st {};
         if (stat(p.arquivo.c_str(), &st) != 0 || st.st_size == 0)
           throw std::runtime_error("no remittance file");

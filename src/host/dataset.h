@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "fields/datetime.h"
+#include "host/pool.h"
 #include "host/ttext.h"
 
 namespace host {
@@ -40,7 +41,7 @@ TFieldDef IntField(std::string name);
 
 enum class TUpdateStatus { usUnmodified, usModified, usInserted, usDeleted };
 
-using Row = std::vector<Value>;
+using Row = std::vector<Value, TPoolAllocator<Value>>;
 
 // A data packet: structure and rows; a delta also carries, per row, its update
 // status and, for modified and deleted rows, the original values.

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/pool.h"
+
 namespace host {
 
 class TText {
@@ -81,7 +83,7 @@ class TText {
       small(s.size());
       return;
     }
-    char* p = new char[s.size() + 1];
+    char* p = static_cast<char*>(PoolAllocate(s.size() + 1));
     std::memcpy(p, s.data(), s.size());
     p[s.size()] = '\0';
     const auto n = static_cast<uint32_t>(s.size());
@@ -90,7 +92,7 @@ class TText {
     b_[kLast] = static_cast<char>(kHeap);
   }
   void release() noexcept {
-    if (on_heap()) delete[] data();
+    if (on_heap()) PoolRelease(const_cast<char*>(data()), size() + 1);
   }
 
   alignas(8) char b_[16];

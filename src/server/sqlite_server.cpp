@@ -401,6 +401,9 @@ void TSQLiteRemessaServer::open(bool create) {
   // default 2 MB page cache, dirty pages spill to the log mid-way and every
   // read goes back to the file. 16 MB is as fast as more on 100 000 titles.
   db_.Exec("PRAGMA cache_size = -16384");
+  // The lists of a run (titles asked for, new states) live in temporary
+  // tables: a temporary file behind them wrote every page once more.
+  db_.Exec("PRAGMA temp_store = MEMORY");
   // WAL lets the workspace read while another process draws numbers.
   if (!memory) db_.Exec("PRAGMA journal_mode = WAL");
   migrate();

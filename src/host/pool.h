@@ -1,0 +1,35 @@
+// Storage for the many small blocks a data set is made of: the value array of
+// each row and the text of long values. A list of 100 000 titles is some
+// 150 MB of rows; taken from the general heap, every fresh 4 KB page costs a
+// fault when first written, which was a third of the time to list the titles.
+// The pool takes its memory in large, huge-page backed chunks and keeps freed
+// blocks for the next block of the same size.
+#pragma once
+
+#include <cstddef>
+#include <new>
+
+namespace host {
+
+void* PoolAllocate(std::size_t bytes);
+void PoolRelease(void* p, std::size_t bytes) noexcept;
+
+// A std allocator over the pool, for row buffers.
+template <class T>
+struct TPoolAllocator {
+  using value_type = T;
+  TPoolAllocator() noexcept = default;
+  template <class U>
+  TPoolAllocator(const TPoolAllocator<U>&) noexcept {}  // NOLINT: rebinding
+  T* allocate(std::size_t n) {
+    if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
+    return static_cast<T*>(PoolAllocate(n * sizeof(T)));
+  }
+  void deallocate(T* p, std::size_t n) noexcept { PoolRelease(p, n * sizeof(T)); }
+  template <class U>
+  bool operator==(const TPoolAllocator<U>&) const noexcept {
+    return true;
+  }
+};
+
+}  // namespace host
