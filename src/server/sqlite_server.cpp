@@ -666,15 +666,26 @@ const std::vector<TRegistroTitulo>& RegistrosTitulo() {
       std::string order = x.order;
       if (!order.empty()) order = ", " + order.substr(std::string(" ORDER BY ").size());
       // The list drives the join (CROSS JOIN keeps it the outer loop): each
-      // title is a look-up in the kind's key, never a scan of the list.
+      // title is a look-up in the kind's key, never a scan of the list. The
+      // list is kept in key order, so that look-ups of neighbouring titles
+      // fall on the same pages; the caller puts the rows back in its order.
       x.lista = "SELECT K.NRORDEM AS NRORDEM, " + SelectList(defs, x.alias, x.exprs) +
                 " FROM temp.LOTEBOLETO K CROSS JOIN " + x.from + " WHERE " + x.branch + " = K.CDFILIAL AND " +
-                x.number + " = K.NRLANBOLREC" + (x.bank ? " AND I.CDBANCO = ?1" : "") +
-                " ORDER BY K.NRORDEM" + order;
+                x.number + " = K.NRLANBOLREC" + (x.bank ? " AND I.CDBANCO = ?1" : "") + " ORDER BY K.rowid" +
+                order;
     }
     return v;
   }();
   return r;
+}
+
+// The positions of keys, in the keys' order: a list of titles walked this
+// way reads each table in the order of its key.
+std::vector<size_t> OrdemDasChaves(const std::vector<std::pair<std::string, std::string>>& chaves) {
+  std::vector<size_t> ordem(chaves.size());
+  for (size_t i = 0; i < ordem.size(); ++i) ordem[i] = i;
+  std::sort(ordem.begin(), ordem.end(), [&](size_t a, size_t b) { return chaves[a] < chaves[b]; });
+  return ordem;
 }
 
 const TRegistroTitulo& RegistroTitulo(std::string_view packet) {
@@ -742,7 +753,7 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
     // written with the keys, tells whether a rollback took them back since.
     // A savepoint holds the connection's read snapshot across it all.
     db_.Exec(
-        "CREATE TEMP TABLE IF NOT EXISTS LOTEBOLETO (NRORDEM INTEGER PRIMARY KEY, "
+        "CREATE TEMP TABLE IF NOT EXISTS LOTEBOLETO (NRORDEM INTEGER NOT NULL, "
         "CDFILIAL TEXT, NRLANBOLREC TEXT)");
     db_.Exec("CREATE TEMP TABLE IF NOT EXISTS LOTEMARCA (MARCA INTEGER)");
     std::vector<std::pair<std::string, std::string>> chaves;
@@ -764,11 +775,10 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
         db_.Exec("DELETE FROM temp.LOTEMARCA");
         auto ins =
             db_.Cached("INSERT INTO temp.LOTEBOLETO (NRORDEM, CDFILIAL, NRLANBOLREC) VALUES (?, ?, ?)");
-        int64_t ordem = 0;
-        for (const auto& [filial, numero] : chaves) {
-          ins.Bind(1, Value(ordem++));
-          ins.Bind(2, Value(filial));
-          ins.Bind(3, Value(numero));
+        for (const size_t ordem : OrdemDasChaves(chaves)) {
+          ins.Bind(1, Value(static_cast<int64_t>(ordem)));
+          ins.Bind(2, Value(chaves[ordem].first));
+          ins.Bind(3, Value(chaves[ordem].second));
           ins.Step();
           ins.Reset();
         }
@@ -777,17 +787,20 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
       }
       TPacket rows =
           Fetch(db_, p.Fields, r.lista, r.bank ? std::vector<Value>{UV(cdBanco)} : std::vector<Value>{});
-      // A kind that counts only its first row per title keeps only that one.
-      if (r.first) {
-        int64_t last = -1;
-        for (auto& row : rows.Rows) {
-          const int64_t ordem = std::get<int64_t>(row[0]);
-          if (ordem == last) continue;
-          last = ordem;
-          p.Rows.push_back(std::move(row));
-        }
-      } else {
-        p.Rows = std::move(rows.Rows);
+      // Back to the list's order, each title's rows in the kind's order; a
+      // kind that counts only its first row per title keeps only that one.
+      std::vector<size_t> inicio(lote_chaves_.size() + 1, 0);
+      for (const auto& row : rows.Rows) ++inicio[static_cast<size_t>(std::get<int64_t>(row[0])) + 1];
+      if (r.first)
+        for (auto& n : inicio) n = std::min<size_t>(n, 1);
+      for (size_t i = 1; i < inicio.size(); ++i) inicio[i] += inicio[i - 1];
+      p.Rows.resize(inicio.back());
+      int64_t last = -1;
+      for (auto& row : rows.Rows) {
+        const int64_t ordem = std::get<int64_t>(row[0]);
+        if (r.first && ordem == last) continue;
+        last = ordem;
+        p.Rows[inicio[static_cast<size_t>(ordem)]++] = std::move(row);
       }
       db_.Exec("RELEASE LOTEBOLETO");
     } catch (...) {
@@ -1039,7 +1052,7 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
     // rollback journal, which dominated a run of many titles.
     auto juntos = [&] {
       db_.Exec(
-          "CREATE TEMP TABLE IF NOT EXISTS ALTERABOLETO (NRORDEM INTEGER PRIMARY KEY, CDFILIAL TEXT, "
+          "CREATE TEMP TABLE IF NOT EXISTS ALTERABOLETO (NRORDEM INTEGER NOT NULL, CDFILIAL TEXT, "
           "NRLANBOLREC TEXT, CDEMPRESA TEXT, INCLUSAO INTEGER, IDSITUCNABR TEXT, IDBOLRECALTER TEXT, "
           "NRCNABREC TEXT, CDREDUCONT TEXT, IDOPECNABREC TEXT, CDNOSNUMREC TEXT)");
       db_.Exec("DELETE FROM temp.ALTERABOLETO");
@@ -1053,13 +1066,18 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
         }
       } limpa{db_};
       {
+        // In the titles' key order, so that the update walks the titles'
+        // table in its own order; NRORDEM keeps the packet's.
+        std::vector<std::pair<std::string, std::string>> chaves;
+        chaves.reserve(p.Rows.size());
+        for (const auto& r : p.Rows) chaves.emplace_back(U(text(r, iFil)), U(text(r, iNr)));
         auto ins =
             db_.Cached("INSERT INTO temp.ALTERABOLETO VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
-        int64_t ordem = 0;
-        for (const auto& r : p.Rows) {
-          ins.Bind(1, Value(ordem++));
-          ins.Bind(2, UV(text(r, iFil)));
-          ins.Bind(3, UV(text(r, iNr)));
+        for (const size_t ordem : OrdemDasChaves(chaves)) {
+          const host::Row& r = p.Rows[ordem];
+          ins.Bind(1, Value(static_cast<int64_t>(ordem)));
+          ins.Bind(2, Value(chaves[ordem].first));
+          ins.Bind(3, Value(chaves[ordem].second));
           ins.Bind(4, UV(text(r, iEmp)));
           ins.Bind(5, Value(int64_t{inclusao(r)}));
           for (int k = 0; k < 6; ++k) {
