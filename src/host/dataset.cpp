@@ -169,19 +169,27 @@ void TField::Clear() const {
 
 TClientDataSet::TClientDataSet(std::string name) : name_(std::move(name)) {}
 
-size_t TClientDataSet::NameHash::operator()(std::string_view s) const {
+namespace {
+size_t name_hash(std::string_view s) {
   size_t h = 1469598103934665603ull;
   for (char c : s) h = (h ^ fold(static_cast<unsigned char>(c))) * 1099511628211ull;
-  return h;
+  return h ^ (h >> 29);
 }
-
-bool TClientDataSet::NameEq::operator()(std::string_view a, std::string_view b) const {
-  return ieq(a, b);
-}
+}  // namespace
 
 void TClientDataSet::rebuild_index() {
-  index_.clear();
-  for (size_t i = 0; i < defs_.size(); ++i) index_.emplace(defs_[i].Name, static_cast<int>(i));
+  size_t slots = 8;
+  while (slots < 2 * defs_.size()) slots *= 2;
+  index_.assign(slots, -1);
+  indexed_ = 0;
+  for (size_t i = 0; i < defs_.size(); ++i) {
+    // A name given twice answers with its first field.
+    if (FindFieldIndex(defs_[i].Name) >= 0) continue;
+    size_t k = name_hash(defs_[i].Name) & (slots - 1);
+    while (index_[k] >= 0) k = (k + 1) & (slots - 1);
+    index_[k] = static_cast<int>(i);
+    ++indexed_;
+  }
   calc_.resize(defs_.size());
 }
 
@@ -242,7 +250,7 @@ void TClientDataSet::take_structure(const TPacket& p) {
   const bool calculated = std::any_of(calc_.begin(), calc_.end(), [](const auto& c) { return bool(c); });
   // Loading packets of one shape again and again (a title's records, one
   // title after another) keeps the field index.
-  if (!calculated && same_structure(defs_, p.Fields) && index_.size() == defs_.size()) return;
+  if (!calculated && same_structure(defs_, p.Fields) && indexed_ == defs_.size()) return;
   std::vector<TFieldDef> calcDefs;
   std::vector<std::function<Value(const TClientDataSet&)>> calcFns;
   for (size_t i = 0; i < defs_.size(); ++i)
@@ -390,8 +398,13 @@ void TClientDataSet::CancelUpdates() {
 }
 
 int TClientDataSet::FindFieldIndex(std::string_view name) const {
-  auto it = index_.find(name);
-  return it == index_.end() ? -1 : it->second;
+  if (index_.empty()) return -1;
+  const size_t mask = index_.size() - 1;
+  for (size_t k = name_hash(name) & mask;; k = (k + 1) & mask) {
+    const int i = index_[k];
+    if (i < 0) return -1;
+    if (ieq(defs_[static_cast<size_t>(i)].Name, name)) return i;
+  }
 }
 
 std::optional<TField> TClientDataSet::FindField(std::string_view name) {

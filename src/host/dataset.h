@@ -10,7 +10,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -193,16 +192,11 @@ class TClientDataSet {
 
   std::string name_;
   std::vector<TFieldDef> defs_;
-  // Field names as given, looked up without regard to case.
-  struct NameHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const;
-  };
-  struct NameEq {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const;
-  };
-  std::unordered_map<std::string, int, NameHash, NameEq> index_;
+  // Field names looked up without regard to case: writers look up tens of
+  // fields by name for every title, so an open-addressed table of field
+  // positions, sized to a power of two, with the names compared in place.
+  std::vector<int> index_;                                         // field position, or -1 for a free slot
+  size_t indexed_ = 0;                                             // distinct names in index_
   std::vector<std::function<Value(const TClientDataSet&)>> calc_;  // per field; empty for data fields
   std::vector<Entry> rows_;
   std::vector<Entry> deleted_;

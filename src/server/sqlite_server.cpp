@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <set>
 #include <thread>
-#include <unordered_set>
 
 #include "fields/cp1252.h"
 #include "fields/datetime.h"
@@ -1025,6 +1024,10 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
       // would hold it twice.
       return fields::UpperCase(fields::AllTrim(text(r, iOpe))) == "I";
     };
+    std::vector<std::pair<std::string, std::string>> chaves;
+    chaves.reserve(p.Rows.size());
+    for (const auto& r : p.Rows) chaves.emplace_back(U(text(r, iFil)), U(text(r, iNr)));
+    const std::vector<size_t> emOrdem = OrdemDasChaves(chaves);
     // The same title twice in one packet: each state in turn, as sent.
     auto umAUm = [&] {
       auto up = db_.Cached(
@@ -1068,12 +1071,9 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
       {
         // In the titles' key order, so that the update walks the titles'
         // table in its own order; NRORDEM keeps the packet's.
-        std::vector<std::pair<std::string, std::string>> chaves;
-        chaves.reserve(p.Rows.size());
-        for (const auto& r : p.Rows) chaves.emplace_back(U(text(r, iFil)), U(text(r, iNr)));
         auto ins =
             db_.Cached("INSERT INTO temp.ALTERABOLETO VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
-        for (const size_t ordem : OrdemDasChaves(chaves)) {
+        for (const size_t ordem : emOrdem) {
           const host::Row& r = p.Rows[ordem];
           ins.Bind(1, Value(static_cast<int64_t>(ordem)));
           ins.Bind(2, Value(chaves[ordem].first));
@@ -1116,14 +1116,9 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
       if (bad.Step()) throw refusal(W(bad.Text(0)), W(bad.Text(1)), W(bad.Text(2)));
       throw Refusal("AlterBoletos: boletos não alterados.");
     };
-    std::unordered_set<std::string> vistos;
-    vistos.reserve(p.Rows.size());
     bool repetido = false;
-    for (const auto& r : p.Rows)
-      if (!vistos.insert(text(r, iFil) + '\x1f' + text(r, iNr)).second) {
-        repetido = true;
-        break;
-      }
+    for (size_t i = 1; i < emOrdem.size() && !repetido; ++i)
+      repetido = chaves[emOrdem[i]] == chaves[emOrdem[i - 1]];
     Write([&] { repetido ? umAUm() : juntos(); });
     return TServerReply{};
   });

@@ -352,24 +352,25 @@ void TfrmRemessaCNAB::AtualizaBoleto() {
   const int total = cdsBoletos.RecordCount();
   const std::string caption = Msg("EXP");
   progressVisible = true;
+  // The fields are found once: the loop runs once per title of the list.
   auto b = [this](const char* n) { return cdsBoletos.FieldByName(n); };
-  auto c = [this](const char* n) { return cdsCNABRec.FieldByName(n); };
+  auto c = [this](const char* n) { return cdsCNABRec.FieldByName(n).AsValue(); };
   auto a = [this](const char* n) { return cdsAlteraBoletos.FieldByName(n); };
-  const int iMarcado = cdsBoletos.FindFieldIndex("IDMARCADO");
+  const host::TField marcado = b("IDMARCADO");
+  const std::pair<host::TField, host::TField> doBoleto[] = {{a("CDFILIAL"), b("CDFILIAL")},
+                                                            {a("NRLANBOLREC"), b("NRLANBOLREC")},
+                                                            {a("CDNOSNUMREC"), b("CDNOSNUMREC")},
+                                                            {a("VRFINALBREC"), b("VRFINALBREC")}};
+  const std::pair<host::TField, host::Value> daRemessa[] = {
+      {a("NRCNABREC"), c("NRCNABREC")},       {a("CDREDUCONT"), c("CDREDUCONT")},
+      {a("IDOPECNABREC"), c("IDOPECNABREC")}, {a("CDEMPRESA"), c("CDEMPRESA")},
+      {a("IDSITUCNABR"), host::Value("10")},  {a("IDBOLRECALTER"), host::Value("1")}};
   for (; !cdsBoletos.Eof(); cdsBoletos.Next()) {
     host::UI().Progress(caption, cdsBoletos.RecNo(), total);
-    if (cdsBoletos.Fields(iMarcado).AsString() != "S") continue;
+    if (marcado.AsString() != "S") continue;
     cdsAlteraBoletos.Append();
-    a("CDFILIAL").SetValue(b("CDFILIAL").AsValue());
-    a("NRLANBOLREC").SetValue(b("NRLANBOLREC").AsValue());
-    a("CDNOSNUMREC").SetValue(b("CDNOSNUMREC").AsValue());
-    a("VRFINALBREC").SetValue(b("VRFINALBREC").AsValue());
-    a("NRCNABREC").SetValue(c("NRCNABREC").AsValue());
-    a("CDREDUCONT").SetValue(c("CDREDUCONT").AsValue());
-    a("IDOPECNABREC").SetValue(c("IDOPECNABREC").AsValue());
-    a("CDEMPRESA").SetValue(c("CDEMPRESA").AsValue());
-    a("IDSITUCNABR").SetString("10");
-    a("IDBOLRECALTER").SetString("1");
+    for (const auto& [para, de] : doBoleto) para.SetValue(de.AsValue());
+    for (const auto& [para, valor] : daRemessa) para.SetValue(valor);
     cdsAlteraBoletos.Post();
   }
   // The data set only builds the packet: its rows are handed over, not copied.

@@ -6,6 +6,12 @@ namespace {
 std::string chave(const std::string& filial, const std::string& numero) {
   return filial + '\x1f' + numero;
 }
+
+bool mesmo(const host::Row& titulo, const std::string& filial, const std::string& numero) {
+  const auto* f = std::get_if<host::TText>(&titulo[0]);
+  const auto* n = std::get_if<host::TText>(&titulo[1]);
+  return f && n && f->view() == filial && n->view() == numero;
+}
 }  // namespace
 
 void TRegistrosLote::Inicia(server::IRdmRemessaCNAB& server, const std::vector<TTitulo>& titulos,
@@ -63,10 +69,17 @@ bool TRegistrosLote::Preenche(const char* registro, const std::string& filial, c
   // A writer asks for several kinds of one title in a row: the title's
   // position is looked up once.
   if (filial != ultimo_.first || numero != ultimo_.second || ultima_ < 0) {
-    auto it = ordem_.find(chave(filial, numero));
-    if (it == ordem_.end()) return false;
+    // The writers walk the titles in the run's order: the next title is
+    // tried before the look-up.
+    const auto proximo = static_cast<size_t>(ultima_ + 1);
+    if (proximo < titulos_.Rows.size() && mesmo(titulos_.Rows[proximo], filial, numero)) {
+      ultima_ = static_cast<long>(proximo);
+    } else {
+      auto it = ordem_.find(chave(filial, numero));
+      if (it == ordem_.end()) return false;
+      ultima_ = static_cast<long>(it->second);
+    }
     ultimo_ = {filial, numero};
-    ultima_ = static_cast<long>(it->second);
   }
   const TTipo& t = tipo(registro);
   const auto [de, ate] = t.faixa[static_cast<size_t>(ultima_)];
