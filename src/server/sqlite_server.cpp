@@ -683,7 +683,8 @@ const std::vector<TRegistroTitulo>& RegistrosTitulo() {
 std::vector<size_t> OrdemDasChaves(const std::vector<std::pair<std::string, std::string>>& chaves) {
   std::vector<size_t> ordem(chaves.size());
   for (size_t i = 0; i < ordem.size(); ++i) ordem[i] = i;
-  std::sort(ordem.begin(), ordem.end(), [&](size_t a, size_t b) { return chaves[a] < chaves[b]; });
+  // Stable: a key given twice keeps its places' order.
+  std::stable_sort(ordem.begin(), ordem.end(), [&](size_t a, size_t b) { return chaves[a] < chaves[b]; });
   return ordem;
 }
 
@@ -1028,32 +1029,10 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
     chaves.reserve(p.Rows.size());
     for (const auto& r : p.Rows) chaves.emplace_back(U(text(r, iFil)), U(text(r, iNr)));
     const std::vector<size_t> emOrdem = OrdemDasChaves(chaves);
-    // The same title twice in one packet: each state in turn, as sent.
-    auto umAUm = [&] {
-      auto up = db_.Cached(
-          "UPDATE BOLETOREC SET IDSITUCNABR = ?1, IDBOLRECALTER = ?2, NRCNABRECREM = ?3, "
-          "CDREDUCONT = COALESCE(?4, CDREDUCONT), IDOPECNABREC = ?5, CDNOSNUMREC = COALESCE(?6, CDNOSNUMREC) "
-          "WHERE CDFILIAL = ?7 AND NRLANBOLREC = ?8 AND CDEMPRESA = ?9 AND "
-          "(?10 = 0 OR COALESCE(TRIM(IDSITUCNABR), '') IN ('', '00', '01'))");
-      for (const auto& r : p.Rows) {
-        const std::string fil = text(r, iFil), nr = text(r, iNr), emp = text(r, iEmp);
-        for (int k = 0; k < 6; ++k) {
-          const std::string v = text(r, iSet[k]);
-          up.Bind(k + 1, Blank(v) ? Value() : UV(v));
-        }
-        up.Bind(7, UV(fil));
-        up.Bind(8, UV(nr));
-        up.Bind(9, UV(emp));
-        up.Bind(10, Value(int64_t{inclusao(r)}));
-        up.Step();
-        up.Reset();
-        if (db_.Changes() != 1) throw refusal(fil, nr, emp);
-      }
-    };
-    // Every title once: the new states go to a temporary table and from there
-    // to the titles in one statement. A statement per title pays for its own
-    // rollback journal, which dominated a run of many titles.
-    auto juntos = [&] {
+    // The new states go to a temporary table and from there to the titles in
+    // one statement, each title at most once. A statement per title pays for
+    // its own rollback journal, which dominated a run of many titles.
+    auto juntos = [&](const std::vector<size_t>& linhas) {
       db_.Exec(
           "CREATE TEMP TABLE IF NOT EXISTS ALTERABOLETO (NRORDEM INTEGER NOT NULL, CDFILIAL TEXT, "
           "NRLANBOLREC TEXT, CDEMPRESA TEXT, INCLUSAO INTEGER, IDSITUCNABR TEXT, IDBOLRECALTER TEXT, "
@@ -1073,7 +1052,7 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
         // table in its own order; NRORDEM keeps the packet's.
         auto ins =
             db_.Cached("INSERT INTO temp.ALTERABOLETO VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
-        for (const size_t ordem : emOrdem) {
+        for (const size_t ordem : linhas) {
           const host::Row& r = p.Rows[ordem];
           ins.Bind(1, Value(static_cast<int64_t>(ordem)));
           ins.Bind(2, Value(chaves[ordem].first));
@@ -1101,7 +1080,7 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
       up.Step();
       const int64_t alterados = db_.Changes();
       up.Reset();
-      if (alterados == static_cast<int64_t>(p.Rows.size())) {
+      if (alterados == static_cast<int64_t>(linhas.size())) {
         db_.Exec("RELEASE ALTERABOLETO");
         return;
       }
@@ -1116,10 +1095,18 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
       if (bad.Step()) throw refusal(W(bad.Text(0)), W(bad.Text(1)), W(bad.Text(2)));
       throw Refusal("AlterBoletos: boletos não alterados.");
     };
-    bool repetido = false;
-    for (size_t i = 1; i < emOrdem.size() && !repetido; ++i)
-      repetido = chaves[emOrdem[i]] == chaves[emOrdem[i - 1]];
-    Write([&] { repetido ? umAUm() : juntos(); });
+    // A title named again in the packet goes to the next pass: its states
+    // apply in turn, as sent, and a refusal names the first refused title of
+    // its pass.
+    std::vector<std::vector<size_t>> passos;
+    for (size_t i = 0, vez = 0; i < emOrdem.size(); ++i) {
+      vez = i > 0 && chaves[emOrdem[i]] == chaves[emOrdem[i - 1]] ? vez + 1 : 0;
+      if (passos.size() <= vez) passos.emplace_back();
+      passos[vez].push_back(emOrdem[i]);
+    }
+    Write([&] {
+      for (const auto& passo : passos) juntos(passo);
+    });
     return TServerReply{};
   });
 }

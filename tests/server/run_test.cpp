@@ -119,6 +119,16 @@ TEST(AlterBoletos, ATitleAlreadySentIsNotIncludedAgain) {
   EXPECT_EQ(Title(*s, "0002", "3"), "10|8|1|A|NN3");
 }
 
+TEST(AlterBoletos, ATitleNamedAgainTakesItsStatesInTurn) {
+  auto s = Loaded();
+  TPacket p = Alter("8", {{"0002", "3", "01", "A"}, {"0001", "1"}, {"0002", "3", "01", "A"}});
+  p.Rows[2][p.IndexOf("CDNOSNUMREC")] = std::string("ULTIMO");
+  p.Rows[2][p.IndexOf("IDBOLRECALTER")] = std::string("3");
+  ASSERT_EQ(s->AlterBoletos(p).Error, "");
+  EXPECT_EQ(Title(*s, "0002", "3"), "10|8|3|A|ULTIMO");
+  EXPECT_EQ(Title(*s, "0001", "1"), "10|8|1|I|NN1");
+}
+
 TEST(AlterBoletos, AllTitlesOrNone) {
   auto s = Loaded();
   Sent foreign{"0003", "7"};
