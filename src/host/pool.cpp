@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <mutex>
 
+// Under AddressSanitizer every block comes from the heap, where the
+// sanitizer sees overruns and use after release.
 #if defined(__SANITIZE_ADDRESS__)
 #define REMESSA_POOL_OFF 1
 #elif defined(__has_feature)
@@ -22,6 +24,11 @@ constexpr std::size_t kGrain = 16;          // block sizes are multiples of this
 constexpr std::size_t kLargest = 4096;      // larger blocks come from the heap
 constexpr std::size_t kHuge = 2u << 20;     // a huge page
 constexpr std::size_t kChunk = 16 * kHuge;  // memory taken from the system at a time
+#ifdef REMESSA_POOL_OFF
+constexpr bool kPooled = false;
+#else
+constexpr bool kPooled = true;
+#endif
 
 struct TFree {
   TFree* next;
@@ -84,20 +91,16 @@ TPool& Pool() {
 }  // namespace
 
 void* PoolAllocate(std::size_t bytes) {
-#ifndef REMESSA_POOL_OFF
-  if (bytes != 0 && bytes <= kLargest) return Pool().allocate(bytes);
-#endif
+  if (kPooled && bytes != 0 && bytes <= kLargest) return Pool().allocate(bytes);
   return ::operator new(bytes);
 }
 
 void PoolRelease(void* p, std::size_t bytes) noexcept {
   if (!p) return;
-#ifndef REMESSA_POOL_OFF
-  if (bytes != 0 && bytes <= kLargest) {
+  if (kPooled && bytes != 0 && bytes <= kLargest) {
     Pool().release(p, bytes);
     return;
   }
-#endif
   ::operator delete(p);
 }
 
