@@ -3,7 +3,8 @@
 // 150 MB of rows; taken from the general heap, every fresh 4 KB page costs a
 // fault when first written, which was a third of the time to list the titles.
 // The pool takes its memory in large, huge-page backed chunks and keeps freed
-// blocks for the next block of the same size.
+// blocks for the next block of the same size. It never gives memory back to
+// the system: a process holds the most its data sets ever took at once.
 #pragma once
 
 #include <cstddef>
