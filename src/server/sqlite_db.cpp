@@ -103,6 +103,12 @@ int64_t Stmt::Int(int i) const {
 }
 
 void Db::Open(const std::string& path, int flags) {
+  // SQLite's memory statistics take a process-wide lock on every allocation;
+  // nothing here reads them. The setting only takes before SQLite starts, so
+  // it is made once, before the first connection (and is refused, harmlessly,
+  // if something else started SQLite first).
+  static const int sem_estatisticas = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+  (void)sem_estatisticas;
   Close();
   int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
   if (rc != SQLITE_OK) {

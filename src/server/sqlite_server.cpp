@@ -373,7 +373,9 @@ void TSQLiteRemessaServer::open(bool create) {
     if (fs::is_directory(p, ec)) throw Refusal("O caminho do banco de dados é uma pasta: " + path_);
     if (!create && !fs::exists(p, ec)) throw Refusal("Banco de dados não encontrado: " + path_);
   }
-  int flags = SQLITE_OPEN_READWRITE | (create || memory ? SQLITE_OPEN_CREATE : 0);
+  // The connection belongs to this server object, which is used from one
+  // thread: SQLite's own per-call locking of it would only cost.
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create || memory ? SQLITE_OPEN_CREATE : 0);
   db_.Open(path_, flags);
   sqlite3_busy_timeout(db_.Handle(), 5000);
 

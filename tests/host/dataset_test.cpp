@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 
 #include "fields/cp1252.h"
@@ -281,6 +282,30 @@ TEST(ClientDataSet, SetDataOfASliceLoadsOnlyThoseRows) {
       ds.Post();
     }
   }
+}
+
+// A name is found again from where it was last asked for; the same buffer
+// holding another name, or the same name over another structure, must still
+// find its own field.
+TEST(ClientDataSet, FieldLookUpFollowsTheNameNotItsAddress) {
+  auto ds = titles();
+  char nome[16] = "NM";
+  EXPECT_EQ(ds.FieldByName(nome).AsString(), "ana");
+  std::strcpy(nome, "VR");
+  EXPECT_EQ(ds.FieldByName(nome).AsFloat(), 10.0);
+  std::strcpy(nome, "nrlanbolrec");  // case does not matter, remembered or not
+  EXPECT_EQ(ds.FieldByName(nome).AsString(), "1");
+  EXPECT_EQ(ds.FieldByName(nome).AsString(), "1");
+  std::strcpy(nome, "NX");
+  EXPECT_FALSE(ds.FindField(nome).has_value());
+
+  TPacket outro;
+  outro.Fields = {StrField("NM", 5), StrField("VR", 5)};
+  outro.Rows = {{std::string("eva"), std::string("x")}};
+  ds.SetData(outro);
+  EXPECT_EQ(ds.FieldByName("VR").AsString(), "x");
+  EXPECT_EQ(ds.FieldByName("NM").AsString(), "eva");
+  EXPECT_FALSE(ds.FindField("CDFILIAL").has_value());
 }
 
 // A new row goes where the cursor was, among the rows the filter hides; one
