@@ -64,6 +64,7 @@ bool next_cp(std::string_view s, size_t& i, uint32_t& cp) {
 }  // namespace
 
 std::string Cp1252ToUtf8(std::string_view s) {
+  if (IsAscii(s)) return std::string(s);
   std::string out;
   out.reserve(s.size() + s.size() / 8);
   for (char ch : s) {

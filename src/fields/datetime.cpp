@@ -37,9 +37,13 @@ void civil_from_days(int64_t z, int& y, int& m, int& d) {
 constexpr int64_t kEpochShift = 25569;  // 1899-12-30 to 1970-01-01
 
 std::string two(int v) {
-  char b[8];
-  std::snprintf(b, sizeof b, "%02d", v % 100);
-  return b;
+  v %= 100;
+  if (v < 0) {  // as "%02d" writes it: the sign, then one digit or two
+    const int a = -v;
+    return a < 10 ? std::string{'-', static_cast<char>('0' + a)}
+                  : std::string{'-', static_cast<char>('0' + a / 10), static_cast<char>('0' + a % 10)};
+  }
+  return {static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
 }
 
 const char* const kShortDays[] = {"dom", "seg", "ter", "qua", "qui", "sex", "sáb"};
