@@ -21,6 +21,7 @@ std::string PadR(std::string_view s, int n) {
 std::string Replicate(std::string_view c, int n) {
   std::string r;
   if (n <= 0) return r;
+  if (c.size() == 1) return std::string(static_cast<size_t>(n), c[0]);
   r.reserve(c.size() * n);
   for (int i = 0; i < n; ++i) r += c;
   return r;
@@ -50,7 +51,10 @@ std::string RTrim(std::string_view s) {
 }
 
 std::string AllTrim(std::string_view s) {
-  return RTrim(LTrim(s));
+  size_t b = 0, e = s.size();
+  while (b < e && s[b] == ' ') ++b;
+  while (e > b && s[e - 1] == ' ') --e;
+  return std::string(s.substr(b, e - b));
 }
 
 bool EmptyString(std::string_view s) {

@@ -246,12 +246,12 @@ void TClientDataSet::EmptyDataSet() {
   First();
 }
 
-void TClientDataSet::take_structure(const TPacket& p) {
+void TClientDataSet::take_structure(const std::vector<TFieldDef>& fields) {
   if (Active()) Close();
   const bool calculated = std::any_of(calc_.begin(), calc_.end(), [](const auto& c) { return bool(c); });
   // Loading packets of one shape again and again (a title's records, one
   // title after another) keeps the field index.
-  if (!calculated && same_structure(defs_, p.Fields) && indexed_ == defs_.size()) return;
+  if (!calculated && same_structure(defs_, fields) && indexed_ == defs_.size()) return;
   std::vector<TFieldDef> calcDefs;
   std::vector<std::function<Value(const TClientDataSet&)>> calcFns;
   for (size_t i = 0; i < defs_.size(); ++i)
@@ -259,7 +259,7 @@ void TClientDataSet::take_structure(const TPacket& p) {
       calcDefs.push_back(defs_[i]);
       calcFns.push_back(calc_[i]);
     }
-  defs_ = p.Fields;
+  defs_ = fields;
   rebuild_index();
   for (size_t i = 0; i < calcDefs.size(); ++i) {
     defs_.push_back(calcDefs[i]);
@@ -280,15 +280,21 @@ void TClientDataSet::SetData(const TPacket& p) {
 }
 
 void TClientDataSet::SetData(const TPacket& p, size_t from, size_t to) {
-  take_structure(p);
+  SetData(p.Fields, p, from, to, 0);
+}
+
+void TClientDataSet::SetData(const std::vector<TFieldDef>& fields, const TPacket& p, size_t from, size_t to,
+                             size_t skip) {
+  take_structure(fields);
   rows_.clear();
   deleted_.clear();
   to = std::min(to, p.Rows.size());
   if (from < to) rows_.reserve(to - from);
   for (size_t i = from; i < to; ++i) {
+    const Row& r = p.Rows[i];
     Entry e;
     e.values.reserve(defs_.size());
-    e.values.assign(p.Rows[i].begin(), p.Rows[i].end());
+    if (skip < r.size()) e.values.assign(r.begin() + static_cast<std::ptrdiff_t>(skip), r.end());
     e.values.resize(defs_.size());
     rows_.push_back(std::move(e));
   }
@@ -296,7 +302,7 @@ void TClientDataSet::SetData(const TPacket& p, size_t from, size_t to) {
 }
 
 void TClientDataSet::SetData(TPacket&& p) {
-  take_structure(p);
+  take_structure(p.Fields);
   rows_.clear();
   deleted_.clear();
   rows_.reserve(p.Rows.size());

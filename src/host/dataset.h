@@ -115,6 +115,9 @@ class TClientDataSet {
   // Replaces the rows with rows [from, to) of p, whose structure becomes the
   // data set's: a title's share of a packet that holds the records of many.
   void SetData(const TPacket& p, size_t from, size_t to);
+  // The same, the fields being given apart: each row's values from column
+  // skip on are the fields' (a packet whose rows lead with a key of their own).
+  void SetData(const std::vector<TFieldDef>& fields, const TPacket& p, size_t from, size_t to, size_t skip);
   TPacket Data() const;   // every row, whatever the filter
   TPacket TakeData();     // the same, the rows moved out: the data set is left empty
   TPacket Delta() const;  // pending changes
@@ -196,8 +199,8 @@ class TClientDataSet {
   // Field names looked up without regard to case: writers look up tens of
   // fields by name for every title, so an open-addressed table of field
   // positions, sized to a power of two, with the names compared in place.
-  std::vector<int> index_;                                         // field position, or -1 for a free slot
-  size_t indexed_ = 0;                                             // distinct names in index_
+  std::vector<int> index_;  // field position, or -1 for a free slot
+  size_t indexed_ = 0;      // distinct names in index_
   // The names asked for most are the writers' literals, the same text at the
   // same address title after title: a look-up remembers where it found a name
   // given at an address, and the remembered field is taken only when its name
@@ -227,7 +230,7 @@ class TClientDataSet {
 
   void rebuild_index();
   // Takes p's structure, keeping the calculated fields; rows are the caller's.
-  void take_structure(const TPacket& p);
+  void take_structure(const std::vector<TFieldDef>& fields);
   void opened();
 };
 

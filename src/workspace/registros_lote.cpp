@@ -47,18 +47,18 @@ const TRegistrosLote::TTipo& TRegistrosLote::tipo(const std::string& registro) {
   TTipo t;
   t.faixa.assign(titulos_.Rows.size(), {0, 0});
   // The reply leads each row with the title's position; the data sets get
-  // the rows as the per-title call has them.
+  // the rest of the row, as the per-title call has it.
   for (size_t i = 0; i < p.Rows.size(); ++i) {
-    auto& row = p.Rows[i];
-    const auto* ordem = std::get_if<int64_t>(&row.at(0));
+    const auto& row = p.Rows[i];
+    const auto* ordem = row.empty() ? nullptr : std::get_if<int64_t>(&row[0]);
     if (!ordem || *ordem < 0 || static_cast<size_t>(*ordem) >= t.faixa.size())
       throw host::EDatabaseError(registro + ": registro de um boleto que não foi pedido.");
     auto& f = t.faixa[static_cast<size_t>(*ordem)];
     if (f.first == f.second) f.first = i;
     f.second = i + 1;
-    row.erase(row.begin());
   }
-  p.Fields.erase(p.Fields.begin());
+  if (p.Fields.empty()) throw host::EDatabaseError(registro + ": resposta sem a posição dos boletos.");
+  t.campos.assign(p.Fields.begin() + 1, p.Fields.end());
   t.registros = std::move(p);
   return tipos_.emplace(registro, std::move(t)).first->second;
 }
@@ -83,7 +83,7 @@ bool TRegistrosLote::Preenche(const char* registro, const std::string& filial, c
   }
   const TTipo& t = tipo(registro);
   const auto [de, ate] = t.faixa[static_cast<size_t>(ultima_)];
-  ds.SetData(t.registros, de, ate);
+  ds.SetData(t.campos, t.registros, de, ate, 1);
   return true;
 }
 

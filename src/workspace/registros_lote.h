@@ -38,7 +38,8 @@ class TRegistrosLote {
 
  private:
   struct TTipo {
-    host::TPacket registros;                       // the kind's rows, title after title
+    host::TPacket registros;  // the kind's rows, title after title, each led by its title's position
+    std::vector<host::TFieldDef> campos;           // the fields the per-title call answers with
     std::vector<std::pair<size_t, size_t>> faixa;  // per title, its rows [first, last)
   };
   const TTipo& tipo(const std::string& registro);

@@ -282,6 +282,10 @@ TEST(ClientDataSet, SetDataOfASliceLoadsOnlyThoseRows) {
       ds.Post();
     }
   }
+  // Rows that lead with a column of their own give the fields the rest.
+  ds.SetData({StrField("TX", 5)}, p, 1, 3, 1);
+  EXPECT_EQ(seen(), "t1t2");
+  EXPECT_EQ(ds.FieldCount(), 1);
 }
 
 // A name is found again from where it was last asked for; the same buffer
