@@ -737,6 +737,86 @@ TServerReply TSQLiteRemessaServer::GetFiliRece(const std::string& cdFiliBolRec,
   return RegistroDeTitulo("FILIRECE", cdFiliBolRec, nrLanBolRec);
 }
 
+namespace {
+
+// Reads one kind's records for the titles at places [de, ate) of a key-ordered
+// list, on one connection: the keys go to its temporary table, which the
+// select joins. A run asks several kinds for one list, so the table is filled
+// again only for other titles; its mark, written with the keys, tells whether
+// a rollback took them back since. A savepoint holds the connection's read
+// snapshot across it all. Rows lead with their title's place in the list.
+template <class TLote>
+TPacket LeParteDoLote(sqlite::Db& db, TLote& lote, const TRegistroTitulo& r,
+                      const std::vector<TFieldDef>& campos,
+                      const std::vector<std::pair<std::string, std::string>>& chaves, const size_t* de,
+                      const size_t* ate, const std::string& cdBanco) {
+  db.Exec(
+      "CREATE TEMP TABLE IF NOT EXISTS LOTEBOLETO (NRORDEM INTEGER NOT NULL, "
+      "CDFILIAL TEXT, NRLANBOLREC TEXT)");
+  db.Exec("CREATE TEMP TABLE IF NOT EXISTS LOTEMARCA (MARCA INTEGER)");
+  db.Exec("SAVEPOINT LOTEBOLETO");
+  try {
+    const Value marca = db.Scalar("SELECT MAX(MARCA) FROM temp.LOTEMARCA");
+    const auto* m = std::get_if<int64_t>(&marca);
+    bool mesmos = m && *m == lote.marca && lote.ordens.size() == static_cast<size_t>(ate - de);
+    for (size_t i = 0; mesmos && i < lote.ordens.size(); ++i)
+      mesmos = lote.ordens[i] == de[i] && lote.chaves[i] == chaves[de[i]];
+    if (!mesmos) {
+      db.Exec("DELETE FROM temp.LOTEBOLETO");
+      db.Exec("DELETE FROM temp.LOTEMARCA");
+      lote.ordens.clear();
+      lote.chaves.clear();
+      auto ins = db.Cached("INSERT INTO temp.LOTEBOLETO (NRORDEM, CDFILIAL, NRLANBOLREC) VALUES (?, ?, ?)");
+      for (const size_t* o = de; o != ate; ++o) {
+        ins.Bind(1, Value(static_cast<int64_t>(*o)));
+        ins.Bind(2, Value(chaves[*o].first));
+        ins.Bind(3, Value(chaves[*o].second));
+        ins.Step();
+        ins.Reset();
+      }
+      db.Scalar("INSERT INTO temp.LOTEMARCA VALUES (?)", {Value(++lote.marca)});
+      lote.ordens.assign(de, ate);
+      for (const size_t* o = de; o != ate; ++o) lote.chaves.push_back(chaves[*o]);
+    }
+    TPacket rows =
+        Fetch(db, campos, r.lista, r.bank ? std::vector<Value>{UV(cdBanco)} : std::vector<Value>{});
+    db.Exec("RELEASE LOTEBOLETO");
+    return rows;
+  } catch (...) {
+    try {
+      db.Exec("ROLLBACK TO LOTEBOLETO");
+      db.Exec("RELEASE LOTEBOLETO");
+    } catch (...) {
+    }
+    throw;
+  }
+}
+
+// Below this many titles a list is read on one connection: a second thread
+// would cost more than it saves.
+constexpr size_t kLoteEmDuasPartes = 4096;
+
+}  // namespace
+
+bool TSQLiteRemessaServer::leitor_disponivel() {
+  // The second connection sees only what is committed: not while this one
+  // has a transaction of its own open, nor for a database in memory.
+  if (sem_leitor_ || path_ == ":memory:" || !db_.AutoCommit()) return false;
+  if (leitor_.IsOpen()) return true;
+  try {
+    leitor_.Open(path_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
+    sqlite3_busy_timeout(leitor_.Handle(), 5000);
+    leitor_.Exec("PRAGMA temp_store = MEMORY");
+    // Its reads go in key order: SQLite's default page cache is enough, and
+    // the run's peak memory stays the writer's.
+    return true;
+  } catch (const std::exception&) {
+    leitor_.Close();
+    sem_leitor_ = true;
+    return false;
+  }
+}
+
 TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& registro, const TPacket& titulos,
                                                        const std::string& cdBanco) {
   return Guard([&] {
@@ -749,15 +829,6 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
     p.Fields.push_back(host::IntField("NRORDEM"));
     const auto& defs = PacketFields(r.packet);
     p.Fields.insert(p.Fields.end(), defs.begin(), defs.end());
-    // The keys go to a temporary table the select joins: one statement for
-    // the whole list, in the order of the list. A run asks several kinds for
-    // one list: the table is filled again only for another list. Its mark,
-    // written with the keys, tells whether a rollback took them back since.
-    // A savepoint holds the connection's read snapshot across it all.
-    db_.Exec(
-        "CREATE TEMP TABLE IF NOT EXISTS LOTEBOLETO (NRORDEM INTEGER NOT NULL, "
-        "CDFILIAL TEXT, NRLANBOLREC TEXT)");
-    db_.Exec("CREATE TEMP TABLE IF NOT EXISTS LOTEMARCA (MARCA INTEGER)");
     std::vector<std::pair<std::string, std::string>> chaves;
     chaves.reserve(titulos.Rows.size());
     for (const auto& row : titulos.Rows) {
@@ -768,47 +839,60 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
       };
       chaves.emplace_back(key(iFil), key(iNr));
     }
-    db_.Exec("SAVEPOINT LOTEBOLETO");
-    try {
-      const Value marca = db_.Scalar("SELECT MAX(MARCA) FROM temp.LOTEMARCA");
-      const auto* m = std::get_if<int64_t>(&marca);
-      if (!m || *m != lote_marca_ || chaves != lote_chaves_) {
-        db_.Exec("DELETE FROM temp.LOTEBOLETO");
-        db_.Exec("DELETE FROM temp.LOTEMARCA");
-        auto ins =
-            db_.Cached("INSERT INTO temp.LOTEBOLETO (NRORDEM, CDFILIAL, NRLANBOLREC) VALUES (?, ?, ?)");
-        for (const size_t ordem : OrdemDasChaves(chaves)) {
-          ins.Bind(1, Value(static_cast<int64_t>(ordem)));
-          ins.Bind(2, Value(chaves[ordem].first));
-          ins.Bind(3, Value(chaves[ordem].second));
-          ins.Step();
-          ins.Reset();
+    // In key order, so that look-ups of neighbouring titles fall on the same
+    // pages; a long list is read in two halves of that order at once, the
+    // second on the read-only connection.
+    const std::vector<size_t> ordem = OrdemDasChaves(chaves);
+    const size_t* const inicioLista = ordem.data();
+    const size_t* const fimLista = inicioLista + ordem.size();
+    const bool emDuas = ordem.size() >= kLoteEmDuasPartes && leitor_disponivel();
+    const size_t* const meio = emDuas ? inicioLista + ordem.size() / 2 : fimLista;
+    TPacket segunda;
+    std::exception_ptr falhaSegunda;
+    std::thread outra;
+    if (emDuas)
+      outra = std::thread([&] {
+        try {
+          segunda = LeParteDoLote(leitor_, lote_leitor_, r, p.Fields, chaves, meio, fimLista, cdBanco);
+        } catch (...) {
+          falhaSegunda = std::current_exception();
         }
-        db_.Scalar("INSERT INTO temp.LOTEMARCA VALUES (?)", {Value(++lote_marca_)});
-        lote_chaves_ = std::move(chaves);
-      }
-      TPacket rows =
-          Fetch(db_, p.Fields, r.lista, r.bank ? std::vector<Value>{UV(cdBanco)} : std::vector<Value>{});
-      // Back to the list's order, each title's rows in the kind's order; a
-      // kind that counts only its first row per title keeps only that one.
-      std::vector<size_t> inicio(lote_chaves_.size() + 1, 0);
-      for (const auto& row : rows.Rows) ++inicio[static_cast<size_t>(std::get<int64_t>(row[0])) + 1];
-      if (r.first)
-        for (auto& n : inicio) n = std::min<size_t>(n, 1);
-      for (size_t i = 1; i < inicio.size(); ++i) inicio[i] += inicio[i - 1];
-      p.Rows.resize(inicio.back());
-      int64_t last = -1;
-      for (auto& row : rows.Rows) {
-        const int64_t ordem = std::get<int64_t>(row[0]);
-        if (r.first && ordem == last) continue;
-        last = ordem;
-        p.Rows[inicio[static_cast<size_t>(ordem)]++] = std::move(row);
-      }
-      db_.Exec("RELEASE LOTEBOLETO");
+      });
+    TPacket primeira;
+    try {
+      primeira = LeParteDoLote(db_, lote_, r, p.Fields, chaves, inicioLista, meio, cdBanco);
     } catch (...) {
-      db_.Exec("ROLLBACK TO LOTEBOLETO");
-      db_.Exec("RELEASE LOTEBOLETO");
+      if (outra.joinable()) outra.join();
       throw;
+    }
+    if (outra.joinable()) {
+      outra.join();
+      ++listas_em_duas_;
+    }
+    if (falhaSegunda) {
+      // The second connection failing is no reason to fail the call: that
+      // half is read again here, and the connection is not used again.
+      leitor_.Close();
+      sem_leitor_ = true;
+      segunda = LeParteDoLote(db_, lote_, r, p.Fields, chaves, meio, fimLista, cdBanco);
+    }
+    // Back to the list's order, each title's rows in the kind's order; a
+    // kind that counts only its first row per title keeps only that one.
+    std::vector<size_t> inicio(chaves.size() + 1, 0);
+    for (const TPacket* parte : {&primeira, &segunda})
+      for (const auto& row : parte->Rows) ++inicio[static_cast<size_t>(std::get<int64_t>(row[0])) + 1];
+    if (r.first)
+      for (auto& n : inicio) n = std::min<size_t>(n, 1);
+    for (size_t i = 1; i < inicio.size(); ++i) inicio[i] += inicio[i - 1];
+    p.Rows.resize(inicio.back());
+    for (TPacket* parte : {&primeira, &segunda}) {
+      int64_t last = -1;
+      for (auto& row : parte->Rows) {
+        const int64_t o = std::get<int64_t>(row[0]);
+        if (r.first && o == last) continue;
+        last = o;
+        p.Rows[inicio[static_cast<size_t>(o)]++] = std::move(row);
+      }
     }
     return TServerReply::Of(std::move(p));
   });

@@ -3,7 +3,8 @@
 // Every text this server hands back (packet values, error texts, exception
 // messages) is Windows-1252, like every other string of the system; the
 // database holds UTF-8 and the conversion happens only here. One object
-// serves one thread at a time; several objects or processes may share a file.
+// serves one thread at a time (it may use a second thread of its own inside a
+// call); several objects or processes may share a file.
 #pragma once
 
 #include <functional>
@@ -34,6 +35,8 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   static int LatestSchemaVersion();
   const std::string& Path() const { return path_; }
   bool InTransaction() const { return user_tx_; }
+  // Title lists GetRegistrosBoletos has read in two halves at once.
+  size_t ListasEmDuasPartes() const { return listas_em_duas_; }
   // The connection itself, for the fixture loader and maintenance tools.
   sqlite::Db& Database() { return db_; }
 
@@ -103,9 +106,22 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   void Write(const std::function<void()>& body);
 
  private:
-  // The title list GetRegistrosBoletos last put in its temporary table.
-  std::vector<std::pair<std::string, std::string>> lote_chaves_;
-  int64_t lote_marca_ = 0;
+  // The titles GetRegistrosBoletos last put in a connection's temporary
+  // table: their places in the caller's list and their keys, in key order,
+  // and the mark written with them.
+  struct TLote {
+    std::vector<size_t> ordens;
+    std::vector<std::pair<std::string, std::string>> chaves;
+    int64_t marca = 0;
+  };
+  TLote lote_;
+  // A second connection, read-only, that reads half of a long title list
+  // while db_ reads the other half; opened at its first use.
+  sqlite::Db leitor_;
+  TLote lote_leitor_;
+  bool sem_leitor_ = false;  // the second connection could not be had
+  size_t listas_em_duas_ = 0;
+  bool leitor_disponivel();
   // A per-title record kind read for one title.
   TServerReply RegistroDeTitulo(const char* packet, const std::string& cdFilial,
                                 const std::string& nrLanBolRec, const std::string& cdBanco = {});

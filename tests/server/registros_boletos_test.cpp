@@ -163,3 +163,61 @@ TEST(RegistrosBoletos, WorksInsideATransactionAndLeavesNothingOpen) {
   EXPECT_EQ(Lines(s->GetRegistrosBoletos("TXBOLETOS", b, "").Packet), ofB);
   EXPECT_EQ(Lines(s->GetRegistrosBoletos("TXBOLETOS", a, "").Packet), ofA);
 }
+
+// A long list is read in two halves at once, the second on a read-only
+// connection that sees only what is committed: the answer must be the one
+// a single connection gives, and a list asked inside a transaction must see
+// that transaction's own changes.
+TEST(RegistrosBoletos, ALongListReadInTwoHalvesIsTheSameAnswer) {
+  TempDir dir;
+  auto s = Loaded(dir.File("longa.db"));
+  auto& db = s->Database();
+  db.Exec(
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 6000) "
+      "INSERT INTO BOLETOREC (CDFILIAL, NRLANBOLREC, CDEMPRESA, CDFILIBOLREC) "
+      "SELECT CASE WHEN i % 2 = 0 THEN '0001' ELSE '0002' END, 'L' || i, '01', "
+      "CASE WHEN i % 2 = 0 THEN '0001' ELSE '0002' END FROM n");
+  db.Exec(
+      "INSERT INTO TXBOLETO (CDFILIAL, NRLANBOLREC, TXMENSBOLBOL) SELECT CDFILIAL, NRLANBOLREC, "
+      "'Mensagem ' || NRLANBOLREC FROM BOLETOREC WHERE NRLANBOLREC LIKE 'L%' AND CDFILIAL = '0001'");
+  db.Exec(
+      "INSERT INTO DUPLICATA (CDFILIAL, NRLANBOLREC, DUPLICATA, NRPARCELA) SELECT CDFILIAL, NRLANBOLREC, "
+      "'D' || NRLANBOLREC, p.n FROM BOLETOREC, (SELECT '02' AS n UNION ALL SELECT '01') p "
+      "WHERE NRLANBOLREC LIKE 'L%'");
+  // Newest first, a title twice far apart, and one that does not exist.
+  std::vector<std::pair<std::string, std::string>> keys;
+  for (int i = 6000; i >= 1; --i) keys.emplace_back(i % 2 == 0 ? "0001" : "0002", "L" + std::to_string(i));
+  keys.emplace_back("0001", "L2");
+  keys.emplace_back("0001", "L9999");
+  const TPacket titulos = Request(keys);
+
+  for (const char* kind : {"TXBOLETOS", "DOCBOL"}) {
+    SCOPED_TRACE(kind);
+    const size_t antes = s->ListasEmDuasPartes();
+    auto fora = s->GetRegistrosBoletos(kind, titulos, "");
+    ASSERT_EQ(fora.Error, "");
+    EXPECT_EQ(s->ListasEmDuasPartes(), antes + 1);
+
+    s->StartTransaction();  // one connection only, from here
+    auto dentro = s->GetRegistrosBoletos(kind, titulos, "");
+    s->Rollback();
+    ASSERT_EQ(dentro.Error, "");
+    EXPECT_EQ(s->ListasEmDuasPartes(), antes + 1);
+    EXPECT_EQ(Lines(fora.Packet), Lines(dentro.Packet));
+    // One row per title with an invoice (its first), or per title with a message.
+    EXPECT_EQ(fora.Packet.Rows.size(), std::string(kind) == "DOCBOL" ? 6001u : 3001u);
+    EXPECT_EQ(Cell(fora.Packet, 0, "NRORDEM"), "0");
+    EXPECT_EQ(Cell(fora.Packet, fora.Packet.Rows.size() - 1, "NRORDEM"), "6000");
+  }
+  auto doc = s->GetRegistrosBoletos("DOCBOL", titulos, "").Packet;
+  EXPECT_EQ(Cell(doc, 0, "DUPLICATA") + "/" + Cell(doc, 0, "NRPARCELA"), "DL6000/01");
+
+  // What the transaction wrote, and has not committed, is part of its answer.
+  s->StartTransaction();
+  db.Exec("INSERT INTO TXBOLETO (CDFILIAL, NRLANBOLREC, TXMENSBOLBOL) VALUES ('0002', 'L1', 'Nova')");
+  auto nova = s->GetRegistrosBoletos("TXBOLETOS", titulos, "").Packet;
+  s->Rollback();
+  ASSERT_EQ(nova.Rows.size(), 3002u);
+  EXPECT_EQ(Cell(nova, 3000, "NRORDEM") + " " + Cell(nova, 3000, "TXMENSBOLBOL"), "5999 Nova");
+  EXPECT_EQ(s->GetRegistrosBoletos("TXBOLETOS", titulos, "").Packet.Rows.size(), 3001u);
+}
