@@ -842,7 +842,13 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
     // In key order, so that look-ups of neighbouring titles fall on the same
     // pages; a long list is read in two halves of that order at once, the
     // second on the read-only connection.
-    const std::vector<size_t> ordem = OrdemDasChaves(chaves);
+    if (chaves != ultimas_chaves_) {
+      std::vector<size_t> o = OrdemDasChaves(chaves);
+      auto c = chaves;
+      ultima_ordem_.swap(o);
+      ultimas_chaves_.swap(c);
+    }
+    const std::vector<size_t>& ordem = ultima_ordem_;
     const size_t* const inicioLista = ordem.data();
     const size_t* const fimLista = inicioLista + ordem.size();
     const bool emDuas = ordem.size() >= kLoteEmDuasPartes && leitor_disponivel();

@@ -115,6 +115,10 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
     int64_t marca = 0;
   };
   TLote lote_;
+  // The key order of the list last asked for: a run asks several kinds for
+  // one list, and sorting it again cost more than comparing it.
+  std::vector<std::pair<std::string, std::string>> ultimas_chaves_;
+  std::vector<size_t> ultima_ordem_;
   // A second connection, read-only, that reads half of a long title list
   // while db_ reads the other half; opened at its first use.
   sqlite::Db leitor_;
