@@ -804,7 +804,11 @@ bool TSQLiteRemessaServer::leitor_disponivel() {
   if (sem_leitor_ || path_ == ":memory:" || !db_.AutoCommit()) return false;
   if (leitor_.IsOpen()) return true;
   try {
-    leitor_.Open(path_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
+    // The file the first connection has open, by its full name: the working
+    // folder may have changed since.
+    const char* arquivo = sqlite3_db_filename(db_.Handle(), "main");
+    leitor_.Open(arquivo && *arquivo ? std::string(arquivo) : path_,
+                 SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
     sqlite3_busy_timeout(leitor_.Handle(), 5000);
     leitor_.Exec("PRAGMA temp_store = MEMORY");
     // Its reads go in key order: SQLite's default page cache is enough, and
