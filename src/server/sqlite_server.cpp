@@ -739,17 +739,19 @@ TServerReply TSQLiteRemessaServer::GetFiliRece(const std::string& cdFiliBolRec,
 
 namespace {
 
-// Reads one kind's records for the titles at places [de, ate) of a key-ordered
-// list, on one connection: the keys go to its temporary table, which the
-// select joins. A run asks several kinds for one list, so the table is filled
-// again only for other titles; its mark, written with the keys, tells whether
-// a rollback took them back since. A savepoint holds the connection's read
-// snapshot across it all. Rows lead with their title's place in the list.
+// Reads one kind's records for the titles at places [de, ate) of the key
+// order of list number `lista`, on one connection: the keys go to its
+// temporary table, which the select joins. A run asks several kinds for one
+// list, so the table is filled again only for other titles; its mark, written
+// with the keys, tells whether a rollback took them back since. A savepoint
+// holds the connection's read snapshot across it all. Rows lead with their
+// title's place in the caller's list.
 template <class TLote>
 TPacket LeParteDoLote(sqlite::Db& db, TLote& lote, const TRegistroTitulo& r,
                       const std::vector<TFieldDef>& campos,
-                      const std::vector<std::pair<std::string, std::string>>& chaves, const size_t* de,
-                      const size_t* ate, const std::string& cdBanco) {
+                      const std::vector<std::pair<std::string, std::string>>& chaves,
+                      const std::vector<size_t>& ordem, uint64_t lista, size_t de, size_t ate,
+                      const std::string& cdBanco) {
   db.Exec(
       "CREATE TEMP TABLE IF NOT EXISTS LOTEBOLETO (NRORDEM INTEGER NOT NULL, "
       "CDFILIAL TEXT, NRLANBOLREC TEXT)");
@@ -758,25 +760,23 @@ TPacket LeParteDoLote(sqlite::Db& db, TLote& lote, const TRegistroTitulo& r,
   try {
     const Value marca = db.Scalar("SELECT MAX(MARCA) FROM temp.LOTEMARCA");
     const auto* m = std::get_if<int64_t>(&marca);
-    bool mesmos = m && *m == lote.marca && lote.ordens.size() == static_cast<size_t>(ate - de);
-    for (size_t i = 0; mesmos && i < lote.ordens.size(); ++i)
-      mesmos = lote.ordens[i] == de[i] && lote.chaves[i] == chaves[de[i]];
-    if (!mesmos) {
+    if (!m || *m != lote.marca || lote.lista != lista || lote.de != de || lote.ate != ate) {
+      // A mark above every mark this connection has written: one that a
+      // rollback brought back can never pass for the new keys.
+      const int64_t nova = std::max(m ? *m : 0, lote.marca) + 1;
+      lote = TLote{0, 0, 0, lote.marca};
       db.Exec("DELETE FROM temp.LOTEBOLETO");
       db.Exec("DELETE FROM temp.LOTEMARCA");
-      lote.ordens.clear();
-      lote.chaves.clear();
       auto ins = db.Cached("INSERT INTO temp.LOTEBOLETO (NRORDEM, CDFILIAL, NRLANBOLREC) VALUES (?, ?, ?)");
-      for (const size_t* o = de; o != ate; ++o) {
-        ins.Bind(1, Value(static_cast<int64_t>(*o)));
-        ins.Bind(2, Value(chaves[*o].first));
-        ins.Bind(3, Value(chaves[*o].second));
+      for (size_t i = de; i < ate; ++i) {
+        ins.Bind(1, Value(static_cast<int64_t>(ordem[i])));
+        ins.Bind(2, Value(chaves[ordem[i]].first));
+        ins.Bind(3, Value(chaves[ordem[i]].second));
         ins.Step();
         ins.Reset();
       }
-      db.Scalar("INSERT INTO temp.LOTEMARCA VALUES (?)", {Value(++lote.marca)});
-      lote.ordens.assign(de, ate);
-      for (const size_t* o = de; o != ate; ++o) lote.chaves.push_back(chaves[*o]);
+      db.Scalar("INSERT INTO temp.LOTEMARCA VALUES (?)", {Value(nova)});
+      lote = TLote{lista, de, ate, nova};
     }
     TPacket rows =
         Fetch(db, campos, r.lista, r.bank ? std::vector<Value>{UV(cdBanco)} : std::vector<Value>{});
@@ -846,31 +846,32 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
     // In key order, so that look-ups of neighbouring titles fall on the same
     // pages; a long list is read in two halves of that order at once, the
     // second on the read-only connection.
-    if (chaves != ultimas_chaves_) {
+    if (chaves != ultimas_chaves_ || ultima_lista_ == 0) {
       std::vector<size_t> o = OrdemDasChaves(chaves);
-      auto c = chaves;
       ultima_ordem_.swap(o);
-      ultimas_chaves_.swap(c);
+      ultimas_chaves_.swap(chaves);
+      ++ultima_lista_;
     }
+    const auto& lista = ultimas_chaves_;
     const std::vector<size_t>& ordem = ultima_ordem_;
-    const size_t* const inicioLista = ordem.data();
-    const size_t* const fimLista = inicioLista + ordem.size();
-    const bool emDuas = ordem.size() >= kLoteEmDuasPartes && leitor_disponivel();
-    const size_t* const meio = emDuas ? inicioLista + ordem.size() / 2 : fimLista;
+    const size_t n = ordem.size();
+    const bool emDuas = n >= kLoteEmDuasPartes && leitor_disponivel();
+    const size_t meio = emDuas ? n / 2 : n;
     TPacket segunda;
     std::exception_ptr falhaSegunda;
     std::thread outra;
     if (emDuas)
       outra = std::thread([&] {
         try {
-          segunda = LeParteDoLote(leitor_, lote_leitor_, r, p.Fields, chaves, meio, fimLista, cdBanco);
+          segunda = LeParteDoLote(leitor_, lote_leitor_, r, p.Fields, lista, ordem, ultima_lista_, meio, n,
+                                  cdBanco);
         } catch (...) {
           falhaSegunda = std::current_exception();
         }
       });
     TPacket primeira;
     try {
-      primeira = LeParteDoLote(db_, lote_, r, p.Fields, chaves, inicioLista, meio, cdBanco);
+      primeira = LeParteDoLote(db_, lote_, r, p.Fields, lista, ordem, ultima_lista_, 0, meio, cdBanco);
     } catch (...) {
       if (outra.joinable()) outra.join();
       throw;
@@ -884,11 +885,11 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
       // half is read again here, and the connection is not used again.
       leitor_.Close();
       sem_leitor_ = true;
-      segunda = LeParteDoLote(db_, lote_, r, p.Fields, chaves, meio, fimLista, cdBanco);
+      segunda = LeParteDoLote(db_, lote_, r, p.Fields, lista, ordem, ultima_lista_, meio, n, cdBanco);
     }
     // Back to the list's order, each title's rows in the kind's order; a
     // kind that counts only its first row per title keeps only that one.
-    std::vector<size_t> inicio(chaves.size() + 1, 0);
+    std::vector<size_t> inicio(n + 1, 0);
     for (const TPacket* parte : {&primeira, &segunda})
       for (const auto& row : parte->Rows) ++inicio[static_cast<size_t>(std::get<int64_t>(row[0])) + 1];
     if (r.first)

@@ -106,19 +106,20 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   void Write(const std::function<void()>& body);
 
  private:
-  // The titles GetRegistrosBoletos last put in a connection's temporary
-  // table: their places in the caller's list and their keys, in key order,
-  // and the mark written with them.
+  // The key order of the list GetRegistrosBoletos last answered, and a number
+  // that changes with the list: a run asks several kinds for one list, and
+  // sorting it again cost more than comparing it.
+  std::vector<std::pair<std::string, std::string>> ultimas_chaves_;
+  std::vector<size_t> ultima_ordem_;
+  uint64_t ultima_lista_ = 0;
+  // What a connection's temporary table holds: places [de, ate) of that key
+  // order of list number `lista`, and the mark written with them.
   struct TLote {
-    std::vector<size_t> ordens;
-    std::vector<std::pair<std::string, std::string>> chaves;
+    uint64_t lista = 0;
+    size_t de = 0, ate = 0;
     int64_t marca = 0;
   };
   TLote lote_;
-  // The key order of the list last asked for: a run asks several kinds for
-  // one list, and sorting it again cost more than comparing it.
-  std::vector<std::pair<std::string, std::string>> ultimas_chaves_;
-  std::vector<size_t> ultima_ordem_;
   // A second connection, read-only, that reads half of a long title list
   // while db_ reads the other half; opened at its first use.
   sqlite::Db leitor_;
