@@ -177,6 +177,8 @@ class TClientDataSet {
 
   // Raw access for TField
   const Value& ValueAt(int field) const;
+  // v as the field would hold it once set (type, and a text cut to the field's size).
+  Value Coerce(int field, Value v) const { return coerce(field, std::move(v)); }
   void SetValueAt(int field, Value v);
 
  private:

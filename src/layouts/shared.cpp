@@ -1,5 +1,7 @@
 #include "layouts/shared.h"
 
+#include <utility>
+
 #include "fields/text.h"
 #include "host/context.h"
 
@@ -19,8 +21,13 @@ void ParaCadaMarcado(const std::function<void()>& fn) {
   } reativa{b};
   b.DisableControls();
   const int marcado = b.FindFieldIndex("IDMARCADO");
-  for (b.First(); !b.Eof(); b.Next())
-    if (b.Fields(marcado).AsString() == "S") fn();
+  for (b.First(); !b.Eof(); b.Next()) {
+    if (b.Fields(marcado).AsString() != "S") continue;
+    fn();
+    // The first title has had every kind of record the writer reads: the
+    // run may go on with what it does beside the writer.
+    if (auto aviso = std::exchange(Form().AoPrimeiroTitulo, nullptr)) aviso();
+  }
 }
 
 namespace {

@@ -88,6 +88,19 @@ class IRdmRemessaCNAB : public host::IHostDatabase {
   virtual TServerReply GetIdConta(const std::string& cdReduCont) = 0;
   virtual TServerReply SetCNABRec(const TPacket& delta) = 0;
   virtual TServerReply AlterBoletos(const TPacket& alteraBoletos) = 0;
+  // AlterBoletos of the open unit of work, started to run while the caller
+  // goes on with other work (the bank's file): false, with nothing started,
+  // where the server cannot do so, and the caller calls AlterBoletos itself;
+  // when it starts, the packet's rows are taken over.
+  // Until FimAlterBoletos gives the update's reply, reads answer as the store
+  // was last committed, and any other call waits for the update to end.
+  virtual bool IniciaAlterBoletos(TPacket& alteraBoletos) {
+    (void)alteraBoletos;
+    return false;
+  }
+  virtual TServerReply FimAlterBoletos() {
+    return TServerReply::Fail("FimAlterBoletos: nenhum AlterBoletos iniciado.");
+  }
 
   // Batches and their titles
   virtual TServerReply GetCNABRec(const std::vector<Value>& args) = 0;  // the filter's 28 arguments

@@ -331,19 +331,20 @@ TSQLiteRemessaServer::TSQLiteRemessaServer(const std::string& path, bool create)
   try {
     open(create);
   } catch (const sqlite::Error& e) {
-    db_.Close();
+    con_.Close();
     throw host::EServerError(W("Não foi possível abrir o banco de dados " + path + ": " + e.what()));
   } catch (const Refusal& e) {
-    db_.Close();
+    con_.Close();
     throw host::EServerError(W(e.what()));
   }
   connected_ = true;
 }
 
 TSQLiteRemessaServer::~TSQLiteRemessaServer() {
-  if (db_.IsOpen() && !db_.AutoCommit()) {
+  if (aoLado_.joinable()) aoLado_.join();
+  if (con_.IsOpen() && !con_.AutoCommit()) {
     try {
-      db_.Exec("ROLLBACK");
+      con_.Exec("ROLLBACK");
     } catch (...) {
     }
   }
@@ -356,7 +357,7 @@ int TSQLiteRemessaServer::LatestSchemaVersion() {
 }
 
 int TSQLiteRemessaServer::SchemaVersion() const {
-  Value v = db_.Scalar("SELECT MAX(NRVERSAO) FROM SCHEMA_VERSION");
+  Value v = con_.Scalar("SELECT MAX(NRVERSAO) FROM SCHEMA_VERSION");
   return std::holds_alternative<int64_t>(v) ? static_cast<int>(std::get<int64_t>(v)) : 0;
 }
 
@@ -376,14 +377,14 @@ void TSQLiteRemessaServer::open(bool create) {
   // The connection belongs to this server object, which is used from one
   // thread: SQLite's own per-call locking of it would only cost.
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create || memory ? SQLITE_OPEN_CREATE : 0);
-  db_.Open(path_, flags);
-  sqlite3_busy_timeout(db_.Handle(), 5000);
+  con_.Open(path_, flags);
+  sqlite3_busy_timeout(con_.Handle(), 5000);
 
   // The first read is where SQLite notices a file that is not a database.
   int64_t tables = 0;
   bool has_version = false;
   try {
-    auto st = db_.Prepare("SELECT name FROM sqlite_master WHERE type = 'table'");
+    auto st = con_.Prepare("SELECT name FROM sqlite_master WHERE type = 'table'");
     while (st.Step()) {
       ++tables;
       if (st.Text(0) == "SCHEMA_VERSION") has_version = true;
@@ -397,21 +398,21 @@ void TSQLiteRemessaServer::open(bool create) {
     throw Refusal("O banco de dados " + path_ +
                   " não é desta aplicação (sem controle de versão do esquema).");
 
-  db_.Exec("PRAGMA foreign_keys = ON");
+  con_.Exec("PRAGMA foreign_keys = ON");
   // A remittance of many titles updates them all in one transaction: with the
   // default 2 MB page cache, dirty pages spill to the log mid-way and every
   // read goes back to the file. 16 MB is as fast as more on 100 000 titles.
-  db_.Exec("PRAGMA cache_size = -16384");
+  con_.Exec("PRAGMA cache_size = -16384");
   // The lists of a run (titles asked for, new states) live in temporary
   // tables: a temporary file behind them wrote every page once more.
-  db_.Exec("PRAGMA temp_store = MEMORY");
+  con_.Exec("PRAGMA temp_store = MEMORY");
   // WAL lets the workspace read while another process draws numbers.
-  if (!memory) db_.Exec("PRAGMA journal_mode = WAL");
+  if (!memory) con_.Exec("PRAGMA journal_mode = WAL");
   migrate();
 }
 
 void TSQLiteRemessaServer::migrate() {
-  db_.Exec(
+  con_.Exec(
       "CREATE TABLE IF NOT EXISTS SCHEMA_VERSION (NRVERSAO INTEGER NOT NULL PRIMARY KEY, "
       "NMARQUIVO TEXT NOT NULL, DTAPLICACAO TEXT NOT NULL)");
   const int latest = LatestSchemaVersion();
@@ -426,16 +427,16 @@ void TSQLiteRemessaServer::migrate() {
     try {
       // Another process may have applied it while this one waited.
       if (SchemaVersion() < version) {
-        db_.Exec(sql);
-        auto st = db_.Prepare(
+        con_.Exec(sql);
+        auto st = con_.Prepare(
             "INSERT INTO SCHEMA_VERSION (NRVERSAO, NMARQUIVO, DTAPLICACAO) VALUES (?, ?, datetime('now'))");
         st.BindAll({int64_t{version}, std::string(name)});
         st.Step();
       }
-      db_.Exec("COMMIT");
+      con_.Exec("COMMIT");
     } catch (const std::exception& e) {
       try {
-        db_.Exec("ROLLBACK");
+        con_.Exec("ROLLBACK");
       } catch (...) {
       }
       throw Refusal("Falha ao aplicar a migração " + std::string(name) + ": " + e.what());
@@ -445,11 +446,75 @@ void TSQLiteRemessaServer::migrate() {
 
 // ---- Connection and units of work ----
 
+namespace {
+// The server whose update runs on this thread: that thread uses the
+// connection at once, where every other waits for it.
+thread_local const TSQLiteRemessaServer* tAoLado = nullptr;
+}  // namespace
+
+sqlite::Db& TSQLiteRemessaServer::db() {
+  if (tAoLado != this) aguarda_ao_lado();
+  return con_;
+}
+
+sqlite::Db& TSQLiteRemessaServer::leitura(TLote** lote) {
+  if (aoLado_.joinable() && tAoLado != this) {
+    if (lote) *lote = &lote_leitor_;
+    return leitor_;
+  }
+  if (lote) *lote = &lote_;
+  return db();
+}
+
+void TSQLiteRemessaServer::aguarda_ao_lado() {
+  if (!aoLado_.joinable()) return;
+  aoLado_.join();
+  pacoteAoLado_ = TPacket{};
+  respostaPendente_ = true;
+}
+
+bool TSQLiteRemessaServer::IniciaAlterBoletos(TPacket& alteraBoletos) {
+  aguarda_ao_lado();
+  respostaPendente_ = false;
+  respostaAoLado_ = TServerReply{};
+  // Without a unit of work the update would commit on its own, and without
+  // the second connection the reads would wait for it: the caller is better
+  // served doing it in turn.
+  if (!connected_ || !user_tx_ || !abre_leitor()) return false;
+  pacoteAoLado_ = std::move(alteraBoletos);
+  try {
+    aoLado_ = std::thread([this] {
+      tAoLado = this;
+      try {
+        respostaAoLado_ = AlterBoletos(pacoteAoLado_);
+      } catch (...) {
+        respostaAoLado_ = TServerReply::Fail(W("AlterBoletos: falha inesperada."));
+      }
+      tAoLado = nullptr;
+    });
+  } catch (const std::system_error&) {
+    alteraBoletos = std::move(pacoteAoLado_);
+    pacoteAoLado_ = TPacket{};
+    return false;
+  }
+  ++alteracoes_ao_lado_;
+  return true;
+}
+
+TServerReply TSQLiteRemessaServer::FimAlterBoletos() {
+  aguarda_ao_lado();
+  if (!respostaPendente_) return TServerReply::Fail("FimAlterBoletos: nenhum AlterBoletos iniciado.");
+  respostaPendente_ = false;
+  return std::move(respostaAoLado_);
+}
+
 void TSQLiteRemessaServer::Connect() {
+  aguarda_ao_lado();
   connected_ = true;
 }
 
 void TSQLiteRemessaServer::Disconnect() {
+  aguarda_ao_lado();
   Rollback();
   connected_ = false;
 }
@@ -463,7 +528,7 @@ void TSQLiteRemessaServer::begin_immediate() {
   // case where it held the database for longer.
   for (int attempt = 0;; ++attempt) {
     try {
-      db_.Exec("BEGIN IMMEDIATE");
+      db().Exec("BEGIN IMMEDIATE");
       return;
     } catch (const sqlite::Error& e) {
       if (!e.Busy() || attempt >= 20) throw;
@@ -473,6 +538,7 @@ void TSQLiteRemessaServer::begin_immediate() {
 }
 
 void TSQLiteRemessaServer::StartTransaction() {
+  aguarda_ao_lado();
   try {
     require_connected();
     if (user_tx_) throw Refusal("Já existe uma transação aberta.");
@@ -484,9 +550,10 @@ void TSQLiteRemessaServer::StartTransaction() {
 }
 
 void TSQLiteRemessaServer::Commit() {
+  aguarda_ao_lado();
   try {
     if (!user_tx_) throw Refusal("Não há transação aberta para confirmar.");
-    db_.Exec("COMMIT");
+    db().Exec("COMMIT");
     user_tx_ = false;
   } catch (const std::exception& e) {
     // A commit that fails leaves nothing half done.
@@ -496,11 +563,12 @@ void TSQLiteRemessaServer::Commit() {
 }
 
 void TSQLiteRemessaServer::Rollback() {
+  aguarda_ao_lado();
   if (!user_tx_) return;
   user_tx_ = false;
   savepoint_depth_ = 0;
   try {
-    if (!db_.AutoCommit()) db_.Exec("ROLLBACK");
+    if (!db().AutoCommit()) db().Exec("ROLLBACK");
   } catch (...) {
     // SQLite has already undone the transaction when ROLLBACK itself fails.
   }
@@ -510,29 +578,29 @@ void TSQLiteRemessaServer::Write(const std::function<void()>& body) {
   require_connected();
   if (user_tx_) {
     const std::string sp = "W" + std::to_string(savepoint_depth_++);
-    db_.Exec("SAVEPOINT " + sp);
+    db().Exec("SAVEPOINT " + sp);
     try {
       body();
     } catch (...) {
       --savepoint_depth_;
       try {
-        db_.Exec("ROLLBACK TO " + sp);
-        db_.Exec("RELEASE " + sp);
+        db().Exec("ROLLBACK TO " + sp);
+        db().Exec("RELEASE " + sp);
       } catch (...) {
       }
       throw;
     }
     --savepoint_depth_;
-    db_.Exec("RELEASE " + sp);
+    db().Exec("RELEASE " + sp);
     return;
   }
   begin_immediate();
   try {
     body();
-    db_.Exec("COMMIT");
+    db().Exec("COMMIT");
   } catch (...) {
     try {
-      if (!db_.AutoCommit()) db_.Exec("ROLLBACK");
+      if (!db().AutoCommit()) db().Exec("ROLLBACK");
     } catch (...) {
     }
     throw;
@@ -563,7 +631,7 @@ host::TPacket TSQLiteRemessaServer::ExecuteQuery(const std::string& sql,
   try {
     require_connected();
     // The form's queries run once per title or client: their statements are kept.
-    auto st = db_.Cached(sql);
+    auto st = leitura().Cached(sql);
     for (int i = 1; i <= st.ParamCount(); ++i) {
       const std::string name = fields::UpperCase(st.ParamName(i));
       Value v;
@@ -706,7 +774,7 @@ TServerReply TSQLiteRemessaServer::RegistroDeTitulo(const char* packet, const st
     const auto& r = RegistroTitulo(packet);
     std::vector<Value> binds = {UV(cdFilial), UV(nrLanBolRec)};
     if (r.bank) binds.push_back(UV(cdBanco));
-    return TServerReply::Of(Fetch(db_, PacketFields(packet), r.umTitulo, binds));
+    return TServerReply::Of(Fetch(leitura(), PacketFields(packet), r.umTitulo, binds));
   });
 }
 
@@ -800,13 +868,19 @@ constexpr size_t kLoteEmDuasPartes = 4096;
 
 bool TSQLiteRemessaServer::leitor_disponivel() {
   // The second connection sees only what is committed: not while this one
-  // has a transaction of its own open, nor for a database in memory.
-  if (sem_leitor_ || path_ == ":memory:" || !db_.AutoCommit()) return false;
+  // has a transaction of its own open, nor while it serves the reads beside
+  // an update.
+  if (aoLado_.joinable() || !db().AutoCommit()) return false;
+  return abre_leitor();
+}
+
+bool TSQLiteRemessaServer::abre_leitor() {
+  if (sem_leitor_ || path_ == ":memory:") return false;
   if (leitor_.IsOpen()) return true;
   try {
     // The file the first connection has open, by its full name: the working
     // folder may have changed since.
-    const char* arquivo = sqlite3_db_filename(db_.Handle(), "main");
+    const char* arquivo = sqlite3_db_filename(db().Handle(), "main");
     leitor_.Open(arquivo && *arquivo ? std::string(arquivo) : path_,
                  SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
     sqlite3_busy_timeout(leitor_.Handle(), 5000);
@@ -869,9 +943,12 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
           falhaSegunda = std::current_exception();
         }
       });
+    // Beside an update of this object's, the read is the second connection's.
+    TLote* lote = nullptr;
+    sqlite::Db& con = leitura(&lote);
     TPacket primeira;
     try {
-      primeira = LeParteDoLote(db_, lote_, r, p.Fields, lista, ordem, ultima_lista_, 0, meio, cdBanco);
+      primeira = LeParteDoLote(con, *lote, r, p.Fields, lista, ordem, ultima_lista_, 0, meio, cdBanco);
     } catch (...) {
       if (outra.joinable()) outra.join();
       throw;
@@ -885,7 +962,7 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
       // half is read again here, and the connection is not used again.
       leitor_.Close();
       sem_leitor_ = true;
-      segunda = LeParteDoLote(db_, lote_, r, p.Fields, lista, ordem, ultima_lista_, meio, n, cdBanco);
+      segunda = LeParteDoLote(con, *lote, r, p.Fields, lista, ordem, ultima_lista_, meio, n, cdBanco);
     }
     // Back to the list's order, each title's rows in the kind's order; a
     // kind that counts only its first row per title keeps only that one.
@@ -913,12 +990,12 @@ TServerReply TSQLiteRemessaServer::GetChaveAcesso(const std::string& cdFilial,
                                                   const std::string& nrLanBolRec) {
   return Guard([&] {
     require_connected();
-    Value v =
-        db_.Scalar(std::string("SELECT COALESCE(N.NRACESSONFE, '') FROM DUPLICATA D JOIN NOTAFISCAL N ON "
-                               "N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF "
-                               "WHERE D.CDFILIAL = ? AND D.NRLANBOLREC = ?") +
-                       kDuplicataOrder + " LIMIT 1",
-                   {UV(cdFilial), UV(nrLanBolRec)});
+    Value v = leitura().Scalar(
+        std::string("SELECT COALESCE(N.NRACESSONFE, '') FROM DUPLICATA D JOIN NOTAFISCAL N ON "
+                    "N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF "
+                    "WHERE D.CDFILIAL = ? AND D.NRLANBOLREC = ?") +
+            kDuplicataOrder + " LIMIT 1",
+        {UV(cdFilial), UV(nrLanBolRec)});
     auto s = std::get_if<host::TText>(&v);
     return TServerReply::OfText(s ? W(*s) : std::string());
   });
@@ -929,7 +1006,7 @@ TServerReply TSQLiteRemessaServer::GetEmprBanc(const std::string& cdBanco, const
     require_connected();
     const auto& defs = PacketFields("EMPRBANC");
     return TServerReply::Of(
-        Fetch(db_, defs,
+        Fetch(leitura(), defs,
               "SELECT " + SelectList(defs, "E") + " FROM EMPRBANC E WHERE E.CDBANCO = ? AND E.CDEMPRESA = ?",
               {UV(cdBanco), UV(cdEmpresa)}));
   });
@@ -944,7 +1021,7 @@ TServerReply TSQLiteRemessaServer::ValidFinanceiro(const std::string& operacao, 
     require_connected();
     const std::string op = fields::UpperCase(fields::AllTrim(operacao));
     if (op == "CREDITOBANCARIO") {
-      auto st = db_.Prepare("SELECT VRLIMCREDBANC FROM CONTCORR WHERE CDREDUCONT = ?");
+      auto st = leitura().Prepare("SELECT VRLIMCREDBANC FROM CONTCORR WHERE CDREDUCONT = ?");
       st.Bind(1, UV(arg1));
       if (!st.Step()) throw Refusal("Conta corrente não cadastrada.");
       if (st.IsNull(0)) return TServerReply::OfText("");
@@ -957,7 +1034,7 @@ TServerReply TSQLiteRemessaServer::ValidFinanceiro(const std::string& operacao, 
     if (op == "VERIFICA_ADIANTAMENTO") {
       // The advance balance is the client's, whatever the company of the title.
       (void)arg4;
-      Value v = db_.Scalar("SELECT VRADIANTCLIE FROM CLIENTE WHERE CDCLIENTE = ?", {UV(arg3)});
+      Value v = leitura().Scalar("SELECT VRADIANTCLIE FROM CLIENTE WHERE CDCLIENTE = ?", {UV(arg3)});
       double bal = 0;
       if (auto d = std::get_if<double>(&v)) bal = *d;
       if (auto n = std::get_if<int64_t>(&v)) bal = static_cast<double>(*n);
@@ -975,19 +1052,19 @@ TServerReply TSQLiteRemessaServer::PrxCodigo(const std::string& cdEmpresa, const
     int64_t next = 0;
     own_transaction("PrxCodigo", [&] {
       if (std::holds_alternative<std::monostate>(
-              db_.Scalar("SELECT 1 FROM EMPRESA WHERE CDEMPRESA = ?", {UV(cdEmpresa)})))
+              db().Scalar("SELECT 1 FROM EMPRESA WHERE CDEMPRESA = ?", {UV(cdEmpresa)})))
         throw Refusal("Empresa não cadastrada.");
-      Value last = db_.Scalar("SELECT NRULTIMO FROM PRXCODIGO WHERE CDEMPRESA = ? AND NMTABELA = ?",
-                              {UV(cdEmpresa), U(table)});
+      Value last = db().Scalar("SELECT NRULTIMO FROM PRXCODIGO WHERE CDEMPRESA = ? AND NMTABELA = ?",
+                               {UV(cdEmpresa), U(table)});
       int64_t n = std::holds_alternative<int64_t>(last) ? std::get<int64_t>(last) : 0;
       // Batches loaded or typed in by other means must not be numbered again.
       if (table == "CNABREC") {
-        Value top = db_.Scalar("SELECT MAX(CAST(NRCNABREC AS INTEGER)) FROM CNABREC WHERE CDEMPRESA = ?",
-                               {UV(cdEmpresa)});
+        Value top = db().Scalar("SELECT MAX(CAST(NRCNABREC AS INTEGER)) FROM CNABREC WHERE CDEMPRESA = ?",
+                                {UV(cdEmpresa)});
         if (auto t = std::get_if<int64_t>(&top)) n = std::max(n, *t);
       }
       next = n + 1;
-      auto st = db_.Prepare(
+      auto st = db().Prepare(
           "INSERT INTO PRXCODIGO (CDEMPRESA, NMTABELA, NRULTIMO) VALUES (?, ?, ?) "
           "ON CONFLICT (CDEMPRESA, NMTABELA) DO UPDATE SET NRULTIMO = excluded.NRULTIMO");
       st.BindAll({UV(cdEmpresa), U(table), next});
@@ -1001,7 +1078,7 @@ TServerReply TSQLiteRemessaServer::PrxCodigoRemessaRec(const std::string& cdRedu
   return Guard([&] {
     int64_t next = 0;
     own_transaction("PrxCodigoRemessaRec", [&] {
-      auto st = db_.Prepare(
+      auto st = db().Prepare(
           "UPDATE CONTCORR SET NRSEQREMESSAREC = NRSEQREMESSAREC + 1 WHERE CDREDUCONT = ? "
           "RETURNING NRSEQREMESSAREC");
       st.Bind(1, UV(cdReduCont));
@@ -1019,7 +1096,7 @@ TServerReply TSQLiteRemessaServer::GetIdConta(const std::string& cdReduCont) {
     require_connected();
     const auto& defs = PacketFields("IDCONTA");
     return TServerReply::Of(
-        Fetch(db_, defs, "SELECT " + SelectList(defs, "C") + " FROM CONTCORR C WHERE C.CDREDUCONT = ?",
+        Fetch(leitura(), defs, "SELECT " + SelectList(defs, "C") + " FROM CONTCORR C WHERE C.CDREDUCONT = ?",
               {UV(cdReduCont)}));
   });
 }
@@ -1027,7 +1104,7 @@ TServerReply TSQLiteRemessaServer::GetIdConta(const std::string& cdReduCont) {
 TServerReply TSQLiteRemessaServer::SetCNABRec(const TPacket& delta) {
   return Guard([&] {
     RequireFields(delta, {"CDEMPRESA", "NRCNABREC"}, "SetCNABRec");
-    const auto columns = TableColumns(db_, "CNABREC");
+    const auto columns = TableColumns(db(), "CNABREC");
     // The packet's fields that are stored; calculated ones are not.
     std::vector<std::pair<int, const TColumn*>> stored;
     for (const auto& c : columns) {
@@ -1052,7 +1129,7 @@ TServerReply TSQLiteRemessaServer::SetCNABRec(const TPacket& delta) {
         if (status == TUpdateStatus::usUnmodified) continue;
         if (status == TUpdateStatus::usInserted) {
           if (Blank(emp) || Blank(nr)) throw Refusal("Remessa sem empresa ou número não pode ser gravada.");
-          if (!std::holds_alternative<std::monostate>(db_.Scalar(
+          if (!std::holds_alternative<std::monostate>(db().Scalar(
                   "SELECT 1 FROM CNABREC WHERE CDEMPRESA = ? AND NRCNABREC = ?", {UV(emp), UV(nr)})))
             throw Refusal(name + " já cadastrada.");
           std::string cols, marks;
@@ -1062,7 +1139,7 @@ TServerReply TSQLiteRemessaServer::SetCNABRec(const TPacket& delta) {
             marks += marks.empty() ? "?" : ", ?";
             vals.push_back(ToColumn(cell(row, i), *c));
           }
-          auto st = db_.Prepare("INSERT INTO CNABREC (" + cols + ") VALUES (" + marks + ")");
+          auto st = db().Prepare("INSERT INTO CNABREC (" + cols + ") VALUES (" + marks + ")");
           st.BindAll(vals);
           st.Step();
         } else if (status == TUpdateStatus::usModified) {
@@ -1074,15 +1151,15 @@ TServerReply TSQLiteRemessaServer::SetCNABRec(const TPacket& delta) {
           }
           vals.push_back(UV(emp));
           vals.push_back(UV(nr));
-          auto st = db_.Prepare("UPDATE CNABREC SET " + sets + " WHERE CDEMPRESA = ? AND NRCNABREC = ?");
+          auto st = db().Prepare("UPDATE CNABREC SET " + sets + " WHERE CDEMPRESA = ? AND NRCNABREC = ?");
           st.BindAll(vals);
           st.Step();
-          if (db_.Changes() == 0) throw Refusal(name + " não encontrada.");
+          if (db().Changes() == 0) throw Refusal(name + " não encontrada.");
         } else {
-          auto st = db_.Prepare("DELETE FROM CNABREC WHERE CDEMPRESA = ? AND NRCNABREC = ?");
+          auto st = db().Prepare("DELETE FROM CNABREC WHERE CDEMPRESA = ? AND NRCNABREC = ?");
           st.BindAll({UV(emp), UV(nr)});
           st.Step();
-          if (db_.Changes() == 0) throw Refusal(name + " não encontrada.");
+          if (db().Changes() == 0) throw Refusal(name + " não encontrada.");
         }
       }
     });
@@ -1107,7 +1184,7 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
     };
     auto refusal = [&](const std::string& fil, const std::string& nr, const std::string& emp) {
       const std::string title = "Boleto " + TitleName(fil, nr);
-      auto cur = db_.Prepare(
+      auto cur = db().Prepare(
           "SELECT CDEMPRESA, COALESCE(TRIM(IDSITUCNABR), ''), NRCNABRECREM FROM BOLETOREC "
           "WHERE CDFILIAL = ? AND NRLANBOLREC = ?");
       cur.BindAll({UV(fil), UV(nr)});
@@ -1130,11 +1207,11 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
     // one statement, each title at most once. A statement per title pays for
     // its own rollback journal, which dominated a run of many titles.
     auto juntos = [&](const std::vector<size_t>& linhas) {
-      db_.Exec(
+      db().Exec(
           "CREATE TEMP TABLE IF NOT EXISTS ALTERABOLETO (NRORDEM INTEGER NOT NULL, CDFILIAL TEXT, "
           "NRLANBOLREC TEXT, CDEMPRESA TEXT, INCLUSAO INTEGER, IDSITUCNABR TEXT, IDBOLRECALTER TEXT, "
           "NRCNABREC TEXT, CDREDUCONT TEXT, IDOPECNABREC TEXT, CDNOSNUMREC TEXT)");
-      db_.Exec("DELETE FROM temp.ALTERABOLETO");
+      db().Exec("DELETE FROM temp.ALTERABOLETO");
       struct Limpa {
         sqlite::Db& db;
         ~Limpa() {
@@ -1143,12 +1220,12 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
           } catch (...) {
           }
         }
-      } limpa{db_};
+      } limpa{db()};
       {
         // In the titles' key order, so that the update walks the titles'
         // table in its own order; NRORDEM keeps the packet's.
-        auto ins =
-            db_.Cached("INSERT INTO temp.ALTERABOLETO VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
+        auto ins = db().Cached(
+            "INSERT INTO temp.ALTERABOLETO VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
         for (const size_t ordem : linhas) {
           const host::Row& r = p.Rows[ordem];
           ins.Bind(1, Value(static_cast<int64_t>(ordem)));
@@ -1166,24 +1243,24 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
       }
       // The update carries the checks; only when it leaves a title alone is
       // it undone and the first refused title, in the packet's order, named.
-      auto up = db_.Cached(
+      auto up = db().Cached(
           "UPDATE BOLETOREC SET IDSITUCNABR = A.IDSITUCNABR, IDBOLRECALTER = A.IDBOLRECALTER, "
           "NRCNABRECREM = A.NRCNABREC, CDREDUCONT = COALESCE(A.CDREDUCONT, BOLETOREC.CDREDUCONT), "
           "IDOPECNABREC = A.IDOPECNABREC, CDNOSNUMREC = COALESCE(A.CDNOSNUMREC, BOLETOREC.CDNOSNUMREC) "
           "FROM temp.ALTERABOLETO A WHERE BOLETOREC.CDFILIAL = A.CDFILIAL AND "
           "BOLETOREC.NRLANBOLREC = A.NRLANBOLREC AND BOLETOREC.CDEMPRESA = A.CDEMPRESA AND "
           "(A.INCLUSAO = 0 OR COALESCE(TRIM(BOLETOREC.IDSITUCNABR), '') IN ('', '00', '01'))");
-      db_.Exec("SAVEPOINT ALTERABOLETO");
+      db().Exec("SAVEPOINT ALTERABOLETO");
       up.Step();
-      const int64_t alterados = db_.Changes();
+      const int64_t alterados = db().Changes();
       up.Reset();
       if (alterados == static_cast<int64_t>(linhas.size())) {
-        db_.Exec("RELEASE ALTERABOLETO");
+        db().Exec("RELEASE ALTERABOLETO");
         return;
       }
-      db_.Exec("ROLLBACK TO ALTERABOLETO");
-      db_.Exec("RELEASE ALTERABOLETO");
-      auto bad = db_.Cached(
+      db().Exec("ROLLBACK TO ALTERABOLETO");
+      db().Exec("RELEASE ALTERABOLETO");
+      auto bad = db().Cached(
           "SELECT A.CDFILIAL, A.NRLANBOLREC, A.CDEMPRESA FROM temp.ALTERABOLETO A LEFT JOIN BOLETOREC B "
           "ON B.CDFILIAL = A.CDFILIAL AND B.NRLANBOLREC = A.NRLANBOLREC "
           "WHERE B.CDFILIAL IS NULL OR B.CDEMPRESA IS NOT A.CDEMPRESA OR "
@@ -1251,7 +1328,7 @@ TServerReply TSQLiteRemessaServer::GetCNABRec(const std::vector<Value>& args) {
     // A batch without a template of its own prints with its bank's.
     const auto& defs = PacketFields("CNABREC");
     return TServerReply::Of(Fetch(
-        db_, defs,
+        leitura(), defs,
         "SELECT " +
             SelectList(defs, "R",
                        {{"IDMARCADO", "'N'"},
@@ -1265,7 +1342,7 @@ TServerReply TSQLiteRemessaServer::GetCNABRec(const std::vector<Value>& args) {
 TServerReply TSQLiteRemessaServer::AlteraBolRemessa(const std::string& cdOperador, const TPacket& boletos) {
   return Guard([&] {
     require_connected();
-    Value may = db_.Scalar("SELECT IDALTBOLREM FROM OPERADOR WHERE CDOPERADOR = ?", {UV(cdOperador)});
+    Value may = db().Scalar("SELECT IDALTBOLREM FROM OPERADOR WHERE CDOPERADOR = ?", {UV(cdOperador)});
     if (!std::holds_alternative<host::TText>(may) || std::get<host::TText>(may) != "S")
       return TServerReply::Fail("OPER_INV_ALTERAR");
     RequireFields(boletos, {"CDFILIAL", "NRLANBOLREC", "IDMARCADO"}, "AlteraBolRemessa");
@@ -1274,11 +1351,11 @@ TServerReply TSQLiteRemessaServer::AlteraBolRemessa(const std::string& cdOperado
         PacketRow row(boletos, r);
         if (!row.Marked()) continue;
         const std::string fil = row.S("CDFILIAL"), nr = row.S("NRLANBOLREC");
-        if (std::holds_alternative<std::monostate>(db_.Scalar(
+        if (std::holds_alternative<std::monostate>(db().Scalar(
                 "SELECT 1 FROM BOLETOREC WHERE CDFILIAL = ? AND NRLANBOLREC = ?", {UV(fil), UV(nr)})))
           throw Refusal("Boleto " + TitleName(fil, nr) + " não cadastrado.");
         // Only titles the bank holds can be altered there.
-        auto st = db_.Prepare(
+        auto st = db().Prepare(
             "UPDATE BOLETOREC SET IDBOLRECALTER = '3' WHERE CDFILIAL = ? AND NRLANBOLREC = ? "
             "AND TRIM(IDSITUCNABR) IN ('01', '10', '20')");
         st.BindAll({UV(fil), UV(nr)});
@@ -1296,15 +1373,15 @@ TServerReply TSQLiteRemessaServer::CancelaBolRemessa(const std::string& cdOperad
                                                      const TPacket& boletos) {
   return Guard([&] {
     require_connected();
-    Value may = db_.Scalar("SELECT IDCANBOLREM FROM OPERADOR WHERE CDOPERADOR = ?", {UV(cdOperador)});
+    Value may = db().Scalar("SELECT IDCANBOLREM FROM OPERADOR WHERE CDOPERADOR = ?", {UV(cdOperador)});
     if (!std::holds_alternative<host::TText>(may) || std::get<host::TText>(may) != "S")
       return TServerReply::Fail("OPER_INV");
     RequireFields(boletos, {"CDFILIAL", "NRLANBOLREC", "IDMARCADO"}, "CancelaBolRemessa");
     const std::string batch = "Remessa " + U(nrCnabRec) + " da empresa " + U(cdEmpresa);
     Write([&] {
       if (std::holds_alternative<std::monostate>(
-              db_.Scalar("SELECT 1 FROM CNABREC WHERE CDEMPRESA = ? AND " + PadSql("NRCNABREC", 20) + " = ?",
-                         {UV(cdEmpresa), Pad(U(nrCnabRec), 20)})))
+              db().Scalar("SELECT 1 FROM CNABREC WHERE CDEMPRESA = ? AND " + PadSql("NRCNABREC", 20) + " = ?",
+                          {UV(cdEmpresa), Pad(U(nrCnabRec), 20)})))
         throw Refusal(batch + " não encontrada.");
       int64_t count = 0;
       double total = 0;
@@ -1313,7 +1390,7 @@ TServerReply TSQLiteRemessaServer::CancelaBolRemessa(const std::string& cdOperad
         if (!row.Marked()) continue;
         const std::string fil = row.S("CDFILIAL"), nr = row.S("NRLANBOLREC");
         const std::string title = "Boleto " + TitleName(fil, nr);
-        auto cur = db_.Prepare(
+        auto cur = db().Prepare(
             "SELECT CDEMPRESA, COALESCE(NRCNABRECREM, ''), COALESCE(TRIM(IDSITUCNABR), ''), VRFINALBREC "
             "FROM BOLETOREC WHERE CDFILIAL = ? AND NRLANBOLREC = ?");
         cur.BindAll({UV(fil), UV(nr)});
@@ -1324,7 +1401,7 @@ TServerReply TSQLiteRemessaServer::CancelaBolRemessa(const std::string& cdOperad
         // A title written off through the bank stays with the batch that did it.
         if (cur.Text(2) == "90") continue;
         const double value = cur.Double(3);
-        auto up = db_.Prepare(
+        auto up = db().Prepare(
             "UPDATE BOLETOREC SET IDSITUCNABR = '00', NRCNABRECREM = NULL, IDBOLRECALTER = NULL "
             "WHERE CDFILIAL = ? AND NRLANBOLREC = ?");
         up.BindAll({UV(fil), UV(nr)});
@@ -1332,7 +1409,7 @@ TServerReply TSQLiteRemessaServer::CancelaBolRemessa(const std::string& cdOperad
         ++count;
         total += value;
       }
-      auto st = db_.Prepare(
+      auto st = db().Prepare(
           "UPDATE CNABREC SET QTBOLENVCNABREC = MAX(COALESCE(QTBOLENVCNABREC, 0) - ?, 0), "
           "VRTOTBOLCNABREC = ROUND(COALESCE(VRTOTBOLCNABREC, 0) - ?, 2) "
           "WHERE CDEMPRESA = ? AND " +
@@ -1352,7 +1429,7 @@ TServerReply TSQLiteRemessaServer::GetDadosRel(const std::string& nmArquivo) {
     require_connected();
     const auto& defs = PacketFields("DADOSREL");
     return TServerReply::Of(
-        Fetch(db_, defs, "SELECT " + SelectList(defs, "R") + " FROM RELATORIO R WHERE R.NMARQUIVO = ?",
+        Fetch(leitura(), defs, "SELECT " + SelectList(defs, "R") + " FROM RELATORIO R WHERE R.NMARQUIVO = ?",
               {UV(fields::AllTrim(nmArquivo))}));
   });
 }
@@ -1360,8 +1437,8 @@ TServerReply TSQLiteRemessaServer::GetDadosRel(const std::string& nmArquivo) {
 TServerReply TSQLiteRemessaServer::RetornaRelatorio(std::string& nmArquivo, const std::string& /*extra*/) {
   return Guard([&] {
     require_connected();
-    Value v =
-        db_.Scalar("SELECT DSRELATORIO FROM RELATORIO WHERE NMARQUIVO = ?", {UV(fields::AllTrim(nmArquivo))});
+    Value v = leitura().Scalar("SELECT DSRELATORIO FROM RELATORIO WHERE NMARQUIVO = ?",
+                               {UV(fields::AllTrim(nmArquivo))});
     auto s = std::get_if<host::TText>(&v);
     const std::string titulo = s && !Blank(*s) ? W(*s) : W("Borderô de Remessa");
     return TServerReply::OfText(titulo + "\r\n" + nmArquivo);
@@ -1372,13 +1449,13 @@ TServerReply TSQLiteRemessaServer::GetBordero(const std::string& cdEmpresa, cons
   return Guard([&] {
     require_connected();
     const std::string nr = Pad(U(nrCnabRec), 20);
-    if (std::holds_alternative<std::monostate>(
-            db_.Scalar("SELECT 1 FROM CNABREC WHERE CDEMPRESA = ? AND " + PadSql("NRCNABREC", 20) + " = ?",
-                       {UV(cdEmpresa), nr})))
+    if (std::holds_alternative<std::monostate>(leitura().Scalar(
+            "SELECT 1 FROM CNABREC WHERE CDEMPRESA = ? AND " + PadSql("NRCNABREC", 20) + " = ?",
+            {UV(cdEmpresa), nr})))
       throw Refusal("Remessa " + U(nrCnabRec) + " da empresa " + U(cdEmpresa) + " não encontrada.");
     const auto& defs = PacketFields("BORDERO");
     return TServerReply::Of(Fetch(
-        db_, defs,
+        leitura(), defs,
         "SELECT R.CDEMPRESA AS CDEMPRESA, E.NMRAZSOCEMPR AS NMRAZSOCEMPR, E.NRINSJUREMPR AS NRINSJUREMPR, "
         "R.NRCNABREC AS NRCNABREC, R.DTCNABREC AS DTCNABREC, R.IDOPECNABREC AS IDOPECNABREC, "
         "R.NMOPERADOR AS NMOPERADOR, R.DSARQCNABREC AS DSARQCNABREC, R.CDBANCO AS CDBANCO, "
@@ -1459,7 +1536,7 @@ TServerReply TSQLiteRemessaServer::GetBoletos(const std::vector<Value>& args) {
         {"NMBANCO", "BC.NMBANCO"},
     };
     return TServerReply::Of(Fetch(
-        db_, defs,
+        leitura(), defs,
         "SELECT " + SelectList(defs, "B", from) +
             " FROM BOLETOREC B LEFT JOIN CLIENTE C ON C.CDCLIENTE = B.CDCLIENTE"
             " LEFT JOIN CONTCORR CC ON CC.CDREDUCONT = B.CDREDUCONT"
@@ -1476,7 +1553,7 @@ TServerReply TSQLiteRemessaServer::GetTotRemessa(const std::string& nrCnabRec) {
     // totals are those of every title carried by a batch of this number.
     const auto& defs = PacketFields("TOTREMESSA");
     return TServerReply::Of(
-        Fetch(db_, defs,
+        Fetch(leitura(), defs,
               "SELECT CAST(COUNT(*) AS REAL) AS QTBOLETOS, ROUND(COALESCE(SUM(VRFINALBREC), 0), 2) "
               "AS VRTOTBOL FROM BOLETOREC WHERE " +
                   PadSql("NRCNABRECREM", 20) + " = ?",
@@ -1490,7 +1567,7 @@ TServerReply TSQLiteRemessaServer::GetDocumentos(const std::string& cdFilial,
     require_connected();
     const auto& defs = PacketFields("DOCUMENTOS");
     return TServerReply::Of(
-        Fetch(db_, defs,
+        Fetch(leitura(), defs,
               "SELECT DISTINCT N.NRNOTAFISC AS NRNOTAFISC, N.CDSERIE AS CDSERIE FROM DUPLICATA D "
               "JOIN NOTAFISCAL N ON N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF "
               "WHERE D.CDFILIAL = ? AND D.NRLANBOLREC = ? ORDER BY N.NRNOTAFISC, N.CDSERIE",
@@ -1503,7 +1580,7 @@ TServerReply TSQLiteRemessaServer::GetParamFilial(const std::string& cdFilial) {
     require_connected();
     const auto& defs = PacketFields("PARAMFILIAL");
     return TServerReply::Of(
-        Fetch(db_, defs, "SELECT " + SelectList(defs, "P") + " FROM PARAMFILIAL P WHERE P.CDFILIAL = ?",
+        Fetch(leitura(), defs, "SELECT " + SelectList(defs, "P") + " FROM PARAMFILIAL P WHERE P.CDFILIAL = ?",
               {UV(cdFilial)}));
   });
 }
@@ -1514,10 +1591,10 @@ TServerReply TSQLiteRemessaServer::GetGeralRec() {
     TServerReply r;
     const auto& geral = PacketFields("GERALREC");
     const auto& param = PacketFields("PARAMGERAL");
-    r.Array.push_back(
-        Fetch(db_, geral, "SELECT " + SelectList(geral, "G") + " FROM GERALREC G ORDER BY 1 LIMIT 1", {}));
-    r.Array.push_back(
-        Fetch(db_, param, "SELECT " + SelectList(param, "P") + " FROM PARAMGERAL P ORDER BY 1 LIMIT 1", {}));
+    r.Array.push_back(Fetch(leitura(), geral,
+                            "SELECT " + SelectList(geral, "G") + " FROM GERALREC G ORDER BY 1 LIMIT 1", {}));
+    r.Array.push_back(Fetch(
+        leitura(), param, "SELECT " + SelectList(param, "P") + " FROM PARAMGERAL P ORDER BY 1 LIMIT 1", {}));
     r.Packet = r.Array[0];
     return r;
   });
@@ -1533,7 +1610,7 @@ TServerReply TSQLiteRemessaServer::GetContaCorr(const std::string& cdEmpresa, co
     w.Add("C.CDEMPRESA = ?", {UV(cdEmpresa)});
     if (fields::UpperCase(fields::AllTrim(cdReduCont)) != "T") w.Add("C.CDREDUCONT = ?", {UV(cdReduCont)});
     return TServerReply::Of(Fetch(
-        db_, defs,
+        leitura(), defs,
         "SELECT " +
             SelectList(
                 defs, "C",
@@ -1557,7 +1634,7 @@ TServerReply TSQLiteRemessaServer::GetContaCorrCobr(const std::string& cdEmpresa
     if (!Blank(cdBanco) && fields::UpperCase(fields::AllTrim(cdBanco)) != "T")
       w.Add("C.CDBANCO = ?", {UV(cdBanco)});
     return TServerReply::Of(Fetch(
-        db_, defs,
+        leitura(), defs,
         "SELECT " +
             SelectList(
                 defs, "C",
@@ -1574,7 +1651,7 @@ TServerReply TSQLiteRemessaServer::GetFilialCC(const std::string& cdBanco, const
     require_connected();
     const auto& defs = PacketFields("FILIALCC");
     return TServerReply::Of(
-        Fetch(db_, defs,
+        Fetch(leitura(), defs,
               "SELECT F.CDFILIAL AS CDFILIAL, F.NMFILIAL AS NMFILIAL FROM CONTCORR C "
               "JOIN FILIAL F ON F.CDFILIAL = C.CDFILIAL WHERE C.CDREDUCONT = ? AND C.CDBANCO = ? "
               "AND C.CDAGENCIA = ? AND C.CDCONTCORR = ?",
@@ -1590,7 +1667,7 @@ TServerReply TSQLiteRemessaServer::GetFilial(const std::string& cdFilial, const 
     if (!Blank(cdFilial)) w.Add("F.CDFILIAL = ?", {UV(cdFilial)});
     if (!Blank(cdEmpresa)) w.Add("F.CDEMPRESA = ?", {UV(cdEmpresa)});
     return TServerReply::Of(
-        Fetch(db_, defs,
+        Fetch(leitura(), defs,
               "SELECT " +
                   SelectList(defs, "F",
                              {{"SGESTADO", "E.SGESTADO"},
@@ -1610,7 +1687,7 @@ TServerReply TSQLiteRemessaServer::GetFilial(const std::string& cdFilial, const 
 bool TSQLiteRemessaServer::AcessoOperEmpresa(const std::string& cdOperador, const std::string& cdEmpresa) {
   try {
     if (!connected_) return false;
-    return !std::holds_alternative<std::monostate>(db_.Scalar(
+    return !std::holds_alternative<std::monostate>(leitura().Scalar(
         "SELECT 1 FROM OPEREMPR WHERE CDOPERADOR = ? AND CDEMPRESA = ?", {UV(cdOperador), UV(cdEmpresa)}));
   } catch (const std::exception&) {
     return false;

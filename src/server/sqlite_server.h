@@ -3,13 +3,15 @@
 // Every text this server hands back (packet values, error texts, exception
 // messages) is Windows-1252, like every other string of the system; the
 // database holds UTF-8 and the conversion happens only here. One object
-// serves one thread at a time (it may use a second thread of its own inside a
-// call); several objects or processes may share a file.
+// serves one thread at a time (it may use threads of its own: inside a call,
+// and for an AlterBoletos started with IniciaAlterBoletos); several objects
+// or processes may share a file.
 #pragma once
 
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -37,8 +39,10 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   bool InTransaction() const { return user_tx_; }
   // Title lists GetRegistrosBoletos has read in two halves at once.
   size_t ListasEmDuasPartes() const { return listas_em_duas_; }
+  // AlterBoletos started by IniciaAlterBoletos on a thread of this object's.
+  size_t AlteracoesAoLado() const { return alteracoes_ao_lado_; }
   // The connection itself, for the fixture loader and maintenance tools.
-  sqlite::Db& Database() { return db_; }
+  sqlite::Db& Database() { return db(); }
 
   // host::IHostDatabase: the workspace's own SQL. Parameters are bound as
   // text; values come back in Windows-1252. Throws host::EDatabaseError.
@@ -75,6 +79,11 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   TServerReply GetIdConta(const std::string& cdReduCont) override;
   TServerReply SetCNABRec(const TPacket& delta) override;
   TServerReply AlterBoletos(const TPacket& alteraBoletos) override;
+  // The update runs on a thread of this object's own, on its connection, while
+  // reads are answered by the read-only second connection; only for a file
+  // database, inside a unit of work.
+  bool IniciaAlterBoletos(TPacket& alteraBoletos) override;
+  TServerReply FimAlterBoletos() override;
 
   TServerReply GetCNABRec(const std::vector<Value>& args) override;
   TServerReply AlteraBolRemessa(const std::string& cdOperador, const TPacket& boletos) override;
@@ -138,8 +147,27 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   void own_transaction(const char* what, const std::function<void()>& body);
   void require_connected() const;
 
+  // The connection every call but a read uses: while an update started by
+  // IniciaAlterBoletos runs, a caller first waits for it to end. The update's
+  // own thread has it at once.
+  sqlite::Db& db();
+  const sqlite::Db& db() const { return const_cast<TSQLiteRemessaServer*>(this)->db(); }
+  // The connection a read uses: the second connection while that update
+  // runs (it sees what is committed, as the caller saw before its unit of
+  // work began), else db(). lote, when given, gets that connection's table of keys.
+  sqlite::Db& leitura(TLote** lote = nullptr);
+  // Opens the second connection if need be; false when there is none to have.
+  bool abre_leitor();
+  // Waits for an update started beside, keeping its reply.
+  void aguarda_ao_lado();
+  std::thread aoLado_;
+  TPacket pacoteAoLado_;
+  TServerReply respostaAoLado_;
+  bool respostaPendente_ = false;
+  size_t alteracoes_ao_lado_ = 0;
+
   std::string path_;
-  sqlite::Db db_;
+  sqlite::Db con_;
   bool connected_ = false;
   bool user_tx_ = false;
   int savepoint_depth_ = 0;

@@ -164,7 +164,13 @@ class TfrmRemessaCNAB {
   // ---- generation ----
   void EscolheFuncao();
   std::string BuscaIdentRec();
-  void AtualizaBoleto();
+  // The marked titles' new state, as AlterBoletos takes it; the list's
+  // current title is left where it was.
+  host::TPacket AtualizaBoleto();
+
+  // Called once by the writer's walk through the marked titles, after the
+  // first of them (a writer that walks them otherwise never calls it).
+  std::function<void()> AoPrimeiroTitulo;
 
   // After a run: the files written (final paths), the batch and the writer.
   std::vector<std::string> UltimosArquivos;

@@ -40,6 +40,10 @@ void TRegistrosLote::Encerra() {
   consultas_.clear();
 }
 
+void TRegistrosLote::Solta(const std::string& registro) {
+  tipos_.erase(registro);
+}
+
 const TRegistrosLote::TTipo& TRegistrosLote::tipo(const std::string& registro) {
   auto it = tipos_.find(registro);
   if (it != tipos_.end()) return it->second;

@@ -32,6 +32,10 @@ class TRegistrosLote {
   bool Preenche(const char* registro, const std::string& filial, const std::string& numero,
                 host::TClientDataSet& ds, const std::string& cdBanco = {});
 
+  // Lets a kind's records go before the run ends: a kind asked for again is
+  // fetched again.
+  void Solta(const std::string& registro);
+
   // Opens q with its one parameter set to valor; during a run an answer is
   // kept and given again for the same value.
   void Abre(host::TADOIBQuery& q, const std::string& param, const std::string& valor);

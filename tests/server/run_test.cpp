@@ -165,6 +165,53 @@ TEST(AlterBoletos, AFailureInsideTheRunUndoesOnlyItself) {
   EXPECT_FALSE(HasBatch(*s, "8"));
 }
 
+// The titles' state stored on a thread of the server's while the caller goes
+// on: only in a unit of work of a file store; meanwhile reads answer as the
+// store was committed, and the reply comes when asked for.
+TEST(AlterBoletos, StartedBesideTheCaller) {
+  auto memoria = Loaded();
+  TPacket p = Alter("8", {{"0001", "1"}});
+  memoria->StartTransaction();
+  EXPECT_FALSE(memoria->IniciaAlterBoletos(p));
+  EXPECT_EQ(p.Rows.size(), 1u);  // not taken: the caller sends it itself
+  memoria->Rollback();
+
+  TempDir dir;
+  auto s = Loaded(dir.File("r.db"));
+  EXPECT_FALSE(s->IniciaAlterBoletos(p));  // no unit of work
+  EXPECT_NE(s->FimAlterBoletos().Error, "");
+  auto situacao = [&] {
+    return host::ValueToString(
+        s->ExecuteQuery("SELECT IDSITUCNABR FROM BOLETOREC WHERE CDFILIAL = '0001' AND NRLANBOLREC = '1'", {})
+            .Rows.at(0)
+            .at(0),
+        host::TFieldType::ftString);
+  };
+
+  s->StartTransaction();
+  ASSERT_EQ(s->SetCNABRec(Batch("8")).Error, "");
+  ASSERT_TRUE(s->IniciaAlterBoletos(p));
+  EXPECT_TRUE(p.Rows.empty());
+  EXPECT_EQ(situacao(), "00");  // the committed state, however far the update is
+  EXPECT_EQ(s->FimAlterBoletos().Error, "");
+  EXPECT_EQ(situacao(), "10");  // the unit of work's own, once the update is over
+  EXPECT_NE(s->FimAlterBoletos().Error, "");  // one reply per update
+  s->Commit();
+  EXPECT_EQ(Title(*s, "0001", "1"), "10|8|1|I|NN1");
+
+  // A refusal is the update's reply; a call other than a read waits for the
+  // update, and the rollback leaves nothing.
+  s->StartTransaction();
+  ASSERT_EQ(s->SetCNABRec(Batch("9")).Error, "");
+  TPacket recusado = Alter("9", {{"0001", "2"}, {"0009", "99"}});
+  ASSERT_TRUE(s->IniciaAlterBoletos(recusado));
+  s->Rollback();
+  EXPECT_EQ(s->FimAlterBoletos().Error, Cp("Boleto 0009/99 não cadastrado."));
+  EXPECT_FALSE(HasBatch(*s, "9"));
+  EXPECT_EQ(Title(*s, "0001", "2"), "01||||");
+  EXPECT_EQ(s->AlteracoesAoLado(), 2u);
+}
+
 TEST(SetCNABRec, AppliesInsertsChangesAndDeletions) {
   auto s = Loaded();
   ASSERT_EQ(s->SetCNABRec(Batch("8")).Error, "");

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -38,8 +39,17 @@ const char* const kBaseFixture = R"({
   "OPEREMPR": [{"CDOPERADOR": "ADMIN", "CDEMPRESA": "01"}]
 })";
 
-TStore::TStore(const std::string& json) {
-  server_ = std::make_unique<server::TSQLiteRemessaServer>(":memory:", true);
+TStore::TStore(const std::string& json, bool emArquivo) {
+  char tmpl[] = "/tmp/remessa-test-XXXXXX";
+  if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
+  dir_ = tmpl;
+  // Apart from the folder the runs write their files to.
+  std::string banco = ":memory:";
+  if (emArquivo) {
+    std::filesystem::create_directory(dir_ + "/base");
+    banco = dir_ + "/base/store.db";
+  }
+  server_ = std::make_unique<server::TSQLiteRemessaServer>(banco, true);
   server::ImportJson(*server_, kBaseFixture);
   server::ImportJson(*server_, json);
   auto& c = host::Corvane();
@@ -48,9 +58,6 @@ TStore::TStore(const std::string& json) {
   c.FiliProc = "0001";
   c.FixClock(fields::EncodeDate(2026, 12, 8) + fields::EncodeTime(10, 30, 0));
   c.SetDataProc(fields::EncodeDate(2026, 12, 8));
-  char tmpl[] = "/tmp/remessa-test-XXXXXX";
-  if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
-  dir_ = tmpl;
   host::SetUI(&ui_);
 }
 
@@ -115,8 +122,8 @@ std::vector<std::string> TStore::Registros(int tamanho) const {
     if (crlf == std::string::npos) throw std::runtime_error("record without CR LF");
     std::string r = all.substr(at, crlf - at);
     if (static_cast<int>(r.size()) != tamanho)
-      throw std::runtime_error("record " + std::to_string(recs.size() + 1) + " has " + std::to_string(r.size()) +
-                               " characters");
+      throw std::runtime_error("record " + std::to_string(recs.size() + 1) + " has " +
+                               std::to_string(r.size()) + " characters");
     recs.push_back(r);
     at = crlf + 2;
   }

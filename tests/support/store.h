@@ -33,7 +33,9 @@ class TStore {
  public:
   // Base fixture plus the test's own JSON ({"TABLE": [rows]}); the clock is
   // fixed at 2026-12-08 10:30:00 and the processing date at the same day.
-  explicit TStore(const std::string& json = "{}");
+  // emArquivo keeps the database in a file of the store's folder, where the
+  // server reads on a second connection beside its writes.
+  explicit TStore(const std::string& json = "{}", bool emArquivo = false);
   ~TStore();
 
   server::TSQLiteRemessaServer& Server() { return *server_; }

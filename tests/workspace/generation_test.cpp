@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "fields/cp1252.h"
@@ -126,55 +127,95 @@ TEST(GenerationRun, FailuresPostNothingAndLeaveNoFile) {
   }
 }
 
+// In a file store the refusal comes from the update run beside the writer.
 TEST(GenerationRun, StoreFailureKeepsTheOldFileAndPostsNothing) {
-  TStore s(dois_titulos("237").dump());
-  char tmpl[] = "/tmp/remessa-gen-XXXXXX";
-  ASSERT_TRUE(mkdtemp(tmpl));
-  const std::string dir = tmpl, path = dir + "/remessa.txt";
-  grava(path, "arquivo anterior\r\n");
-  // Another workstation sends title 2 while this operator is still marking:
-  // the store refuses to send it twice and the whole run is undone.
-  auto& f = [&]() -> workspace::TfrmRemessaCNAB& {
-    workspace::SetAppServer(&s.Server());
-    workspace::CriaRemessaCNABRec();
-    return *workspace::frmRemessaCNAB;
-  }();
-  f.medCdEmpresa.Text = "01";
-  f.medCdEmpresaExit();
-  f.sbtIncluirClick();
-  f.dbeCdReduCont.Text = "001";
-  f.dbeCdReduContExit();
-  f.cbbTpRemessa.ItemIndex = 0;
-  f.Vd_Filial();
-  f.cdsCNABRec.FieldByName("DSARQCNABREC").SetString(path);
-  f.ActivePage = workspace::TPagina::tshBoletos;
-  f.MostraBoletos();
-  f.MarcaTodos(false);
-  ASSERT_EQ(f.nedQuant, 2);
-  s.Server().Database().Exec(
-      "UPDATE BOLETOREC SET IDSITUCNABR = '10', NRCNABRECREM = '77' WHERE NRLANBOLREC = '2'");
-  const std::string antes = estado(s);
-  EXPECT_THROW(f.sbtConfirmarClick(), host::EServerError);
-  EXPECT_EQ(estado(s), antes);
-  EXPECT_EQ(ler(path), "arquivo anterior\r\n");
-  EXPECT_EQ(arquivos_na_pasta(dir), 1);  // no partial file beside it
+  for (const bool emArquivo : {false, true}) {
+    SCOPED_TRACE(emArquivo ? "file store" : "store in memory");
+    TStore s(dois_titulos("237").dump(), emArquivo);
+    char tmpl[] = "/tmp/remessa-gen-XXXXXX";
+    ASSERT_TRUE(mkdtemp(tmpl));
+    const std::string dir = tmpl, path = dir + "/remessa.txt";
+    grava(path, "arquivo anterior\r\n");
+    // Another workstation sends title 2 while this operator is still marking:
+    // the store refuses to send it twice and the whole run is undone.
+    auto& f = [&]() -> workspace::TfrmRemessaCNAB& {
+      workspace::SetAppServer(&s.Server());
+      workspace::CriaRemessaCNABRec();
+      return *workspace::frmRemessaCNAB;
+    }();
+    f.medCdEmpresa.Text = "01";
+    f.medCdEmpresaExit();
+    f.sbtIncluirClick();
+    f.dbeCdReduCont.Text = "001";
+    f.dbeCdReduContExit();
+    f.cbbTpRemessa.ItemIndex = 0;
+    f.Vd_Filial();
+    f.cdsCNABRec.FieldByName("DSARQCNABREC").SetString(path);
+    f.ActivePage = workspace::TPagina::tshBoletos;
+    f.MostraBoletos();
+    f.MarcaTodos(false);
+    ASSERT_EQ(f.nedQuant, 2);
+    s.Server().Database().Exec(
+        "UPDATE BOLETOREC SET IDSITUCNABR = '10', NRCNABRECREM = '77' WHERE NRLANBOLREC = '2'");
+    const std::string antes = estado(s);
+    EXPECT_THROW(f.sbtConfirmarClick(), host::EServerError);
+    EXPECT_EQ(estado(s), antes);
+    EXPECT_EQ(ler(path), "arquivo anterior\r\n");
+    EXPECT_EQ(arquivos_na_pasta(dir), 1);  // no partial file beside it
+    EXPECT_EQ(s.Server().AlteracoesAoLado(), emArquivo ? 1u : 0u);
 
-  // The operator drops the title and confirms again: a new batch number is drawn.
-  ASSERT_TRUE(f.cdsBoletos.Locate("NRLANBOLREC", {"2"}));
-  f.MarcaBoleto(false);
-  f.cdsCNABRec.CancelUpdates();
-  workspace::FechaRemessaCNABRec();
-  TOpcoesGeracao o;
-  o.arquivo = path;
-  o.boletos = {"0001/1"};
-  s.Gerar(o);
-  EXPECT_EQ(s.Registros(400).size(), 3u);
-  s.Server().Connect();
-  auto p = s.Server().ExecuteQuery("SELECT NRCNABREC FROM CNABREC", {});
-  ASSERT_EQ(p.Rows.size(), 1u);
-  EXPECT_EQ(std::get<host::TText>(p.Rows[0][0]), "2");  // number 1 was drawn by the failed run
-  std::string cmd = "rm -rf '" + dir + "'";
-  EXPECT_EQ(system(cmd.c_str()), 0);
+    // The operator drops the title and confirms again: a new batch number is drawn.
+    ASSERT_TRUE(f.cdsBoletos.Locate("NRLANBOLREC", {"2"}));
+    f.MarcaBoleto(false);
+    f.cdsCNABRec.CancelUpdates();
+    workspace::FechaRemessaCNABRec();
+    TOpcoesGeracao o;
+    o.arquivo = path;
+    o.boletos = {"0001/1"};
+    s.Gerar(o);
+    EXPECT_EQ(s.Registros(400).size(), 3u);
+    s.Server().Connect();
+    auto p = s.Server().ExecuteQuery("SELECT NRCNABREC FROM CNABREC", {});
+    ASSERT_EQ(p.Rows.size(), 1u);
+    EXPECT_EQ(std::get<host::TText>(p.Rows[0][0]), "2");  // number 1 was drawn by the failed run
+    std::string cmd = "rm -rf '" + dir + "'";
+    EXPECT_EQ(system(cmd.c_str()), 0);
+  }
+}
+
+// A file store keeps the titles' state while the writer writes the file; the
+// file and the store come out as from a store in memory, where the two are
+// done in turn.
+TEST(GenerationRun, StateStoredBesideTheWriterMatchesTheRunInTurn) {
+  for (const char* banco : {"237", "001"}) {
+    SCOPED_TRACE(banco);
+    json j = dois_titulos(banco);
+    for (const char* n : {"3", "4", "5"}) j["BOLETOREC"].push_back(Titulo(n));
+    j["BOLETOREC"][4]["CDNOSNUMREC"] = "";
+    j["BOLETOREC"][4]["IDIMPRBOLBOL"] = "B";
+    TStore emMemoria(j.dump()), emArquivo(j.dump(), true);
+    emMemoria.Gerar({});
+    emArquivo.Gerar({});
+    EXPECT_EQ(ler(emArquivo.Arquivo()), ler(emMemoria.Arquivo()));
+    EXPECT_EQ(estado(emArquivo), estado(emMemoria));
+    EXPECT_NE(estado(emArquivo).find("0001|5|10|1|1|001|"), std::string::npos);
+    EXPECT_EQ(emMemoria.Server().AlteracoesAoLado(), 0u);
+    EXPECT_EQ(emArquivo.Server().AlteracoesAoLado(), 1u);
+  }
+}
+
+// The writer stopping after the first title, while the titles' state is
+// being stored beside it, leaves the store as it was and no file.
+TEST(GenerationRun, WriterStopBesideTheUpdateUndoesIt) {
+  json j = dois_titulos("104");
+  j["BOLETOREC"][1]["IDCARTCOBREC"] = "5";  // a portfolio kind the bank does not take
+  TStore s(j.dump(), true);
+  const std::string antes = estado(s);
+  EXPECT_EQ(chave_erro([&] { s.Gerar({}); }), "TipoCart_INV");
+  EXPECT_EQ(estado(s), antes);
+  EXPECT_FALSE(std::filesystem::exists(s.Arquivo()));
+  EXPECT_EQ(s.Server().AlteracoesAoLado(), 1u);
+  EXPECT_FALSE(s.Server().InTransaction());
 }
 
 TEST(GenerationRun, OverwriteQuestion) {
