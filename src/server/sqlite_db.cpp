@@ -39,6 +39,21 @@ void Stmt::Bind(int pos, const host::Value& v) {
   if (rc != SQLITE_OK) Throw(db_, rc);
 }
 
+void Stmt::BindText(int pos, std::string_view text) {
+  const int rc = sqlite3_bind_text64(st_, pos, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+  if (rc != SQLITE_OK) Throw(db_, rc);
+}
+
+void Stmt::BindInt(int pos, int64_t n) {
+  const int rc = sqlite3_bind_int64(st_, pos, n);
+  if (rc != SQLITE_OK) Throw(db_, rc);
+}
+
+void Stmt::BindNull(int pos) {
+  const int rc = sqlite3_bind_null(st_, pos);
+  if (rc != SQLITE_OK) Throw(db_, rc);
+}
+
 void Stmt::BindAll(const std::vector<host::Value>& values) {
   for (size_t i = 0; i < values.size(); ++i) Bind(static_cast<int>(i) + 1, values[i]);
 }

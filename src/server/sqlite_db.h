@@ -39,6 +39,10 @@ class Stmt {
 
   // Values: null, UTF-8 text, double, integer; positions count from 1.
   void Bind(int pos, const host::Value& v);
+  // The same for values at hand, without making a host::Value of them.
+  void BindText(int pos, std::string_view text);
+  void BindInt(int pos, int64_t n);
+  void BindNull(int pos);
   void BindAll(const std::vector<host::Value>& values);
   int ParamCount() const;
   std::string ParamName(int pos) const;  // without its ':' prefix; empty for '?'

@@ -837,9 +837,9 @@ TPacket LeParteDoLote(sqlite::Db& db, TLote& lote, const TRegistroTitulo& r,
       db.Exec("DELETE FROM temp.LOTEMARCA");
       auto ins = db.Cached("INSERT INTO temp.LOTEBOLETO (NRORDEM, CDFILIAL, NRLANBOLREC) VALUES (?, ?, ?)");
       for (size_t i = de; i < ate; ++i) {
-        ins.Bind(1, Value(static_cast<int64_t>(ordem[i])));
-        ins.Bind(2, Value(chaves[ordem[i]].first));
-        ins.Bind(3, Value(chaves[ordem[i]].second));
+        ins.BindInt(1, static_cast<int64_t>(ordem[i]));
+        ins.BindText(2, chaves[ordem[i]].first);
+        ins.BindText(3, chaves[ordem[i]].second);
         ins.Step();
         ins.Reset();
       }
@@ -1228,14 +1228,17 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
             "INSERT INTO temp.ALTERABOLETO VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
         for (const size_t ordem : linhas) {
           const host::Row& r = p.Rows[ordem];
-          ins.Bind(1, Value(static_cast<int64_t>(ordem)));
-          ins.Bind(2, Value(chaves[ordem].first));
-          ins.Bind(3, Value(chaves[ordem].second));
-          ins.Bind(4, UV(text(r, iEmp)));
-          ins.Bind(5, Value(int64_t{inclusao(r)}));
+          ins.BindInt(1, static_cast<int64_t>(ordem));
+          ins.BindText(2, chaves[ordem].first);
+          ins.BindText(3, chaves[ordem].second);
+          ins.BindText(4, U(text(r, iEmp)));
+          ins.BindInt(5, int64_t{inclusao(r)});
           for (int k = 0; k < 6; ++k) {
             const std::string v = text(r, iSet[k]);
-            ins.Bind(k + 6, Blank(v) ? Value() : UV(v));
+            if (Blank(v))
+              ins.BindNull(k + 6);
+            else
+              ins.BindText(k + 6, U(v));
           }
           ins.Step();
           ins.Reset();

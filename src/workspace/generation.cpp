@@ -396,13 +396,25 @@ host::TPacket TfrmRemessaCNAB::AtualizaBoleto() {
   host::TPacket p;
   p.Fields = cdsAlteraBoletos.FieldDefs();
   p.Rows.reserve(static_cast<size_t>(BoletosMarcados.Count()));
+  // A value the packet's field holds as the list holds it is taken as it is.
+  bool igual[std::size(doBoleto)];
+  for (size_t k = 0; k < std::size(doBoleto); ++k) {
+    const auto& para = cdsAlteraBoletos.FieldDefs()[static_cast<size_t>(doBoleto[k].first)];
+    const auto& de = cdsBoletos.FieldDefs()[static_cast<size_t>(doBoleto[k].second)];
+    igual[k] = para.DataType == de.DataType &&
+               (para.DataType != host::TFieldType::ftString || (de.Size > 0 && de.Size <= para.Size));
+  }
   const int marcado = cdsBoletos.FindFieldIndex("IDMARCADO");
   for (cdsBoletos.First(); !cdsBoletos.Eof(); cdsBoletos.Next()) {
     host::UI().Progress(caption, cdsBoletos.RecNo(), total);
-    if (cdsBoletos.Fields(marcado).AsString() != "S") continue;
+    const auto* m = std::get_if<host::TText>(&cdsBoletos.ValueAt(marcado));
+    if (!m || *m != "S") continue;
     host::Row& r = p.Rows.emplace_back(daRemessa);
-    for (const auto& [para, de] : doBoleto)
-      r[static_cast<size_t>(para)] = cdsAlteraBoletos.Coerce(para, cdsBoletos.Fields(de).AsValue());
+    for (size_t k = 0; k < std::size(doBoleto); ++k) {
+      const auto [para, de] = doBoleto[k];
+      const host::Value& v = cdsBoletos.ValueAt(de);
+      r[static_cast<size_t>(para)] = igual[k] ? v : cdsAlteraBoletos.Coerce(para, v);
+    }
   }
   return p;
 }

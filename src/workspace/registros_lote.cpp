@@ -100,15 +100,18 @@ void TRegistrosLote::Abre(host::TADOIBQuery& q, const std::string& param, const 
   }
   // The query's own text and parameter are part of the key: one query object
   // may be given other SQL during a run.
-  const auto k = std::make_pair(static_cast<const host::TADOIBQuery*>(&q),
-                                q.ActiveSQL() + '\x1f' + param + '\x1f' + valor);
-  auto it = consultas_.find(k);
-  if (it != consultas_.end()) {
+  auto& porTexto = consultas_[&q];
+  TConsulta* c = nullptr;
+  for (auto& x : porTexto)
+    if (x.sql == q.ActiveSQL() && x.param == param) c = &x;
+  if (!c) c = &porTexto.emplace_back(TConsulta{q.ActiveSQL(), param, {}});
+  auto it = c->respostas.find(valor);
+  if (it != c->respostas.end()) {
     q.SetData(it->second);
     return;
   }
   q.Open();
-  consultas_.emplace(k, q.Data());
+  c->respostas.emplace(valor, q.Data());
 }
 
 }  // namespace workspace

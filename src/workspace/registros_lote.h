@@ -55,7 +55,11 @@ class TRegistrosLote {
   TTitulo ultimo_;                                 // the title last found, at row ultima_
   long ultima_ = -1;
   std::map<std::string, TTipo> tipos_;
-  std::map<std::pair<const host::TADOIBQuery*, std::string>, host::TPacket> consultas_;
+  struct TConsulta {
+    std::string sql, param;
+    std::unordered_map<std::string, host::TPacket> respostas;  // by the parameter's value
+  };
+  std::unordered_map<const host::TADOIBQuery*, std::vector<TConsulta>> consultas_;
 };
 
 // Keeps a run on for a scope, whatever way the scope ends.
