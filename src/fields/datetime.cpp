@@ -125,9 +125,16 @@ std::string FormatDateTime(std::string_view p, TDateTime dt) {
         break;
       case 'y':
         if (n >= 3) {
-          char b[8];
-          std::snprintf(b, sizeof b, "%04d", y);
-          out += b;
+          // Four digits, zero-filled, as the years of the dates stored are.
+          if (y >= 0 && y <= 9999) {
+            out += static_cast<char>('0' + y / 1000);
+            out += static_cast<char>('0' + y / 100 % 10);
+            out += two(y % 100);
+          } else {
+            char b[16];
+            std::snprintf(b, sizeof b, "%04d", y);
+            out += b;
+          }
         } else {
           out += two(y);
         }

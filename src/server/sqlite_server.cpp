@@ -55,6 +55,10 @@ TServerReply Guard(F&& f) {
   }
 }
 
+// The page cache of the server's connection, in KB: its own, and while an
+// update runs beside the caller.
+constexpr int kCacheKb = 16384, kCacheKbAoLado = 2048;
+
 constexpr const char* kBusyRetryText = "Banco de dados ocupado por outro processo; tente novamente.";
 
 bool Blank(std::string_view s) {
@@ -402,7 +406,7 @@ void TSQLiteRemessaServer::open(bool create) {
   // A remittance of many titles updates them all in one transaction: with the
   // default 2 MB page cache, dirty pages spill to the log mid-way and every
   // read goes back to the file. 16 MB is as fast as more on 100 000 titles.
-  con_.Exec("PRAGMA cache_size = -16384");
+  con_.Exec("PRAGMA cache_size = -" + std::to_string(kCacheKb));
   // The lists of a run (titles asked for, new states) live in temporary
   // tables: a temporary file behind them wrote every page once more.
   con_.Exec("PRAGMA temp_store = MEMORY");
@@ -486,9 +490,17 @@ bool TSQLiteRemessaServer::IniciaAlterBoletos(TPacket& alteraBoletos) {
     aoLado_ = std::thread([this] {
       tAoLado = this;
       try {
-        respostaAoLado_ = AlterBoletos(pacoteAoLado_);
+        // Beside the writer the update may write its pages to the log as it
+        // goes: the commit, which the run waits for, has that much less to
+        // write, and the run's peak memory is the smaller for it.
+        con_.Exec("PRAGMA cache_size = -" + std::to_string(kCacheKbAoLado));
+        respostaAoLado_ = altera_boletos(pacoteAoLado_, &pacoteAoLado_);
       } catch (...) {
         respostaAoLado_ = TServerReply::Fail(W("AlterBoletos: falha inesperada."));
+      }
+      try {
+        con_.Exec("PRAGMA cache_size = -" + std::to_string(kCacheKb));
+      } catch (...) {
       }
       tAoLado = nullptr;
     });
@@ -907,20 +919,24 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
     p.Fields.push_back(host::IntField("NRORDEM"));
     const auto& defs = PacketFields(r.packet);
     p.Fields.insert(p.Fields.end(), defs.begin(), defs.end());
-    std::vector<std::pair<std::string, std::string>> chaves;
-    chaves.reserve(titulos.Rows.size());
-    for (const auto& row : titulos.Rows) {
-      auto key = [&](int i) {
-        return static_cast<size_t>(i) < row.size()
-                   ? fields::Cp1252ToUtf8(host::ValueToString(row[i], titulos.Fields[i].DataType))
-                   : std::string();
-      };
-      chaves.emplace_back(key(iFil), key(iNr));
-    }
+    auto key = [&](const host::Row& row, int i) {
+      return static_cast<size_t>(i) < row.size()
+                 ? fields::Cp1252ToUtf8(host::ValueToString(row[i], titulos.Fields[i].DataType))
+                 : std::string();
+    };
     // In key order, so that look-ups of neighbouring titles fall on the same
     // pages; a long list is read in two halves of that order at once, the
-    // second on the read-only connection.
-    if (chaves != ultimas_chaves_ || ultima_lista_ == 0) {
+    // second on the read-only connection. The list is compared with the last
+    // one key by key, without a copy of it.
+    bool mesma = ultima_lista_ != 0 && titulos.Rows.size() == ultimas_chaves_.size();
+    for (size_t i = 0; mesma && i < titulos.Rows.size(); ++i) {
+      const auto& [fil, nr] = ultimas_chaves_[i];
+      mesma = key(titulos.Rows[i], iNr) == nr && key(titulos.Rows[i], iFil) == fil;
+    }
+    if (!mesma) {
+      std::vector<std::pair<std::string, std::string>> chaves;
+      chaves.reserve(titulos.Rows.size());
+      for (const auto& row : titulos.Rows) chaves.emplace_back(key(row, iFil), key(row, iNr));
       std::vector<size_t> o = OrdemDasChaves(chaves);
       ultima_ordem_.swap(o);
       ultimas_chaves_.swap(chaves);
@@ -1168,6 +1184,10 @@ TServerReply TSQLiteRemessaServer::SetCNABRec(const TPacket& delta) {
 }
 
 TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
+  return altera_boletos(alteraBoletos, nullptr);
+}
+
+TServerReply TSQLiteRemessaServer::altera_boletos(const TPacket& alteraBoletos, TPacket* dono) {
   return Guard([&] {
     RequireFields(alteraBoletos, {"CDFILIAL", "NRLANBOLREC", "CDEMPRESA", "NRCNABREC", "IDSITUCNABR"},
                   "AlterBoletos");
@@ -1206,7 +1226,7 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
     // The new states go to a temporary table and from there to the titles in
     // one statement, each title at most once. A statement per title pays for
     // its own rollback journal, which dominated a run of many titles.
-    auto juntos = [&](const std::vector<size_t>& linhas) {
+    auto juntos = [&](const std::vector<size_t>& linhas, bool ultimo) {
       db().Exec(
           "CREATE TEMP TABLE IF NOT EXISTS ALTERABOLETO (NRORDEM INTEGER NOT NULL, CDFILIAL TEXT, "
           "NRLANBOLREC TEXT, CDEMPRESA TEXT, INCLUSAO INTEGER, IDSITUCNABR TEXT, IDBOLRECALTER TEXT, "
@@ -1244,6 +1264,9 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
           ins.Reset();
         }
       }
+      // A packet the server holds is not needed past its last rows: its room
+      // goes to the caller's work meanwhile.
+      if (dono && ultimo) dono->Rows = std::vector<host::Row>();
       // The update carries the checks; only when it leaves a title alone is
       // it undone and the first refused title, in the packet's order, named.
       auto up = db().Cached(
@@ -1282,7 +1305,7 @@ TServerReply TSQLiteRemessaServer::AlterBoletos(const TPacket& alteraBoletos) {
       passos[vez].push_back(emOrdem[i]);
     }
     Write([&] {
-      for (const auto& passo : passos) juntos(passo);
+      for (size_t i = 0; i < passos.size(); ++i) juntos(passos[i], i + 1 == passos.size());
     });
     return TServerReply{};
   });

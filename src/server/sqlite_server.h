@@ -156,6 +156,9 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   // runs (it sees what is committed, as the caller saw before its unit of
   // work began), else db(). lote, when given, gets that connection's table of keys.
   sqlite::Db& leitura(TLote** lote = nullptr);
+  // AlterBoletos; a packet given with its owner loses its rows once they are
+  // in the update's table.
+  TServerReply altera_boletos(const TPacket& alteraBoletos, TPacket* dono);
   // Opens the second connection if need be; false when there is none to have.
   bool abre_leitor();
   // Waits for an update started beside, keeping its reply.
