@@ -224,10 +224,12 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   auto iniciaUnidade = [&] {
     netRemessaCNAB->StartTransaction();
     emTransacao = boGerando_ = true;
-    aoLado = netRemessaCNAB->IniciaAlterBoletos(alteracoes);
   };
   try {
-    AoPrimeiroTitulo = iniciaUnidade;
+    AoPrimeiroTitulo = [&] {
+      iniciaUnidade();
+      aoLado = netRemessaCNAB->IniciaAlterBoletos(alteracoes);
+    };
     try {
       EscolheFuncao();
     } catch (...) {
