@@ -1,7 +1,9 @@
 // Fixed-width records and the remittance file they are written to.
 #pragma once
 
+#include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -48,9 +50,14 @@ class TRemessaFile {
   const std::string& path() const { return path_; }
 
  private:
+  void escoa();
+  [[noreturn]] void falha(int err = errno) const;
+
   std::string path_, temp_;
   int length_;
   int count_ = 0;
+  std::unique_ptr<char[]> buffer_;
+  long written_ = 0, flushed_ = 0;  // bytes given to the file; bytes sent to the disk
   std::FILE* f_ = nullptr;
 };
 
