@@ -35,6 +35,14 @@ std::string U(std::string_view cp1252) {
 Value UV(std::string_view cp1252) {
   return Value(U(cp1252));
 }
+// Most texts are plain ASCII, the same bytes in both encodings: those are
+// bound as they stand.
+void BindU(sqlite::Stmt& st, int pos, std::string_view cp1252) {
+  if (fields::IsAscii(cp1252))
+    st.BindText(pos, cp1252);
+  else
+    st.BindText(pos, U(cp1252));
+}
 
 // A request the server turns down; the text is what the operator reads.
 class Refusal : public std::runtime_error {
@@ -1198,10 +1206,15 @@ TServerReply TSQLiteRemessaServer::altera_boletos(const TPacket& alteraBoletos, 
     // Columns written only when the packet brings them filled.
     const int iSet[] = {col("IDSITUCNABR"), col("IDBOLRECALTER"), col("NRCNABREC"), col("CDREDUCONT"), iOpe,
                         col("CDNOSNUMREC")};
-    auto text = [&p](const host::Row& r, int i) {
-      if (i < 0 || static_cast<size_t>(i) >= r.size()) return std::string();
-      return host::ValueToString(r[i], p.Fields[i].DataType);
+    // A packet's text as it stands, without a copy; another value as text,
+    // in room the caller keeps.
+    auto text = [&p](const host::Row& r, int i, std::string& room) -> std::string_view {
+      if (i < 0 || static_cast<size_t>(i) >= r.size()) return {};
+      if (const auto* t = std::get_if<host::TText>(&r[static_cast<size_t>(i)])) return t->view();
+      room = host::ValueToString(r[static_cast<size_t>(i)], p.Fields[static_cast<size_t>(i)].DataType);
+      return room;
     };
+    std::string room;
     auto refusal = [&](const std::string& fil, const std::string& nr, const std::string& emp) {
       const std::string title = "Boleto " + TitleName(fil, nr);
       auto cur = db().Prepare(
@@ -1217,11 +1230,14 @@ TServerReply TSQLiteRemessaServer::altera_boletos(const TPacket& alteraBoletos, 
     auto inclusao = [&](const host::Row& r) {
       // A title registered at the bank must not be included again: the bank
       // would hold it twice.
-      return fields::UpperCase(fields::AllTrim(text(r, iOpe))) == "I";
+      return fields::UpperCase(fields::AllTrim(text(r, iOpe, room))) == "I";
     };
     std::vector<std::pair<std::string, std::string>> chaves;
     chaves.reserve(p.Rows.size());
-    for (const auto& r : p.Rows) chaves.emplace_back(U(text(r, iFil)), U(text(r, iNr)));
+    for (const auto& r : p.Rows) {
+      std::string fil = U(text(r, iFil, room));
+      chaves.emplace_back(std::move(fil), U(text(r, iNr, room)));
+    }
     const std::vector<size_t> emOrdem = OrdemDasChaves(chaves);
     // The new states go to a temporary table and from there to the titles in
     // one statement, each title at most once. A statement per title pays for
@@ -1251,14 +1267,14 @@ TServerReply TSQLiteRemessaServer::altera_boletos(const TPacket& alteraBoletos, 
           ins.BindInt(1, static_cast<int64_t>(ordem));
           ins.BindText(2, chaves[ordem].first);
           ins.BindText(3, chaves[ordem].second);
-          ins.BindText(4, U(text(r, iEmp)));
+          BindU(ins, 4, text(r, iEmp, room));
           ins.BindInt(5, int64_t{inclusao(r)});
           for (int k = 0; k < 6; ++k) {
-            const std::string v = text(r, iSet[k]);
-            if (Blank(v))
+            const std::string_view v = text(r, iSet[k], room);
+            if (fields::EmptyString(v))
               ins.BindNull(k + 6);
             else
-              ins.BindText(k + 6, U(v));
+              BindU(ins, k + 6, v);
           }
           ins.Step();
           ins.Reset();
