@@ -1241,7 +1241,9 @@ TServerReply TSQLiteRemessaServer::altera_boletos(const TPacket& alteraBoletos, 
     const std::vector<size_t> emOrdem = OrdemDasChaves(chaves);
     // The new states go to a temporary table and from there to the titles in
     // one statement, each title at most once. A statement per title pays for
-    // its own rollback journal, which dominated a run of many titles.
+    // its own rollback journal: the account it sets is a foreign key, so each
+    // one may have to undo itself alone. Inside a savepoint, with the journal
+    // in memory, 100 000 of them took 17 s instead of 0.3.
     auto juntos = [&](const std::vector<size_t>& linhas, bool ultimo) {
       db().Exec(
           "CREATE TEMP TABLE IF NOT EXISTS ALTERABOLETO (NRORDEM INTEGER NOT NULL, CDFILIAL TEXT, "
