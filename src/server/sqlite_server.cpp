@@ -36,12 +36,24 @@ Value UV(std::string_view cp1252) {
   return Value(U(cp1252));
 }
 // Most texts are plain ASCII, the same bytes in both encodings: those are
-// bound as they stand.
+// bound and compared as they stand.
 void BindU(sqlite::Stmt& st, int pos, std::string_view cp1252) {
   if (fields::IsAscii(cp1252))
     st.BindText(pos, cp1252);
   else
     st.BindText(pos, U(cp1252));
+}
+bool IgualU(std::string_view cp1252, std::string_view utf8) {
+  return fields::IsAscii(cp1252) ? cp1252 == utf8 : U(cp1252) == utf8;
+}
+// A packet's value as text: a text as it stands, without a copy; another
+// value as text, in room the caller keeps.
+std::string_view TextoDe(const TPacket& p, const host::Row& r, int i, std::string& room) {
+  if (i < 0 || static_cast<size_t>(i) >= r.size()) return {};
+  const host::Value& v = r[static_cast<size_t>(i)];
+  if (const auto* t = std::get_if<host::TText>(&v)) return t->view();
+  room = host::ValueToString(v, p.Fields[static_cast<size_t>(i)].DataType);
+  return room;
 }
 
 // A request the server turns down; the text is what the operator reads.
@@ -927,11 +939,8 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
     p.Fields.push_back(host::IntField("NRORDEM"));
     const auto& defs = PacketFields(r.packet);
     p.Fields.insert(p.Fields.end(), defs.begin(), defs.end());
-    auto key = [&](const host::Row& row, int i) {
-      return static_cast<size_t>(i) < row.size()
-                 ? fields::Cp1252ToUtf8(host::ValueToString(row[i], titulos.Fields[i].DataType))
-                 : std::string();
-    };
+    std::string room;
+    auto key = [&](const host::Row& row, int i) { return TextoDe(titulos, row, i, room); };
     // In key order, so that look-ups of neighbouring titles fall on the same
     // pages; a long list is read in two halves of that order at once, the
     // second on the read-only connection. The list is compared with the last
@@ -939,12 +948,15 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
     bool mesma = ultima_lista_ != 0 && titulos.Rows.size() == ultimas_chaves_.size();
     for (size_t i = 0; mesma && i < titulos.Rows.size(); ++i) {
       const auto& [fil, nr] = ultimas_chaves_[i];
-      mesma = key(titulos.Rows[i], iNr) == nr && key(titulos.Rows[i], iFil) == fil;
+      mesma = IgualU(key(titulos.Rows[i], iNr), nr) && IgualU(key(titulos.Rows[i], iFil), fil);
     }
     if (!mesma) {
       std::vector<std::pair<std::string, std::string>> chaves;
       chaves.reserve(titulos.Rows.size());
-      for (const auto& row : titulos.Rows) chaves.emplace_back(key(row, iFil), key(row, iNr));
+      for (const auto& row : titulos.Rows) {
+        std::string fil = U(key(row, iFil));
+        chaves.emplace_back(std::move(fil), U(key(row, iNr)));
+      }
       std::vector<size_t> o = OrdemDasChaves(chaves);
       ultima_ordem_.swap(o);
       ultimas_chaves_.swap(chaves);
@@ -1206,15 +1218,8 @@ TServerReply TSQLiteRemessaServer::altera_boletos(const TPacket& alteraBoletos, 
     // Columns written only when the packet brings them filled.
     const int iSet[] = {col("IDSITUCNABR"), col("IDBOLRECALTER"), col("NRCNABREC"), col("CDREDUCONT"), iOpe,
                         col("CDNOSNUMREC")};
-    // A packet's text as it stands, without a copy; another value as text,
-    // in room the caller keeps.
-    auto text = [&p](const host::Row& r, int i, std::string& room) -> std::string_view {
-      if (i < 0 || static_cast<size_t>(i) >= r.size()) return {};
-      if (const auto* t = std::get_if<host::TText>(&r[static_cast<size_t>(i)])) return t->view();
-      room = host::ValueToString(r[static_cast<size_t>(i)], p.Fields[static_cast<size_t>(i)].DataType);
-      return room;
-    };
     std::string room;
+    auto text = [&p, &room](const host::Row& r, int i) { return TextoDe(p, r, i, room); };
     auto refusal = [&](const std::string& fil, const std::string& nr, const std::string& emp) {
       const std::string title = "Boleto " + TitleName(fil, nr);
       auto cur = db().Prepare(
@@ -1230,13 +1235,13 @@ TServerReply TSQLiteRemessaServer::altera_boletos(const TPacket& alteraBoletos, 
     auto inclusao = [&](const host::Row& r) {
       // A title registered at the bank must not be included again: the bank
       // would hold it twice.
-      return fields::UpperCase(fields::AllTrim(text(r, iOpe, room))) == "I";
+      return fields::UpperCase(fields::AllTrim(text(r, iOpe))) == "I";
     };
     std::vector<std::pair<std::string, std::string>> chaves;
     chaves.reserve(p.Rows.size());
     for (const auto& r : p.Rows) {
-      std::string fil = U(text(r, iFil, room));
-      chaves.emplace_back(std::move(fil), U(text(r, iNr, room)));
+      std::string fil = U(text(r, iFil));
+      chaves.emplace_back(std::move(fil), U(text(r, iNr)));
     }
     const std::vector<size_t> emOrdem = OrdemDasChaves(chaves);
     // The new states go to a temporary table and from there to the titles in
@@ -1269,10 +1274,10 @@ TServerReply TSQLiteRemessaServer::altera_boletos(const TPacket& alteraBoletos, 
           ins.BindInt(1, static_cast<int64_t>(ordem));
           ins.BindText(2, chaves[ordem].first);
           ins.BindText(3, chaves[ordem].second);
-          BindU(ins, 4, text(r, iEmp, room));
+          BindU(ins, 4, text(r, iEmp));
           ins.BindInt(5, int64_t{inclusao(r)});
           for (int k = 0; k < 6; ++k) {
-            const std::string_view v = text(r, iSet[k], room);
+            const std::string_view v = text(r, iSet[k]);
             if (fields::EmptyString(v))
               ins.BindNull(k + 6);
             else
