@@ -5,7 +5,7 @@ PACKAGES := g++ cmake make pkg-config libsqlite3-dev nlohmann-json3-dev libcli11
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: deps build test demo sanitize bench clean format
+.PHONY: deps build test demo sanitize release bench clean format
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -15,7 +15,7 @@ deps:
 	fi
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREMESSA_WERROR=ON >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
@@ -25,10 +25,15 @@ demo: build
 	./$(BUILD)/remessa demo
 
 sanitize: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DREMESSA_SANITIZE=ON >/dev/null
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DREMESSA_SANITIZE=ON -DREMESSA_WERROR=ON >/dev/null
 	cmake --build build-asan -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+# A user's optimised build: warnings reported, not fatal; CI builds it so it stays buildable.
+release: deps
+	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build build-release -j $(JOBS) --target remessa
 
 BENCH_BUILD ?= build-bench
 BENCH_SIZES ?= 10000 100000
@@ -36,7 +41,7 @@ BENCH_BANKS ?= 237 001
 
 # Each (bank, N, step) runs in its own process, so every peak is the step's own.
 bench: deps
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREMESSA_WERROR=ON >/dev/null
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target remessa_bench
 	@h=--header; for b in $(BENCH_BANKS); do for n in $(BENCH_SIZES); do for s in listing mark generation; do \
 	  ./$(BENCH_BUILD)/remessa_bench $$b $$n $$s $$h || exit 1; h=; done; done; done
@@ -45,4 +50,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-asan demo-out
+	rm -rf build build-asan build-release demo-out

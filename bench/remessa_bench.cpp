@@ -20,7 +20,7 @@
 #include "host/messages.h"
 #include "server/import.h"
 #include "server/sqlite_server.h"
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 
 namespace {
 

@@ -21,14 +21,14 @@
 #include "fields/cp1252.h"
 #include "fields/datetime.h"
 #include "fields/text.h"
-#include "filters/Cli_rec00102.h"
+#include "filters/sent_titles_filter.h"
 #include "host/context.h"
 #include "host/messages.h"
 #include "host/report.h"
 #include "layouts/writers.h"
 #include "server/import.h"
 #include "server/sqlite_server.h"
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 
 namespace app {
 namespace {

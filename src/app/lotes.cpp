@@ -4,8 +4,8 @@
 
 #include "fields/cp1252.h"
 #include "fields/text.h"
-#include "filters/Cli_rec00101.h"
-#include "workspace/Cli_rec00100.h"
+#include "filters/remittance_filter.h"
+#include "workspace/form.h"
 
 namespace app {
 

@@ -2,8 +2,8 @@
 
 #include "fields/cp1252.h"
 #include "fields/text.h"
-#include "filters/Cli_rec00102.h"
-#include "workspace/Cli_rec00100.h"
+#include "filters/sent_titles_filter.h"
+#include "workspace/form.h"
 
 namespace app {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 
 namespace layouts {
 

@@ -1,7 +1,7 @@
 #include "workspace/account_fields.h"
 
 #include "fields/text.h"
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 
 namespace workspace {
 

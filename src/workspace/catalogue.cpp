@@ -1,7 +1,7 @@
 // The form's own message catalogue, in its stored order. Texts are written
 // here in UTF-8 and kept in Windows-1252 like every text of the system.
 #include "fields/cp1252.h"
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 
 namespace workspace {
 

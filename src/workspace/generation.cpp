@@ -5,11 +5,11 @@
 
 #include "fields/cp1252.h"
 #include "fields/text.h"
-#include "filters/Cli_rec00101.h"
+#include "filters/remittance_filter.h"
 #include "host/context.h"
 #include "layouts/writers.h"
 #include "server/packets.h"
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 #include "workspace/staging.h"
 
 namespace workspace {

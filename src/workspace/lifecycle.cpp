@@ -3,12 +3,12 @@
 // operations on the titles of a stored batch (release for alteration, take
 // out of the batch).
 #include "fields/text.h"
-#include "filters/Cli_rec00101.h"
-#include "filters/Cli_rec00102.h"
+#include "filters/remittance_filter.h"
+#include "filters/sent_titles_filter.h"
 #include "host/busy.h"
 #include "host/context.h"
 #include "server/packets.h"
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 
 namespace workspace {
 

@@ -13,7 +13,7 @@
 #include "fields/text.h"
 #include "host/context.h"
 #include "server/packets.h"
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 
 namespace workspace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "filters/Cli_rec00102.h"
+#include "filters/sent_titles_filter.h"
 #include "support/fixture.h"
 #include "support/store.h"
 

@@ -8,7 +8,7 @@
 #include "fields/cp1252.h"
 #include "support/fixture.h"
 #include "support/store.h"
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 #include "workspace/staging.h"
 
 using namespace testsupport;

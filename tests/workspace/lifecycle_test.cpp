@@ -10,7 +10,7 @@
 #include "host/context.h"
 #include "support/fixture.h"
 #include "support/store.h"
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 
 using namespace testsupport;
 using workspace::TfrmRemessaCNAB;

@@ -7,7 +7,7 @@
 
 #include "fields/cp1252.h"
 #include "fields/datetime.h"
-#include "filters/Cli_rec00101.h"
+#include "filters/remittance_filter.h"
 #include "host/busy.h"
 #include "support/fixture.h"
 #include "support/store.h"

@@ -1,11 +1,11 @@
-#include "filters/Cli_rec00102.h"
+#include "filters/sent_titles_filter.h"
 
 #include "fields/cp1252.h"
 #include "fields/datetime.h"
 #include "fields/text.h"
 #include "host/context.h"
 #include "server/rdm_remessa_cnab.h"
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 
 namespace filters {
 

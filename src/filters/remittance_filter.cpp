@@ -1,4 +1,4 @@
-#include "filters/Cli_rec00101.h"
+#include "filters/remittance_filter.h"
 
 #include <cmath>
 
@@ -7,7 +7,7 @@
 #include "host/busy.h"
 #include "host/context.h"
 #include "server/rdm_remessa_cnab.h"
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 
 namespace filters {
 

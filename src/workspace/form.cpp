@@ -1,11 +1,11 @@
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 
 #include <algorithm>
 
 #include "fields/cp1252.h"
 #include "fields/text.h"
-#include "filters/Cli_rec00101.h"
-#include "filters/Cli_rec00102.h"
+#include "filters/remittance_filter.h"
+#include "filters/sent_titles_filter.h"
 #include "host/busy.h"
 #include "host/context.h"
 #include "server/packets.h"

@@ -13,7 +13,7 @@
 #include "host/messages.h"
 #include "layouts/writers.h"
 #include "support/store.h"
-#include "workspace/Cli_rec00100.h"
+#include "workspace/form.h"
 #include "workspace/staging.h"
 
 namespace {
