@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/escritores.h"
 #include "app/operador.h"
 #include "fields/datetime.h"
 #include "host/context.h"
@@ -251,6 +252,7 @@ int main(int argc, char** argv) {
     p.todos = true;
 
     server.Connect();
+    app::InstalaEscritores();
     workspace::SetAppServer(&server);
     workspace::CriaRemessaCNABRec();
     auto& f = *workspace::frmRemessaCNAB;

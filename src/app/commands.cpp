@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "app/demo.h"
+#include "app/escritores.h"
 #include "app/lotes.h"
 #include "app/operador.h"
 #include "app/terminal_ui.h"
@@ -25,7 +26,6 @@
 #include "host/context.h"
 #include "host/messages.h"
 #include "host/report.h"
-#include "layouts/writers.h"
 #include "server/import.h"
 #include "server/sqlite_server.h"
 #include "workspace/form.h"
@@ -303,8 +303,7 @@ int Demo(TGlobais g) {
     const std::string banco = host::ValueToString(row[1], host::TFieldType::ftString);
     const std::string conv = host::ValueToString(row[2], host::TFieldType::ftString);
     std::string writer = workspace::DespachoWriter(banco, conv);
-    if (writer == "Remessa_BcoCaixa") writer = "Remessa_BcoCaixa";  // SIGCB is decided by the agreement
-    if (writer.empty() || !layouts::FindWriter(writer)) continue;
+    if (writer.empty()) continue;
     TPedidoGeracao p;
     p.empresa = "01";
     p.conta = conta;
@@ -328,6 +327,12 @@ int Demo(TGlobais g) {
                   << "\n";
       }
       ++feitos;
+    } catch (const host::EMensErro& e) {
+      host::SetUI(nullptr);
+      if (e.Key() == "Remessa_inv") continue;  // a bank whose writer this build lacks
+      std::cout << std::left << std::setw(6) << banco << std::setw(26) << writer
+                << "falhou: " << Tela(e.what()) << "\n";
+      return 1;
     } catch (const std::exception& e) {
       host::SetUI(nullptr);
       std::cout << std::left << std::setw(6) << banco << std::setw(26) << writer
@@ -342,6 +347,7 @@ int Demo(TGlobais g) {
 }  // namespace
 
 int Main(int argc, char** argv) {
+  InstalaEscritores();
   CLI::App cli{"remessa: remessas CNAB de boletos (inclusão, exclusão e alteração de títulos no banco)"};
   cli.require_subcommand(1);
   TGlobais g;

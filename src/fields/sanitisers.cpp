@@ -70,4 +70,12 @@ std::string Money(double v, int n) {
   return VirgDeciAssu(FormatFloat("#0.00", RoundDec(v, 2)), n);
 }
 
+std::string SemPontuacao(std::string_view s) {
+  std::string r;
+  r.reserve(s.size());
+  for (char c : s)
+    if (c != ' ' && c != '.' && c != '-' && c != '/') r += c;
+  return r;
+}
+
 }  // namespace fields

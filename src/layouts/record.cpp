@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "fields/cp1252.h"
-#include "workspace/staging.h"
+#include "host/staging.h"
 
 namespace layouts {
 
@@ -37,9 +37,42 @@ Record& Record::put(int pos, int len, std::string_view value) {
   return *this;
 }
 
+Record& Record::num(int pos, int len, std::string_view value, std::string_view tambem) {
+  for (char c : value)
+    if ((c < '0' || c > '9') && tambem.find(c) == std::string_view::npos)
+      throw ECampo(ECampo::TMotivo::naoNumerico, tipo(), pos, len, std::string(value));
+  if (static_cast<int>(value.size()) > len)
+    throw ECampo(ECampo::TMotivo::excede, tipo(), pos, len, std::string(value));
+  if (static_cast<int>(value.size()) < len) {
+    // put() checks the position; the zeros go in front of the value.
+    std::string v(static_cast<size_t>(len) - value.size(), '0');
+    v.append(value);
+    return put(pos, len, v);
+  }
+  return put(pos, len, value);
+}
+
+std::string Record::tipo() const {
+  if (length_ == 240) {
+    if (text_.size() < 8) return {};
+    if (text_[7] == '3' && text_.size() >= 14) return text_.substr(7, 1) + text_.substr(13, 1);
+    return text_.substr(7, 1);
+  }
+  return text_.substr(0, 1);
+}
+
+ECampo::ECampo(TMotivo m, std::string r, int p, int l, std::string v)
+    : std::runtime_error("campo " + std::to_string(p) + "-" + std::to_string(p + l - 1) + " do registro " +
+                         r + ": \"" + v + "\""),
+      motivo(m),
+      registro(std::move(r)),
+      pos(p),
+      len(l),
+      valor(std::move(v)) {}
+
 TRemessaFile::TRemessaFile(std::string path, int recordLength)
     : path_(std::move(path)), length_(recordLength) {
-  temp_ = workspace::StagingName(path_);
+  temp_ = host::StagingName(path_);
   buffer_ = std::make_unique<char[]>(kBuffer);
   f_ = std::fopen(fields::OsPath(temp_).c_str(), "wb");
   if (!f_)
@@ -91,7 +124,7 @@ void TRemessaFile::Close() {
     std::remove(fields::OsPath(temp_).c_str());
     falha(err);
   }
-  workspace::StageOutput(temp_, path_);
+  host::StageOutput(temp_, path_);
 }
 
 }  // namespace layouts

@@ -18,9 +18,18 @@ class Record {
   // Places value at 1-based pos in len characters; a shorter value is filled
   // with blanks, a longer one is cut, so the record keeps its layout's length.
   Record& put(int pos, int len, std::string_view value);
+  // A field the bank reads as a number: right-aligned and zero-filled. Only
+  // digits (and the characters of tambem, such as a check digit "P") may
+  // stand in it, and a value longer than the field is refused, never cut:
+  // either stops the run with ECampo. Stored punctuation is the caller's to
+  // drop (SemPontuacao) before the table's own cut.
+  Record& num(int pos, int len, std::string_view value, std::string_view tambem = {});
   int length() const { return length_; }
   bool complete() const { return static_cast<int>(text_.size()) == length_; }
   const std::string& text() const { return text_; }
+  // The record's type as the layouts name it: its first character, or for a
+  // CNAB 240 record the type at 008 and a detail's segment letter.
+  std::string tipo() const;
 
  private:
   int length_;
@@ -30,6 +39,20 @@ class Record {
 class ELayoutError : public std::logic_error {
  public:
   using std::logic_error::logic_error;
+};
+
+// A value that cannot stand in the field the bank reads as a number: a
+// letter or sign in it, or more digits than the field holds. The walk over
+// the titles names the title, the run turns it into the operator's message.
+class ECampo : public std::runtime_error {
+ public:
+  enum class TMotivo { naoNumerico, excede };
+  ECampo(TMotivo motivo, std::string registro, int pos, int len, std::string valor);
+  TMotivo motivo;
+  std::string registro;  // record type, and segment letter of a CNAB 240 detail ("3P")
+  int pos, len;
+  std::string valor;
+  std::string titulo;  // "0001/1004", filled by the walk; empty for a file-level record
 };
 
 // The remittance file of one run. It is written beside the operator's path and

@@ -1,11 +1,9 @@
 #include "workspace/account_fields.h"
 
-#include "fields/text.h"
+#include "fields/account.h"
 #include "workspace/form.h"
 
 namespace workspace {
-
-using fields::AllTrim;
 
 namespace {
 
@@ -13,25 +11,12 @@ std::string campo(const char* name) {
   return frmRemessaCNAB->cdsCNABRec.FieldByName(name).AsString();
 }
 
-// Position of the "-" that separates number and check digit in the bank's picture.
-int pos_traco() {
-  return fields::Pos("-", campo("CDPICTCONT"));
-}
-
 }  // namespace
 
 int Tamanho_NossoNumero() {
   try {
     auto f = frmRemessaCNAB->cdsCNABRec.FieldByName("DSNOSNUMCORR");
-    if (f.IsNull()) return 0;
-    const std::string t = fields::UpperCase(f.AsString());
-    const int p = fields::Pos("[SEQ", t);
-    if (p == 0) return 0;
-    const std::string n = fields::Copy(t, p + 4, 2);
-    if (n.size() != 2 || !std::isdigit(static_cast<unsigned char>(n[0])) ||
-        !std::isdigit(static_cast<unsigned char>(n[1])))
-      return 0;
-    return std::stoi(n);
+    return f.IsNull() ? 0 : fields::TamanhoNossoNumero(f.AsString());
   } catch (...) {
     return 0;
   }
@@ -39,11 +24,7 @@ int Tamanho_NossoNumero() {
 
 std::string Retorna_ContaCorrente() {
   try {
-    std::string r = AllTrim(frmRemessaCNAB->Memoria.CdContCorr);
-    if (r.empty()) r = AllTrim(campo("CDCONTCORR"));
-    const int d = pos_traco();
-    if (d > 0) r = fields::LeftStr(AllTrim(campo("CDCONTCORR")), d - 1);
-    return r;
+    return fields::ContaSemDv(campo("CDCONTCORR"), campo("CDPICTCONT"), frmRemessaCNAB->Memoria.CdContCorr);
   } catch (...) {
     return "0";
   }
@@ -51,10 +32,7 @@ std::string Retorna_ContaCorrente() {
 
 std::string Retorna_ContaCobranca() {
   try {
-    std::string r = AllTrim(campo("CDCONTCORRCOBR"));
-    const int d = pos_traco();
-    if (d > 0) r = fields::LeftStr(r, d - 1);
-    return r;
+    return fields::ContaCobrancaSemDv(campo("CDCONTCORRCOBR"), campo("CDPICTCONT"));
   } catch (...) {
     return "0";
   }
@@ -62,9 +40,7 @@ std::string Retorna_ContaCobranca() {
 
 std::string Retorna_DV_ContaCobranca() {
   try {
-    const int d = pos_traco();
-    if (d == 0) return "0";
-    return AllTrim(fields::Copy(AllTrim(campo("CDCONTCORRCOBR")), d, 1 << 20));
+    return fields::DvContaCobranca(campo("CDCONTCORRCOBR"), campo("CDPICTCONT"));
   } catch (...) {
     return "0";
   }
@@ -72,7 +48,7 @@ std::string Retorna_DV_ContaCobranca() {
 
 std::string Retorna_DAC_ContaCorrente() {
   try {
-    return fields::Right(campo("CDCONTCORR"), 1);
+    return fields::DacConta(campo("CDCONTCORR"));
   } catch (...) {
     return "0";
   }

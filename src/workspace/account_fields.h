@@ -1,5 +1,6 @@
-// Account and nosso-número helpers that the writers call while a batch is
-// written; they read the batch row of the one workspace form.
+// The account and nosso-número helpers under the names the module exports,
+// on the batch row of the one workspace form (the writers read the same
+// values from the batch they are given).
 #pragma once
 
 #include <string>

@@ -88,6 +88,12 @@ void TfrmRemessaCNAB::CriaCatalogo() {
       {"FILI_DIF",
        "Boleto de filial origem com raiz de CNPJ diferente da filial da remessa não pode ser marcado."},
       {"Apaga_Bol_Fil", "Existem boletos marcados para esta filial e serão todos desmarcados. Confirma?"},
+      // What a bank's file cannot hold stops the run before the file exists.
+      {"OPER_NAO_EXPRESSA", "Operação bloqueada! O leiaute do banco %s não permite remessa de %s."},
+      {"CAMPO_NUM_INV", "Operação bloqueada! %s: o campo %s do registro %s é numérico e não aceita \"%s\"."},
+      {"CAMPO_EXCEDE", "Operação bloqueada! %s: o campo %s do registro %s não comporta \"%s\"."},
+      {"BOLETO", "Boleto"},
+      {"REMESSA", "Remessa"},
   };
   for (const auto& [key, text] : kEntries) msgPadrao.Add(key, fields::Utf8ToCp1252(text));
 }

@@ -9,6 +9,7 @@
 #include "host/busy.h"
 #include "host/context.h"
 #include "server/packets.h"
+#include "workspace/escritores.h"
 
 namespace workspace {
 
@@ -366,8 +367,7 @@ void TfrmRemessaCNAB::medCdEmpresaExit() {
 void TfrmRemessaCNAB::dbeCdReduContCobrExit() {
   Vd_CdReduContCobr(false);
   if (!Inserindo()) return;
-  const std::string banco = cdsCNABRec.FieldByName("CDBANCCNAB").AsString();
-  cbbTpRemessa.Enabled = banco == "237" || banco == "001" || banco == "637" || banco == "274";
+  cbbTpRemessa.Enabled = Escritores().OfereceTipo(cdsCNABRec.FieldByName("CDBANCCNAB").AsString());
   ActiveControl = "dbeCdFilial";
 }
 
@@ -452,16 +452,11 @@ void TfrmRemessaCNAB::dbeCdReduContExit() {
     return;
   }
   const std::string banco = cdsCNABRec.FieldByName("CDBANCCNAB").AsString();
-  auto in = [&](std::initializer_list<const char*> l) {
-    for (auto* b : l)
-      if (banco == b) return true;
-    return false;
-  };
-  if (in({"237", "001", "637", "274"})) {
+  if (Escritores().OfereceTipo(banco)) {
     cbbTpRemessa.Enabled = true;
     dbeCdReduContCobr.Enabled = false;
     ActiveControl = "dbeCdFilial";
-  } else if (in({"353", "008", "033"})) {
+  } else if (Escritores().TomaContaCobranca(banco)) {
     dbeCdReduContCobr.Enabled = true;
     cbbTpRemessa.Enabled = false;
     ActiveControl = "dbeCdReduContCobr";

@@ -7,10 +7,10 @@
 #include "fields/text.h"
 #include "filters/remittance_filter.h"
 #include "host/context.h"
-#include "layouts/writers.h"
+#include "host/staging.h"
 #include "server/packets.h"
+#include "workspace/escritores.h"
 #include "workspace/form.h"
-#include "workspace/staging.h"
 
 namespace workspace {
 
@@ -29,62 +29,10 @@ bool exists(const std::string& p) {
   return access(fields::OsPath(p).c_str(), F_OK) == 0;
 }
 
-// The name the Banrisul writer writes: the path with ".240" unless it has it.
-std::string nome_banrisul(const std::string& path) {
-  return fields::Pos(".240", path) > 0 ? path : path + ".240";
-}
-
-struct TLinha {
-  bool (*teste)(const std::string& cnab, const std::string& conv);
-  bool convenio;
-  const char* writer;
-};
-
-bool eq(const std::string& a, const char* b) {
-  return a == b;
-}
-
-// The first row whose test holds decides; order matters (an account of layout
-// bank "001" whose agreement bank is "237" goes to Bradesco).
-const TLinha kDespacho[] = {
-    {[](auto& c, auto& v) { return eq(c, "237") || eq(v, "237"); }, false, "Remessa_BcoBradesco"},
-    {[](auto& c, auto& v) { return eq(c, "341") || eq(v, "341"); }, true, "Remessa_BcoItau"},
-    {[](auto& c, auto&) { return eq(c, "399"); }, false, "Remessa_BcoHSBC"},
-    {[](auto& c, auto&) { return eq(c, "422"); }, true, "Remessa_BcoSafra"},
-    {[](auto& c, auto&) { return eq(c, "409"); }, false, "Remessa_Unibanco"},
-    {[](auto& c, auto&) { return eq(c, "479"); }, false, "Remessa_BcoBoston"},
-    {[](auto& c, auto& v) { return eq(c, "001") || eq(c, "031") || eq(v, "001"); }, false, "Remessa_BB"},
-    {[](auto& c, auto&) { return eq(c, "389"); }, false, "Remessa_BcoMercantil"},
-    {[](auto& c, auto&) { return eq(c, "021"); }, false, "Remessa_BcoBanestes"},
-    {[](auto& c, auto&) { return eq(c, "151"); }, false, "Remessa_BcoNossaCaixa"},
-    {[](auto& c, auto&) { return eq(c, "275") || eq(c, "356"); }, false, "Remessa_Real"},
-    {[](auto& c, auto&) { return eq(c, "453") || eq(c, "749"); }, true, "Remessa_BcoRural"},
-    {[](auto& c, auto&) { return eq(c, "353") || eq(c, "033") || eq(c, "008"); }, true,
-     "Remessa_BcoSantander"},
-    {[](auto& c, auto& v) { return eq(c, "104") || eq(v, "104"); }, true, "Remessa_BcoCaixa"},
-    {[](auto& c, auto&) { return eq(c, "069"); }, false, "Remessa_BcoPortugues"},
-    {[](auto& c, auto&) { return eq(c, "347"); }, false, "Remessa_Sudameris"},
-    {[](auto& c, auto&) { return eq(c, "041"); }, false, "Remessa_Banrisul"},
-    {[](auto& c, auto&) { return eq(c, "637"); }, true, "Remessa_BcoSofisa"},
-    {[](auto& c, auto&) { return eq(c, "748"); }, false, "Remessa_SICREDI"},
-    {[](auto& c, auto&) { return eq(c, "756"); }, false, "Remessa_SICOOB_CONV"},
-    {[](auto& c, auto&) { return eq(c, "707"); }, false, "Remessa_Daycoval"},
-    {[](auto& c, auto&) { return eq(c, "025"); }, false, "Remessa_Alfa"},
-    {[](auto& c, auto&) { return eq(c, "888"); }, false, "Remessa_Factoring"},
-    {[](auto& c, auto&) { return eq(c, "092"); }, false, "Remessa_Brickell"},
-    {[](auto& c, auto&) { return eq(c, "612"); }, false, "Remessa_Guanabara"},
-    {[](auto& c, auto&) { return eq(c, "604"); }, false, "Remessa_Industrial"},
-    {[](auto& c, auto&) { return eq(c, "394"); }, false, "Remessa_BcoBRR"},
-    {[](auto& c, auto&) { return eq(c, "999"); }, false, "Remessa_Fomento"},
-    {[](auto& c, auto&) { return eq(c, "004"); }, true, "Remessa_BcoNordeste"},
-};
-
 }  // namespace
 
 std::string DespachoWriter(const std::string& cnab, const std::string& conv) {
-  for (const auto& l : kDespacho)
-    if (l.teste(cnab, conv)) return l.writer;
-  return {};
+  return Escritores().Nome(cnab, conv);
 }
 
 std::vector<host::Value> ArgsTodasRemessas(const std::string& cdEmpresa) {
@@ -131,7 +79,7 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   // would record its titles against a batch the server never stored.
   const auto estado = cdsCNABRec.State();
   if (estado != host::TDataSetState::dsInsert && estado != host::TDataSetState::dsEdit) return;
-  auto& stage = TOutputStage::Current();
+  auto& stage = host::TOutputStage::Current();
   stage.Discard();
   UltimosArquivos.clear();
   UltimaRemessa.clear();
@@ -190,8 +138,8 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   }
 
   // 6. overwrite question, on the name the writer will write
-  std::string alvo = AllTrim(NomeArquivo());
-  if (f("CDBANCCNAB").AsString() == "041") alvo = nome_banrisul(alvo);
+  const std::string alvo =
+      Escritores().Arquivo(f("CDBANCCNAB").AsString(), f("CDBANCOCONV").AsString(), AllTrim(NomeArquivo()));
   if (exists(alvo) && !Pergunta("ARQU_EXISTE")) throw host::EAbort();
 
   // 7. the server's word on the bank-credit total
@@ -305,37 +253,11 @@ void TfrmRemessaCNAB::RefazLista() {
   pgcPadraoChange();
 }
 
+// The writer is the one the account's banks dispatch to; it stops the run
+// by raising, and the operator is shown the account that chose it.
 void TfrmRemessaCNAB::EscolheFuncao() {
   try {
-    const std::string cnab = cdsCNABRec.FieldByName("CDBANCCNAB").AsString();
-    const std::string conv = cdsCNABRec.FieldByName("CDBANCOCONV").AsString();
-    const TLinha* linha = nullptr;
-    for (const auto& l : kDespacho)
-      if (l.teste(cnab, conv)) {
-        linha = &l;
-        break;
-      }
-    if (!linha) Erro("Remessa_inv");
-    if (linha->convenio)
-      Carrega(cdsEmprBanc, netRemessaCNAB->GetEmprBanc(cdsBoletos.FieldByName("CDBANCO").AsString(),
-                                                       qryEmpresa.FieldByName("CDEMPRESA").AsString()));
-    std::string nome = linha->writer;
-    bool cobranca = cbbTpRemessa.ItemIndex == 0;
-    if (nome == "Remessa_BcoBradesco" && !cobranca) {
-      if (EmptyString(cdsContaCorr.FieldByName("NRAUTCNABDES").AsString())) Erro("NRAUTORIZACAO_N_CAD");
-      if (AllTrim(cdsContaCorr.FieldByName("CDCONTCORR").AsString()).size() > 8) Erro("Err_CNAB_Desc");
-    } else if (nome == "Remessa_BcoRural") {
-      const std::string cart = cdsEmprBanc.FieldByName("CDCARTCOBR").AsString();
-      if (fields::Copy(cart, static_cast<int>(cart.size()) - 2, 1) == "0") Erro("NR_CART_INV");
-    } else if (nome == "Remessa_BcoCaixa") {
-      if (cdsEmprBanc.FieldByName("IDPADRCNABREC").AsString() == "2") nome = "Remessa_BcoCaixa_SIGCB";
-    } else if (nome == "Remessa_BcoBRR") {
-      cobranca = true;  // the kind combo is never offered for this bank
-    }
-    layouts::TWriter w = layouts::FindWriter(nome);
-    if (!w) Erro("Remessa_inv");
-    UltimoWriter = nome;
-    w(cobranca);
+    UltimoWriter = Escritores().Escreve(*this, cbbTpRemessa.ItemIndex == 0);
   } catch (...) {
     ActivePage = TPagina::tshFormulario;
     ActiveControl = "dbeCdReduCont";

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "workspace/staging.h"
+#include "host/staging.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ TEST(RemessaFile, LargeFileKeepsEveryRecordInPlace) {
   char dir[] = "/tmp/remessa-record-XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
   const std::string path = std::string(dir) + "/remessa.txt";
-  auto& stage = workspace::TOutputStage::Current();
+  auto& stage = host::TOutputStage::Current();
   stage.Discard();
   constexpr int kRegistros = 60000;  // some 14 MB: past more than one part
   {

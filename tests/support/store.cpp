@@ -8,6 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "app/escritores.h"
 #include "app/operador.h"
 #include "fields/datetime.h"
 #include "host/context.h"
@@ -59,6 +60,7 @@ TStore::TStore(const std::string& json, bool emArquivo) {
   c.FixClock(fields::EncodeDate(2026, 12, 8) + fields::EncodeTime(10, 30, 0));
   c.SetDataProc(fields::EncodeDate(2026, 12, 8));
   host::SetUI(&ui_);
+  app::InstalaEscritores();
 }
 
 TStore::~TStore() {

@@ -6,10 +6,11 @@
 #include <fstream>
 
 #include "fields/cp1252.h"
+#include "host/staging.h"
+#include "layouts/catalogue.h"
 #include "support/fixture.h"
 #include "support/store.h"
 #include "workspace/form.h"
-#include "workspace/staging.h"
 
 using namespace testsupport;
 
@@ -324,8 +325,10 @@ TEST(Dispatch, FirstMatchingRowDecides) {
       {"41", "", ""},
       {"2370", "", ""},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(workspace::DespachoWriter(c.cnab, c.conv), c.writer) << c.cnab << "/" << c.conv;
+  for (const auto& c : cases) {
+    const layouts::TEscritor* e = layouts::Despacha(c.cnab, c.conv);
+    EXPECT_EQ(e ? e->nome : "", std::string(c.writer)) << c.cnab << "/" << c.conv;
+  }
 }
 
 TEST(Dispatch, RuralPortfolioCheckAndAgreementFetchedForTheTitleBank) {

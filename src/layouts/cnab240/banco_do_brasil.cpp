@@ -3,12 +3,8 @@
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
-#include "host/context.h"
+#include "layouts/catalogue.h"
 #include "layouts/cnab240/cnab240.h"
-#include "layouts/record.h"
-#include "layouts/shared.h"
-#include "layouts/writers.h"
-#include "workspace/account_fields.h"
 
 namespace layouts {
 
@@ -16,28 +12,15 @@ using namespace fields;
 
 namespace {
 
-// A bank parameter of the company; the agreement row may not have been
-// fetched for an account whose identification came from the account itself.
-std::string ParametroBanco(const char* nome) {
-  auto& e = Form().cdsEmprBanc;
-  if (!e.Active() || e.FindFieldIndex(nome) < 0) return {};
-  return e.FieldByName(nome).AsString();
-}
-
-// The portfolio of the agreement: the first marked title's, or the last
-// title's when none is marked ("00" for an empty list).
-std::string CarteiraDoLote() {
-  auto& b = Form().cdsBoletos;
-  if (!b.Active()) return "00";
-  b.First();
-  while (!b.Eof() && b.FieldByName("IDMARCADO").AsString() != "S") b.Next();
-  const std::string c = b.IsEmpty() ? std::string() : b.FieldByName("CDCARTCOBBOL").AsString();
-  b.First();
+// The portfolio of the agreement: the first marked title's, which every
+// marked title shares.
+std::string CarteiraDoLote(const TRemessa& rem) {
+  const std::string c = rem.PrimeiroTitulo.S("CDCARTCOBBOL");
   return c.empty() ? "00" : Ajusta(LeftStr(AllTrim(c), 2), 2);
 }
 
-std::string Variacao() {
-  const std::string v = ParametroBanco("NRVARIACARTCOB");
+std::string Variacao(const TRemessa& rem) {
+  const std::string v = rem.Parametro("NRVARIACARTCOB");
   return v.empty() ? "019" : Ajusta(v, 3);
 }
 
@@ -92,25 +75,21 @@ std::string DocumentoBB(const std::string& duplicata, const std::string& parcela
 
 }  // namespace
 
-void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) {
-  auto& frm = Form();
-  auto cnab = [&](const char* n) { return frm.cdsCNABRec.FieldByName(n).AsString(); };
-  auto bol = [&](const char* n) { return frm.cdsBoletos.FieldByName(n); };
-  const auto& ctx = host::Corvane();
-
-  cnab240::TEmpresa empresa = cnab240::LeEmpresa();
-  cnab240::VerificaInscricao(empresa);
-  const std::string carteira = CarteiraDoLote();
-  std::string ident = frm.BuscaIdentRec();
-  std::string variacao = Variacao();
-  const cnab240::TConta conta = cnab240::LeConta();
+void Remessa_BB(const TRemessa& rem, TTitulos& titulos,
+                bool /*the bank's file is the same for either kind*/) {
+  const cnab240::TEmpresa empresa = cnab240::LeEmpresa(rem);
+  cnab240::VerificaInscricao(rem, empresa);
+  const std::string carteira = CarteiraDoLote(rem);
+  const std::string ident = rem.IdentRec;
+  const std::string variacao = Variacao(rem);
+  const cnab240::TConta conta = cnab240::LeConta(rem);
   const std::string nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30);
-  const std::string dataProc = FormatDateTime("ddmmyyyy", ctx.DataProc(ctx.FiliProc));
-  const std::string movimento = cnab240::Movimento(cnab("IDOPECNABREC"));
-  const cnab240::TAvalista avalista = cnab240::LeAvalista();
-  const bool segmentoS = ParametroBanco("IDREGSEGSCOB") == "S";
+  const std::string dataProc = FormatDateTime("ddmmyyyy", rem.DataProc);
+  const std::string movimento = cnab240::Movimento(rem.Operacao());
+  const cnab240::TAvalista avalista = cnab240::LeAvalista(rem);
+  const bool segmentoS = rem.Parametro("IDREGSEGSCOB") == "S";
 
-  cnab240::TArquivo arq(frm.NomeArquivo(), {.banco = "001"});
+  cnab240::TArquivo arq(rem.Arquivo, {.banco = "001"});
 
   // File header (type "0")
   {
@@ -125,12 +104,12 @@ void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) 
     r.put(71, 1, conta.dvConta);
     r.put(72, 1, " ");
     r.put(73, 30, nomeEmpresa);
-    r.put(103, 30, PadR(CampoValido(LeftStr(frm.cdsContaCorr.FieldByName("NMBANCO").AsString(), 30)), 30));
+    r.put(103, 30, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 30)), 30));
     r.put(133, 10, Replicate(" ", 10));
     r.put(143, 1, "1");
     r.put(144, 8, dataProc);
-    r.put(152, 6, FormatDateTime("hhnnss", ctx.Now()));
-    r.put(158, 6, cnab240::SequenciaArquivo());
+    r.put(152, 6, FormatDateTime("hhnnss", rem.Agora));
+    r.put(158, 6, cnab240::SequenciaArquivo(rem));
     r.put(164, 3, "030");
     r.put(167, 5, "00000");
     r.put(172, 20, Replicate(" ", 20));
@@ -144,11 +123,6 @@ void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) 
 
   // Lot header (type "1")
   {
-    if (EmptyString(ident)) {
-      ident = frm.BuscaIdentRec();
-      variacao = Variacao();
-    }
-    empresa = cnab240::LeEmpresa();
     Record r = arq.HeaderLote();
     r.put(9, 1, "R");
     r.put(10, 2, "01");
@@ -166,14 +140,15 @@ void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) 
     r.put(74, 30, nomeEmpresa);
     r.put(104, 40, Replicate(" ", 40));
     r.put(144, 40, Replicate(" ", 40));
-    r.put(184, 8, cnab240::NumeroRemessa());
+    r.put(184, 8, cnab240::NumeroRemessa(rem));
     r.put(192, 8, dataProc);
     r.put(200, 8, "00000000");
     r.put(208, 33, Replicate(" ", 33));
     arq.write(r);
   }
 
-  ParaCadaMarcado([&] {
+  titulos.ParaCada([&](TTitulo& t) {
+    auto bol = [&](const char* n) { return t.Campo(n); };
     const std::string carteiraBol = LeftStr(AllTrim(bol("CDCARTCOBBOL").AsString()), 2);
     const std::string impressao = bol("IDIMPRBOLBOL").AsString();
     const std::string nosso = bol("CDNOSNUMREC").AsString();
@@ -184,9 +159,9 @@ void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) 
     const double multaPerc = bol("VRPEMULBREC").AsFloat();
     const double multaValor = bol("VRMULTABREC").AsFloat();
     const std::string formaCadastro = bol("IDFORMCADBREC").AsString();
-    const cnab240::TProtesto protesto = cnab240::LeProtesto(false);
-    CarregaDuplicata();
-    auto dup = [&](const char* n) { return frm.cdsDuplicata.FieldByName(n); };
+    const cnab240::TProtesto protesto = cnab240::LeProtesto(t, false);
+    auto& duplicata = t.Registros(TRegistro::Duplicata);
+    auto dup = [&](const char* n) { return duplicata.FieldByName(n); };
 
     // Segment P
     {
@@ -236,7 +211,7 @@ void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) 
 
     // Segment Q
     {
-      const cnab240::TPagador p = cnab240::LePagador();
+      const cnab240::TPagador p = cnab240::LePagador(t);
       Record r = arq.Segmento("Q", movimento);
       r.put(18, 1, p.tipo);
       r.put(19, 15, Ajusta(CampoValido(LeftStr(Nr_Codigo(p.inscricao), 15)), 15));
@@ -256,7 +231,7 @@ void Remessa_BB(bool /*cobranca: the bank's file is the same for either kind*/) 
     }
 
     // Segment R (fine); the slip message only decides whether it is sent
-    if (cnab240::TemSegmentoR()) {
+    if (cnab240::TemSegmentoR(t)) {
       const bool semMulta = multaPerc == 0 && multaValor == 0;
       Record r = arq.Segmento("R", movimento);
       r.put(18, 1, "0");

@@ -8,11 +8,8 @@
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
-#include "host/context.h"
+#include "layouts/catalogue.h"
 #include "layouts/cnab240/cnab240.h"
-#include "layouts/record.h"
-#include "layouts/shared.h"
-#include "layouts/writers.h"
 
 namespace layouts {
 
@@ -29,10 +26,9 @@ struct TAgenciaCaixa {
   std::string dv;       // 1 character, blank when there is none
 };
 
-TAgenciaCaixa LeAgenciaCaixa() {
-  auto& c = Form().cdsCNABRec;
-  const std::string agencia = c.FieldByName("CDAGENCIA").AsString();
-  const int k = Pos("-", c.FieldByName("CDPICTAGEN").AsString());
+TAgenciaCaixa LeAgenciaCaixa(const TRemessa& rem) {
+  const std::string agencia = rem.CNABRec.S("CDAGENCIA");
+  const int k = Pos("-", rem.CNABRec.S("CDPICTAGEN"));
   TAgenciaCaixa r;
   if (k > 0) {
     r.arquivo = Ajusta(CampoValido(LeftStr(agencia, k - 1)), 4);
@@ -69,9 +65,9 @@ struct TCedenteCaixa {
 
 // An account without an agreement code is written as a short code of
 // zeros: the variant follows the code, never a code of an earlier batch.
-TCedenteCaixa LeCedenteCaixa() {
+TCedenteCaixa LeCedenteCaixa(const TRemessa& rem) {
   TCedenteCaixa r;
-  r.codigo = Form().cdsContaCorr.FieldByName("CDCEDENTEBAN").AsString();
+  r.codigo = rem.ContaCorr.S("CDCEDENTEBAN");
   if (r.codigo.empty()) {
     r.cedente = Replicate("0", 12);
     return r;
@@ -100,10 +96,10 @@ std::string NossoNumeroCaixa(bool longo, const std::string& impressao, const std
 // bank registers; any other kind stops the run. A title without a kind is
 // refused when it is marked; were one to arrive here, the position is left
 // blank so that every later field keeps its place.
-std::string TipoCarteiraCaixa(const std::string& tipo) {
+std::string TipoCarteiraCaixa(const TRemessa& rem, const std::string& tipo) {
   if (tipo == "1" || tipo == "3" || tipo == "4") return tipo;
   if (tipo.empty()) return " ";
-  Form().Erro("TipoCart_INV");
+  rem.Erro("TipoCart_INV");
 }
 
 // The invoice and its instalment ("00000123/02"), or the title number when
@@ -128,25 +124,22 @@ std::string DevolucaoCaixa(const std::string& codigo, const std::string& dias) {
 
 }  // namespace
 
-void Remessa_BcoCaixa() {
-  auto& frm = Form();
-  auto cnab = [&](const char* n) { return frm.cdsCNABRec.FieldByName(n).AsString(); };
-  auto bol = [&](const char* n) { return frm.cdsBoletos.FieldByName(n); };
-  const auto& ctx = host::Corvane();
+void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
+  auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
 
-  cnab240::TEmpresa empresa = cnab240::LeEmpresa();
-  cnab240::VerificaInscricao(empresa);
-  const TAgenciaCaixa agencia = LeAgenciaCaixa();
-  const TCedenteCaixa ced = LeCedenteCaixa();
+  const cnab240::TEmpresa empresa = cnab240::LeEmpresa(rem);
+  cnab240::VerificaInscricao(rem, empresa);
+  const TAgenciaCaixa agencia = LeAgenciaCaixa(rem);
+  const TCedenteCaixa ced = LeCedenteCaixa(rem);
   const bool longo = ced.longo();
   const std::string nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30);
-  const std::string dataProc = FormatDateTime("ddmmyyyy", ctx.DataProc(ctx.FiliProc));
-  const std::string movimento = cnab240::Movimento(cnab("IDOPECNABREC"));
+  const std::string dataProc = FormatDateTime("ddmmyyyy", rem.DataProc);
+  const std::string movimento = cnab240::Movimento(rem.Operacao());
   // the batch takes the account's next sequence; a shorter stored number is
   // zero-filled so that the header keeps its length
   const std::string seqRemessa = cnab("NRSEQREMESSAREC");
 
-  cnab240::TArquivo arq(frm.NomeArquivo(), {.banco = "104"});
+  cnab240::TArquivo arq(rem.Arquivo, {.banco = "104"});
 
   // File header (type "0")
   {
@@ -166,22 +159,18 @@ void Remessa_BcoCaixa() {
     r.put(133, 10, Replicate(" ", 10));
     r.put(143, 1, "1");
     r.put(144, 8, dataProc);
-    r.put(152, 6, FormatDateTime("hhnnss", ctx.Now()));
+    r.put(152, 6, FormatDateTime("hhnnss", rem.Agora));
     r.put(158, 6, seqRemessa.empty() ? "000001" : Ajusta(Right(seqRemessa, 6), 6));
     r.put(164, 3, longo ? "107" : "101");
     r.put(167, 5, "00000");
     r.put(172, 20, Replicate(" ", 20));
-    r.put(192, 20,
-          PadR(frm.cdsContaCorr.FieldByName("IDFASCNABREC").AsString() == "T" ? "REMESSA-TESTE"
-                                                                              : "REMESSA-PRODUCAO",
-               20));
+    r.put(192, 20, PadR(rem.ContaCorr.S("IDFASCNABREC") == "T" ? "REMESSA-TESTE" : "REMESSA-PRODUCAO", 20));
     r.put(212, 29, Replicate(" ", 29));
     arq.write(r);
   }
 
   // Lot header (type "1")
   {
-    empresa = cnab240::LeEmpresa();
     Record r = arq.HeaderLote();
     r.put(9, 1, "R");
     r.put(10, 2, "01");
@@ -217,7 +206,8 @@ void Remessa_BcoCaixa() {
     arq.write(r);
   }
 
-  ParaCadaMarcado([&] {
+  titulos.ParaCada([&](TTitulo& t) {
+    auto bol = [&](const char* n) { return t.Campo(n); };
     const std::string impressao = bol("IDIMPRBOLBOL").AsString();
     const double vencimento = bol("DTVENBOLREC").AsDateTime();
     const double moraDia = bol("VRMORDIABREC").AsFloat();
@@ -225,8 +215,7 @@ void Remessa_BcoCaixa() {
     const double multaValor = bol("VRMULTABREC").AsFloat();
     const std::string formaCadastro = bol("IDFORMCADBREC").AsString();
     const std::string emissao = impressao == "B" ? "1" : "2";
-    CarregaDuplicata();
-    auto dup = [&](const char* n) { return frm.cdsDuplicata.FieldByName(n).AsString(); };
+    auto dup = [&](const char* n) { return t.Registro(TRegistro::Duplicata, n); };
 
     // Segment P
     {
@@ -243,7 +232,7 @@ void Remessa_BcoCaixa() {
         r.put(38, 9, Replicate(" ", 9));
         r.put(47, 11, NossoNumeroCaixa(false, impressao, bol("CDNOSNUMREC").AsString()));
       }
-      r.put(58, 1, TipoCarteiraCaixa(bol("IDCARTCOBREC").AsString()));
+      r.put(58, 1, TipoCarteiraCaixa(rem, bol("IDCARTCOBREC").AsString()));
       r.put(59, 1, formaCadastro.empty() ? "1" : formaCadastro);
       r.put(60, 1, "2");
       r.put(61, 1, emissao);
@@ -276,7 +265,7 @@ void Remessa_BcoCaixa() {
 
     // Segment Q; the bank takes the payer's tax id as it is stored
     {
-      const cnab240::TPagador p = cnab240::LePagador();
+      const cnab240::TPagador p = cnab240::LePagador(t);
       Record r = arq.Segmento("Q", movimento);
       r.put(18, 1, p.tipo);
       // Digits only: the stored punctuation would fill a numeric field and
@@ -300,7 +289,7 @@ void Remessa_BcoCaixa() {
     // Segment R (fine and the slip's first message line). The fine goes as
     // money whether it is a percentage or an amount: an amount multiplied by
     // 100 would have the bank charge a hundred times the fine.
-    if (cnab240::TemSegmentoR()) {
+    if (cnab240::TemSegmentoR(t)) {
       Record r = arq.Segmento("R", movimento);
       r.put(18, 48, Replicate(" ", 48));
       r.put(66, 1, multaPerc != 0 ? "2" : multaValor != 0 ? "1" : "0");
@@ -310,7 +299,7 @@ void Remessa_BcoCaixa() {
             : multaValor != 0 ? Money(multaValor, 15)
                               : Replicate("0", 15));
       r.put(90, 10, Replicate(" ", 10));
-      r.put(100, 40, cnab240::LinhaMensagem());
+      r.put(100, 40, cnab240::MensagemBoleto(t));
       r.put(140, 101, Replicate(" ", 101));
       arq.write(r);
     }

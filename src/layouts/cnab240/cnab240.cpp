@@ -3,8 +3,6 @@
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
-#include "layouts/shared.h"
-#include "workspace/account_fields.h"
 
 namespace layouts::cnab240 {
 
@@ -59,8 +57,8 @@ std::string Movimento(const std::string& operacao) {
   return "06";
 }
 
-TEmpresa LeEmpresa() {
-  const TIdentidade id = IdentidadeEmpresa();
+TEmpresa LeEmpresa(const TRemessa& rem) {
+  const TIdentidade id = rem.Identidade();
   TEmpresa e;
   if (id.filial)
     e.tipo = id.tipo == "F" ? "1" : id.tipo == "J" ? "2" : "3";
@@ -71,23 +69,21 @@ TEmpresa LeEmpresa() {
   return e;
 }
 
-TEmpresa LeEmpresaDoCadastro() {
-  auto& q = Form().qryEmpresa;
+TEmpresa LeEmpresaDoCadastro(const TRemessa& rem) {
+  const TIdentidade id = rem.Cadastro();
   TEmpresa e;
-  e.tipo = "2";
-  if (!q.Active() || q.IsEmpty()) return e;
-  e.tipo = q.FieldByName("IDTPIJUREMPR").AsString() == "F" ? "1" : "2";
-  e.inscricao = Nr_Codigo(q.FieldByName("NRINSJUREMPR").AsString());
-  e.nome = q.FieldByName("NMRAZSOCEMPR").AsString();
+  e.tipo = id.tipo == "F" ? "1" : "2";
+  e.inscricao = Nr_Codigo(id.inscricao);
+  e.nome = id.nome;
   return e;
 }
 
-void VerificaInscricao(const TEmpresa& e) {
-  if (AllTrim(e.inscricao).size() > 14) Form().Erro("INSCRICAO_INV");
+void VerificaInscricao(const TRemessa& rem, const TEmpresa& e) {
+  if (AllTrim(e.inscricao).size() > 14) rem.Erro("INSCRICAO_INV");
 }
 
-TPagador LePagador() {
-  const layouts::TPagador p = layouts::LePagador();
+TPagador LePagador(TTitulo& t) {
+  const layouts::TPagador p = t.Pagador();
   TPagador r;
   r.tipo = p.tipo == "F" ? "1" : "2";
   r.inscricao = p.inscricao.empty() ? Replicate("0", 14) : p.inscricao;
@@ -104,8 +100,8 @@ bool TAvalista::completo() const {
   return !EmptyString(inscricao) && !EmptyString(nome);
 }
 
-TAvalista LeAvalista() {
-  const layouts::TAvalista a = layouts::LeAvalista();
+TAvalista LeAvalista(const TRemessa& rem) {
+  const layouts::TAvalista a = rem.Avalista();
   TAvalista r;
   if (!a.completo()) return r;
   const bool juridica = a.tipo == "J";
@@ -116,32 +112,29 @@ TAvalista LeAvalista() {
   return r;
 }
 
-TConta LeConta() {
-  auto& c = Form().cdsCNABRec;
-  const std::string agencia = c.FieldByName("CDAGENCIA").AsString();
+TConta LeConta(const TRemessa& rem) {
+  const std::string agencia = rem.CNABRec.S("CDAGENCIA");
   TConta r;
   r.agencia = agencia.empty() ? "00000" : Ajusta(CampoValido(LeftStr(AllTrim(agencia), 4)), 5);
   r.dvAgencia = Right(agencia, 1);
-  r.conta = c.FieldByName("CDCONTCORR").AsString().empty()
-                ? Replicate("0", 12)
-                : Ajusta(CampoValido(LeftStr(workspace::Retorna_ContaCorrente(), 12)), 12);
-  r.dvConta = Right(workspace::Retorna_DAC_ContaCorrente(), 1);
+  r.conta = rem.CNABRec.S("CDCONTCORR").empty() ? Replicate("0", 12)
+                                                : Ajusta(CampoValido(LeftStr(rem.ContaCorrente(), 12)), 12);
+  r.dvConta = Right(rem.DacContaCorrente(), 1);
   return r;
 }
 
-std::string SequenciaArquivo() {
-  const std::string s = Form().cdsCNABRec.FieldByName("NRSEQREMESSAREC").AsString();
+std::string SequenciaArquivo(const TRemessa& rem) {
+  const std::string s = rem.CNABRec.S("NRSEQREMESSAREC");
   return s.empty() ? "000001" : Ajusta(Right(s, 6), 6);
 }
 
-std::string NumeroRemessa() {
-  return Ajusta(Right(Form().cdsCNABRec.FieldByName("NRCNABREC").AsString(), 8), 8);
+std::string NumeroRemessa(const TRemessa& rem) {
+  return Ajusta(Right(rem.CNABRec.S("NRCNABREC"), 8), 8);
 }
 
-TProtesto LeProtesto(bool diasDecidem) {
-  auto& b = Form().cdsBoletos;
-  const std::string codigo = b.FieldByName("CDDIAPROTBOL").AsString();
-  const std::string dias = b.FieldByName("QTDIAPROTBOL").AsString();
+TProtesto LeProtesto(TTitulo& t, bool diasDecidem) {
+  const std::string codigo = t.S("CDDIAPROTBOL");
+  const std::string dias = t.S("QTDIAPROTBOL");
   TProtesto p{codigo.empty() ? "3" : Ajusta(Right(codigo, 1), 1),
               dias.empty() ? "00" : Ajusta(Right(dias, 2), 2)};
   if (diasDecidem && p.dias != "00") p.codigo = "1";
@@ -149,25 +142,17 @@ TProtesto LeProtesto(bool diasDecidem) {
   return p;
 }
 
-std::string IdentificacaoComCarteira() {
-  auto b = [](const char* n) { return Form().cdsBoletos.FieldByName(n).AsString(); };
+std::string IdentificacaoComCarteira(TTitulo& t) {
+  auto b = [&t](const char* n) { return t.S(n); };
   return PadR(b("CDFILIAL") + b("NRLANBOLREC") + "CART" + PadR(b("IDCARTCOBREC"), 1) + b("CDCARTCOBBOL"), 25);
 }
 
-std::string MensagemBoleto() {
-  CarregaTxBoletos();
-  return LinhaMensagem();
+std::string MensagemBoleto(TTitulo& t) {
+  return PadR(CampoValido(LeftStr(AllTrim(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL")), 40)), 40);
 }
 
-bool TemSegmentoR() {
-  auto& f = Form();
-  return !EmptyString(MensagemBoleto()) || f.cdsBoletos.FieldByName("VRPEMULBREC").AsFloat() != 0 ||
-         f.cdsBoletos.FieldByName("VRMULTABREC").AsFloat() != 0;
-}
-
-std::string LinhaMensagem() {
-  return PadR(CampoValido(LeftStr(AllTrim(Form().cdsTxBoletos.FieldByName("TXMENSBOLBOL").AsString()), 40)),
-              40);
+bool TemSegmentoR(TTitulo& t) {
+  return !EmptyString(MensagemBoleto(t)) || t.F("VRPEMULBREC") != 0 || t.F("VRMULTABREC") != 0;
 }
 
 std::string Valor(double v) {

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "layouts/record.h"
+#include "layouts/remessa.h"
 
 namespace layouts::cnab240 {
 
@@ -79,13 +80,13 @@ struct TEmpresa {
   std::string inscricao;  // the digits of the tax id
   std::string nome;       // as stored
 };
-TEmpresa LeEmpresa();
+TEmpresa LeEmpresa(const TRemessa& rem);
 // The company row itself (qryEmpresa), for the banks that never take the
 // branch: "F" "1", anything else "2".
-TEmpresa LeEmpresaDoCadastro();
+TEmpresa LeEmpresaDoCadastro(const TRemessa& rem);
 // Stops the run with "INSCRICAO_INV" before any file exists when the tax id
 // has more digits than the 14 a CNPJ holds.
-void VerificaInscricao(const TEmpresa& e);
+void VerificaInscricao(const TRemessa& rem, const TEmpresa& e);
 
 // The payer of the current title (override record first). The banks take the
 // override's trade name, the client's legal name; a missing tax id or
@@ -94,7 +95,7 @@ struct TPagador {
   std::string tipo;  // "1" person, "2" company
   std::string inscricao, nome, endereco, bairro, cep, cidade, uf;
 };
-TPagador LePagador();
+TPagador LePagador(TTitulo& t);
 
 // The account's guarantor, tax id cut to its kind's width; empty when the
 // account has no complete guarantor.
@@ -103,7 +104,7 @@ struct TAvalista {
   std::string inscricao, nome;
   bool completo() const;
 };
-TAvalista LeAvalista();
+TAvalista LeAvalista(const TRemessa& rem);
 
 // The batch account as the banks read it in 5 + 1 and 12 + 1 positions: the
 // agency's first four characters with the last character of the stored code
@@ -113,13 +114,13 @@ TAvalista LeAvalista();
 struct TConta {
   std::string agencia, dvAgencia, conta, dvConta;
 };
-TConta LeConta();
+TConta LeConta(const TRemessa& rem);
 
 // File header 158-163: the account's remittance sequence ("000001" before the
 // run draws one). Lot header 184-191: the batch number. A stored number
 // shorter than its field is zero-filled, so the record keeps its length.
-std::string SequenciaArquivo();
-std::string NumeroRemessa();
+std::string SequenciaArquivo(const TRemessa& rem);
+std::string NumeroRemessa(const TRemessa& rem);
 
 // Protest code and days of the current title; a code without days or days
 // with the no-protest code "3" mean no protest ("3", "00"). For the banks
@@ -128,22 +129,19 @@ std::string NumeroRemessa();
 struct TProtesto {
   std::string codigo, dias;
 };
-TProtesto LeProtesto(bool diasDecidem);
+TProtesto LeProtesto(TTitulo& t, bool diasDecidem);
 
 // The company's title identifier (196-220) for the banks that read the title's
 // portfolio back from it: branch, title number, "CART", kind and portfolio.
-std::string IdentificacaoComCarteira();
+std::string IdentificacaoComCarteira(TTitulo& t);
 
 // The title's slip message as its first 40-character line (blanks when it
-// has none). Loads the title's message into cdsTxBoletos.
-std::string MensagemBoleto();
+// has none).
+std::string MensagemBoleto(TTitulo& t);
 
 // Whether the current title needs its segment R: a slip message, a fine
-// percentage or a fine amount. Loads the title's message into cdsTxBoletos.
-bool TemSegmentoR();
-// The first line of the slip message that TemSegmentoR loaded: 40
-// characters, sanitised, blank when the title has no message.
-std::string LinhaMensagem();
+// percentage or a fine amount.
+bool TemSegmentoR(TTitulo& t);
 
 // The title value as the banks read it: 15 digits, two implied decimals.
 // Other amounts (interest, fines) are rounded first, with fields::Money.

@@ -5,12 +5,8 @@
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
-#include "host/context.h"
+#include "layouts/catalogue.h"
 #include "layouts/cnab240/cnab240.h"
-#include "layouts/record.h"
-#include "layouts/shared.h"
-#include "layouts/writers.h"
-#include "workspace/account_fields.h"
 
 namespace layouts {
 
@@ -30,8 +26,8 @@ std::string InscricaoReal(const std::string& tipo, const std::string& inscricao)
 // The bank's title number: for numbers of seven digits (or no size set) the
 // stored number's last seven digits and "P" check characters; for any other
 // size the stored number as kept.
-std::string NossoNumeroReal(const std::string& nosso) {
-  const int tamanho = workspace::Tamanho_NossoNumero();
+std::string NossoNumeroReal(const TRemessa& rem, const std::string& nosso) {
+  const int tamanho = rem.TamanhoNossoNumero();
   if (tamanho == 0 || tamanho == 7)
     return "000000" + (nosso.empty() ? Replicate("0", 7) : Ajusta(Right(NossoNumero(nosso), 7), 7));
   return nosso.empty() ? Replicate("0", 13) : Ajusta(Right(nosso, 13), 13);
@@ -61,9 +57,8 @@ struct TEncargo {
   std::string codigo, data, valor;
 };
 
-TEncargo EncargoReal(const std::string& vencimento) {
-  auto& b = Form().cdsBoletos;
-  auto v = [&b](const char* n) { return b.FieldByName(n).AsFloat(); };
+TEncargo EncargoReal(TTitulo& t, const std::string& vencimento) {
+  auto v = [&t](const char* n) { return t.F(n); };
   const double valor = v("VRFINALBREC");
   if (v("VRPEMORBREC") != 0) return {"1", vencimento, Money(v("VRPEMORBREC"), 15)};
   if (v("VRMORDIABREC") != 0 && valor != 0)
@@ -76,8 +71,8 @@ TEncargo EncargoReal(const std::string& vencimento) {
 
 // Pledged and discounted titles travel under the company's contract with the
 // bank.
-std::string ContratoReal(const std::string& tipoCarteira) {
-  const std::string cedente = Form().cdsContaCorr.FieldByName("CDCEDENTEBAN").AsString();
+std::string ContratoReal(const TRemessa& rem, const std::string& tipoCarteira) {
+  const std::string cedente = rem.ContaCorr.S("CDCEDENTEBAN");
   if ((tipoCarteira == "3" || tipoCarteira == "4") && !cedente.empty())
     return PadR(CampoValido(Right(cedente, 10)), 10);
   return Replicate("0", 10);
@@ -85,21 +80,18 @@ std::string ContratoReal(const std::string& tipoCarteira) {
 
 }  // namespace
 
-void Remessa_Real() {
-  auto& frm = Form();
-  auto cnab = [&](const char* n) { return frm.cdsCNABRec.FieldByName(n).AsString(); };
-  auto bol = [&](const char* n) { return frm.cdsBoletos.FieldByName(n); };
-  const auto& ctx = host::Corvane();
+void Remessa_Real(const TRemessa& rem, TTitulos& titulos, bool) {
+  auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
 
-  const cnab240::TEmpresa empresa = cnab240::LeEmpresaDoCadastro();
-  const cnab240::TConta conta = cnab240::LeConta();
+  const cnab240::TEmpresa empresa = cnab240::LeEmpresaDoCadastro(rem);
+  const cnab240::TConta conta = cnab240::LeConta(rem);
   const std::string agencia = CampoValido(LeftStr(AllTrim(cnab("CDAGENCIA")), 4));
-  const std::string contaCorrente = CampoValido(workspace::Retorna_ContaCorrente());
+  const std::string contaCorrente = CampoValido(rem.ContaCorrente());
   const std::string nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30);
-  const std::string dataProc = FormatDateTime("ddmmyyyy", ctx.DataProc(ctx.FiliProc));
-  const std::string movimento = cnab240::Movimento(cnab("IDOPECNABREC"));
+  const std::string dataProc = FormatDateTime("ddmmyyyy", rem.DataProc);
+  const std::string movimento = cnab240::Movimento(rem.Operacao());
 
-  cnab240::TArquivo arq(frm.NomeArquivo(), {.banco = "356"});
+  cnab240::TArquivo arq(rem.Arquivo, {.banco = "356"});
 
   // File header (type "0")
   {
@@ -115,12 +107,12 @@ void Remessa_Real() {
     r.put(71, 1, conta.dvConta);
     r.put(72, 1, " ");
     r.put(73, 30, nomeEmpresa);
-    r.put(103, 30, PadR(CampoValido(LeftStr(frm.cdsContaCorr.FieldByName("NMBANCO").AsString(), 30)), 30));
+    r.put(103, 30, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 30)), 30));
     r.put(133, 10, Replicate(" ", 10));
     r.put(143, 1, "1");
     r.put(144, 8, dataProc);
-    r.put(152, 6, FormatDateTime("hhnnss", ctx.Now()));
-    r.put(158, 6, cnab240::SequenciaArquivo());
+    r.put(152, 6, FormatDateTime("hhnnss", rem.Agora));
+    r.put(158, 6, cnab240::SequenciaArquivo(rem));
     r.put(164, 3, "040");
     r.put(167, 5, "00000");
     r.put(172, 20, Replicate(" ", 20));
@@ -150,21 +142,21 @@ void Remessa_Real() {
     r.put(74, 30, nomeEmpresa);
     r.put(104, 40, Replicate(" ", 40));
     r.put(144, 40, Replicate(" ", 40));
-    r.put(184, 8, cnab240::NumeroRemessa());
+    r.put(184, 8, cnab240::NumeroRemessa(rem));
     r.put(192, 8, dataProc);
     r.put(200, 8, "00000000");
     r.put(208, 33, Replicate(" ", 33));
     arq.write(r);
   }
 
-  ParaCadaMarcado([&] {
+  titulos.ParaCada([&](TTitulo& t) {
+    auto bol = [&](const char* n) { return t.Campo(n); };
     const std::string vencimento = FormatDateTime("ddmmyyyy", bol("DTVENBOLREC").AsDateTime());
     const std::string carteira = bol("CDCARTCOBBOL").AsString();
     const std::string nosso = bol("CDNOSNUMREC").AsString();
-    const cnab240::TProtesto protesto = cnab240::LeProtesto(true);
-    const TEncargo encargo = EncargoReal(vencimento);
-    CarregaDuplicata();
-    auto dup = [&](const char* n) { return frm.cdsDuplicata.FieldByName(n).AsString(); };
+    const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
+    const TEncargo encargo = EncargoReal(t, vencimento);
+    auto dup = [&](const char* n) { return t.Registro(TRegistro::Duplicata, n); };
 
     // Segment P
     {
@@ -175,7 +167,7 @@ void Remessa_Real() {
       r.put(36, 2, "  ");
       r.put(38, 2, carteira.empty() ? "00" : Ajusta(LeftStr(AllTrim(carteira), 2), 2));
       r.put(40, 5, "00000");
-      r.put(45, 13, NossoNumeroReal(nosso));
+      r.put(45, 13, NossoNumeroReal(rem, nosso));
       r.put(58, 3, "000");
       r.put(61, 1, EmissaoReal(bol("IDIMPRBOLBOL").AsString(), nosso));
       r.put(62, 1, " ");
@@ -195,20 +187,20 @@ void Remessa_Real() {
       r.put(151, 15, Replicate("0", 15));
       r.put(166, 15, Replicate("0", 15));
       r.put(181, 15, Replicate("0", 15));
-      r.put(196, 25, cnab240::IdentificacaoComCarteira());
+      r.put(196, 25, cnab240::IdentificacaoComCarteira(t));
       r.put(221, 1, protesto.codigo);
       r.put(222, 2, protesto.dias);
       r.put(224, 1, "0");
       r.put(225, 3, Replicate(" ", 3));
       r.put(228, 2, "09");
-      r.put(230, 10, ContratoReal(bol("IDCARTCOBREC").AsString()));
+      r.put(230, 10, ContratoReal(rem, bol("IDCARTCOBREC").AsString()));
       r.put(240, 1, " ");
       arq.write(r);
     }
 
     // Segment Q (payer; the district travels in the address)
     {
-      const cnab240::TPagador p = cnab240::LePagador();
+      const cnab240::TPagador p = cnab240::LePagador(t);
       Record r = arq.Segmento("Q", movimento);
       r.put(18, 1, p.tipo);
       r.put(19, 15, InscricaoReal(p.tipo, p.inscricao));
@@ -229,7 +221,7 @@ void Remessa_Real() {
 
     // Segment R (slip message)
     {
-      const std::string mensagem = cnab240::MensagemBoleto();
+      const std::string mensagem = cnab240::MensagemBoleto(t);
       Record r = arq.Segmento("R", movimento);
       r.put(18, 1, "0");
       r.put(19, 8, "00000000");

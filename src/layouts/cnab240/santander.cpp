@@ -5,12 +5,8 @@
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
-#include "host/context.h"
+#include "layouts/catalogue.h"
 #include "layouts/cnab240/cnab240.h"
-#include "layouts/record.h"
-#include "layouts/shared.h"
-#include "layouts/writers.h"
-#include "workspace/account_fields.h"
 
 namespace layouts {
 
@@ -20,24 +16,24 @@ namespace {
 
 // Agency in four digits and its check digit: the fifth character when the
 // stored code carries one, "0" when it does not.
-std::string AgenciaSantander() {
-  const std::string agencia = Form().cdsCNABRec.FieldByName("CDAGENCIA").AsString();
+std::string AgenciaSantander(const TRemessa& rem) {
+  const std::string agencia = rem.CNABRec.S("CDAGENCIA");
   if (agencia.empty()) return "00000";
   return Ajusta(CampoValido(LeftStr(AllTrim(agencia), 4)), 4) +
          (agencia.size() == 5 ? agencia.substr(4, 1) : "0");
 }
 
-std::string ContaSantander() {
-  if (Form().cdsCNABRec.FieldByName("CDCONTCORR").AsString().empty()) return Replicate("0", 10);
-  return Ajusta(CampoValido(LeftStr(workspace::Retorna_ContaCorrente(), 9)), 9) +
-         Ajusta(CampoValido(LeftStr(workspace::Retorna_DAC_ContaCorrente(), 1)), 1);
+std::string ContaSantander(const TRemessa& rem) {
+  if (rem.CNABRec.S("CDCONTCORR").empty()) return Replicate("0", 10);
+  return Ajusta(CampoValido(LeftStr(rem.ContaCorrente(), 9)), 9) +
+         Ajusta(CampoValido(LeftStr(rem.DacContaCorrente(), 1)), 1);
 }
 
 // The collection account is stored with its check digit, after a hyphen or as
 // its last character. A hyphen with nothing after it leaves no check digit:
 // the bank gets "0" there, so the account keeps its ten positions.
-std::string ContaCobrancaSantander() {
-  const std::string c = Form().cdsCNABRec.FieldByName("CDCONTCORRCOBR").AsString();
+std::string ContaCobrancaSantander(const TRemessa& rem) {
+  const std::string c = rem.CNABRec.S("CDCONTCORRCOBR");
   if (c.empty()) return Replicate("0", 10);
   const int j = Pos("-", c);
   if (j > 0) {
@@ -68,8 +64,8 @@ std::string DocumentoSantander(const std::string& duplicata, const std::string& 
 }
 
 // The bank collects a title marked for no protest at the company's own agency.
-std::string AgenciaCobradora(const std::string& codigoProtesto) {
-  const std::string agencia = Form().cdsCNABRec.FieldByName("CDAGENCIA").AsString();
+std::string AgenciaCobradora(const TRemessa& rem, const std::string& codigoProtesto) {
+  const std::string agencia = rem.CNABRec.S("CDAGENCIA");
   if (agencia.empty() || codigoProtesto != "3") return "00000";
   return Ajusta(CampoValido(LeftStr(AllTrim(agencia), 5)), 5);
 }
@@ -88,9 +84,8 @@ struct TEncargo {
   std::string codigo, data, valor;
 };
 
-TEncargo EncargoSantander(const std::string& vencimento) {
-  auto& b = Form().cdsBoletos;
-  auto v = [&b](const char* n) { return b.FieldByName(n).AsFloat(); };
+TEncargo EncargoSantander(TTitulo& t, const std::string& vencimento) {
+  auto v = [&t](const char* n) { return t.F(n); };
   const double valor = v("VRFINALBREC");
   if (v("VRPEMORBREC") != 0) return {"2", vencimento, Ajusta(Taxa(RoundDec(v("VRPEMORBREC"), 2)), 15)};
   if (v("VRMORDIABREC") != 0) return {"1", vencimento, Money(v("VRMORDIABREC"), 15)};
@@ -105,23 +100,19 @@ TEncargo EncargoSantander(const std::string& vencimento) {
 
 }  // namespace
 
-void Remessa_BcoSantander() {
-  auto& frm = Form();
-  auto bol = [&](const char* n) { return frm.cdsBoletos.FieldByName(n); };
-  const auto& ctx = host::Corvane();
-
-  const std::string banco = frm.cdsCNABRec.FieldByName("CDBANCCNAB").AsString();
-  cnab240::TEmpresa empresa = cnab240::LeEmpresa();
+void Remessa_BcoSantander(const TRemessa& rem, TTitulos& titulos, bool) {
+  const std::string banco = rem.CNABRec.S("CDBANCCNAB");
+  const cnab240::TEmpresa empresa = cnab240::LeEmpresa(rem);
   // The bank knows the company by its own registration, whatever branch sends.
-  const std::string nomeEmpresa = PadR(CampoValido(LeftStr(cnab240::LeEmpresaDoCadastro().nome, 30)), 30);
-  const std::string ident = frm.BuscaIdentRec();
-  const std::string dataProc = FormatDateTime("ddmmyyyy", ctx.DataProc(ctx.FiliProc));
-  const std::string movimento = cnab240::Movimento(frm.cdsCNABRec.FieldByName("IDOPECNABREC").AsString());
-  const std::string agencia = AgenciaSantander();
-  const std::string conta = ContaSantander();
-  const std::string contaCobranca = ContaCobrancaSantander();
+  const std::string nomeEmpresa = PadR(CampoValido(LeftStr(cnab240::LeEmpresaDoCadastro(rem).nome, 30)), 30);
+  const std::string ident = rem.IdentRec;
+  const std::string dataProc = FormatDateTime("ddmmyyyy", rem.DataProc);
+  const std::string movimento = cnab240::Movimento(rem.Operacao());
+  const std::string agencia = AgenciaSantander(rem);
+  const std::string conta = ContaSantander(rem);
+  const std::string contaCobranca = ContaCobrancaSantander(rem);
 
-  cnab240::TArquivo arq(frm.NomeArquivo(), {.banco = banco});
+  cnab240::TArquivo arq(rem.Arquivo, {.banco = banco});
 
   // File header (type "0")
   {
@@ -133,12 +124,12 @@ void Remessa_BcoSantander() {
           EmptyString(ident) ? Replicate("0", 15) : Ajusta(CampoValido(LeftStr(AllTrim(ident), 15)), 15));
     r.put(48, 25, Replicate(" ", 25));
     r.put(73, 30, nomeEmpresa);
-    r.put(103, 30, PadR(CampoValido(LeftStr(frm.cdsContaCorr.FieldByName("NMBANCO").AsString(), 30)), 30));
+    r.put(103, 30, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 30)), 30));
     r.put(133, 10, Replicate(" ", 10));
     r.put(143, 1, "1");
     r.put(144, 8, dataProc);
     r.put(152, 6, Replicate(" ", 6));
-    r.put(158, 6, cnab240::SequenciaArquivo());
+    r.put(158, 6, cnab240::SequenciaArquivo(rem));
     r.put(164, 3, "040");
     r.put(167, 74, Replicate(" ", 74));
     arq.write(r);
@@ -146,7 +137,6 @@ void Remessa_BcoSantander() {
 
   // Lot header (type "1")
   {
-    empresa = cnab240::LeEmpresa();
     Record r = arq.HeaderLote();
     r.put(9, 1, "R");
     r.put(10, 2, "01");
@@ -163,23 +153,24 @@ void Remessa_BcoSantander() {
     r.put(74, 30, nomeEmpresa);
     r.put(104, 40, Replicate(" ", 40));
     r.put(144, 40, Replicate(" ", 40));
-    r.put(184, 8, cnab240::NumeroRemessa());
+    r.put(184, 8, cnab240::NumeroRemessa(rem));
     r.put(192, 8, dataProc);
     r.put(200, 41, Replicate(" ", 41));
     arq.write(r);
   }
 
-  ParaCadaMarcado([&] {
+  titulos.ParaCada([&](TTitulo& t) {
+    auto bol = [&](const char* n) { return t.Campo(n); };
     const std::string vencimento = FormatDateTime("ddmmyyyy", bol("DTVENBOLREC").AsDateTime());
     const double valor = bol("VRFINALBREC").AsFloat();
     const double desconto = bol("VRPEDESCBCLI").AsFloat();
     const double multaPerc = bol("VRPEMULBREC").AsFloat();
     const double multaValor = bol("VRMULTABREC").AsFloat();
     const std::string nosso = bol("CDNOSNUMREC").AsString();
-    const cnab240::TProtesto protesto = cnab240::LeProtesto(true);
-    const TEncargo encargo = EncargoSantander(vencimento);
-    CarregaDuplicata();
-    auto dup = [&](const char* n) { return frm.cdsDuplicata.FieldByName(n); };
+    const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
+    const TEncargo encargo = EncargoSantander(t, vencimento);
+    auto& duplicata = t.Registros(TRegistro::Duplicata);
+    auto dup = [&](const char* n) { return duplicata.FieldByName(n); };
 
     // Segment P
     {
@@ -199,7 +190,7 @@ void Remessa_BcoSantander() {
                                bol("NRLANBOLREC").AsString()));
       r.put(78, 8, vencimento);
       r.put(86, 15, Money(valor, 15));
-      r.put(101, 5, AgenciaCobradora(bol("CDDIAPROTBOL").AsString()));
+      r.put(101, 5, AgenciaCobradora(rem, bol("CDDIAPROTBOL").AsString()));
       r.put(106, 1, " ");
       r.put(107, 2, "02");
       r.put(109, 1, "N");
@@ -212,7 +203,7 @@ void Remessa_BcoSantander() {
       r.put(151, 15, desconto > 0 ? Money(valor * desconto / 100, 15) : Replicate("0", 15));
       r.put(166, 15, Replicate("0", 15));
       r.put(181, 15, Replicate("0", 15));
-      r.put(196, 25, cnab240::IdentificacaoComCarteira());
+      r.put(196, 25, cnab240::IdentificacaoComCarteira(t));
       r.put(221, 1, protesto.codigo);
       r.put(222, 2, protesto.dias);
       r.put(224, 1, "2");
@@ -224,8 +215,8 @@ void Remessa_BcoSantander() {
 
     // Segment Q (payer and the account's guarantor)
     {
-      const cnab240::TAvalista avalista = cnab240::LeAvalista();
-      const cnab240::TPagador p = cnab240::LePagador();
+      const cnab240::TAvalista avalista = cnab240::LeAvalista(rem);
+      const cnab240::TPagador p = cnab240::LePagador(t);
       const bool comAvalista = avalista.completo();
       Record r = arq.Segmento("Q", movimento);
       r.put(18, 1, p.tipo);
@@ -251,7 +242,7 @@ void Remessa_BcoSantander() {
 
     // Segment R (fine and slip message), sent for every title
     {
-      const std::string mensagem = cnab240::MensagemBoleto();
+      const std::string mensagem = cnab240::MensagemBoleto(t);
       Record r = arq.Segmento("R", movimento);
       r.put(18, 1, "0");
       r.put(19, 8, "00000000");

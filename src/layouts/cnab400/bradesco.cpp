@@ -2,10 +2,8 @@
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
-#include "host/context.h"
-#include "layouts/record.h"
-#include "layouts/shared.h"
-#include "layouts/writers.h"
+#include "layouts/catalogue.h"
+#include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
 
@@ -37,8 +35,9 @@ std::string TipoEmpresa(const std::string& t) {
   return "";
 }
 
+// A tax id in 14 digits; zeros when there is none.
 std::string Inscricao14(const std::string& x) {
-  return x.empty() ? Replicate("0", 14) : Ajusta(LeftStr(CampoValido(Nr_Codigo(x)), 14), 14);
+  return LeftStr(SemPontuacao(x), 14);
 }
 
 // The guarantor as the bank reads it: type code, tax id cut to its kind's width.
@@ -47,9 +46,9 @@ struct TAvalistaBradesco {
   bool completo() const { return !inscricao.empty() && !nome.empty(); }
 };
 
-TAvalistaBradesco LeAvalistaBradesco() {
+TAvalistaBradesco LeAvalistaBradesco(const TRemessa& rem) {
   TAvalistaBradesco g;
-  const TAvalista a = LeAvalista();
+  const TAvalista a = rem.Avalista();
   if (!a.completo()) return g;
   const bool juridica = a.tipo == "J";
   const int n = juridica ? 14 : 11;
@@ -61,226 +60,206 @@ TAvalistaBradesco LeAvalistaBradesco() {
 
 // Positions 335-394 of a collection detail: the guarantor, check digits first,
 // or the title's own message when the account has no complete guarantor.
-std::string SacadorOuMensagem(const TAvalistaBradesco& g) {
-  if (!g.completo()) {
-    CarregaTxBoletos();
-    return PadR(CampoValido(LeftStr(Form().cdsTxBoletos.FieldByName("TXMENSBOLBOL").AsString(), 60)), 60);
-  }
-  const std::string& t = g.inscricao;
+std::string SacadorOuMensagem(const TAvalistaBradesco& g, TTitulo& t) {
+  if (!g.completo())
+    return PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 60)), 60);
+  const std::string& i = g.inscricao;
   const std::string nome = PadR(CampoValido(LeftStr(g.nome, 43)), 43);
-  if (g.codigo == "01") return Right(t, 2) + "0000" + LeftStr(t, 9) + "  " + nome;
-  return Right(t, 2) + Copy(t, static_cast<int>(t.size()) - 5, 4) + Ajusta(LeftStr(t, 8), 9) + "  " + nome;
+  if (g.codigo == "01") return Right(i, 2) + "0000" + LeftStr(i, 9) + "  " + nome;
+  return Right(i, 2) + Copy(i, static_cast<int>(i.size()) - 5, 4) + Ajusta(LeftStr(i, 8), 9) + "  " + nome;
+}
+
+// The 12-character nosso número with its check digit: digits and "P".
+std::string Nosso12(const std::string& gravado) {
+  return Right(AdicionaZero(NossoNumero(gravado), 12), 12);
 }
 
 }  // namespace
 
-void Remessa_BcoBradesco(bool cobranca) {
-  auto& frm = Form();
-  auto cnab = [&](const char* n) { return frm.cdsCNABRec.FieldByName(n).AsString(); };
-  auto conta = [&](const char* n) { return frm.cdsContaCorr.FieldByName(n).AsString(); };
-  auto bol = [&](const char* n) { return frm.cdsBoletos.FieldByName(n); };
-  const auto& ctx = host::Corvane();
+void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
+  auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
+  auto conta = [&](const char* n) { return rem.ContaCorr.S(n); };
 
-  const TAvalistaBradesco avalista = LeAvalistaBradesco();
-  const TIdentidade empresa = IdentidadeEmpresa();
-  const std::string id = frm.BuscaIdentRec();
-  const std::string agencia = Ajusta(CampoValido(LeftStr(cnab("CDAGENCIA"), 4)), 5);
-  const std::string contaDv = Ajusta(CampoValido(Right(cnab("CDCONTCORR"), 8)), 8);
-  const std::string ocorrencia = Ocorrencia(cnab("IDOPECNABREC"));
-  const std::string emissao = FormatDateTime("ddmmyy", ctx.DataProc(ctx.FiliProc));
+  const TAvalistaBradesco avalista = LeAvalistaBradesco(rem);
+  const TIdentidade empresa = rem.Identidade();
+  const std::string id = rem.IdentRec;
+  // Agency and account with its check digit, as the bank numbers them.
+  const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
+  const std::string contaDv = Right(SemPontuacao(cnab("CDCONTCORR")), 8);
+  const std::string ocorrencia = Ocorrencia(rem.Operacao());
+  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
   const bool referencia274 = cnab("CDBANCOCONV") == "237" && cnab("CDBANCCNAB") == "274";
   const bool registro2 = cobranca && cnab("CDBANCCNAB") == "237";
 
-  TRemessaFile file(frm.NomeArquivo(), 400);
-  auto seq = [&file] { return Ajusta(IntToStr(file.count() + 1), 6); };
+  cnab400::Gera(
+      rem, titulos,
+      [&](cnab400::TArquivo& arq) {
+        // Header record (type "0")
+        Record r = arq.Registro();
+        r.put(1, 1, "0");
+        r.put(2, 1, "1");
+        r.put(3, 7, "REMESSA");
+        r.put(10, 2, "01");
+        r.put(12, 15, PadR("COBRANCA", 15));
+        r.num(27, 20, LeftStr(SemPontuacao(AllTrim(id)), 20));
+        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
+        r.put(77, 3, "237");
+        r.put(80, 15, PadR("BRADESCO", 15));
+        r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+        r.put(101, 8, Replicate(" ", 8));
+        r.put(109, 2, "MX");
+        r.num(111, 7, Right(cnab("NRCNABREC"), 7));
+        if (cobranca) {
+          r.put(118, 277, Replicate(" ", 277));
+        } else {
+          r.put(118, 249, Replicate(" ", 249));
+          r.put(367, 4, "DESC");
+          r.num(371, 4, Right(SemPontuacao(conta("NRAUTCNABDES")), 4));
+          r.num(375, 5, LeftStr(SemPontuacao(conta("CDAGENCIA")), 4));
+          r.num(380, 8, Right(SemPontuacao(conta("CDCONTCORR")), 8));
+          r.put(388, 7, Replicate(" ", 7));
+        }
+        arq.Escreve(r);
+      },
+      [&](cnab400::TArquivo& arq, TTitulo& t) {
+        const std::string carteira = Right(SemPontuacao(t.S("CDCARTCOBBOL")), 3);
+        const std::string impressaoGravada = t.S("IDIMPRBOLBOL");
+        const std::string impressao = impressaoGravada.empty() ? "E" : impressaoGravada;
+        const std::string nossoGravado = t.S("CDNOSNUMREC");
+        const std::string nosso12 =
+            (impressao == "E" || impressao == "F") && !nossoGravado.empty() ? Nosso12(nossoGravado) : "";
+        const double valor = t.F("VRFINALBREC");
+        const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
+        const double desconto = t.F("VRPEDESCBCLI");
+        auto doc = [&](const char* n) { return t.Registro(TRegistro::DocBol, n); };
+        const std::string duplicata = doc("DUPLICATA");
+        const std::string documento = duplicata.empty() ? PadR(t.S("NRLANBOLREC"), 10)
+                                                        : PadR(CampoValido(Right(AllTrim(duplicata), 8)), 8) +
+                                                              PadR(Ajusta(doc("NRPARCELA"), 2), 2);
+        const TPagador pagador = t.Pagador();
+        const std::string controle = t.S("CDFILIAL") + t.S("NRLANBOLREC");
 
-  // Header record (type "0")
-  {
-    Record r(400);
-    r.put(1, 1, "0");
-    r.put(2, 1, "1");
-    r.put(3, 7, "REMESSA");
-    r.put(10, 2, "01");
-    r.put(12, 15, PadR("COBRANCA", 15));
-    r.put(27, 20, id.empty() ? Replicate("0", 20) : Ajusta(CampoValido(LeftStr(AllTrim(id), 20)), 20));
-    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-    r.put(77, 3, "237");
-    r.put(80, 15, PadR("BRADESCO", 15));
-    r.put(95, 6, FormatDateTime("DDMMYY", Hoje()));
-    r.put(101, 8, Replicate(" ", 8));
-    r.put(109, 2, "MX");
-    r.put(111, 7, Ajusta(Right(cnab("NRCNABREC"), 7), 7));
-    if (cobranca) {
-      r.put(118, 277, Replicate(" ", 277));
-    } else {
-      r.put(118, 249, Replicate(" ", 249));
-      r.put(367, 4, "DESC");
-      r.put(371, 4, Ajusta(conta("NRAUTCNABDES"), 4));
-      r.put(375, 5, Ajusta(CampoValido(LeftStr(conta("CDAGENCIA"), 4)), 5));
-      r.put(380, 8, Ajusta(conta("CDCONTCORR"), 8));
-      r.put(388, 7, Replicate(" ", 7));
-    }
-    r.put(395, 6, seq());
-    file.write(r);
-  }
+        // Detail record (type "1")
+        Record r = arq.Registro();
+        r.put(1, 1, "1");
+        if (cobranca) {
+          const bool multa = !t.Nulo("VRPEMULBREC") && t.F("VRPEMULBREC") != 0;
+          std::string juros;
+          if (t.Nulo("VRMORDIABREC") && t.Nulo("VRPEMORBREC"))
+            juros = "";
+          else if (t.F("VRPEMORBREC") > 0)
+            juros = VirgDeciAssu(FormatFloat("#0.00", valor * t.F("VRPEMORBREC") / 100), 13);
+          else
+            juros = VirgDeciAssu(FormatFloat("#0.00", t.F("VRMORDIABREC")), 13);
+          r.put(2, 5, "00000");
+          r.put(7, 1, " ");
+          r.put(8, 5, "00000");
+          r.put(13, 7, "0000000");
+          r.put(20, 1, " ");
+          r.put(21, 1, "0");
+          r.num(22, 3, carteira);
+          r.num(25, 5, agencia);
+          r.num(30, 8, contaDv);
+          r.put(38, 25, PadR(controle, 25));
+          r.put(63, 3, "000");
+          r.put(66, 1, multa ? "2" : "0");
+          r.num(67, 4, multa ? Money(t.F("VRPEMULBREC"), 4) : "");
+          r.num(71, 12, nosso12, "P");
+          r.put(83, 10, Replicate("0", 10));
+          r.put(93, 1, impressao == "B" ? "1" : "2");
+          r.put(94, 1, " ");
+          r.put(95, 10, referencia274 ? Ajusta(doc("NRNOTAFISC"), 10) : Replicate(" ", 10));
+          r.put(105, 1, " ");
+          r.put(106, 1, "0");
+          r.put(107, 2, "  ");
+          r.put(109, 2, ocorrencia);
+          r.put(111, 10, documento);
+          r.put(121, 6, vencimento);
+          r.num(127, 13, Money(valor, 13));
+          r.put(140, 3, "000");
+          r.put(143, 5, "00000");
+          r.put(148, 2, "01");
+          r.put(150, 1, "N");
+          r.put(151, 6, emissao);
+          r.num(157, 2, t.S("CDINS1COBBOL").empty() ? "" : Right(SemPontuacao(t.S("CDINS1COBBOL")), 2));
+          r.num(159, 2, t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2));
+          r.num(161, 13, juros);
+          r.put(174, 6, desconto > 0 ? vencimento : "000000");
+          r.num(180, 13, desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", valor * desconto / 100), 13) : "");
+          r.put(193, 13, Replicate("0", 13));
+          r.put(206, 13, Replicate("0", 13));
+        } else {
+          r.put(2, 2, TipoEmpresa(empresa.tipo));
+          r.num(4, 14, Inscricao14(empresa.inscricao));
+          r.put(18, 4, "0000");
+          r.num(22, 3, carteira);
+          r.num(25, 5, agencia);
+          r.num(30, 8, contaDv);
+          r.put(38, 25, PadR(controle, 25));
+          r.put(63, 8, Replicate("0", 8));
+          r.num(71, 12, nosso12, "P");
+          r.put(83, 10, Replicate("0", 10));
+          r.put(93, 16, Replicate(" ", 16));
+          r.put(109, 2, ocorrencia);
+          r.put(111, 10, documento);
+          r.put(121, 6, vencimento);
+          r.num(127, 13, Money(valor, 13));
+          r.put(140, 8, Replicate(" ", 8));
+          r.put(148, 2, "01");
+          r.put(150, 1, " ");
+          r.put(151, 68, Replicate("0", 68));
+        }
+        r.put(219, 2, TipoPagador(pagador.tipo));
+        r.num(221, 14, Inscricao14(pagador.inscricao));
+        r.put(235, 40, PadR(CampoValido(LeftStr(pagador.nome, 40)), 40));
+        r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(pagador.endereco), 40)), 40));
+        r.put(315, 12, Replicate(" ", 12));
+        r.num(327, 8, Right(CampoValidoCEPTEL(pagador.cep), 8));
+        r.put(335, 60, cobranca ? SacadorOuMensagem(avalista, t) : Replicate(" ", 60));
+        arq.Escreve(r);
 
-  ParaCadaMarcado([&] {
-    const std::string carteira = Ajusta(CampoValido(Right(bol("CDCARTCOBBOL").AsString(), 3)), 3);
-    const std::string impressaoGravada = bol("IDIMPRBOLBOL").AsString();
-    const std::string impressao = impressaoGravada.empty() ? "E" : impressaoGravada;
-    const std::string nossoGravado = bol("CDNOSNUMREC").AsString();
-    const std::string nosso12 = (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-                                    ? Right(AdicionaZero(NossoNumero(nossoGravado), 12), 12)
-                                    : Replicate("0", 12);
-    const double valor = bol("VRFINALBREC").AsFloat();
-    const std::string vencimento = FormatDateTime("ddmmyy", bol("DTVENBOLREC").AsDateTime());
-    const double desconto = bol("VRPEDESCBCLI").AsFloat();
-    CarregaDocBol();
-    auto doc = [&](const char* n) { return frm.cdsDocBol.FieldByName(n).AsString(); };
-    const std::string duplicata = doc("DUPLICATA");
-    const std::string documento = duplicata.empty() ? PadR(bol("NRLANBOLREC").AsString(), 10)
-                                                    : PadR(CampoValido(Right(AllTrim(duplicata), 8)), 8) +
-                                                          PadR(Ajusta(doc("NRPARCELA"), 2), 2);
-    const TPagador pagador = LePagador();
+        // Electronic-invoice record (type "2"); the title number as record 1
+        // reads it, its last character the check digit.
+        const std::string chave = doc("NRACESSONFE");
+        if (registro2 && !EmptyString(chave)) {
+          const bool temNosso = (impressaoGravada == "E" || impressaoGravada == "F") && !nossoGravado.empty();
+          const std::string n12 = temNosso ? Nosso12(nossoGravado) : "";
+          Record n = arq.Registro();
+          n.put(1, 1, "2");
+          n.num(2, 80, LeftStr(SemPontuacao(chave), 44));
+          n.put(82, 80, Replicate(" ", 80));
+          n.put(162, 80, Replicate(" ", 80));
+          n.put(242, 80, Replicate(" ", 80));
+          n.put(322, 6, "000000");
+          n.put(328, 13, Replicate("0", 13));
+          n.put(341, 6, "000000");
+          n.put(347, 13, Replicate("0", 13));
+          n.put(360, 7, Replicate(" ", 7));
+          n.num(367, 3, carteira);
+          n.num(370, 5, agencia);
+          n.num(375, 8, contaDv);
+          n.num(383, 11, LeftStr(n12, 11), "P");
+          n.num(394, 1, temNosso ? Right(n12, 1) : "", "P");
+          arq.Escreve(n);
+        }
 
-    // Detail record (type "1")
-    Record r(400);
-    r.put(1, 1, "1");
-    if (cobranca) {
-      const bool multa = !bol("VRPEMULBREC").IsNull() && bol("VRPEMULBREC").AsFloat() != 0;
-      std::string juros;
-      if (bol("VRMORDIABREC").IsNull() && bol("VRPEMORBREC").IsNull())
-        juros = Replicate("0", 13);
-      else if (bol("VRPEMORBREC").AsFloat() > 0)
-        juros = VirgDeciAssu(FormatFloat("#0.00", valor * bol("VRPEMORBREC").AsFloat() / 100), 13);
-      else
-        juros = VirgDeciAssu(FormatFloat("#0.00", bol("VRMORDIABREC").AsFloat()), 13);
-      r.put(2, 5, "00000");
-      r.put(7, 1, " ");
-      r.put(8, 5, "00000");
-      r.put(13, 7, "0000000");
-      r.put(20, 1, " ");
-      r.put(21, 1, "0");
-      r.put(22, 3, carteira);
-      r.put(25, 5, agencia);
-      r.put(30, 8, contaDv);
-      r.put(38, 25, PadR(bol("CDFILIAL").AsString() + bol("NRLANBOLREC").AsString(), 25));
-      r.put(63, 3, "000");
-      r.put(66, 1, multa ? "2" : "0");
-      r.put(
-          67, 4,
-          multa ? VirgDeciAssu(FormatFloat("#0.00", RoundDec(bol("VRPEMULBREC").AsFloat(), 2)), 4) : "0000");
-      r.put(71, 12, nosso12);
-      r.put(83, 10, Replicate("0", 10));
-      r.put(93, 1, impressao == "B" ? "1" : "2");
-      r.put(94, 1, " ");
-      r.put(95, 10, referencia274 ? Ajusta(doc("NRNOTAFISC"), 10) : Replicate(" ", 10));
-      r.put(105, 1, " ");
-      r.put(106, 1, "0");
-      r.put(107, 2, "  ");
-      r.put(109, 2, ocorrencia);
-      r.put(111, 10, documento);
-      r.put(121, 6, vencimento);
-      r.put(127, 13, VirgDeciAssu(FormatFloat("#0.00", RoundDec(valor, 2)), 13));
-      r.put(140, 3, "000");
-      r.put(143, 5, "00000");
-      r.put(148, 2, "01");
-      r.put(150, 1, "N");
-      r.put(151, 6, emissao);
-      r.put(157, 2,
-            bol("CDINS1COBBOL").AsString().empty() ? "00"
-                                                   : Ajusta(CampoValido(bol("CDINS1COBBOL").AsString()), 2));
-      r.put(159, 2,
-            bol("QTDIAPROTBOL").IsNull() ? "00" : Ajusta(Right(bol("QTDIAPROTBOL").AsString(), 2), 2));
-      r.put(161, 13, juros);
-      r.put(174, 6, desconto > 0 ? vencimento : "000000");
-      r.put(
-          180, 13,
-          desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", valor * desconto / 100), 13) : Replicate("0", 13));
-      r.put(193, 13, Replicate("0", 13));
-      r.put(206, 13, Replicate("0", 13));
-    } else {
-      r.put(2, 2, TipoEmpresa(empresa.tipo));
-      r.put(4, 14, Inscricao14(empresa.inscricao));
-      r.put(18, 4, "0000");
-      r.put(22, 3, carteira);
-      r.put(25, 5, agencia);
-      r.put(30, 8, contaDv);
-      r.put(38, 25, PadR(bol("CDFILIAL").AsString() + bol("NRLANBOLREC").AsString(), 25));
-      r.put(63, 8, Replicate("0", 8));
-      r.put(71, 12, nosso12);
-      r.put(83, 10, Replicate("0", 10));
-      r.put(93, 16, Replicate(" ", 16));
-      r.put(109, 2, ocorrencia);
-      r.put(111, 10, documento);
-      r.put(121, 6, vencimento);
-      r.put(127, 13, VirgDeciAssu(FormatFloat("#0.00", RoundDec(valor, 2)), 13));
-      r.put(140, 8, Replicate(" ", 8));
-      r.put(148, 2, "01");
-      r.put(150, 1, " ");
-      r.put(151, 68, Replicate("0", 68));
-    }
-    r.put(219, 2, TipoPagador(pagador.tipo));
-    r.put(221, 14, Inscricao14(pagador.inscricao));
-    r.put(235, 40, PadR(CampoValido(LeftStr(pagador.nome, 40)), 40));
-    r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(pagador.endereco), 40)), 40));
-    r.put(315, 12, Replicate(" ", 12));
-    r.put(327, 8,
-          pagador.cep.empty() ? Replicate("0", 8) : Ajusta(Right(CampoValidoCEPTEL(pagador.cep), 8), 8));
-    r.put(335, 60, cobranca ? SacadorOuMensagem(avalista) : Replicate(" ", 60));
-    r.put(395, 6, seq());
-    file.write(r);
-
-    // Electronic-invoice record (type "2")
-    const std::string chave = doc("NRACESSONFE");
-    if (registro2 && !EmptyString(chave)) {
-      const bool temNosso = (impressaoGravada == "E" || impressaoGravada == "F") && !nossoGravado.empty();
-      Record n(400);
-      n.put(1, 1, "2");
-      n.put(2, 80, Ajusta(LeftStr(chave, 44), 80));
-      n.put(82, 80, Replicate(" ", 80));
-      n.put(162, 80, Replicate(" ", 80));
-      n.put(242, 80, Replicate(" ", 80));
-      n.put(322, 6, "000000");
-      n.put(328, 13, Replicate("0", 13));
-      n.put(341, 6, "000000");
-      n.put(347, 13, Replicate("0", 13));
-      n.put(360, 7, Replicate(" ", 7));
-      n.put(367, 3, carteira);
-      n.put(370, 5, agencia);
-      n.put(375, 8, contaDv);
-      n.put(383, 11, temNosso ? Ajusta(CampoValido(LeftStr(nossoGravado, 11)), 11) : Replicate("0", 11));
-      n.put(394, 1, temNosso ? Ajusta(CampoValido(Right(nossoGravado, 1)), 1) : "0");
-      n.put(395, 6, seq());
-      file.write(n);
-    }
-
-    // Sacador/avalista record (type "7")
-    if (cobranca && avalista.completo()) {
-      Record s(400);
-      s.put(1, 1, "7");
-      s.put(2, 45, Replicate(" ", 45));
-      s.put(47, 5, "00000");
-      s.put(52, 3, "000");
-      s.put(55, 20, Replicate(" ", 20));
-      s.put(75, 2, "  ");
-      s.put(77, 290, Replicate(" ", 290));
-      s.put(367, 3, carteira);
-      s.put(370, 5, agencia);
-      s.put(375, 8, contaDv);
-      s.put(383, 12, nosso12);
-      s.put(395, 6, seq());
-      file.write(s);
-    }
-  });
-
-  // Trailer record (type "9")
-  Record t(400);
-  t.put(1, 1, "9");
-  t.put(2, 393, Replicate(" ", 393));
-  t.put(395, 6, seq());
-  file.write(t);
-  file.Close();
+        // Sacador/avalista record (type "7")
+        if (cobranca && avalista.completo()) {
+          Record s = arq.Registro();
+          s.put(1, 1, "7");
+          s.put(2, 45, Replicate(" ", 45));
+          s.put(47, 5, "00000");
+          s.put(52, 3, "000");
+          s.put(55, 20, Replicate(" ", 20));
+          s.put(75, 2, "  ");
+          s.put(77, 290, Replicate(" ", 290));
+          s.num(367, 3, carteira);
+          s.num(370, 5, agencia);
+          s.num(375, 8, contaDv);
+          s.num(383, 12, nosso12, "P");
+          arq.Escreve(s);
+        }
+      });
 }
 
 }  // namespace layouts

@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "app/escritores.h"
 #include "fields/text.h"
 #include "host/messages.h"
-#include "layouts/writers.h"
+#include "host/staging.h"
+#include "layouts/catalogue.h"
 #include "support/store.h"
 #include "workspace/form.h"
-#include "workspace/staging.h"
 
 namespace {
 
@@ -474,7 +475,7 @@ TEST(BBRemessa, NoMarkedTitleGivesHeadersAndTrailersOnly) {
     ~Fecha() {
       workspace::frmRemessaCNAB->sbtCancelarClick();
       workspace::FechaRemessaCNABRec();
-      workspace::TOutputStage::Current().Discard();
+      host::TOutputStage::Current().Discard();
     }
   } fecha;
   f.medCdEmpresa.Text = "01";
@@ -488,12 +489,10 @@ TEST(BBRemessa, NoMarkedTitleGivesHeadersAndTrailersOnly) {
   f.cdsCNABRec.FieldByName("DSARQCNABREC").SetString(arquivo);
   f.MostraBoletos();
   ASSERT_EQ(f.cdsBoletos.RecordCount(), 2);
-  f.cdsBoletos.Last();
-  const std::string ultimaCarteira = f.cdsBoletos.FieldByName("CDCARTCOBBOL").AsString();
+  layouts::TRemessa remessa = app::RemessaDoForm(f);
+  layouts::Remessa_BB(remessa, *app::TitulosDoForm(f), true);
 
-  layouts::Remessa_BB(true);
-
-  std::ifstream in(workspace::StagingName(arquivo), std::ios::binary);
+  std::ifstream in(host::StagingName(arquivo), std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
   const std::string texto = ss.str();
@@ -504,12 +503,13 @@ TEST(BBRemessa, NoMarkedTitleGivesHeadersAndTrailersOnly) {
     recs.push_back(texto.substr(i, 240));
   }
   ConfereMoldura(recs, "");
+  // no marked title: the batch has no portfolio yet
   EXPECT_EQ(field(recs[0], 33, 20),
             "001234567"
-            "0014" +
-                ultimaCarteira +
-                "027"
-                "  ");
+            "0014"
+            "00"
+            "027"
+            "  ");
   // before the run draws them, the batch has no sequence and no number
   EXPECT_EQ(field(recs[0], 158, 6), "000001");
   EXPECT_EQ(field(recs[1], 184, 8), "00000000");

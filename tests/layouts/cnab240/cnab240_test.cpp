@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fields/text.h"
-#include "workspace/staging.h"
+#include "host/staging.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ class Cnab240Frame : public ::testing::Test {
     path_ =
         (std::filesystem::temp_directory_path() / ("cnab240-" + std::to_string(getpid()) + ".rem")).string();
   }
-  void TearDown() override { workspace::TOutputStage::Current().Discard(); }
+  void TearDown() override { host::TOutputStage::Current().Discard(); }
 
   // Writes a file whose titles carry the given segments, with records closed
   // by blanks after the frame's start, and returns its lines without CR LF.
@@ -60,7 +60,7 @@ class Cnab240Frame : public ::testing::Test {
       arq.write(fecha(r, 30));
     }
     arq.Close();
-    std::ifstream in(workspace::StagingName(path_), std::ios::binary);
+    std::ifstream in(host::StagingName(path_), std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     const std::string texto = ss.str();

@@ -1,4 +1,4 @@
-#include "workspace/staging.h"
+#include "host/staging.h"
 
 #include <unistd.h>
 
@@ -9,7 +9,7 @@
 
 #include "fields/cp1252.h"
 
-namespace workspace {
+namespace host {
 namespace {
 
 bool exists(const std::string& p) {
@@ -95,4 +95,4 @@ void TOutputStage::Discard() {
   placed_ = false;
 }
 
-}  // namespace workspace
+}  // namespace host

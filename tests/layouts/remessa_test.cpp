@@ -1,4 +1,4 @@
-#include "layouts/shared.h"
+#include "layouts/remessa.h"
 
 #include <gtest/gtest.h>
 
@@ -7,16 +7,17 @@ namespace {
 using layouts::NossoNumero;
 using layouts::Ocorrencia;
 
-TEST(SharedNossoNumero, KeepsDigitsAndTheCheckDigitP) {
+// Punctuation goes; a letter stays for the numeric field to refuse it.
+TEST(SharedNossoNumero, DropsPunctuationOnly) {
   const struct {
     const char* gravado;
     const char* esperado;
   } casos[] = {
       {"12345678901-P", "12345678901P"},
       {"109/12345678-9", "109123456789"},
-      {" 12.345 p", "12345"},  // only the capital P is the bank's check digit
+      {" 12.345 p", "12345p"},
       {"", ""},
-      {"ABC", ""},
+      {"ABC", "ABC"},
   };
   for (const auto& c : casos) EXPECT_EQ(NossoNumero(c.gravado), c.esperado) << c.gravado;
 }

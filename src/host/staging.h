@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace workspace {
+namespace host {
 
 // The temporary name beside path where a file of this run is written.
 std::string StagingName(const std::string& path);
@@ -34,4 +34,4 @@ class TOutputStage {
   bool placed_ = false;
 };
 
-}  // namespace workspace
+}  // namespace host

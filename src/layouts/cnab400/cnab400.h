@@ -1,0 +1,40 @@
+// The frame every CNAB 400 file shares (and the 444-character variant): a
+// header, each marked title's records, a trailer, every record numbered in
+// its last six positions from 1. A bank writer states only its records.
+#pragma once
+
+#include <functional>
+
+#include "layouts/record.h"
+#include "layouts/remessa.h"
+
+namespace layouts::cnab400 {
+
+class TArquivo {
+ public:
+  explicit TArquivo(const TRemessa& remessa, int tamanho = 400);
+
+  // A new record: the bank fills it up to its sequence number.
+  Record Registro() const { return Record(tamanho_); }
+  // Numbers the record (its last six positions) and writes it.
+  void Escreve(Record& r);
+  // Records written so far.
+  int Registros() const { return file_.count(); }
+  int Tamanho() const { return tamanho_; }
+
+  // The trailer most banks send: "9", blanks, the sequence; then the file is closed.
+  void TrailerEFecha();
+  void Fecha() { file_.Close(); }
+
+ private:
+  int tamanho_;
+  TRemessaFile file_;
+};
+
+// The whole file: the header, then every marked title's records, then the
+// trailer (the common one when none is given); the file closed at the end.
+void Gera(const TRemessa& remessa, TTitulos& titulos, const std::function<void(TArquivo&)>& cabecalho,
+          const std::function<void(TArquivo&, TTitulo&)>& titulo,
+          const std::function<void(TArquivo&)>& trailer = {}, int tamanho = 400);
+
+}  // namespace layouts::cnab400
