@@ -1,0 +1,58 @@
+// The checks a remittance file must pass before a bank reads it, whoever wrote
+// it: record length and line ends, the character set, the order of the record
+// types, sequence numbers, lot and trailer counts, and the positions the bank
+// reads as numbers. A check does not stop at the first fault: every fault is
+// reported with its record and positions, so one run shows all that is wrong.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace layouts {
+
+enum class TFamilia { Cnab240, Cnab400, Cnab444, Desconhecida };
+
+// One fault. registro is the record's place in the file, from 1 (0: the file
+// as a whole); posicao the first position concerned, from 1 (0: the record as
+// a whole), and tamanho the positions it covers. texto is Windows-1252.
+struct TFalha {
+  int registro;
+  int posicao;
+  int tamanho;
+  std::string texto;
+};
+
+// A field that a writer's layout has the bank read as a number. tipo picks the
+// records it is in: the record type (position 001 in CNAB 400 and 444, 008 in
+// CNAB 240) or, for CNAB 240 details, the segment letter; '*' every record.
+// brancos lets an entirely blank field pass, for fields the layout leaves
+// blank when there is no value.
+struct TCampoNumerico {
+  char tipo;
+  int posicao;
+  int tamanho;
+  bool brancos = false;
+};
+
+struct TVerificacao {
+  TFamilia familia = TFamilia::Desconhecida;
+  int registros = 0;           // lines of the file, empty ones included
+  std::vector<TFalha> falhas;  // in record and position order
+  bool ok() const { return falhas.empty(); }
+};
+
+// The family by the length of the first record (without its line end); when
+// that record has none of the families' lengths, the length most records have.
+TFamilia FamiliaDe(std::string_view conteudo);
+
+// Checks a whole file. A declared numeric field that lies beyond the family's
+// record length is a mistake of the caller and throws std::invalid_argument.
+TVerificacao VerificaArquivo(std::string_view conteudo, std::span<const TCampoNumerico> numericos = {});
+
+// One line for the operator or a test's message: "registro 3, posições
+// 395-400: ..." (Windows-1252).
+std::string Descreve(const TFalha& f);
+
+}  // namespace layouts
