@@ -8,11 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "layouts/file_check.h"
 #include "layouts/remessa.h"
 
 namespace layouts {
-
-enum class TFamilia { Cnab400, Cnab444, Cnab240 };
 
 // Writes the batch's file from its marked titles; cobranca is the
 // operator's remittance kind for the writers that have two, true otherwise.
