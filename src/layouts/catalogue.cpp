@@ -1,5 +1,6 @@
 #include "layouts/catalogue.h"
 
+#include "fields/sanitisers.h"
 #include "fields/text.h"
 #include "layouts/record.h"
 
@@ -10,11 +11,11 @@ namespace {
 using F = TFamilia;
 
 // Bradesco's discount file needs the account's authorisation and an account
-// number the bank's eight positions hold.
+// number the bank's eight positions hold (its digits: "0098765-4" fits).
 void VerificaBradesco(const TRemessa& r, bool cobranca) {
   if (cobranca) return;
   if (fields::EmptyString(r.ContaCorr.S("NRAUTCNABDES"))) r.Erro("NRAUTORIZACAO_N_CAD");
-  if (fields::AllTrim(r.ContaCorr.S("CDCONTCORR")).size() > 8) r.Erro("Err_CNAB_Desc");
+  if (fields::SemPontuacao(r.ContaCorr.S("CDCONTCORR")).size() > 8) r.Erro("Err_CNAB_Desc");
 }
 
 // Rural's portfolio is told by its third character from the end.

@@ -1,5 +1,6 @@
 #include "support/store.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -10,8 +11,10 @@
 
 #include "app/escritores.h"
 #include "app/operador.h"
+#include "fields/cp1252.h"
 #include "fields/datetime.h"
 #include "host/context.h"
+#include "layouts/file_check.h"
 #include "server/import.h"
 
 namespace testsupport {
@@ -117,6 +120,9 @@ std::vector<std::string> TStore::Registros(int tamanho) const {
   std::stringstream ss;
   ss << in.rdbuf();
   const std::string all = ss.str();
+  // Every file a test reads is first checked as a bank would check it.
+  for (const auto& f : layouts::VerificaArquivo(all).falhas)
+    ADD_FAILURE() << fields::Cp1252ToUtf8(layouts::Descreve(f));
   std::vector<std::string> recs;
   size_t at = 0;
   while (at < all.size()) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "layouts/support/writer_store.h"
 #include "support/fixture.h"
 #include "support/store.h"
 
@@ -49,7 +50,7 @@ TEST(Bradesco, CollectionHeaderAndDetail) {
   ASSERT_EQ(recs.size(), 3u);  // no invoice key, no guarantor: header, detail, trailer
   const auto& h = recs[0];
   EXPECT_EQ(field(h, 1, 26), "01REMESSA01COBRANCA       ");
-  EXPECT_EQ(field(h, 27, 20), std::string(20, '0'));  // no identification at the bank
+  EXPECT_EQ(field(h, 27, 20), std::string(20, '0'));              // no identification at the bank
   EXPECT_EQ(field(h, 47, 30), "FILIAL MATRIZ COMERCIO LTDA   ");  // the batch branch first
   EXPECT_EQ(field(h, 77, 18), "237BRADESCO       ");
   EXPECT_EQ(field(h, 95, 6), "081226");
@@ -116,10 +117,17 @@ TEST(Bradesco, PrintingIndicatorDecidesNossoNumero) {
   for (const auto& c : cases) {
     Bradesco b;
     b.titulo()["IDIMPRBOLBOL"] = c.indicador;
-    b.j["NOTAFISCAL"] = {{{"CDFILIAL", "0001"}, {"NRLANCTONF", "L1"}, {"NRNOTAFISC", "777"}, {"CDFILIRECE", "0001"},
+    b.j["NOTAFISCAL"] = {{{"CDFILIAL", "0001"},
+                          {"NRLANCTONF", "L1"},
+                          {"NRNOTAFISC", "777"},
+                          {"CDFILIRECE", "0001"},
                           {"NRACESSONFE", "35261212345678000195550010000500011000500010"}}};
-    b.j["DUPLICATA"] = {{{"CDFILIAL", "0001"}, {"NRLANBOLREC", "1"}, {"DUPLICATA", "123456789"},
-                         {"NRPARCELA", "3"}, {"CDFILINF", "0001"}, {"NRLANCTONF", "L1"}}};
+    b.j["DUPLICATA"] = {{{"CDFILIAL", "0001"},
+                         {"NRLANBOLREC", "1"},
+                         {"DUPLICATA", "123456789"},
+                         {"NRPARCELA", "3"},
+                         {"CDFILINF", "0001"},
+                         {"NRLANCTONF", "L1"}}};
     auto recs = b.gerar();
     shared_checks(recs);
     ASSERT_EQ(recs.size(), 4u) << c.indicador;
@@ -177,7 +185,8 @@ TEST(Bradesco, GuarantorWritesCheckDigitsFirstAndRecordSeven) {
 
 TEST(Bradesco, MessageAndPayerOverride) {
   Bradesco b;
-  b.j["TXBOLETO"] = {{{"CDFILIAL", "0001"}, {"NRLANBOLREC", "1"}, {"TXMENSBOLBOL", "Não receber após o vencimento"}}};
+  b.j["TXBOLETO"] = {
+      {{"CDFILIAL", "0001"}, {"NRLANBOLREC", "1"}, {"TXMENSBOLBOL", "Não receber após o vencimento"}}};
   b.j["LICENCAUSO"] = {{{"CDFILIAL", "0001"},
                         {"NRLANBOLREC", "1"},
                         {"IDTPIJURLUSO", "F"},
@@ -196,9 +205,14 @@ TEST(Bradesco, DiscountRemittance) {
   Bradesco b;
   b.conta()["CDSACAVALISTA"] = "123.456.789-09";  // no record 7 in a discount file
   b.conta()["NMSACAVALISTA"] = "ABC";
-  b.j["NOTAFISCAL"] = {{{"CDFILIAL", "0001"}, {"NRLANCTONF", "L1"}, {"NRACESSONFE", "3526"}, {"CDFILIRECE", "0001"}}};
-  b.j["DUPLICATA"] = {{{"CDFILIAL", "0001"}, {"NRLANBOLREC", "1"}, {"DUPLICATA", "77"}, {"NRPARCELA", "1"},
-                       {"CDFILINF", "0001"}, {"NRLANCTONF", "L1"}}};
+  b.j["NOTAFISCAL"] = {
+      {{"CDFILIAL", "0001"}, {"NRLANCTONF", "L1"}, {"NRACESSONFE", "3526"}, {"CDFILIRECE", "0001"}}};
+  b.j["DUPLICATA"] = {{{"CDFILIAL", "0001"},
+                       {"NRLANBOLREC", "1"},
+                       {"DUPLICATA", "77"},
+                       {"NRPARCELA", "1"},
+                       {"CDFILINF", "0001"},
+                       {"NRLANCTONF", "L1"}}};
   TOpcoesGeracao o;
   o.tipo = 1;
   o.filial = "0001";
@@ -206,7 +220,12 @@ TEST(Bradesco, DiscountRemittance) {
   shared_checks(recs);
   ASSERT_EQ(recs.size(), 3u);
   EXPECT_EQ(field(recs[0], 118, 249), std::string(249, ' '));
-  EXPECT_EQ(field(recs[0], 367, 28), "DESC" "0042" "01234" "00012345" + std::string(7, ' '));
+  EXPECT_EQ(field(recs[0], 367, 28),
+            "DESC"
+            "0042"
+            "01234"
+            "00012345" +
+                std::string(7, ' '));
   const auto& d = recs[1];
   EXPECT_EQ(field(d, 2, 20), "02123456780001950000");  // the batch branch's tax id
   EXPECT_EQ(field(d, 63, 8), "00000000");
@@ -224,4 +243,83 @@ TEST(Bradesco, ManyTitlesKeepTheirOrderAndSequence) {
   auto recs = b.gerar();
   shared_checks(recs);
   EXPECT_EQ(recs.size(), 27u);
+}
+
+// The positions the bank reads as numbers, by record type.
+const layouts::TCampoNumerico kNumericos[] = {
+    {'0', 27, 20},  {'0', 111, 7},  {'1', 22, 3},  {'1', 25, 5},  {'1', 30, 8},
+    {'1', 67, 4},   {'1', 127, 13}, {'1', 157, 2}, {'1', 159, 2}, {'1', 161, 13},
+    {'1', 180, 13}, {'1', 221, 14}, {'1', 327, 8}, {'2', 2, 80},  {'2', 367, 3},
+    {'2', 370, 5},  {'2', 375, 8},  {'7', 367, 3}, {'7', 370, 5}, {'7', 375, 8},
+};
+
+// Accounts, codes, tax ids, postcodes and nosso número as operators type
+// them reach the bank as digits, records 1, 2 and 7 of a title agreeing.
+TEST(Bradesco, TypedPunctuationBecomesDigits) {
+  TLoja l("237");
+  l.EmprBanc()["CDEMPBANCREC"] = "4.321.987-0";
+  l.Linha("NOTAFISCAL", {{"CDFILIAL", "0001"},
+                         {"NRLANCTONF", "L1"},
+                         {"CDFILIRECE", "0001"},
+                         {"NRACESSONFE", "35261212345678000195550010000500011000500010"}});
+  l.Linha("DUPLICATA", {{"CDFILIAL", "0001"},
+                        {"NRLANBOLREC", "1001"},
+                        {"DUPLICATA", "NF-77"},
+                        {"NRPARCELA", "1"},
+                        {"CDFILINF", "0001"},
+                        {"NRLANCTONF", "L1"}});
+  auto recs = l.Gera({}, kNumericos);
+  ASSERT_EQ(recs.size(), 5u);  // header, detail, invoice, guarantor, trailer
+  EXPECT_EQ(field(recs[0], 27, 20), "00000000000043219870");
+  const auto& d = recs[1];
+  EXPECT_EQ(field(d, 22, 16),
+            "109"
+            "01234"
+            "00987654");                        // agency 123-4, account 0098765-4
+  EXPECT_EQ(field(d, 71, 12), "000123456789");  // nosso número 12345678-9
+  EXPECT_EQ(field(d, 219, 16),
+            "01"
+            "00012345678909");
+  EXPECT_EQ(field(d, 235, 40), "JOSE DA SILVA COMERCIO" + std::string(18, ' '));  // the line break is a blank
+  EXPECT_EQ(field(d, 275, 40), "RUA AUGUSTA, 1500  APTO 12" + std::string(14, ' '));
+  EXPECT_EQ(field(d, 327, 8), "01310100");
+  EXPECT_EQ(field(d, 335, 15),
+            "09"
+            "0000"
+            "123456789");  // the guarantor's CPF, check digits first
+  EXPECT_EQ(field(recs[2], 2, 80), std::string(36, '0') + "35261212345678000195550010000500011000500010");
+  EXPECT_EQ(field(recs[2], 367, 28),
+            "109"
+            "01234"
+            "00987654"
+            "00012345678"
+            "9");
+  EXPECT_EQ(field(recs[3], 367, 28),
+            "109"
+            "01234"
+            "00987654"
+            "000123456789");
+}
+
+// A letter where the bank reads a number, or a value wider than its field,
+// stops the run before the file, naming the title and the field.
+TEST(Bradesco, UnreadableNumbersStopTheRun) {
+  struct Caso {
+    const char* campo;
+    json valor;
+    const char* chave;
+    const char* texto;
+  } casos[] = {
+      {"CDCONTCORR", "0009876X-4", "CAMPO_NUM_INV", "Boleto 0001/1001: o campo 030-037 do registro 1"},
+      {"VRFINALBREC", 123456789012.34, "CAMPO_EXCEDE", "Boleto 0001/1001: o campo 127-139 do registro 1"},
+      {"VRPEMULBREC", 100.0, "CAMPO_EXCEDE", "Boleto 0001/1001: o campo 067-070 do registro 1"},
+      {"CDNOSNUMREC", "1234567A-9", "CAMPO_NUM_INV", "Boleto 0001/1001: o campo 071-082 do registro 1"},
+  };
+  for (const auto& c : casos) {
+    TLoja l("237");
+    (std::string(c.campo) == "CDCONTCORR" ? l.conta() : l.titulo())[c.campo] = c.valor;
+    l.NovoTitulo("1002");
+    EXPECT_EQ(l.Recusa(), c.chave) << c.campo;
+    EXPECT_NE(l.Mensagem().find(c.texto), std::string::npos) << l.Mensagem();
+  }
 }
