@@ -98,7 +98,7 @@ class TTitulosDoForm : public layouts::TTitulos {
   explicit TTitulosDoForm(TfrmRemessaCNAB& f) : f_(f) {}
 
  protected:
-  void Percorre(const std::function<void(layouts::TTitulo&)>& fn) override {
+  void Percorre(const std::function<void(layouts::TTitulo&)>& fn, bool escrevendo) override {
     auto& b = f_.cdsBoletos;
     struct Reativa {
       host::TClientDataSet& ds;
@@ -113,6 +113,7 @@ class TTitulosDoForm : public layouts::TTitulos {
       fn(titulo);
       // The first title has had every kind of record the writer reads: the
       // run may go on with what it does beside the writer.
+      if (!escrevendo) continue;
       if (auto aviso = std::exchange(f_.AoPrimeiroTitulo, nullptr)) aviso();
     }
   }

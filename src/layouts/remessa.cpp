@@ -119,6 +119,11 @@ void TRemessa::Erro(const std::string& key) const {
   throw host::EAbort();  // not reached: MensErro with stop raises
 }
 
+void TRemessa::Recusa(TTitulo& t, const std::string& key) const {
+  host::MensErro(Msg("BOLETO") + " " + t.Chave() + ": " + Msg(key), true, key);
+  throw host::EAbort();
+}
+
 std::string TTitulo::Registro(TRegistro tipo, std::string_view campo) {
   auto& ds = Registros(tipo);
   if (!ds.Active() || ds.IsEmpty()) return {};
@@ -161,15 +166,15 @@ TPagador TTitulo::Pagador() {
   return p;
 }
 
-void TTitulos::ParaCada(const std::function<void(TTitulo&)>& fn) {
-  Percorre([&fn](TTitulo& t) {
+std::function<void(TTitulo&)> TTitulos::Nomeia(const std::function<void(TTitulo&)>& fn) {
+  return [&fn](TTitulo& t) {
     try {
       fn(t);
     } catch (ECampo& e) {
       if (e.titulo.empty()) e.titulo = t.Chave();
       throw;
     }
-  });
+  };
 }
 
 std::string NossoNumero(std::string_view s) {

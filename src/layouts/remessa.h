@@ -54,6 +54,8 @@ struct TAvalista {
   bool completo() const { return !inscricao.empty() && !nome.empty(); }
 };
 
+class TTitulo;
+
 // The batch being written, as the run fixed it before the writer started.
 class TRemessa {
  public:
@@ -89,6 +91,8 @@ class TRemessa {
   std::string Msg(const std::string& key) const;
   // Stops the run with the catalogue's message.
   [[noreturn]] void Erro(const std::string& key) const;
+  // Stops the run with the catalogue's message about a title, named first.
+  [[noreturn]] void Recusa(TTitulo& t, const std::string& key) const;
 };
 
 // A title's per-title records, as the server keeps them.
@@ -131,10 +135,19 @@ class TTitulos {
   virtual ~TTitulos() = default;
   // Visits every marked title; a value the bank could not read (ECampo) is
   // named with its title on the way out.
-  void ParaCada(const std::function<void(TTitulo&)>& fn);
+  void ParaCada(const std::function<void(TTitulo&)>& fn) { Percorre(Nomeia(fn), true); }
+  // The same walk for a writer's checks before its file exists: what would
+  // refuse a title stops the run before any record is written. It leaves
+  // the run's work beside the writer to the walk that writes.
+  void Verifica(const std::function<void(TTitulo&)>& fn) { Percorre(Nomeia(fn), false); }
 
  protected:
-  virtual void Percorre(const std::function<void(TTitulo&)>& fn) = 0;
+  // escrevendo: the walk that writes the file (the run may start its work
+  // beside the writer after its first title).
+  virtual void Percorre(const std::function<void(TTitulo&)>& fn, bool escrevendo) = 0;
+
+ private:
+  static std::function<void(TTitulo&)> Nomeia(const std::function<void(TTitulo&)>& fn);
 };
 
 // The characters of a stored nosso número that stand in the bank's number:
