@@ -1,6 +1,7 @@
 // The per-title record kinds (documents, invoices, licences, fees,
 // instructions, receiving branch), for one title or for a whole list, which a
-// long list has read in two halves at once on the two connections.
+// long list has read in two halves at once on the two connections; and the
+// access key of a title's invoice.
 #include <algorithm>
 #include <exception>
 #include <thread>
@@ -12,8 +13,6 @@
 namespace server {
 
 using namespace detail;
-
-// ---- Per-title records ----
 
 namespace {
 // The title's invoices, first instalment first.
