@@ -17,6 +17,7 @@
 
 #include "server/rdm_remessa_cnab.h"
 #include "server/sqlite_db.h"
+#include "server/sqlite_update_beside.h"
 
 namespace server {
 
@@ -40,7 +41,7 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   // Title lists GetRegistrosBoletos has read in two halves at once.
   size_t ListasEmDuasPartes() const { return listas_em_duas_; }
   // AlterBoletos started by IniciaAlterBoletos on a thread of this object's.
-  size_t AlteracoesAoLado() const { return alteracoes_ao_lado_; }
+  size_t AlteracoesAoLado() const { return aoLado_.Iniciadas(); }
   // The connection itself, for the fixture loader and maintenance tools.
   sqlite::Db& Database() { return db(); }
 
@@ -161,13 +162,8 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   TServerReply altera_boletos(const TPacket& alteraBoletos, TPacket* dono);
   // Opens the second connection if need be; false when there is none to have.
   bool abre_leitor();
-  // Waits for an update started beside, keeping its reply.
-  void aguarda_ao_lado();
-  std::thread aoLado_;
-  TPacket pacoteAoLado_;
-  TServerReply respostaAoLado_;
-  bool respostaPendente_ = false;
-  size_t alteracoes_ao_lado_ = 0;
+  // The update started by IniciaAlterBoletos, with its thread.
+  TAlteracaoAoLado aoLado_;
 
   std::string path_;
   sqlite::Db con_;

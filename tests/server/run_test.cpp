@@ -194,7 +194,7 @@ TEST(AlterBoletos, StartedBesideTheCaller) {
   EXPECT_TRUE(p.Rows.empty());
   EXPECT_EQ(situacao(), "00");  // the committed state, however far the update is
   EXPECT_EQ(s->FimAlterBoletos().Error, "");
-  EXPECT_EQ(situacao(), "10");  // the unit of work's own, once the update is over
+  EXPECT_EQ(situacao(), "10");                // the unit of work's own, once the update is over
   EXPECT_NE(s->FimAlterBoletos().Error, "");  // one reply per update
   s->Commit();
   EXPECT_EQ(Title(*s, "0001", "1"), "10|8|1|I|NN1");
@@ -210,6 +210,29 @@ TEST(AlterBoletos, StartedBesideTheCaller) {
   EXPECT_FALSE(HasBatch(*s, "9"));
   EXPECT_EQ(Title(*s, "0001", "2"), "01||||");
   EXPECT_EQ(s->AlteracoesAoLado(), 2u);
+}
+
+// Started again, the update forgets the reply nobody asked for; a server
+// closed while its update runs waits for it, and the unit of work it was part
+// of is undone with everything in it.
+TEST(AlterBoletos, StartedAgainOrClosedWhileItRuns) {
+  TempDir dir;
+  auto s = Loaded(dir.File("r.db"));
+  s->StartTransaction();
+  ASSERT_EQ(s->SetCNABRec(Batch("8")).Error, "");
+  TPacket recusado = Alter("8", {{"0009", "99"}});
+  ASSERT_TRUE(s->IniciaAlterBoletos(recusado));
+  TPacket aceito = Alter("8", {{"0001", "1"}});
+  ASSERT_TRUE(s->IniciaAlterBoletos(aceito));
+  EXPECT_EQ(s->FimAlterBoletos().Error, "");  // the second update's, not the refusal
+  TPacket ultimo = Alter("8", {{"0001", "2"}});
+  ASSERT_TRUE(s->IniciaAlterBoletos(ultimo));
+  s.reset();
+
+  server::TSQLiteRemessaServer reaberto(dir.File("r.db"));
+  EXPECT_FALSE(HasBatch(reaberto, "8"));
+  EXPECT_EQ(Title(reaberto, "0001", "1"), "00||||");
+  EXPECT_EQ(Title(reaberto, "0001", "2"), "01||||");
 }
 
 TEST(SetCNABRec, AppliesInsertsChangesAndDeletions) {
