@@ -435,28 +435,25 @@ void TfrmFiltroRemessaCNAB::CriaCatalogo() {
 }
 
 void TfrmFiltroRemessaCNAB::CriaConsultas() {
-  auto todas = [](host::TADOIBQuery& q, const char* sql) {
-    q.SQL = q.SQL_ORACLE = q.SQL_MSSQL = q.SQL_IB = sql;
-  };
-  todas(qryOperador,
-        "SELECT CDOPERADOR, NMOPERADOR\n"
-        "FROM OPERADOR\n"
-        "ORDER BY CDOPERADOR");
-  todas(qryCliente,
-        "SELECT CDCLIENTE   , NMFANTCLIE, NMRAZSOCCLIE, IDTPIJURCLIE,\n"
-        "       NRINSJURCLIE\n"
-        "FROM CLIENTE\n"
-        "ORDER BY NRINSJURCLIE");
-  todas(qryFormRec,
-        "SELECT CDTPBAIXAREC, NMTPBAIXAREC\n"
-        "FROM TIPOBAIXAREC\n"
-        "ORDER BY CDTPBAIXAREC");
-  todas(qryContCorr,
-        "SELECT CC.CDREDUCONT, CC.CDBANCO   , CC.CDAGENCIA, CC.CDCONTCORR,\n"
-        "       BC.CDPICTCONT, CC.DSCONTCORR     ,BC.CDPICTAGEN\n"
-        "FROM CONTCORR CC, BANCO BC\n"
-        "WHERE (CC.CDBANCO = BC.CDBANCO)\n"
-        "ORDER BY CC.CDREDUCONT");
+  qryOperador.SQL =
+      "SELECT CDOPERADOR, NMOPERADOR\n"
+      "FROM OPERADOR\n"
+      "ORDER BY CDOPERADOR";
+  qryCliente.SQL =
+      "SELECT CDCLIENTE   , NMFANTCLIE, NMRAZSOCCLIE, IDTPIJURCLIE,\n"
+      "       NRINSJURCLIE\n"
+      "FROM CLIENTE\n"
+      "ORDER BY NRINSJURCLIE";
+  qryFormRec.SQL =
+      "SELECT CDTPBAIXAREC, NMTPBAIXAREC\n"
+      "FROM TIPOBAIXAREC\n"
+      "ORDER BY CDTPBAIXAREC";
+  qryContCorr.SQL =
+      "SELECT CC.CDREDUCONT, CC.CDBANCO   , CC.CDAGENCIA, CC.CDCONTCORR,\n"
+      "       BC.CDPICTCONT, CC.DSCONTCORR     ,BC.CDPICTAGEN\n"
+      "FROM CONTCORR CC, BANCO BC\n"
+      "WHERE (CC.CDBANCO = BC.CDBANCO)\n"
+      "ORDER BY CC.CDREDUCONT";
 }
 
 }  // namespace filters

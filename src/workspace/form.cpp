@@ -140,19 +140,9 @@ void TfrmRemessaCNAB::CriaConsultas() {
   qryEmpresa.SQL =
       "SELECT CDEMPRESA   , NMEMPRESA, IDTPIJUREMPR, NRINSJUREMPR,\n"
       "       NMRAZSOCEMPR\n"
-      "FROM EMPRESA,\n"
-      "     PARAM(:P_CDEMPRESA ) P_CDEMPRESA,\n"
-      "     PARAM(:P_TCDEMPRESA) P_TCDEMPRESA\n"
-      "WHERE (CDEMPRESA = P_CDEMPRESA.PARAM OR P_TCDEMPRESA.PARAM = 'T')\n"
-      "ORDER BY CDEMPRESA";
-  qryEmpresa.SQL_IB = qryEmpresa.SQL;
-  qryEmpresa.SQL_ORACLE =
-      "SELECT CDEMPRESA   , NMEMPRESA, IDTPIJUREMPR, NRINSJUREMPR,\n"
-      "       NMRAZSOCEMPR\n"
       "FROM EMPRESA\n"
       "WHERE (CDEMPRESA = :P_CDEMPRESA OR :P_TCDEMPRESA = 'T')\n"
       "ORDER BY CDEMPRESA";
-  qryEmpresa.SQL_MSSQL = qryEmpresa.SQL_ORACLE;
 
   qryEndeClie.SQL =
       "SELECT EC.DSENDECLIE , EC.NRCEPCLIE, EC.SGESTADO, EC.NMBAIRCLIE,\n"
@@ -163,27 +153,17 @@ void TfrmRemessaCNAB::CriaConsultas() {
       "      (MU.CDPAIS       = EC.CDPAIS     ) AND\n"
       "      (MU.SGESTADO     = EC.SGESTADO   ) AND\n"
       "      (MU.CDMUNICIPIO  = EC.CDMUNICIPIO)";
-  qryEndeClie.SQL_ORACLE = qryEndeClie.SQL_MSSQL = qryEndeClie.SQL_IB = qryEndeClie.SQL;
 
   qryTpEnde.SQL =
-      "SELECT IDTPENDECLIE\n"
-      "FROM ENDECLIE,\n"
-      "     PARAM(:P_CDCLIENTE) P_CDCLIENTE\n"
-      "WHERE (CDCLIENTE = P_CDCLIENTE.PARAM) AND\n"
-      "      (IDTPENDECLIE = 'C')";
-  qryTpEnde.SQL_IB = qryTpEnde.SQL;
-  qryTpEnde.SQL_ORACLE =
       "SELECT IDTPENDECLIE\n"
       "FROM ENDECLIE\n"
       "WHERE (CDCLIENTE = :P_CDCLIENTE) AND\n"
       "      (IDTPENDECLIE = 'C')";
-  qryTpEnde.SQL_MSSQL = qryTpEnde.SQL_ORACLE;
 
   qryContCorr.SQL =
       "SELECT CDCEDENTEBAN\n"
       "FROM CONTCORR\n"
       "WHERE (CDREDUCONT = :P_CDREDUCONT)";
-  qryContCorr.SQL_ORACLE = qryContCorr.SQL_MSSQL = qryContCorr.SQL_IB = qryContCorr.SQL;
 
   qryEndeFili.SQL =
       "SELECT\n"
@@ -208,8 +188,6 @@ void TfrmRemessaCNAB::CriaConsultas() {
       "   (M.CDPAIS      = E.CDPAIS)     AND\n"
       "   (M.SGESTADO    = E.SGESTADO)   AND\n"
       "   (M.CDMUNICIPIO = E.CDMUNICIPIO)";
-  for (auto* q : {&qryEmpresa, &qryEndeClie, &qryTpEnde, &qryContCorr, &qryEndeFili})
-    q->dialect = host::TADOIBQuery::Dialect::Oracle;
 }
 
 // ---- messages ----
