@@ -221,6 +221,21 @@ void TfrmRemessaCNAB::CarregaRegistro(const char* registro, TClientDataSet& ds, 
   if (!Lote.Preenche(registro, filial, numero, ds, cdBanco)) Carrega(ds, umTitulo());
 }
 
+// ---- what the filter dialogs read ----
+
+std::string TfrmRemessaCNAB::OperacaoRemessa() {
+  return cdsCNABRec.Active() ? cdsCNABRec.FieldByName("IDOPECNABREC").AsString() : std::string();
+}
+
+bool TfrmRemessaCNAB::PreparandoRemessa() const {
+  const auto st = cdsCNABRec.State();
+  return st == host::TDataSetState::dsInsert || st == host::TDataSetState::dsEdit;
+}
+
+std::string TfrmRemessaCNAB::NumeroRemessa() {
+  return cdsCNABRec.FieldByName("NRCNABREC").AsString();
+}
+
 // ---- lifecycle ----
 
 bool TfrmRemessaCNAB::Inserindo() const {
@@ -572,7 +587,7 @@ void TfrmRemessaCNAB::MostraBoletos() {
   if (!novo) {
     a = ArgsBoletosRemessa(Empresa(), cdsCNABRec.FieldByName("NRCNABREC").AsString());
   } else {
-    if (!filters::frmFiltroBoleEnviCNAB) filters::CriaFiltroBoleEnviCNAB("");
+    if (!filters::frmFiltroBoleEnviCNAB) filters::CriaFiltroBoleEnviCNAB("", *this);
     a = ArgsBoletosNovaRemessa(filters::FiltroBoleto);
   }
   cdsBoletos.SetData(server::CheckResultServ(netRemessaCNAB->GetBoletos(a)));
@@ -666,7 +681,7 @@ bool TfrmRemessaCNAB::sbtFiltroClick(const std::function<void(filters::TfrmFiltr
   }
   const bool marcados = BoletosMarcados.Count() > 0;
   if (marcados && !Pergunta("Bol_mar", host::TMsgDlgButtons::mbOKCancel)) return false;
-  filters::CriaFiltroBoleEnviCNAB("BOTAO_FILTRO");
+  filters::CriaFiltroBoleEnviCNAB("BOTAO_FILTRO", *this);
   auto& f = *filters::frmFiltroBoleEnviCNAB;
   if (opera) opera(f);
   bool ok = f.ModalResult != 2;

@@ -115,7 +115,7 @@ void TfrmRemessaCNAB::pgcPadraoChange() {
       // Titles marked for another operation kind are not those of this one;
       // the sent-titles filter then offers the titles of the new kind.
       if (boTpMovAlterado && BoletosMarcados.Count() > 0) LimpaMarcados();
-      if (BoletosMarcados.Count() == 0) filters::CriaFiltroBoleEnviCNAB("ESCONDE_FILTRO");
+      if (BoletosMarcados.Count() == 0) filters::CriaFiltroBoleEnviCNAB("ESCONDE_FILTRO", *this);
     }
   }
   dtsPadraoStateChange();
@@ -142,7 +142,7 @@ void TfrmRemessaCNAB::cdsCNABRecAfterScroll() {
 void TfrmRemessaCNAB::sbtFiltrarClick() {
   if (!sbtFiltrar.Enabled) return;
   if (ActivePage == TPagina::tshFolhaDados) {
-    filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO");
+    filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO", *this);
     dtsPadraoStateChange();
   }
 }
@@ -151,7 +151,7 @@ void TfrmRemessaCNAB::ReaplicaFiltro() {
   const std::string nr =
       cdsCNABRec.Active() && !cdsCNABRec.IsEmpty() ? cdsCNABRec.FieldByName("NRCNABREC").AsString() : "";
   const TPagina pagina = ActivePage;
-  filters::CriaFiltroRemessaCNAB("ESCONDE_FILTRO");
+  filters::CriaFiltroRemessaCNAB("ESCONDE_FILTRO", *this);
   if (!nr.empty()) cdsCNABRec.Locate("NRCNABREC", {nr});
   ActivePage = pagina;
   dtsPadraoStateChange();
