@@ -42,7 +42,7 @@ TfrmRemessaCNAB& AbreRemessa(TFormAberto& aberto, const TPedidoTitulos& p) {
     d.medNrRemessa.Text = p.remessa;
     d.sbtConfirmaClick();
   });
-  filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO");
+  filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO", f);
   if (f.cdsCNABRec.IsEmpty())
     throw std::runtime_error(fields::Utf8ToCp1252("Remessa não encontrada: ") + p.remessa);
   f.dtsPadraoStateChange();
@@ -94,7 +94,7 @@ host::TPacket ListaRemessas(server::IRdmRemessaCNAB& server, const TFiltroRemess
     d.nedVrLiqFin.Text = c.liquidoFin;
     d.sbtConfirmaClick();
   });
-  filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO");
+  filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO", f);
   return f.cdsCNABRec.Data();
 }
 
@@ -122,7 +122,7 @@ std::string ImprimeBordero(server::IRdmRemessaCNAB& server, const std::string& e
     d.medNrRemessa.Text = remessa;
     d.sbtConfirmaClick();
   });
-  filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO");
+  filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO", f);
   if (f.cdsCNABRec.IsEmpty())
     throw std::runtime_error(fields::Utf8ToCp1252("Remessa não encontrada: ") + remessa);
   f.SaidaBordero = saida;

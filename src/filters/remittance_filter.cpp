@@ -7,7 +7,6 @@
 #include "host/busy.h"
 #include "host/context.h"
 #include "server/rdm_remessa_cnab.h"
-#include "workspace/form.h"
 
 namespace filters {
 
@@ -90,9 +89,8 @@ TfrmFiltroRemessaCNAB::TfrmFiltroRemessaCNAB() {
 }
 
 void TfrmFiltroRemessaCNAB::FormCreate() {
-  if (workspace::frmRemessaCNAB && workspace::frmRemessaCNAB->netRemessaCNAB)
-    for (auto* q : {&qryOperador, &qryCliente, &qryFormRec, &qryContCorr})
-      q->SetConnection(workspace::frmRemessaCNAB->netRemessaCNAB);
+  if (auto* conexao = Contexto ? Contexto->Conexao() : nullptr)
+    for (auto* q : {&qryOperador, &qryCliente, &qryFormRec, &qryContCorr}) q->SetConnection(conexao);
   ResetaFiltroRemessa();
   medNrRemessa.Text.clear();
   ActivePage = TPaginaFiltro::tshRemessa;
@@ -233,14 +231,14 @@ void TfrmFiltroRemessaCNAB::sbtConfirmaClick() {
   faixa(nedVrLiqIni, nedVrLiqFin, pgB, "nedVrLiqIni", "nedVrLiqFin");
 
   // 12, 13. The list changes only once the server has answered.
-  auto* form = workspace::frmRemessaCNAB;
-  if (!form || !form->netRemessaCNAB) throw std::logic_error("the remittance form is not open");
+  auto* conexao = Contexto ? Contexto->Conexao() : nullptr;
+  if (!conexao) throw std::logic_error("the remittance form is not open");
   host::TPacket lista;
   {
     host::TShowAvi avi;
-    lista = server::CheckResultServ(form->netRemessaCNAB->GetCNABRec(ArgumentosGetCNABRec(form->Empresa())));
+    lista = server::CheckResultServ(conexao->GetCNABRec(ArgumentosGetCNABRec(Contexto->Empresa())));
   }
-  form->cdsCNABRec.SetData(lista);
+  Contexto->ListaRemessas().SetData(lista);
   // 14
   ControlesParaEstado();
   FormClose();
@@ -379,13 +377,15 @@ void TfrmFiltroRemessaCNAB::CarregaOpcoes(const std::map<std::string, std::strin
 
 // ---- creation ----
 
-void CriaFiltroRemessaCNAB(const std::string& mode) {
+void CriaFiltroRemessaCNAB(const std::string& mode, IContextoFiltros& contexto) {
   if (!frmFiltroRemessaCNAB) {
     auto* f = new TfrmFiltroRemessaCNAB();
+    f->Contexto = &contexto;
     f->FormCreate();
     frmFiltroRemessaCNAB = f;
   }
   auto& f = *frmFiltroRemessaCNAB;
+  f.Contexto = &contexto;
   if (mode == "BOTAO_FILTRO") {
     f.Visible = true;
     f.FormActivate();
@@ -435,28 +435,25 @@ void TfrmFiltroRemessaCNAB::CriaCatalogo() {
 }
 
 void TfrmFiltroRemessaCNAB::CriaConsultas() {
-  auto todas = [](host::TADOIBQuery& q, const char* sql) {
-    q.SQL = q.SQL_ORACLE = q.SQL_MSSQL = q.SQL_IB = sql;
-  };
-  todas(qryOperador,
-        "SELECT CDOPERADOR, NMOPERADOR\n"
-        "FROM OPERADOR\n"
-        "ORDER BY CDOPERADOR");
-  todas(qryCliente,
-        "SELECT CDCLIENTE   , NMFANTCLIE, NMRAZSOCCLIE, IDTPIJURCLIE,\n"
-        "       NRINSJURCLIE\n"
-        "FROM CLIENTE\n"
-        "ORDER BY NRINSJURCLIE");
-  todas(qryFormRec,
-        "SELECT CDTPBAIXAREC, NMTPBAIXAREC\n"
-        "FROM TIPOBAIXAREC\n"
-        "ORDER BY CDTPBAIXAREC");
-  todas(qryContCorr,
-        "SELECT CC.CDREDUCONT, CC.CDBANCO   , CC.CDAGENCIA, CC.CDCONTCORR,\n"
-        "       BC.CDPICTCONT, CC.DSCONTCORR     ,BC.CDPICTAGEN\n"
-        "FROM CONTCORR CC, BANCO BC\n"
-        "WHERE (CC.CDBANCO = BC.CDBANCO)\n"
-        "ORDER BY CC.CDREDUCONT");
+  qryOperador.SQL =
+      "SELECT CDOPERADOR, NMOPERADOR\n"
+      "FROM OPERADOR\n"
+      "ORDER BY CDOPERADOR";
+  qryCliente.SQL =
+      "SELECT CDCLIENTE   , NMFANTCLIE, NMRAZSOCCLIE, IDTPIJURCLIE,\n"
+      "       NRINSJURCLIE\n"
+      "FROM CLIENTE\n"
+      "ORDER BY NRINSJURCLIE";
+  qryFormRec.SQL =
+      "SELECT CDTPBAIXAREC, NMTPBAIXAREC\n"
+      "FROM TIPOBAIXAREC\n"
+      "ORDER BY CDTPBAIXAREC";
+  qryContCorr.SQL =
+      "SELECT CC.CDREDUCONT, CC.CDBANCO   , CC.CDAGENCIA, CC.CDCONTCORR,\n"
+      "       BC.CDPICTCONT, CC.DSCONTCORR     ,BC.CDPICTAGEN\n"
+      "FROM CONTCORR CC, BANCO BC\n"
+      "WHERE (CC.CDBANCO = BC.CDBANCO)\n"
+      "ORDER BY CC.CDREDUCONT";
 }
 
 }  // namespace filters

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fields/datetime.h"
+#include "filters/filter_context.h"
 #include "host/dataset.h"
 #include "host/messages.h"
 #include "host/query.h"
@@ -89,6 +90,9 @@ class TfrmFiltroRemessaCNAB {
   static constexpr const char* ScreenCode = "REC00101";
 
   TfrmFiltroRemessaCNAB();
+  // The workspace the dialog lists batches for; without one the checks and
+  // the arguments work, but a confirmation that passes them cannot ask.
+  IContextoFiltros* Contexto = nullptr;
   void FormCreate();
   void FormActivate();
   void FormClose() { Visible = false; }
@@ -176,10 +180,10 @@ void ResetaFiltroRemessa();
 
 extern TfrmFiltroRemessaCNAB* frmFiltroRemessaCNAB;
 
-// Creates the dialog once; "BOTAO_FILTRO" shows it (the front end set by
-// SetMostraFiltro drives it), "ESCONDE_FILTRO" activates and confirms it
-// without showing it. Other modes only create it.
-void CriaFiltroRemessaCNAB(const std::string& mode);
+// Creates the dialog once, for the workspace given; "BOTAO_FILTRO" shows it
+// (the front end set by SetMostraFiltro drives it), "ESCONDE_FILTRO"
+// activates and confirms it without showing it. Other modes only create it.
+void CriaFiltroRemessaCNAB(const std::string& mode, IContextoFiltros& contexto);
 // Frees the dialog (the workspace does this when it closes); the remembered
 // filter stays.
 void LiberaFiltroRemessaCNAB();

@@ -5,7 +5,6 @@
 #include "fields/text.h"
 #include "host/context.h"
 #include "server/rdm_remessa_cnab.h"
-#include "workspace/form.h"
 
 namespace filters {
 
@@ -18,20 +17,6 @@ TFiltroBoletos FiltroBoleto;
 TfrmFiltroBoleEnviCNAB* frmFiltroBoleEnviCNAB = nullptr;
 
 namespace {
-
-workspace::TfrmRemessaCNAB& Remessa() {
-  return *workspace::frmRemessaCNAB;
-}
-
-std::string Operacao() {
-  auto& ds = Remessa().cdsCNABRec;
-  return ds.Active() ? ds.FieldByName("IDOPECNABREC").AsString() : std::string();
-}
-
-bool Browsing() {
-  auto st = Remessa().cdsCNABRec.State();
-  return st != host::TDataSetState::dsInsert && st != host::TDataSetState::dsEdit;
-}
 
 double DataDe(const std::string& texto) {
   fields::TDateTime d = 0;
@@ -62,7 +47,7 @@ std::string ListaSituacoes(const std::string& op, const TFiltroBoletos& f) {
   return s;
 }
 
-TfrmFiltroBoleEnviCNAB::TfrmFiltroBoleEnviCNAB() {
+TfrmFiltroBoleEnviCNAB::TfrmFiltroBoleEnviCNAB(IContextoFiltros& contexto) : Contexto(&contexto) {
   static const std::pair<const char*, const char*> kMsgs[] = {
       {"Cliente", "Cliente"},
       {"Clie_inf", "Cliente deve ser informado."},
@@ -95,8 +80,8 @@ TfrmFiltroBoleEnviCNAB::TfrmFiltroBoleEnviCNAB() {
   };
   for (const auto& [k, t] : kMsgs) msg.Add(k, fields::Utf8ToCp1252(t));
 
-  auto& frm = Remessa();
-  auto reply = frm.netRemessaCNAB->GetGeralRec();
+  auto& conexao = *Contexto->Conexao();
+  auto reply = conexao.GetGeralRec();
   server::CheckResultServ(reply);
   if (reply.Array.size() >= 2) {
     cdsGeralRec.SetData(reply.Array[0]);
@@ -108,10 +93,10 @@ TfrmFiltroBoleEnviCNAB::TfrmFiltroBoleEnviCNAB() {
     orcamentoVisivel =
         !cdsParamgeral.IsEmpty() && cdsParamgeral.FieldByName("IDEXIBDADORC").AsString() == "S";
   }
-  frm.Carrega(frm.cdsParamFilial, frm.netRemessaCNAB->GetParamFilial(host::Corvane().FiliProc));
-  const int n = frm.cdsParamFilial.IsEmpty()
-                    ? 0
-                    : static_cast<int>(frm.cdsParamFilial.FieldByName("NRTAMNUMNFUT").AsInteger());
+  auto& paramFilial = Contexto->ParametrosFilial();
+  paramFilial.SetData(server::CheckResultServ(conexao.GetParamFilial(host::Corvane().FiliProc)));
+  const int n =
+      paramFilial.IsEmpty() ? 0 : static_cast<int>(paramFilial.FieldByName("NRTAMNUMNFUT").AsInteger());
   maxDocumento = n > 0 ? n : 7;
   Defaults();
 }
@@ -125,7 +110,7 @@ void TfrmFiltroBoleEnviCNAB::Defaults() {
   TFiltroBoletos f;
   f.dtIniVen = fields::FormatDateTime("dd/mm/yyyy", DataPadrao(-1));
   f.dtFinVen = fields::FormatDateTime("dd/mm/yyyy", DataPadrao(+1));
-  const std::string op = Operacao();
+  const std::string op = Contexto->OperacaoRemessa();
   if (op == "A") {
     // "Alterado" and then "Todos" are chosen: the radio group ends on "Todos".
     f.vencTodos = true;
@@ -136,7 +121,7 @@ void TfrmFiltroBoleEnviCNAB::Defaults() {
 }
 
 void TfrmFiltroBoleEnviCNAB::RegrasMovimento() {
-  const int i = Remessa().dbcTpMov.ItemIndex;
+  const int i = Contexto->TipoMovimento();
   auto& e = Enabled;
   if (i == 2 || i == 1) {
     e.envRetoSemErro = e.envRetoOK = true;
@@ -241,26 +226,24 @@ void TfrmFiltroBoleEnviCNAB::sbtConfirmaClick() {
   if (!EmptyString(c.nrRemessa)) c.nrRemessa = Ajusta(AllTrim(c.nrRemessa), 10);
   if (!EmptyString(c.nrRetorno)) c.nrRetorno = Ajusta(AllTrim(c.nrRetorno), 10);
   // 9. a failed call leaves the titles and the saved state as they were
-  auto& frm = Remessa();
-  frm.cdsBoletos.SetData(server::CheckResultServ(frm.netRemessaCNAB->GetBoletos(Argumentos())));
+  Contexto->ListaBoletos().SetData(server::CheckResultServ(Contexto->Conexao()->GetBoletos(Argumentos())));
   FiltroBoleto = c;
   ModalResult = 1;
 }
 
 std::vector<Value> TfrmFiltroBoleEnviCNAB::Argumentos() const {
   const std::string T = "T";
-  const std::string op = Operacao();
-  const bool browsing = Browsing();
-  auto& frm = Remessa();
+  const std::string op = Contexto->OperacaoRemessa();
+  const bool browsing = !Contexto->PreparandoRemessa();
   std::vector<Value> a;
   a.reserve(38);
   auto lista = [&](bool l, const std::string& s) {
     a.emplace_back(l ? s : std::string());
     a.emplace_back(l ? std::string() : T);
   };
-  a.emplace_back(frm.medCdEmpresa.Text);                                                             // 1
-  a.emplace_back(browsing ? frm.cdsCNABRec.FieldByName("NRCNABREC").AsString() : std::string("N"));  // 2
-  lista(c.listClie, c.stListClie);                                                                   // 3, 4
+  a.emplace_back(Contexto->Empresa());                                      // 1
+  a.emplace_back(browsing ? Contexto->NumeroRemessa() : std::string("N"));  // 2
+  lista(c.listClie, c.stListClie);                                          // 3, 4
   const bool docs = !EmptyString(c.docIni) && !EmptyString(c.docFin);
   a.emplace_back(docs ? c.docIni : std::string());  // 5
   a.emplace_back(docs ? c.docFin : std::string());  // 6
@@ -315,9 +298,10 @@ std::vector<Value> TfrmFiltroBoleEnviCNAB::Argumentos() const {
   return a;
 }
 
-int CriaFiltroBoleEnviCNAB(const std::string& modo) {
-  if (!frmFiltroBoleEnviCNAB) frmFiltroBoleEnviCNAB = new TfrmFiltroBoleEnviCNAB();
+int CriaFiltroBoleEnviCNAB(const std::string& modo, IContextoFiltros& contexto) {
+  if (!frmFiltroBoleEnviCNAB) frmFiltroBoleEnviCNAB = new TfrmFiltroBoleEnviCNAB(contexto);
   auto& f = *frmFiltroBoleEnviCNAB;
+  f.Contexto = &contexto;
   f.FormActivate();
   if (modo == "ESCONDE_FILTRO") f.sbtConfirmaClick();
   return f.ModalResult;

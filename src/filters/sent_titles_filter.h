@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "filters/filter_context.h"
 #include "host/dataset.h"
 #include "host/messages.h"
 
@@ -45,7 +46,13 @@ class TfrmFiltroBoleEnviCNAB {
   static constexpr const char* Caption = "Filtro de Boletos a Enviar";
   static constexpr const char* ScreenCode = "REC00102";
 
-  TfrmFiltroBoleEnviCNAB();  // reads the general parameters, sets the creation defaults
+  // Reads the general and branch parameters through the workspace's
+  // connection, and sets the creation defaults for its batch.
+  explicit TfrmFiltroBoleEnviCNAB(IContextoFiltros& contexto);
+  TfrmFiltroBoleEnviCNAB(const TfrmFiltroBoleEnviCNAB&) = delete;
+  TfrmFiltroBoleEnviCNAB& operator=(const TfrmFiltroBoleEnviCNAB&) = delete;
+
+  IContextoFiltros* Contexto;  // the workspace whose batch the titles are for
 
   TFiltroBoletos c;  // the controls
   struct {
@@ -62,7 +69,7 @@ class TfrmFiltroBoleEnviCNAB {
   void FormActivate();   // saved state to controls, movement-type rules
   void sbtLimpaClick();  // "Desfazer"
   void sbtCancelClick();
-  void sbtConfirmaClick();  // checks, GetBoletos into the form's cdsBoletos, save state
+  void sbtConfirmaClick();  // checks, GetBoletos into the workspace's titles, save state
   // The 38 arguments of the dialog's own GetBoletos call, from the controls as
   // the confirmation left them.
   std::vector<host::Value> Argumentos() const;
@@ -77,10 +84,11 @@ class TfrmFiltroBoleEnviCNAB {
 
 extern TfrmFiltroBoleEnviCNAB* frmFiltroBoleEnviCNAB;
 
-// "BOTAO_FILTRO" activates the dialog for the operator (the front end then sets
-// its controls and confirms or cancels); "ESCONDE_FILTRO" activates and confirms
-// at once. Returns the dialog's result.
-int CriaFiltroBoleEnviCNAB(const std::string& modo);
+// Creates the dialog once, for the workspace given. "BOTAO_FILTRO" activates
+// the dialog for the operator (the front end then sets its controls and
+// confirms or cancels); "ESCONDE_FILTRO" activates and confirms at once.
+// Returns the dialog's result.
+int CriaFiltroBoleEnviCNAB(const std::string& modo, IContextoFiltros& contexto);
 void LiberaFiltroBoleEnviCNAB();
 
 // The situation list for an operation kind from the four boxes.

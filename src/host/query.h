@@ -1,5 +1,5 @@
-// The host's dialect-aware query: SQL run directly against the host database,
-// its result read like any data set.
+// The host's query: SQL run directly against the host database, its result
+// read like any data set.
 #pragma once
 
 #include <map>
@@ -20,18 +20,14 @@ class TADOIBQuery : public TClientDataSet {
  public:
   explicit TADOIBQuery(std::string name = {}) : TClientDataSet(std::move(name)) {}
 
-  // The four statements of the host's dialects; the one for the engine in use runs.
-  std::string SQL, SQL_ORACLE, SQL_MSSQL, SQL_IB;
-  // Which of the four this engine reads; our database takes the Oracle text,
-  // whose parameters are compared directly.
-  enum class Dialect { Default, Oracle, MSSQL, IB };
-  Dialect dialect = Dialect::Default;
+  // The statement Open runs; its parameters, written ":NAME", take the values
+  // given by ParamByName.
+  std::string SQL;
 
   void SetConnection(IHostDatabase* db) { db_ = db; }
   void ParamByName(const std::string& name, const std::string& value) { params_[name] = value; }
   const std::map<std::string, std::string>& Params() const { return params_; }
   void Open();
-  const std::string& ActiveSQL() const;
 
  private:
   IHostDatabase* db_ = nullptr;

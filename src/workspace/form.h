@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "filters/filter_context.h"
 #include "host/dataset.h"
 #include "host/keylist.h"
 #include "host/messages.h"
@@ -46,7 +47,9 @@ struct TMemoriaConta {
   int TpMovIndex = 0;
 };
 
-class TfrmRemessaCNAB {
+// The form is what its filter dialogs see of the workspace: it hands itself
+// to them when it opens them.
+class TfrmRemessaCNAB : public filters::IContextoFiltros {
  public:
   static constexpr const char* Caption = "Remessa";
   static constexpr const char* ScreenCode = "REC00100";
@@ -129,7 +132,7 @@ class TfrmRemessaCNAB {
   void dbeCdReduContExit();
   void dbeCdReduContCobrExit();
   void dbcTpMovChange(int itemIndex);
-  std::string Empresa() const { return medCdEmpresa.Text; }
+  std::string Empresa() const override { return medCdEmpresa.Text; }
 
   // ---- titles ----
   void MostraBoletos();
@@ -212,6 +215,16 @@ class TfrmRemessaCNAB {
   // Where the next borderô goes: empty for the report folder.
   std::string SaidaBordero;
   std::string UltimoBordero;  // the PDF the last print wrote
+
+  // ---- what the filter dialogs read and fill ----
+  server::IRdmRemessaCNAB* Conexao() const override { return netRemessaCNAB; }
+  TClientDataSet& ListaRemessas() override { return cdsCNABRec; }
+  TClientDataSet& ListaBoletos() override { return cdsBoletos; }
+  TClientDataSet& ParametrosFilial() override { return cdsParamFilial; }
+  std::string OperacaoRemessa() override;
+  bool PreparandoRemessa() const override;
+  std::string NumeroRemessa() override;
+  int TipoMovimento() const override { return dbcTpMov.ItemIndex; }
 
  private:
   void CriaEstruturas();

@@ -241,7 +241,7 @@ void TfrmRemessaCNAB::ConfirmaPadrao() {
 void TfrmRemessaCNAB::RefazLista() {
   const std::string nr = cdsCNABRec.Active() ? cdsCNABRec.FieldByName("NRCNABREC").AsString() : std::string();
   try {
-    filters::CriaFiltroRemessaCNAB("ESCONDE_FILTRO");
+    filters::CriaFiltroRemessaCNAB("ESCONDE_FILTRO", *this);
   } catch (const host::EServerError&) {
     return;  // the batch is stored; a list that cannot be refreshed now is refreshed by the next filter
   }

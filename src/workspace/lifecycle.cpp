@@ -1,7 +1,7 @@
-// The life of a batch in the workspace: which commands, controls and pages
-// each state of the batch list allows, moving in the list, and the two
-// operations on the titles of a stored batch (release for alteration, take
-// out of the batch).
+// The life of a batch in the workspace: including one and cancelling it,
+// storing it when posted, which commands, controls and pages each state of
+// the batch list allows, moving in the list, and the two operations on the
+// titles of a stored batch (release for alteration, take out of the batch).
 #include "fields/text.h"
 #include "filters/remittance_filter.h"
 #include "filters/sent_titles_filter.h"
@@ -115,7 +115,7 @@ void TfrmRemessaCNAB::pgcPadraoChange() {
       // Titles marked for another operation kind are not those of this one;
       // the sent-titles filter then offers the titles of the new kind.
       if (boTpMovAlterado && BoletosMarcados.Count() > 0) LimpaMarcados();
-      if (BoletosMarcados.Count() == 0) filters::CriaFiltroBoleEnviCNAB("ESCONDE_FILTRO");
+      if (BoletosMarcados.Count() == 0) filters::CriaFiltroBoleEnviCNAB("ESCONDE_FILTRO", *this);
     }
   }
   dtsPadraoStateChange();
@@ -142,7 +142,7 @@ void TfrmRemessaCNAB::cdsCNABRecAfterScroll() {
 void TfrmRemessaCNAB::sbtFiltrarClick() {
   if (!sbtFiltrar.Enabled) return;
   if (ActivePage == TPagina::tshFolhaDados) {
-    filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO");
+    filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO", *this);
     dtsPadraoStateChange();
   }
 }
@@ -151,7 +151,7 @@ void TfrmRemessaCNAB::ReaplicaFiltro() {
   const std::string nr =
       cdsCNABRec.Active() && !cdsCNABRec.IsEmpty() ? cdsCNABRec.FieldByName("NRCNABREC").AsString() : "";
   const TPagina pagina = ActivePage;
-  filters::CriaFiltroRemessaCNAB("ESCONDE_FILTRO");
+  filters::CriaFiltroRemessaCNAB("ESCONDE_FILTRO", *this);
   if (!nr.empty()) cdsCNABRec.Locate("NRCNABREC", {nr});
   ActivePage = pagina;
   dtsPadraoStateChange();
@@ -161,6 +161,91 @@ void TfrmRemessaCNAB::ReaplicaFiltro() {
     stRemessaBoletos_ = cdsCNABRec.FieldByName("NRCNABREC").AsString();
   }
   pgcPadraoChange();
+}
+
+// ---- including, cancelling and storing a batch ----
+
+bool TfrmRemessaCNAB::Inserindo() const {
+  return cdsCNABRec.State() == host::TDataSetState::dsInsert;
+}
+
+void TfrmRemessaCNAB::sbtIncluirClick() {
+  cdsContaCorr.EmptyDataSet();
+  if (!cdsCNABRec.Active()) cdsCNABRec.CreateDataSet();
+  cdsCNABRec.Append();
+  cdsCNABRec.FieldByName("QTBOLENVCNABREC").SetFloat(0);
+  cdsCNABRec.FieldByName("VRTOTBOLCNABREC").SetFloat(0);
+  BoletosMarcados.Clear();
+  Carteiras.Clear();
+  RemessasMarcadas.Clear();
+  Memoria = TMemoriaConta{};
+  nedQuant = 0;
+  nedTotal = 0;
+  doVrCreditoBancario = 0;
+  const auto& c = Corvane();
+  double hora = c.Now() - fields::DateOf(c.Now());
+  cdsCNABRec.FieldByName("IDOPECNABREC").SetString("I");
+  cdsCNABRec.FieldByName("IDTIPCNABREC").SetString("0");
+  cdsCNABRec.FieldByName("CDEMPRESA").SetString(Empresa());
+  cdsCNABRec.FieldByName("CDOPERADOR").SetString(c.Operador);
+  cdsCNABRec.FieldByName("NMOPERADOR").SetString(c.NomeOperador);
+  cdsCNABRec.FieldByName("DTCNABREC").SetDateTime(c.DataProc(c.FiliProc) + hora);
+  cdsCNABRec.FieldByName("DSARQCNABREC").SetString(stArquivoAnterior);
+  cdsCNABRec.FieldByName("IDMARCADO").SetString("N");
+  ActivePage = TPagina::tshFormulario;
+  tshFolhaDadosEnabled = false;
+  tshFormularioEnabled = tshBoletosEnabled = true;
+  medCdEmpresa.Enabled = false;
+  for (auto* c2 : {&dbeCdReduCont, &dbeArquivo, &btpArquivo, &dbeCdFilial, &btpCdFilial}) c2->Enabled = true;
+  dbcTpMov.Enabled = true;
+  dbcTpMov.ItemIndex = 0;
+  boTpMovAlterado = false;
+  ActiveControl = "dbcTpMov";
+  dbeDtCNABRec.Text =
+      fields::FormatDateTime("ddd ddddd hh:nn", cdsCNABRec.FieldByName("DTCNABREC").AsDateTime());
+  dtsPadraoStateChange();
+  pgcPadraoChange();
+}
+
+void TfrmRemessaCNAB::sbtCancelarClick() {
+  if (cdsCNABRec.State() == host::TDataSetState::dsInsert ||
+      cdsCNABRec.State() == host::TDataSetState::dsEdit)
+    cdsCNABRec.FieldByName("DSARQCNABREC").SetString("");
+  cdsCNABRec.Cancel();
+  if (cdsCNABRec.Active()) cdsCNABRec.CancelUpdates();
+  medCdEmpresa.Enabled = true;
+  for (auto* c : {&dbeCdReduCont, &dbeArquivo, &btpArquivo, &dbeCdFilial, &btpCdFilial, &dbeCdReduContCobr})
+    c->Enabled = false;
+  dbcTpMov.Enabled = cbbTpRemessa.Enabled = false;
+  const bool vazio = !cdsCNABRec.Active() || cdsCNABRec.IsEmpty();
+  tshFolhaDadosEnabled = tshFormularioEnabled = tshBoletosEnabled = !vazio;
+  ActivePage = TPagina::tshFolhaDados;
+  dtsPadraoStateChange();
+  pgcPadraoChange();
+  // The titles of the batch now current, all unmarked.
+  if (!vazio) {
+    BoletosMarcados.Clear();
+    MostraBoletos();
+  }
+}
+
+void TfrmRemessaCNAB::cdsCNABRecAfterPost() {
+  if (boSuspendeLista_) return;
+  if (cdsCNABRec.ChangeCount() > 0) {
+    {
+      host::TShowAvi avi;
+      server::CheckResultServ(netRemessaCNAB->SetCNABRec(cdsCNABRec.Delta()));
+    }
+    // During a run the log is merged only once the titles are stored too.
+    if (!boGerando_) cdsCNABRec.MergeChangeLog();
+  }
+  std::string chave =
+      cdsCNABRec.FieldByName("CDEMPRESA").AsString() + cdsCNABRec.FieldByName("NRCNABREC").AsString();
+  if (cdsCNABRec.FieldByName("IDMARCADO").AsString() == "S") {
+    if (!MarcadosRel.Contains(chave)) MarcadosRel.Add(chave);
+  } else {
+    MarcadosRel.Remove(chave);
+  }
 }
 
 // ---- titles of a stored batch ----

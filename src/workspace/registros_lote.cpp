@@ -103,11 +103,11 @@ void TRegistrosLote::Abre(host::TADOIBQuery& q, const std::string& param, const 
   auto& porTexto = consultas_[&q];
   TConsulta* c = nullptr;
   for (auto& x : porTexto)
-    if (x.sql == q.ActiveSQL() && x.param == param) {
+    if (x.sql == q.SQL && x.param == param) {
       c = &x;
       break;
     }
-  if (!c) c = &porTexto.emplace_back(TConsulta{q.ActiveSQL(), param, {}});
+  if (!c) c = &porTexto.emplace_back(TConsulta{q.SQL, param, {}});
   auto it = c->respostas.find(valor);
   if (it != c->respostas.end()) {
     q.SetData(it->second);

@@ -1,5 +1,7 @@
 // The remittance filter dialog: its checks in order, the arguments it sends,
 // and the batches the server answers for them.
+#include "filters/remittance_filter.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,8 +9,8 @@
 
 #include "fields/cp1252.h"
 #include "fields/datetime.h"
-#include "filters/remittance_filter.h"
 #include "host/busy.h"
+#include "support/filter_context.h"
 #include "support/fixture.h"
 #include "support/store.h"
 
@@ -366,10 +368,37 @@ TEST(FiltroRemessa, ConfirmationFillsNumbersAndTheServerAppliesEveryCriterion) {
   EXPECT_EQ(t.Lista(), (std::vector<std::string>{"3"}));  // the last filter: net values 40 to 60
 }
 
+TEST(FiltroRemessa, ConfirmsIntoTheWorkspaceItIsGiven) {
+  TStore s(Lotes());
+  TContextoFiltros ctx(&s.Server());
+  auto lista = [&] {
+    std::vector<std::string> out;
+    for (ctx.remessas.First(); !ctx.remessas.Eof(); ctx.remessas.Next())
+      out.push_back(ctx.remessas.FieldByName("NRCNABREC").AsString());
+    return out;
+  };
+  TfrmFiltroRemessaCNAB d;
+  d.Contexto = &ctx;
+  d.FormCreate();
+  d.FormActivate();
+  d.sbtConfirmaClick();
+  EXPECT_EQ(lista(), (std::vector<std::string>{"3"}));
+  EXPECT_NO_THROW(d.btpListClieClick());  // the lookups reach the workspace's store
+  ctx.empresa = "02";                     // the company is read when the dialog asks
+  d.FormActivate();
+  d.sbtConfirmaClick();
+  EXPECT_EQ(lista(), (std::vector<std::string>{}));
+
+  TfrmFiltroRemessaCNAB semForm;
+  semForm.FormCreate();
+  semForm.FormActivate();
+  EXPECT_THROW(semForm.sbtConfirmaClick(), std::logic_error);
+}
+
 TEST(FiltroRemessa, UndoRestoresTheResetStateWithoutAsking) {
   TStore s(Lotes());
   TForm t(s);
-  filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO");
+  filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO", t.f());
   auto& d = t.d();
   d.depDtIniVen.Text = "01/01/2026";
   d.rbtCliente.Todos = false;
@@ -403,7 +432,7 @@ TEST(FiltroRemessa, UndoRestoresTheResetStateWithoutAsking) {
 TEST(FiltroRemessa, AServerFailureChangesNothingAndKeepsTheDialogOpen) {
   TStore s(Lotes());
   TForm t(s);
-  filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO");
+  filters::CriaFiltroRemessaCNAB("BOTAO_FILTRO", t.f());
   auto& d = t.d();
   const auto antes = filters::FiltroRemessa.DtIniRemessa;
   d.depDtIniVen.Text = "01/12/2026";

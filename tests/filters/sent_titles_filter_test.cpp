@@ -1,6 +1,8 @@
+#include "filters/sent_titles_filter.h"
+
 #include <gtest/gtest.h>
 
-#include "filters/sent_titles_filter.h"
+#include "support/filter_context.h"
 #include "support/fixture.h"
 #include "support/store.h"
 
@@ -118,6 +120,47 @@ TEST(SentTitlesFilter, SituationBoxesFollowTheOperation) {
     auto a = filters::frmFiltroBoleEnviCNAB->Argumentos();
     EXPECT_EQ(S(a[21]), c.lista);
     EXPECT_EQ(numeros(f), c.oferecidos) << c.lista;
+  }
+}
+
+// The dialog reads the batch from the workspace it is given and fills that
+// workspace's titles.
+TEST(SentTitlesFilter, TheBatchInHandDecidesTheSituationAndDueChangeSent) {
+  TStore s(loja().dump());
+  struct Case {
+    const char* nome;
+    bool preparando;
+    std::string operacao;
+    int tipo;
+    std::string lote, situacao, flagSituacao, vencimento, flagVencimento;
+    bool alteradoHabilitado;
+    int oferecidos;
+  } cases[] = {
+      {"a stored batch is browsed", false, "I", 0, "7", "", "T", "", "T", false, 0},
+      {"a stored alteration batch is browsed", false, "A", 2, "7", "", "T", "", "T", true, 0},
+      {"an inclusion being prepared", true, "I", 0, "N", "_00_01", "", "", "T", false, 4},
+      {"an alteration being prepared", true, "A", 2, "N", "_10_20", "", "1_2_3", "", true, 0},
+      {"a removal being prepared", true, "E", 1, "N", "_10_20", "", "", "T", false, 0},
+  };
+  for (const auto& c : cases) {
+    TContextoFiltros ctx(&s.Server());
+    ctx.preparando = c.preparando;
+    ctx.operacao = c.operacao;
+    ctx.tipoMovimento = c.tipo;
+    ctx.numero = "7";
+    filters::TfrmFiltroBoleEnviCNAB d(ctx);
+    EXPECT_TRUE(ctx.paramFilial.Active()) << c.nome;
+    d.FormActivate();
+    EXPECT_EQ(d.Enabled.alterado, c.alteradoHabilitado) << c.nome;
+    d.sbtConfirmaClick();
+    const auto a = d.Argumentos();
+    EXPECT_EQ(S(a[1]), c.lote) << c.nome;
+    EXPECT_EQ(S(a[21]), c.situacao) << c.nome;
+    EXPECT_EQ(S(a[22]), c.flagSituacao) << c.nome;
+    EXPECT_EQ(S(a[32]), c.vencimento) << c.nome;
+    EXPECT_EQ(S(a[33]), c.flagVencimento) << c.nome;
+    EXPECT_EQ(d.ModalResult, 1) << c.nome;
+    EXPECT_EQ(ctx.boletos.RecordCount(), c.oferecidos) << c.nome;
   }
 }
 
