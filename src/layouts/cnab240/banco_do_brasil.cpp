@@ -213,14 +213,7 @@ void Remessa_BB(const TRemessa& rem, TTitulos& titulos,
     {
       const cnab240::TPagador p = cnab240::LePagador(t);
       Record r = arq.Segmento("Q", movimento);
-      r.put(18, 1, p.tipo);
-      r.put(19, 15, Ajusta(CampoValido(LeftStr(Nr_Codigo(p.inscricao), 15)), 15));
-      r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
-      r.put(74, 40, PadR(CampoValido(LeftStr(p.endereco, 40)), 40));
-      r.put(114, 15, PadR(CampoValido(LeftStr(p.bairro, 15)), 15));
-      r.put(129, 8, Ajusta(LeftStr(CampoValidoCEPTEL(p.cep), 8), 8));
-      r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
-      r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+      cnab240::BlocoPagador(r, p);
       r.put(154, 1, "0");
       r.put(155, 15, Replicate("0", 15));
       r.put(170, 40, Replicate(" ", 40));
@@ -293,22 +286,7 @@ void Remessa_BB(const TRemessa& rem, TTitulos& titulos,
   });
 
   // Lot trailer (type "5")
-  {
-    Record r = arq.TrailerLote();
-    r.put(9, 9, Replicate(" ", 9));
-    r.put(18, 6, Ajusta(IntToStr(arq.RegistrosLote()), 6));
-    r.put(24, 6, "000000");
-    r.put(30, 17, Replicate("0", 17));
-    r.put(47, 6, "000000");
-    r.put(53, 17, Replicate("0", 17));
-    r.put(70, 6, "000000");
-    r.put(76, 17, Replicate("0", 17));
-    r.put(93, 6, "000000");
-    r.put(99, 17, Replicate("0", 17));
-    r.put(116, 8, Replicate(" ", 8));
-    r.put(124, 117, Replicate(" ", 117));
-    arq.write(r);
-  }
+  arq.EscreveTrailerLote();
 
   // File trailer (type "9")
   arq.EscreveTrailerArquivo(true);

@@ -263,20 +263,10 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
       arq.write(r);
     }
 
-    // Segment Q; the bank takes the payer's tax id as it is stored
+    // Segment Q
     {
-      const cnab240::TPagador p = cnab240::LePagador(t);
       Record r = arq.Segmento("Q", movimento);
-      r.put(18, 1, p.tipo);
-      // Digits only: the stored punctuation would fill a numeric field and
-      // push the tax id's check digits out of it.
-      r.put(19, 15, Ajusta(LeftStr(Nr_Codigo(p.inscricao), 15), 15));
-      r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
-      r.put(74, 40, PadR(CampoValido(LeftStr(p.endereco, 40)), 40));
-      r.put(114, 15, PadR(CampoValido(LeftStr(p.bairro, 15)), 15));
-      r.put(129, 8, Ajusta(LeftStr(CampoValidoCEPTEL(p.cep), 8), 8));
-      r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
-      r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+      cnab240::BlocoPagador(r, cnab240::LePagador(t));
       r.put(154, 1, "0");
       r.put(155, 15, Replicate("0", 15));
       r.put(170, 40, Replicate(" ", 40));
@@ -306,20 +296,7 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
   });
 
   // Lot trailer (type "5")
-  {
-    Record r = arq.TrailerLote();
-    r.put(9, 9, Replicate(" ", 9));
-    r.put(18, 6, Ajusta(IntToStr(arq.RegistrosLote()), 6));
-    r.put(24, 6, "000000");
-    r.put(30, 17, Replicate("0", 17));
-    r.put(47, 23, Replicate("0", 23));
-    r.put(70, 6, "000000");
-    r.put(76, 17, Replicate("0", 17));
-    r.put(93, 6, "000000");
-    r.put(99, 17, Replicate("0", 17));
-    r.put(116, 125, Replicate(" ", 125));
-    arq.write(r);
-  }
+  arq.EscreveTrailerLote();
 
   // File trailer (type "9")
   arq.EscreveTrailerArquivo(false);

@@ -37,6 +37,19 @@ void TArquivo::write(const Record& r) {
   if (detalhe) ++detalhes_;
 }
 
+void TArquivo::EscreveTrailerLote(bool totaisZerados) {
+  Record r = TrailerLote();
+  r.put(9, 9, Replicate(" ", 9));
+  r.num(18, 6, IntToStr(RegistrosLote()));
+  if (totaisZerados) {
+    r.put(24, 92, Replicate("0", 92));
+    r.put(116, 125, Replicate(" ", 125));
+  } else {
+    r.put(24, 217, Replicate(" ", 217));
+  }
+  write(r);
+}
+
 void TArquivo::EscreveTrailerArquivo(bool contaContas) {
   Record r = TrailerArquivo();
   r.put(9, 9, Replicate(" ", 9));
@@ -94,6 +107,17 @@ TPagador LePagador(TTitulo& t) {
   r.cidade = p.cidade;
   r.uf = p.uf;
   return r;
+}
+
+void BlocoPagador(Record& r, const TPagador& p) {
+  r.put(18, 1, p.tipo);
+  r.num(19, 15, LeftStr(SemPontuacao(p.inscricao), 15));
+  r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
+  r.put(74, 40, PadR(CampoValido(LeftStr(p.endereco, 40)), 40));
+  r.put(114, 15, PadR(CampoValido(LeftStr(p.bairro, 15)), 15));
+  r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
+  r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
+  r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
 }
 
 bool TAvalista::completo() const {

@@ -43,6 +43,10 @@ class TArquivo {
   Record TrailerLote() const { return Inicio(regras_.lote, "5"); }
   Record TrailerArquivo() const { return Inicio(regras_.loteTrailerArquivo, "9"); }
 
+  // Writes the lot trailer: its record count (018-023) and, with
+  // totaisZerados, the counts and totals per kind of collection (024-115)
+  // as zeros, as most banks take them from the file; blanks to the end.
+  void EscreveTrailerLote(bool totaisZerados = true);
   // Writes the file trailer: one lot, the records of the file and, where the
   // bank asks for it, a zero count of accounts at 030-035; blanks to the end.
   void EscreveTrailerArquivo(bool contaContas);
@@ -96,6 +100,10 @@ struct TPagador {
   std::string inscricao, nome, endereco, bairro, cep, cidade, uf;
 };
 TPagador LePagador(TTitulo& t);
+// Segment Q 018-153 as most banks take the payer: type, tax id in 15 digits,
+// name, address, district, postcode, city and state. A bank that departs
+// writes its own fields.
+void BlocoPagador(Record& r, const TPagador& p);
 
 // The account's guarantor, tax id cut to its kind's width; empty when the
 // account has no complete guarantor.

@@ -247,15 +247,7 @@ void Remessa_Real(const TRemessa& rem, TTitulos& titulos, bool) {
   });
 
   // Lot trailer (type "5")
-  {
-    Record r = arq.TrailerLote();
-    r.put(9, 9, Replicate(" ", 9));
-    r.put(18, 6, Ajusta(IntToStr(arq.RegistrosLote()), 6));
-    r.put(24, 92, Replicate("0", 92));
-    r.put(116, 8, Replicate(" ", 8));
-    r.put(124, 117, Replicate(" ", 117));
-    arq.write(r);
-  }
+  arq.EscreveTrailerLote();
 
   // File trailer (type "9")
   arq.EscreveTrailerArquivo(true);

@@ -263,13 +263,7 @@ void Remessa_BcoSantander(const TRemessa& rem, TTitulos& titulos, bool) {
   });
 
   // Lot trailer (type "5")
-  {
-    Record r = arq.TrailerLote();
-    r.put(9, 9, Replicate(" ", 9));
-    r.put(18, 6, Ajusta(IntToStr(arq.RegistrosLote()), 6));
-    r.put(24, 217, Replicate(" ", 217));
-    arq.write(r);
-  }
+  arq.EscreveTrailerLote(false);
 
   // File trailer (type "9")
   arq.EscreveTrailerArquivo(false);
