@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
 
@@ -19,6 +20,8 @@
 #include "fields/datetime.h"
 #include "host/context.h"
 #include "host/messages.h"
+#include "host/staging.h"
+#include "layouts/catalogue.h"
 #include "server/import.h"
 #include "server/sqlite_server.h"
 #include "workspace/form.h"
@@ -33,19 +36,54 @@ const char* const kBase = R"({
               "NRINSJURFILI": "12.345.678/0001-95", "NMRAZSOCFILI": "Filial Matriz Comércio Ltda"}],
   "ENDEFILI": [{"CDFILIAL": "0001", "IDTPENDEFILI": "P", "CDPAIS": "1058", "SGESTADO": "SP", "CDMUNICIPIO": "3550",
                 "DSENDEFILI": "Av. Paulista, 1000", "NMBAIRFILI": "Bela Vista", "NRCEPFILI": "01310-100"}],
-  "BANCO": [{"CDBANCO": "237", "NMBANCO": "BRADESCO", "CDPICTAGEN": "9999-9", "CDPICTCONT": "9999999-9"},
-            {"CDBANCO": "001", "NMBANCO": "BANCO DO BRASIL", "CDPICTAGEN": "9999-9", "CDPICTCONT": "99999999-9"}],
   "OPERADOR": [{"CDOPERADOR": "ADMIN", "NMOPERADOR": "Administrador", "IDALTBOLREM": "S", "IDCANBOLREM": "S"}],
   "OPEREMPR": [{"CDOPERADOR": "ADMIN", "CDEMPRESA": "01"}]
 })";
 
 constexpr int kClientes = 500;
 
-std::string conta_json(const std::string& banco) {
-  return R"({"CONTCORR": [{"CDREDUCONT": "001", "CDEMPRESA": "01", "CDBANCO": ")" + banco +
-         R"(", "CDAGENCIA": "1234", "CDCONTCORR": "0012345", "DSCONTCORR": "Conta", "CDBANCCNAB": ")" +
-         banco + R"(", "CDBANCOCONV": ")" + banco +
-         R"(", "NRAUTCNABDES": "0042", "CDFILIAL": "0001", "DSNOSNUMCORR": "[SEQ11]"}]})";
+// The bank, its account "001" and, for the banks that read them, the
+// company's parameters at the bank and a collection account "002".
+std::string conta_json(const std::string& banco, const layouts::TEscritor& e) {
+  nlohmann::json j;
+  j["BANCO"] = {{{"CDBANCO", banco},
+                 {"NMBANCO", banco == "237"   ? "BRADESCO"
+                             : banco == "001" ? "BANCO DO BRASIL"
+                                              : "BANCO " + banco},
+                 {"CDPICTAGEN", "9999-9"},
+                 {"CDPICTCONT", banco == "237" ? "9999999-9" : "99999999-9"}}};
+  j["CONTCORR"] = {{{"CDREDUCONT", "001"},
+                    {"CDEMPRESA", "01"},
+                    {"CDBANCO", banco},
+                    {"CDAGENCIA", "1234"},
+                    {"CDCONTCORR", "0012345"},
+                    {"DSCONTCORR", "Conta"},
+                    {"CDBANCCNAB", banco},
+                    {"CDBANCOCONV", banco},
+                    {"NRAUTCNABDES", "0042"},
+                    {"CDFILIAL", "0001"},
+                    {"DSNOSNUMCORR", "[SEQ11]"}}};
+  // Bradesco and Banco do Brasil keep the store their figures were first taken on.
+  if (banco != "237" && banco != "001") {
+    j["CONTCORR"][0]["CDCEDENTEBAN"] = "1234567";
+    j["EMPRBANC"] = {{{"CDEMPRESA", "01"},
+                      {"CDBANCO", banco},
+                      {"CDEMPBANCREC", "4567890"},
+                      {"CDCARTCOBR", "109"},
+                      {"NRVARIACARTCOB", "019"},
+                      {"IDPADRCNABREC", std::string(e.nome) == "Remessa_BcoCaixa_SIGCB" ? "2" : "1"},
+                      {"IDCARTCOBR", "1"}}};
+  }
+  if (e.contaCobranca)
+    j["CONTCORR"].push_back({{"CDREDUCONT", "002"},
+                             {"CDEMPRESA", "01"},
+                             {"CDBANCO", banco},
+                             {"CDAGENCIA", "4321"},
+                             {"CDCONTCORR", "0098765"},
+                             {"DSCONTCORR", "Cobrança"},
+                             {"CDBANCCNAB", banco},
+                             {"IDCONTCOBR", "S"}});
+  return j.dump();
 }
 
 std::string num(long v, int width) {
@@ -67,10 +105,13 @@ std::string vencimento(int i) {
   return "2027-05-31";
 }
 
-void popula(server::TSQLiteRemessaServer& s, const std::string& banco, int n) {
+void popula(server::TSQLiteRemessaServer& s, const std::string& banco, const layouts::TEscritor& e, int n) {
   server::ImportJson(s, kBase);
-  server::ImportJson(s, conta_json(banco));
+  server::ImportJson(s, conta_json(banco, e));
   auto& db = s.Database();
+  // Banco Real takes no title of a company whose stored tax id is longer
+  // than the 14 digits of a CNPJ.
+  if (banco == "275" || banco == "356") db.Exec("UPDATE EMPRESA SET NRINSJUREMPR = '12345678000195'");
   db.Exec("BEGIN");
   {
     auto cli = db.Prepare(
@@ -95,9 +136,10 @@ void popula(server::TSQLiteRemessaServer& s, const std::string& banco, int n) {
     auto bol = db.Prepare(
         "INSERT INTO BOLETOREC (CDFILIAL, NRLANBOLREC, CDEMPRESA, CDCLIENTE, CDREDUCONT, DTVENBOLREC, "
         "DTEMISBOLREC, VRFINALBREC, IDSITUCNABR, CDNOSNUMREC, CDCARTCOBBOL, IDCARTCOBREC, IDIMPRBOLBOL, "
-        "CDFILIBOLREC, DOCUMENTO, VRPEMULBREC, VRPEMORBREC, QTDIAPROTBOL, CDINS1COBBOL, NRPARCBOLREC) "
+        "CDFILIBOLREC, DOCUMENTO, VRPEMULBREC, VRPEMORBREC, QTDIAPROTBOL, CDINS1COBBOL, NRPARCBOLREC, "
+        "IDFORMCADBREC) "
         "VALUES ('0001', ?, '01', ?, '001', ?, '2026-12-01', ?, '00', ?, '09', '1', 'E', '0001', ?, ?, ?, ?, "
-        "?, ?)");
+        "?, ?, '1')");
     auto lic = db.Prepare(
         "INSERT INTO LICENCAUSO (CDFILIAL, NRLANBOLREC, IDTPIJURLUSO, NRINSJURLUSO, NMRAZSOCLUSO, "
         "NMFANTLUSO, "
@@ -215,15 +257,31 @@ void fim(double& t1, long& pico) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--writers") {
+    for (const auto& e : layouts::Catalogo()) std::printf("%s\n", e.nome);
+    return 0;
+  }
   if (argc < 4) {
-    std::fprintf(stderr, "usage: %s BANK N listing|mark|generation [--header]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s BANK|WRITER N listing|mark|generation [--header]\n       %s --writers\n",
+                 argv[0], argv[0]);
     return 2;
   }
-  const std::string banco = argv[1];
+  // A writer by its name, or the one a bank code dispatches to; a writer the
+  // dispatcher never calls is run on the batch as the run would hand it over.
+  const std::string rotulo = argv[1];
+  const layouts::TEscritor* escritor =
+      rotulo.rfind("Remessa_", 0) == 0 ? layouts::Escritor(rotulo) : layouts::Despacha(rotulo, rotulo);
+  if (!escritor) {
+    std::fprintf(stderr, "no writer for %s\n", rotulo.c_str());
+    return 2;
+  }
+  const std::string bancos = escritor->bancos;
+  const bool despachado = !bancos.empty();
+  const std::string banco = despachado ? bancos.substr(0, bancos.find(' ')) : "756";
   const int n = std::atoi(argv[2]);
   const std::string passo = argv[3];
   if (argc > 4 && std::string(argv[4]) == "--header")
-    std::printf("%-5s %8s %-11s %9s %12s %8s %8s\n", "bank", "N", "step", "seconds", "titles/s", "peak MB",
+    std::printf("%-24s %8s %-11s %9s %12s %8s %8s\n", "writer", "N", "step", "seconds", "titles/s", "peak MB",
                 "cpu s");
 
   char tmpl[] = "/tmp/remessa-bench-XXXXXX";
@@ -241,7 +299,7 @@ int main(int argc, char** argv) {
     c.SetDataProc(fields::EncodeDate(2026, 12, 8));
 
     server::TSQLiteRemessaServer server(dir + "/store.db", true);
-    popula(server, banco, n);
+    popula(server, banco, *escritor, n);
 
     app::TPedidoGeracao p;
     p.empresa = "01";
@@ -250,6 +308,7 @@ int main(int argc, char** argv) {
     p.cobranca = true;
     p.arquivo = dir + "/remessa.txt";
     p.todos = true;
+    if (escritor->contaCobranca) p.contaCobranca = "002";
 
     server.Connect();
     app::InstalaEscritores();
@@ -275,24 +334,32 @@ int main(int argc, char** argv) {
         for (const auto& [k, q] : recusas) std::fprintf(stderr, "refused %s: %d\n", k.c_str(), q);
       } else if (passo == "generation") {
         f.MarcaTodos(false);
+        std::string escrito = layouts::NomeDoArquivo(*escritor, p.arquivo);
         inicio(t0);
-        f.sbtConfirmarClick();
+        if (despachado) {
+          f.sbtConfirmarClick();
+        } else {
+          layouts::TRemessa remessa = app::RemessaDoForm(f);
+          escritor->escreve(remessa, *app::TitulosDoForm(f), true);
+          escrito = host::StagingName(p.arquivo);
+        }
         fim(t1, pico);
         struct stat st {};
-        if (stat(p.arquivo.c_str(), &st) != 0 || st.st_size == 0)
+        if (stat(escrito.c_str(), &st) != 0 || st.st_size == 0)
           throw std::runtime_error("no remittance file");
+        host::TOutputStage::Current().Discard();
       } else {
         throw std::runtime_error("unknown step " + passo);
       }
     }
     if (listados != n) std::fprintf(stderr, "warning: %d of %d titles listed\n", listados, n);
     const double dt = t1 - t0;
-    std::printf("%-5s %8d %-11s %9.3f %12.0f %8.1f %8.3f\n", banco.c_str(), n, passo.c_str(), dt, n / dt,
+    std::printf("%-24s %8d %-11s %9.3f %12.0f %8.1f %8.3f\n", escritor->nome, n, passo.c_str(), dt, n / dt,
                 pico / 1024.0, cpuPasso);
     workspace::FechaRemessaCNABRec();
     host::SetUI(nullptr);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s %d %s failed: %s\n", banco.c_str(), n, passo.c_str(), e.what());
+    std::fprintf(stderr, "%s %d %s failed: %s\n", escritor->nome, n, passo.c_str(), e.what());
     rc = 1;
   }
   // REMESSA_BENCH_KEEP=1 leaves the store behind for a look at its plans.
