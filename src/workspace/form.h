@@ -131,6 +131,9 @@ class TfrmRemessaCNAB : public filters::IContextoFiltros {
   void dbeCdReduContChange();
   void dbeCdReduContExit();
   void dbeCdReduContCobrExit();
+  // Entering the operation-kind combo remembers the kind; a change since then
+  // invalidates the marks, once (the titles page or the run empties them).
+  void dbcTpMovEnter();
   void dbcTpMovChange(int itemIndex);
   std::string Empresa() const override { return medCdEmpresa.Text; }
 
@@ -236,6 +239,8 @@ class TfrmRemessaCNAB : public filters::IContextoFiltros {
   void RefazLista();
   void VerificaRaizCNPJ(const std::string& filial, const std::string& numero);
   void CriaEventosCiclo();
+  // The marks now answer for the operation kind the combo shows.
+  void TpMovConsiderado();
   void cdsCNABRecAfterScroll();
   std::string stRemessaBoletos_;  // batch whose titles were last left
   bool boSuspendeLista_ = false;  // the list's state and posting handlers are suspended

@@ -125,7 +125,10 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   }
 
   // 3. a changed operation kind invalidates the marks
-  if (ActivePage == TPagina::tshFormulario && boTpMovAlterado) LimpaMarcados();
+  if (ActivePage == TPagina::tshFormulario && boTpMovAlterado) {
+    LimpaMarcados();
+    TpMovConsiderado();
+  }
 
   // 4. something to send
   Vd_Boletos();

@@ -116,6 +116,8 @@ void TfrmRemessaCNAB::pgcPadraoChange() {
       // the sent-titles filter then offers the titles of the new kind.
       if (boTpMovAlterado && BoletosMarcados.Count() > 0) LimpaMarcados();
       if (BoletosMarcados.Count() == 0) filters::CriaFiltroBoleEnviCNAB("ESCONDE_FILTRO", *this);
+      // The titles offered and marked from now on are the new kind's.
+      TpMovConsiderado();
     }
   }
   dtsPadraoStateChange();
@@ -199,7 +201,7 @@ void TfrmRemessaCNAB::sbtIncluirClick() {
   for (auto* c2 : {&dbeCdReduCont, &dbeArquivo, &btpArquivo, &dbeCdFilial, &btpCdFilial}) c2->Enabled = true;
   dbcTpMov.Enabled = true;
   dbcTpMov.ItemIndex = 0;
-  boTpMovAlterado = false;
+  TpMovConsiderado();
   ActiveControl = "dbcTpMov";
   dbeDtCNABRec.Text =
       fields::FormatDateTime("ddd ddddd hh:nn", cdsCNABRec.FieldByName("DTCNABREC").AsDateTime());

@@ -225,6 +225,15 @@ void TfrmRemessaCNAB::Vd_Filial() {
   }
 }
 
+void TfrmRemessaCNAB::dbcTpMovEnter() {
+  TpMovConsiderado();
+}
+
+void TfrmRemessaCNAB::TpMovConsiderado() {
+  Memoria.TpMovIndex = dbcTpMov.ItemIndex;
+  boTpMovAlterado = false;
+}
+
 void TfrmRemessaCNAB::dbcTpMovChange(int itemIndex) {
   static const char* const kOps[] = {"I", "E", "A"};
   dbcTpMov.ItemIndex = itemIndex;

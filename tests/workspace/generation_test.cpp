@@ -340,3 +340,27 @@ TEST(Dispatch, RuralPortfolioCheckAndAgreementFetchedForTheTitleBank) {
     EXPECT_EQ(chave_erro([&] { s.Gerar({}); }), chave) << cart;
   }
 }
+
+// A changed operation kind empties the marks once: the operator who marks
+// titles of the new kind then confirms them, from either page.
+TEST(GenerationRun, MarksOfTheChosenOperationKindAreConfirmedFromEitherPage) {
+  for (int op : {0, 1, 2})
+    for (bool paginaFormulario : {false, true}) {
+      json j = dois_titulos("237");
+      if (op > 0)
+        for (auto& t : j["BOLETOREC"]) t["IDSITUCNABR"] = "10", t["IDBOLRECALTER"] = "1";
+      TStore s(j.dump());
+      TOpcoesGeracao o;
+      o.operacao = op;
+      auto& f = s.Prepara(o);
+      ASSERT_TRUE(f.MostraPagina(workspace::TPagina::tshBoletos));
+      f.MarcaTodos(false);
+      ASSERT_EQ(f.BoletosMarcados.Count(), 2);
+      ASSERT_TRUE(f.MostraPagina(workspace::TPagina::tshFormulario));
+      if (!paginaFormulario) {
+        ASSERT_TRUE(f.MostraPagina(workspace::TPagina::tshBoletos));
+      }
+      EXPECT_EQ(f.BoletosMarcados.Count(), 2) << op << paginaFormulario;
+      EXPECT_EQ(chave_erro([&] { f.sbtConfirmarClick(); }), "") << op << paginaFormulario;
+    }
+}
