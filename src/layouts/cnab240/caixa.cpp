@@ -18,49 +18,48 @@ using namespace fields;
 namespace {
 
 // The agency is stored without the hyphen of the bank's picture, so the
-// character where the picture has its hyphen is the check digit. Without a
-// hyphen in the picture the first character stands as the check digit.
+// character where the picture has its hyphen is the check digit; with a
+// picture without a hyphen the agency has none. Punctuation typed into the
+// stored agency ("123-4") is dropped first.
 struct TAgenciaCaixa {
   std::string arquivo;  // 4 digits, file header
   std::string lote;     // 4 digits, lot header and segment P
-  std::string dv;       // 1 character, blank when there is none
+  std::string dv;       // 1 digit, or a blank when the agency has none
 };
 
 TAgenciaCaixa LeAgenciaCaixa(const TRemessa& rem) {
-  const std::string agencia = rem.CNABRec.S("CDAGENCIA");
+  const std::string agencia = SemPontuacao(rem.CNABRec.S("CDAGENCIA"));
   const int k = Pos("-", rem.CNABRec.S("CDPICTAGEN"));
   TAgenciaCaixa r;
   if (k > 0) {
-    r.arquivo = Ajusta(CampoValido(LeftStr(agencia, k - 1)), 4);
-    r.lote = Ajusta(CampoValido(LeftStr(AllTrim(agencia), k - 1)), 4);
+    r.arquivo = r.lote = Ajusta(LeftStr(agencia, k - 1), 4);
+    r.dv = Copy(agencia, k, 1);
   } else {
     r.arquivo = Ajusta(agencia, 4);
-    r.lote = Ajusta(LeftStr(AllTrim(agencia), 4), 4);
+    r.lote = Ajusta(LeftStr(agencia, 4), 4);
   }
-  const std::string dv = AllTrim(CampoValido(Copy(agencia, k, 1)));
-  r.dv = dv.empty() ? " " : dv;
+  if (r.dv.empty()) r.dv = " ";
   return r;
 }
 
 // The company's agreement code at the bank, as the account keeps it
-// ("1234567", "12345-6" or "123456").
+// ("1234567", "12345-6" or "123456"), read as digits.
 struct TCedenteCaixa {
-  std::string codigo;   // as stored
-  std::string cedente;  // 12 digits, without its check digit
-  std::string dv;       // the check digit after the "-"
-  int hifen = 0;        // 1-based position of the "-", 0 without one
+  std::string codigo;  // as stored: its length picks the file's variant
+  std::string numero;  // the digits before the "-" (all of them without one)
+  std::string dv;      // the check digit after the "-"
 
   bool longo() const { return static_cast<int>(codigo.size()) >= 7; }
-  // The 8 digits the bank's check digits are taken over.
-  std::string code8() const { return Ajusta(Copy(cedente, 5, 8), 8); }
+  // The long code as the bank numbers it, check digit included.
+  std::string digitos() const { return SemPontuacao(codigo); }
+  // The 8 digits the short code's check digits are taken over (a short code
+  // has at most six).
+  std::string code8() const { return Ajusta(numero, 8); }
   std::string Dv1() const { return Mod11_DV(code8(), "104"); }
+  // The same rule in every record: the agency's 4 digits, then code8.
   std::string Dv2(const std::string& agencia) const { return Mod11_DV(agencia + code8(), "104"); }
-  // Agency and agreement code of the short-code files, 16 digits.
-  std::string Bloco(const std::string& agencia) const {
-    if (codigo.empty()) return Replicate("0", 16);
-    if (hifen > 0) return Ajusta(agencia + LeftStr(AllTrim(codigo), hifen - 1) + dv, 16);
-    return Ajusta(agencia + codigo, 16);
-  }
+  // Agency and agreement code with its check digit, up to 16 digits.
+  std::string Bloco(const std::string& agencia) const { return codigo.empty() ? "" : agencia + numero + dv; }
 };
 
 // An account without an agreement code is written as a short code of
@@ -68,18 +67,20 @@ struct TCedenteCaixa {
 TCedenteCaixa LeCedenteCaixa(const TRemessa& rem) {
   TCedenteCaixa r;
   r.codigo = rem.ContaCorr.S("CDCEDENTEBAN");
-  if (r.codigo.empty()) {
-    r.cedente = Replicate("0", 12);
-    return r;
-  }
-  r.hifen = Pos("-", r.codigo);
-  if (r.hifen > 0) {
-    r.cedente = Ajusta(LeftStr(AllTrim(r.codigo), r.hifen - 1), 12);
-    r.dv = AllTrim(CampoValido(Copy(r.codigo, r.hifen + 1, 1)));
+  const int hifen = Pos("-", r.codigo);
+  if (hifen > 0) {
+    r.numero = SemPontuacao(LeftStr(r.codigo, hifen - 1));
+    r.dv = SemPontuacao(Copy(r.codigo, hifen + 1, 1));
   } else {
-    r.cedente = Ajusta(LeftStr(r.codigo, 11), 12);
+    r.numero = LeftStr(SemPontuacao(r.codigo), 11);
   }
   return r;
+}
+
+// A long code has seven positions in every record; a longer one cut to them
+// would name another agreement, so the run stops before the file exists.
+void VerificaCedenteCaixa(const TCedenteCaixa& c) {
+  if (c.longo() && c.digitos().size() > 7) throw ECampo(ECampo::TMotivo::excede, "0", 59, 7, c.digitos());
 }
 
 // The bank numbers the titles itself unless the company prints the slip
@@ -88,8 +89,8 @@ TCedenteCaixa LeCedenteCaixa(const TRemessa& rem) {
 std::string NossoNumeroCaixa(bool longo, const std::string& impressao, const std::string& nosso) {
   const int n = longo ? 17 : 11;
   const bool daEmpresa = longo ? impressao == "E" : impressao == "E" || impressao == "F";
-  if (!daEmpresa || nosso.empty()) return Replicate("0", n);
-  return Ajusta(LeftStr(Nr_Codigo(nosso), n), n);
+  if (!daEmpresa || nosso.empty()) return "";
+  return LeftStr(SemPontuacao(nosso), n);
 }
 
 // Simple "1", secured "3" and discounted "4" collection are the kinds the
@@ -110,18 +111,6 @@ std::string DocumentoCaixa(const std::string& duplicata, const std::string& parc
   return PadR(Right(Ajusta(duplicata, 8), 8), 8) + "/" + PadR(Ajusta(parcela, 2), 2);
 }
 
-// Protest and return (write-off) as the title asks; without a code the bank
-// neither protests ("3") nor returns the title ("2"). Each code goes with
-// the title's own days, not reconciled with them.
-std::string ProtestoCaixa(const std::string& codigo, const std::string& dias) {
-  return (codigo.empty() ? "3" : Ajusta(Right(codigo, 1), 1)) +
-         (dias.empty() ? "00" : Ajusta(Right(dias, 2), 2));
-}
-
-std::string DevolucaoCaixa(const std::string& codigo, const std::string& dias) {
-  return (codigo.empty() || codigo == "2" ? "2" : "1") + (dias.empty() ? "000" : Ajusta(Right(dias, 3), 3));
-}
-
 }  // namespace
 
 void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
@@ -129,8 +118,12 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
 
   const cnab240::TEmpresa empresa = cnab240::LeEmpresa(rem);
   cnab240::VerificaInscricao(rem, empresa);
+  // The tax id as the bank reads it: typed punctuation dropped; a letter
+  // left in it stops the run at the field.
+  const std::string inscricao = SemPontuacao(rem.Identidade().inscricao);
   const TAgenciaCaixa agencia = LeAgenciaCaixa(rem);
   const TCedenteCaixa ced = LeCedenteCaixa(rem);
+  VerificaCedenteCaixa(ced);
   const bool longo = ced.longo();
   const std::string nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30);
   const std::string dataProc = FormatDateTime("ddmmyyyy", rem.DataProc);
@@ -141,26 +134,32 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
 
   cnab240::TArquivo arq(rem.Arquivo, {.banco = "104"});
 
-  // File header (type "0")
+  // File header (type "0"). The agency's check digit is a digit or, for an
+  // agency without one, a blank.
   {
     Record r = arq.HeaderArquivo();
     r.put(9, 9, Replicate(" ", 9));
     r.put(18, 1, empresa.tipo);
-    r.put(19, 14, Ajusta(empresa.inscricao, 14));
-    r.put(33, 16, ced.Bloco(agencia.arquivo));
+    r.num(19, 14, inscricao);
+    r.num(33, 16, ced.Bloco(agencia.arquivo));
     r.put(49, 4, Replicate(" ", 4));
-    r.put(53, 5, Ajusta(agencia.arquivo, 5));
-    r.put(58, 1, agencia.dv);
-    r.put(59, 14,
-          longo ? Ajusta(ced.codigo, 7) + "000000" + "0"
-                : Ajusta(ced.code8(), 12) + ced.Dv1() + ced.Dv2(agencia.arquivo));
+    r.num(53, 5, agencia.arquivo);
+    r.num(58, 1, agencia.dv, " ");
+    if (longo) {
+      r.num(59, 7, ced.digitos());
+      r.put(66, 7, "0000000");
+    } else {
+      r.num(59, 12, ced.code8());
+      r.num(71, 1, ced.Dv1());
+      r.num(72, 1, ced.Dv2(agencia.arquivo));
+    }
     r.put(73, 30, nomeEmpresa);
     r.put(103, 30, PadR("CAIXA ECONOMICA FEDERAL", 30));
     r.put(133, 10, Replicate(" ", 10));
     r.put(143, 1, "1");
     r.put(144, 8, dataProc);
     r.put(152, 6, FormatDateTime("hhnnss", rem.Agora));
-    r.put(158, 6, seqRemessa.empty() ? "000001" : Ajusta(Right(seqRemessa, 6), 6));
+    r.num(158, 6, seqRemessa.empty() ? "000001" : Right(seqRemessa, 6));
     r.put(164, 3, longo ? "107" : "101");
     r.put(167, 5, "00000");
     r.put(172, 20, Replicate(" ", 20));
@@ -178,28 +177,28 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(14, 3, longo ? "067" : "060");
     r.put(17, 1, " ");
     r.put(18, 1, empresa.tipo);
-    r.put(19, 15, Ajusta(LeftStr(empresa.inscricao, 15), 15));
+    r.num(19, 15, LeftStr(inscricao, 15));
     if (longo) {
-      r.put(34, 7, Ajusta(ced.codigo, 7));
+      r.num(34, 7, ced.digitos());
       r.put(41, 13, Replicate("0", 13));
-      r.put(54, 5, Ajusta(agencia.lote, 5));
-      r.put(59, 1, agencia.dv);
+      r.num(54, 5, agencia.lote);
+      r.num(59, 1, agencia.dv, " ");
       r.put(60, 6, "000000");
       r.put(66, 7, "0000000");
       r.put(73, 1, "0");
     } else {
-      r.put(34, 16, ced.Bloco(agencia.lote));
+      r.num(34, 16, ced.Bloco(agencia.lote));
       r.put(50, 4, Replicate(" ", 4));
-      r.put(54, 5, Ajusta(agencia.lote, 5));
-      r.put(59, 1, agencia.dv);
-      r.put(60, 12, Ajusta(ced.code8(), 12));
-      r.put(72, 1, ced.Dv1());
-      r.put(73, 1, ced.Dv2(agencia.lote));
+      r.num(54, 5, agencia.lote);
+      r.num(59, 1, agencia.dv, " ");
+      r.num(60, 12, ced.code8());
+      r.num(72, 1, ced.Dv1());
+      r.num(73, 1, ced.Dv2(agencia.lote));
     }
     r.put(74, 30, nomeEmpresa);
     r.put(104, 40, Replicate(" ", 40));
     r.put(144, 40, Replicate(" ", 40));
-    r.put(184, 8, seqRemessa.empty() ? "00000001" : Ajusta(Right(seqRemessa, 8), 8));
+    r.num(184, 8, seqRemessa.empty() ? "00000001" : Right(seqRemessa, 8));
     r.put(192, 8, dataProc);
     r.put(200, 8, "00000000");
     r.put(208, 33, Replicate(" ", 33));
@@ -207,40 +206,46 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
   }
 
   titulos.ParaCada([&](TTitulo& t) {
-    auto bol = [&](const char* n) { return t.Campo(n); };
-    const std::string impressao = bol("IDIMPRBOLBOL").AsString();
-    const double vencimento = bol("DTVENBOLREC").AsDateTime();
-    const double moraDia = bol("VRMORDIABREC").AsFloat();
-    const double multaPerc = bol("VRPEMULBREC").AsFloat();
-    const double multaValor = bol("VRMULTABREC").AsFloat();
-    const std::string formaCadastro = bol("IDFORMCADBREC").AsString();
+    auto bol = [&](const char* n) { return t.S(n); };
+    const std::string impressao = bol("IDIMPRBOLBOL");
+    const double vencimento = t.D("DTVENBOLREC");
+    const double moraDia = t.F("VRMORDIABREC");
+    const double multaPerc = t.F("VRPEMULBREC");
+    const double multaValor = t.F("VRMULTABREC");
+    const std::string formaCadastro = bol("IDFORMCADBREC");
     const std::string emissao = impressao == "B" ? "1" : "2";
+    // Protest and return (write-off) as the title asks; without a code the
+    // bank neither protests ("3") nor returns the title ("2"). Each code goes
+    // with the title's own days, not reconciled with them.
+    const std::string cdProtesto = bol("CDDIAPROTBOL"), qtProtesto = bol("QTDIAPROTBOL");
+    const std::string cdDevolucao = bol("CDDIADEVOL"), qtDevolucao = bol("QTDIADEVOL");
     auto dup = [&](const char* n) { return t.Registro(TRegistro::Duplicata, n); };
 
     // Segment P
     {
       Record r = arq.Segmento("P", movimento);
-      r.put(18, 5, Ajusta(agencia.lote, 5));
-      r.put(23, 1, agencia.dv);
+      r.num(18, 5, agencia.lote);
+      r.num(23, 1, agencia.dv, " ");
       if (longo) {
-        r.put(24, 17, Ajusta(ced.codigo, 7) + "0000000" + "00" + "0");
-        r.put(41, 17, NossoNumeroCaixa(true, impressao, bol("CDNOSNUMREC").AsString()));
+        r.num(24, 7, ced.digitos());
+        r.put(31, 10, Replicate("0", 10));
+        r.num(41, 17, NossoNumeroCaixa(true, impressao, bol("CDNOSNUMREC")));
       } else {
-        r.put(24, 12, ced.codigo.empty() ? Replicate("0", 12) : Ajusta(ced.code8(), 12));
-        r.put(36, 1, ced.Dv1());
-        r.put(37, 1, Mod11_DV(agencia.lote + Ajusta(ced.code8(), 12), "104"));
+        r.num(24, 12, ced.codigo.empty() ? "" : ced.code8());
+        r.num(36, 1, ced.Dv1());
+        r.num(37, 1, ced.Dv2(agencia.lote));
         r.put(38, 9, Replicate(" ", 9));
-        r.put(47, 11, NossoNumeroCaixa(false, impressao, bol("CDNOSNUMREC").AsString()));
+        r.num(47, 11, NossoNumeroCaixa(false, impressao, bol("CDNOSNUMREC")));
       }
-      r.put(58, 1, TipoCarteiraCaixa(rem, bol("IDCARTCOBREC").AsString()));
-      r.put(59, 1, formaCadastro.empty() ? "1" : formaCadastro);
+      r.put(58, 1, TipoCarteiraCaixa(rem, bol("IDCARTCOBREC")));
+      r.num(59, 1, formaCadastro.empty() ? "1" : formaCadastro);
       r.put(60, 1, "2");
       r.put(61, 1, emissao);
       r.put(62, 1, emissao);
-      r.put(63, 11, DocumentoCaixa(dup("DUPLICATA"), dup("NRPARCELA"), bol("NRLANBOLREC").AsString()));
+      r.put(63, 11, DocumentoCaixa(dup("DUPLICATA"), dup("NRPARCELA"), bol("NRLANBOLREC")));
       r.put(74, 4, Replicate(" ", 4));
       r.put(78, 8, FormatDateTime("ddmmyyyy", vencimento));
-      r.put(86, 15, cnab240::Valor(bol("VRFINALBREC").AsFloat()));
+      r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
       r.put(101, 5, "00000");
       r.put(106, 1, "0");
       r.put(107, 2, "02");
@@ -249,21 +254,24 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
       // interest runs from the day after the due date, exempt or not
       r.put(118, 1, moraDia != 0 ? "1" : "3");
       r.put(119, 8, FormatDateTime("ddmmyyyy", vencimento + 1));
-      r.put(127, 15, moraDia != 0 ? Money(moraDia, 15) : Replicate("0", 15));
+      r.num(127, 15, moraDia != 0 ? Money(moraDia, 15) : "");
       r.put(142, 1, "0");
       r.put(143, 8, "00000000");
       r.put(151, 15, Replicate("0", 15));
       r.put(166, 15, Replicate("0", 15));
       r.put(181, 15, Replicate("0", 15));
-      r.put(196, 25, PadR(bol("CDFILIAL").AsString() + bol("NRLANBOLREC").AsString(), 25));
-      r.put(221, 3, ProtestoCaixa(bol("CDDIAPROTBOL").AsString(), bol("QTDIAPROTBOL").AsString()));
-      r.put(224, 4, DevolucaoCaixa(bol("CDDIADEVOL").AsString(), bol("QTDIADEVOL").AsString()));
+      r.put(196, 25, PadR(bol("CDFILIAL") + bol("NRLANBOLREC"), 25));
+      r.num(221, 1, cdProtesto.empty() ? "3" : Right(cdProtesto, 1));
+      r.num(222, 2, Right(qtProtesto, 2));
+      r.num(224, 1, cdDevolucao.empty() || cdDevolucao == "2" ? "2" : "1");
+      r.num(225, 3, Right(qtDevolucao, 3));
       r.put(228, 2, "09");
       r.put(230, 11, Replicate(" ", 11));
       arq.write(r);
     }
 
-    // Segment Q
+    // Segment Q: the payer's tax id and postcode as digits (the frame's
+    // payer block), no guarantor.
     {
       Record r = arq.Segmento("Q", movimento);
       cnab240::BlocoPagador(r, cnab240::LePagador(t));
@@ -284,10 +292,7 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
       r.put(18, 48, Replicate(" ", 48));
       r.put(66, 1, multaPerc != 0 ? "2" : multaValor != 0 ? "1" : "0");
       r.put(67, 8, FormatDateTime("ddmmyyyy", vencimento));
-      r.put(75, 15,
-            multaPerc != 0    ? Money(multaPerc, 15)
-            : multaValor != 0 ? Money(multaValor, 15)
-                              : Replicate("0", 15));
+      r.num(75, 15, multaPerc != 0 ? Money(multaPerc, 15) : multaValor != 0 ? Money(multaValor, 15) : "");
       r.put(90, 10, Replicate(" ", 10));
       r.put(100, 40, cnab240::MensagemBoleto(t));
       r.put(140, 101, Replicate(" ", 101));
