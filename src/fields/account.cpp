@@ -14,6 +14,8 @@ int TamanhoNossoNumero(std::string_view modelo) {
 }
 
 std::string ContaSemDv(std::string_view conta, std::string_view picture, std::string_view lembrado) {
+  const std::string t = AllTrim(conta);
+  if (const int h = Pos("-", t); h > 1) return LeftStr(t, h - 1);
   const int d = Pos("-", picture);
   if (d > 0) return LeftStr(AllTrim(conta), d - 1);
   const std::string r = AllTrim(lembrado);

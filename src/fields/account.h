@@ -13,7 +13,9 @@ namespace fields {
 int TamanhoNossoNumero(std::string_view modelo);
 // The account number without its check digit: the characters before the
 // picture's "-", or the whole trimmed number (lembrado, the number the
-// account was validated with, when given) for a picture without one.
+// account was validated with, when given) for a picture without one. A
+// number stored with its own "-" ("00098765-4") is split there, whatever
+// the picture.
 std::string ContaSemDv(std::string_view conta, std::string_view picture, std::string_view lembrado = {});
 // The account's check digit: its last stored character (not trimmed).
 std::string DacConta(std::string_view conta);

@@ -77,7 +77,7 @@ TEmpresa LeEmpresa(const TRemessa& rem) {
     e.tipo = id.tipo == "F" ? "1" : id.tipo == "J" ? "2" : "3";
   else
     e.tipo = id.tipo == "F" ? "1" : "2";
-  e.inscricao = Nr_Codigo(id.inscricao);
+  e.inscricao = SemPontuacao(id.inscricao);
   e.nome = id.nome;
   return e;
 }
@@ -86,7 +86,7 @@ TEmpresa LeEmpresaDoCadastro(const TRemessa& rem) {
   const TIdentidade id = rem.Cadastro();
   TEmpresa e;
   e.tipo = id.tipo == "F" ? "1" : "2";
-  e.inscricao = Nr_Codigo(id.inscricao);
+  e.inscricao = SemPontuacao(id.inscricao);
   e.nome = id.nome;
   return e;
 }
@@ -139,10 +139,10 @@ TAvalista LeAvalista(const TRemessa& rem) {
 TConta LeConta(const TRemessa& rem) {
   const std::string agencia = rem.CNABRec.S("CDAGENCIA");
   TConta r;
-  r.agencia = agencia.empty() ? "00000" : Ajusta(CampoValido(LeftStr(AllTrim(agencia), 4)), 5);
+  r.agencia = agencia.empty() ? "00000" : Ajusta(LeftStr(SemPontuacao(AllTrim(agencia)), 4), 5);
   r.dvAgencia = Right(agencia, 1);
   r.conta = rem.CNABRec.S("CDCONTCORR").empty() ? Replicate("0", 12)
-                                                : Ajusta(CampoValido(LeftStr(rem.ContaCorrente(), 12)), 12);
+                                                : Ajusta(LeftStr(SemPontuacao(rem.ContaCorrente()), 12), 12);
   r.dvConta = Right(rem.DacContaCorrente(), 1);
   return r;
 }

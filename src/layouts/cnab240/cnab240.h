@@ -80,9 +80,10 @@ std::string Movimento(const std::string& operacao);
 // one, else the company), with the tax-id type the banks expect: a branch
 // "F" "1", "J" "2", anything else "3"; a company "F" "1", else "2".
 struct TEmpresa {
-  std::string tipo;       // "1", "2" or "3"
-  std::string inscricao;  // the digits of the tax id
-  std::string nome;       // as stored
+  std::string tipo;  // "1", "2" or "3"
+  std::string
+      inscricao;     // the tax id without its punctuation (a letter stays, for a numeric field to refuse)
+  std::string nome;  // as stored
 };
 TEmpresa LeEmpresa(const TRemessa& rem);
 // The company row itself (qryEmpresa), for the banks that never take the
