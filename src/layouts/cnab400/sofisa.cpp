@@ -26,7 +26,7 @@ std::string TipoPagador(const std::string& t) {
 }
 
 // Who prints the slip, from the company's parameter at the bank: the bank
-// ("1") or the company ("2"); the bank's default when the parameter is unset.
+// ("1") or the company ("2"); blank when the company has not said.
 std::string Emissor(const std::string& p) {
   if (p == "B") return "1";
   if (p == "E" || p == "F") return "2";
