@@ -1,11 +1,150 @@
-// Sofisa, CNAB 400: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// Sofisa, CNAB 400: a header, one detail per title, the common trailer. The
+// bank's detail registers titles only (occurrence "01"), so its catalogue row
+// takes inclusion batches alone.
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
 
-void Remessa_BcoSofisa(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// A branch's "other" registration (neither person nor company) is told apart;
+// for the company row everything that is not a person is a company.
+std::string TipoEmpresa(const TIdentidade& e) {
+  if (e.tipo == "F") return "01";
+  if (e.filial && e.tipo != "J") return "03";
+  return "02";
+}
+
+std::string TipoPagador(const std::string& t) {
+  return t == "F" ? "01" : "02";
+}
+
+// Who prints the slip, from the company's parameter at the bank: the bank
+// ("1") or the company ("2"); blank when the company has not said.
+std::string Emissor(const std::string& p) {
+  if (p == "B") return "1";
+  if (p == "E" || p == "F") return "2";
+  return " ";
+}
+
+std::string Instrucao(const std::string& c) {
+  return c.empty() ? "00" : PadR(LeftStr(c, 2), 2);
+}
+
+}  // namespace
+
+void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
+  const TIdentidade empresa = rem.Identidade();
+  const std::string codigo = PadR(CampoValido(LeftStr(AllTrim(rem.IdentRec), 20)), 20);
+  // The account's remittance sequence; the first one when the batch has none.
+  const std::string sequencia = SemPontuacao(rem.CNABRec.S("NRSEQREMESSAREC"));
+  const std::string numeroRemessa = sequencia.empty() ? "1" : Right(sequencia, 9);
+  const std::string emissor = Emissor(rem.Parametro("IDIMPRBOLETO"));
+  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+
+  // The bank has room for 14 digits only; a longer number would reach it cut,
+  // naming another company, so the run stops before any file exists.
+  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+
+  // Header record (type "0")
+  auto cabecalho = [&](cnab400::TArquivo& arq) {
+    Record r = arq.Registro();
+    r.put(1, 1, "0");
+    r.put(2, 1, "1");
+    r.put(3, 7, "REMESSA");
+    r.put(10, 2, "05");
+    r.put(12, 15, "COBRANCASIMPLES");
+    r.put(27, 20, codigo);
+    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
+    r.put(77, 3, "999");
+    r.put(80, 15, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 15)), 15));
+    r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+    r.put(101, 280, Replicate(" ", 280));
+    r.put(381, 5, "V.2.6");
+    r.num(386, 9, numeroRemessa);
+    arq.Escreve(r);
+  };
+
+  // Detail record (type "1"), up to its sequence.
+  auto detalhe = [&](Record& r, TTitulo& t) {
+    const double valor = t.F("VRFINALBREC");
+    std::string juros;
+    if (!t.Nulo("VRMORDIABREC"))
+      juros = Money(t.F("VRMORDIABREC"), 13);
+    else if (!t.Nulo("VRPEMORBREC"))
+      juros = Money(valor * t.F("VRPEMORBREC") / 100, 13);
+    // The bank numbers only its own portfolio's titles.
+    const std::string nosso = t.S("CDCARTCOBBOL") == "6" ? LeftStr(SemPontuacao(t.S("CDNOSNUMREC")), 17) : "";
+    auto& doc = t.Registros(TRegistro::DocBol);
+    const std::string documento =
+        doc.Active() && doc.RecordCount() == 1
+            ? PadR(CampoValido(Right(t.Registro(TRegistro::DocBol, "DUPLICATA") + "/" +
+                                         t.Registro(TRegistro::DocBol, "NRPARCELA"),
+                                     10)),
+                   10)
+            : Replicate(" ", 10);
+    // The override record names the payer by its trade name; the client by its corporate name.
+    const TPagador pagador = t.Pagador();
+    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
+
+    r.put(1, 1, "1");
+    r.put(2, 2, TipoEmpresa(empresa));
+    r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+    r.put(18, 20, codigo);
+    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.num(63, 17, nosso);
+    r.put(80, 3, Replicate(" ", 3));
+    r.put(83, 1, emissor);
+    r.put(84, 3, "001");
+    r.put(87, 8, Replicate("0", 8));
+    r.put(95, 14, Replicate(" ", 14));
+    r.put(109, 2, "01");
+    r.put(111, 10, documento);
+    r.put(121, 6, FormatDateTime("ddmmyy", t.D("DTVENBOLREC")));
+    r.num(127, 13, Money(valor, 13));
+    r.put(140, 8, Replicate("0", 8));
+    r.put(148, 2, "01");
+    r.put(150, 1, " ");
+    r.put(151, 6, emissao);
+    r.put(157, 2, Instrucao(t.S("CDINS1COBBOL")));
+    r.put(159, 2, Instrucao(t.S("CDINS2COBBOL")));
+    r.num(161, 13, juros);
+    r.put(174, 6, "000000");
+    r.put(180, 13, Replicate("0", 13));
+    r.put(193, 13, Replicate("0", 13));
+    r.put(206, 13, Replicate("0", 13));
+    r.put(219, 2, TipoPagador(pagador.tipo));
+    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
+    r.put(235, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
+    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
+    r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
+    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
+    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
+    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    r.put(352, 18, Replicate(" ", 18));
+    r.put(370, 2, "00");
+    r.put(372, 14, Replicate("0", 14));
+    r.put(386, 8, Replicate("0", 8));
+    r.put(394, 1, " ");
+  };
+
+  // A title the bank could not read stops the run before the file exists.
+  titulos.Verifica([&](TTitulo& t) {
+    Record r(400);
+    detalhe(r, t);
+  });
+
+  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
+    Record r = arq.Registro();
+    detalhe(r, t);
+    arq.Escreve(r);
+  });
 }
 
 }  // namespace layouts
