@@ -4,7 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "fields/cp1252.h"
 #include "fields/text.h"
@@ -32,9 +32,7 @@ struct Unibanco : TLoja {
   std::vector<std::string> Gera(const TOpcoesGeracao& o = {}) {
     Roda(o);
     std::ifstream in(store->Arquivo(), std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    const std::string texto = ss.str();
+    const std::string texto{std::istreambuf_iterator<char>(in), {}};
     for (const auto& f : layouts::VerificaArquivo(texto, kNumericos).falhas)
       ADD_FAILURE() << fields::Cp1252ToUtf8(layouts::Descreve(f));
     std::vector<std::string> recs;
@@ -61,11 +59,13 @@ struct Unibanco : TLoja {
   std::string mensagem;
 };
 
-std::string b(int n) {
-  return std::string(n, ' ');
-}
-std::string z(int n) {
-  return std::string(n, '0');
+const auto b = [](int n) { return std::string(n, ' '); };
+const auto z = [](int n) { return std::string(n, '0'); };
+// The fields of a stretch of a record, one after the other.
+std::string J(std::initializer_list<std::string> campos) {
+  std::string r;
+  for (const auto& c : campos) r += c;
+  return r;
 }
 
 }  // namespace
@@ -77,52 +77,25 @@ TEST(Unibanco, RecordsFromTypedData) {
   Unibanco l;
   auto recs = l.Gera();
   ASSERT_EQ(recs.size(), 3u);
-  EXPECT_EQ(recs[0], "01REMESSA01COBRANCA00" + b(5) + "1234" + "098765" + "4" + z(9) +
-                         fields::PadR("EMPRESA TESTE", 30) + "409UNIBANCO" + b(7) + "081226" + "01600BPI" +
-                         z(286) + "000001");
+  EXPECT_EQ(recs[0],
+            J({"0",    "1",        "REMESSA", "01",     "COBRANCA", "00",
+               b(5),   "1234",     "098765",  "4",      z(9),       fields::PadR("EMPRESA TESTE", 30),
+               "409",  "UNIBANCO", b(7),      "081226", "01600",    "BPI",
+               z(286), "000001"}));
   const auto& d = recs[1];
-  EXPECT_EQ(field(d, 1, 37),
-            "102"
-            "00012345678909"
-            "1234"
-            "098765"
-            "4"
-            "0" +
-                z(8));
+  EXPECT_EQ(field(d, 1, 37), J({"1", "02", "00012345678909", "1234", "098765", "4", "0", z(8)}));
   EXPECT_EQ(field(d, 38, 25), fields::PadR("00011001", 25));
-  EXPECT_EQ(field(d, 63, 11),
-            "0012345678"
-            "9");
+  EXPECT_EQ(field(d, 63, 11), J({"0012345678", "9"}));
   EXPECT_EQ(field(d, 74, 34), b(34));  // no message
-  EXPECT_EQ(field(d, 108, 53),
-            "1"
-            "01"
-            "0000001001"
-            "201226"
-            "0000000123456"
-            "409"
-            "0"
-            "0000"
-            "01"
-            "A"
-            "081226"
-            "00"
-            "00");
-  EXPECT_EQ(field(d, 161, 58), z(13) + "201226" + z(39));
-  EXPECT_EQ(field(d, 219, 16),
-            "01"
-            "00012345678909");
-  EXPECT_EQ(field(d, 235, 40), fields::PadR("JOSE DA SILVA COMERCIO", 30) + b(10));
-  EXPECT_EQ(field(d, 275, 40), fields::PadR("RUA AUGUSTA, 1500  APTO 12", 30) + b(10));
-  EXPECT_EQ(field(d, 315, 37),
-            "CONSOLACAO  "
-            "01310100" +
-                fields::PadR("SAO PAULO", 15) + "SP");
-  EXPECT_EQ(field(d, 352, 49), b(30) + z(10) +
-                                   "00"
-                                   "0"
-                                   "000002");
-  EXPECT_EQ(recs[2], "9" + z(390) + "042" + "000003");  // the account's sequence went from 41 to 42
+  EXPECT_EQ(field(d, 108, 53), J({"1", "01", "0000001001", "201226", "0000000123456", "409", "0", "0000",
+                                  "01", "A", "081226", "00", "00"}));
+  EXPECT_EQ(field(d, 161, 58), J({z(13), "201226", z(39)}));
+  EXPECT_EQ(field(d, 219, 16), J({"01", "00012345678909"}));
+  EXPECT_EQ(field(d, 235, 40), J({fields::PadR("JOSE DA SILVA COMERCIO", 30), b(10)}));
+  EXPECT_EQ(field(d, 275, 40), J({fields::PadR("RUA AUGUSTA, 1500  APTO 12", 30), b(10)}));
+  EXPECT_EQ(field(d, 315, 37), J({"CONSOLACAO  ", "01310100", fields::PadR("SAO PAULO", 15), "SP"}));
+  EXPECT_EQ(field(d, 352, 49), J({b(30), z(10), "00", "0", "000002"}));
+  EXPECT_EQ(recs[2], J({"9", z(390), "042", "000003"}));  // the account's sequence went from 41 to 42
 }
 
 // The company's tax id is counted as stored (a CNPJ with its punctuation is
@@ -139,10 +112,8 @@ TEST(Unibanco, CompanyTaxId) {
 }
 
 TEST(Unibanco, NossoNumeroAndItsCheckDigit) {
-  struct Caso {
-    const char* gravado;
-    const char* impressao;
-    const char* campo;
+  struct {
+    const char *gravado, *impressao, *campo;
   } casos[] = {
       {"12345678-9", "E", "00123456789"},
       {"1234567890-1", "E", "12345678901"},
@@ -158,9 +129,8 @@ TEST(Unibanco, NossoNumeroAndItsCheckDigit) {
 }
 
 TEST(Unibanco, ProtestDaysOnlyWithInstructionSix) {
-  struct Caso {
-    const char* ins1;
-    const char* ins2;
+  struct {
+    const char *ins1, *ins2;
     json dias;
     const char* campo;
   } casos[] = {
@@ -201,7 +171,7 @@ TEST(Unibanco, OccurrenceFollowsTheOperation) {
 // Interest per day: the amount when one is stored (a stored zero included),
 // else the monthly percentage of the value.
 TEST(Unibanco, LateInterest) {
-  struct Caso {
+  struct {
     json dia, percentual;
     const char* campo;
   } casos[] = {
@@ -232,12 +202,10 @@ TEST(Unibanco, PayerOverride) {
                          {"NMMUNICIPIO", "Santos"},
                          {"SGESTADO", "SP"}});
   const auto d = l.Gera()[1];
-  EXPECT_EQ(field(d, 219, 16),
-            "02"
-            "12345678000195");
+  EXPECT_EQ(field(d, 219, 16), J({"02", "12345678000195"}));
   EXPECT_EQ(field(d, 235, 30), fields::PadR("CONCEICAO AVILA COMERCIO", 30));
   EXPECT_EQ(field(d, 275, 30), fields::PadR("PRACA DA SE, 1", 30));
-  EXPECT_EQ(field(d, 315, 37), fields::PadR("SE", 12) + b(8) + fields::PadR("SANTOS", 15) + "SP");
+  EXPECT_EQ(field(d, 315, 37), J({fields::PadR("SE", 12), b(8), fields::PadR("SANTOS", 15), "SP"}));
 }
 
 // An account stored with a trailing blank or separator has no check digit:
@@ -247,16 +215,8 @@ TEST(Unibanco, AccountWithoutCheckDigit) {
     Unibanco l;
     l.conta()["CDCONTCORR"] = conta;
     const auto recs = l.Gera();
-    EXPECT_EQ(field(recs[0], 27, 11),
-              "1234"
-              "098765"
-              "0")
-        << conta;
-    EXPECT_EQ(field(recs[1], 18, 11),
-              "1234"
-              "098765"
-              "0")
-        << conta;
+    EXPECT_EQ(field(recs[0], 27, 11), J({"1234", "098765", "0"})) << conta;
+    EXPECT_EQ(field(recs[1], 18, 11), J({"1234", "098765", "0"})) << conta;
   }
 }
 
@@ -271,11 +231,10 @@ TEST(Unibanco, TrailerCarriesTheLastThreeOfTheSequence) {
 // A letter where the bank reads a number, or money too wide or negative,
 // stops the run before the file, naming the title and the field.
 TEST(Unibanco, UnreadableNumbersStopTheRun) {
-  struct Caso {
+  struct {
     const char* campo;
     json valor;
-    const char* chave;
-    const char* texto;
+    const char *chave, *texto;
   } casos[] = {
       {"CDNOSNUMREC", "1234567A-9", "CAMPO_NUM_INV", "Boleto 0001/1001: o campo 063-072 do registro 1"},
       {"VRFINALBREC", 123456789012.34, "CAMPO_EXCEDE", "Boleto 0001/1001: o campo 127-139 do registro 1"},
