@@ -1,11 +1,171 @@
-// Unibanco, CNAB 400: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// Unibanco, CNAB 400: header, one detail per title, trailer with the
+// account's remittance sequence.
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
 
-void Remessa_Unibanco(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+std::string TipoPagador(const std::string& t) {
+  if (t == "F") return "01";
+  if (t == "J") return "02";
+  return "99";
+}
+
+// An instruction code in its two positions; "00" when the title has none.
+std::string Instrucao(const std::string& ins) {
+  return ins.empty() ? "00" : LeftStr(SemPontuacao(ins), 2);
+}
+
+// Days to protest, told only with the protest instruction "06"; the bank
+// takes no more than 29 and reads anything longer as 3 days.
+std::string DiasProtesto(TTitulo& t, const std::string& ins1, const std::string& ins2) {
+  if (ins1 != "06" && ins2 != "06") return "00";
+  const int dias = t.Nulo("QTDIAPROTBOL") ? 0 : static_cast<int>(t.F("QTDIAPROTBOL"));
+  return dias > 29 ? "03" : Ajusta(IntToStr(dias), 2);
+}
+
+// Nosso número as the bank reads it: ten digits and the check digit, the
+// last digit stored. A title without one (the bank issues its slip) sends
+// zeros in all eleven positions.
+struct TNossoUnibanco {
+  std::string numero, dv;
+};
+
+TNossoUnibanco LeNosso(const std::string& gravado) {
+  const std::string d = NossoNumero(gravado);
+  if (d.empty()) return {"", "0"};
+  return {Right(d.substr(0, d.size() - 1), 10), d.substr(d.size() - 1)};
+}
+
+}  // namespace
+
+void Remessa_Unibanco(const TRemessa& rem, TTitulos& titulos, bool) {
+  auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
+
+  const TIdentidade empresa = rem.Cadastro();
+  // The bank has 14 positions for the company's tax id and counts what is
+  // stored, punctuation included: a longer one stops the run before the file.
+  if (AllTrim(empresa.inscricao).size() > 14) rem.Erro("INSCRICAO_INV");
+
+  const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
+  const std::string conta = Right(SemPontuacao(rem.ContaCorrente()), 6);
+  // The check digit is the account's last stored character; one stored with
+  // a trailing blank or separator has none, and the bank reads "0" then.
+  const std::string dvConta = Right(SemPontuacao(AllTrim(rem.DacContaCorrente())), 1);
+  const std::string ocorrencia = Ocorrencia(rem.Operacao());
+  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+  const std::string sequencia = cnab("NRSEQREMESSAREC");
+
+  cnab400::Gera(
+      rem, titulos,
+      [&](cnab400::TArquivo& arq) {
+        // Header record (type "0")
+        Record r = arq.Registro();
+        r.put(1, 1, "0");
+        r.put(2, 1, "1");
+        r.put(3, 7, "REMESSA");
+        r.put(10, 2, "01");
+        r.put(12, 8, "COBRANCA");
+        r.put(20, 2, "00");
+        r.put(22, 5, Replicate(" ", 5));
+        r.num(27, 4, agencia);
+        r.num(31, 6, conta);
+        r.num(37, 1, dvConta);
+        r.put(38, 9, Replicate("0", 9));
+        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
+        r.put(77, 3, "409");
+        r.put(80, 8, "UNIBANCO");
+        r.put(88, 7, Replicate(" ", 7));
+        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        r.put(101, 5, "01600");
+        r.put(106, 3, "BPI");
+        r.put(109, 286, Replicate("0", 286));
+        arq.Escreve(r);
+      },
+      [&](cnab400::TArquivo& arq, TTitulo& t) {
+        const double valor = t.F("VRFINALBREC");
+        const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
+        const std::string ins1 = t.S("CDINS1COBBOL");
+        const std::string ins2 = t.S("CDINS2COBBOL");
+        const std::string mensagem = t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL");
+        const TNossoUnibanco nosso = LeNosso(t.S("CDNOSNUMREC"));
+        const std::string carteira = t.S("CDCARTCOBBOL");
+        std::string juros;
+        if (!t.Nulo("VRMORDIABREC"))
+          juros = Money(t.F("VRMORDIABREC"), 13);
+        else if (!t.Nulo("VRPEMORBREC"))
+          juros = Money(valor * t.F("VRPEMORBREC") / 100, 13);
+        // The payer override record, when the title has one, names the payer.
+        const TPagador pagador = t.Pagador();
+        const std::string cep = CampoValidoCEPTEL(pagador.cep);
+
+        // Detail record (type "1")
+        Record r = arq.Registro();
+        r.put(1, 1, "1");
+        r.put(2, 2, "02");
+        r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+        r.num(18, 4, agencia);
+        r.num(22, 6, conta);
+        r.num(28, 1, dvConta);
+        r.put(29, 1, mensagem.empty() ? "0" : "1");
+        r.put(30, 8, Replicate("0", 8));
+        r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+        r.num(63, 10, nosso.numero);
+        r.num(73, 1, nosso.dv);
+        r.put(74, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
+        r.put(104, 4, Replicate(" ", 4));
+        r.num(108, 1, LeftStr(SemPontuacao(carteira), 1));
+        r.put(109, 2, ocorrencia);
+        r.put(111, 10, Ajusta(t.S("NRLANBOLREC"), 10));
+        r.put(121, 6, vencimento);
+        r.num(127, 13, Money(valor, 13));
+        r.put(140, 3, "409");
+        r.put(143, 1, "0");
+        r.put(144, 4, "0000");
+        r.put(148, 2, "01");
+        r.put(150, 1, "A");
+        r.put(151, 6, emissao);
+        r.num(157, 2, Instrucao(ins1));
+        r.num(159, 2, Instrucao(ins2));
+        r.num(161, 13, juros);
+        r.put(174, 6, vencimento);
+        r.put(180, 13, Replicate("0", 13));
+        r.put(193, 13, Replicate("0", 13));
+        r.put(206, 13, Replicate("0", 13));
+        r.put(219, 2, TipoPagador(pagador.tipo));
+        r.num(221, 14, LeftStr(SemPontuacao(AllTrim(pagador.inscricao)), 14));
+        r.put(235, 30, PadR(CampoValido(LeftStr(pagador.nome, 30)), 30));
+        r.put(265, 10, Replicate(" ", 10));
+        r.put(275, 30, PadR(CampoValido(LeftStr(pagador.endereco, 30)), 30));
+        r.put(305, 10, Replicate(" ", 10));
+        r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
+        if (cep.empty())
+          r.put(327, 8, Replicate(" ", 8));
+        else
+          r.num(327, 8, LeftStr(cep, 8));
+        r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
+        r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+        r.put(352, 30, Replicate(" ", 30));
+        r.put(382, 10, Replicate("0", 10));
+        r.num(392, 2, DiasProtesto(t, ins1, ins2));
+        r.put(394, 1, "0");
+        arq.Escreve(r);
+      },
+      [&](cnab400::TArquivo& arq) {
+        // Trailer record (type "9")
+        Record r = arq.Registro();
+        r.put(1, 1, "9");
+        r.put(2, 390, Replicate("0", 390));
+        r.num(392, 3, sequencia.empty() ? "001" : Right(SemPontuacao(sequencia), 3));
+        arq.Escreve(r);
+      });
 }
 
 }  // namespace layouts
