@@ -96,7 +96,12 @@ const TEscritor kCatalogo[] = {
      .bancos = "637",
      .ofereceTipo = "637",
      .operacoes = "I"},
-    {.nome = "Remessa_SICREDI", .escreve = Remessa_SICREDI, .familia = F::Cnab400, .bancos = "748"},
+    // The bank's layout registers titles only: it cannot be told to drop or alter one.
+    {.nome = "Remessa_SICREDI",
+     .escreve = Remessa_SICREDI,
+     .familia = F::Cnab400,
+     .bancos = "748",
+     .operacoes = "I"},
     {.nome = "Remessa_SICOOB_CONV", .escreve = Remessa_SICOOB_CONV, .familia = F::Cnab240, .bancos = "756"},
     {.nome = "Remessa_Daycoval", .escreve = Remessa_Daycoval, .familia = F::Cnab400, .bancos = "707"},
     {.nome = "Remessa_Alfa", .escreve = Remessa_Alfa, .familia = F::Cnab400, .bancos = "025"},
