@@ -20,8 +20,32 @@ std::string TipoEmpresa(const TIdentidade& e) {
   return "02";
 }
 
-std::string TipoPagador(const std::string& t) {
+// Payer and guarantor alike: a person, or anything else as a company.
+std::string TipoInscricao(const std::string& t) {
   return t == "F" ? "01" : "02";
+}
+
+// A tax id as the bank reads it: its digits, the first 14.
+std::string Inscricao14(const std::string& x) {
+  return LeftStr(SemPontuacao(x), 14);
+}
+
+// The stored nosso número without its punctuation and without a check digit
+// "P": the bank takes the number alone here. Any other letter stays, so the
+// field refuses it rather than sending another number.
+std::string NossoSemDv(const std::string& gravado) {
+  std::string s = NossoNumero(gravado);
+  std::erase(s, 'P');
+  return s;
+}
+
+// The e-mail goes as typed (its "@" and lower case are the address), only
+// without the line breaks and tabs that would split the bank's record.
+std::string SemControle(std::string_view s) {
+  std::string r(s);
+  for (char& c : r)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+  return r;
 }
 
 // Positions 352-391 of the detail: the title's message when it carries the
@@ -53,12 +77,10 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
 
   const TIdentidade empresa = rem.Identidade();
   const TAvalista avalista = rem.Avalista();
-  const std::string agencia = EmptyString(cnab("CDAGENCIA"))
-                                  ? "0000"
-                                  : Ajusta(CampoValido(LeftStr(AllTrim(cnab("CDAGENCIA")), 4)), 4);
-  const std::string conta = EmptyString(cnab("CDCONTCORR"))
-                                ? "000000"
-                                : Ajusta(CampoValido(Right(AllTrim(cnab("CDCONTCORR")), 6)), 6);
+  // Agency, and the account's last five digits with its check digit, as the
+  // bank numbers them: typed as "123-4" and "00098765-4".
+  const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
+  const std::string conta = Right(SemPontuacao(cnab("CDCONTCORR")), 6);
   const std::string ocorrencia = Ocorrencia(rem.Operacao());
   const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
   const bool registroMulta = rem.Parametro("IDGERLINHACOMP") == "S";
@@ -77,9 +99,9 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(3, 7, "REMESSA");
         r.put(10, 2, "01");
         r.put(12, 15, PadR("COBRANCA", 15));
-        r.put(27, 4, agencia);
+        r.num(27, 4, agencia);
         r.put(31, 2, "00");
-        r.put(33, 6, conta);
+        r.num(33, 6, conta);
         r.put(39, 8, Replicate(" ", 8));
         r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
         r.put(77, 3, "341");
@@ -96,7 +118,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         const std::string ins2 = bol("CDINS2COBBOL").AsString();
         const std::string impressao = bol("IDIMPRBOLBOL").AsString();
         const std::string nossoGravado = bol("CDNOSNUMREC").AsString();
-        const std::string carteira = bol("CDCARTCOBBOL").AsString();
+        const std::string carteira = Right(SemPontuacao(bol("CDCARTCOBBOL").AsString()), 3);
         const double desconto = bol("VRPEDESCBCLI").AsFloat();
 
         auto& doc = t.Registros(TRegistro::DocBol);
@@ -107,40 +129,39 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
                                                    10)),
                                  10);
 
-        std::string juros = Replicate("0", 13);
+        std::string juros;
         if (!bol("VRMORDIABREC").IsNull())
-          juros = VirgDeciAssu(FormatFloat("#0.00", bol("VRMORDIABREC").AsFloat()), 13);
+          juros = Money(bol("VRMORDIABREC").AsFloat(), 13);
         else if (!bol("VRPEMORBREC").IsNull())
-          juros = VirgDeciAssu(FormatFloat("#0.00", valor * bol("VRPEMORBREC").AsFloat() / 100), 13);
+          juros = Money(valor * bol("VRPEMORBREC").AsFloat() / 100, 13);
 
         // The override record names the payer by its trade name; the client by its corporate name.
         const TPagador pagador = t.Pagador();
-        const std::string tipoPagador = TipoPagador(pagador.tipo);
         const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
 
         // Detail record (type "1")
         Record r = arq.Registro();
         r.put(1, 1, "1");
         r.put(2, 2, TipoEmpresa(empresa));
-        r.put(4, 14, Ajusta(LeftStr(Nr_Codigo(empresa.inscricao), 14), 14));
-        r.put(18, 4, agencia);
+        r.num(4, 14, Inscricao14(empresa.inscricao));
+        r.num(18, 4, agencia);
         r.put(22, 2, "00");
-        r.put(24, 6, conta);
+        r.num(24, 6, conta);
         r.put(30, 4, Replicate(" ", 4));
         r.put(34, 4, "0000");
         r.put(38, 25, PadR(bol("CDFILIAL").AsString() + bol("NRLANBOLREC").AsString(), 25));
-        r.put(63, 8,
+        r.num(63, 8,
               (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-                  ? Ajusta(LeftStr(NossoNumero(Nr_Codigo(nossoGravado)), 8), 8)
-                  : Replicate("0", 8));
+                  ? LeftStr(NossoSemDv(nossoGravado), 8)
+                  : "");
         r.put(71, 13, Replicate("0", 13));
-        r.put(84, 3, carteira.empty() ? "000" : Ajusta(carteira, 3));
+        r.num(84, 3, carteira);
         r.put(87, 21, Replicate(" ", 21));
         r.put(108, 1, "I");
         r.put(109, 2, ocorrencia);
         r.put(111, 10, documento);
         r.put(121, 6, FormatDateTime("ddmmyy", vencimento));
-        r.put(127, 13, VirgDeciAssu(FormatFloat("#0.00", valor), 13));
+        r.num(127, 13, Money(valor, 13));
         r.put(140, 3, "341");
         r.put(143, 5, "00000");
         r.put(148, 2, "01");
@@ -148,28 +169,22 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(151, 6, emissao);
         r.put(157, 2, ins1.empty() ? "  " : PadR(LeftStr(ins1, 2), 2));
         r.put(159, 2, ins2.empty() ? "  " : PadR(LeftStr(ins2, 2), 2));
-        r.put(161, 13, juros);
+        r.num(161, 13, juros);
         r.put(174, 6, FormatDateTime("ddmmyy", vencimento));
-        r.put(180, 13,
-              desconto > 0 ? VirgDeciAssu(FormatFloat("#0.00", valor * desconto / 100), 13)
-                           : Replicate("0", 13));
+        r.num(180, 13, desconto > 0 ? Money(valor * desconto / 100, 13) : "");
         r.put(193, 13, Replicate("0", 13));
         r.put(206, 13, Replicate("0", 13));
-        r.put(219, 2, tipoPagador);
-        r.put(221, 14,
-              pagador.inscricao.empty() ? Replicate("0", 14)
-                                        : Ajusta(CampoValido(LeftStr(Nr_Codigo(pagador.inscricao), 14)), 14));
+        r.put(219, 2, TipoInscricao(pagador.tipo));
+        r.num(221, 14, Inscricao14(pagador.inscricao));
         r.put(235, 30, PadR(CampoValido(LeftStr(nomePagador, 30)), 30));
         r.put(265, 10, Replicate(" ", 10));
         r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
         r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
-        r.put(327, 8,
-              pagador.cep.empty() ? "00000000" : Ajusta(LeftStr(CampoValidoCEPTEL(pagador.cep), 8), 8));
+        r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
         r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
         r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
         r.put(352, 40, AvalistaOuMensagem(ins1, ins2, avalista, t));
-        r.put(392, 2,
-              bol("QTDIAPROTBOL").IsNull() ? "00" : Ajusta(Right(bol("QTDIAPROTBOL").AsString(), 2), 2));
+        r.num(392, 2, bol("QTDIAPROTBOL").IsNull() ? "" : Right(bol("QTDIAPROTBOL").AsString(), 2));
         r.put(394, 1, " ");
         arq.Escreve(r);
 
@@ -182,24 +197,21 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
           m.put(1, 1, "2");
           m.put(2, 1, codigo);
           m.put(3, 8, FormatDateTime("ddmmyyyy", DateOf(vencimento) + 1));
-          m.put(11, 13,
-                codigo == "1"   ? VirgDeciAssu(FormatFloat("#0.00", multa), 13)
-                : codigo == "2" ? VirgDeciAssu(FormatFloat("#0.00", percentual), 13)
-                                : Replicate("0", 13));
+          m.num(11, 13, codigo == "1" ? Money(multa, 13) : codigo == "2" ? Money(percentual, 13) : "");
           m.put(24, 371, Replicate(" ", 371));
           arq.Escreve(m);
         }
 
-        // E-mail and guarantor record (type "5"); the guarantor's block carries the
-        // payer's registration type, as the detail wrote it.
+        // E-mail and guarantor record (type "5"); the guarantor's block types
+        // the guarantor's own registration, as the detail types the payer's.
         Record e = arq.Registro();
         e.put(1, 1, "5");
-        e.put(2, 120, PadR(LeftStr(bol("EMAILCOBCLIE").AsString(), 120), 120));
+        e.put(2, 120, PadR(SemControle(LeftStr(bol("EMAILCOBCLIE").AsString(), 120)), 120));
         if (EmptyString(avalista.inscricao)) {
           e.put(122, 93, Replicate(" ", 93));
         } else {
-          e.put(122, 2, tipoPagador);
-          e.put(124, 14, Ajusta(LeftStr(Nr_Codigo(avalista.inscricao), 14), 14));
+          e.put(122, 2, TipoInscricao(avalista.tipo));
+          e.num(124, 14, Inscricao14(avalista.inscricao));
           e.put(138, 40, Replicate(" ", 40));
           e.put(178, 12, Replicate(" ", 12));
           e.put(190, 8, Replicate(" ", 8));

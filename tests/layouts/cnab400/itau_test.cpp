@@ -6,6 +6,7 @@
 
 #include "fields/cp1252.h"
 #include "fields/text.h"
+#include "layouts/support/writer_store.h"
 #include "support/fixture.h"
 #include "support/store.h"
 
@@ -351,8 +352,11 @@ TEST(ItauFine, CodeDateAndAmount) {
 TEST(ItauEmail, EmailAndGuarantorRecord) {
   const struct {
     bool avalista;
-    const char* tipoPagador;  // the guarantor block repeats the payer's type
-  } casos[] = {{false, "J"}, {true, "J"}, {true, "F"}};
+    const char* tipoPagador;
+    json tipoAvalista;  // the guarantor block types the guarantor, whatever the payer is
+    const char* codigoAvalista;
+  } casos[] = {
+      {false, "J", nullptr, ""}, {true, "J", "F", "01"}, {true, "F", "J", "02"}, {true, "F", nullptr, "02"}};
   for (const auto& c : casos) {
     json j = Itau();
     j["CLIENTE"] = json::parse(R"([{"CDCLIENTE": "C2", "NMRAZSOCCLIE": "Cliente Dois",
@@ -364,6 +368,7 @@ TEST(ItauEmail, EmailAndGuarantorRecord) {
     if (c.avalista) {
       j["CONTCORR"][0]["CDSACAVALISTA"] = "11.222.333/0001-81";
       j["CONTCORR"][0]["NMSACAVALISTA"] = "Avalista";
+      j["CONTCORR"][0]["IDTPIJURSAC"] = c.tipoAvalista;
     }
     const auto recs = Gera(j);
     ASSERT_EQ(Tipos(recs), "0159");
@@ -373,12 +378,119 @@ TEST(ItauEmail, EmailAndGuarantorRecord) {
     const std::string codigo = std::string(c.tipoPagador) == "F" ? "01" : "02";
     EXPECT_EQ(field(recs[1], 219, 2), codigo);
     if (c.avalista) {
-      EXPECT_EQ(field(e, 122, 2), codigo);
+      EXPECT_EQ(field(e, 122, 2), c.codigoAvalista) << c.tipoAvalista;
       EXPECT_EQ(field(e, 124, 14), "11222333000181");
       EXPECT_EQ(field(e, 138, 77), Replicate(" ", 77));
     } else {
       EXPECT_EQ(field(e, 122, 93), Replicate(" ", 93));
     }
     EXPECT_EQ(field(e, 215, 180), Replicate(" ", 180));
+  }
+}
+
+// Data as operators type it (agency "123-4", account "00098765-4", tax ids
+// "123.456.789-09", postcode "01310-100", nosso número "12345678-9"): only
+// digits where the bank reads a number.
+namespace {
+
+const layouts::TCampoNumerico kNumericos[] = {
+    {'0', 27, 4},   {'0', 33, 6},   {'0', 95, 6},  {'1', 4, 14},   {'1', 18, 4},   {'1', 24, 6},
+    {'1', 63, 8},   {'1', 71, 13},  {'1', 84, 3},  {'1', 121, 6},  {'1', 127, 13}, {'1', 140, 3},
+    {'1', 143, 5},  {'1', 148, 2},  {'1', 151, 6}, {'1', 161, 13}, {'1', 174, 6},  {'1', 180, 13},
+    {'1', 193, 13}, {'1', 206, 13}, {'1', 219, 2}, {'1', 221, 14}, {'1', 327, 8},  {'1', 392, 2},
+    {'2', 2, 1},    {'2', 3, 8},    {'2', 11, 13}, {'5', 122, 2},  {'5', 124, 14},
+};
+
+}  // namespace
+
+TEST(Itau, TypedPunctuationReachesTheBankAsDigits) {
+  TLoja l("341");
+  l.EmprBanc()["IDGERLINHACOMP"] = "S";
+  l.titulo()["VRMORDIABREC"] = 0.41;
+  l.titulo()["VRMULTABREC"] = 24.69;
+  l.titulo()["QTDIAPROTBOL"] = 5;
+  const auto recs = l.Gera({}, kNumericos);
+  ASSERT_EQ(Tipos(recs), "01259");
+  EXPECT_EQ(field(recs[0], 27, 12),
+            "1234"
+            "00"
+            "987654");  // agency 123-4; the account's last five digits and its check digit
+  const auto& d = recs[1];
+  EXPECT_EQ(field(d, 2, 28),
+            "02"
+            "12345678000195"
+            "1234"
+            "00"
+            "987654");
+  EXPECT_EQ(field(d, 63, 8), "12345678");  // the first eight digits of 12345678-9
+  EXPECT_EQ(field(d, 84, 3), "109");
+  EXPECT_EQ(field(d, 127, 13), "0000000123456");
+  EXPECT_EQ(field(d, 161, 13), "0000000000041");
+  EXPECT_EQ(field(d, 219, 16),
+            "01"
+            "00012345678909");
+  EXPECT_EQ(field(d, 235, 30), fields::PadR("JOSE DA SILVA COMERCIO", 30));  // the line break is a blank
+  EXPECT_EQ(field(d, 275, 52), fields::PadR("RUA AUGUSTA, 1500  APTO 12", 40) + "CONSOLACAO  ");
+  EXPECT_EQ(field(d, 327, 8), "01310100");
+  EXPECT_EQ(field(d, 352, 42), fields::PadR("AVALISTA TRES", 34) + "000000" + "05");
+  EXPECT_EQ(field(recs[2], 1, 23),
+            "2121122026"
+            "0000000002469");
+  EXPECT_EQ(field(recs[3], 2, 120), fields::PadR("ze@example.com", 120));
+  EXPECT_EQ(field(recs[3], 122, 16),
+            "01"
+            "00012345678909");  // the guarantor, a person
+}
+
+// The portfolio is the bank's three digits, whatever blanks it was stored with.
+TEST(Itau, PortfolioFromItsDigits) {
+  const struct {
+    json gravada;
+    const char* esperada;
+  } casos[] = {{"09 ", "009"}, {" 9 ", "009"}, {"109", "109"}};
+  for (const auto& c : casos) {
+    TLoja l("341");
+    l.titulo()["CDCARTCOBBOL"] = c.gravada;
+    EXPECT_EQ(field(l.Gera({}, kNumericos)[1], 84, 3), c.esperada) << c.gravada;
+  }
+}
+
+// A line break or tab typed in the e-mail would split the bank's record; the
+// address itself goes as typed.
+TEST(Itau, EmailWithoutControlCharacters) {
+  TLoja l("341");
+  l.dados["CLIENTE"][0]["EMAILCOBCLIE"] = "Ze@exa\tmple.com\r\nfin@example.com";
+  EXPECT_EQ(field(l.Gera({}, kNumericos)[2], 2, 120), fields::PadR("Ze@exa mple.com  fin@example.com", 120));
+}
+
+// A letter where the bank reads a number, a negative amount, or a value wider
+// than its field stops the run before the file, naming the field (and the
+// title, for a title's records).
+TEST(Itau, UnreadableNumbersStopTheRun) {
+  const struct {
+    const char *tabela, *campo;
+    json valor;
+    const char *chave, *texto;
+  } casos[] = {
+      {"CONTCORR", "CDAGENCIA", "12A-4", "CAMPO_NUM_INV", "027-030 do registro 0"},
+      {"CONTCORR", "CDCONTCORR", "0009876X-4", "CAMPO_NUM_INV", "033-038 do registro 0"},
+      {"BOLETOREC", "CDNOSNUMREC", "1234567A-9", "CAMPO_NUM_INV", "063-070 do registro 1"},
+      {"BOLETOREC", "CDCARTCOBBOL", "1O9", "CAMPO_NUM_INV", "084-086 do registro 1"},
+      {"BOLETOREC", "VRFINALBREC", 123456789012.34, "CAMPO_EXCEDE", "127-139 do registro 1"},
+      {"BOLETOREC", "VRFINALBREC", -10.0, "CAMPO_NUM_INV", "127-139 do registro 1"},
+      {"BOLETOREC", "VRMORDIABREC", 123456789012.0, "CAMPO_EXCEDE", "161-173 do registro 1"},
+      {"ENDECLIE", "NRCEPCLIE", "0131O-100", "CAMPO_NUM_INV", "327-334 do registro 1"},
+      {"BOLETOREC", "VRMULTABREC", 123456789012.0, "CAMPO_EXCEDE", "011-023 do registro 2"},
+      {"CONTCORR", "CDSACAVALISTA", "123.456.78X-09", "CAMPO_NUM_INV", "124-137 do registro 5"},
+  };
+  for (const auto& c : casos) {
+    TLoja l("341");
+    l.EmprBanc()["IDGERLINHACOMP"] = "S";
+    l.dados[c.tabela][0][c.campo] = c.valor;
+    l.NovoTitulo("1002");
+    EXPECT_EQ(l.Recusa(), c.chave) << c.campo << " " << c.valor;
+    // a batch record names the batch; a title's record names the title first
+    const std::string onde = std::string(c.texto).back() == '0' ? "Remessa" : "Boleto 0001/1001";
+    EXPECT_NE(l.Mensagem().find(onde + ": o campo " + c.texto), std::string::npos) << l.Mensagem();
   }
 }
