@@ -96,7 +96,8 @@ std::string DemoFixture(double hoje) {
                    {"NMRAZSOCCLIE", "José Antônio Conceição & Filhos Comércio Ltda"},
                    {"NMFANTCLIE", "Empório São José"},
                    {"IDTPIJURCLIE", "J"},
-                   {"NRINSJURCLIE", "98.765.432/0001-10"}},
+                   {"NRINSJURCLIE", "98.765.432/0001-10"},
+                   {"EMAILCOBCLIE", "financeiro@emporiosaojose.com.br"}},
                   {{"CDCLIENTE", "C002"},
                    {"NMRAZSOCCLIE", "Maria da Graça Ribeiro"},
                    {"NMFANTCLIE", "Maria"},
@@ -156,7 +157,7 @@ std::string DemoFixture(double hoje) {
     // Caixa reads the agency's check digit where the bank's picture has its
     // hyphen, so its account keeps the agency with that digit.
     if (std::string(b.codigo) == "104") c["CDAGENCIA"] = "12345";
-    if (std::string(b.codigo) == "237") {
+    if (std::string(b.codigo) == "237" || std::string(b.codigo) == "422") {
       c["CDSACAVALISTA"] = "123.456.789-09";
       c["NMSACAVALISTA"] = "Avalista Conceição";
       c["IDTPIJURSAC"] = "F";
@@ -168,7 +169,9 @@ std::string DemoFixture(double hoje) {
                              {"CDCARTCOBR", "109"},
                              {"NRVARIACARTCOB", "019"},
                              {"IDPADRCNABREC", "1"},
-                             {"IDCARTCOBR", "1"}});
+                             {"IDCARTCOBR", "1"},
+                             {"IDIMPRBOLETO", "E"},
+                             {"IDGERLINHACOBEMAIL", "S"}});
     for (int k = 0; k < 3; ++k) {
       ++titulo;
       const std::string nr = std::to_string(1000 + titulo);
@@ -195,7 +198,10 @@ std::string DemoFixture(double hoje) {
                 {"VRPEDESCBCLI", k == 2 ? 5.0 : 0.0},
                 {"CDFILIBOLREC", "0001"},
                 {"NRPARCBOLREC", std::to_string(k + 1)},
-                {"DOCUMENTO", "NF" + nr}};
+                {"DOCUMENTO", "NF" + nr},
+                {"IDFORMCADBREC", k == 2 ? "2" : "1"}};
+      // Sofisa writes the company's own number for portfolio 6 only.
+      if (std::string(b.codigo) == "637") t["CDCARTCOBBOL"] = "6";
       j["BOLETOREC"].push_back(t);
       const std::string lanc = "L" + nr;
       j["NOTAFISCAL"].push_back(

@@ -92,6 +92,7 @@ void TfrmRemessaCNAB::CriaCatalogo() {
       {"OPER_NAO_EXPRESSA", "Operação bloqueada! O leiaute do banco %s não permite remessa de %s."},
       {"CAMPO_NUM_INV", "Operação bloqueada! %s: o campo %s do registro %s é numérico e não aceita \"%s\"."},
       {"CAMPO_EXCEDE", "Operação bloqueada! %s: o campo %s do registro %s não comporta \"%s\"."},
+      {"FORMCAD_INF", "Operação bloqueada! Boleto sem forma de cadastro na cooperativa."},
       {"BOLETO", "Boleto"},
       {"REMESSA", "Remessa"},
   };

@@ -13,20 +13,6 @@ using namespace fields;
 
 namespace {
 
-// A title must say how it is registered at the cooperative ("1" registered,
-// anything else the other form): without it the bank cannot take the title,
-// and leaving it out of the file would have the run mark it sent.
-const char* const kSemForma = "FORMCAD_INF";
-
-[[noreturn]] void RecusaSemForma(const TRemessa& rem, TTitulo& t) {
-  const bool temTexto = rem.Catalogo && rem.Catalogo->Has(kSemForma);
-  const std::string texto =
-      temTexto ? rem.Msg(kSemForma)
-               : Utf8ToCp1252("Operação bloqueada! Boleto sem forma de cadastro na cooperativa.");
-  host::MensErro(rem.Msg("BOLETO") + " " + t.Chave() + ": " + texto, true, kSemForma);
-  throw host::EAbort();
-}
-
 // The cooperative's code: five digits from the third of the account's
 // agreement code; zeros when the account has none.
 std::string Cooperativa(const std::string& cedente) {
@@ -48,7 +34,10 @@ std::string Protesto(const std::string& codigo) {
 
 void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
   titulos.Verifica([&](TTitulo& t) {
-    if (EmptyString(t.S("IDFORMCADBREC"))) RecusaSemForma(rem, t);
+    // A title must say how it is registered at the cooperative ("1" registered,
+    // anything else the other form): without it the bank cannot take the title,
+    // and leaving it out of the file would have the run mark it sent.
+    if (EmptyString(t.S("IDFORMCADBREC"))) rem.Recusa(t, "FORMCAD_INF");
   });
 
   const TIdentidade empresa = rem.Identidade();

@@ -94,9 +94,15 @@ json& TLoja::EmprBanc() {
   return dados["EMPRBANC"][0];
 }
 
+void TLoja::Abre() {
+  store_ = std::make_unique<TStore>(dados.dump());
+  if (!inscricaoEmpresa.empty())
+    store_->Server().Database().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '" + inscricaoEmpresa + "'");
+}
+
 std::vector<std::string> TLoja::Gera(const TOpcoesGeracao& o,
                                      std::span<const layouts::TCampoNumerico> numericos) {
-  store_ = std::make_unique<TStore>(dados.dump());
+  Abre();
   store_->Gerar(o);
   // A writer may write its own name for the path (Banrisul's ".240").
   std::string arquivo = store_->Arquivo();
@@ -118,7 +124,7 @@ std::vector<std::string> TLoja::Gera(const TOpcoesGeracao& o,
 }
 
 std::string TLoja::Recusa(const TOpcoesGeracao& o) {
-  store_ = std::make_unique<TStore>(dados.dump());
+  Abre();
   mensagem_.clear();
   try {
     store_->Gerar(o);

@@ -41,6 +41,9 @@ class TLoja {
   void Linha(const std::string& tabela, json linha) { dados[tabela].push_back(std::move(linha)); }
   // The company's parameters at the bank.
   json& EmprBanc();
+  // The company's stored tax id, for the banks that refuse one whose stored
+  // text is longer than 14 characters (the store's is "12.345.678/0001-95").
+  std::string inscricaoEmpresa;
 
   // Runs the generation and checks the file as a bank would (each record of
   // the family's length and ended by CR LF, Windows-1252 without control
@@ -55,6 +58,7 @@ class TLoja {
   TStore& Store() { return *store_; }
 
  private:
+  void Abre();
   std::unique_ptr<TStore> store_;
   std::string mensagem_;
 };
