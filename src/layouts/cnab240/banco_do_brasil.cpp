@@ -34,9 +34,10 @@ TContaBB LeContaBB(const TRemessa& rem) {
   TContaBB c;
   c.agencia = LeftStr(LeftStr(agencia, static_cast<int>(agencia.size()) - 1), 4);
   c.dvAgencia = Right(agencia, 1);
-  c.conta = conta.empty() ? ""
-                          : LeftStr(SemPontuacao(ContaSemDv(conta, rem.CNABRec.S("CDPICTCONT"), rem.ContaLembrada)),
-                                    12);
+  c.conta =
+      conta.empty()
+          ? ""
+          : LeftStr(SemPontuacao(ContaSemDv(conta, rem.CNABRec.S("CDPICTCONT"), rem.ContaLembrada)), 12);
   c.dvConta = Right(conta, 1);
   return c;
 }
@@ -290,10 +291,7 @@ void Titulo(const TLoteBB& l, TTitulo& t, const TSaida& saida) {
     r.put(51, 15, Replicate("0", 15));
     r.put(66, 1, multaPerc != 0 ? "2" : multaValor != 0 ? "1" : "0");
     r.put(67, 8, semMulta ? "00000000" : vencimento);
-    r.num(75, 15,
-          multaPerc != 0    ? Money(multaPerc, 15)
-          : multaValor != 0 ? Money(multaValor, 15)
-                            : "");
+    r.num(75, 15, multaPerc != 0 ? Money(multaPerc, 15) : multaValor != 0 ? Money(multaValor, 15) : "");
     r.put(90, 10, Replicate(" ", 10));
     r.put(100, 40, Replicate(" ", 40));
     r.put(140, 40, Replicate(" ", 40));
@@ -368,9 +366,10 @@ void Remessa_BB(const TRemessa& rem, TTitulos& titulos,
     HeaderArquivo(h, lote);
     Record hl = Ensaio("00100011");
     HeaderLote(hl, lote);
-    const TSaida ensaio{
-        [&](std::string_view letra) { return Ensaio("0010001300001" + std::string(letra) + " " + lote.movimento); },
-        [](const Record&) {}};
+    const TSaida ensaio{[&](std::string_view letra) {
+                          return Ensaio("0010001300001" + std::string(letra) + " " + lote.movimento);
+                        },
+                        [](const Record&) {}};
     titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
   }
 
