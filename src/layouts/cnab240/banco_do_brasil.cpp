@@ -72,11 +72,13 @@ Record Ensaio(const std::string& inicio) {
   return r;
 }
 
-// A number the bank reads left-aligned and blank-filled (its title number):
-// digits only and never cut, as num takes a number.
-void NumeroAEsquerda(Record& r, int pos, int len, const std::string& v) {
-  for (char c : v)
-    if (c < '0' || c > '9') throw ECampo(ECampo::TMotivo::naoNumerico, r.tipo(), pos, len, v);
+// The bank's title number, read left-aligned and blank-filled: digits, the
+// last of them may be the check digit "P", and never cut, as num takes a
+// number.
+void NossoNumeroAEsquerda(Record& r, int pos, int len, const std::string& v) {
+  for (size_t i = 0; i < v.size(); ++i)
+    if ((v[i] < '0' || v[i] > '9') && !(v[i] == 'P' && i + 1 == v.size()))
+      throw ECampo(ECampo::TMotivo::naoNumerico, r.tipo(), pos, len, v);
   if (static_cast<int>(v.size()) > len) throw ECampo(ECampo::TMotivo::excede, r.tipo(), pos, len, v);
   r.put(pos, len, PadR(v, len));
 }
@@ -161,7 +163,7 @@ bool BancoNumera(const std::string& carteira, const std::string& impressao, cons
 std::string NossoNumeroBB(const std::string& carteira, const std::string& impressao,
                           const std::string& nosso) {
   if (BancoNumera(carteira, impressao, nosso)) return Replicate("0", 20);
-  const std::string digitos = SemPontuacao(nosso);
+  const std::string digitos = NossoNumero(nosso);
   return LeftStr(digitos.empty() ? nosso : digitos, 20);
 }
 
@@ -233,7 +235,7 @@ void Titulo(const TLoteBB& l, TTitulo& t, const TSaida& saida) {
   {
     Record r = saida.segmento("P");
     Conta(r, 18, l.conta);
-    NumeroAEsquerda(r, 38, 20, NossoNumeroBB(carteira, impressao, nosso));
+    NossoNumeroAEsquerda(r, 38, 20, NossoNumeroBB(carteira, impressao, nosso));
     r.put(58, 1, TipoCarteiraBB(bol("IDCARTCOBREC").AsString(), carteira));
     r.num(59, 1, formaCadastro.empty() ? "1" : formaCadastro);
     r.put(60, 1, "2");

@@ -103,7 +103,7 @@ TEST(BBRemessa, UnreadableNumbersStopTheRun) {
       {"CONTCORR", 0, "CDCONTCORR", "Remessa: o campo 059-070 do registro 0", "0009876X-4"},
       {"CONTCORR", 0, "CDIDRECCONTCORR", "Remessa: o campo 033-041 do registro 0", "12A4567"},
       {"CONTCORR", 0, "CDSACAVALISTA", "Boleto 0001/1001: o campo 021-035 do registro 3Y", "isento"},
-      {"BOLETOREC", 1, "CDNOSNUMREC", "Boleto 0001/1002: o campo 038-057 do registro 3P", "1234567A-9"},
+      {"BOLETOREC", 1, "CDNOSNUMREC", "Boleto 0001/1002: o campo 038-057 do registro 3P", "1234P67-9"},
       {"BOLETOREC", 0, "CDNOSNUMREC", "Boleto 0001/1001: o campo 038-057 do registro 3P", "-"},
       {"BOLETOREC", 0, "CDDIAPROTBOL", "Boleto 0001/1001: o campo 221-221 do registro 3P", "A"},
       {"BOLETOREC", 1, "VRFINALBREC", "Boleto 0001/1002: o campo 086-100 do registro 3P", 12345678901234.5},
@@ -192,6 +192,7 @@ TEST(BBRemessa, TitleNumberAndSlipIssueFollowThePortfolio) {
       {"12", "4", "E", "1234567-8", "12345678" + Replicate(" ", 12), "11", "4"},
       {"17", "1", "E", "1234567-8", "12345678" + Replicate(" ", 12), "22", "7"},
       {"17", "1", "E", "1.234.567-8", "12345678" + Replicate(" ", 12), "22", "7"},
+      {"17", "1", "E", "12345678901-P", "12345678901P" + Replicate(" ", 8), "22", "7"},  // its check digit
       {"18", "1", "F", "12345678901234567890", "12345678901234567890", "22", "1"},
       {"17", "1", "B", "", Replicate("0", 20), "11", "7"},
       {"017", "1", "E", "99-1", "991" + Replicate(" ", 17), "22", "1"},  // first two characters: "01"
