@@ -1,5 +1,8 @@
 // Banco do Brasil, CNAB 240: one lot of collection titles, segments P and Q
 // for every title and R, S and Y when the title or the company needs them.
+#include <functional>
+
+#include "fields/account.h"
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
@@ -12,23 +15,141 @@ using namespace fields;
 
 namespace {
 
-// The portfolio of the agreement: the first marked title's, which every
-// marked title shares.
-std::string CarteiraDoLote(const TRemessa& rem) {
-  const std::string c = rem.PrimeiroTitulo.S("CDCARTCOBBOL");
-  return c.empty() ? "00" : Ajusta(LeftStr(AllTrim(c), 2), 2);
+// The portfolio code: the first two digits of the stored portfolio.
+std::string Carteira(const std::string& c) {
+  return LeftStr(SemPontuacao(c), 2);
 }
 
-std::string Variacao(const TRemessa& rem) {
-  const std::string v = rem.Parametro("NRVARIACARTCOB");
-  return v.empty() ? "019" : Ajusta(v, 3);
+// The batch account as the bank reads it: agency in 5 and account in 12
+// digits, each followed by its check digit, the last digit of the stored
+// code ("1234-5" is agency 1234, check digit 5). An empty code is sent as
+// zeros with a blank check digit.
+struct TContaBB {
+  std::string agencia, dvAgencia, conta, dvConta;
+};
+
+TContaBB LeContaBB(const TRemessa& rem) {
+  const std::string agencia = SemPontuacao(rem.CNABRec.S("CDAGENCIA"));
+  const std::string conta = SemPontuacao(rem.CNABRec.S("CDCONTCORR"));
+  TContaBB c;
+  c.agencia = LeftStr(LeftStr(agencia, static_cast<int>(agencia.size()) - 1), 4);
+  c.dvAgencia = Right(agencia, 1);
+  c.conta =
+      conta.empty()
+          ? ""
+          : LeftStr(SemPontuacao(ContaSemDv(conta, rem.CNABRec.S("CDPICTCONT"), rem.ContaLembrada)), 12);
+  c.dvConta = Right(conta, 1);
+  return c;
 }
 
-// The agreement block of both headers: agreement number, the bank's fixed
-// product "0014", portfolio and variation.
-std::string Convenio(const std::string& ident, const std::string& carteira, const std::string& variacao) {
-  if (EmptyString(ident)) return Replicate(" ", 20);
-  return Ajusta(CampoValido(LeftStr(AllTrim(Nr_Codigo(ident)), 9)), 9) + "0014" + carteira + variacao + "  ";
+// The account's guarantor, its tax id's digits cut to its kind's width.
+struct TAvalistaBB {
+  bool completo = false;
+  std::string tipo, inscricao, nome;
+};
+
+TAvalistaBB LeAvalistaBB(const TRemessa& rem) {
+  const TAvalista a = rem.Avalista();
+  if (!a.completo()) return {};
+  const bool juridica = a.tipo == "J";
+  return {true, juridica ? "2" : "1", LeftStr(SemPontuacao(a.inscricao), juridica ? 14 : 11), a.nome};
+}
+
+// What every record of the file takes from the batch, read once.
+struct TLoteBB {
+  const TRemessa& rem;
+  std::string tipoEmpresa, inscricao, nomeEmpresa, ident, carteira, variacao, dataProc, movimento;
+  TContaBB conta;
+  TAvalistaBB avalista;
+  bool segmentoS;
+};
+
+// A record started as the frame starts it, for the checks made before the
+// file exists: what a field refuses does not depend on the record's place.
+Record Ensaio(const std::string& inicio) {
+  Record r(cnab240::kTamanho);
+  r.put(1, static_cast<int>(inicio.size()), inicio);
+  return r;
+}
+
+// The bank's title number, read left-aligned and blank-filled: digits, the
+// last of them may be the check digit "P", and never cut, as num takes a
+// number.
+void NossoNumeroAEsquerda(Record& r, int pos, int len, const std::string& v) {
+  for (size_t i = 0; i < v.size(); ++i)
+    if ((v[i] < '0' || v[i] > '9') && !(v[i] == 'P' && i + 1 == v.size()))
+      throw ECampo(ECampo::TMotivo::naoNumerico, r.tipo(), pos, len, v);
+  if (static_cast<int>(v.size()) > len) throw ECampo(ECampo::TMotivo::excede, r.tipo(), pos, len, v);
+  r.put(pos, len, PadR(v, len));
+}
+
+// The agreement block of both headers: the agreement number, the bank's
+// collection product "0014", portfolio and variation; blanks when the
+// company has no agreement.
+void Convenio(Record& r, int pos, const TLoteBB& l) {
+  if (EmptyString(l.ident)) {
+    r.put(pos, 20, Replicate(" ", 20));
+    return;
+  }
+  r.num(pos, 9, LeftStr(SemPontuacao(AllTrim(l.ident)), 9));
+  r.put(pos + 9, 4, "0014");
+  r.num(pos + 13, 2, l.carteira);
+  r.num(pos + 15, 3, l.variacao);
+  r.put(pos + 18, 2, "  ");
+}
+
+// Agency, account and their check digits, as both headers and segment P
+// carry them.
+void Conta(Record& r, int pos, const TContaBB& c) {
+  r.num(pos, 5, c.agencia);
+  r.put(pos + 5, 1, c.dvAgencia);
+  r.num(pos + 6, 12, c.conta);
+  r.put(pos + 18, 1, c.dvConta);
+  r.put(pos + 19, 1, " ");
+}
+
+// File header (type "0"), from 009.
+void HeaderArquivo(Record& r, const TLoteBB& l) {
+  r.put(9, 9, Replicate(" ", 9));
+  r.put(18, 1, l.tipoEmpresa);
+  r.num(19, 14, LeftStr(l.inscricao, 14));
+  Convenio(r, 33, l);
+  Conta(r, 53, l.conta);
+  r.put(73, 30, l.nomeEmpresa);
+  r.put(103, 30, PadR(CampoValido(LeftStr(l.rem.ContaCorr.S("NMBANCO"), 30)), 30));
+  r.put(133, 10, Replicate(" ", 10));
+  r.put(143, 1, "1");
+  r.put(144, 8, l.dataProc);
+  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
+  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
+  r.put(164, 3, "030");
+  r.put(167, 5, "00000");
+  r.put(172, 20, Replicate(" ", 20));
+  r.put(192, 20, Replicate(" ", 20));
+  r.put(212, 11, Replicate(" ", 11));
+  r.put(223, 3, "CSP");
+  r.put(226, 3, "000");
+  r.put(229, 12, Replicate(" ", 12));
+}
+
+// Lot header (type "1"), from 009.
+void HeaderLote(Record& r, const TLoteBB& l) {
+  r.put(9, 1, "R");
+  r.put(10, 2, "01");
+  r.put(12, 2, "  ");
+  r.put(14, 3, "020");
+  r.put(17, 1, " ");
+  r.put(18, 1, l.tipoEmpresa);
+  r.num(19, 15, LeftStr(l.inscricao, 15));
+  Convenio(r, 34, l);
+  Conta(r, 54, l.conta);
+  r.put(74, 30, l.nomeEmpresa);
+  r.put(104, 40, Replicate(" ", 40));
+  r.put(144, 40, Replicate(" ", 40));
+  r.num(184, 8, cnab240::NumeroRemessa(l.rem));
+  r.put(192, 8, l.dataProc);
+  r.put(200, 8, "00000000");
+  r.put(208, 33, Replicate(" ", 33));
 }
 
 // The bank registers its own numbers for these portfolios and for the slips
@@ -37,14 +158,13 @@ bool BancoNumera(const std::string& carteira, const std::string& impressao, cons
   return carteira == "11" || carteira == "31" || carteira == "51" || impressao == "B" || nosso.empty();
 }
 
+// The stored title number without its punctuation; one that holds nothing
+// else is sent as stored, for the field to refuse.
 std::string NossoNumeroBB(const std::string& carteira, const std::string& impressao,
                           const std::string& nosso) {
   if (BancoNumera(carteira, impressao, nosso)) return Replicate("0", 20);
-  std::string semHifen;
-  for (char ch : nosso)
-    if (ch != '-') semHifen += ch;
-  if (EmptyString(semHifen)) semHifen = nosso;
-  return PadR(LeftStr(semHifen, 20), 20);
+  const std::string digitos = NossoNumero(nosso);
+  return LeftStr(digitos.empty() ? nosso : digitos, 20);
 }
 
 // "1" when the bank issues and mails the slip, "2" when the company does.
@@ -73,222 +193,199 @@ std::string DocumentoBB(const std::string& duplicata, const std::string& parcela
   return PadR(Right(Ajusta(duplicata, 7), 7), 7) + "/" + PadR(Ajusta(nrParcela, 2), 2) + Replicate(" ", 5);
 }
 
+// The invoice's issue date; a title without one was issued on its own date
+// (where the titles list carries it), or on the processing day.
+TDateTime EmissaoTitulo(TTitulo& t, const TRemessa& rem) {
+  auto& duplicata = t.Registros(TRegistro::Duplicata);
+  if (duplicata.Active() && !duplicata.IsEmpty() && !duplicata.FieldByName("DTEMISSAO").IsNull())
+    return duplicata.FieldByName("DTEMISSAO").AsDateTime();
+  const bool listada = rem.PrimeiroTitulo.Tem("DTEMISBOLREC");
+  return listada && !t.Nulo("DTEMISBOLREC") ? t.D("DTEMISBOLREC") : rem.DataProc;
+}
+
+// Where a title's records go: the file, or nowhere while every marked title
+// is checked before the file exists.
+struct TSaida {
+  std::function<Record(std::string_view letra)> segmento;
+  std::function<void(const Record&)> escreve;
+};
+
+void Titulo(const TLoteBB& l, TTitulo& t, const TSaida& saida) {
+  auto bol = [&](const char* n) { return t.Campo(n); };
+  const std::string carteira = Carteira(bol("CDCARTCOBBOL").AsString());
+  const std::string impressao = bol("IDIMPRBOLBOL").AsString();
+  const std::string nosso = bol("CDNOSNUMREC").AsString();
+  const std::string emissao = EmissaoBB(carteira, impressao, nosso);
+  const std::string vencimento = FormatDateTime("ddmmyyyy", bol("DTVENBOLREC").AsDateTime());
+  const double valor = bol("VRFINALBREC").AsFloat();
+  const double moraDia = bol("VRMORDIABREC").AsFloat();
+  const double moraPerc = bol("VRPEMORBREC").AsFloat();
+  // The bank takes interest as an amount per day: the title's own, or what
+  // its percentage gives on the title value.
+  const double juros = moraDia != 0 ? moraDia : valor * moraPerc / 100;
+  const double multaPerc = bol("VRPEMULBREC").AsFloat();
+  const double multaValor = bol("VRMULTABREC").AsFloat();
+  const std::string formaCadastro = bol("IDFORMCADBREC").AsString();
+  const cnab240::TProtesto protesto = cnab240::LeProtesto(t, false);
+  auto& duplicata = t.Registros(TRegistro::Duplicata);
+  const std::string nrDuplicata =
+      duplicata.Active() && !duplicata.IsEmpty() ? duplicata.FieldByName("DUPLICATA").AsString() : "";
+
+  // Segment P
+  {
+    Record r = saida.segmento("P");
+    Conta(r, 18, l.conta);
+    NossoNumeroAEsquerda(r, 38, 20, NossoNumeroBB(carteira, impressao, nosso));
+    r.put(58, 1, TipoCarteiraBB(bol("IDCARTCOBREC").AsString(), carteira));
+    r.num(59, 1, formaCadastro.empty() ? "1" : formaCadastro);
+    r.put(60, 1, "2");
+    r.put(61, 1, emissao);
+    r.put(62, 1, emissao);
+    r.put(63, 15, DocumentoBB(nrDuplicata, bol("NRPARCBOLREC").AsString(), bol("NRLANBOLREC").AsString()));
+    r.put(78, 8, vencimento);
+    r.num(86, 15, cnab240::Valor(valor));
+    r.put(101, 5, "00000");
+    r.put(106, 1, " ");
+    r.put(107, 2, "02");
+    r.put(109, 1, "N");
+    r.put(110, 8, FormatDateTime("ddmmyyyy", EmissaoTitulo(t, l.rem)));
+    r.put(118, 1, moraPerc != 0 || moraDia != 0 ? "1" : "3");
+    r.put(119, 8, "00000000");
+    r.num(127, 15, moraPerc != 0 || moraDia != 0 ? Money(juros, 15) : "");
+    r.put(142, 1, "0");
+    r.put(143, 8, "00000000");
+    r.put(151, 15, Replicate("0", 15));
+    r.put(166, 15, Replicate("0", 15));
+    r.put(181, 15, Replicate("0", 15));
+    r.put(196, 25, PadR(bol("CDFILIAL").AsString() + bol("NRLANBOLREC").AsString(), 25));
+    r.num(221, 1, protesto.codigo);
+    r.num(222, 2, protesto.dias);
+    r.put(224, 1, "2");
+    r.put(225, 3, "000");
+    r.put(228, 2, "09");
+    r.put(230, 10, Replicate("0", 10));
+    r.put(240, 1, " ");
+    saida.escreve(r);
+  }
+
+  // Segment Q
+  {
+    Record r = saida.segmento("Q");
+    cnab240::BlocoPagador(r, cnab240::LePagador(t));
+    r.put(154, 1, "0");
+    r.put(155, 15, Replicate("0", 15));
+    r.put(170, 40, Replicate(" ", 40));
+    r.put(210, 3, "000");
+    r.put(213, 20, Replicate(" ", 20));
+    r.put(233, 8, Replicate(" ", 8));
+    saida.escreve(r);
+  }
+
+  // Segment R (fine); the slip message only decides whether it is sent
+  if (cnab240::TemSegmentoR(t)) {
+    const bool semMulta = multaPerc == 0 && multaValor == 0;
+    Record r = saida.segmento("R");
+    r.put(18, 1, "0");
+    r.put(19, 8, "00000000");
+    r.put(27, 15, Replicate("0", 15));
+    r.put(42, 1, "0");
+    r.put(43, 8, "00000000");
+    r.put(51, 15, Replicate("0", 15));
+    r.put(66, 1, multaPerc != 0 ? "2" : multaValor != 0 ? "1" : "0");
+    r.put(67, 8, semMulta ? "00000000" : vencimento);
+    r.num(75, 15, multaPerc != 0 ? Money(multaPerc, 15) : multaValor != 0 ? Money(multaValor, 15) : "");
+    r.put(90, 10, Replicate(" ", 10));
+    r.put(100, 40, Replicate(" ", 40));
+    r.put(140, 40, Replicate(" ", 40));
+    r.put(180, 3, "000");
+    r.put(183, 4, "0000");
+    r.put(187, 13, Replicate("0", 13));
+    r.put(200, 8, Replicate("0", 8));
+    r.put(208, 3, "000");
+    r.put(211, 5, "00000");
+    r.put(216, 1, "0");
+    r.put(217, 12, Replicate("0", 12));
+    r.put(229, 1, "0");
+    r.put(230, 1, "0");
+    r.put(231, 1, "0");
+    r.put(232, 9, Replicate(" ", 9));
+    saida.escreve(r);
+  }
+
+  // Segment S (payer e-mail), when the company sends slips by e-mail
+  if (l.segmentoS) {
+    Record r = saida.segmento("S");
+    r.put(18, 1, "0");
+    r.put(19, 40, PadR(LeftStr(bol("EMAILCOBCLIE").AsString(), 40), 40));
+    r.put(59, 160, Replicate(" ", 160));
+    r.put(219, 22, Replicate(" ", 22));
+    saida.escreve(r);
+  }
+
+  // Segment Y, optional record "01" (guarantor)
+  if (l.avalista.completo) {
+    Record r = saida.segmento("Y");
+    r.put(18, 2, "01");
+    r.put(20, 1, l.avalista.tipo);
+    r.num(21, 15, LeftStr(l.avalista.inscricao, 14));
+    r.put(36, 40, PadR(CampoValido(LeftStr(l.avalista.nome, 40)), 40));
+    r.put(76, 40, Replicate(" ", 40));
+    r.put(116, 15, Replicate(" ", 15));
+    r.put(131, 5, "00000");
+    r.put(136, 3, "000");
+    r.put(139, 15, Replicate(" ", 15));
+    r.put(154, 2, "  ");
+    r.put(156, 85, Replicate(" ", 85));
+    saida.escreve(r);
+  }
+}
+
 }  // namespace
 
 void Remessa_BB(const TRemessa& rem, TTitulos& titulos,
                 bool /*the bank's file is the same for either kind*/) {
   const cnab240::TEmpresa empresa = cnab240::LeEmpresa(rem);
   cnab240::VerificaInscricao(rem, empresa);
-  const std::string carteira = CarteiraDoLote(rem);
-  const std::string ident = rem.IdentRec;
-  const std::string variacao = Variacao(rem);
-  const cnab240::TConta conta = cnab240::LeConta(rem);
-  const std::string nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30);
-  const std::string dataProc = FormatDateTime("ddmmyyyy", rem.DataProc);
-  const std::string movimento = cnab240::Movimento(rem.Operacao());
-  const cnab240::TAvalista avalista = cnab240::LeAvalista(rem);
-  const bool segmentoS = rem.Parametro("IDREGSEGSCOB") == "S";
+  const std::string variacao = rem.Parametro("NRVARIACARTCOB");
+  const TLoteBB lote{
+      .rem = rem,
+      .tipoEmpresa = empresa.tipo,
+      .inscricao = SemPontuacao(rem.Identidade().inscricao),
+      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .ident = rem.IdentRec,
+      .carteira = Carteira(rem.PrimeiroTitulo.S("CDCARTCOBBOL")),
+      .variacao = variacao.empty() ? "019" : Right(SemPontuacao(variacao), 3),
+      .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
+      .movimento = cnab240::Movimento(rem.Operacao()),
+      .conta = LeContaBB(rem),
+      .avalista = LeAvalistaBB(rem),
+      .segmentoS = rem.Parametro("IDREGSEGSCOB") == "S",
+  };
+
+  // What the bank could not read stops the run before the file exists.
+  {
+    Record h = Ensaio("00100000");
+    HeaderArquivo(h, lote);
+    Record hl = Ensaio("00100011");
+    HeaderLote(hl, lote);
+    const TSaida ensaio{[&](std::string_view letra) {
+                          return Ensaio("0010001300001" + std::string(letra) + " " + lote.movimento);
+                        },
+                        [](const Record&) {}};
+    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
+  }
 
   cnab240::TArquivo arq(rem.Arquivo, {.banco = "001"});
-
-  // File header (type "0")
-  {
-    Record r = arq.HeaderArquivo();
-    r.put(9, 9, Replicate(" ", 9));
-    r.put(18, 1, empresa.tipo);
-    r.put(19, 14, Ajusta(LeftStr(empresa.inscricao, 14), 14));
-    r.put(33, 20, Convenio(ident, carteira, variacao));
-    r.put(53, 5, conta.agencia);
-    r.put(58, 1, conta.dvAgencia);
-    r.put(59, 12, conta.conta);
-    r.put(71, 1, conta.dvConta);
-    r.put(72, 1, " ");
-    r.put(73, 30, nomeEmpresa);
-    r.put(103, 30, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 30)), 30));
-    r.put(133, 10, Replicate(" ", 10));
-    r.put(143, 1, "1");
-    r.put(144, 8, dataProc);
-    r.put(152, 6, FormatDateTime("hhnnss", rem.Agora));
-    r.put(158, 6, cnab240::SequenciaArquivo(rem));
-    r.put(164, 3, "030");
-    r.put(167, 5, "00000");
-    r.put(172, 20, Replicate(" ", 20));
-    r.put(192, 20, Replicate(" ", 20));
-    r.put(212, 11, Replicate(" ", 11));
-    r.put(223, 3, "CSP");
-    r.put(226, 3, "000");
-    r.put(229, 12, Replicate(" ", 12));
-    arq.write(r);
-  }
-
-  // Lot header (type "1")
-  {
-    Record r = arq.HeaderLote();
-    r.put(9, 1, "R");
-    r.put(10, 2, "01");
-    r.put(12, 2, "  ");
-    r.put(14, 3, "020");
-    r.put(17, 1, " ");
-    r.put(18, 1, empresa.tipo);
-    r.put(19, 15, Ajusta(LeftStr(empresa.inscricao, 15), 15));
-    r.put(34, 20, Convenio(ident, carteira, variacao));
-    r.put(54, 5, conta.agencia);
-    r.put(59, 1, conta.dvAgencia);
-    r.put(60, 12, conta.conta);
-    r.put(72, 1, conta.dvConta);
-    r.put(73, 1, " ");
-    r.put(74, 30, nomeEmpresa);
-    r.put(104, 40, Replicate(" ", 40));
-    r.put(144, 40, Replicate(" ", 40));
-    r.put(184, 8, cnab240::NumeroRemessa(rem));
-    r.put(192, 8, dataProc);
-    r.put(200, 8, "00000000");
-    r.put(208, 33, Replicate(" ", 33));
-    arq.write(r);
-  }
-
-  titulos.ParaCada([&](TTitulo& t) {
-    auto bol = [&](const char* n) { return t.Campo(n); };
-    const std::string carteiraBol = LeftStr(AllTrim(bol("CDCARTCOBBOL").AsString()), 2);
-    const std::string impressao = bol("IDIMPRBOLBOL").AsString();
-    const std::string nosso = bol("CDNOSNUMREC").AsString();
-    const std::string emissao = EmissaoBB(carteiraBol, impressao, nosso);
-    const std::string vencimento = FormatDateTime("ddmmyyyy", bol("DTVENBOLREC").AsDateTime());
-    const double moraDia = bol("VRMORDIABREC").AsFloat();
-    const double moraPerc = bol("VRPEMORBREC").AsFloat();
-    const double multaPerc = bol("VRPEMULBREC").AsFloat();
-    const double multaValor = bol("VRMULTABREC").AsFloat();
-    const std::string formaCadastro = bol("IDFORMCADBREC").AsString();
-    const cnab240::TProtesto protesto = cnab240::LeProtesto(t, false);
-    auto& duplicata = t.Registros(TRegistro::Duplicata);
-    auto dup = [&](const char* n) { return duplicata.FieldByName(n); };
-
-    // Segment P
-    {
-      Record r = arq.Segmento("P", movimento);
-      r.put(18, 5, conta.agencia);
-      r.put(23, 1, conta.dvAgencia);
-      r.put(24, 12, conta.conta);
-      r.put(36, 1, conta.dvConta);
-      r.put(37, 1, " ");
-      r.put(38, 20, NossoNumeroBB(carteiraBol, impressao, nosso));
-      r.put(58, 1, TipoCarteiraBB(bol("IDCARTCOBREC").AsString(), carteiraBol));
-      r.put(59, 1, formaCadastro.empty() ? "1" : formaCadastro);
-      r.put(60, 1, "2");
-      r.put(61, 1, emissao);
-      r.put(62, 1, emissao);
-      r.put(63, 15,
-            DocumentoBB(dup("DUPLICATA").AsString(), bol("NRPARCBOLREC").AsString(),
-                        bol("NRLANBOLREC").AsString()));
-      r.put(78, 8, vencimento);
-      r.put(86, 15, cnab240::Valor(bol("VRFINALBREC").AsFloat()));
-      r.put(101, 5, "00000");
-      r.put(106, 1, " ");
-      r.put(107, 2, "02");
-      r.put(109, 1, "N");
-      r.put(110, 8, FormatDateTime("ddmmyyyy", dup("DTEMISSAO").AsDateTime()));
-      r.put(118, 1, moraPerc != 0 || moraDia != 0 ? "1" : "3");
-      r.put(119, 8, "00000000");
-      r.put(127, 15,
-            moraDia != 0    ? Money(moraDia, 15)
-            : moraPerc != 0 ? Money(moraPerc, 15)
-                            : Replicate("0", 15));
-      r.put(142, 1, "0");
-      r.put(143, 8, "00000000");
-      r.put(151, 15, Replicate("0", 15));
-      r.put(166, 15, Replicate("0", 15));
-      r.put(181, 15, Replicate("0", 15));
-      r.put(196, 25, PadR(bol("CDFILIAL").AsString() + bol("NRLANBOLREC").AsString(), 25));
-      r.put(221, 1, protesto.codigo);
-      r.put(222, 2, protesto.dias);
-      r.put(224, 1, "2");
-      r.put(225, 3, "000");
-      r.put(228, 2, "09");
-      r.put(230, 10, Replicate("0", 10));
-      r.put(240, 1, " ");
-      arq.write(r);
-    }
-
-    // Segment Q
-    {
-      const cnab240::TPagador p = cnab240::LePagador(t);
-      Record r = arq.Segmento("Q", movimento);
-      cnab240::BlocoPagador(r, p);
-      r.put(154, 1, "0");
-      r.put(155, 15, Replicate("0", 15));
-      r.put(170, 40, Replicate(" ", 40));
-      r.put(210, 3, "000");
-      r.put(213, 20, Replicate(" ", 20));
-      r.put(233, 8, Replicate(" ", 8));
-      arq.write(r);
-    }
-
-    // Segment R (fine); the slip message only decides whether it is sent
-    if (cnab240::TemSegmentoR(t)) {
-      const bool semMulta = multaPerc == 0 && multaValor == 0;
-      Record r = arq.Segmento("R", movimento);
-      r.put(18, 1, "0");
-      r.put(19, 8, "00000000");
-      r.put(27, 15, Replicate("0", 15));
-      r.put(42, 1, "0");
-      r.put(43, 8, "00000000");
-      r.put(51, 15, Replicate("0", 15));
-      r.put(66, 1, multaPerc != 0 ? "2" : multaValor != 0 ? "1" : "0");
-      r.put(67, 8, semMulta ? "00000000" : vencimento);
-      r.put(75, 15,
-            multaPerc != 0    ? Money(multaPerc, 15)
-            : multaValor != 0 ? Money(multaValor, 15)
-                              : Replicate("0", 15));
-      r.put(90, 10, Replicate(" ", 10));
-      r.put(100, 40, Replicate(" ", 40));
-      r.put(140, 40, Replicate(" ", 40));
-      r.put(180, 3, "000");
-      r.put(183, 4, "0000");
-      r.put(187, 13, Replicate("0", 13));
-      r.put(200, 8, Replicate("0", 8));
-      r.put(208, 3, "000");
-      r.put(211, 5, "00000");
-      r.put(216, 1, "0");
-      r.put(217, 12, Replicate("0", 12));
-      r.put(229, 1, "0");
-      r.put(230, 1, "0");
-      r.put(231, 1, "0");
-      r.put(232, 9, Replicate(" ", 9));
-      arq.write(r);
-    }
-
-    // Segment S (payer e-mail), when the company sends slips by e-mail
-    if (segmentoS) {
-      Record r = arq.Segmento("S", movimento);
-      r.put(18, 1, "0");
-      r.put(19, 40, PadR(LeftStr(bol("EMAILCOBCLIE").AsString(), 40), 40));
-      r.put(59, 160, Replicate(" ", 160));
-      r.put(219, 22, Replicate(" ", 22));
-      arq.write(r);
-    }
-
-    // Segment Y, optional record "01" (guarantor)
-    if (avalista.completo()) {
-      Record r = arq.Segmento("Y", movimento);
-      r.put(18, 2, "01");
-      r.put(20, 1, avalista.tipo);
-      r.put(21, 15, Ajusta(CampoValido(LeftStr(Nr_Codigo(avalista.inscricao), 14)), 15));
-      r.put(36, 40, PadR(CampoValido(LeftStr(avalista.nome, 40)), 40));
-      r.put(76, 40, Replicate(" ", 40));
-      r.put(116, 15, Replicate(" ", 15));
-      r.put(131, 5, "00000");
-      r.put(136, 3, "000");
-      r.put(139, 15, Replicate(" ", 15));
-      r.put(154, 2, "  ");
-      r.put(156, 85, Replicate(" ", 85));
-      arq.write(r);
-    }
-  });
-
-  // Lot trailer (type "5")
+  Record h = arq.HeaderArquivo();
+  HeaderArquivo(h, lote);
+  arq.write(h);
+  Record hl = arq.HeaderLote();
+  HeaderLote(hl, lote);
+  arq.write(hl);
+  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
+                       [&](const Record& r) { arq.write(r); }};
+  titulos.ParaCada([&](TTitulo& t) { Titulo(lote, t, arquivo); });
   arq.EscreveTrailerLote();
-
-  // File trailer (type "9")
   arq.EscreveTrailerArquivo(true);
   arq.Close();
 }
