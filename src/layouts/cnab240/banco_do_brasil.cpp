@@ -199,8 +199,7 @@ TDateTime EmissaoTitulo(TTitulo& t, const TRemessa& rem) {
   auto& duplicata = t.Registros(TRegistro::Duplicata);
   if (duplicata.Active() && !duplicata.IsEmpty() && !duplicata.FieldByName("DTEMISSAO").IsNull())
     return duplicata.FieldByName("DTEMISSAO").AsDateTime();
-  const bool listada = rem.PrimeiroTitulo.Tem("DTEMISBOLREC");
-  return listada && !t.Nulo("DTEMISBOLREC") ? t.D("DTEMISBOLREC") : rem.DataProc;
+  return !t.Nulo("DTEMISBOLREC") ? t.D("DTEMISBOLREC") : rem.DataProc;
 }
 
 // Where a title's records go: the file, or nowhere while every marked title

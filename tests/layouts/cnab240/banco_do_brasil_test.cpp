@@ -213,13 +213,14 @@ TEST(BBRemessa, TitleNumberAndSlipIssueFollowThePortfolio) {
 }
 
 // The issue date is never the zero date (30/12/1899): without the invoice's
-// the title is taken as issued on the processing day.
+// the title's own, and without that the processing day.
 TEST(BBRemessa, DocumentNumberAndIssueDateComeFromTheInvoice) {
   struct TCaso {
     const char* nome;
     json duplicata;
     const char* parcela;
     std::string documento, emissao;
+    json emissaoTitulo = nullptr;
   };
   const json dup123 = {{"DUPLICATA", "123"}, {"NRPARCELA", "02"}, {"DTEMISSAO", "2026-11-03"}};
   const json semData = {{"DUPLICATA", "123"}, {"NRPARCELA", "02"}};
@@ -228,12 +229,14 @@ TEST(BBRemessa, DocumentNumberAndIssueDateComeFromTheInvoice) {
       {"instalment 00 is the first", dup123, "00", "0000123/01     ", "03112026"},
       {"invoice without a date", semData, "02", "0000123/02     ", "08122026"},
       {"no invoice", nullptr, "01", "1001      " + Replicate(" ", 5), "08122026"},
+      {"no invoice, the title's date", nullptr, "01", "1001      " + Replicate(" ", 5), "01122026",
+       "2026-12-01"},
   };
   for (const TCaso& c : casos) {
     SCOPED_TRACE(c.nome);
     TLoja l = Loja();
     l.titulo()["NRPARCBOLREC"] = c.parcela;
-    l.titulo().erase("DTEMISBOLREC");
+    l.titulo()["DTEMISBOLREC"] = c.emissaoTitulo;
     if (!c.duplicata.is_null()) l.Linha("DUPLICATA", Registro(c.duplicata));
     const auto recs = l.Gera();
     EXPECT_EQ(field(recs[2], 63, 15), c.documento);
