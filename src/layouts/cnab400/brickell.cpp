@@ -1,11 +1,139 @@
-// Banco Brickell, CNAB 400: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// Banco Brickell, CNAB 400: collection remittance, one detail per title.
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
 
-void Remessa_Brickell(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// An instruction code as the bank reads it: blanks when the title has none.
+std::string Instrucao(const std::string& codigo) {
+  return codigo.empty() ? "  " : PadR(LeftStr(codigo, 2), 2);
+}
+
+// The instructions that ask the bank to print the title's message.
+bool PedeMensagem(const std::string& codigo) {
+  return codigo == "93" || codigo == "94";
+}
+
+// Interest per day: the stored daily value when there is one (a stored zero
+// included), else the monthly percentage of the title's value, else none.
+std::string Juros(TTitulo& t, double valor) {
+  if (!t.Nulo("VRMORDIABREC")) return Money(t.F("VRMORDIABREC"), 13);
+  if (!t.Nulo("VRPEMORBREC")) return Money(t.F("VRPEMORBREC") * valor / 100, 13);
+  return "";
+}
+
+}  // namespace
+
+void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
+  const TIdentidade empresa = rem.Cadastro();
+  // The bank code and name are the batch account's, whatever title the list stands on.
+  const std::string banco = LeftStr(rem.CNABRec.S("CDBANCCNAB"), 3);
+  const std::string nomeBanco = rem.ContaCorr.S("NMBANCO");
+  const std::string cedente = PadR(CampoValido(Right(rem.ContaCorr.S("CDCEDENTEBAN"), 20)), 20);
+  const std::string ocorrencia = Ocorrencia(rem.Operacao());
+  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+
+  // A title's detail up to its sequence: built once for every marked title
+  // before the file exists, so that a value the bank could not read stops the
+  // run there, and again to be written.
+  auto detalhe = [&](TTitulo& t) {
+    const std::string impressao = t.S("IDIMPRBOLBOL");
+    const std::string nossoGravado = t.S("CDNOSNUMREC");
+    const bool temNosso = (impressao == "E" || impressao == "F") && !nossoGravado.empty();
+    const std::string carteira = t.S("CDCARTCOBBOL");
+    const double valor = t.F("VRFINALBREC");
+    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
+    const double desconto = t.F("VRPEDESCBCLI");
+    const std::string instrucao1 = t.S("CDINS1COBBOL"), instrucao2 = t.S("CDINS2COBBOL");
+    auto& docBol = t.Registros(TRegistro::DocBol);
+    const bool temDoc = docBol.Active() && !docBol.IsEmpty();
+    const std::string documento =
+        temDoc ? PadR(CampoValido(Right(t.Registro(TRegistro::DocBol, "DUPLICATA") + "/" +
+                                            t.Registro(TRegistro::DocBol, "NRPARCELA"),
+                                        10)),
+                      10)
+               : Replicate(" ", 10);
+    const std::string mensagem = PedeMensagem(instrucao1) || PedeMensagem(instrucao2)
+                                     ? t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL")
+                                     : "";
+    const TPagador pagador = t.Pagador();
+    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
+
+    // Detail record (type "1")
+    Record r(400);
+    r.put(1, 1, "1");
+    r.put(2, 2, empresa.tipo == "F" ? "01" : "02");
+    r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+    r.put(18, 20, cedente);
+    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.num(63, 8, temNosso ? LeftStr(NossoNumero(nossoGravado), 8) : "");
+    r.put(71, 13, Replicate(" ", 13));
+    r.num(84, 3, Right(SemPontuacao(carteira), 3));
+    r.put(87, 21, Replicate(" ", 21));
+    r.put(108, 1, "1");
+    r.put(109, 2, ocorrencia);
+    r.put(111, 10, documento);
+    r.put(121, 6, vencimento);
+    r.num(127, 13, Money(valor, 13));
+    r.num(140, 3, LeftStr(t.S("CDBANCCNAB"), 3));
+    r.put(143, 5, "00000");
+    r.put(148, 2, "01");
+    r.put(150, 1, "N");
+    r.put(151, 6, emissao);
+    r.put(157, 2, Instrucao(instrucao1));
+    r.put(159, 2, Instrucao(instrucao2));
+    r.num(161, 13, Juros(t, valor));
+    r.put(174, 6, vencimento);
+    r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
+    r.put(193, 13, Replicate("0", 13));
+    r.put(206, 13, Replicate("0", 13));
+    r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
+    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
+    r.put(235, 30, PadR(CampoValido(LeftStr(nomePagador, 30)), 30));
+    r.put(265, 10, Replicate(" ", 10));
+    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
+    r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
+    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
+    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
+    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    r.put(352, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
+    r.put(382, 4, Replicate(" ", 4));
+    r.put(386, 6, Replicate(" ", 6));
+    r.num(392, 2, t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2));
+    r.put(394, 1, " ");
+    return r;
+  };
+
+  titulos.Verifica([&](TTitulo& t) { detalhe(t); });
+  cnab400::Gera(
+      rem, titulos,
+      [&](cnab400::TArquivo& arq) {
+        // Header record (type "0")
+        Record r = arq.Registro();
+        r.put(1, 1, "0");
+        r.put(2, 1, "1");
+        r.put(3, 7, "REMESSA");
+        r.put(10, 2, "01");
+        r.put(12, 15, PadR("COBRANCA", 15));
+        r.num(27, 20, LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20));
+        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
+        r.num(77, 3, banco);
+        r.put(80, 15, PadR(CampoValido(LeftStr(nomeBanco, 15)), 15));
+        r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+        r.put(101, 294, Replicate(" ", 294));
+        arq.Escreve(r);
+      },
+      [&](cnab400::TArquivo& arq, TTitulo& t) {
+        Record r = detalhe(t);
+        arq.Escreve(r);
+      });
 }
 
 }  // namespace layouts
