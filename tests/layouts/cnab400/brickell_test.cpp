@@ -38,6 +38,20 @@ TLoja Completa() {
   return l;
 }
 
+// Another client, "Cliente" and its code, with a billing address without postcode.
+void Cliente(TLoja& l, const char* codigo, const char* tipo, const char* inscricao) {
+  l.dados["CLIENTE"].push_back({{"CDCLIENTE", codigo},
+                                {"NMRAZSOCCLIE", std::string("Cliente ") + codigo},
+                                {"IDTPIJURCLIE", tipo},
+                                {"NRINSJURCLIE", inscricao}});
+  l.Linha("ENDECLIE", {{"CDCLIENTE", codigo},
+                       {"IDTPENDECLIE", "C"},
+                       {"CDPAIS", "1058"},
+                       {"SGESTADO", "SP"},
+                       {"CDMUNICIPIO", "3550"},
+                       {"DSENDECLIE", "Rua Dois, 2"}});
+}
+
 }  // namespace
 
 // Every field of the header and of the detail, in order, from data typed
@@ -167,14 +181,7 @@ TEST(Brickell, PayerOverrideAndPayerWithoutTaxId) {
                          {"NRCEPLUSO", "44.380-000"},
                          {"NMMUNICIPIO", "Cruz das Almas"},
                          {"SGESTADO", "BA"}});
-  l.dados["CLIENTE"].push_back(
-      {{"CDCLIENTE", "C3"}, {"NMRAZSOCCLIE", "Sem Documento"}, {"IDTPIJURCLIE", "J"}});
-  l.Linha("ENDECLIE", {{"CDCLIENTE", "C3"},
-                       {"IDTPENDECLIE", "C"},
-                       {"CDPAIS", "1058"},
-                       {"SGESTADO", "SP"},
-                       {"CDMUNICIPIO", "3550"},
-                       {"DSENDECLIE", "Rua Dois, 2"}});
+  Cliente(l, "C3", "J", "");
   l.NovoTitulo("1002")["CDCLIENTE"] = "C3";
   auto recs = l.Gera({}, kNumericos);
   ASSERT_EQ(recs.size(), 4u);
@@ -184,7 +191,7 @@ TEST(Brickell, PayerOverrideAndPayerWithoutTaxId) {
   EXPECT_EQ(field(d, 275, 52), PadR("RODOVIA BR-116, KM 23", 40) + "DISTRITO IND");
   EXPECT_EQ(field(d, 327, 25), "44380000CRUZ DAS ALMAS BA");
   EXPECT_EQ(field(recs[2], 219, 16), "02" + Z(14));
-  EXPECT_EQ(field(recs[2], 235, 30), PadR("SEM DOCUMENTO", 30));
+  EXPECT_EQ(field(recs[2], 235, 30), PadR("CLIENTE C3", 30));
   EXPECT_EQ(field(recs[2], 327, 8), Z(8));
 }
 
@@ -219,16 +226,7 @@ TEST(Brickell, UnreadableTitlesStopTheRun) {
   };
   for (const auto& c : casos) {
     TLoja l("092");
-    l.dados["CLIENTE"].push_back({{"CDCLIENTE", "C4"},
-                                  {"NMRAZSOCCLIE", "Letra"},
-                                  {"IDTPIJURCLIE", "F"},
-                                  {"NRINSJURCLIE", "123.456.78X-09"}});
-    l.Linha("ENDECLIE", {{"CDCLIENTE", "C4"},
-                         {"IDTPENDECLIE", "C"},
-                         {"CDPAIS", "1058"},
-                         {"SGESTADO", "SP"},
-                         {"CDMUNICIPIO", "3550"},
-                         {"DSENDECLIE", "Rua Três, 3"}});
+    Cliente(l, "C4", "F", "123.456.78X-09");
     l.NovoTitulo("1002")[c.campo] = c.valor;
     EXPECT_EQ(l.Recusa(), c.chave) << c.campo;
     EXPECT_NE(l.Mensagem().find(c.texto), std::string::npos) << l.Mensagem();
