@@ -1,11 +1,206 @@
-// Banco Industrial, CNAB 400: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// Banco Industrial, CNAB 400: a header, per title a detail and the issuing
+// company's record (type "5", the company at the title branch's address),
+// then the trailer.
+#include <cstdint>
+#include <vector>
+
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
 
-void Remessa_Industrial(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// Payer and company alike: a person, or anything else as a company.
+std::string TipoInscricao(const std::string& t) {
+  return t == "F" ? "01" : "02";
+}
+
+// A tax id as the bank reads it: its digits, the first 14.
+std::string Inscricao14(const std::string& x) {
+  return LeftStr(SemPontuacao(x), 14);
+}
+
+// A percentage with four implied decimals, as the bank reads a rate of kind "2".
+std::string Percentual(double x) {
+  return VirgDeciAssu(FormatFloat("0.0000", RoundDec(x, 2)), 13);
+}
+
+// Positions 090-105: how the title is charged after its due date.
+struct TEncargo {
+  std::string tipo, taxa, dias;
+};
+
+// The first charge the title carries decides: the interest percentage, the
+// daily interest amount, the fine percentage, the fine amount. An amount goes
+// as a percentage of the title's value, so a title without value cannot carry
+// one: that rule does not hold and the next is tried.
+TEncargo Encargo(TTitulo& t) {
+  auto definido = [&](const char* n) { return !t.Nulo(n) && t.F(n) != 0; };
+  const double valor = t.F("VRFINALBREC");
+  if (definido("VRPEMORBREC")) return {"2", Percentual(t.F("VRPEMORBREC")), "01"};
+  if (definido("VRMORDIABREC") && valor != 0)
+    return {"1", Money(t.F("VRMORDIABREC") * 100 / valor, 13), "01"};
+  if (definido("VRPEMULBREC")) return {"2", Percentual(t.F("VRPEMULBREC")), "01"};
+  if (definido("VRMULTABREC") && valor != 0) return {"1", Money(t.F("VRMULTABREC") * 100 / valor, 13), "01"};
+  return {"0", "", "00"};
+}
+
+// The guarantor this layout names on every title, in the bank's upper case.
+constexpr const char* kAvalista = "Quelvora Comercial Importadora";
+
+}  // namespace
+
+void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
+  auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
+
+  const TIdentidade empresa = rem.Cadastro();
+  const std::string codigo =
+      rem.IdentRec.empty() ? Replicate(" ", 20) : PadR(CampoValido(LeftStr(AllTrim(rem.IdentRec), 20)), 20);
+  const std::string banco = cnab("CDBANCCNAB");
+  const std::string ocorrencia = Ocorrencia(rem.Operacao());
+  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+
+  // The bank has room for 14 digits only; a longer number would reach it cut,
+  // naming another company, so the run stops before any file exists.
+  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+
+  // A title's two records up to their sequence: built once to check every
+  // marked title before the file exists, and again to be written.
+  auto registros = [&](TTitulo& t) {
+    std::vector<Record> recs;
+    const double valor = t.F("VRFINALBREC");
+    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
+    const std::string impressao = t.S("IDIMPRBOLBOL");
+    const std::string nossoGravado = t.S("CDNOSNUMREC");
+    const std::string carteira = SemPontuacao(t.S("CDCARTCOBBOL"));
+    const std::string tipoCarteira = t.S("IDCARTCOBREC");
+    const std::string ins1 = t.S("CDINS1COBBOL");
+    const std::string ins2 = t.S("CDINS2COBBOL");
+    const double desconto = t.F("VRPEDESCBCLI");
+    const TEncargo encargo = Encargo(t);
+
+    auto& doc = t.Registros(TRegistro::DocBol);
+    const bool temDoc = doc.Active() && !doc.IsEmpty();
+    if (temDoc) doc.First();
+    const std::string documento = temDoc
+                                      ? PadR(CampoValido(Right(doc.FieldByName("DUPLICATA").AsString() + "/" +
+                                                                   doc.FieldByName("NRPARCELA").AsString(),
+                                                               10)),
+                                             10)
+                                      : Replicate(" ", 10);
+
+    std::string juros;
+    if (!t.Nulo("VRMORDIABREC"))
+      juros = Money(t.F("VRMORDIABREC"), 13);
+    else if (!t.Nulo("VRPEMORBREC"))
+      juros = Money(t.F("VRPEMORBREC") * valor / 100, 13);
+
+    // The override record names the payer by its trade name; the client by its corporate name.
+    const TPagador pagador = t.Pagador();
+    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
+
+    // Detail record (type "1")
+    Record r(400);
+    r.put(1, 1, "1");
+    r.put(2, 2, "04");
+    r.num(4, 14, Inscricao14(empresa.inscricao));
+    r.put(18, 20, codigo);
+    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.num(63, 11,
+          (impressao == "E" || impressao == "F") && !nossoGravado.empty()
+              ? LeftStr(NossoNumero(nossoGravado), 11)
+              : "");
+    r.put(74, 13, Replicate(" ", 13));
+    if (carteira.empty())
+      r.put(87, 3, Replicate(" ", 3));
+    else
+      r.num(87, 3, Right(carteira, 3));
+    r.put(90, 1, encargo.tipo);
+    r.num(91, 13, encargo.taxa);
+    r.put(104, 2, encargo.dias);
+    r.put(106, 2, Replicate(" ", 2));
+    r.num(108, 1, tipoCarteira.empty() ? "1" : tipoCarteira == "4" ? "5" : Right(tipoCarteira, 1));
+    r.put(109, 2, ocorrencia);
+    r.put(111, 10, documento);
+    r.put(121, 6, vencimento);
+    r.num(127, 13, Money(valor, 13));
+    r.num(140, 3, banco);
+    r.put(143, 5, "00000");
+    r.put(148, 2, "01");
+    r.put(150, 1, "N");
+    r.put(151, 6, emissao);
+    r.put(157, 2, ins1.empty() ? "00" : PadR(LeftStr(ins1, 2), 2));
+    r.put(159, 2, ins2.empty() ? "00" : PadR(LeftStr(ins2, 2), 2));
+    r.num(161, 13, juros);
+    r.put(174, 6, desconto > 0 ? vencimento : "000000");
+    r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
+    r.put(193, 13, Replicate("0", 13));
+    r.put(206, 13, Replicate("0", 13));
+    r.put(219, 2, TipoInscricao(pagador.tipo));
+    r.num(221, 14, Inscricao14(pagador.inscricao));
+    r.put(235, 30, PadR(CampoValido(LeftStr(nomePagador, 30)), 30));
+    r.put(265, 10, Replicate(" ", 10));
+    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
+    r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
+    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
+    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
+    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    r.put(352, 30, PadR(CampoValido(kAvalista), 30));
+    r.put(382, 4, Replicate(" ", 4));
+    r.put(386, 6, Replicate(" ", 6));
+    r.num(392, 2,
+          t.Nulo("QTDIAPROTBOL") ? "" : Right(IntToStr(static_cast<int64_t>(t.F("QTDIAPROTBOL"))), 2));
+    r.put(394, 1, "0");
+    recs.push_back(std::move(r));
+
+    // Issuing company record (type "5"): the company at its title branch's address
+    auto& fili = t.Registros(TRegistro::EnderecoFilial);
+    const bool temFili = fili.Active() && !fili.IsEmpty();
+    if (temFili) fili.First();
+    auto end = [&](const char* n) { return temFili ? fili.FieldByName(n).AsString() : std::string(); };
+    Record e(400);
+    e.put(1, 1, "5");
+    e.put(2, 120, Replicate(" ", 120));
+    e.put(122, 2, TipoInscricao(empresa.tipo));
+    e.num(124, 14, Inscricao14(empresa.inscricao));
+    e.put(138, 40, PadR(CampoValido(LeftStr(end("DSENDEFILI"), 40)), 40));
+    e.put(178, 12, PadR(CampoValido(LeftStr(end("NMBAIRFILI"), 12)), 12));
+    e.num(190, 8, LeftStr(CampoValidoCEPTEL(end("NRCEPFILI")), 8));
+    e.put(198, 15, PadR(CampoValido(LeftStr(end("NMMUNICIPIO"), 15)), 15));
+    e.put(213, 2, PadR(CampoValido(LeftStr(end("SGESTADO"), 2)), 2));
+    e.put(215, 180, Replicate(" ", 180));
+    recs.push_back(std::move(e));
+    return recs;
+  };
+
+  titulos.Verifica([&](TTitulo& t) { registros(t); });
+  cnab400::Gera(
+      rem, titulos,
+      [&](cnab400::TArquivo& arq) {
+        // Header record (type "0")
+        Record r = arq.Registro();
+        r.put(1, 1, "0");
+        r.put(2, 1, "1");
+        r.put(3, 7, "REMESSA");
+        r.put(10, 2, "01");
+        r.put(12, 15, PadR("COBRANCA", 15));
+        r.put(27, 20, codigo);
+        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
+        r.num(77, 3, banco);
+        r.put(80, 15, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 15)), 15));
+        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        r.put(101, 294, Replicate(" ", 294));
+        arq.Escreve(r);
+      },
+      [&](cnab400::TArquivo& arq, TTitulo& t) {
+        for (Record& r : registros(t)) arq.Escreve(r);
+      });
 }
 
 }  // namespace layouts
