@@ -109,7 +109,8 @@ const TEscritor kCatalogo[] = {
     {.nome = "Remessa_Brickell", .escreve = Remessa_Brickell, .familia = F::Cnab400, .bancos = "092"},
     {.nome = "Remessa_Guanabara", .escreve = Remessa_Guanabara, .familia = F::Cnab400, .bancos = "612"},
     {.nome = "Remessa_Industrial", .escreve = Remessa_Industrial, .familia = F::Cnab400, .bancos = "604"},
-    // The kind is never offered for this bank: its batches are collection.
+    // The kind is never offered for this bank: the dispatcher writes its batches
+    // as collection, and the discount file is the writer's when called by name.
     {.nome = "Remessa_BcoBRR", .escreve = Remessa_BcoBRR, .familia = F::Cnab444, .bancos = "394"},
     {.nome = "Remessa_Fomento", .escreve = Remessa_Fomento, .familia = F::Cnab400, .bancos = "999"},
     {.nome = "Remessa_BcoNordeste", .escreve = Remessa_BcoNordeste, .familia = F::Cnab400, .bancos = "004"},
