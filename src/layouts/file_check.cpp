@@ -141,7 +141,9 @@ class TVerificador {
 
   const std::vector<TRegistro>& registros() const { return regs_; }
 
-  void Verifica400() {
+  // The 444-character records are the 400-character layout extended: the
+  // sequence stays at 395-400 and the bank's extra data follows it.
+  void Verifica400(bool estendido) {
     std::vector<TContado> seqs;
     for (size_t i = 0; i < regs_.size(); ++i) {
       const TRegistro& r = regs_[i];
@@ -156,9 +158,9 @@ class TVerificador {
       if (!primeiro && !ultimo && tipo == '0') Falha(r.numero, 1, 1, "header (tipo 0) no meio do arquivo");
       if (!primeiro && !ultimo && tipo == '9')
         Falha(r.numero, 1, 1, "trailer (tipo 9) antes do fim do arquivo");
-      // The sequence closes every record; a record of the wrong length still
-      // shows its own at its end.
-      const int pos = static_cast<int>(r.texto.size()) - 5;
+      // The sequence closes every 400-character record; one of the wrong
+      // length still shows its own at its end.
+      const int pos = estendido ? 395 : static_cast<int>(r.texto.size()) - 5;
       seqs.push_back({r.numero, pos, pos >= 1 ? Numerico(r, pos, 6) : std::nullopt});
       Declarados(r, tipo);
     }
@@ -424,7 +426,7 @@ TVerificacao VerificaArquivo(std::string_view conteudo, std::span<const TCampoNu
   } else if (v.familia == TFamilia::Cnab240) {
     c.Verifica240();
   } else {
-    c.Verifica400();
+    c.Verifica400(v.familia == TFamilia::Cnab444);
   }
   std::stable_sort(v.falhas.begin(), v.falhas.end(), [](const TFalha& a, const TFalha& b) {
     return std::pair{a.registro, a.posicao} < std::pair{b.registro, b.posicao};

@@ -27,7 +27,7 @@ Linhas Arquivo400(int comprimento) {
   for (size_t i = 0; i < tipos.size(); ++i) {
     std::string r = Poe(std::string(comprimento, ' '), 1, tipos.substr(i, 1));
     if (tipos[i] == '1') r = Poe(Poe(r, 63, "00001234"), 101, fields::Utf8ToCp1252("SÃO JOSÉ"));
-    l.push_back(Poe(r, comprimento - 5, "00000" + std::to_string(i + 1)) + "\r\n");
+    l.push_back(Poe(r, 395, "00000" + std::to_string(i + 1)) + "\r\n");
   }
   return l;
 }

@@ -81,7 +81,7 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
 
   // A title's detail up to its sequence: built once to check every marked
   // title before the file exists, and again to be written.
-  auto detalhe = [&](TTitulo& t, const std::string& chave) {
+  auto detalhe = [&](TTitulo& t) {
     const std::string impressaoGravada = t.S("IDIMPRBOLBOL");
     const std::string impressao = impressaoGravada.empty() ? "E" : impressaoGravada;
     const std::string nossoGravado = t.S("CDNOSNUMREC");
@@ -180,17 +180,22 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
       r.put(335, 60, PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 60)), 60));
     else
       r.put(335, 60, Replicate(" ", 60));
-    // The access key is 44 digits; a title without one leaves the field blank.
-    if (chave.empty())
-      r.put(395, 44, Replicate(" ", 44));
-    else
-      r.num(395, 44, chave);
     return r;
+  };
+  // After the sequence, the access key: 44 digits; a title without one
+  // leaves the field blank.
+  auto comChave = [](Record& r, const std::string& chave) {
+    if (chave.empty())
+      r.put(401, 44, Replicate(" ", 44));
+    else
+      r.num(401, 44, chave);
   };
 
   titulos.Verifica([&](TTitulo& t) {
     const std::string chave = LeftStr(SemPontuacao(ChaveAcesso(t)), 44);
-    detalhe(t, chave);
+    Record r = detalhe(t);
+    r.put(395, 6, "000000");
+    comChave(r, chave);
     chaves[t.Chave()] = chave;
   });
   cnab400::Gera(
@@ -221,11 +226,12 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
           r.num(380, 8, SemPontuacao(conta("CDCONTCORR")));
           r.put(388, 7, Replicate(" ", 7));
         }
-        r.put(395, 44, Replicate(" ", 44));
         arq.Escreve(r);
       },
       [&](cnab400::TArquivo& arq, TTitulo& t) {
-        Record r = detalhe(t, chaves[t.Chave()]);
+        Record r = detalhe(t);
+        arq.Numera(r);
+        comChave(r, chaves[t.Chave()]);
         arq.Escreve(r);
       },
       {}, kTamanho);

@@ -7,15 +7,20 @@ namespace layouts::cnab400 {
 TArquivo::TArquivo(const TRemessa& remessa, int tamanho)
     : tamanho_(tamanho), file_(remessa.Arquivo, tamanho) {}
 
+void TArquivo::Numera(Record& r) const {
+  r.num(395, 6, fields::IntToStr(file_.count() + 1));
+}
+
 void TArquivo::Escreve(Record& r) {
-  r.num(tamanho_ - 5, 6, fields::IntToStr(file_.count() + 1));
+  if (r.text().size() == 394) Numera(r);
+  if (r.text().size() == 400 && tamanho_ > 400) r.put(401, tamanho_ - 400, "");
   file_.write(r);
 }
 
 void TArquivo::TrailerEFecha() {
   Record t = Registro();
   t.put(1, 1, "9");
-  t.put(2, tamanho_ - 7, "");
+  t.put(2, 393, "");
   Escreve(t);
   Fecha();
 }

@@ -1,6 +1,7 @@
 // The frame every CNAB 400 file shares (and the 444-character variant): a
-// header, each marked title's records, a trailer, every record numbered in
-// its last six positions from 1. A bank writer states only its records.
+// header, each marked title's records, a trailer, every record numbered at
+// 395-400 from 1 (the 444-character records carry the bank's extra data
+// after it). A bank writer states only its records.
 #pragma once
 
 #include <functional>
@@ -14,9 +15,13 @@ class TArquivo {
  public:
   explicit TArquivo(const TRemessa& remessa, int tamanho = 400);
 
-  // A new record: the bank fills it up to its sequence number.
+  // A new record: the bank fills it up to its sequence number (394).
   Record Registro() const { return Record(tamanho_); }
-  // Numbers the record (its last six positions) and writes it.
+  // Numbers the record at 395-400; a 444-character record then takes the
+  // bank's data after its sequence.
+  void Numera(Record& r) const;
+  // Writes the record, numbering it when it was filled up to 394; a longer
+  // record whose bank puts nothing after its sequence gets blanks there.
   void Escreve(Record& r);
   // Records written so far.
   int Registros() const { return file_.count(); }

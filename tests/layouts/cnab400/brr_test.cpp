@@ -21,7 +21,7 @@ namespace {
 const layouts::TCampoNumerico kNumericos[] = {
     {'0', 27, 20},  {'0', 77, 3},  {'0', 95, 6},         {'0', 111, 7},  {'1', 22, 16},
     {'1', 67, 4},   {'1', 71, 12}, {'1', 121, 19},       {'1', 161, 13}, {'1', 180, 13},
-    {'1', 221, 14}, {'1', 327, 8}, {'1', 395, 44, true},
+    {'1', 221, 14}, {'1', 327, 8}, {'1', 401, 44, true},
 };
 
 const std::string kChave = "35261212345678000195550010000500011000500010";
@@ -82,7 +82,7 @@ TEST(Brr, CollectionHeaderDetailAndAccessKey) {
   EXPECT_EQ(field(h, 47, 30), PadR("EMPRESA TESTE COMERCIO LTDA", 30));  // the company row
   EXPECT_EQ(field(h, 77, 18), "394BANCO BRR MULTI");
   EXPECT_EQ(field(h, 95, 23), "081226        MX0000001");
-  EXPECT_EQ(field(h, 118, 321), std::string(321, ' '));
+  EXPECT_EQ(field(h, 118, 327), std::string(277, ' ') + "000001" + std::string(44, ' '));
 
   const auto& d = recs[1];
   EXPECT_EQ(field(d, 1, 21), "100000 000000000000 0");
@@ -100,11 +100,12 @@ TEST(Brr, CollectionHeaderDetailAndAccessKey) {
   EXPECT_EQ(field(d, 275, 52), PadR("RUA AUGUSTA, 1500  APTO 12", 52));
   EXPECT_EQ(field(d, 327, 8), "01310100");
   EXPECT_EQ(field(d, 335, 60), PadR("NAO RECEBER  APOS O VENCIMENTO", 60));
-  EXPECT_EQ(field(d, 395, 44), kChave);
+  EXPECT_EQ(field(d, 401, 44), kChave);
 
-  EXPECT_EQ(field(recs[2], 111, 10), PadR("1002", 10));        // no duplicate: the title number
-  EXPECT_EQ(field(recs[2], 335, 104), std::string(104, ' '));  // no message, no access key
-  EXPECT_EQ(recs[3], "9" + std::string(437, ' ') + "000004");
+  EXPECT_EQ(field(recs[2], 111, 10), PadR("1002", 10));                 // no duplicate: the title number
+  EXPECT_EQ(field(recs[2], 335, 60), std::string(60, ' '));             // no message
+  EXPECT_EQ(field(recs[2], 395, 50), "000003" + std::string(44, ' '));  // the sequence, no access key
+  EXPECT_EQ(recs[3], "9" + std::string(393, ' ') + "000004" + std::string(44, ' '));
 }
 
 // A title whose first duplicate has no invoice takes the key of a later one's.
@@ -122,7 +123,7 @@ TEST(Brr, AccessKeyOfALaterDuplicate) {
           {{"CDFILIAL", "0001"}, {"NRLANCTONF", "L2"}, {"CDFILIRECE", "0001"}, {"NRACESSONFE", kChave}});
   const auto d = l.Gera({}, kNumericos)[1];
   EXPECT_EQ(field(d, 111, 10), "D1      01");
-  EXPECT_EQ(field(d, 395, 44), kChave);
+  EXPECT_EQ(field(d, 401, 44), kChave);
 }
 
 // The fine is sent from its own column, whether or not the title has
@@ -203,7 +204,8 @@ TEST(Brr, DiscountRemittance) {
   auto recs = Desconto(l);
   ASSERT_EQ(recs.size(), 4u);
   EXPECT_EQ(field(recs[0], 118, 249), std::string(249, ' '));
-  EXPECT_EQ(field(recs[0], 367, 72), "DESC00420123400987654" + std::string(51, ' '));
+  EXPECT_EQ(field(recs[0], 367, 78),
+            "DESC00420123400987654" + std::string(7, ' ') + "000001" + std::string(44, ' '));
   const auto& d = recs[1];
   EXPECT_EQ(field(d, 1, 37),
             "102123456780001950000"
@@ -212,7 +214,8 @@ TEST(Brr, DiscountRemittance) {
   EXPECT_EQ(field(d, 93, 16), std::string(16, ' '));
   EXPECT_EQ(field(d, 140, 79), std::string(8, ' ') + "01 " + std::string(68, '0'));
   EXPECT_EQ(field(d, 219, 16), "0100012345678909");
-  EXPECT_EQ(field(d, 335, 104), std::string(60, ' ') + kChave);  // no message in a discount file
+  EXPECT_EQ(field(d, 335, 60), std::string(60, ' '));
+  EXPECT_EQ(field(d, 401, 44), kChave);  // no message in a discount file
 
   const std::pair<const char*, const char*> tipos[] = {
       {"I", "98"}, {"O", "98"}, {"X", "98"}, {"", "99"}, {"F", "01"}};
@@ -251,7 +254,7 @@ TEST(Brr, UnreadableNumbersStopTheRun) {
       {"VRPEMULBREC", 100.0, "CAMPO_EXCEDE", "Boleto 0001/1002: o campo 067-070 do registro 1"},
       {"CDNOSNUMREC", "1234567A-9", "CAMPO_NUM_INV", "Boleto 0001/1002: o campo 071-082 do registro 1"},
       {"NRACESSONFE", "3526121234567800019555001000050001100050001O", "CAMPO_NUM_INV",
-       "Boleto 0001/1002: o campo 395-438 do registro 1"},
+       "Boleto 0001/1002: o campo 401-444 do registro 1"},
   };
   for (const auto& c : casos) {
     TLoja l = Completa();
