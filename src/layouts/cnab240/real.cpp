@@ -2,6 +2,8 @@
 // every title. The bank reads its own code "356" on every record, whichever
 // of its codes the account carries, and knows the company by its registration
 // (never a branch).
+#include <functional>
+
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
@@ -14,23 +16,58 @@ using namespace fields;
 
 namespace {
 
+// The batch account as the bank reads it, typed punctuation dropped: the
+// agency's first four digits and the account without its check digit. The
+// agency's check digit is its last digit where the bank's picture has one,
+// else a blank; an empty agency or account goes as zeros with a blank check
+// digit, so that the fields after it keep their place.
+struct TContaReal {
+  bool completa;  // agency and account both stored: the agreement code names them
+  std::string agencia, dvAgencia, conta, dvConta;
+};
+
+TContaReal LeContaReal(const TRemessa& rem) {
+  const std::string agencia = SemPontuacao(AllTrim(rem.CNABRec.S("CDAGENCIA")));
+  const std::string conta = SemPontuacao(rem.CNABRec.S("CDCONTCORR"));
+  const bool dvNaAgencia = Pos("-", rem.CNABRec.S("CDPICTAGEN")) > 0;
+  TContaReal c;
+  c.completa = !agencia.empty() && !conta.empty();
+  c.agencia = LeftStr(agencia, 4);
+  c.dvAgencia = dvNaAgencia && !agencia.empty() ? Right(agencia, 1) : " ";
+  c.conta = conta.empty() ? "" : SemPontuacao(rem.ContaCorrente());
+  c.dvConta = conta.empty() ? " " : Right(conta, 1);
+  return c;
+}
+
+// What every record of the file takes from the batch, read once.
+struct TLoteReal {
+  const TRemessa& rem;
+  cnab240::TEmpresa empresa;
+  TContaReal conta;
+  std::string nomeEmpresa, dataProc, movimento;
+};
+
 // The bank takes every tax id in 15 positions; a person's CPF goes as its
 // first nine digits, four zeros where a CNPJ has its branch, and its two
 // check digits.
-std::string InscricaoReal(const std::string& tipo, const std::string& inscricao) {
-  const std::string digitos = AllTrim(Nr_Codigo(inscricao));
-  if (tipo == "1") return Ajusta(LeftStr(digitos, 9), 9) + "0000" + Ajusta(Right(digitos, 2), 2);
-  return Ajusta(LeftStr(digitos, 15), 15);
+void InscricaoReal(Record& r, int pos, const std::string& tipo, const std::string& inscricao) {
+  const std::string digitos = SemPontuacao(inscricao);
+  if (tipo == "1") {
+    r.num(pos, 9, LeftStr(digitos, 9));
+    r.put(pos + 9, 4, "0000");
+    r.num(pos + 13, 2, Right(digitos, 2));
+  } else {
+    r.num(pos, 15, LeftStr(digitos, 15));
+  }
 }
 
-// The bank's title number: for numbers of seven digits (or no size set) the
-// stored number's last seven digits and "P" check characters; for any other
-// size the stored number as kept.
+// The bank's title number: with numbers of seven digits (or no size set) the
+// stored number's last seven characters, with any other size its last
+// thirteen; punctuation dropped first and the check character "P" kept. An
+// empty number goes as zeros.
 std::string NossoNumeroReal(const TRemessa& rem, const std::string& nosso) {
   const int tamanho = rem.TamanhoNossoNumero();
-  if (tamanho == 0 || tamanho == 7)
-    return "000000" + (nosso.empty() ? Replicate("0", 7) : Ajusta(Right(NossoNumero(nosso), 7), 7));
-  return nosso.empty() ? Replicate("0", 13) : Ajusta(Right(nosso, 13), 13);
+  return Right(NossoNumero(nosso), tamanho == 0 || tamanho == 7 ? 7 : 13);
 }
 
 // "1" when the bank issues the slip, "2" when the company does with its own
@@ -66,185 +103,235 @@ TEncargo EncargoReal(TTitulo& t, const std::string& vencimento) {
   if (v("VRPEMULBREC") != 0) return {"2", vencimento, Money(v("VRPEMULBREC"), 15)};
   if (v("VRMULTABREC") != 0 && valor != 0)
     return {"2", vencimento, Money(v("VRMULTABREC") * 100 / valor, 15)};
-  return {"3", "00000000", Replicate("0", 15)};
+  return {"3", "00000000", ""};
+}
+
+// Protest code and days (221-223). Days given ask the bank to protest (code
+// "1") unless the title says not to protest ("3"); without days, or with
+// the no-protest code, the bank is told "3" and no days.
+cnab240::TProtesto ProtestoReal(TTitulo& t) {
+  const std::string codigo = t.S("CDDIAPROTBOL");
+  const std::string dias = t.S("QTDIAPROTBOL");
+  cnab240::TProtesto p{codigo.empty() ? "3" : Ajusta(Right(codigo, 1), 1),
+                       dias.empty() ? "00" : Ajusta(Right(dias, 2), 2)};
+  const bool naoProtestar = !codigo.empty() && p.codigo == "3";
+  if (!naoProtestar && p.dias != "00") p.codigo = "1";
+  if (p.codigo == "3" || p.dias == "00") p = {"3", "00"};
+  return p;
 }
 
 // Pledged and discounted titles travel under the company's contract with the
-// bank.
+// bank; every other title with zeros.
 std::string ContratoReal(const TRemessa& rem, const std::string& tipoCarteira) {
-  const std::string cedente = rem.ContaCorr.S("CDCEDENTEBAN");
-  if ((tipoCarteira == "3" || tipoCarteira == "4") && !cedente.empty())
-    return PadR(CampoValido(Right(cedente, 10)), 10);
-  return Replicate("0", 10);
+  if (tipoCarteira != "3" && tipoCarteira != "4") return "";
+  return Right(SemPontuacao(rem.ContaCorr.S("CDCEDENTEBAN")), 10);
+}
+
+// File header (type "0"), from 009.
+void HeaderArquivo(Record& r, const TLoteReal& l) {
+  const TContaReal& c = l.conta;
+  r.put(9, 9, Replicate(" ", 9));
+  r.put(18, 1, l.empresa.tipo);
+  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  r.put(33, 20, c.completa ? PadR(c.agencia + c.conta + "BA", 20) : Replicate("0", 20));
+  r.num(53, 5, c.agencia);
+  r.num(58, 1, c.dvAgencia, " ");
+  r.num(59, 12, Right(c.conta, 12));
+  r.num(71, 1, c.dvConta, " ");
+  r.put(72, 1, " ");
+  r.put(73, 30, l.nomeEmpresa);
+  r.put(103, 30, PadR(CampoValido(LeftStr(l.rem.ContaCorr.S("NMBANCO"), 30)), 30));
+  r.put(133, 10, Replicate(" ", 10));
+  r.put(143, 1, "1");
+  r.put(144, 8, l.dataProc);
+  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
+  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
+  r.put(164, 3, "040");
+  r.put(167, 5, "00000");
+  r.put(172, 20, Replicate(" ", 20));
+  r.put(192, 20, Replicate(" ", 20));
+  r.put(212, 11, Replicate(" ", 11));
+  r.put(223, 3, Replicate(" ", 3));
+  r.put(226, 3, "000");
+  r.put(229, 12, Replicate(" ", 12));
+}
+
+// Lot header (type "1"), from 009.
+void HeaderLote(Record& r, const TLoteReal& l) {
+  r.put(9, 1, "R");
+  r.put(10, 2, "01");
+  r.put(12, 2, "  ");
+  r.put(14, 3, "040");
+  r.put(17, 1, " ");
+  r.put(18, 1, l.empresa.tipo);
+  InscricaoReal(r, 19, l.empresa.tipo, l.empresa.inscricao);
+  r.put(34, 20, Replicate(" ", 20));
+  r.num(54, 5, l.conta.agencia);
+  r.put(59, 1, " ");
+  r.num(60, 12, LeftStr(l.conta.conta, 12));
+  r.put(72, 2, "  ");
+  r.put(74, 30, l.nomeEmpresa);
+  r.put(104, 40, Replicate(" ", 40));
+  r.put(144, 40, Replicate(" ", 40));
+  r.num(184, 8, cnab240::NumeroRemessa(l.rem));
+  r.put(192, 8, l.dataProc);
+  r.put(200, 8, "00000000");
+  r.put(208, 33, Replicate(" ", 33));
+}
+
+// Where a title's records go: the file, or nowhere while every marked title
+// is checked before the file exists.
+struct TSaida {
+  std::function<Record(std::string_view letra)> segmento;
+  std::function<void(const Record&)> escreve;
+};
+
+void Titulo(const TLoteReal& l, TTitulo& t, const TSaida& saida) {
+  auto bol = [&](const char* n) { return t.Campo(n); };
+  const std::string vencimento = FormatDateTime("ddmmyyyy", bol("DTVENBOLREC").AsDateTime());
+  const std::string carteira = bol("CDCARTCOBBOL").AsString();
+  const std::string nosso = bol("CDNOSNUMREC").AsString();
+  const cnab240::TProtesto protesto = ProtestoReal(t);
+  const TEncargo encargo = EncargoReal(t, vencimento);
+  auto dup = [&](const char* n) { return t.Registro(TRegistro::Duplicata, n); };
+
+  // Segment P
+  {
+    Record r = saida.segmento("P");
+    r.num(18, 5, l.conta.agencia);
+    r.put(23, 1, " ");
+    r.num(24, 12, LeftStr(l.conta.conta, 12));
+    r.put(36, 2, "  ");
+    r.num(38, 2, LeftStr(SemPontuacao(AllTrim(carteira)), 2));
+    r.put(40, 5, "00000");
+    r.num(45, 13, NossoNumeroReal(l.rem, nosso), "P");
+    r.put(58, 3, "000");
+    r.put(61, 1, EmissaoReal(bol("IDIMPRBOLBOL").AsString(), nosso));
+    r.put(62, 1, " ");
+    r.put(63, 15, DocumentoReal(dup("DUPLICATA"), dup("NRPARCELA"), bol("NRLANBOLREC").AsString()));
+    r.put(78, 8, vencimento);
+    r.num(86, 15, cnab240::Valor(bol("VRFINALBREC").AsFloat()));
+    r.put(101, 5, "00000");
+    r.put(106, 1, " ");
+    r.put(107, 2, "02");
+    r.put(109, 1, "A");
+    r.put(110, 8, l.dataProc);
+    r.put(118, 1, encargo.codigo);
+    r.put(119, 8, encargo.data);
+    r.num(127, 15, encargo.valor);
+    r.put(142, 1, "0");
+    r.put(143, 8, "00000000");
+    r.put(151, 15, Replicate("0", 15));
+    r.put(166, 15, Replicate("0", 15));
+    r.put(181, 15, Replicate("0", 15));
+    r.put(196, 25, cnab240::IdentificacaoComCarteira(t));
+    r.num(221, 1, protesto.codigo);
+    r.num(222, 2, protesto.dias);
+    r.put(224, 1, "0");
+    r.put(225, 3, Replicate(" ", 3));
+    r.put(228, 2, "09");
+    r.num(230, 10, ContratoReal(l.rem, bol("IDCARTCOBREC").AsString()));
+    r.put(240, 1, " ");
+    saida.escreve(r);
+  }
+
+  // Segment Q (payer; the district travels in the address)
+  {
+    const cnab240::TPagador p = cnab240::LePagador(t);
+    Record r = saida.segmento("Q");
+    r.put(18, 1, p.tipo);
+    InscricaoReal(r, 19, p.tipo, p.inscricao);
+    r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
+    r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco) + " " + AllTrim(p.bairro), 40)), 40));
+    r.put(114, 15, Replicate(" ", 15));
+    r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
+    r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
+    r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+    r.put(154, 1, "0");
+    r.put(155, 15, Replicate("0", 15));
+    r.put(170, 40, Replicate(" ", 40));
+    r.put(210, 3, "000");
+    r.put(213, 20, Replicate(" ", 20));
+    r.put(233, 8, Replicate(" ", 8));
+    saida.escreve(r);
+  }
+
+  // Segment R (slip message)
+  {
+    Record r = saida.segmento("R");
+    r.put(18, 1, "0");
+    r.put(19, 8, "00000000");
+    r.put(27, 15, Replicate("0", 15));
+    r.put(42, 1, "0");
+    r.put(43, 8, "00000000");
+    r.put(51, 15, Replicate("0", 15));
+    r.put(66, 1, "0");
+    r.put(67, 8, "00000000");
+    r.put(75, 15, Replicate("0", 15));
+    r.put(90, 10, Replicate(" ", 10));
+    r.put(100, 40, cnab240::MensagemBoleto(t));
+    r.put(140, 40, Replicate(" ", 40));
+    r.put(180, 20, Replicate(" ", 20));
+    r.put(200, 16, Replicate("0", 16));
+    r.put(216, 1, " ");
+    r.put(217, 12, Replicate("0", 12));
+    r.put(229, 2, "  ");
+    r.put(231, 1, "0");
+    r.put(232, 9, Replicate(" ", 9));
+    saida.escreve(r);
+  }
+}
+
+// A record started as the frame starts it, for the checks made before the
+// file exists: what a field refuses does not depend on the record's place.
+Record Ensaio(const std::string& inicio) {
+  Record r(cnab240::kTamanho);
+  r.put(1, static_cast<int>(inicio.size()), inicio);
+  return r;
 }
 
 }  // namespace
 
 void Remessa_Real(const TRemessa& rem, TTitulos& titulos, bool) {
-  auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
-
   const cnab240::TEmpresa empresa = cnab240::LeEmpresaDoCadastro(rem);
-  const cnab240::TConta conta = cnab240::LeConta(rem);
-  const std::string agencia = CampoValido(LeftStr(AllTrim(cnab("CDAGENCIA")), 4));
-  const std::string contaCorrente = CampoValido(rem.ContaCorrente());
-  const std::string nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30);
-  const std::string dataProc = FormatDateTime("ddmmyyyy", rem.DataProc);
-  const std::string movimento = cnab240::Movimento(rem.Operacao());
+  cnab240::VerificaInscricao(rem, empresa);
+  const TLoteReal lote{
+      .rem = rem,
+      .empresa = empresa,
+      .conta = LeContaReal(rem),
+      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
+      .movimento = cnab240::Movimento(rem.Operacao()),
+  };
+
+  // What the bank could not read stops the run before the file exists.
+  {
+    Record h = Ensaio("35600000");
+    HeaderArquivo(h, lote);
+    Record hl = Ensaio("35600011");
+    HeaderLote(hl, lote);
+    const TSaida ensaio{[&](std::string_view letra) {
+                          return Ensaio("3560001300001" + std::string(letra) + " " + lote.movimento);
+                        },
+                        [](const Record&) {}};
+    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
+  }
 
   cnab240::TArquivo arq(rem.Arquivo, {.banco = "356"});
 
   // File header (type "0")
-  {
-    const bool contaCompleta = !cnab("CDAGENCIA").empty() && !cnab("CDCONTCORR").empty();
-    Record r = arq.HeaderArquivo();
-    r.put(9, 9, Replicate(" ", 9));
-    r.put(18, 1, empresa.tipo);
-    r.put(19, 14, Ajusta(LeftStr(empresa.inscricao, 14), 14));
-    r.put(33, 20, contaCompleta ? PadR(agencia + contaCorrente + "BA", 20) : Replicate("0", 20));
-    r.put(53, 5, conta.agencia);
-    r.put(58, 1, conta.dvAgencia);
-    r.put(59, 12, cnab("CDCONTCORR").empty() ? Replicate("0", 12) : Ajusta(contaCorrente, 12));
-    r.put(71, 1, conta.dvConta);
-    r.put(72, 1, " ");
-    r.put(73, 30, nomeEmpresa);
-    r.put(103, 30, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 30)), 30));
-    r.put(133, 10, Replicate(" ", 10));
-    r.put(143, 1, "1");
-    r.put(144, 8, dataProc);
-    r.put(152, 6, FormatDateTime("hhnnss", rem.Agora));
-    r.put(158, 6, cnab240::SequenciaArquivo(rem));
-    r.put(164, 3, "040");
-    r.put(167, 5, "00000");
-    r.put(172, 20, Replicate(" ", 20));
-    r.put(192, 20, Replicate(" ", 20));
-    r.put(212, 11, Replicate(" ", 11));
-    r.put(223, 3, Replicate(" ", 3));
-    r.put(226, 3, "000");
-    r.put(229, 12, Replicate(" ", 12));
-    arq.write(r);
-  }
+  Record h = arq.HeaderArquivo();
+  HeaderArquivo(h, lote);
+  arq.write(h);
 
   // Lot header (type "1")
-  {
-    Record r = arq.HeaderLote();
-    r.put(9, 1, "R");
-    r.put(10, 2, "01");
-    r.put(12, 2, "  ");
-    r.put(14, 3, "040");
-    r.put(17, 1, " ");
-    r.put(18, 1, empresa.tipo);
-    r.put(19, 15, InscricaoReal(empresa.tipo, empresa.inscricao));
-    r.put(34, 20, Replicate(" ", 20));
-    r.put(54, 5, conta.agencia);
-    r.put(59, 1, " ");
-    r.put(60, 12, conta.conta);
-    r.put(72, 2, "  ");
-    r.put(74, 30, nomeEmpresa);
-    r.put(104, 40, Replicate(" ", 40));
-    r.put(144, 40, Replicate(" ", 40));
-    r.put(184, 8, cnab240::NumeroRemessa(rem));
-    r.put(192, 8, dataProc);
-    r.put(200, 8, "00000000");
-    r.put(208, 33, Replicate(" ", 33));
-    arq.write(r);
-  }
+  Record hl = arq.HeaderLote();
+  HeaderLote(hl, lote);
+  arq.write(hl);
 
-  titulos.ParaCada([&](TTitulo& t) {
-    auto bol = [&](const char* n) { return t.Campo(n); };
-    const std::string vencimento = FormatDateTime("ddmmyyyy", bol("DTVENBOLREC").AsDateTime());
-    const std::string carteira = bol("CDCARTCOBBOL").AsString();
-    const std::string nosso = bol("CDNOSNUMREC").AsString();
-    const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
-    const TEncargo encargo = EncargoReal(t, vencimento);
-    auto dup = [&](const char* n) { return t.Registro(TRegistro::Duplicata, n); };
-
-    // Segment P
-    {
-      Record r = arq.Segmento("P", movimento);
-      r.put(18, 5, conta.agencia);
-      r.put(23, 1, " ");
-      r.put(24, 12, conta.conta);
-      r.put(36, 2, "  ");
-      r.put(38, 2, carteira.empty() ? "00" : Ajusta(LeftStr(AllTrim(carteira), 2), 2));
-      r.put(40, 5, "00000");
-      r.put(45, 13, NossoNumeroReal(rem, nosso));
-      r.put(58, 3, "000");
-      r.put(61, 1, EmissaoReal(bol("IDIMPRBOLBOL").AsString(), nosso));
-      r.put(62, 1, " ");
-      r.put(63, 15, DocumentoReal(dup("DUPLICATA"), dup("NRPARCELA"), bol("NRLANBOLREC").AsString()));
-      r.put(78, 8, vencimento);
-      r.put(86, 15, Money(bol("VRFINALBREC").AsFloat(), 15));
-      r.put(101, 5, "00000");
-      r.put(106, 1, " ");
-      r.put(107, 2, "02");
-      r.put(109, 1, "A");
-      r.put(110, 8, dataProc);
-      r.put(118, 1, encargo.codigo);
-      r.put(119, 8, encargo.data);
-      r.put(127, 15, encargo.valor);
-      r.put(142, 1, "0");
-      r.put(143, 8, "00000000");
-      r.put(151, 15, Replicate("0", 15));
-      r.put(166, 15, Replicate("0", 15));
-      r.put(181, 15, Replicate("0", 15));
-      r.put(196, 25, cnab240::IdentificacaoComCarteira(t));
-      r.put(221, 1, protesto.codigo);
-      r.put(222, 2, protesto.dias);
-      r.put(224, 1, "0");
-      r.put(225, 3, Replicate(" ", 3));
-      r.put(228, 2, "09");
-      r.put(230, 10, ContratoReal(rem, bol("IDCARTCOBREC").AsString()));
-      r.put(240, 1, " ");
-      arq.write(r);
-    }
-
-    // Segment Q (payer; the district travels in the address)
-    {
-      const cnab240::TPagador p = cnab240::LePagador(t);
-      Record r = arq.Segmento("Q", movimento);
-      r.put(18, 1, p.tipo);
-      r.put(19, 15, InscricaoReal(p.tipo, p.inscricao));
-      r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
-      r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco) + " " + AllTrim(p.bairro), 40)), 40));
-      r.put(114, 15, Replicate(" ", 15));
-      r.put(129, 8, Ajusta(LeftStr(CampoValidoCEPTEL(p.cep), 8), 8));
-      r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
-      r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
-      r.put(154, 1, "0");
-      r.put(155, 15, Replicate("0", 15));
-      r.put(170, 40, Replicate(" ", 40));
-      r.put(210, 3, "000");
-      r.put(213, 20, Replicate(" ", 20));
-      r.put(233, 8, Replicate(" ", 8));
-      arq.write(r);
-    }
-
-    // Segment R (slip message)
-    {
-      const std::string mensagem = cnab240::MensagemBoleto(t);
-      Record r = arq.Segmento("R", movimento);
-      r.put(18, 1, "0");
-      r.put(19, 8, "00000000");
-      r.put(27, 15, Replicate("0", 15));
-      r.put(42, 1, "0");
-      r.put(43, 8, "00000000");
-      r.put(51, 15, Replicate("0", 15));
-      r.put(66, 1, "0");
-      r.put(67, 8, "00000000");
-      r.put(75, 15, Replicate("0", 15));
-      r.put(90, 10, Replicate(" ", 10));
-      r.put(100, 40, mensagem);
-      r.put(140, 40, Replicate(" ", 40));
-      r.put(180, 20, Replicate(" ", 20));
-      r.put(200, 16, Replicate("0", 16));
-      r.put(216, 1, " ");
-      r.put(217, 12, Replicate("0", 12));
-      r.put(229, 2, "  ");
-      r.put(231, 1, "0");
-      r.put(232, 9, Replicate(" ", 9));
-      arq.write(r);
-    }
-  });
+  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
+                       [&](const Record& r) { arq.write(r); }};
+  titulos.ParaCada([&](TTitulo& t) { Titulo(lote, t, arquivo); });
 
   // Lot trailer (type "5")
   arq.EscreveTrailerLote();
