@@ -161,7 +161,8 @@ TProtesto LeProtesto(TTitulo& t, bool diasDecidem) {
   const std::string dias = t.S("QTDIAPROTBOL");
   TProtesto p{codigo.empty() ? "3" : Ajusta(Right(codigo, 1), 1),
               dias.empty() ? "00" : Ajusta(Right(dias, 2), 2)};
-  if (diasDecidem && p.dias != "00") p.codigo = "1";
+  const bool naoProtestar = !codigo.empty() && p.codigo == "3";
+  if (diasDecidem && !naoProtestar && p.dias != "00") p.codigo = "1";
   if (p.codigo == "3" || p.dias == "00") p = {"3", "00"};
   return p;
 }

@@ -134,7 +134,8 @@ std::string NumeroRemessa(const TRemessa& rem);
 // Protest code and days of the current title; a code without days or days
 // with the no-protest code "3" mean no protest ("3", "00"). For the banks
 // whose days decide (diasDecidem), days given ask for protest (code "1")
-// whatever code the title carries.
+// unless the title says explicitly not to protest ("3"): a title marked so
+// is never sent with a protest instruction.
 struct TProtesto {
   std::string codigo, dias;
 };

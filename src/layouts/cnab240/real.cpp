@@ -106,20 +106,6 @@ TEncargo EncargoReal(TTitulo& t, const std::string& vencimento) {
   return {"3", "00000000", ""};
 }
 
-// Protest code and days (221-223). Days given ask the bank to protest (code
-// "1") unless the title says not to protest ("3"); without days, or with
-// the no-protest code, the bank is told "3" and no days.
-cnab240::TProtesto ProtestoReal(TTitulo& t) {
-  const std::string codigo = t.S("CDDIAPROTBOL");
-  const std::string dias = t.S("QTDIAPROTBOL");
-  cnab240::TProtesto p{codigo.empty() ? "3" : Ajusta(Right(codigo, 1), 1),
-                       dias.empty() ? "00" : Ajusta(Right(dias, 2), 2)};
-  const bool naoProtestar = !codigo.empty() && p.codigo == "3";
-  if (!naoProtestar && p.dias != "00") p.codigo = "1";
-  if (p.codigo == "3" || p.dias == "00") p = {"3", "00"};
-  return p;
-}
-
 // Pledged and discounted titles travel under the company's contract with the
 // bank; every other title with zeros.
 std::string ContratoReal(const TRemessa& rem, const std::string& tipoCarteira) {
@@ -191,7 +177,7 @@ void Titulo(const TLoteReal& l, TTitulo& t, const TSaida& saida) {
   const std::string vencimento = FormatDateTime("ddmmyyyy", bol("DTVENBOLREC").AsDateTime());
   const std::string carteira = bol("CDCARTCOBBOL").AsString();
   const std::string nosso = bol("CDNOSNUMREC").AsString();
-  const cnab240::TProtesto protesto = ProtestoReal(t);
+  const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
   const TEncargo encargo = EncargoReal(t, vencimento);
   auto dup = [&](const char* n) { return t.Registro(TRegistro::Duplicata, n); };
 

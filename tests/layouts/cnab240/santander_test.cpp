@@ -288,7 +288,7 @@ TEST(SantanderRemessa, ProtestAndCollectingAgency) {
       {{{"CDDIAPROTBOL", "2"}, {"QTDIAPROTBOL", 7}}, "1234", "107", "00000"},
       {{{"CDDIAPROTBOL", "1"}}, "1234", "300", "00000"},
       {{{"CDDIAPROTBOL", "3"}}, "1234", "300", "01234"},
-      {{{"CDDIAPROTBOL", "3"}, {"QTDIAPROTBOL", 10}}, "12345", "110", "12345"},
+      {{{"CDDIAPROTBOL", "3"}, {"QTDIAPROTBOL", 10}}, "12345", "300", "12345"},  // an explicit "3" wins
   };
   for (const TCaso& c : casos) {
     SCOPED_TRACE(c.campos.dump());
