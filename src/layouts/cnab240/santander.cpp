@@ -2,6 +2,8 @@
 // every title. The bank code of every record is the batch's layout bank, so
 // one writer serves the bank's three codes; titles are registered on the
 // collection account chosen for the batch.
+#include <functional>
+
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
@@ -14,33 +16,43 @@ using namespace fields;
 
 namespace {
 
-// Agency in four digits and its check digit: the fifth character when the
-// stored code carries one, "0" when it does not.
-std::string AgenciaSantander(const TRemessa& rem) {
-  const std::string agencia = rem.CNABRec.S("CDAGENCIA");
-  if (agencia.empty()) return "00000";
-  return Ajusta(CampoValido(LeftStr(AllTrim(agencia), 4)), 4) +
-         (agencia.size() == 5 ? agencia.substr(4, 1) : "0");
+// The agency in four digits and its check digit: what follows a hyphen
+// ("123-4"), or the fifth digit of a five-digit code; "0" when it has none.
+// The collecting agency is the code's first five digits.
+struct TAgenciaSantander {
+  std::string numero, dv, cobradora;
+};
+
+TAgenciaSantander LeAgenciaSantander(const TRemessa& rem) {
+  const std::string agencia = AllTrim(rem.CNABRec.S("CDAGENCIA"));
+  const int j = Pos("-", agencia);
+  const std::string digitos = SemPontuacao(j > 0 ? LeftStr(agencia, j - 1) : agencia);
+  const std::string dv = j > 0                 ? SemPontuacao(Copy(agencia, j + 1, 1))
+                         : digitos.size() == 5 ? digitos.substr(4, 1)
+                                               : "";
+  return {LeftStr(digitos, 4), dv.empty() ? "0" : dv, LeftStr(SemPontuacao(agencia), 5)};
 }
 
-std::string ContaSantander(const TRemessa& rem) {
-  if (rem.CNABRec.S("CDCONTCORR").empty()) return Replicate("0", 10);
-  return Ajusta(CampoValido(LeftStr(rem.ContaCorrente(), 9)), 9) +
-         Ajusta(CampoValido(LeftStr(rem.DacContaCorrente(), 1)), 1);
+// A number and its check digit, each as digits.
+struct TContaSantander {
+  std::string numero, dv;
+};
+
+// The batch account: the bank's picture tells the number from its check digit.
+TContaSantander LeContaSantander(const TRemessa& rem) {
+  if (rem.CNABRec.S("CDCONTCORR").empty()) return {};
+  return {LeftStr(SemPontuacao(rem.ContaCorrente()), 9), LeftStr(SemPontuacao(rem.DacContaCorrente()), 1)};
 }
 
 // The collection account is stored with its check digit, after a hyphen or as
-// its last character. A hyphen with nothing after it leaves no check digit:
-// the bank gets "0" there, so the account keeps its ten positions.
-std::string ContaCobrancaSantander(const TRemessa& rem) {
+// its last digit. A hyphen with nothing after it leaves no check digit: the
+// bank gets "0" there, so the account keeps its ten positions.
+TContaSantander LeContaCobrancaSantander(const TRemessa& rem) {
   const std::string c = rem.CNABRec.S("CDCONTCORRCOBR");
-  if (c.empty()) return Replicate("0", 10);
   const int j = Pos("-", c);
-  if (j > 0) {
-    const std::string dv = AllTrim(CampoValido(Copy(c, j + 1, 1)));
-    return Ajusta(CampoValido(LeftStr(c, j - 1)), 9) + (dv.empty() ? "0" : dv);
-  }
-  return Ajusta(CampoValido(LeftStr(c, static_cast<int>(c.size()) - 1)), 9) + CampoValido(Right(c, 1));
+  if (j > 0) return {SemPontuacao(LeftStr(c, j - 1)), SemPontuacao(Copy(c, j + 1, 1))};
+  const std::string digitos = SemPontuacao(c);
+  return {LeftStr(digitos, static_cast<int>(digitos.size()) - 1), Right(digitos, 1)};
 }
 
 // The bank's kinds: simple "1", linked "5", pledged "3", discounted "6". A
@@ -63,16 +75,17 @@ std::string DocumentoSantander(const std::string& duplicata, const std::string& 
   return PadR(Copy(Ajusta(duplicata, 10), 3, 8) + parcela, 15);
 }
 
-// The bank collects a title marked for no protest at the company's own agency.
-std::string AgenciaCobradora(const TRemessa& rem, const std::string& codigoProtesto) {
-  const std::string agencia = rem.CNABRec.S("CDAGENCIA");
-  if (agencia.empty() || codigoProtesto != "3") return "00000";
-  return Ajusta(CampoValido(LeftStr(AllTrim(agencia), 5)), 5);
+// Interest rates go to the bank with five implied decimals.
+std::string Taxa(double x) {
+  return VirgDeciAssu(FormatFloat("#0.00000", RoundDec(x, 2)), 15);
 }
 
-// Rates go to the bank with five implied decimals.
-std::string Taxa(double x) {
-  return Nr_Codigo(FormatFloat("#0.00000", x));
+// A fine goes under the interest code as thirty times its percentage, with
+// three implied decimals (2 % is 60.000): every rate keeps its magnitude, and
+// a fine amount taken as a percentage of the title gives the same number as
+// that percentage.
+std::string TaxaMulta(double percentual) {
+  return VirgDeciAssu(FormatFloat("#0.000", RoundDec(percentual, 2) * 30), 15);
 }
 
 // Charge code, date and amount (118-141): the first of interest percentage,
@@ -87,185 +100,240 @@ struct TEncargo {
 TEncargo EncargoSantander(TTitulo& t, const std::string& vencimento) {
   auto v = [&t](const char* n) { return t.F(n); };
   const double valor = v("VRFINALBREC");
-  if (v("VRPEMORBREC") != 0) return {"2", vencimento, Ajusta(Taxa(RoundDec(v("VRPEMORBREC"), 2)), 15)};
+  if (v("VRPEMORBREC") != 0) return {"2", vencimento, Taxa(v("VRPEMORBREC"))};
   if (v("VRMORDIABREC") != 0) return {"1", vencimento, Money(v("VRMORDIABREC"), 15)};
-  if (v("VRPEMULBREC") != 0)
-    return {"2", vencimento, Ajusta(AjustaRight(Taxa(RoundDec(v("VRPEMULBREC"), 2) * 30), 5), 15)};
+  if (v("VRPEMULBREC") != 0) return {"2", vencimento, TaxaMulta(v("VRPEMULBREC"))};
   if (v("VRMULTABREC") != 0 && valor != 0)
-    return {
-        "2", vencimento,
-        Ajusta(AjustaRight(Nr_Codigo(FloatToStr(RoundDec(v("VRMULTABREC") * 100 / valor, 2) * 30)), 5), 15)};
-  return {"3", "00000000", Replicate("0", 15)};
+    return {"2", vencimento, TaxaMulta(v("VRMULTABREC") * 100 / valor)};
+  return {"3", "00000000", ""};
+}
+
+// Protest code and days (221-223). Days ask for protest (code "1") whatever
+// other code the title carries; a title marked for no protest ("3") is never
+// protested, its days are not sent, and the bank collects it at the
+// company's agency.
+struct TProtestoSantander {
+  std::string codigo, dias;
+  bool semProtesto;  // marked for no protest
+};
+
+TProtestoSantander LeProtestoSantander(TTitulo& t) {
+  const std::string codigo = t.S("CDDIAPROTBOL");
+  const std::string dias = t.S("QTDIAPROTBOL");
+  const bool semProtesto = !codigo.empty() && Right(codigo, 1) == "3";
+  if (semProtesto || dias.empty() || Ajusta(Right(dias, 2), 2) == "00") return {"3", "00", semProtesto};
+  return {"1", Right(dias, 2), false};
+}
+
+// What every record of the file takes from the batch, read once.
+struct TLoteSantander {
+  const TRemessa& rem;
+  std::string banco, tipoEmpresa, inscricao, nomeEmpresa, ident, dataProc, movimento;
+  TAgenciaSantander agencia;
+  TContaSantander conta, cobranca;
+  TAvalista avalista;
+};
+
+// File header (type "0"), from 009.
+void HeaderArquivo(Record& r, const TLoteSantander& l) {
+  r.put(9, 8, Preenche_Brancos(8));
+  r.put(17, 1, l.tipoEmpresa);
+  r.num(18, 15, LeftStr(l.inscricao, 15));
+  r.num(33, 15, l.ident);
+  r.put(48, 25, Replicate(" ", 25));
+  r.put(73, 30, l.nomeEmpresa);
+  r.put(103, 30, PadR(CampoValido(LeftStr(l.rem.ContaCorr.S("NMBANCO"), 30)), 30));
+  r.put(133, 10, Replicate(" ", 10));
+  r.put(143, 1, "1");
+  r.put(144, 8, l.dataProc);
+  r.put(152, 6, Replicate(" ", 6));
+  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
+  r.put(164, 3, "040");
+  r.put(167, 74, Replicate(" ", 74));
+}
+
+// Lot header (type "1"), from 009.
+void HeaderLote(Record& r, const TLoteSantander& l) {
+  r.put(9, 1, "R");
+  r.put(10, 2, "01");
+  r.put(12, 2, "  ");
+  r.put(14, 3, "030");
+  r.put(17, 1, " ");
+  r.put(18, 1, l.tipoEmpresa);
+  r.num(19, 15, LeftStr(l.inscricao, 15));
+  r.put(34, 20, Replicate(" ", 20));
+  r.num(54, 15, l.ident);
+  r.put(69, 5, Replicate(" ", 5));
+  r.put(74, 30, l.nomeEmpresa);
+  r.put(104, 40, Replicate(" ", 40));
+  r.put(144, 40, Replicate(" ", 40));
+  r.num(184, 8, cnab240::NumeroRemessa(l.rem));
+  r.put(192, 8, l.dataProc);
+  r.put(200, 41, Replicate(" ", 41));
+}
+
+// Where a title's records go: the file, or nowhere while every marked title
+// is checked before the file exists.
+struct TSaida {
+  std::function<Record(std::string_view letra)> segmento;
+  std::function<void(const Record&)> escreve;
+};
+
+void Titulo(const TLoteSantander& l, TTitulo& t, const TSaida& saida) {
+  auto bol = [&](const char* n) { return t.S(n); };
+  const std::string vencimento = FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC"));
+  const double valor = t.F("VRFINALBREC");
+  const double desconto = t.F("VRPEDESCBCLI");
+  const double multaPerc = t.F("VRPEMULBREC");
+  const double multaValor = t.F("VRMULTABREC");
+  const TProtestoSantander protesto = LeProtestoSantander(t);
+  const TEncargo encargo = EncargoSantander(t, vencimento);
+
+  // Segment P
+  {
+    Record r = saida.segmento("P");
+    r.num(18, 4, l.agencia.numero);
+    r.num(22, 1, l.agencia.dv);
+    r.num(23, 9, l.conta.numero);
+    r.num(32, 1, l.conta.dv);
+    r.num(33, 9, l.cobranca.numero);
+    r.num(42, 1, l.cobranca.dv);
+    r.put(43, 2, "  ");
+    // the stored number's last 13 digits, its check digit included; the bank's
+    // check digit is a digit, so a "P" left in it stops the title
+    r.num(45, 13, Right(SemPontuacao(bol("CDNOSNUMREC")), 13));
+    r.put(58, 1, TipoCarteiraSantander(bol("IDCARTCOBREC")));
+    r.put(59, 1, "1");
+    r.put(60, 1, "2");
+    r.put(61, 1, " ");
+    r.put(62, 1, " ");
+    r.put(63, 15,
+          DocumentoSantander(t.Registro(TRegistro::Duplicata, "DUPLICATA"),
+                             t.Registro(TRegistro::Duplicata, "NRPARCELA"), bol("NRLANBOLREC")));
+    r.put(78, 8, vencimento);
+    r.num(86, 15, cnab240::Valor(valor));
+    r.num(101, 5, protesto.semProtesto ? l.agencia.cobradora : "");
+    r.put(106, 1, " ");
+    r.put(107, 2, "02");
+    r.put(109, 1, "N");
+    r.put(110, 8, l.dataProc);
+    r.put(118, 1, encargo.codigo);
+    r.put(119, 8, encargo.data);
+    r.num(127, 15, encargo.valor);
+    r.put(142, 1, desconto > 0 ? "1" : "0");
+    r.put(143, 8, desconto > 0 ? vencimento : "00000000");
+    r.num(151, 15, desconto > 0 ? cnab240::Valor(valor * desconto / 100) : "");
+    r.put(166, 15, Replicate("0", 15));
+    r.put(181, 15, Replicate("0", 15));
+    r.put(196, 25, cnab240::IdentificacaoComCarteira(t));
+    r.num(221, 1, protesto.codigo);
+    r.num(222, 2, protesto.dias);
+    r.put(224, 1, "2");
+    r.put(225, 3, "000");
+    r.put(228, 2, "00");
+    r.put(230, 11, Replicate(" ", 11));
+    saida.escreve(r);
+  }
+
+  // Segment Q (payer and the account's guarantor)
+  {
+    const cnab240::TPagador p = cnab240::LePagador(t);
+    const TAvalista& a = l.avalista;
+    const bool comAvalista = !EmptyString(a.inscricao) && !EmptyString(a.nome);
+    Record r = saida.segmento("Q");
+    r.put(18, 1, p.tipo);
+    r.num(19, 15, LeftStr(SemPontuacao(p.inscricao), 15));
+    r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
+    r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco), 40)), 40));
+    r.put(114, 15, PadR(CampoValido(LeftStr(AllTrim(p.bairro), 15)), 15));
+    r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
+    r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
+    r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+    r.put(154, 1, !comAvalista ? "0" : a.tipo == "J" ? "2" : "1");
+    // a company's tax id in 14 digits, a person's in 11
+    r.num(155, 15, comAvalista ? LeftStr(SemPontuacao(a.inscricao), a.tipo == "J" ? 14 : 11) : "");
+    r.put(170, 40, comAvalista ? PadR(CampoValido(LeftStr(a.nome, 40)), 40) : Replicate(" ", 40));
+    r.put(210, 3, "000");
+    r.put(213, 3, "000");
+    r.put(216, 3, "000");
+    r.put(219, 3, "000");
+    r.put(222, 19, Replicate(" ", 19));
+    saida.escreve(r);
+  }
+
+  // Segment R (fine and slip message), sent for every title
+  {
+    Record r = saida.segmento("R");
+    r.put(18, 1, "0");
+    r.put(19, 8, "00000000");
+    r.put(27, 15, Replicate("0", 15));
+    r.put(42, 24, Replicate(" ", 24));
+    r.put(66, 1, multaPerc != 0 ? "2" : "1");
+    r.put(67, 8, vencimento);
+    r.num(75, 15, multaPerc != 0 ? Money(multaPerc, 15) : multaValor != 0 ? Money(multaValor, 15) : "");
+    r.put(90, 10, Replicate(" ", 10));
+    r.put(100, 40, cnab240::MensagemBoleto(t));
+    r.put(140, 40, Replicate(" ", 40));
+    r.put(180, 61, Replicate(" ", 61));
+    saida.escreve(r);
+  }
+}
+
+// A record started as the frame starts it (bank, then from 004), for the
+// checks made before the file exists: what a field refuses does not depend
+// on the record's place.
+Record Ensaio(const std::string& banco, const std::string& inicio) {
+  Record r(cnab240::kTamanho);
+  r.put(1, 3, banco);
+  r.put(4, static_cast<int>(inicio.size()), inicio);
+  return r;
 }
 
 }  // namespace
 
 void Remessa_BcoSantander(const TRemessa& rem, TTitulos& titulos, bool) {
-  const std::string banco = rem.CNABRec.S("CDBANCCNAB");
   const cnab240::TEmpresa empresa = cnab240::LeEmpresa(rem);
-  // The bank knows the company by its own registration, whatever branch sends.
-  const std::string nomeEmpresa = PadR(CampoValido(LeftStr(cnab240::LeEmpresaDoCadastro(rem).nome, 30)), 30);
-  const std::string ident = rem.IdentRec;
-  const std::string dataProc = FormatDateTime("ddmmyyyy", rem.DataProc);
-  const std::string movimento = cnab240::Movimento(rem.Operacao());
-  const std::string agencia = AgenciaSantander(rem);
-  const std::string conta = ContaSantander(rem);
-  const std::string contaCobranca = ContaCobrancaSantander(rem);
+  const TLoteSantander lote{
+      .rem = rem,
+      .banco = rem.CNABRec.S("CDBANCCNAB"),
+      .tipoEmpresa = empresa.tipo,
+      .inscricao = empresa.inscricao,
+      // The bank knows the company by its own registration, whatever branch sends.
+      .nomeEmpresa = PadR(CampoValido(LeftStr(cnab240::LeEmpresaDoCadastro(rem).nome, 30)), 30),
+      // The transmission code as the bank numbers it: typed punctuation dropped.
+      .ident = LeftStr(SemPontuacao(rem.IdentRec), 15),
+      .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
+      .movimento = cnab240::Movimento(rem.Operacao()),
+      .agencia = LeAgenciaSantander(rem),
+      .conta = LeContaSantander(rem),
+      .cobranca = LeContaCobrancaSantander(rem),
+      .avalista = rem.Avalista(),
+  };
 
-  cnab240::TArquivo arq(rem.Arquivo, {.banco = banco});
-
-  // File header (type "0")
+  // What the bank could not read stops the run before the file exists.
   {
-    Record r = arq.HeaderArquivo();
-    r.put(9, 8, Preenche_Brancos(8));
-    r.put(17, 1, empresa.tipo);
-    r.put(18, 15, Ajusta(LeftStr(empresa.inscricao, 15), 15));
-    r.put(33, 15,
-          EmptyString(ident) ? Replicate("0", 15) : Ajusta(CampoValido(LeftStr(AllTrim(ident), 15)), 15));
-    r.put(48, 25, Replicate(" ", 25));
-    r.put(73, 30, nomeEmpresa);
-    r.put(103, 30, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 30)), 30));
-    r.put(133, 10, Replicate(" ", 10));
-    r.put(143, 1, "1");
-    r.put(144, 8, dataProc);
-    r.put(152, 6, Replicate(" ", 6));
-    r.put(158, 6, cnab240::SequenciaArquivo(rem));
-    r.put(164, 3, "040");
-    r.put(167, 74, Replicate(" ", 74));
-    arq.write(r);
+    Record h = Ensaio(lote.banco, "00000");
+    HeaderArquivo(h, lote);
+    Record hl = Ensaio(lote.banco, "00011");
+    HeaderLote(hl, lote);
+    const TSaida ensaio{[&](std::string_view letra) {
+                          return Ensaio(lote.banco, "0001300001" + std::string(letra) + " " + lote.movimento);
+                        },
+                        [](const Record&) {}};
+    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
   }
 
-  // Lot header (type "1")
-  {
-    Record r = arq.HeaderLote();
-    r.put(9, 1, "R");
-    r.put(10, 2, "01");
-    r.put(12, 2, "  ");
-    r.put(14, 3, "030");
-    r.put(17, 1, " ");
-    r.put(18, 1, empresa.tipo);
-    r.put(19, 15, Ajusta(LeftStr(AllTrim(empresa.inscricao), 15), 15));
-    r.put(34, 20, Replicate(" ", 20));
-    r.put(54, 15,
-          EmptyString(ident) ? Replicate("0", 15)
-                             : Ajusta(CampoValido(LeftStr(AllTrim(Nr_Codigo(ident)), 15)), 15));
-    r.put(69, 5, Replicate(" ", 5));
-    r.put(74, 30, nomeEmpresa);
-    r.put(104, 40, Replicate(" ", 40));
-    r.put(144, 40, Replicate(" ", 40));
-    r.put(184, 8, cnab240::NumeroRemessa(rem));
-    r.put(192, 8, dataProc);
-    r.put(200, 41, Replicate(" ", 41));
-    arq.write(r);
-  }
-
-  titulos.ParaCada([&](TTitulo& t) {
-    auto bol = [&](const char* n) { return t.Campo(n); };
-    const std::string vencimento = FormatDateTime("ddmmyyyy", bol("DTVENBOLREC").AsDateTime());
-    const double valor = bol("VRFINALBREC").AsFloat();
-    const double desconto = bol("VRPEDESCBCLI").AsFloat();
-    const double multaPerc = bol("VRPEMULBREC").AsFloat();
-    const double multaValor = bol("VRMULTABREC").AsFloat();
-    const std::string nosso = bol("CDNOSNUMREC").AsString();
-    const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
-    const TEncargo encargo = EncargoSantander(t, vencimento);
-    auto& duplicata = t.Registros(TRegistro::Duplicata);
-    auto dup = [&](const char* n) { return duplicata.FieldByName(n); };
-
-    // Segment P
-    {
-      Record r = arq.Segmento("P", movimento);
-      r.put(18, 5, agencia);
-      r.put(23, 10, conta);
-      r.put(33, 10, contaCobranca);
-      r.put(43, 2, "  ");
-      r.put(45, 13, nosso.empty() ? Replicate("0", 13) : Ajusta(Right(Nr_Codigo(nosso), 13), 13));
-      r.put(58, 1, TipoCarteiraSantander(bol("IDCARTCOBREC").AsString()));
-      r.put(59, 1, "1");
-      r.put(60, 1, "2");
-      r.put(61, 1, " ");
-      r.put(62, 1, " ");
-      r.put(63, 15,
-            DocumentoSantander(dup("DUPLICATA").AsString(), dup("NRPARCELA").AsString(),
-                               bol("NRLANBOLREC").AsString()));
-      r.put(78, 8, vencimento);
-      r.put(86, 15, Money(valor, 15));
-      r.put(101, 5, AgenciaCobradora(rem, bol("CDDIAPROTBOL").AsString()));
-      r.put(106, 1, " ");
-      r.put(107, 2, "02");
-      r.put(109, 1, "N");
-      r.put(110, 8, dataProc);
-      r.put(118, 1, encargo.codigo);
-      r.put(119, 8, encargo.data);
-      r.put(127, 15, encargo.valor);
-      r.put(142, 1, desconto > 0 ? "1" : "0");
-      r.put(143, 8, desconto > 0 ? vencimento : "00000000");
-      r.put(151, 15, desconto > 0 ? Money(valor * desconto / 100, 15) : Replicate("0", 15));
-      r.put(166, 15, Replicate("0", 15));
-      r.put(181, 15, Replicate("0", 15));
-      r.put(196, 25, cnab240::IdentificacaoComCarteira(t));
-      r.put(221, 1, protesto.codigo);
-      r.put(222, 2, protesto.dias);
-      r.put(224, 1, "2");
-      r.put(225, 3, "000");
-      r.put(228, 2, "00");
-      r.put(230, 11, Replicate(" ", 11));
-      arq.write(r);
-    }
-
-    // Segment Q (payer and the account's guarantor)
-    {
-      const cnab240::TAvalista avalista = cnab240::LeAvalista(rem);
-      const cnab240::TPagador p = cnab240::LePagador(t);
-      const bool comAvalista = avalista.completo();
-      Record r = arq.Segmento("Q", movimento);
-      r.put(18, 1, p.tipo);
-      r.put(19, 15, Ajusta(LeftStr(AllTrim(Nr_Codigo(p.inscricao)), 15), 15));
-      r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
-      r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco), 40)), 40));
-      r.put(114, 15, PadR(CampoValido(LeftStr(AllTrim(p.bairro), 15)), 15));
-      r.put(129, 8, Ajusta(LeftStr(CampoValidoCEPTEL(p.cep), 8), 8));
-      r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
-      r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
-      r.put(154, 1, comAvalista ? avalista.tipo : "0");
-      r.put(155, 15,
-            comAvalista ? Ajusta(CampoValido(LeftStr(Nr_Codigo(avalista.inscricao), 14)), 15)
-                        : Replicate("0", 15));
-      r.put(170, 40, comAvalista ? PadR(CampoValido(LeftStr(avalista.nome, 40)), 40) : Replicate(" ", 40));
-      r.put(210, 3, "000");
-      r.put(213, 3, "000");
-      r.put(216, 3, "000");
-      r.put(219, 3, "000");
-      r.put(222, 19, Replicate(" ", 19));
-      arq.write(r);
-    }
-
-    // Segment R (fine and slip message), sent for every title
-    {
-      const std::string mensagem = cnab240::MensagemBoleto(t);
-      Record r = arq.Segmento("R", movimento);
-      r.put(18, 1, "0");
-      r.put(19, 8, "00000000");
-      r.put(27, 15, Replicate("0", 15));
-      r.put(42, 24, Replicate(" ", 24));
-      r.put(66, 1, multaPerc != 0 ? "2" : "1");
-      r.put(67, 8, vencimento);
-      r.put(75, 15,
-            multaPerc != 0    ? Money(multaPerc, 15)
-            : multaValor != 0 ? Money(multaValor, 15)
-                              : Replicate("0", 15));
-      r.put(90, 10, Replicate(" ", 10));
-      r.put(100, 40, mensagem);
-      r.put(140, 40, Replicate(" ", 40));
-      r.put(180, 61, Replicate(" ", 61));
-      arq.write(r);
-    }
-  });
-
-  // Lot trailer (type "5")
+  cnab240::TArquivo arq(rem.Arquivo, {.banco = lote.banco});
+  Record h = arq.HeaderArquivo();
+  HeaderArquivo(h, lote);
+  arq.write(h);
+  Record hl = arq.HeaderLote();
+  HeaderLote(hl, lote);
+  arq.write(hl);
+  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
+                       [&](const Record& r) { arq.write(r); }};
+  titulos.ParaCada([&](TTitulo& t) { Titulo(lote, t, arquivo); });
   arq.EscreveTrailerLote(false);
-
-  // File trailer (type "9")
   arq.EscreveTrailerArquivo(false);
   arq.Close();
 }
