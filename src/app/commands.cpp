@@ -14,8 +14,10 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "app/cli_common.h"
 #include "app/demo.h"
 #include "app/escritores.h"
+#include "app/listings.h"
 #include "app/lotes.h"
 #include "app/operador.h"
 #include "app/terminal_ui.h"
@@ -36,55 +38,11 @@ namespace {
 using fields::Cp1252ToUtf8;
 using fields::Utf8ToCp1252;
 
-struct TGlobais {
-  std::string db = "remessa.db";
-  std::string operador, dataProc, agora;
-};
-
-std::unique_ptr<server::TSQLiteRemessaServer> Abre(const std::string& db, bool criar = false) {
-  return std::make_unique<server::TSQLiteRemessaServer>(Utf8ToCp1252(db), criar);
-}
-
-void AplicaContexto(const TGlobais& g) {
-  auto& c = host::Corvane();
-  if (!g.operador.empty()) {
-    c.Operador = Utf8ToCp1252(g.operador);
-    c.NomeOperador = c.Operador;
-  }
-  if (!g.agora.empty()) {
-    fields::TDateTime t;
-    if (!fields::TryIsoToDateTime(g.agora, t))
-      throw std::runtime_error(Utf8ToCp1252("--agora inválido: use \"AAAA-MM-DD HH:MM:SS\"."));
-    c.FixClock(t);
-  }
-  if (!g.dataProc.empty()) {
-    fields::TDateTime d;
-    if (!fields::TryStrToDate(g.dataProc, d))
-      throw std::runtime_error(Utf8ToCp1252("--data-proc inválida: use DD/MM/AAAA."));
-    c.SetDataProc(d);
-  }
-}
-
-std::string Dinheiro(double v) {
-  return fields::FormatFloat("#,##0.00", v);
-}
-
-// Operator names come from the database.
-void NomeDoOperador(server::TSQLiteRemessaServer& s) {
-  auto& c = host::Corvane();
-  try {
-    auto p =
-        s.ExecuteQuery("SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = :P_CD", {{"P_CD", c.Operador}});
-    if (!p.Rows.empty()) c.NomeOperador = host::ValueToString(p.Rows[0][0], host::TFieldType::ftString);
-  } catch (...) {
-  }
-}
-
-int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool quiet = false) {
+int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool resumo) {
   auto s = Abre(g.db);
   NomeDoOperador(*s);
   TResultadoGeracao r = GerarRemessa(*s, p);
-  if (!quiet) {
+  {
     std::cout << "Remessa " << r.remessa << " (sequência " << Tela(r.sequencia) << ", " << Tela(r.writer)
               << "): " << r.quantidade << " boleto(s), total " << Dinheiro(r.total) << "\n";
     for (const auto& a : r.arquivos) std::cout << "Arquivo: " << Tela(a) << "\n";
@@ -93,84 +51,16 @@ int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool quiet = false) {
       for (const auto& [k, n] : r.recusas) recusados += n;
       std::cout << r.quantidade << " marcado(s), " << recusados << " recusado(s) de " << r.oferecidos
                 << " oferecido(s)\n";
-      for (size_t i = 0; i < r.recusas.size(); ++i)
-        std::cout << "  " << r.recusas[i].second << " x " << Tela(r.motivos[i]) << "\n";
+      // By reason, in the catalogue's words, each refused title under its reason.
+      for (size_t i = 0; i < r.recusas.size(); ++i) {
+        std::cout << "  " << r.recusas[i].second << " x " << Celula(r.motivos[i]) << "\n";
+        if (resumo) continue;
+        for (const auto& [titulo, chave] : r.recusados)
+          if (chave == r.recusas[i].first) std::cout << "      " << Celula(titulo) << "\n";
+      }
     }
   }
   return 0;
-}
-
-int ListaRemessas(const TGlobais& g, TFiltroRemessas filtro) {
-  auto s = Abre(g.db);
-  NomeDoOperador(*s);
-  for (auto* c : {&filtro.empresa, &filtro.dataIni, &filtro.dataFin, &filtro.operadores, &filtro.valorIni,
-                  &filtro.valorFin, &filtro.numero, &filtro.clientes, &filtro.docIni, &filtro.docFin,
-                  &filtro.emissaoIni, &filtro.emissaoFin, &filtro.vencIni, &filtro.vencFin,
-                  &filtro.tiposBaixa, &filtro.contas, &filtro.liquidoIni, &filtro.liquidoFin})
-    *c = Utf8ToCp1252(*c);
-  host::TClientDataSet ds("cdsCNABRec");
-  ds.SetData(app::ListaRemessas(*s, filtro));
-  std::cout << std::left << std::setw(8) << "Remessa" << std::setw(18) << "Data" << std::setw(6) << "Conta"
-            << std::setw(6) << "Banco" << std::setw(5) << "Op." << std::setw(7) << "Qtde." << std::setw(16)
-            << "Valor"
-            << "Arquivo\n";
-  for (ds.First(); !ds.Eof(); ds.Next()) {
-    auto f = [&](const char* n) { return ds.FieldByName(n); };
-    std::cout << std::left << std::setw(8) << Tela(f("NRCNABREC").AsString()) << std::setw(18)
-              << fields::FormatDateTime("dd/mm/yyyy hh:nn", f("DTCNABREC").AsDateTime()) << std::setw(6)
-              << Tela(f("CDREDUCONT").AsString()) << std::setw(6) << Tela(f("CDBANCCNAB").AsString())
-              << std::setw(5) << Tela(f("IDOPECNABREC").AsString()) << std::setw(7)
-              << f("QTBOLENVCNABREC").AsInteger() << std::setw(16) << Dinheiro(f("VRTOTBOLCNABREC").AsFloat())
-              << Tela(f("DSARQCNABREC").AsString()) << "\n";
-  }
-  return 0;
-}
-
-int ListaBoletos(const TGlobais& g, const std::string& empresa, const std::string& remessa) {
-  auto s = Abre(g.db);
-  const auto a = workspace::ArgsBoletosRemessa(Utf8ToCp1252(empresa), remessa.empty() ? "N" : remessa);
-  host::TClientDataSet ds("cdsBoletos");
-  ds.SetData(server::CheckResultServ(s->GetBoletos(a)));
-  std::cout << std::left << std::setw(17) << "Boleto" << std::setw(12) << "Vencimento" << std::setw(32)
-            << "Cliente" << std::setw(15) << "Valor" << std::setw(6) << "Conta" << std::setw(9) << "Remessa"
-            << "Situação\n";
-  workspace::SetAppServer(s.get());
-  workspace::CriaRemessaCNABRec();
-  const auto& msg = workspace::frmRemessaCNAB->msgPadrao;
-  for (ds.First(); !ds.Eof(); ds.Next()) {
-    auto f = [&](const char* n) { return ds.FieldByName(n); };
-    std::string situ = f("IDSITUCNABR").AsString();
-    std::string texto = msg.Msg(situ.empty() ? "00" : situ);
-    if (f("IDBOLRECALTER").AsString() == "3") texto = msg.Msg("BOL_ALTER") + "/" + texto;
-    std::string cliente = Tela(fields::LeftStr(f("NMRAZSOCCLIE").AsString(), 30));
-    std::cout << std::left << std::setw(17)
-              << Tela(f("CDFILIAL").AsString() + "/" + f("NRLANBOLREC").AsString()) << std::setw(12)
-              << fields::FormatDateTime("dd/mm/yyyy", f("DTVENBOLREC").AsDateTime()) << cliente
-              << std::string(32 - std::min<size_t>(32, fields::Utf8ToCp1252(cliente).size()), ' ')
-              << std::setw(15) << Dinheiro(f("VRFINALBREC").AsFloat()) << std::setw(6)
-              << Tela(f("CDREDUCONT").AsString()) << std::setw(9) << Tela(f("NRCNABRECREM").AsString())
-              << Tela(texto) << "\n";
-  }
-  workspace::FechaRemessaCNABRec();
-  return 0;
-}
-
-// The demo's borderô template: kept beside the database, where every
-// workstation's report folder fetches it from.
-void InstalaModeloDemo(server::TSQLiteRemessaServer& s, const std::string& db) {
-  namespace fs = std::filesystem;
-  const fs::path dir = fs::absolute(fs::path(db)).parent_path() / "modelos";
-  fs::create_directories(dir);
-  const fs::path modelo = dir / "BORDERO.QR2";
-  std::ofstream(modelo, std::ios::binary | std::ios::trunc) << host::ModeloBorderoPadrao("00000001");
-  nlohmann::json j;
-  j["RELATORIO"] = {{{"NMARQUIVO", "BORDERO.QR2"},
-                     {"DTRELATORIO", fields::DateTimeToIso(host::Corvane().Now())},
-                     {"NRVERSAO", "00000001"},
-                     {"DSORIGEM", modelo.string()},
-                     {"DSRELATORIO", "Borderô de Remessa"}}};
-  server::ImportJson(s, j.dump());
-  s.Database().Exec("UPDATE BANCO SET DSARQBORDBANC = 'BORDERO.QR2' WHERE DSARQBORDBANC IS NULL");
 }
 
 // The report folder: the one given, else "relatorios" beside the database.
@@ -204,31 +94,6 @@ int Import(const TGlobais& g, const std::string& file) {
   return 0;
 }
 
-// The company of a stored batch's command: the one given, else the only one with that batch number.
-std::string EmpresaPedida(server::TSQLiteRemessaServer& s, const std::string& dada,
-                          const std::string& remessa) {
-  if (!dada.empty()) return Utf8ToCp1252(dada);
-  std::string e = EmpresaDaRemessa(s, Utf8ToCp1252(remessa));
-  if (e.empty())
-    throw std::runtime_error(
-        Utf8ToCp1252("Remessa " + remessa + " não encontrada em uma só empresa; informe --empresa."));
-  return e;
-}
-
-void MostraTitulos(const host::TPacket& p) {
-  host::TClientDataSet ds("cdsBoletos");
-  ds.SetData(p);
-  workspace::TfrmRemessaCNAB catalogo;
-  for (ds.First(); !ds.Eof(); ds.Next()) {
-    auto f = [&](const char* n) { return ds.FieldByName(n).AsString(); };
-    std::string situ = f("IDSITUCNABR");
-    std::string texto = catalogo.Msg(situ.empty() ? "00" : situ);
-    if (f("IDBOLRECALTER") == "3") texto = catalogo.Msg("BOL_ALTER") + "/" + texto;
-    std::cout << std::left << std::setw(17) << Tela(f("CDFILIAL") + "/" + f("NRLANBOLREC")) << std::setw(15)
-              << Dinheiro(ds.FieldByName("VRFINALBREC").AsFloat()) << Tela(texto) << "\n";
-  }
-}
-
 int OperaTitulos(const TGlobais& g, const std::string& empresa, TPedidoTitulos p, bool cancelar) {
   auto s = Abre(g.db);
   NomeDoOperador(*s);
@@ -254,93 +119,6 @@ int Bordero(const TGlobais& g, const std::string& empresa, const std::string& re
     return 2;
   }
   std::cout << "Borderô da remessa " << remessa << ": " << Tela(pdf) << "\n";
-  return 0;
-}
-
-int CountLines(const std::string& path, int& tamanhoOk) {
-  std::ifstream in(fields::OsPath(path), std::ios::binary);
-  std::string line;
-  int n = 0;
-  tamanhoOk = 1;
-  while (std::getline(in, line)) {
-    ++n;
-    if (line.empty() || line.back() != '\r') tamanhoOk = 0;
-  }
-  return n;
-}
-
-int Demo(TGlobais g) {
-  const std::string dir = "demo-out";
-  mkdir(dir.c_str(), 0755);
-  g.db = dir + "/demo.db";
-  std::remove(g.db.c_str());
-  {
-    auto s = Abre(g.db, true);
-    server::ImportJson(*s, DemoFixture(host::Corvane().Date()));
-  }
-  auto s = Abre(g.db);
-  auto contas = s->ExecuteQuery(
-      "SELECT CDREDUCONT, CDBANCCNAB, CDBANCOCONV, CDBANCO FROM CONTCORR "
-      "WHERE CDEMPRESA = '01' AND IDCONTCOBR <> 'S' ORDER BY CDREDUCONT",
-      {});
-  // The banks that register titles on a collection account get the demo's
-  // collection account of their bank.
-  auto cobranca = s->ExecuteQuery(
-      "SELECT CDBANCO, MIN(CDREDUCONT) FROM CONTCORR WHERE CDEMPRESA = '01' AND IDCONTCOBR = 'S' GROUP BY "
-      "CDBANCO",
-      {});
-  std::map<std::string, std::string> contaCobranca;
-  for (const auto& row : cobranca.Rows)
-    contaCobranca[host::ValueToString(row[0], host::TFieldType::ftString)] =
-        host::ValueToString(row[1], host::TFieldType::ftString);
-  s.reset();
-  std::cout << std::left << std::setw(6) << "Banco" << std::setw(26) << "Writer" << std::setw(30) << "Arquivo"
-            << std::setw(10) << "Registros" << std::setw(8) << "Boletos"
-            << "Total\n";
-  int feitos = 0;
-  for (const auto& row : contas.Rows) {
-    const std::string conta = host::ValueToString(row[0], host::TFieldType::ftString);
-    const std::string banco = host::ValueToString(row[1], host::TFieldType::ftString);
-    const std::string conv = host::ValueToString(row[2], host::TFieldType::ftString);
-    std::string writer = workspace::DespachoWriter(banco, conv);
-    if (writer.empty()) continue;
-    TPedidoGeracao p;
-    p.empresa = "01";
-    p.conta = conta;
-    const auto cobr = contaCobranca.find(host::ValueToString(row[3], host::TFieldType::ftString));
-    if (cobr != contaCobranca.end()) p.contaCobranca = cobr->second;
-    p.todos = true;
-    p.cobranca = true;
-    p.arquivo = dir + "/remessa-" + banco + "-" + conta + ".txt";
-    host::TScriptedUI ui(true);
-    host::SetUI(&ui);
-    try {
-      auto srv = Abre(g.db);
-      NomeDoOperador(*srv);
-      TResultadoGeracao r = GerarRemessa(*srv, p);
-      host::SetUI(nullptr);
-      for (const auto& a : r.arquivos) {
-        int ok;
-        int n = CountLines(a, ok);
-        std::cout << std::left << std::setw(6) << banco << std::setw(26) << r.writer << std::setw(30)
-                  << Tela(a) << std::setw(10) << n << std::setw(8) << r.quantidade << Dinheiro(r.total)
-                  << "\n";
-      }
-      ++feitos;
-    } catch (const host::EMensErro& e) {
-      host::SetUI(nullptr);
-      if (e.Key() == "Remessa_inv") continue;  // a bank whose writer this build lacks
-      std::cout << std::left << std::setw(6) << banco << std::setw(26) << writer
-                << "falhou: " << Tela(e.what()) << "\n";
-      return 1;
-    } catch (const std::exception& e) {
-      host::SetUI(nullptr);
-      std::cout << std::left << std::setw(6) << banco << std::setw(26) << writer
-                << "falhou: " << Tela(e.what()) << "\n";
-      return 1;
-    }
-  }
-  std::cout << feitos << " remessa(s) gerada(s) em " << dir << "/\n";
   return 0;
 }
 
@@ -428,6 +206,8 @@ int Main(int argc, char** argv) {
   auto* fSim = gerar->add_flag("--sim", sim, "Responde Sim às perguntas");
   auto* fNao = gerar->add_flag("--nao", nao, "Responde Não às perguntas");
   fSim->excludes(fNao);
+  bool resumo = false;
+  gerar->add_flag("--resumo", resumo, "Com --todos, só as contagens das recusas, sem os boletos");
 
   std::string empresa, remessa;
   TFiltroRemessas filtro;
@@ -481,6 +261,15 @@ int Main(int argc, char** argv) {
   bols->add_option("--empresa", empresa, "Empresa")->required();
   bols->add_option("--remessa", remessa, "Número da remessa");
 
+  bool documentos = false;
+  bols->add_flag("--documentos", documentos, "Mostra as notas fiscais de cada boleto");
+
+  auto* emps = cli.add_subcommand("empresas", "Lista as empresas do operador");
+  auto* contas = cli.add_subcommand("contas", "Lista as contas correntes da empresa e o writer de cada uma");
+  contas->add_option("--empresa", empresa, "Empresa")->required();
+  auto* fils = cli.add_subcommand("filiais", "Lista as filiais da empresa");
+  fils->add_option("--empresa", empresa, "Empresa")->required();
+
   auto* demo = cli.add_subcommand("demo", "Gera as remessas de demonstração em demo-out/");
 
   try {
@@ -500,12 +289,15 @@ int Main(int argc, char** argv) {
     AplicaContexto(g);
     if (*init) return Init(g, demoData);
     if (*imp) return Import(g, importFile);
-    if (*rem) return ListaRemessas(g, filtro);
+    if (*rem) return ComandoRemessas(g, filtro);
     if (*alt) return OperaTitulos(g, empresa, titulos, false);
     if (*can) return OperaTitulos(g, empresa, titulos, true);
     if (*bord) return Bordero(g, empresa, remessa, saida, pastaRel);
-    if (*bols) return ListaBoletos(g, empresa, remessa);
-    if (*demo) return Demo(g);
+    if (*bols) return ComandoBoletos(g, empresa, remessa, documentos);
+    if (*emps) return ComandoEmpresas(g);
+    if (*contas) return ComandoContas(g, empresa);
+    if (*fils) return ComandoFiliais(g, empresa);
+    if (*demo) return ComandoDemo(g);
     if (*gerar) {
       p.operacao = op[0];
       if (!tipo.empty()) p.cobranca = tipo == "cobranca";
@@ -563,7 +355,7 @@ int Main(int argc, char** argv) {
         };
       if (!p.todos && p.boletos.empty())
         throw std::runtime_error("Informe --todos ou --boleto FILIAL/NUMERO.");
-      return ExecutaGerar(g, p);
+      return ExecutaGerar(g, p, resumo);
     }
   } catch (const host::EAbort&) {
     ui.HideProgress();

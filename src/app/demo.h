@@ -4,9 +4,18 @@
 
 #include <string>
 
+#include "app/cli_common.h"
+
 namespace app {
 
 // The demo fixture as import JSON (UTF-8), dated around the given day.
 std::string DemoFixture(double hoje);
+
+// The demo's borderô template: kept beside the database, where every
+// workstation's report folder fetches it from.
+void InstalaModeloDemo(server::TSQLiteRemessaServer& s, const std::string& db);
+
+// `remessa demo`: a fresh demo store in demo-out/ and every bank's file.
+int ComandoDemo(TGlobais g);
 
 }  // namespace app

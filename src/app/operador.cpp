@@ -72,6 +72,7 @@ TResultadoGeracao GerarRemessa(server::IRdmRemessaCNAB& server, const TPedidoGer
   if (p.todos) {
     r.recusas = f.MarcaTodos(false);
     for (const auto& [k, n] : r.recusas) r.motivos.push_back(f.Msg(k));
+    r.recusados = f.Recusados;
   } else {
     for (const auto& b : p.boletos) {
       const auto barra = b.find('/');

@@ -39,8 +39,9 @@ struct TResultadoGeracao {
   int quantidade = 0;
   double total = 0;
   int oferecidos = 0;
-  std::vector<std::pair<std::string, int>> recusas;  // refusal key, count
-  std::vector<std::string> motivos;                  // the refusals' texts, same order
+  std::vector<std::pair<std::string, int>> recusas;            // refusal key, count
+  std::vector<std::string> motivos;                            // the refusals' texts, same order
+  std::vector<std::pair<std::string, std::string>> recusados;  // "FILIAL/NUMERO", refusal key
 };
 
 // Everything up to the titles listed: company, include, operation, accounts,

@@ -15,7 +15,8 @@ class TTerminalUI : public host::IHostUI {
   // answer: the fixed answer of --sim (true) or --nao (false); none asks.
   explicit TTerminalUI(std::optional<bool> answer, bool quiet = false);
   void ShowMessage(host::TMsgDlgType type, const std::string& text) override;
-  host::TModalResult Ask(host::TMsgDlgType type, host::TMsgDlgButtons buttons, const std::string& text) override;
+  host::TModalResult Ask(host::TMsgDlgType type, host::TMsgDlgButtons buttons,
+                         const std::string& text) override;
   void Progress(const std::string& caption, int position, int max) override;
   void HideProgress() override;
 

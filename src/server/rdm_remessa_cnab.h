@@ -119,7 +119,9 @@ class IRdmRemessaCNAB : public host::IHostDatabase {
 
   // Titles
   virtual TServerReply GetBoletos(const std::vector<Value>& args) = 0;  // 38 arguments
-  virtual TServerReply GetTotRemessa(const std::string& nrCnabRec) = 0;
+  // The company is ours: batch numbers are drawn per company, so the number
+  // alone would sum two companies' batches together.
+  virtual TServerReply GetTotRemessa(const std::string& cdEmpresa, const std::string& nrCnabRec) = 0;
   virtual TServerReply GetDocumentos(const std::string& cdFilial, const std::string& nrLanBolRec) = 0;
   virtual TServerReply GetParamFilial(const std::string& cdFilial) = 0;
   // General parameters: Array[0] the due-date window (GERALREC), Array[1] PARAMGERAL.

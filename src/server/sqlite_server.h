@@ -97,7 +97,7 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   TServerReply GetBordero(const std::string& cdEmpresa, const std::string& nrCnabRec) override;
 
   TServerReply GetBoletos(const std::vector<Value>& args) override;
-  TServerReply GetTotRemessa(const std::string& nrCnabRec) override;
+  TServerReply GetTotRemessa(const std::string& cdEmpresa, const std::string& nrCnabRec) override;
   TServerReply GetDocumentos(const std::string& cdFilial, const std::string& nrLanBolRec) override;
   TServerReply GetParamFilial(const std::string& cdFilial) override;
   TServerReply GetGeralRec() override;

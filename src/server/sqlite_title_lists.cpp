@@ -75,18 +75,16 @@ TServerReply TSQLiteRemessaServer::GetBoletos(const std::vector<Value>& args) {
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetTotRemessa(const std::string& nrCnabRec) {
+TServerReply TSQLiteRemessaServer::GetTotRemessa(const std::string& cdEmpresa, const std::string& nrCnabRec) {
   return Guard([&] {
     require_connected();
-    // The call names no company: batch numbers are drawn per company, so the
-    // totals are those of every title carried by a batch of this number.
     const auto& defs = PacketFields("TOTREMESSA");
     return TServerReply::Of(
         Fetch(leitura(), defs,
               "SELECT CAST(COUNT(*) AS REAL) AS QTBOLETOS, ROUND(COALESCE(SUM(VRFINALBREC), 0), 2) "
-              "AS VRTOTBOL FROM BOLETOREC WHERE " +
+              "AS VRTOTBOL FROM BOLETOREC WHERE CDEMPRESA = ? AND " +
                   PadSql("NRCNABRECREM", 20) + " = ?",
-              {Pad(U(nrCnabRec), 20)}));
+              {U(cdEmpresa), Pad(U(nrCnabRec), 20)}));
   });
 }
 

@@ -116,6 +116,20 @@ void TfrmRemessaCNAB::CriaEstruturas() {
   cdsBoletos.FieldDefs() = server::PacketFields("BOLETOS");
   cdsBoletos.BeforePost = [this](TClientDataSet&) {};
   cdsBoletos.AfterPost = [this](TClientDataSet&) { cdsBoletosAfterPost(); };
+  // The side grid follows the current title. A walk over the list runs with
+  // the controls disabled and shows no title, so it asks nothing per row.
+  cdsBoletos.AfterScroll = [this](TClientDataSet& ds) {
+    if (ds.ControlsDisabled()) return;
+    if (ds.IsEmpty()) {
+      cdsDocumentos.Close();
+      return;
+    }
+    cdsDocumentos.SetData(server::CheckResultServ(netRemessaCNAB->GetDocumentos(
+        ds.FieldByName("CDFILIAL").AsString(), ds.FieldByName("NRLANBOLREC").AsString())));
+  };
+  cdsBoletos.BeforeClose = [this](TClientDataSet&) {
+    if (ActivePage == TPagina::tshBoletos) cdsDocumentos.Close();
+  };
   // The list is marked here and never applied: the titles' states go to the
   // server through cdsAlteraBoletos.
   cdsBoletos.LogChanges = false;

@@ -159,6 +159,8 @@ class TfrmRemessaCNAB : public filters::IContextoFiltros {
   // Marks every title the rules allow, or unmarks all when some are marked;
   // perguntar asks "CONF_MARC"/"CONF_DESMARC" first. Returns the refusals by key.
   std::vector<std::pair<std::string, int>> MarcaTodos(bool perguntar = true);
+  // The titles the last "mark all" refused: "FILIAL/NUMERO" and the refusal key.
+  std::vector<std::pair<std::string, std::string>> Recusados;
   void Vd_Boletos();
   void LimpaMarcados();
 

@@ -55,7 +55,8 @@ void TfrmRemessaCNAB::MostraBoletos() {
   }
   cdsBoletos.SetData(server::CheckResultServ(netRemessaCNAB->GetBoletos(a)));
   if (!novo) {
-    Carrega(cdsTotRemessa, netRemessaCNAB->GetTotRemessa(cdsCNABRec.FieldByName("NRCNABREC").AsString()));
+    Carrega(cdsTotRemessa,
+            netRemessaCNAB->GetTotRemessa(Empresa(), cdsCNABRec.FieldByName("NRCNABREC").AsString()));
     nedQuant = static_cast<int>(cdsTotRemessa.FieldByName("QTBOLETOS").AsFloat());
     nedTotal = cdsTotRemessa.FieldByName("VRTOTBOL").AsFloat();
   }
@@ -303,6 +304,7 @@ void TfrmRemessaCNAB::MarcaBoletoAtual() {
 
 std::vector<std::pair<std::string, int>> TfrmRemessaCNAB::MarcaTodos(bool perguntar) {
   std::vector<std::pair<std::string, int>> recusas;
+  Recusados.clear();
   if (cdsBoletos.IsEmpty()) return recusas;
   const bool algum = BoletosMarcados.Count() > 0;
   if (perguntar && !Pergunta(algum ? "CONF_DESMARC" : "CONF_MARC")) return recusas;
@@ -316,10 +318,10 @@ std::vector<std::pair<std::string, int>> TfrmRemessaCNAB::MarcaTodos(bool pergun
   cdsBoletos.DisableControls();
   const int iMarcado = cdsBoletos.FindFieldIndex("IDMARCADO");
   const int iBaixa = cdsBoletos.FindFieldIndex("IDBAIXAUTILR");
+  const int iFilial = cdsBoletos.FindFieldIndex("CDFILIAL"),
+            iNumero = cdsBoletos.FindFieldIndex("NRLANBOLREC");
   std::vector<TRegistrosLote::TTitulo> titulos;
   if (!algum && Inserindo()) {
-    const int iFilial = cdsBoletos.FindFieldIndex("CDFILIAL"),
-              iNumero = cdsBoletos.FindFieldIndex("NRLANBOLREC");
     titulos.reserve(static_cast<size_t>(cdsBoletos.RecordCount()));
     for (cdsBoletos.First(); !cdsBoletos.Eof(); cdsBoletos.Next())
       if (cdsBoletos.Fields(iMarcado).AsString() != "S")
@@ -340,6 +342,8 @@ std::vector<std::pair<std::string, int>> TfrmRemessaCNAB::MarcaTodos(bool pergun
       Marca_Bol_Cancel(false);
     }
     if (r.empty()) continue;
+    Recusados.emplace_back(
+        cdsBoletos.Fields(iFilial).AsString() + "/" + cdsBoletos.Fields(iNumero).AsString(), r);
     auto it = std::find_if(recusas.begin(), recusas.end(), [&](auto& p) { return p.first == r; });
     if (it == recusas.end())
       recusas.emplace_back(r, 1);

@@ -89,14 +89,24 @@ TEST(GetCNABRec, ListsTheCompanysBatchesNewestFirst) {
   EXPECT_EQ(Cell(p, 0, "IDMARCADO"), "N");
 }
 
-TEST(GetTotRemessa, CountsAndSumsTheBatchTitles) {
+// Batch numbers are drawn per company: another company's batch 7 is not summed in.
+TEST(GetTotRemessa, CountsAndSumsTheCompanysBatchTitles) {
   auto s = Loaded();
-  auto p = s->GetTotRemessa("7").Packet;
-  ExpectShape(p, server::PacketFields("TOTREMESSA"));
-  ASSERT_EQ(p.Rows.size(), 1u);
-  EXPECT_EQ(std::get<double>(p.Rows[0][0]), 3.0);
-  EXPECT_EQ(std::get<double>(p.Rows[0][1]), 385.0);
-  EXPECT_EQ(std::get<double>(s->GetTotRemessa("404").Packet.Rows[0][0]), 0.0);
+  s->Database().Exec(
+      "INSERT INTO BOLETOREC (CDFILIAL, NRLANBOLREC, CDEMPRESA, CDCLIENTE, CDREDUCONT, DTVENBOLREC, "
+      "VRFINALBREC, IDSITUCNABR, NRCNABRECREM) VALUES ('0003', '90', '02', 'C1', '003', '2024-03-20', 2000, "
+      "'10', '7')");
+  const struct {
+    const char *empresa, *remessa;
+    double qtde, total;
+  } casos[] = {{"01", "7", 3, 385}, {"02", "7", 1, 2000}, {"01", "404", 0, 0}};
+  for (const auto& c : casos) {
+    auto p = s->GetTotRemessa(c.empresa, c.remessa).Packet;
+    ExpectShape(p, server::PacketFields("TOTREMESSA"));
+    ASSERT_EQ(p.Rows.size(), 1u);
+    EXPECT_EQ(std::get<double>(p.Rows[0][0]), c.qtde) << c.empresa << "/" << c.remessa;
+    EXPECT_EQ(std::get<double>(p.Rows[0][1]), c.total) << c.empresa << "/" << c.remessa;
+  }
 }
 
 TEST(AlteraBolRemessa, ReleasesMarkedTitlesTheBankHolds) {

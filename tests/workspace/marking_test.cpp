@@ -136,6 +136,8 @@ TEST(MarkingRules, MarkAllLeavesRefusedTitlesAndCountsWhy) {
   EXPECT_EQ(f.nedQuant, 1);
   ASSERT_EQ(recusas.size(), 1u);
   EXPECT_EQ(recusas[0], (std::pair<std::string, int>{"Bol_Venc", 2}));
+  using R = std::pair<std::string, std::string>;
+  EXPECT_EQ(f.Recusados, (std::vector<R>{{"0001/2", "Bol_Venc"}, {"0001/3", "Bol_Venc"}}));
   EXPECT_TRUE(s.UI().shown.empty());
   f.MarcaTodos(false);  // some marked: unmark all
   EXPECT_EQ(f.nedQuant, 0);

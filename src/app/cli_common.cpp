@@ -1,0 +1,72 @@
+#include "app/cli_common.h"
+
+#include <stdexcept>
+
+#include "app/lotes.h"
+#include "app/terminal_ui.h"
+#include "fields/cp1252.h"
+#include "fields/datetime.h"
+#include "fields/text.h"
+#include "host/context.h"
+
+namespace app {
+
+using fields::Utf8ToCp1252;
+
+std::unique_ptr<server::TSQLiteRemessaServer> Abre(const std::string& db, bool criar) {
+  return std::make_unique<server::TSQLiteRemessaServer>(Utf8ToCp1252(db), criar);
+}
+
+void AplicaContexto(const TGlobais& g) {
+  auto& c = host::Corvane();
+  if (!g.operador.empty()) {
+    c.Operador = Utf8ToCp1252(g.operador);
+    c.NomeOperador = c.Operador;
+  }
+  if (!g.agora.empty()) {
+    fields::TDateTime t;
+    if (!fields::TryIsoToDateTime(g.agora, t))
+      throw std::runtime_error(Utf8ToCp1252("--agora inválido: use \"AAAA-MM-DD HH:MM:SS\"."));
+    c.FixClock(t);
+  }
+  if (!g.dataProc.empty()) {
+    fields::TDateTime d;
+    if (!fields::TryStrToDate(g.dataProc, d))
+      throw std::runtime_error(Utf8ToCp1252("--data-proc inválida: use DD/MM/AAAA."));
+    c.SetDataProc(d);
+  }
+}
+
+std::string Dinheiro(double v) {
+  return fields::FormatFloat("#,##0.00", v);
+}
+
+void NomeDoOperador(server::TSQLiteRemessaServer& s) {
+  auto& c = host::Corvane();
+  try {
+    auto p =
+        s.ExecuteQuery("SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = :P_CD", {{"P_CD", c.Operador}});
+    if (!p.Rows.empty()) c.NomeOperador = host::ValueToString(p.Rows[0][0], host::TFieldType::ftString);
+  } catch (...) {
+  }
+}
+
+std::string EmpresaPedida(server::TSQLiteRemessaServer& s, const std::string& dada,
+                          const std::string& remessa) {
+  if (!dada.empty()) return Utf8ToCp1252(dada);
+  std::string e = EmpresaDaRemessa(s, Utf8ToCp1252(remessa));
+  if (e.empty())
+    throw std::runtime_error(
+        Utf8ToCp1252("Remessa " + remessa + " não encontrada em uma só empresa; informe --empresa."));
+  return e;
+}
+
+std::string Celula(const std::string& cp1252, int width) {
+  std::string s = cp1252;
+  for (char& ch : s)
+    if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f) ch = ' ';
+  if (width > 0) s = fields::PadR(fields::LeftStr(s, width), width);  // one byte a character in Windows-1252
+  return Tela(s);
+}
+
+}  // namespace app

@@ -1,0 +1,37 @@
+// What every command of the command line shares: the global options, the
+// store it opens, the operator's context, and how values reach the terminal.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "server/sqlite_server.h"
+
+namespace app {
+
+struct TGlobais {
+  std::string db = "remessa.db";
+  std::string operador, dataProc, agora;
+};
+
+std::unique_ptr<server::TSQLiteRemessaServer> Abre(const std::string& db, bool criar = false);
+
+// --operador, --agora and --data-proc into the operator context.
+void AplicaContexto(const TGlobais& g);
+
+// Money as the operator reads it, whatever the process locale: "1.234,56".
+std::string Dinheiro(double v);
+
+// Operator names come from the database.
+void NomeDoOperador(server::TSQLiteRemessaServer& s);
+
+// The company of a stored batch's command: the one given, else the only one with that batch number.
+std::string EmpresaPedida(server::TSQLiteRemessaServer& s, const std::string& dada,
+                          const std::string& remessa);
+
+// A table cell: Windows-1252 text from the store as the terminal shows it,
+// control characters blanked so a name holding a line break keeps its row,
+// padded (by characters, not bytes) to width when width > 0.
+std::string Celula(const std::string& cp1252, int width = 0);
+
+}  // namespace app
