@@ -72,18 +72,6 @@ TEST(CaixaSigcbRemessa, TypedDataReachesTheBankAsDigits) {
   EXPECT_EQ(field(recs[4], 9, 232), Replicate(" ", 9) + "000004" + Replicate("0", 69) + Replicate(" ", 148));
 }
 
-// Only the parameter "2" chooses this layout; the plain Caixa file has the
-// agreement block where this one has zeros.
-TEST(CaixaSigcbRemessa, ChosenByTheCompanysParameter) {
-  for (const char* p : {"2", "1", ""}) {
-    SCOPED_TRACE(p);
-    TLoja l("104");
-    l.EmprBanc()["IDPADRCNABREC"] = p;
-    const auto recs = l.Gera();
-    EXPECT_EQ(field(recs[0], 33, 20) == Replicate("0", 20), std::string(p) == "2");
-  }
-}
-
 // The code is a number: six digits or fewer are the old code, left in the
 // seven positions with one filler zero; seven digits the new one.
 TEST(CaixaSigcbRemessa, AgreementCodeByItsValue) {
