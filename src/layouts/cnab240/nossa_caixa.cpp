@@ -1,11 +1,245 @@
-// Nossa Caixa, CNAB 240: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// Nossa Caixa, CNAB 240 (layout "020"): one lot of collection titles, segments
+// P and Q for every title. The company is always the batch's company, known
+// to the bank by its agency and account.
+#include <functional>
+
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab240/cnab240.h"
 
 namespace layouts {
 
-void Remessa_BcoNossaCaixa(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// The batch account as the bank reads it in every record: the agency's
+// first five digits in six positions, the account's first eight digits and
+// its check digit ("0" for an account without one).
+struct TContaNossaCaixa {
+  std::string agencia, conta, dv;
+};
+
+TContaNossaCaixa LeContaNossaCaixa(const TRemessa& rem) {
+  return {LeftStr(SemPontuacao(rem.CNABRec.S("CDAGENCIA")), 5), LeftStr(SemPontuacao(rem.ContaCorrente()), 8),
+          Right(SemPontuacao(rem.DacContaCorrente()), 1)};
+}
+
+// The company's number for the title, when the company prints the slip: "9"
+// and the stored number's first nine digits.
+std::string NossoNumeroNossaCaixa(TTitulo& t) {
+  const std::string digitos = SemPontuacao(t.S("CDNOSNUMREC"));
+  if (t.S("IDIMPRBOLBOL") == "B" || digitos.empty()) return "";
+  return "9" + Ajusta(LeftStr(digitos, 9), 9);
+}
+
+// The invoice's last 13 characters, or the title number when the title has
+// no invoice.
+std::string DocumentoNossaCaixa(TTitulo& t) {
+  const std::string duplicata = t.Registro(TRegistro::Duplicata, "DUPLICATA");
+  if (duplicata.empty()) return PadR(t.S("NRLANBOLREC"), 13);
+  return PadR(Right(Ajusta(duplicata, 13), 13), 13);
+}
+
+// Charge code (119) and amount (128-142): the daily amount when the title
+// has one, else its percentage of the title value. Code and amount follow
+// the same test, so a title that asks for a charge always states how much.
+struct TEncargoNossaCaixa {
+  std::string codigo, valor;
+};
+
+TEncargoNossaCaixa EncargoNossaCaixa(TTitulo& t) {
+  const double moraDia = t.F("VRMORDIABREC");
+  const double percentual = t.F("VRPEMORBREC");
+  if (moraDia != 0) return {"1", cnab240::Valor(moraDia)};
+  if (percentual != 0) return {"1", cnab240::Valor(percentual * t.F("VRFINALBREC") / 100)};
+  return {"3", ""};
+}
+
+// What every record of the file takes from the batch, read once.
+struct TLoteNossaCaixa {
+  const TRemessa& rem;
+  cnab240::TEmpresa empresa;
+  TContaNossaCaixa conta;
+  std::string nomeEmpresa, dataProc, movimento;
+};
+
+// The company's tax id: a person's from its start, a company's from its end.
+std::string InscricaoNossaCaixa(const cnab240::TEmpresa& e, int n) {
+  return e.tipo == "1" ? LeftStr(e.inscricao, n) : Right(e.inscricao, n);
+}
+
+// File header (type "0"), from 009.
+void HeaderArquivo(Record& r, const TLoteNossaCaixa& l) {
+  r.put(9, 9, Replicate(" ", 9));
+  r.put(18, 1, l.empresa.tipo);
+  r.num(19, 14, InscricaoNossaCaixa(l.empresa, 14));
+  r.put(33, 20, Replicate(" ", 20));
+  r.num(53, 6, l.conta.agencia);
+  r.put(59, 4, "0000");
+  r.num(63, 8, l.conta.conta);
+  r.num(71, 1, l.conta.dv);
+  r.put(72, 1, " ");
+  r.put(73, 30, l.nomeEmpresa);
+  r.put(103, 30, PadR("BANCO NOSSA CAIXA", 30));
+  r.put(133, 10, Replicate(" ", 10));
+  r.put(143, 1, "1");
+  r.put(144, 8, l.dataProc);
+  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
+  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
+  r.put(164, 3, "020");
+  r.put(167, 5, "00000");
+  r.put(172, 69, Replicate(" ", 69));
+}
+
+// Lot header (type "1"), from 009.
+void HeaderLote(Record& r, const TLoteNossaCaixa& l) {
+  r.put(9, 1, "R");
+  r.put(10, 2, "01");
+  r.put(12, 2, "00");
+  r.put(14, 3, "020");
+  r.put(17, 1, " ");
+  r.put(18, 1, l.empresa.tipo);
+  r.num(19, 15, InscricaoNossaCaixa(l.empresa, 15));
+  r.put(34, 20, Replicate(" ", 20));
+  r.num(54, 6, l.conta.agencia);
+  r.put(60, 4, "0000");
+  r.num(64, 8, l.conta.conta);
+  r.num(72, 1, l.conta.dv);
+  r.put(73, 1, " ");
+  r.put(74, 30, l.nomeEmpresa);
+  r.put(104, 3, Replicate(" ", 3));
+  r.put(107, 3, Replicate(" ", 3));
+  r.put(110, 40, Replicate(" ", 40));
+  r.put(150, 34, Replicate(" ", 34));
+  r.num(184, 8, cnab240::NumeroRemessa(l.rem));
+  r.put(192, 8, l.dataProc);
+  r.put(200, 8, "00000000");
+  r.put(208, 33, Replicate(" ", 33));
+}
+
+// Where a title's records go: the file, or nowhere while every marked title
+// is checked before the file exists.
+struct TSaida {
+  std::function<Record(std::string_view letra)> segmento;
+  std::function<void(const Record&)> escreve;
+};
+
+void Titulo(const TLoteNossaCaixa& l, TTitulo& t, const TSaida& saida) {
+  const TEncargoNossaCaixa encargo = EncargoNossaCaixa(t);
+
+  // Segment P
+  {
+    Record r = saida.segmento("P");
+    r.num(18, 6, l.conta.agencia);
+    r.put(24, 4, "0000");
+    r.num(28, 8, l.conta.conta);
+    r.num(36, 1, l.conta.dv);
+    r.put(37, 5, Replicate(" ", 5));
+    r.put(42, 6, "000000");
+    r.num(48, 10, NossoNumeroNossaCaixa(t));
+    r.put(58, 2, "05");
+    r.put(60, 1, "1");
+    r.put(61, 1, "2");
+    r.put(62, 1, "0");
+    r.put(63, 3, Replicate(" ", 3));
+    r.put(66, 13, DocumentoNossaCaixa(t));
+    r.put(79, 8, FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC")));
+    r.num(87, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    r.put(102, 6, "000000");
+    r.put(108, 2, "02");
+    r.put(110, 1, "N");
+    r.put(111, 8, l.dataProc);
+    r.put(119, 1, encargo.codigo);
+    r.put(120, 8, Replicate(" ", 8));
+    r.num(128, 15, encargo.valor);
+    r.put(143, 1, "0");
+    r.put(144, 8, "00000000");
+    r.put(152, 15, Replicate("0", 15));
+    r.put(167, 30, Replicate(" ", 30));
+    r.put(197, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.put(222, 1, " ");
+    r.put(223, 2, "00");
+    r.put(225, 4, Replicate(" ", 4));
+    r.put(229, 2, "00");
+    r.put(231, 3, Replicate(" ", 3));
+    r.put(234, 3, "000");
+    r.put(237, 4, Replicate(" ", 4));
+    saida.escreve(r);
+  }
+
+  // Segment Q: the payer (override record first), no guarantor.
+  {
+    const cnab240::TPagador p = cnab240::LePagador(t);
+    Record r = saida.segmento("Q");
+    r.put(18, 1, p.tipo);
+    r.num(19, 15, LeftStr(SemPontuacao(p.inscricao), 15));
+    r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
+    r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco), 40)), 40));
+    r.put(114, 15, PadR(CampoValido(LeftStr(AllTrim(p.bairro), 15)), 15));
+    r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
+    r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
+    r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+    r.put(154, 1, "0");
+    r.put(155, 15, Replicate("0", 15));
+    r.put(170, 40, Replicate(" ", 40));
+    r.put(210, 31, Replicate(" ", 31));
+    saida.escreve(r);
+  }
+}
+
+// A record started as the frame starts it, for the checks made before the
+// file exists: what a field refuses does not depend on the record's place.
+Record Ensaio(const std::string& inicio) {
+  Record r(cnab240::kTamanho);
+  r.put(1, 3, "151");
+  r.put(4, static_cast<int>(inicio.size()), inicio);
+  return r;
+}
+
+}  // namespace
+
+void Remessa_BcoNossaCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
+  const cnab240::TEmpresa empresa = cnab240::LeEmpresaDoCadastro(rem);
+  cnab240::VerificaInscricao(rem, empresa);
+  const TLoteNossaCaixa lote{
+      .rem = rem,
+      .empresa = empresa,
+      .conta = LeContaNossaCaixa(rem),
+      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
+      .movimento = cnab240::Movimento(rem.Operacao()),
+  };
+
+  // What the bank could not read stops the run before the file exists.
+  {
+    Record h = Ensaio("00000");
+    HeaderArquivo(h, lote);
+    Record hl = Ensaio("00011");
+    HeaderLote(hl, lote);
+    const TSaida ensaio{[&](std::string_view letra) {
+                          return Ensaio("0001300001" + std::string(letra) + " " + lote.movimento);
+                        },
+                        [](const Record&) {}};
+    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
+  }
+
+  // The bank's lot count holds the detail records alone.
+  cnab240::TArquivo arq(rem.Arquivo, {.banco = "151", .registrosAlemDosDetalhes = 0});
+  Record h = arq.HeaderArquivo();
+  HeaderArquivo(h, lote);
+  arq.write(h);
+  Record hl = arq.HeaderLote();
+  HeaderLote(hl, lote);
+  arq.write(hl);
+  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
+                       [&](const Record& r) { arq.write(r); }};
+  titulos.ParaCada([&](TTitulo& t) { Titulo(lote, t, arquivo); });
+  arq.EscreveTrailerLote(false);
+  arq.EscreveTrailerArquivo(true);
+  arq.Close();
 }
 
 }  // namespace layouts
