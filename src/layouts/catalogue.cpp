@@ -113,7 +113,12 @@ const TEscritor kCatalogo[] = {
     // as collection, and the discount file is the writer's when called by name.
     {.nome = "Remessa_BcoBRR", .escreve = Remessa_BcoBRR, .familia = F::Cnab444, .bancos = "394"},
     {.nome = "Remessa_Fomento", .escreve = Remessa_Fomento, .familia = F::Cnab400, .bancos = "999"},
-    {.nome = "Remessa_BcoNordeste", .escreve = Remessa_BcoNordeste, .familia = F::Cnab400, .bancos = "004"},
+    // The bank's layout registers titles only: it cannot be told to drop or alter one.
+    {.nome = "Remessa_BcoNordeste",
+     .escreve = Remessa_BcoNordeste,
+     .familia = F::Cnab400,
+     .bancos = "004",
+     .operacoes = "I"},
     // The 400-character SICOOB file; the bank's batches go to the 240 one.
     {.nome = "Remessa_SICOOB", .escreve = Remessa_SICOOB, .familia = F::Cnab400, .bancos = ""},
 };

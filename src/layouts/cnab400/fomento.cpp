@@ -1,11 +1,158 @@
-// Fomento, CNAB 400: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// Fomento, CNAB 400: the titles are sent to a trade-finance company in its
+// layout "V.1.8": a header, one detail per marked title, the common trailer.
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
 
-void Remessa_Fomento(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// An instruction code as the receiver reads it: blanks when the title has none.
+std::string Instrucao(const std::string& codigo) {
+  return codigo.empty() ? "  " : PadR(CampoValido(LeftStr(codigo, 2)), 2);
+}
+
+// The receiver's own codes for the batch's operation: a drop is "04", an
+// entry "01", and anything else asks it to alter the title ("13").
+std::string OcorrenciaFomento(const std::string& op) {
+  if (op == "E") return "04";
+  if (op == "I") return "01";
+  return "13";
+}
+
+// Interest per day: the stored daily value when there is one (a stored zero
+// included), else the monthly percentage of the title's value, else none.
+std::string Juros(TTitulo& t, double valor) {
+  if (!t.Nulo("VRMORDIABREC")) return Money(t.F("VRMORDIABREC"), 13);
+  if (!t.Nulo("VRPEMORBREC")) return Money(t.F("VRPEMORBREC") * valor / 100, 13);
+  return "";
+}
+
+}  // namespace
+
+void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
+  auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
+
+  const TIdentidade empresa = rem.Cadastro();
+  // Agency and account as typed ("123-4", "00098765-4"): their digits, the
+  // agency's first four and the account's last six.
+  const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
+  const std::string conta = Right(SemPontuacao(cnab("CDCONTCORR")), 6);
+  // The remittance sequence keeps its last nine digits, so that consecutive
+  // files of a ten-digit sequence still carry different numbers.
+  const std::string seqGravada = SemPontuacao(cnab("NRSEQREMESSAREC"));
+  const std::string seqRemessa = seqGravada.empty() ? "1" : Right(seqGravada, 9);
+  const std::string ocorrencia = OcorrenciaFomento(rem.Operacao());
+  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+
+  // The receiver has room for 14 digits only; a longer number would reach it
+  // cut, naming another company, so the run stops before any file exists.
+  // The company is the batch's for every title, so once is enough.
+  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+
+  // A title's detail up to its sequence: built once for every marked title
+  // before the file exists, so that a value the receiver could not read stops
+  // the run there, and again to be written.
+  auto detalhe = [&](TTitulo& t) {
+    const std::string impressao = t.S("IDIMPRBOLBOL");
+    const bool empresaImprime = impressao == "E" || impressao == "F";
+    const std::string nossoGravado = t.S("CDNOSNUMREC");
+    const double valor = t.F("VRFINALBREC");
+    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
+    const double desconto = t.F("VRPEDESCBCLI");
+    auto& docBol = t.Registros(TRegistro::DocBol);
+    const bool temDoc = docBol.Active() && !docBol.IsEmpty();
+    const std::string documento =
+        temDoc ? PadR(CampoValido(Right(t.Registro(TRegistro::DocBol, "DUPLICATA") + "/" +
+                                            t.Registro(TRegistro::DocBol, "NRPARCELA"),
+                                        10)),
+                      10)
+               : Replicate(" ", 10);
+    // The override record names the payer by its trade name; the client by its corporate name.
+    const TPagador pagador = t.Pagador();
+    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
+
+    // Detail record (type "1"). The company's type is coded the other way
+    // round from the payer's: the receiver reads a person as "02" here.
+    Record r(400);
+    r.put(1, 1, "1");
+    r.put(2, 2, empresa.tipo == "F" ? "02" : "01");
+    r.num(4, 14, SemPontuacao(empresa.inscricao));
+    r.put(18, 4, "0001");
+    r.put(22, 2, "00");
+    r.num(24, 6, conta);
+    r.put(30, 8, Replicate(" ", 8));
+    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.num(63, 17, empresaImprime ? LeftStr(NossoNumero(nossoGravado), 17) : "");
+    r.put(80, 3, Replicate(" ", 3));
+    r.put(83, 1, empresaImprime ? "2" : "1");
+    r.num(84, 3, Right(SemPontuacao(t.S("CDCARTCOBBOL")), 3));
+    r.put(87, 8, Replicate("0", 8));
+    r.put(95, 14, Replicate(" ", 14));
+    r.put(109, 2, ocorrencia);
+    r.put(111, 10, documento);
+    r.put(121, 6, vencimento);
+    r.num(127, 13, Money(valor, 13));
+    r.put(140, 8, Replicate("0", 8));
+    r.put(148, 2, "01");
+    r.put(150, 1, " ");
+    r.put(151, 6, emissao);
+    r.put(157, 2, Instrucao(t.S("CDINS1COBBOL")));
+    r.put(159, 2, Instrucao(t.S("CDINS2COBBOL")));
+    r.num(161, 13, Juros(t, valor));
+    r.put(174, 6, desconto > 0 ? vencimento : "000000");
+    r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
+    r.put(193, 13, Replicate("0", 13));
+    r.put(206, 13, Replicate("0", 13));
+    r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
+    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
+    r.put(235, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
+    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
+    r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
+    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
+    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
+    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    r.put(352, 18, Replicate(" ", 18));
+    r.put(370, 2, "00");
+    r.put(372, 14, Replicate("0", 14));
+    r.put(386, 8, Replicate("0", 8));
+    r.put(394, 1, " ");
+    return r;
+  };
+
+  titulos.Verifica([&](TTitulo& t) { detalhe(t); });
+  cnab400::Gera(
+      rem, titulos,
+      [&](cnab400::TArquivo& arq) {
+        // Header record (type "0")
+        Record r = arq.Registro();
+        r.put(1, 1, "0");
+        r.put(2, 1, "1");
+        r.put(3, 7, "REMESSA");
+        r.put(10, 2, "05");
+        r.put(12, 15, "COBRANCASIMPLES");
+        r.num(27, 4, agencia);
+        r.put(31, 2, "00");
+        r.num(33, 6, conta);
+        r.put(39, 8, Replicate(" ", 8));
+        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
+        r.num(77, 3, SemPontuacao(cnab("CDBANCCNAB")));
+        r.put(80, 15, PadR("NAFM", 15));
+        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        r.put(101, 280, Replicate(" ", 280));
+        r.put(381, 5, "V.1.8");
+        r.num(386, 9, seqRemessa);
+        arq.Escreve(r);
+      },
+      [&](cnab400::TArquivo& arq, TTitulo& t) {
+        Record r = detalhe(t);
+        arq.Escreve(r);
+      });
 }
 
 }  // namespace layouts

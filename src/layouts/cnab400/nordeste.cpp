@@ -1,11 +1,183 @@
-// Banco do Nordeste, CNAB 400: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// Banco do Nordeste, CNAB 400: a header, per marked title a detail and, when
+// the company's parameters at the bank ask for it, a fine record (type "2"),
+// then the common trailer. The bank's layout registers titles only.
+#include <cstdint>
+
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
 
-void Remessa_BcoNordeste(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// The instructions that ask the bank to print the title's message.
+bool PedeMensagem(const std::string& codigo) {
+  return codigo == "93" || codigo == "94";
+}
+
+// Interest per day: the stored daily value when there is one (a stored zero
+// included), else the monthly percentage of the title's value, else none.
+std::string Juros(TTitulo& t, double valor) {
+  if (!t.Nulo("VRMORDIABREC")) return Money(t.F("VRMORDIABREC"), 13);
+  if (!t.Nulo("VRPEMORBREC")) return Money(t.F("VRPEMORBREC") * valor / 100, 13);
+  return "";
+}
+
+// A stored count or rate as the bank reads it in whole units: its integer
+// part (a null is zero). A negative value keeps its sign, and a value too
+// large keeps all its digits, so that the numeric field refuses either.
+std::string Inteiro(double x) {
+  if (x < 0) return "-";
+  if (x >= 1e15) return "1000000000000000";
+  return IntToStr(static_cast<int64_t>(x));
+}
+
+// Position 108: the agreement's portfolio kind, who prints the slip and the
+// portfolio at the bank, from the company's parameters. A kind the table does
+// not name (empty, a letter) is a portfolio the bank has no code for: "0".
+std::string CodigoCarteira(const TRemessa& rem) {
+  const std::string tipo = AllTrim(rem.Parametro("IDCARTCOBR"));
+  const std::string impressao = rem.Parametro("IDIMPRBOLETO");
+  const std::string carteira = rem.Parametro("CDCARTCOBR");
+  if (tipo == "1" && carteira == "21") return impressao == "B" ? "1" : impressao == "E" ? "4" : "0";
+  if (tipo == "2" && carteira == "41") return impressao == "B" ? "2" : impressao == "E" ? "5" : "0";
+  return "0";
+}
+
+}  // namespace
+
+void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
+  auto conta = [&](const char* n) { return rem.ContaCorr.S(n); };
+
+  const TIdentidade empresa = rem.Cadastro();
+  // Agency and account of the batch account as typed ("123-4",
+  // "00098765-4"): their digits, the last four and the last eight.
+  const std::string agencia = Right(SemPontuacao(conta("CDAGENCIA")), 4);
+  const std::string numeroConta = Right(SemPontuacao(conta("CDCONTCORR")), 8);
+  const std::string carteiraBanco = CodigoCarteira(rem);
+  const bool registroMulta = rem.Parametro("IDGERLINHACOMP") == "S";
+  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+
+  // The bank has room for 14 digits only; a longer number would reach it cut,
+  // naming another company, so the run stops before any file exists.
+  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+
+  // A title's records up to their sequence: built once for every marked title
+  // before the file exists, so that a value the bank could not read stops the
+  // run there, and again to be written.
+  auto registros = [&](TTitulo& t, const std::function<void(Record&)>& escreve) {
+    const std::string impressao = t.S("IDIMPRBOLBOL");
+    const std::string nossoGravado = t.S("CDNOSNUMREC");
+    const double valor = t.F("VRFINALBREC");
+    const TDateTime vencimento = t.D("DTVENBOLREC");
+    const double desconto = t.F("VRPEDESCBCLI");
+    const double percentualMulta = t.F("VRPEMULBREC");
+    const std::string instrucao1 = t.S("CDINS1COBBOL"), instrucao2 = t.S("CDINS2COBBOL");
+    auto& docBol = t.Registros(TRegistro::DocBol);
+    const bool temDoc = docBol.Active() && !docBol.IsEmpty();
+    const std::string documento =
+        temDoc ? PadR(CampoValido(Right(t.Registro(TRegistro::DocBol, "DUPLICATA") + "/" +
+                                            t.Registro(TRegistro::DocBol, "NRPARCELA"),
+                                        10)),
+                      10)
+               : Replicate(" ", 10);
+    const std::string mensagem = PedeMensagem(instrucao1) || PedeMensagem(instrucao2)
+                                     ? t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL")
+                                     : "";
+    // The override record names the payer by its trade name; the client by its corporate name.
+    const TPagador pagador = t.Pagador();
+    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
+
+    // Detail record (type "1"). The fine percentage goes in whole units; the
+    // exact one travels in the fine record when the company sends it.
+    Record r(400);
+    r.put(1, 1, "1");
+    r.put(2, 16, Replicate(" ", 16));
+    r.num(18, 4, agencia);
+    r.put(22, 2, "00");
+    r.num(24, 8, numeroConta);
+    r.num(32, 2, Inteiro(percentualMulta));
+    r.put(34, 4, Replicate(" ", 4));
+    r.put(38, 25, Replicate(" ", 25));
+    r.num(63, 8, impressao == "B" ? "" : Right(NossoNumero(nossoGravado), 8));
+    r.put(71, 10, Replicate("0", 10));
+    r.put(81, 6, Replicate("0", 6));
+    r.put(87, 13, Replicate("0", 13));
+    r.put(100, 8, Replicate(" ", 8));
+    r.put(108, 1, EmptyString(t.S("CDCARTCOBBOL")) ? "0" : carteiraBanco);
+    r.put(109, 2, "01");
+    r.put(111, 10, documento);
+    r.put(121, 6, FormatDateTime("ddmmyy", vencimento));
+    r.num(127, 13, Money(valor, 13));
+    r.put(140, 3, "000");
+    r.put(143, 4, "0000");
+    r.put(147, 1, " ");
+    r.put(148, 2, "01");
+    r.put(150, 1, "N");
+    r.put(151, 6, emissao);
+    r.put(157, 4, "0005");
+    r.num(161, 13, Juros(t, valor));
+    r.put(174, 6, desconto > 0 ? FormatDateTime("ddmmyy", vencimento) : "000000");
+    r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
+    r.put(193, 13, Replicate("0", 13));
+    r.put(206, 13, Replicate("0", 13));
+    r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
+    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
+    r.put(235, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
+    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
+    r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
+    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
+    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
+    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    r.put(352, 40, PadR(CampoValido(LeftStr(mensagem, 40)), 40));
+    r.num(392, 2, Right(Inteiro(t.F("QTDIAPROTBOL")), 2));
+    r.put(394, 1, "0");
+    escreve(r);
+    if (!registroMulta) return;
+
+    // Fine record (type "2"): charged from the day after the due date, as an
+    // amount when the title has one, else as its percentage.
+    const double multa = t.F("VRMULTABREC");
+    const std::string codigo = multa > 0 ? "1" : percentualMulta > 0 ? "2" : "0";
+    Record m(400);
+    m.put(1, 1, "2");
+    m.put(2, 1, codigo);
+    m.put(3, 8, FormatDateTime("ddmmyyyy", DateOf(vencimento) + 1));
+    m.num(11, 13, codigo == "1" ? Money(multa, 13) : codigo == "2" ? Money(percentualMulta, 13) : "");
+    m.put(24, 371, Replicate(" ", 371));
+    escreve(m);
+  };
+
+  titulos.Verifica([&](TTitulo& t) { registros(t, [](Record&) {}); });
+  cnab400::Gera(
+      rem, titulos,
+      [&](cnab400::TArquivo& arq) {
+        // Header record (type "0"): the company is the batch's, whatever
+        // title the list stands on.
+        Record r = arq.Registro();
+        r.put(1, 1, "0");
+        r.put(2, 1, "1");
+        r.put(3, 7, "REMESSA");
+        r.put(10, 2, "01");
+        r.put(12, 15, PadR("COBRANCA", 15));
+        r.num(27, 4, agencia);
+        r.put(31, 2, "00");
+        r.num(33, 8, numeroConta);
+        r.put(41, 6, Replicate(" ", 6));
+        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
+        r.put(77, 3, "004");
+        r.put(80, 15, PadR("B. DO NORDESTE", 15));
+        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        r.put(101, 3, "031");
+        r.put(104, 291, Replicate(" ", 291));
+        arq.Escreve(r);
+      },
+      [&](cnab400::TArquivo& arq, TTitulo& t) { registros(t, [&](Record& r) { arq.Escreve(r); }); });
 }
 
 }  // namespace layouts
