@@ -47,7 +47,12 @@ const TEscritor kCatalogo[] = {
     {.nome = "Remessa_BcoHSBC", .escreve = Remessa_BcoHSBC, .familia = F::Cnab240, .bancos = "399"},
     {.nome = "Remessa_BcoSafra", .escreve = Remessa_BcoSafra, .familia = F::Cnab400, .bancos = "422"},
     {.nome = "Remessa_Unibanco", .escreve = Remessa_Unibanco, .familia = F::Cnab400, .bancos = "409"},
-    {.nome = "Remessa_BcoBoston", .escreve = Remessa_BcoBoston, .familia = F::Cnab400, .bancos = "479"},
+    // The bank's detail has codes for an entry and a removal, none for an alteration.
+    {.nome = "Remessa_BcoBoston",
+     .escreve = Remessa_BcoBoston,
+     .familia = F::Cnab400,
+     .bancos = "479",
+     .operacoes = "IE"},
     {.nome = "Remessa_BB",
      .escreve = Remessa_BB,
      .familia = F::Cnab240,
