@@ -60,7 +60,12 @@ const TEscritor kCatalogo[] = {
      .convenios = "001",
      .modos = true,
      .ofereceTipo = "001"},
-    {.nome = "Remessa_BcoMercantil", .escreve = Remessa_BcoMercantil, .familia = F::Cnab400, .bancos = "389"},
+    // The bank's detail has codes for an entry and a removal, none for an alteration.
+    {.nome = "Remessa_BcoMercantil",
+     .escreve = Remessa_BcoMercantil,
+     .familia = F::Cnab400,
+     .bancos = "389",
+     .operacoes = "IE"},
     {.nome = "Remessa_BcoBanestes", .escreve = Remessa_BcoBanestes, .familia = F::Cnab400, .bancos = "021"},
     {.nome = "Remessa_BcoNossaCaixa",
      .escreve = Remessa_BcoNossaCaixa,
