@@ -1,11 +1,147 @@
-// BankBoston, CNAB 400: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// BankBoston, CNAB 400: a header, one detail per marked title, the common
+// trailer. The detail can tell the bank an entry ("01") or a removal ("02")
+// but has no alteration code, so its catalogue row takes no alteration batch.
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
 
-void Remessa_BcoBoston(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// s itself when it already has n characters, else n zeros before it: the
+// caller keeps the last n, a left zero fill.
+std::string AdicionaZero(std::string_view s, int n) {
+  const std::string t = AllTrim(s);
+  if (static_cast<int>(t.size()) == n) return std::string(s);
+  return Replicate("0", n) + t;
+}
+
+// Registration type of the company or the payer: a person is "01"; the bank
+// takes every other registration (company, other, none given) as "02".
+std::string Tipo(const std::string& t) {
+  return t == "F" ? "01" : "02";
+}
+
+}  // namespace
+
+void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
+  const TIdentidade empresa = rem.Cadastro();
+  const std::string identificacao = LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 8);
+  // Only an account in production sends its titles for real ("9" is a test file).
+  const std::string fase = rem.ContaCorr.S("IDFASCNABREC") == "P" ? "1" : "9";
+  const std::string ocorrencia = rem.Operacao() == "E" ? "02" : "01";
+  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+
+  // Header record (type "0")
+  auto cabecalho = [&](cnab400::TArquivo& arq) {
+    Record r = arq.Registro();
+    r.put(1, 1, "0");
+    r.put(2, 1, "1");
+    r.put(3, 7, "REMESSA");
+    r.put(10, 2, "01");
+    r.put(12, 15, PadR("COBRANCA", 15));
+    r.put(27, 2, "00");
+    r.put(29, 1, fase);
+    r.num(30, 8, identificacao);
+    r.put(38, 9, Replicate(" ", 9));
+    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
+    r.put(77, 3, "479");
+    r.put(80, 15, "BANCO DE BOSTON");
+    r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+    r.put(101, 5, "01600");
+    r.put(106, 3, "BPI");
+    r.put(109, 91, Replicate(" ", 91));
+    r.put(200, 8, Replicate("0", 8));
+    r.put(208, 187, Replicate(" ", 187));
+    arq.Escreve(r);
+  };
+
+  // Detail record (type "1"), up to its sequence.
+  auto detalhe = [&](Record& r, TTitulo& t) {
+    const double valor = t.F("VRFINALBREC");
+    // The bank carries the company's number only for the slips the company
+    // prints; the ones the bank prints ("B") it numbers itself.
+    const std::string impressao = t.S("IDIMPRBOLBOL");
+    const std::string nossoGravado = t.S("CDNOSNUMREC");
+    const std::string nosso = (impressao == "E" || impressao == "F") && !nossoGravado.empty()
+                                  ? Right(AdicionaZero(NossoNumero(nossoGravado), 9), 9)
+                                  : "";
+    // A title of several documents is not numbered by any one of them.
+    auto& doc = t.Registros(TRegistro::DocBol);
+    const std::string documento =
+        doc.Active() && doc.RecordCount() == 1
+            ? PadR(CampoValido(Right(AllTrim(t.Registro(TRegistro::DocBol, "DUPLICATA")), 10)), 10)
+            : Replicate(" ", 10);
+    const std::string instrucao = t.S("CDINS1COBBOL");
+    // Protest days are a count: its whole days, whatever the stored fraction.
+    const std::string protesto =
+        t.Nulo("QTDIAPROTBOL") ? "" : Right(IntToStr(static_cast<int64_t>(t.F("QTDIAPROTBOL"))), 2);
+    // A daily amount, even a stored zero, stands before the monthly percentage.
+    std::string juros;
+    if (!t.Nulo("VRMORDIABREC"))
+      juros = Money(t.F("VRMORDIABREC"), 13);
+    else if (!t.Nulo("VRPEMORBREC"))
+      juros = Money(valor * t.F("VRPEMORBREC") / 100, 13);
+    // The override record, when the title has one, gives every payer field,
+    // its city and state included.
+    const TPagador pagador = t.Pagador();
+
+    r.put(1, 1, "1");
+    r.put(2, 2, Tipo(empresa.tipo));
+    r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+    r.put(18, 20, Replicate(" ", 20));
+    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.num(63, 9, nosso, "P");
+    r.put(72, 11, Replicate("0", 11));
+    r.put(83, 1, " ");
+    r.put(84, 4, "R$  ");
+    r.put(88, 20, Replicate(" ", 20));
+    r.put(108, 1, "3");
+    r.put(109, 2, ocorrencia);
+    r.put(111, 10, documento);
+    r.put(121, 6, FormatDateTime("ddmmyy", t.D("DTVENBOLREC")));
+    r.num(127, 13, Money(valor, 13));
+    r.put(140, 3, "479");
+    r.put(143, 5, Replicate(" ", 5));
+    r.put(148, 2, "DM");
+    r.put(150, 1, "A");
+    r.put(151, 6, emissao);
+    r.put(157, 2, instrucao.empty() ? "00" : Ajusta(Right(CampoValido(instrucao), 2), 2));
+    r.num(159, 2, protesto);
+    r.num(161, 13, juros);
+    r.put(174, 6, "000000");
+    r.put(180, 13, Replicate("0", 13));
+    r.put(193, 13, Replicate("0", 13));
+    r.put(206, 13, Replicate("0", 13));
+    r.put(219, 2, Tipo(pagador.tipo));
+    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
+    r.put(235, 40, PadR(CampoValido(LeftStr(pagador.nome, 40)), 40));
+    r.put(275, 37, PadR(CampoValido(LeftStr(LTrim(pagador.endereco), 37)), 37));
+    r.put(312, 3, Replicate(" ", 3));
+    r.put(315, 12, Replicate(" ", 12));
+    r.num(327, 8, Right(CampoValidoCEPTEL(pagador.cep), 8));
+    r.put(335, 15, PadR(CampoValido(LeftStr(LTrim(pagador.cidade), 15)), 15));
+    r.put(350, 2, PadR(CampoValido(LeftStr(LTrim(pagador.uf), 2)), 2));
+    r.put(352, 40, Replicate(" ", 40));
+    r.put(392, 3, Replicate(" ", 3));
+  };
+
+  // A title the bank could not read stops the run before the file exists.
+  titulos.Verifica([&](TTitulo& t) {
+    Record r(400);
+    detalhe(r, t);
+  });
+
+  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
+    Record r = arq.Registro();
+    detalhe(r, t);
+    arq.Escreve(r);
+  });
 }
 
 }  // namespace layouts

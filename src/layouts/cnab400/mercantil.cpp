@@ -1,11 +1,179 @@
-// Mercantil, CNAB 400: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// Mercantil, CNAB 400: a header, one detail per marked title, the common
+// trailer. The detail can tell the bank an entry ("01") or a removal ("02")
+// but has no alteration code, so its catalogue row takes no alteration batch.
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
 
-void Remessa_BcoMercantil(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// Service code of the header, from the batch's portfolio kind: discounted
+// titles ("4") are the bank's service "05".
+std::string Servico(const std::string& tipo) {
+  if (tipo.empty()) return "01";
+  if (tipo == "4") return "05";
+  return Right(tipo, 2);
+}
+
+// Portfolio of the detail, from the same kind.
+std::string Carteira(const std::string& tipo) {
+  if (tipo.empty()) return "1";
+  if (tipo == "4") return "5";
+  return Right(tipo, 1);
+}
+
+std::string TipoPagador(const std::string& t) {
+  if (t == "F") return "01";
+  if (t == "J") return "02";
+  return "03";
+}
+
+// Nosso número as the bank reads it: ten digits and the check digit, the
+// last digit stored. A title without one sends zeros in all eleven positions.
+struct TNossoMercantil {
+  std::string numero, dv;
+};
+
+TNossoMercantil LeNosso(const std::string& gravado) {
+  const std::string d = NossoNumero(gravado);
+  if (d.empty()) return {"", "0"};
+  return {Right(d.substr(0, d.size() - 1), 10), d.substr(d.size() - 1)};
+}
+
+}  // namespace
+
+void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
+  const TIdentidade empresa = rem.Identidade();
+  // The bank has 14 positions for the company's tax id and counts what is
+  // stored, punctuation included: a longer one stops the run before the file.
+  if (AllTrim(empresa.inscricao).size() > 14) rem.Erro("INSCRICAO_INV");
+
+  const std::string inscricao = SemPontuacao(empresa.inscricao);
+  const std::string agencia = LeftStr(SemPontuacao(AllTrim(rem.CNABRec.S("CDAGENCIA"))), 4);
+  const std::string identificacao = LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 9);
+  // The header states the portfolio kind of every title in the file.
+  const std::string tipoCarteira = rem.PrimeiroTitulo.S("IDCARTCOBREC");
+  // The account's remittance sequence; the first one when the batch has none.
+  const std::string sequencia = SemPontuacao(rem.CNABRec.S("NRSEQREMESSAREC"));
+  const std::string numeroRemessa = sequencia.empty() ? "1" : Right(sequencia, 5);
+  const std::string ocorrencia = rem.Operacao() == "E" ? "02" : "01";
+  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+
+  // Header record (type "0")
+  auto cabecalho = [&](cnab400::TArquivo& arq) {
+    Record r = arq.Registro();
+    r.put(1, 1, "0");
+    r.put(2, 1, "1");
+    r.put(3, 7, "REMESSA");
+    r.num(10, 2, Servico(tipoCarteira));
+    r.put(12, 8, "COBRANCA");
+    r.put(20, 7, Replicate(" ", 7));
+    r.num(27, 4, agencia);
+    r.num(31, 15, inscricao);
+    r.put(46, 1, " ");
+    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
+    r.put(77, 3, "389");
+    r.put(80, 15, PadR("BANCANTIL", 15));
+    r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+    r.put(101, 281, Replicate(" ", 281));
+    r.put(382, 5, "01600");
+    r.put(387, 3, Replicate(" ", 3));
+    r.num(390, 5, numeroRemessa);
+    arq.Escreve(r);
+  };
+
+  // Detail record (type "1"), up to its sequence. The bank's record ends as
+  // the header's does: the filler after the payer's state is 33 blanks, so
+  // "1" stands at 394 and the sequence at 395-400.
+  auto detalhe = [&](Record& r, TTitulo& t) {
+    const double valor = t.F("VRFINALBREC");
+    const std::string tipo = t.S("IDCARTCOBREC");
+    const TNossoMercantil nosso = LeNosso(t.S("CDNOSNUMREC"));
+    // A title of several documents is not numbered by any one of them.
+    auto& doc = t.Registros(TRegistro::DocBol);
+    const std::string documento =
+        doc.Active() && doc.RecordCount() == 1
+            ? PadR(CampoValido(Right(t.Registro(TRegistro::DocBol, "DUPLICATA"), 10)), 10)
+            : Replicate(" ", 10);
+    // The bank takes no instruction for a discounted title.
+    auto instrucao = [&](const char* campo) {
+      const std::string c = t.S(campo);
+      return c.empty() || tipo == "4" ? "00" : PadR(CampoValido(LeftStr(c, 2)), 2);
+    };
+    // A daily amount, even a stored zero, stands before the monthly percentage.
+    std::string juros;
+    if (!t.Nulo("VRMORDIABREC"))
+      juros = Money(t.F("VRMORDIABREC"), 13);
+    else if (!t.Nulo("VRPEMORBREC"))
+      juros = Money(valor * t.F("VRPEMORBREC") / 100, 13);
+    // The override record names the payer by its trade name; the client by its corporate name.
+    const TPagador pagador = t.Pagador();
+    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
+
+    r.put(1, 1, "1");
+    r.put(2, 2, "00");
+    r.put(4, 1, "0");
+    r.put(5, 11, Replicate("0", 11));
+    r.put(16, 6, Replicate("0", 6));
+    r.put(22, 5, Replicate(" ", 5));
+    r.num(27, 9, identificacao);
+    r.put(36, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.num(61, 4, agencia);
+    r.num(65, 10, nosso.numero);
+    r.num(75, 1, nosso.dv);
+    r.put(76, 11, Replicate("9", 11));
+    r.put(87, 5, Replicate(" ", 5));
+    r.num(92, 15, inscricao);
+    r.put(107, 10, Replicate("0", 10));
+    r.num(117, 1, Carteira(tipo));
+    r.put(118, 2, ocorrencia);
+    r.put(120, 10, documento);
+    r.put(130, 6, FormatDateTime("ddmmyy", t.D("DTVENBOLREC")));
+    r.num(136, 13, Money(valor, 13));
+    r.put(149, 3, "389");
+    r.put(152, 5, "00000");
+    r.put(157, 2, "01");
+    r.put(159, 1, "S");
+    r.put(160, 6, emissao);
+    r.put(166, 2, instrucao("CDINS1COBBOL"));
+    r.put(168, 2, instrucao("CDINS2COBBOL"));
+    r.num(170, 13, juros);
+    r.put(183, 6, "000000");
+    r.put(189, 13, Replicate("0", 13));
+    r.put(202, 13, Replicate("0", 13));
+    r.put(215, 13, Replicate("0", 13));
+    r.put(228, 2, TipoPagador(pagador.tipo));
+    r.num(230, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
+    r.put(244, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
+    r.put(284, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
+    r.put(324, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
+    r.num(336, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
+    r.put(344, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
+    r.put(359, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    r.put(361, 30, Replicate(" ", 30));
+    r.put(391, 3, Replicate(" ", 3));
+    r.put(394, 1, "1");
+  };
+
+  // A title the bank could not read, or of another portfolio kind than the
+  // one the header states, stops the run before the file exists.
+  titulos.Verifica([&](TTitulo& t) {
+    if (t.S("IDCARTCOBREC") != tipoCarteira) rem.Recusa(t, "CART_DIF");
+    Record r(400);
+    detalhe(r, t);
+  });
+
+  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
+    Record r = arq.Registro();
+    detalhe(r, t);
+    arq.Escreve(r);
+  });
 }
 
 }  // namespace layouts
