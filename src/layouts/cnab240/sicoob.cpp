@@ -134,11 +134,11 @@ TEncargo Multa(TTitulo& t, const std::string& vencimento) {
 // protest ("1", "2") goes as kind "03" without acceptance; any other code,
 // or none, as kind "02" with acceptance, so every title keeps the field's
 // three characters.
-struct TEspecie {
-  std::string especie, aceite;
+struct TTipoAceite {
+  std::string tipo, aceite;
 };
 
-TEspecie Especie(const std::string& codigoProtesto) {
+TTipoAceite TipoEAceite(const std::string& codigoProtesto) {
   if (codigoProtesto == "1" || codigoProtesto == "2") return {"03", "N"};
   return {"02", "A"};
 }
@@ -160,7 +160,7 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const TSaida& saida) {
   const std::string carteira = AllTrim(bol("CDCARTCOBBOL"));
   const std::string agencia = AllTrim(l.rem.CNABRec.S("CDAGENCIA"));
   const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
-  const TEspecie especie = Especie(bol("CDDIAPROTBOL"));
+  const TTipoAceite tipoAceite = TipoEAceite(bol("CDDIAPROTBOL"));
   const TEncargo juros = Juros(t, vencimento);
   const TEncargo multa = Multa(t, vencimento);
   auto dup = [&](const char* n) { return t.Registro(TRegistro::Duplicata, n); };
@@ -193,8 +193,8 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const TSaida& saida) {
     r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
     r.put(101, 5, "00000");
     r.put(106, 1, " ");
-    r.put(107, 2, especie.especie);
-    r.put(109, 1, especie.aceite);
+    r.put(107, 2, tipoAceite.tipo);
+    r.put(109, 1, tipoAceite.aceite);
     r.put(110, 8, l.dataProc);
     r.put(118, 1, juros.codigo);
     r.put(119, 8, juros.data);
