@@ -112,7 +112,12 @@ const TEscritor kCatalogo[] = {
      .familia = F::Cnab400,
      .bancos = "748",
      .operacoes = "I"},
-    {.nome = "Remessa_SICOOB_CONV", .escreve = Remessa_SICOOB_CONV, .familia = F::Cnab240, .bancos = "756"},
+    // The layout registers and drops titles; it has no movement for an alteration.
+    {.nome = "Remessa_SICOOB_CONV",
+     .escreve = Remessa_SICOOB_CONV,
+     .familia = F::Cnab240,
+     .bancos = "756",
+     .operacoes = "IE"},
     {.nome = "Remessa_Daycoval", .escreve = Remessa_Daycoval, .familia = F::Cnab400, .bancos = "707"},
     {.nome = "Remessa_Alfa", .escreve = Remessa_Alfa, .familia = F::Cnab400, .bancos = "025"},
     {.nome = "Remessa_Factoring", .escreve = Remessa_Factoring, .familia = F::Cnab400, .bancos = "888"},
@@ -129,8 +134,14 @@ const TEscritor kCatalogo[] = {
      .familia = F::Cnab400,
      .bancos = "004",
      .operacoes = "I"},
-    // The 400-character SICOOB file; the bank's batches go to the 240 one.
-    {.nome = "Remessa_SICOOB", .escreve = Remessa_SICOOB, .familia = F::Cnab400, .bancos = ""},
+    // The 400-character SICOOB file, written only when asked for by name: no
+    // code sends a batch here, the bank's batches go to the 240 one. Its
+    // layout registers titles only.
+    {.nome = "Remessa_SICOOB",
+     .escreve = Remessa_SICOOB,
+     .familia = F::Cnab400,
+     .bancos = "",
+     .operacoes = "I"},
 };
 
 // Whether the blank-separated list holds the code (exactly: "41" is not "041").

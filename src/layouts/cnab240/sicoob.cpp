@@ -1,11 +1,352 @@
-// SICOOB, CNAB 240: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// SICOOB, CNAB 240 (file layout 081, lot layout 040): one lot of collection
+// titles, segments P, Q and R for every title, and a lot trailer that counts
+// the titles and their total as simple collection.
+#include <functional>
+
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab240/cnab240.h"
 
 namespace layouts {
 
-void Remessa_SICOOB_CONV(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// The bank's modalities: simple "01", linked "02", pledged "03". A title of
+// another kind has no code in this layout; it is refused before the file
+// rather than sent without one.
+std::string Modalidade(const std::string& tipo) {
+  const std::string t = LeftStr(tipo, 1);
+  if (t == "1") return "01";
+  if (t == "2") return "02";
+  if (t == "3") return "03";
+  return "";
+}
+
+// What every record of the file takes from the batch, read once.
+struct TLoteSicoob {
+  const TRemessa& rem;
+  cnab240::TEmpresa empresa;
+  TAvalista avalista;
+  std::string nomeEmpresa, dataProc, movimento;
+};
+
+// Agency and account of the headers, from the batch account: the stored
+// agency with its check digit in six where the bank's picture has one, else
+// five and a blank; the account with its check digit in thirteen.
+void ContaCabecalho(Record& r, int pos, const TRemessa& rem) {
+  const std::string agencia = SemPontuacao(rem.ContaCorr.S("CDAGENCIA"));
+  if (Pos("-", rem.ContaCorr.S("CDPICTAGEN")) > 0) {
+    r.num(pos, 6, Right(agencia, 6));
+  } else {
+    r.num(pos, 5, Right(agencia, 5));
+    r.put(pos + 5, 1, " ");
+  }
+  r.num(pos + 6, 13,
+        rem.CNABRec.S("CDCONTCORR").empty() ? "" : Right(SemPontuacao(rem.ContaCorr.S("CDCONTCORR")), 13));
+}
+
+// A tax id in 15 positions: a person's CPF as its nine-digit root, four zeros
+// where a CNPJ has its branch, and its two check digits (the lot header puts
+// the zeros after the root, segment Q before it); anything else as its digits.
+void Inscricao(Record& r, int pos, const std::string& tipo, const std::string& inscricao, bool zerosAntes) {
+  const std::string d = SemPontuacao(inscricao);
+  if (tipo != "1") return void(r.num(pos, 15, LeftStr(d, 15)));
+  if (zerosAntes) {
+    r.put(pos, 4, "0000");
+    r.num(pos + 4, 9, LeftStr(d, 9));
+  } else {
+    r.num(pos, 9, LeftStr(d, 9));
+    r.put(pos + 9, 4, "0000");
+  }
+  r.num(pos + 13, 2, Right(d, 2));
+}
+
+// File header (type "0"), from 009.
+void HeaderArquivo(Record& r, const TLoteSicoob& l) {
+  r.put(9, 9, Replicate(" ", 9));
+  r.put(18, 1, l.empresa.tipo);
+  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  r.put(33, 20, Replicate(" ", 20));
+  ContaCabecalho(r, 53, l.rem);
+  r.put(72, 1, "0");
+  r.put(73, 30, l.nomeEmpresa);
+  r.put(103, 30, PadR("SICOOB", 30));
+  r.put(133, 10, Replicate(" ", 10));
+  r.put(143, 1, "1");
+  r.put(144, 8, l.dataProc);
+  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
+  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
+  r.put(164, 3, "081");
+  r.put(167, 5, "00000");
+  r.put(172, 20, Replicate(" ", 20));
+  r.put(192, 20, Replicate(" ", 20));
+  r.put(212, 29, Replicate(" ", 29));
+}
+
+// Lot header (type "1"), from 009.
+void HeaderLote(Record& r, const TLoteSicoob& l) {
+  r.put(9, 1, "R");
+  r.put(10, 2, "01");
+  r.put(12, 2, "  ");
+  r.put(14, 3, "040");
+  r.put(17, 1, " ");
+  r.put(18, 1, l.empresa.tipo);
+  Inscricao(r, 19, l.empresa.tipo, l.empresa.inscricao, false);
+  r.put(34, 20, Replicate(" ", 20));
+  ContaCabecalho(r, 54, l.rem);
+  r.put(73, 1, " ");
+  r.put(74, 30, l.nomeEmpresa);
+  r.put(104, 40, Replicate(" ", 40));
+  r.put(144, 40, Replicate(" ", 40));
+  r.num(184, 8, cnab240::NumeroRemessa(l.rem));
+  r.put(192, 8, l.dataProc);
+  r.put(200, 8, "00000000");
+  r.put(208, 33, Replicate(" ", 33));
+}
+
+// Code, date and amount of a charge: the interest of segment P, the fine of
+// segment R.
+struct TEncargo {
+  std::string codigo, data, valor;
+};
+
+// Interest (P 118-141): a daily amount first, then the percentage.
+TEncargo Juros(TTitulo& t, const std::string& vencimento) {
+  if (t.F("VRMORDIABREC") != 0) return {"1", vencimento, Money(t.F("VRMORDIABREC"), 15)};
+  if (t.F("VRPEMORBREC") != 0) return {"2", vencimento, Money(t.F("VRPEMORBREC"), 15)};
+  return {"0", "00000000", ""};
+}
+
+// Fine (R 066-089): the percentage under code "2"; a fine amount alone goes
+// as that amount under the fixed-amount code "1", not as a share of the title
+// (which a title without value could not give).
+TEncargo Multa(TTitulo& t, const std::string& vencimento) {
+  if (t.F("VRPEMULBREC") != 0) return {"2", vencimento, Money(t.F("VRPEMULBREC"), 15)};
+  if (t.F("VRMULTABREC") != 0) return {"1", vencimento, Money(t.F("VRMULTABREC"), 15)};
+  return {"0", "00000000", ""};
+}
+
+// Title kind and acceptance (P 107-109): a title the company marks for
+// protest ("1", "2") goes as kind "03" without acceptance; any other code,
+// or none, as kind "02" with acceptance, so every title keeps the field's
+// three characters.
+struct TTipoAceite {
+  std::string tipo, aceite;
+};
+
+TTipoAceite TipoEAceite(const std::string& codigoProtesto) {
+  if (codigoProtesto == "1" || codigoProtesto == "2") return {"03", "N"};
+  return {"02", "A"};
+}
+
+// Where a title's records go: the file, or nowhere while every marked title
+// is checked before the file exists.
+struct TSaida {
+  std::function<Record(std::string_view letra)> segmento;
+  std::function<void(const Record&)> escreve;
+};
+
+void Titulo(const TLoteSicoob& l, TTitulo& t, const TSaida& saida) {
+  auto bol = [&](const char* n) { return t.S(n); };
+  const std::string vencimento = FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC"));
+  const std::string impressao = bol("IDIMPRBOLBOL");
+  const bool daEmpresa = impressao == "E" || impressao == "F";
+  const std::string nosso = bol("CDNOSNUMREC");
+  const std::string parcela = bol("NRPARCBOLREC");
+  const std::string carteira = AllTrim(bol("CDCARTCOBBOL"));
+  const std::string agencia = AllTrim(l.rem.CNABRec.S("CDAGENCIA"));
+  const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
+  const TTipoAceite tipoAceite = TipoEAceite(bol("CDDIAPROTBOL"));
+  const TEncargo juros = Juros(t, vencimento);
+  const TEncargo multa = Multa(t, vencimento);
+  auto dup = [&](const char* n) { return t.Registro(TRegistro::Duplicata, n); };
+  const std::string duplicata = dup("DUPLICATA");
+  const std::string documento =
+      duplicata.empty() ? bol("NRLANBOLREC") : Right(Ajusta(duplicata, 10) + Ajusta(dup("NRPARCELA"), 2), 15);
+
+  // Segment P
+  {
+    Record r = saida.segmento("P");
+    r.num(18, 5, LeftStr(SemPontuacao(agencia), 4));
+    r.put(23, 1, "0");
+    r.num(24, 13,
+          l.rem.CNABRec.S("CDCONTCORR").empty() ? ""
+                                                : Right(SemPontuacao(l.rem.ContaCorr.S("CDCONTCORR")), 13));
+    r.put(37, 1, " ");
+    // the company's own slips carry their stored number; the bank numbers the rest
+    r.num(38, 10, daEmpresa && !nosso.empty() ? LeftStr(NossoNumero(nosso), 10) : "");
+    r.num(48, 2, parcela == "00" ? "01" : parcela);
+    r.put(50, 2, Modalidade(bol("IDCARTCOBREC")));
+    r.put(52, 1, "4");
+    r.put(53, 5, Replicate(" ", 5));
+    r.num(58, 1, LeftStr(carteira, 1));
+    r.put(59, 1, "0");
+    r.put(60, 1, " ");
+    r.put(61, 1, daEmpresa ? "2" : "1");
+    r.put(62, 1, daEmpresa ? "2" : "1");
+    r.put(63, 15, PadR(CampoValido(documento), 15));
+    r.put(78, 8, vencimento);
+    r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    r.put(101, 5, "00000");
+    r.put(106, 1, " ");
+    r.put(107, 2, tipoAceite.tipo);
+    r.put(109, 1, tipoAceite.aceite);
+    r.put(110, 8, l.dataProc);
+    r.put(118, 1, juros.codigo);
+    r.put(119, 8, juros.data);
+    r.num(127, 15, juros.valor);
+    r.put(142, 1, "0");
+    r.put(143, 8, "00000000");
+    r.put(151, 15, Replicate("0", 15));
+    r.put(166, 15, Replicate("0", 15));
+    r.put(181, 15, Replicate("0", 15));
+    r.put(196, 25, PadR(bol("CDFILIAL") + bol("NRLANBOLREC"), 25));
+    // days ask for protest, unless the title says not to protest ("3")
+    r.num(221, 1, protesto.codigo);
+    r.num(222, 2, protesto.dias);
+    r.put(224, 1, "0");
+    r.put(225, 3, Replicate(" ", 3));
+    r.put(228, 2, "09");
+    r.put(230, 10, Replicate("0", 10));
+    r.put(240, 1, " ");
+    saida.escreve(r);
+  }
+
+  // Segment Q (payer and the account's guarantor)
+  {
+    const cnab240::TPagador p = cnab240::LePagador(t);
+    const TAvalista& a = l.avalista;
+    Record r = saida.segmento("Q");
+    r.put(18, 1, p.tipo);
+    Inscricao(r, 19, p.tipo, p.inscricao, true);
+    r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
+    r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco), 40)), 40));
+    r.put(114, 15, PadR(CampoValido(LeftStr(p.bairro, 15)), 15));
+    r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
+    r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
+    r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+    r.put(154, 1, !a.completo() ? "0" : a.tipo == "J" ? "2" : "1");
+    r.num(155, 15, a.completo() ? LeftStr(SemPontuacao(a.inscricao), 14) : "");
+    r.put(170, 40, a.completo() ? PadR(CampoValido(LeftStr(a.nome, 40)), 40) : Replicate(" ", 40));
+    r.put(210, 3, "000");
+    r.put(213, 20, Replicate(" ", 20));
+    r.put(233, 8, Replicate(" ", 8));
+    saida.escreve(r);
+  }
+
+  // Segment R (fine and slip message), sent for every title
+  {
+    Record r = saida.segmento("R");
+    r.put(18, 1, "0");
+    r.put(19, 8, "00000000");
+    r.put(27, 15, Replicate("0", 15));
+    r.put(42, 1, "0");
+    r.put(43, 8, "00000000");
+    r.put(51, 15, Replicate("0", 15));
+    r.put(66, 1, multa.codigo);
+    r.put(67, 8, multa.data);
+    r.num(75, 15, multa.valor);
+    r.put(90, 10, Replicate(" ", 10));
+    r.put(100, 40, cnab240::MensagemBoleto(t));
+    r.put(140, 40, Replicate(" ", 40));
+    r.put(180, 20, Replicate(" ", 20));
+    r.put(200, 8, Replicate("0", 8));
+    r.put(208, 3, "000");
+    r.put(211, 5, "00000");
+    r.put(216, 1, " ");
+    r.put(217, 12, Replicate("0", 12));
+    r.put(229, 1, " ");
+    r.put(230, 1, " ");
+    r.put(231, 1, "0");
+    r.put(232, 9, Replicate(" ", 9));
+    saida.escreve(r);
+  }
+}
+
+// A record started as the frame starts it, for the checks made before the
+// file exists: what a field refuses does not depend on the record's place.
+Record Ensaio(const std::string& inicio) {
+  Record r(cnab240::kTamanho);
+  r.put(1, static_cast<int>(inicio.size()), inicio);
+  return r;
+}
+
+}  // namespace
+
+void Remessa_SICOOB_CONV(const TRemessa& rem, TTitulos& titulos, bool) {
+  const cnab240::TEmpresa empresa = cnab240::LeEmpresa(rem);
+  const TLoteSicoob lote{
+      .rem = rem,
+      .empresa = empresa,
+      .avalista = rem.Avalista(),
+      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
+      // the layout registers titles and drops them; the catalogue refuses an
+      // alteration batch before the writer
+      .movimento = rem.Operacao() == "E" ? "02" : "01",
+  };
+
+  // What the bank could not read stops the run before the file exists.
+  {
+    Record h = Ensaio("75600000");
+    HeaderArquivo(h, lote);
+    Record hl = Ensaio("75600011");
+    HeaderLote(hl, lote);
+    const TSaida ensaio{[&](std::string_view letra) {
+                          return Ensaio("7560001300001" + std::string(letra) + " " + lote.movimento);
+                        },
+                        [](const Record&) {}};
+    titulos.Verifica([&](TTitulo& t) {
+      if (Modalidade(t.S("IDCARTCOBREC")).empty()) rem.Recusa(t, "TipoCart_INV");
+      Titulo(lote, t, ensaio);
+    });
+  }
+
+  cnab240::TArquivo arq(rem.Arquivo, {.banco = "756"});
+
+  // File header (type "0")
+  Record h = arq.HeaderArquivo();
+  HeaderArquivo(h, lote);
+  arq.write(h);
+
+  // Lot header (type "1")
+  Record hl = arq.HeaderLote();
+  HeaderLote(hl, lote);
+  arq.write(hl);
+
+  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
+                       [&](const Record& r) { arq.write(r); }};
+  int titulosEscritos = 0;
+  double total = 0;
+  titulos.ParaCada([&](TTitulo& t) {
+    Titulo(lote, t, arquivo);
+    ++titulosEscritos;
+    total += t.F("VRFINALBREC");
+  });
+
+  // Lot trailer (type "5"): every title counts as simple collection.
+  Record tl = arq.TrailerLote();
+  tl.put(9, 9, Replicate(" ", 9));
+  tl.num(18, 6, IntToStr(arq.RegistrosLote()));
+  tl.num(24, 6, IntToStr(titulosEscritos));
+  tl.num(30, 17, VirgDeciAssu(FormatFloat("#0.00", total), 17));
+  tl.put(47, 6, "000000");
+  tl.put(53, 17, Replicate("0", 17));
+  tl.put(70, 6, "000000");
+  tl.put(76, 17, Replicate("0", 17));
+  tl.put(93, 6, "000000");
+  tl.put(99, 17, Replicate("0", 17));
+  tl.put(116, 8, Replicate(" ", 8));
+  tl.put(124, 117, Replicate(" ", 117));
+  arq.write(tl);
+
+  // File trailer (type "9")
+  arq.EscreveTrailerArquivo(true);
+  arq.Close();
 }
 
 }  // namespace layouts
