@@ -1,11 +1,115 @@
-// Factoring, CNAB 400: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// Factoring, CNAB 400: the factoring company's own file under bank code
+// "888". One detail per title, without nosso número, interest or
+// instructions; the detail carries its sequence in five digits (396-400),
+// after the payer's state.
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
 
-void Remessa_Factoring(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// The factoring company's own occurrence codes.
+std::string OcorrenciaFactoring(const std::string& operacao) {
+  if (operacao == "I") return "01";
+  if (operacao == "E") return "09";
+  return "14";
+}
+
+}  // namespace
+
+void Remessa_Factoring(const TRemessa& rem, TTitulos& titulos, bool) {
+  // The company's code at the factoring company, the same in the header and
+  // every detail: blanks when it has none.
+  const std::string codigo = PadR(CampoValido(LeftStr(AllTrim(rem.IdentRec), 8)), 8);
+  const std::string ocorrencia = OcorrenciaFactoring(rem.Operacao());
+  const std::string emissao = FormatDateTime("DDMMYY", rem.DataProc);
+
+  // A title's detail with its sequence: built for every marked title before
+  // the file exists, so that a value the company could not read, or a title
+  // beyond the 99 999 the five-digit sequence numbers, stops the run there;
+  // and again to be written.
+  auto detalhe = [&](TTitulo& t, int sequencia) {
+    const double valor = t.F("VRFINALBREC");
+    const double desconto = t.F("VRPEDESCBCLI");
+    auto& docBol = t.Registros(TRegistro::DocBol);
+    const bool temDoc = docBol.Active() && !docBol.IsEmpty();
+    if (temDoc) docBol.First();
+    auto doc = [&](const char* n) { return temDoc ? docBol.FieldByName(n).AsString() : std::string(); };
+    const std::string duplicata = doc("DUPLICATA");
+    const std::string documento = duplicata.empty() ? PadR(t.S("NRLANBOLREC"), 10)
+                                                    : PadR(CampoValido(Right(AllTrim(duplicata), 8)), 8) +
+                                                          PadR(Ajusta(doc("NRPARCELA"), 2), 2);
+    // The override record names the payer by its trade name; the client by its corporate name.
+    const TPagador pagador = t.Pagador();
+    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
+
+    // Detail record (type "1")
+    Record r(400);
+    r.put(1, 1, "1");
+    r.put(2, 21, Replicate(" ", 21));
+    r.put(23, 8, codigo);
+    r.put(31, 32, PadR(AllTrim(t.S("CDFILIAL") + t.S("NRLANBOLREC")), 32));
+    r.put(63, 10, Replicate("0", 10));
+    r.put(73, 36, Replicate(" ", 36));
+    r.put(109, 2, ocorrencia);
+    r.put(111, 10, documento);
+    r.put(121, 6, FormatDateTime("DDMMYY", t.D("DTVENBOLREC")));
+    r.num(127, 13, Money(valor, 13));
+    r.put(140, 9, Replicate(" ", 9));
+    r.put(149, 1, "D");
+    r.put(150, 1, t.S("IDIMPRBOLBOL") == "B" ? "F" : "C");
+    r.put(151, 6, emissao);
+    r.num(157, 13, desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", valor * desconto / 100), 13) : "");
+    r.put(170, 6, "000000");
+    r.put(176, 43, Replicate(" ", 43));
+    r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
+    r.put(221, 29, Replicate(" ", 29));
+    r.put(250, 13, Replicate("0", 13));
+    r.put(263, 2, Replicate(" ", 2));
+    r.num(265, 14, LeftStr(SemPontuacao(AllTrim(pagador.inscricao)), 14));
+    r.put(279, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
+    r.put(319, 37, PadR(CampoValido(LeftStr(AllTrim(pagador.endereco), 37)), 37));
+    r.put(356, 15, PadR(CampoValido(LeftStr(AllTrim(pagador.bairro), 15)), 15));
+    r.num(371, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
+    r.put(379, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
+    r.put(394, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    r.num(396, 5, IntToStr(sequencia));
+    return r;
+  };
+
+  // The header is record 1: the n-th title's detail is record n + 1.
+  int verificados = 1;
+  titulos.Verifica([&](TTitulo& t) { detalhe(t, ++verificados); });
+  cnab400::Gera(
+      rem, titulos,
+      [&](cnab400::TArquivo& arq) {
+        // Header record (type "0")
+        Record r = arq.Registro();
+        r.put(1, 1, "0");
+        r.put(2, 1, "1");
+        r.put(3, 7, "REMESSA");
+        r.put(10, 2, "01");
+        r.put(12, 9, PadR("COBRANCA", 9));
+        r.put(21, 8, Replicate(" ", 8));
+        r.put(29, 4, Replicate(" ", 4));
+        r.put(33, 8, codigo);
+        r.put(41, 7, Replicate(" ", 7));
+        r.put(48, 30, PadR(CampoValido(LeftStr(rem.Cadastro().nome, 30)), 30));
+        r.put(78, 18, Replicate(" ", 18));
+        r.put(96, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+        r.put(102, 293, Replicate(" ", 293));
+        arq.Escreve(r);
+      },
+      [&](cnab400::TArquivo& arq, TTitulo& t) {
+        Record r = detalhe(t, arq.Registros() + 1);
+        arq.Escreve(r);
+      });
 }
 
 }  // namespace layouts

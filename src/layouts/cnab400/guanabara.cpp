@@ -1,11 +1,207 @@
-// Banco Guanabara, CNAB 400: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// Banco Guanabara, CNAB 400: the bank collects through Itaú's layout, so the
+// file speaks as Guanabara at Itaú ("341"). Per title a detail and the
+// issuing company's record (type "5", the company at the title branch's
+// address), then the trailer.
+#include <vector>
+
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
 
-void Remessa_Guanabara(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// Guanabara's own registration at Itaú: the beneficiary of every title of
+// this layout, whatever company issued it.
+constexpr const char* kCnpjGuanabara = "52917604000136";
+
+// Payer and company alike: a person, or anything else as a company.
+std::string TipoInscricao(const std::string& t) {
+  return t == "F" ? "01" : "02";
+}
+
+// A tax id as the bank reads it: its digits, the first 14.
+std::string Inscricao14(const std::string& x) {
+  return LeftStr(SemPontuacao(x), 14);
+}
+
+// The stored nosso número without its punctuation and without a check digit
+// "P": the bank takes the number alone here. Any other letter stays, so the
+// field refuses it rather than sending another number.
+std::string NossoSemDv(const std::string& gravado) {
+  std::string s = NossoNumero(gravado);
+  std::erase(s, 'P');
+  return s;
+}
+
+// An instruction code as the bank reads it: blanks when the title has none.
+std::string Instrucao(const std::string& codigo) {
+  return codigo.empty() ? "  " : PadR(LeftStr(codigo, 2), 2);
+}
+
+// The instructions that ask the bank to print the title's message.
+bool PedeMensagem(const std::string& codigo) {
+  return codigo == "93" || codigo == "94";
+}
+
+// Interest per day: the stored daily value when there is one (a stored zero
+// included), else the monthly percentage of the title's value, else none.
+std::string Juros(TTitulo& t, double valor) {
+  if (!t.Nulo("VRMORDIABREC")) return Money(t.F("VRMORDIABREC"), 13);
+  if (!t.Nulo("VRPEMORBREC")) return Money(t.F("VRPEMORBREC") * valor / 100, 13);
+  return "";
+}
+
+}  // namespace
+
+void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
+  auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
+
+  // The issuing company goes in record 5 as the company row knows it.
+  const TIdentidade empresa = rem.Cadastro();
+  // Agency, and the account's last six digits with its check digit, as Itaú
+  // numbers them: typed as "123-4" and "00098765-4".
+  const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
+  const std::string conta = Right(SemPontuacao(cnab("CDCONTCORR")), 6);
+  const std::string ocorrencia = Ocorrencia(rem.Operacao());
+  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+
+  // Record 5 has room for 14 digits only; a longer number would reach the
+  // bank cut, naming another company, so the run stops before any file exists.
+  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+
+  // A title's two records up to their sequence: built once to check every
+  // marked title before the file exists, and again to be written.
+  auto registros = [&](TTitulo& t) {
+    std::vector<Record> recs;
+    const double valor = t.F("VRFINALBREC");
+    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
+    const std::string impressao = t.S("IDIMPRBOLBOL");
+    const std::string nossoGravado = t.S("CDNOSNUMREC");
+    const std::string carteira = SemPontuacao(t.S("CDCARTCOBBOL"));
+    const std::string ins1 = t.S("CDINS1COBBOL");
+    const std::string ins2 = t.S("CDINS2COBBOL");
+    const double desconto = t.F("VRPEDESCBCLI");
+
+    auto& doc = t.Registros(TRegistro::DocBol);
+    const bool temDoc = doc.Active() && !doc.IsEmpty();
+    const std::string documento =
+        temDoc ? PadR(CampoValido(Right(t.Registro(TRegistro::DocBol, "DUPLICATA") + "/" +
+                                            t.Registro(TRegistro::DocBol, "NRPARCELA"),
+                                        10)),
+                      10)
+               : Replicate(" ", 10);
+    // The message is asked for only when an instruction prints it.
+    const std::string mensagem =
+        PedeMensagem(ins1) || PedeMensagem(ins2) ? t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL") : "";
+
+    // The override record names the payer by its trade name; the client by its corporate name.
+    const TPagador pagador = t.Pagador();
+    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
+
+    // Detail record (type "1"). Beside Guanabara's fixed CNPJ the type is
+    // always a company's, whatever kind of company issued the title.
+    Record r(400);
+    r.put(1, 1, "1");
+    r.put(2, 2, "02");
+    r.num(4, 14, kCnpjGuanabara);
+    r.num(18, 4, agencia);
+    r.put(22, 2, "00");
+    r.num(24, 6, conta);
+    r.put(30, 8, Replicate(" ", 8));
+    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.num(63, 8,
+          (impressao == "E" || impressao == "F") && !nossoGravado.empty()
+              ? LeftStr(NossoSemDv(nossoGravado), 8)
+              : "");
+    r.put(71, 12, Replicate(" ", 12));
+    r.num(83, 3, Right(carteira, 3));
+    r.put(86, 9, Replicate("0", 9));
+    r.put(95, 13, Replicate(" ", 13));
+    r.put(108, 1, "I");
+    r.put(109, 2, ocorrencia);
+    r.put(111, 10, documento);
+    r.put(121, 6, vencimento);
+    r.num(127, 13, Money(valor, 13));
+    r.put(140, 3, "341");
+    r.put(143, 5, "00000");
+    r.put(148, 2, "01");
+    r.put(150, 1, "N");
+    r.put(151, 6, emissao);
+    r.put(157, 2, Instrucao(ins1));
+    r.put(159, 2, Instrucao(ins2));
+    r.num(161, 13, Juros(t, valor));
+    r.put(174, 6, desconto > 0 ? vencimento : "000000");
+    r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
+    r.put(193, 13, Replicate("0", 13));
+    r.put(206, 13, Replicate("0", 13));
+    r.put(219, 2, TipoInscricao(pagador.tipo));
+    r.num(221, 14, Inscricao14(pagador.inscricao));
+    r.put(235, 30, PadR(CampoValido(LeftStr(nomePagador, 30)), 30));
+    r.put(265, 10, Replicate(" ", 10));
+    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
+    r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
+    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
+    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
+    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    r.put(352, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
+    r.put(382, 4, Replicate(" ", 4));
+    r.put(386, 6, "000000");
+    r.num(392, 2, t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2));
+    r.put(394, 1, " ");
+    recs.push_back(std::move(r));
+
+    // Issuing company record (type "5"): the company at its title branch's
+    // address, cleaned like every other text the bank prints.
+    auto& fili = t.Registros(TRegistro::EnderecoFilial);
+    const bool temFili = fili.Active() && !fili.IsEmpty();
+    if (temFili) fili.First();
+    auto end = [&](const char* n) { return temFili ? fili.FieldByName(n).AsString() : std::string(); };
+    Record e(400);
+    e.put(1, 1, "5");
+    e.put(2, 120, Replicate(" ", 120));
+    e.put(122, 2, TipoInscricao(empresa.tipo));
+    e.num(124, 14, Inscricao14(empresa.inscricao));
+    e.put(138, 40, PadR(CampoValido(LeftStr(end("DSENDEFILI"), 40)), 40));
+    e.put(178, 12, PadR(CampoValido(LeftStr(end("NMBAIRFILI"), 12)), 12));
+    e.num(190, 8, LeftStr(CampoValidoCEPTEL(end("NRCEPFILI")), 8));
+    e.put(198, 15, PadR(CampoValido(LeftStr(end("NMMUNICIPIO"), 15)), 15));
+    e.put(213, 2, PadR(CampoValido(LeftStr(end("SGESTADO"), 2)), 2));
+    e.put(215, 180, Replicate(" ", 180));
+    recs.push_back(std::move(e));
+    return recs;
+  };
+
+  titulos.Verifica([&](TTitulo& t) { registros(t); });
+  cnab400::Gera(
+      rem, titulos,
+      [&](cnab400::TArquivo& arq) {
+        // Header record (type "0")
+        Record r = arq.Registro();
+        r.put(1, 1, "0");
+        r.put(2, 1, "1");
+        r.put(3, 7, "REMESSA");
+        r.put(10, 2, "01");
+        r.put(12, 15, PadR("COBRANCA", 15));
+        r.num(27, 4, agencia);
+        r.put(31, 2, "00");
+        r.num(33, 6, conta);
+        r.put(39, 8, Replicate(" ", 8));
+        r.put(47, 30, PadR("BANCO GUANABARA S A", 30));
+        r.put(77, 3, "341");
+        r.put(80, 15, PadR("BANCO ITAU SA", 15));
+        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        r.put(101, 294, Replicate(" ", 294));
+        arq.Escreve(r);
+      },
+      [&](cnab400::TArquivo& arq, TTitulo& t) {
+        for (Record& r : registros(t)) arq.Escreve(r);
+      });
 }
 
 }  // namespace layouts
