@@ -66,7 +66,12 @@ const TEscritor kCatalogo[] = {
      .familia = F::Cnab400,
      .bancos = "389",
      .operacoes = "IE"},
-    {.nome = "Remessa_BcoBanestes", .escreve = Remessa_BcoBanestes, .familia = F::Cnab400, .bancos = "021"},
+    // The bank's layout tells an entry or a removal; it has no code for an alteration.
+    {.nome = "Remessa_BcoBanestes",
+     .escreve = Remessa_BcoBanestes,
+     .familia = F::Cnab400,
+     .bancos = "021",
+     .operacoes = "IE"},
     {.nome = "Remessa_BcoNossaCaixa",
      .escreve = Remessa_BcoNossaCaixa,
      .familia = F::Cnab240,

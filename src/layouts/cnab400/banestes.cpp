@@ -1,11 +1,160 @@
-// Banestes, CNAB 400: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// Banestes, CNAB 400: a header, one detail per marked title, the common
+// trailer. The layout tells the bank an entry or a removal; it has no code
+// for an alteration, so the catalogue keeps such a batch from reaching it.
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
 
-void Remessa_BcoBanestes(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// The company's registration type: a branch may be registered as neither a
+// person nor a company ("03"); the company row knows only the two.
+std::string TipoEmpresa(const TIdentidade& e) {
+  if (e.tipo == "F") return "01";
+  if (e.filial) return e.tipo == "J" ? "02" : "03";
+  return "02";
+}
+
+std::string TipoPagador(const std::string& t) {
+  if (t == "F") return "01";
+  if (t == "J") return "02";
+  return "99";
+}
+
+// A daily amount or a monthly percentage counts only when it is set and not
+// zero: a stored zero must not hide the other.
+bool Informado(TTitulo& t, const char* campo) {
+  return !t.Nulo(campo) && t.F(campo) != 0;
+}
+
+}  // namespace
+
+void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
+  const TIdentidade empresa = rem.Identidade();
+  // The bank has 14 positions for the company's tax id and counts what is
+  // stored, punctuation included: a longer one stops the run before the file.
+  if (AllTrim(empresa.inscricao).size() > 14) rem.Erro("INSCRICAO_INV");
+
+  const std::string conta = Right(SemPontuacao(AllTrim(rem.CNABRec.S("CDCONTCORR"))), 11);
+  const std::string inscricao = LeftStr(SemPontuacao(empresa.inscricao), 14);
+  const std::string ocorrencia = rem.Operacao() == "E" ? "02" : "01";
+  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+
+  // Header record (type "0")
+  auto cabecalho = [&](cnab400::TArquivo& arq) {
+    Record r = arq.Registro();
+    r.put(1, 1, "0");
+    r.put(2, 1, "1");
+    r.put(3, 7, "REMESSA");
+    r.put(10, 2, "01");
+    r.put(12, 8, "COBRANCA");
+    r.put(20, 7, Replicate(" ", 7));
+    r.num(27, 11, conta);
+    r.put(38, 9, Replicate(" ", 9));
+    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
+    r.put(77, 3, "021");
+    r.put(80, 8, "BANESTES");
+    r.put(88, 7, Replicate(" ", 7));
+    r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+    r.put(101, 294, Replicate(" ", 294));
+    arq.Escreve(r);
+  };
+
+  // Detail record (type "1"), up to its sequence.
+  auto detalhe = [&](Record& r, TTitulo& t) {
+    const double valor = t.F("VRFINALBREC");
+    // The bank numbers the titles whose slip it prints.
+    const bool banco = t.S("IDIMPRBOLBOL") == "B";
+    const std::string nosso = banco ? "" : Right(NossoNumero(t.S("CDNOSNUMREC")), 10);
+    const std::string carteira = t.S("IDCARTCOBREC");
+    auto& doc = t.Registros(TRegistro::DocBol);
+    // A title of several documents is told by none.
+    const std::string documento =
+        doc.Active() && doc.RecordCount() == 1
+            ? Ajusta(CampoValido(Right(t.Registro(TRegistro::DocBol, "DUPLICATA"), 10)), 10)
+            : Replicate(" ", 10);
+    const std::string instrucao =
+        t.S("CDINS1COBBOL").empty() ? "P7" : PadR(CampoValido(LeftStr(t.S("CDINS1COBBOL"), 2)), 2);
+    // "P7" sends the title without protest, whatever days it holds.
+    const std::string protesto = instrucao == "P7" || t.Nulo("QTDIAPROTBOL")
+                                     ? "00"
+                                     : Right(IntToStr(static_cast<int64_t>(t.F("QTDIAPROTBOL"))), 2);
+    const bool diaria = Informado(t, "VRMORDIABREC"), percentual = Informado(t, "VRPEMORBREC");
+    std::string juros;
+    if (diaria)
+      juros = Money(t.F("VRMORDIABREC"), 12);
+    else if (percentual)
+      juros = Money(valor * t.F("VRPEMORBREC") / 100, 12);
+    // The override record names the payer by its trade name; the client by its corporate name.
+    const TPagador pagador = t.Pagador();
+    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
+    const std::string mensagem =
+        banco ? PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 40)), 40)
+              : Replicate(" ", 40);
+
+    r.put(1, 1, "1");
+    r.put(2, 2, TipoEmpresa(empresa));
+    r.num(4, 14, inscricao);
+    r.num(18, 11, conta);
+    r.put(29, 9, Replicate(" ", 9));
+    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.num(63, 10, nosso);
+    r.put(73, 1, "0");
+    r.put(74, 9, Replicate("0", 9));
+    r.put(83, 6, Replicate(" ", 6));
+    r.put(89, 2, "00");
+    r.put(91, 2, "00");
+    r.put(93, 1, "0");
+    r.put(94, 14, Replicate("0", 14));
+    r.num(108, 1, carteira.empty() ? "1" : Right(carteira, 1));
+    r.put(109, 2, ocorrencia);
+    r.put(111, 10, documento);
+    r.put(121, 6, FormatDateTime("ddmmyy", t.D("DTVENBOLREC")));
+    r.put(127, 3, "000");
+    r.num(130, 10, Money(valor, 10));
+    r.put(140, 3, "021");
+    r.put(143, 5, "00000");
+    r.put(148, 2, banco ? "21" : "01");
+    r.put(150, 1, "N");
+    r.put(151, 6, emissao);
+    r.put(157, 2, instrucao);
+    r.num(159, 2, protesto);
+    r.put(161, 1, diaria || percentual ? "0" : "9");
+    r.num(162, 12, juros);
+    r.put(174, 6, "000000");
+    r.put(180, 13, Replicate("0", 13));
+    r.put(193, 13, Replicate("0", 13));
+    r.put(206, 13, Replicate("0", 13));
+    r.put(219, 2, TipoPagador(pagador.tipo));
+    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
+    r.put(235, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
+    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
+    r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
+    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
+    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
+    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    r.put(352, 40, mensagem);
+    r.put(392, 2, "00");
+    r.put(394, 1, "0");
+  };
+
+  // A title the bank could not read stops the run before the file exists.
+  titulos.Verifica([&](TTitulo& t) {
+    Record r(400);
+    detalhe(r, t);
+  });
+
+  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
+    Record r = arq.Registro();
+    detalhe(r, t);
+    arq.Escreve(r);
+  });
 }
 
 }  // namespace layouts
