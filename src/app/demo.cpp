@@ -172,6 +172,10 @@ std::string DemoFixture(double hoje) {
                              {"IDCARTCOBR", "1"},
                              {"IDIMPRBOLETO", "E"},
                              {"IDGERLINHACOBEMAIL", "S"}});
+    // Rural's file takes the portfolio from the code's last but one character,
+    // which must not be "0".
+    if (std::string(b.codigo) == "453" || std::string(b.codigo) == "749")
+      j["EMPRBANC"].back()["CDCARTCOBR"] = "019";
     for (int k = 0; k < 3; ++k) {
       ++titulo;
       const std::string nr = std::to_string(1000 + titulo);

@@ -18,10 +18,13 @@ void VerificaBradesco(const TRemessa& r, bool cobranca) {
   if (fields::SemPontuacao(r.ContaCorr.S("CDCONTCORR")).size() > 8) r.Erro("Err_CNAB_Desc");
 }
 
-// Rural's portfolio is told by its third character from the end.
+// Rural's file tells the portfolio by the last but one character of the
+// company's portfolio code at the bank: a code too short to have one, or with
+// "0" there, would send the bank no portfolio.
 void VerificaRural(const TRemessa& r, bool) {
-  const std::string cart = r.EmprBanc.S("CDCARTCOBR");
-  if (fields::Copy(cart, static_cast<int>(cart.size()) - 2, 1) == "0") r.Erro("NR_CART_INV");
+  const std::string cart = fields::AllTrim(r.EmprBanc.S("CDCARTCOBR"));
+  if (cart.size() < 2 || fields::Copy(cart, static_cast<int>(cart.size()) - 1, 1) == "0")
+    r.Erro("NR_CART_INV");
 }
 
 bool Sigcb(const TRemessa& r) {

@@ -332,7 +332,9 @@ TEST(Dispatch, FirstMatchingRowDecides) {
 }
 
 TEST(Dispatch, RuralPortfolioCheckAndAgreementFetchedForTheTitleBank) {
-  for (auto [cart, chave] : {std::pair{"019", "NR_CART_INV"}, std::pair{"109", "Remessa_inv"}}) {
+  // The check reads the character the file writes: the last but one.
+  for (auto [cart, chave] :
+       {std::pair{"019", ""}, std::pair{"109", "NR_CART_INV"}, std::pair{"9", "NR_CART_INV"}}) {
     json j = dois_titulos("453");
     j["BANCO"] = {{{"CDBANCO", "453"}, {"NMBANCO", "RURAL"}}};
     j["EMPRBANC"] = {{{"CDEMPRESA", "01"}, {"CDBANCO", "453"}, {"CDCARTCOBR", cart}}};

@@ -2,6 +2,8 @@
 // every title. The bank reads its own code "356" on every record, whichever
 // of its codes the account carries, and knows the company by its registration
 // (never a branch).
+#include "layouts/cnab240/real.h"
+
 #include <functional>
 
 #include "fields/datetime.h"
@@ -42,6 +44,7 @@ TContaReal LeContaReal(const TRemessa& rem) {
 // What every record of the file takes from the batch, read once.
 struct TLoteReal {
   const TRemessa& rem;
+  const cnab240::TLeiauteReal& leiaute;
   cnab240::TEmpresa empresa;
   TContaReal conta;
   std::string nomeEmpresa, dataProc, movimento;
@@ -188,8 +191,12 @@ void Titulo(const TLoteReal& l, TTitulo& t, const TSaida& saida) {
     r.put(23, 1, " ");
     r.num(24, 12, LeftStr(l.conta.conta, 12));
     r.put(36, 2, "  ");
-    r.num(38, 2, LeftStr(SemPontuacao(AllTrim(carteira)), 2));
-    r.put(40, 5, "00000");
+    if (l.leiaute.carteira) {
+      r.num(38, 2, LeftStr(SemPontuacao(AllTrim(carteira)), 2));
+      r.put(40, 5, "00000");
+    } else {
+      r.put(38, 7, "0000000");
+    }
     r.num(45, 13, NossoNumeroReal(l.rem, nosso), "P");
     r.put(58, 3, "000");
     r.put(61, 1, EmissaoReal(bol("IDIMPRBOLBOL").AsString(), nosso));
@@ -268,42 +275,48 @@ void Titulo(const TLoteReal& l, TTitulo& t, const TSaida& saida) {
   }
 }
 
-// A record started as the frame starts it, for the checks made before the
-// file exists: what a field refuses does not depend on the record's place.
-Record Ensaio(const std::string& inicio) {
+// A record started as the frame starts it (bank, then from 004), for the
+// checks made before the file exists: what a field refuses does not depend
+// on the record's place.
+Record Ensaio(const std::string& banco, const std::string& inicio) {
   Record r(cnab240::kTamanho);
-  r.put(1, static_cast<int>(inicio.size()), inicio);
+  r.put(1, 3, banco);
+  r.put(4, static_cast<int>(inicio.size()), inicio);
   return r;
 }
 
 }  // namespace
 
-void Remessa_Real(const TRemessa& rem, TTitulos& titulos, bool) {
+namespace cnab240 {
+
+void RemessaReal(const TRemessa& rem, TTitulos& titulos, const TLeiauteReal& leiaute) {
   const cnab240::TEmpresa empresa = cnab240::LeEmpresaDoCadastro(rem);
   cnab240::VerificaInscricao(rem, empresa);
   const TLoteReal lote{
       .rem = rem,
+      .leiaute = leiaute,
       .empresa = empresa,
       .conta = LeContaReal(rem),
       .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
       .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
-      .movimento = cnab240::Movimento(rem.Operacao()),
+      .movimento = leiaute.movimento,
   };
 
   // What the bank could not read stops the run before the file exists.
   {
-    Record h = Ensaio("35600000");
+    Record h = Ensaio(leiaute.banco, "00000");
     HeaderArquivo(h, lote);
-    Record hl = Ensaio("35600011");
+    Record hl = Ensaio(leiaute.banco, "00011");
     HeaderLote(hl, lote);
     const TSaida ensaio{[&](std::string_view letra) {
-                          return Ensaio("3560001300001" + std::string(letra) + " " + lote.movimento);
+                          return Ensaio(leiaute.banco,
+                                        "0001300001" + std::string(letra) + " " + lote.movimento);
                         },
                         [](const Record&) {}};
     titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
   }
 
-  cnab240::TArquivo arq(rem.Arquivo, {.banco = "356"});
+  cnab240::TArquivo arq(rem.Arquivo, {.banco = leiaute.banco});
 
   // File header (type "0")
   Record h = arq.HeaderArquivo();
@@ -325,6 +338,12 @@ void Remessa_Real(const TRemessa& rem, TTitulos& titulos, bool) {
   // File trailer (type "9")
   arq.EscreveTrailerArquivo(true);
   arq.Close();
+}
+
+}  // namespace cnab240
+
+void Remessa_Real(const TRemessa& rem, TTitulos& titulos, bool) {
+  cnab240::RemessaReal(rem, titulos, {.banco = "356", .movimento = cnab240::Movimento(rem.Operacao())});
 }
 
 }  // namespace layouts

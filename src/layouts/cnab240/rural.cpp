@@ -1,11 +1,336 @@
-// Banco Rural, CNAB 240: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// Banco Rural, CNAB 240: one lot of collection titles, segments P, Q and R for
+// every title. Every record starts with the batch's own layout bank code (the
+// bank answers to two), the company is always the registered one, and the
+// portfolio comes from the company's parameters at the bank.
+#include <functional>
+
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab240/cnab240.h"
 
 namespace layouts {
 
-void Remessa_BcoRural(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// The batch account as the bank reads it, typed punctuation dropped: the
+// agency's first four digits and its last stored digit as check digit, the
+// account without its check digit. An empty agency or account goes as zeros,
+// its check digit too, so that the fields after it keep their place.
+struct TContaRural {
+  std::string agencia, dvAgencia, conta;
+};
+
+TContaRural LeContaRural(const TRemessa& rem) {
+  const std::string agencia = SemPontuacao(AllTrim(rem.CNABRec.S("CDAGENCIA")));
+  TContaRural c;
+  c.agencia = LeftStr(agencia, 4);
+  c.dvAgencia = agencia.empty() ? "0" : Right(agencia, 1);
+  c.conta = SemPontuacao(rem.CNABRec.S("CDCONTCORR")).empty() ? "" : SemPontuacao(rem.ContaCorrente());
+  return c;
+}
+
+// The portfolio the bank reads at P 058: the last but one character of the
+// company's portfolio code at the bank. The dispatcher refuses a code without
+// one, or with "0" there, before the writer runs; a writer called by name
+// refuses the same.
+std::string CarteiraRural(const TRemessa& rem) {
+  const std::string cart = AllTrim(rem.EmprBanc.S("CDCARTCOBR"));
+  const std::string c = cart.size() < 2 ? "" : Copy(cart, static_cast<int>(cart.size()) - 1, 1);
+  if (c.empty() || c == "0") rem.Erro("NR_CART_INV");
+  return c;
+}
+
+// What every record of the file takes from the batch, read once.
+struct TLoteRural {
+  const TRemessa& rem;
+  std::string banco;
+  cnab240::TEmpresa empresa;
+  TContaRural conta;
+  std::string ident, nomeEmpresa, dataProc, movimento, carteira;
+};
+
+// The bank takes every tax id in 15 positions; a person's CPF goes as its
+// first nine digits, four zeros where a CNPJ has its branch, and its two
+// check digits.
+void InscricaoRural(Record& r, int pos, const std::string& tipo, const std::string& inscricao) {
+  const std::string digitos = SemPontuacao(inscricao);
+  if (tipo == "1") {
+    r.num(pos, 9, LeftStr(digitos, 9));
+    r.put(pos + 9, 4, "0000");
+    r.num(pos + 13, 2, Right(digitos, 2));
+  } else {
+    r.num(pos, 15, LeftStr(digitos, 15));
+  }
+}
+
+// The bank's title number in seven digits and its check digit apart: the
+// stored number's last character is its check digit (a digit, or the "P"
+// some numberings give), the seven digits before it the number. An empty
+// number goes as zeros.
+struct TNossoRural {
+  std::string numero, dv;
+};
+
+TNossoRural NossoNumeroRural(const std::string& nosso) {
+  const std::string d = SemPontuacao(nosso);
+  if (d.empty()) return {"", "0"};
+  return {Right(d.substr(0, d.size() - 1), 7), Right(d, 1)};
+}
+
+// The last twelve digits of the invoice and its instalment, or the title
+// number when the title has no invoice; nothing when the bank prints the
+// slip (it numbers the document itself).
+std::string DocumentoRural(TTitulo& t, bool bancoImprime) {
+  if (bancoImprime) return Replicate(" ", 15);
+  const std::string duplicata = t.Registro(TRegistro::Duplicata, "DUPLICATA");
+  if (duplicata.empty()) return PadR(CampoValido(t.S("NRLANBOLREC")), 15);
+  const std::string parcela = t.Registro(TRegistro::Duplicata, "NRPARCELA");
+  return PadR(CampoValido(Right(Ajusta(duplicata, 10) + Ajusta(parcela, 2), 15)), 15);
+}
+
+// Charge code and amount (118 and 127-141): the first of interest
+// percentage, daily interest, fine percentage and fine amount that the title
+// carries, every amount as a percentage of the title; the bank takes no date.
+// A title without value has no percentage to state for a daily interest or
+// a fine amount: those rules pass it over, and the next rule that applies
+// decides.
+struct TEncargo {
+  std::string codigo, valor;
+};
+
+TEncargo EncargoRural(TTitulo& t) {
+  auto v = [&t](const char* n) { return t.F(n); };
+  const double valor = v("VRFINALBREC");
+  if (v("VRPEMORBREC") != 0) return {"1", Money(v("VRPEMORBREC"), 15)};
+  if (v("VRMORDIABREC") != 0 && valor != 0) return {"1", Money(v("VRMORDIABREC") * 100 / valor, 15)};
+  if (v("VRPEMULBREC") != 0) return {"2", Money(v("VRPEMULBREC"), 15)};
+  if (v("VRMULTABREC") != 0 && valor != 0) return {"2", Money(v("VRMULTABREC") * 100 / valor, 15)};
+  return {"3", ""};
+}
+
+// Pledged and discounted titles travel under the company's contract with the
+// bank; every other title with zeros.
+std::string ContratoRural(const TRemessa& rem, const std::string& tipoCarteira) {
+  if (tipoCarteira != "3" && tipoCarteira != "4") return "";
+  return Right(SemPontuacao(rem.ContaCorr.S("CDCEDENTEBAN")), 10);
+}
+
+// File header (type "0"), from 009.
+void HeaderArquivo(Record& r, const TLoteRural& l) {
+  r.put(9, 9, Replicate(" ", 9));
+  r.put(18, 1, l.empresa.tipo);
+  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  r.put(33, 8, l.ident);
+  r.put(41, 12, Replicate(" ", 12));
+  r.num(53, 5, l.conta.agencia);
+  r.num(58, 1, l.conta.dvAgencia);
+  r.put(59, 3, "000");
+  r.num(62, 10, l.conta.conta);
+  r.put(72, 1, "0");
+  r.put(73, 30, l.nomeEmpresa);
+  r.put(103, 30, PadR(CampoValido(LeftStr(l.rem.ContaCorr.S("NMBANCO"), 30)), 30));
+  r.put(133, 10, Replicate(" ", 10));
+  r.put(143, 1, "1");
+  r.put(144, 8, l.dataProc);
+  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
+  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
+  r.put(164, 3, "030");
+  r.put(167, 5, "00000");
+  r.put(172, 20, Replicate(" ", 20));
+  r.put(192, 20, Replicate(" ", 20));
+  r.put(212, 29, Replicate(" ", 29));
+}
+
+// Lot header (type "1"), from 009.
+void HeaderLote(Record& r, const TLoteRural& l) {
+  r.put(9, 1, "R");
+  r.put(10, 2, "01");
+  r.put(12, 2, "  ");
+  r.put(14, 3, "020");
+  r.put(17, 1, " ");
+  r.put(18, 1, l.empresa.tipo);
+  InscricaoRural(r, 19, l.empresa.tipo, l.empresa.inscricao);
+  r.put(34, 8, l.ident);
+  r.put(42, 12, Replicate(" ", 12));
+  r.num(54, 5, l.conta.agencia);
+  r.put(59, 1, " ");
+  r.put(60, 3, "000");
+  r.num(63, 10, LeftStr(l.conta.conta, 10));
+  r.put(73, 1, "0");
+  r.put(74, 30, l.nomeEmpresa);
+  r.put(104, 40, Replicate(" ", 40));
+  r.put(144, 40, Replicate(" ", 40));
+  r.num(184, 8, cnab240::NumeroRemessa(l.rem));
+  r.put(192, 8, l.dataProc);
+  r.put(200, 8, "00000000");
+  r.put(208, 33, Replicate(" ", 33));
+}
+
+// Where a title's records go: the file, or nowhere while every marked title
+// is checked before the file exists.
+struct TSaida {
+  std::function<Record(std::string_view letra)> segmento;
+  std::function<void(const Record&)> escreve;
+};
+
+void Titulo(const TLoteRural& l, TTitulo& t, const TSaida& saida) {
+  const bool bancoImprime = t.S("IDIMPRBOLBOL") == "B";
+  const TNossoRural nosso = NossoNumeroRural(t.S("CDNOSNUMREC"));
+  const std::string forma = t.S("IDFORMCADBREC");
+  const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
+  const TEncargo encargo = EncargoRural(t);
+
+  // Segment P
+  {
+    Record r = saida.segmento("P");
+    r.num(18, 5, l.conta.agencia);
+    r.put(23, 1, " ");
+    r.put(24, 3, "000");
+    r.num(27, 10, LeftStr(l.conta.conta, 10));
+    r.put(37, 1, "0");
+    r.num(38, 7, nosso.numero);
+    r.num(45, 1, nosso.dv, "P");
+    r.put(46, 12, Replicate("0", 12));
+    r.num(58, 1, l.carteira);
+    r.num(59, 1, forma.empty() ? "1" : forma);
+    r.put(60, 1, "1");
+    r.put(61, 1, bancoImprime ? "9" : "2");
+    r.put(62, 1, bancoImprime ? "1" : "2");
+    r.put(63, 15, DocumentoRural(t, bancoImprime));
+    r.put(78, 8, FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC")));
+    r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    r.put(101, 5, "00000");
+    r.put(106, 1, " ");
+    r.put(107, 2, "06");
+    r.put(109, 1, "A");
+    r.put(110, 8, l.dataProc);
+    r.put(118, 1, encargo.codigo);
+    r.put(119, 8, "00000000");
+    r.num(127, 15, encargo.valor);
+    r.put(142, 1, "0");
+    r.put(143, 8, "00000000");
+    r.put(151, 15, Replicate("0", 15));
+    r.put(166, 15, Replicate("0", 15));
+    r.put(181, 15, Replicate("0", 15));
+    r.put(196, 25, cnab240::IdentificacaoComCarteira(t));
+    r.num(221, 1, protesto.codigo);
+    r.num(222, 2, protesto.dias);
+    r.put(224, 1, "0");
+    r.put(225, 3, "000");
+    r.put(228, 2, "09");
+    r.num(230, 10, ContratoRural(l.rem, t.S("IDCARTCOBREC")));
+    r.put(240, 1, " ");
+    saida.escreve(r);
+  }
+
+  // Segment Q (payer; the district travels in the address)
+  {
+    const cnab240::TPagador p = cnab240::LePagador(t);
+    Record r = saida.segmento("Q");
+    r.put(18, 1, p.tipo);
+    InscricaoRural(r, 19, p.tipo, p.inscricao);
+    r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
+    r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco) + " " + AllTrim(p.bairro), 40)), 40));
+    r.put(114, 15, Replicate(" ", 15));
+    r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
+    r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
+    r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+    r.put(154, 1, "0");
+    r.put(155, 15, Replicate("0", 15));
+    r.put(170, 40, Replicate(" ", 40));
+    r.put(210, 3, "000");
+    r.put(213, 20, Replicate(" ", 20));
+    r.put(233, 8, Replicate(" ", 8));
+    saida.escreve(r);
+  }
+
+  // Segment R (slip message)
+  {
+    Record r = saida.segmento("R");
+    r.put(18, 1, "0");
+    r.put(19, 8, "00000000");
+    r.put(27, 15, Replicate("0", 15));
+    r.put(42, 24, Replicate(" ", 24));
+    r.put(66, 24, Replicate(" ", 24));
+    r.put(90, 10, Replicate(" ", 10));
+    r.put(100, 40, cnab240::MensagemBoleto(t));
+    r.put(140, 40, Replicate(" ", 40));
+    r.put(180, 61, Replicate(" ", 61));
+    saida.escreve(r);
+  }
+}
+
+// A record started as the frame starts it (bank, then from 004), for the
+// checks made before the file exists: what a field refuses does not depend
+// on the record's place.
+Record Ensaio(const std::string& banco, const std::string& inicio) {
+  Record r(cnab240::kTamanho);
+  r.put(1, 3, banco);
+  r.put(4, static_cast<int>(inicio.size()), inicio);
+  return r;
+}
+
+}  // namespace
+
+void Remessa_BcoRural(const TRemessa& rem, TTitulos& titulos, bool) {
+  const cnab240::TEmpresa empresa = cnab240::LeEmpresaDoCadastro(rem);
+  cnab240::VerificaInscricao(rem, empresa);
+  const std::string ident = AllTrim(rem.IdentRec);
+  const TLoteRural lote{
+      .rem = rem,
+      .banco = rem.CNABRec.S("CDBANCCNAB"),
+      .empresa = empresa,
+      .conta = LeContaRural(rem),
+      .ident = PadR(CampoValido(LeftStr(ident, 8)), 8),
+      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
+      .movimento = cnab240::Movimento(rem.Operacao()),
+      .carteira = CarteiraRural(rem),
+  };
+
+  // What the bank could not read stops the run before the file exists.
+  {
+    Record h = Ensaio(lote.banco, "00000");
+    HeaderArquivo(h, lote);
+    Record hl = Ensaio(lote.banco, "00011");
+    HeaderLote(hl, lote);
+    const TSaida ensaio{[&](std::string_view letra) {
+                          return Ensaio(lote.banco, "0001300001" + std::string(letra) + " " + lote.movimento);
+                        },
+                        [](const Record&) {}};
+    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
+  }
+
+  // The file trailer carries lot "0000" and no counts: the bank counts the
+  // lot's records in the lot trailer only.
+  cnab240::TArquivo arq(rem.Arquivo, {.banco = lote.banco, .loteTrailerArquivo = "0000"});
+
+  // File header (type "0")
+  Record h = arq.HeaderArquivo();
+  HeaderArquivo(h, lote);
+  arq.write(h);
+
+  // Lot header (type "1")
+  Record hl = arq.HeaderLote();
+  HeaderLote(hl, lote);
+  arq.write(hl);
+
+  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
+                       [&](const Record& r) { arq.write(r); }};
+  titulos.ParaCada([&](TTitulo& t) { Titulo(lote, t, arquivo); });
+
+  // Lot trailer (type "5")
+  arq.EscreveTrailerLote();
+
+  // File trailer (type "9")
+  Record f = arq.TrailerArquivo();
+  f.put(9, 232, Replicate(" ", 232));
+  arq.write(f);
+  arq.Close();
 }
 
 }  // namespace layouts
