@@ -92,7 +92,7 @@ TEmpresa LeEmpresaDoCadastro(const TRemessa& rem) {
 }
 
 void VerificaInscricao(const TRemessa& rem, const TEmpresa& e) {
-  if (AllTrim(e.inscricao).size() > 14) rem.Erro("INSCRICAO_INV");
+  if (AllTrim(Nr_Codigo(e.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
 }
 
 TPagador LePagador(TTitulo& t) {

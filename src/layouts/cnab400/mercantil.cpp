@@ -50,9 +50,10 @@ TNossoMercantil LeNosso(const std::string& gravado) {
 
 void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
   const TIdentidade empresa = rem.Identidade();
-  // The bank has 14 positions for the company's tax id and counts what is
-  // stored, punctuation included: a longer one stops the run before the file.
-  if (AllTrim(empresa.inscricao).size() > 14) rem.Erro("INSCRICAO_INV");
+  // The bank has room for 14 digits only; a longer number would reach it cut,
+  // naming another company, so the run stops before any file exists. Typed
+  // punctuation is not the bank's: "12.345.678/0001-95" is 14 digits.
+  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
 
   const std::string inscricao = SemPontuacao(empresa.inscricao);
   const std::string agencia = LeftStr(SemPontuacao(AllTrim(rem.CNABRec.S("CDAGENCIA"))), 4);

@@ -50,9 +50,10 @@ void Remessa_Unibanco(const TRemessa& rem, TTitulos& titulos, bool) {
   auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
 
   const TIdentidade empresa = rem.Cadastro();
-  // The bank has 14 positions for the company's tax id and counts what is
-  // stored, punctuation included: a longer one stops the run before the file.
-  if (AllTrim(empresa.inscricao).size() > 14) rem.Erro("INSCRICAO_INV");
+  // The bank has room for 14 digits only; a longer number would reach it cut,
+  // naming another company, so the run stops before any file exists. Typed
+  // punctuation is not the bank's: "12.345.678/0001-95" is 14 digits.
+  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
 
   const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
   const std::string conta = Right(SemPontuacao(rem.ContaCorrente()), 6);
