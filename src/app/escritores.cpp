@@ -144,6 +144,7 @@ layouts::TLinha PrimeiroMarcado(host::TClientDataSet& b) {
 layouts::TRemessa RemessaDoForm(TfrmRemessaCNAB& f) {
   layouts::TRemessa r;
   r.IdentRec = f.BuscaIdentRec();
+  r.IdConta = f.cdsIdConta.IsEmpty() ? "" : f.cdsIdConta.FieldByName("CDIDRECCONTCORR").AsString();
   // The bank parameters are the batch account's bank's, for every writer.
   TfrmRemessaCNAB::Carrega(f.cdsEmprBanc, f.netRemessaCNAB->GetEmprBanc(
                                               f.cdsCNABRec.FieldByName("CDBANCO").AsString(), f.Empresa()));

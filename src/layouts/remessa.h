@@ -67,6 +67,7 @@ class TRemessa {
   TLinha Filial;              // the batch branch; empty when the batch has none
   TLinha PrimeiroTitulo;      // the first marked title (the portfolio every marked title shares)
   std::string IdentRec;       // the company's identification at the bank
+  std::string IdConta;        // the account's own identification (empty when it has none)
   std::string ContaLembrada;  // the account number as the account was validated
   std::string Arquivo;        // the operator's path
   TDateTime DataProc = 0;     // the processing date of the operator's branch

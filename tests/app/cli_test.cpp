@@ -64,12 +64,22 @@ TEST_F(Cli, DemoDatabaseGeneratesBradescoAndListsIt) {
 
 TEST_F(Cli, ErrorsSayWhatInTheCataloguesWordsAndStoreNothing) {
   ASSERT_EQ(roda(dir, "init --demo").rc, 0);
+  // An account of a bank that no writer takes, with a title to send.
+  escreve("sem-leiaute.json", R"({"BANCO": [{"CDBANCO": "123", "NMBANCO": "SEM LEIAUTE"}],
+    "CONTCORR": [{"CDREDUCONT": "900", "CDEMPRESA": "01", "CDBANCO": "123", "CDAGENCIA": "1234",
+                  "CDCONTCORR": "00123459", "DSCONTCORR": "Sem leiaute", "CDBANCCNAB": "123",
+                  "CDBANCOCONV": "123", "CDFILIAL": "0001"}],
+    "BOLETOREC": [{"CDFILIAL": "0001", "NRLANBOLREC": "9001", "CDEMPRESA": "01", "CDCLIENTE": "C001",
+                   "CDREDUCONT": "900", "DTVENBOLREC": "2026-12-20", "DTEMISBOLREC": "2026-12-01",
+                   "VRFINALBREC": 100.0, "IDSITUCNABR": "00", "CDNOSNUMREC": "1", "CDCARTCOBBOL": "09",
+                   "IDCARTCOBREC": "1", "IDIMPRBOLBOL": "E", "CDFILIBOLREC": "0001"}]})");
+  ASSERT_EQ(roda(dir, "import sem-leiaute.json").rc, 0);
   struct Case {
     std::string args, mensagem;
   } cases[] = {
       {"gerar --empresa 01 --conta 002 --arquivo nao/existe.txt --todos", "Arquivo ou diretório não existe."},
       {"gerar --empresa 01 --conta 002 --arquivo . --todos", "Arquivo deve ser informado."},
-      {"gerar --empresa 01 --conta 003 --arquivo x.txt --todos",
+      {"gerar --empresa 01 --conta 900 --arquivo x.txt --todos",
        "Não existe remessa para o banco da conta corrente informada."},
       {"gerar --empresa 01 --conta 999 --arquivo x.txt --todos", "Conta corrente não cadastrada."},
       {"gerar --empresa 09 --conta 001 --arquivo x.txt --todos", "Empresa não cadastrada."},

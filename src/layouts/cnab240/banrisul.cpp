@@ -1,11 +1,371 @@
-// Banrisul, CNAB 240: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// Banrisul, CNAB 240: one lot of collection titles, segments P and Q for
+// every title, R when it has a message or a fine, and Y (the account's
+// guarantor) after R. The lot trailer counts and totals the titles per
+// portfolio kind. The file's name ends in ".240": the catalogue adds it to
+// the operator's path, for this writer and for the question whether the file
+// already exists alike.
+#include <array>
+#include <functional>
+
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab240/cnab240.h"
 
 namespace layouts {
 
-void Remessa_Banrisul(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// The batch account as the bank reads it, typed punctuation dropped before
+// each field's cut: the agency's last three digits (its first four in the
+// agreement code), the account's first seven digits without its check digit.
+struct TContaBanrisul {
+  std::string agencia, conta, dvConta;
+};
+
+TContaBanrisul LeContaBanrisul(const TRemessa& rem) {
+  TContaBanrisul c;
+  c.agencia = SemPontuacao(AllTrim(rem.CNABRec.S("CDAGENCIA")));
+  if (!rem.CNABRec.S("CDCONTCORR").empty()) {
+    c.conta = LeftStr(SemPontuacao(rem.ContaCorrente()), 7);
+    c.dvConta = Right(rem.DacContaCorrente(), 1);
+  }
+  return c;
+}
+
+// The account's guarantor, its tax id's digits cut to its kind's width.
+struct TAvalistaBanrisul {
+  bool completo = false;
+  std::string tipo, inscricao, nome;
+};
+
+TAvalistaBanrisul LeAvalistaBanrisul(const TRemessa& rem) {
+  const TAvalista a = rem.Avalista();
+  if (EmptyString(a.inscricao) || EmptyString(a.nome)) return {};
+  const bool juridica = a.tipo == "J";
+  return {true, juridica ? "2" : "1", LeftStr(SemPontuacao(a.inscricao), juridica ? 14 : 11), a.nome};
+}
+
+// What every record of the file takes from the batch, read once.
+struct TLoteBanrisul {
+  const TRemessa& rem;
+  cnab240::TEmpresa empresa;
+  TContaBanrisul conta;
+  std::string cedente, nomeEmpresa, dataProc, movimento;
+  TAvalistaBanrisul avalista;
+};
+
+// The agreement code (20 positions): the agency's first four digits, the
+// company's code at the bank in nine (a longer code stops the run) and zeros.
+void Convenio(Record& r, int pos, const TLoteBanrisul& l) {
+  r.num(pos, 4, LeftStr(l.conta.agencia, 4));
+  r.num(pos + 4, 9, l.cedente);
+  r.put(pos + 13, 7, "0000000");
+}
+
+// File header (type "0"), from 009.
+void HeaderArquivo(Record& r, const TLoteBanrisul& l) {
+  r.put(9, 9, Replicate(" ", 9));
+  r.put(18, 1, l.empresa.tipo);
+  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  Convenio(r, 33, l);
+  r.put(53, 2, "00");
+  r.num(55, 3, Right(l.conta.agencia, 3));
+  r.put(58, 1, " ");
+  r.num(59, 12, l.conta.conta);
+  r.num(71, 1, l.conta.dvConta);
+  r.put(72, 1, " ");
+  r.put(73, 30, l.nomeEmpresa);
+  r.put(103, 30, PadR(CampoValido(LeftStr(l.rem.ContaCorr.S("NMBANCO"), 30)), 30));
+  r.put(133, 10, Replicate(" ", 10));
+  r.put(143, 1, "1");
+  r.put(144, 8, l.dataProc);
+  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
+  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
+  r.put(164, 3, "103");
+  r.put(167, 5, "00000");
+  r.put(172, 20, Replicate(" ", 20));
+  r.put(192, 20, Replicate(" ", 20));
+  r.put(212, 11, Replicate(" ", 11));
+  r.put(223, 3, "CSP");
+  r.put(226, 3, "000");
+  r.put(229, 12, Replicate(" ", 12));
+}
+
+// Lot header (type "1"), from 009.
+void HeaderLote(Record& r, const TLoteBanrisul& l) {
+  r.put(9, 1, "R");
+  r.put(10, 2, "01");
+  r.put(12, 2, "00");
+  r.put(14, 3, "060");
+  r.put(17, 1, " ");
+  r.put(18, 1, l.empresa.tipo);
+  r.num(19, 15, LeftStr(l.empresa.inscricao, 15));
+  Convenio(r, 34, l);
+  r.num(54, 5, Right(l.conta.agencia, 3));
+  r.put(59, 1, " ");
+  r.num(60, 12, l.conta.conta);
+  r.num(72, 1, l.conta.dvConta);
+  r.put(73, 1, " ");
+  r.put(74, 30, l.nomeEmpresa);
+  r.put(104, 40, Replicate(" ", 40));
+  r.put(144, 40, Replicate(" ", 40));
+  r.num(184, 8, cnab240::NumeroRemessa(l.rem));
+  r.put(192, 8, l.dataProc);
+  r.put(200, 8, "00000000");
+  r.put(208, 33, Replicate(" ", 33));
+}
+
+// The invoice and its instalment ("0000123/02"), or the title number when
+// the title has no invoice.
+std::string DocumentoBanrisul(TTitulo& t) {
+  const std::string duplicata = t.Registro(TRegistro::Duplicata, "DUPLICATA");
+  if (duplicata.empty()) return PadR(t.S("NRLANBOLREC"), 10) + Replicate(" ", 5);
+  return PadR(Right(Ajusta(duplicata, 7), 7), 7) + "/" +
+         PadR(Ajusta(t.Registro(TRegistro::Duplicata, "NRPARCELA"), 2), 2) + Replicate(" ", 5);
+}
+
+// Interest (118-141): the daily amount first, then the percentage, each as
+// money from the due date.
+struct TJurosBanrisul {
+  std::string codigo, data, valor;
+};
+
+TJurosBanrisul JurosBanrisul(TTitulo& t, const std::string& vencimento) {
+  if (t.F("VRMORDIABREC") != 0) return {"1", vencimento, Money(t.F("VRMORDIABREC"), 15)};
+  if (t.F("VRPEMORBREC") != 0) return {"2", vencimento, Money(t.F("VRPEMORBREC"), 15)};
+  return {"3", "00000000", ""};
+}
+
+// The fine (R 075-089): a percentage goes rounded to one decimal, an amount
+// as money.
+std::string MultaBanrisul(TTitulo& t) {
+  if (t.F("VRPEMULBREC") != 0) return VirgDeciAssu(FormatFloat("#0.00", RoundDec(t.F("VRPEMULBREC"), 1)), 15);
+  if (t.F("VRMULTABREC") != 0) return Money(t.F("VRMULTABREC"), 15);
+  return "";
+}
+
+// The title's portfolio kind, as stored; a kind that is not a digit has no
+// meaning at the bank and stops the title before the file.
+std::string TipoCarteira(const TRemessa& rem, TTitulo& t) {
+  const std::string tipo = Right(t.S("IDCARTCOBREC"), 1);
+  if (!tipo.empty() && (tipo[0] < '0' || tipo[0] > '9')) rem.Recusa(t, "TipoCart_INV");
+  return tipo;
+}
+
+// Where a title's records go: the file, or nowhere while every marked title
+// is checked before the file exists.
+struct TSaida {
+  std::function<Record(std::string_view letra)> segmento;
+  std::function<void(const Record&)> escreve;
+};
+
+void Titulo(const TLoteBanrisul& l, TTitulo& t, const TSaida& saida) {
+  auto bol = [&t](const char* n) { return t.S(n); };
+  const std::string vencimento = FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC"));
+  const std::string nosso = bol("CDNOSNUMREC");
+  // the bank numbers the titles whose slips it prints, and those without a number
+  const bool bancoNumera = bol("IDIMPRBOLBOL") == "B" || nosso.empty();
+  const std::string formaCadastro = bol("IDFORMCADBREC");
+  const TJurosBanrisul juros = JurosBanrisul(t, vencimento);
+  const cnab240::TProtesto protesto = cnab240::LeProtesto(t, false);
+
+  // Segment P
+  {
+    Record r = saida.segmento("P");
+    r.num(18, 5, Right(l.conta.agencia, 3));
+    r.put(23, 1, " ");
+    r.num(24, 12, l.conta.conta);
+    r.num(36, 1, l.conta.dvConta);
+    r.put(37, 1, " ");
+    r.num(38, 10, bancoNumera ? "" : LeftStr(SemPontuacao(nosso), 10));
+    r.put(48, 10, Replicate(" ", 10));
+    r.put(58, 1, PadR(TipoCarteira(l.rem, t), 1));
+    r.num(59, 1, formaCadastro.empty() ? "1" : formaCadastro);
+    r.put(60, 1, "1");
+    r.put(61, 1, bancoNumera ? "1" : "2");
+    r.put(62, 1, bancoNumera ? "1" : "2");
+    r.put(63, 15, CampoValido(DocumentoBanrisul(t)));
+    r.put(78, 8, vencimento);
+    r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    r.put(101, 5, "00000");
+    r.put(106, 1, "0");
+    r.put(107, 2, "99");
+    r.put(109, 1, "N");
+    r.put(110, 8, l.dataProc);
+    r.put(118, 1, juros.codigo);
+    r.put(119, 8, juros.data);
+    r.num(127, 15, juros.valor);
+    r.put(142, 1, "0");
+    r.put(143, 8, "00000000");
+    r.put(151, 15, Replicate("0", 15));
+    r.put(166, 15, Replicate("0", 15));
+    r.put(181, 15, Replicate("0", 15));
+    r.put(196, 25, PadR(CampoValido(bol("CDFILIAL") + bol("NRLANBOLREC")), 25));
+    r.num(221, 1, protesto.codigo);
+    r.num(222, 2, protesto.dias);
+    r.put(224, 1, "0");
+    r.put(225, 3, "000");
+    r.put(228, 2, "09");
+    r.num(230, 10, Right(SemPontuacao(l.rem.IdConta), 10));
+    r.put(240, 1, "1");
+    saida.escreve(r);
+  }
+
+  // Segment Q (payer)
+  {
+    Record r = saida.segmento("Q");
+    cnab240::BlocoPagador(r, cnab240::LePagador(t));
+    r.put(154, 1, "0");
+    r.put(155, 15, Replicate("0", 15));
+    r.put(170, 40, Replicate(" ", 40));
+    r.put(210, 3, "000");
+    r.put(213, 20, Replicate(" ", 20));
+    r.put(233, 8, Replicate(" ", 8));
+    saida.escreve(r);
+  }
+
+  // Segment R (fine and the title's two instruction lines); the slip message
+  // only decides whether it is sent
+  if (!cnab240::TemSegmentoR(t)) return;
+  {
+    auto instrucao = [&t](const char* n) {
+      return PadR(CampoValido(LeftStr(t.Registro(TRegistro::InstruBol, n), 40)), 40);
+    };
+    Record r = saida.segmento("R");
+    r.put(18, 1, "0");
+    r.put(19, 8, "00000000");
+    r.put(27, 15, Replicate("0", 15));
+    r.put(42, 1, "0");
+    r.put(43, 8, "00000000");
+    r.put(51, 15, Replicate("0", 15));
+    r.put(66, 1, t.F("VRPEMULBREC") != 0 ? "2" : "1");
+    r.put(67, 8, vencimento);
+    r.num(75, 15, MultaBanrisul(t));
+    r.put(90, 10, Replicate(" ", 10));
+    r.put(100, 40, instrucao("INSTRU1"));
+    r.put(140, 40, instrucao("INSTRU2"));
+    r.put(180, 3, "000");
+    r.put(183, 4, "0000");
+    r.put(187, 13, Replicate("0", 13));
+    r.put(200, 8, Replicate("0", 8));
+    r.put(208, 33, Replicate(" ", 33));
+    saida.escreve(r);
+  }
+
+  // Segment Y, optional record "01" (guarantor), only after segment R
+  if (l.avalista.completo) {
+    Record r = saida.segmento("Y");
+    r.put(18, 2, "01");
+    r.put(20, 1, l.avalista.tipo);
+    r.num(21, 15, l.avalista.inscricao);
+    r.put(36, 40, PadR(CampoValido(LeftStr(l.avalista.nome, 40)), 40));
+    r.put(76, 40, Replicate(" ", 40));
+    r.put(116, 15, Replicate(" ", 15));
+    r.put(131, 5, "00000");
+    r.put(136, 3, "000");
+    r.put(139, 15, Replicate(" ", 15));
+    r.put(154, 2, "  ");
+    r.put(156, 85, Replicate(" ", 85));
+    saida.escreve(r);
+  }
+}
+
+// Titles and their value per portfolio kind, "1" (simple) to "4"
+// (discounted); other kinds are counted in none.
+struct TTotais {
+  std::array<int, 4> titulos{};
+  std::array<double, 4> valor{};
+  void Soma(TTitulo& t) {
+    const std::string tipo = Right(t.S("IDCARTCOBREC"), 1);
+    if (tipo.size() != 1 || tipo[0] < '1' || tipo[0] > '4') return;
+    ++titulos[tipo[0] - '1'];
+    valor[tipo[0] - '1'] += RoundDec(t.F("VRFINALBREC"), 2);
+  }
+};
+
+// Lot trailer (type "5"): the lot's records, then titles and total per kind.
+void TrailerLote(cnab240::TArquivo& arq, const TTotais& totais) {
+  Record r = arq.TrailerLote();
+  r.put(9, 9, Replicate(" ", 9));
+  r.num(18, 6, IntToStr(arq.RegistrosLote()));
+  for (int k = 0; k < 4; ++k) {
+    r.num(24 + 23 * k, 6, IntToStr(totais.titulos[k]));
+    r.num(30 + 23 * k, 17, VirgDeciAssu(FormatFloat("#0.00", totais.valor[k]), 17));
+  }
+  r.put(116, 8, Replicate(" ", 8));
+  r.put(124, 117, Replicate(" ", 117));
+  arq.write(r);
+}
+
+// A record started as the frame starts it, for the checks made before the
+// file exists: what a field refuses does not depend on the record's place.
+Record Ensaio(const std::string& inicio) {
+  Record r(cnab240::kTamanho);
+  r.put(1, static_cast<int>(inicio.size()), inicio);
+  return r;
+}
+
+}  // namespace
+
+void Remessa_Banrisul(const TRemessa& rem, TTitulos& titulos, bool) {
+  const cnab240::TEmpresa empresa = cnab240::LeEmpresa(rem);
+  cnab240::VerificaInscricao(rem, empresa);
+  // the bank knows the company by its code: without one nothing can be sent
+  const std::string cedente = rem.ContaCorr.S("CDCEDENTEBAN");
+  if (EmptyString(cedente)) rem.Erro("CODCONV_INF");
+  const TLoteBanrisul lote{
+      .rem = rem,
+      .empresa = empresa,
+      .conta = LeContaBanrisul(rem),
+      .cedente = SemPontuacao(cedente),
+      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
+      .movimento = cnab240::Movimento(rem.Operacao()),
+      .avalista = LeAvalistaBanrisul(rem),
+  };
+
+  // What the bank could not read stops the run before the file exists.
+  {
+    Record h = Ensaio("04100000");
+    HeaderArquivo(h, lote);
+    Record hl = Ensaio("04100011");
+    HeaderLote(hl, lote);
+    const TSaida ensaio{[&](std::string_view letra) {
+                          return Ensaio("0410001300001" + std::string(letra) + " " + lote.movimento);
+                        },
+                        [](const Record&) {}};
+    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
+  }
+
+  cnab240::TArquivo arq(rem.Arquivo, {.banco = "041"});
+
+  // File header (type "0")
+  Record h = arq.HeaderArquivo();
+  HeaderArquivo(h, lote);
+  arq.write(h);
+
+  // Lot header (type "1")
+  Record hl = arq.HeaderLote();
+  HeaderLote(hl, lote);
+  arq.write(hl);
+
+  TTotais totais;
+  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
+                       [&](const Record& r) { arq.write(r); }};
+  titulos.ParaCada([&](TTitulo& t) {
+    Titulo(lote, t, arquivo);
+    totais.Soma(t);
+  });
+
+  TrailerLote(arq, totais);
+
+  // File trailer (type "9")
+  arq.EscreveTrailerArquivo(true);
+  arq.Close();
 }
 
 }  // namespace layouts

@@ -1,11 +1,280 @@
-// HSBC, CNAB 240: its writer is not built yet, so a batch of this bank stops
-// as one of a bank without a writer.
+// HSBC, CNAB 240: one lot of collection titles, segments P and Q for every
+// title (the layout carries no fine and no message). The bank knows the
+// company by its registration, never a branch, and by an agreement code made
+// of the batch's agency and account.
+#include <functional>
+
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab240/cnab240.h"
 
 namespace layouts {
 
-void Remessa_BcoHSBC(const TRemessa& rem, TTitulos&, bool) {
-  rem.Erro("Remessa_inv");
+using namespace fields;
+
+namespace {
+
+// The batch account as the bank reads it, typed punctuation dropped before
+// each field's cut. The agency is stored with its check digit; the bank
+// reads the account whole, check digit included.
+struct TContaHSBC {
+  bool semAgencia, semConta;
+  std::string agencia, conta;
+};
+
+TContaHSBC LeContaHSBC(const TRemessa& rem) {
+  const std::string agencia = rem.CNABRec.S("CDAGENCIA");
+  const std::string conta = rem.CNABRec.S("CDCONTCORR");
+  return {agencia.empty(), conta.empty(), SemPontuacao(AllTrim(agencia)), SemPontuacao(AllTrim(conta))};
+}
+
+// The agency in a field of n positions; a batch without agency sends five
+// zeros and blanks after them, as the bank has always been sent.
+void AgenciaHSBC(Record& r, int pos, int n, const TContaHSBC& c) {
+  if (c.semAgencia)
+    r.put(pos, n, PadR("00000", n));
+  else
+    r.num(pos, n, LeftStr(c.agencia, n));
+}
+
+// The account's last n digits; zeros without an account.
+void ContaHSBC(Record& r, int pos, int n, const TContaHSBC& c) {
+  r.num(pos, n, c.semConta ? "" : Right(c.conta, n));
+}
+
+// What every record of the file takes from the batch, read once.
+struct TLoteHSBC {
+  const TRemessa& rem;
+  cnab240::TEmpresa empresa;
+  TContaHSBC conta;
+  std::string convenio, nomeEmpresa, dataProc, movimento;
+};
+
+// File header (type "0"), from 009.
+void HeaderArquivo(Record& r, const TLoteHSBC& l) {
+  r.put(9, 9, Replicate(" ", 9));
+  r.put(18, 1, l.empresa.tipo);
+  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  r.put(33, 3, "COB");
+  r.put(36, 4, "CNAB");
+  r.num(40, 13, l.convenio);
+  r.num(53, 5, l.conta.semAgencia ? "" : LeftStr(l.conta.agencia, 5));
+  r.put(58, 1, "0");
+  ContaHSBC(r, 59, 12, l.conta);
+  r.put(71, 2, "00");
+  r.put(73, 30, l.nomeEmpresa);
+  r.put(103, 30, PadR(CampoValido(LeftStr(l.rem.ContaCorr.S("NMBANCO"), 30)), 30));
+  r.put(133, 10, Replicate(" ", 10));
+  r.put(143, 1, "1");
+  r.put(144, 8, l.dataProc);
+  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
+  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
+  r.put(164, 3, "010");
+  r.put(167, 5, "00000");
+  r.put(172, 1, "S");
+  r.put(173, 11, Replicate(" ", 11));
+  r.put(184, 1, "S");
+  r.put(185, 7, Replicate(" ", 7));
+  r.put(192, 20, Replicate(" ", 20));
+  r.put(212, 29, Replicate(" ", 29));
+}
+
+// Lot header (type "1"), from 009.
+void HeaderLote(Record& r, const TLoteHSBC& l) {
+  r.put(9, 1, "R");
+  r.put(10, 2, "01");
+  r.put(12, 2, "00");
+  r.put(14, 3, "010");
+  r.put(17, 1, " ");
+  r.put(18, 1, l.empresa.tipo);
+  r.num(19, 15, LeftStr(l.empresa.inscricao, 15));
+  r.put(34, 3, "COB");
+  r.put(37, 4, Replicate(" ", 4));
+  r.num(41, 13, l.convenio);
+  AgenciaHSBC(r, 54, 6, l.conta);
+  ContaHSBC(r, 60, 13, l.conta);
+  r.put(73, 1, "0");
+  r.put(74, 30, l.nomeEmpresa);
+  r.put(104, 40, Replicate(" ", 40));
+  r.put(144, 40, Replicate(" ", 40));
+  r.num(184, 8, cnab240::NumeroRemessa(l.rem));
+  r.put(192, 8, l.dataProc);
+  r.put(200, 8, "00000000");
+  r.put(208, 33, Replicate(" ", 33));
+}
+
+// Charge code and amount (118, 127-141): the interest percentage first, then
+// the daily interest, each as money.
+struct TEncargoHSBC {
+  std::string codigo, valor;
+};
+
+TEncargoHSBC EncargoHSBC(TTitulo& t) {
+  if (t.F("VRPEMORBREC") != 0) return {"2", Money(t.F("VRPEMORBREC"), 15)};
+  if (t.F("VRMORDIABREC") != 0) return {"1", Money(t.F("VRMORDIABREC"), 15)};
+  return {"3", ""};
+}
+
+// The bank's protest codes: "4" for the title's code "1", "5" for "2", no
+// protest ("3") for anything else.
+std::string ProtestoHSBC(const std::string& codigo) {
+  if (codigo == "1") return "4";
+  if (codigo == "2") return "5";
+  return "3";
+}
+
+// Protest days as a whole number: none (or less) "00", one day "02" (the
+// bank counts no fewer than two); more days than the field holds stop the
+// title rather than reach the bank as other days.
+std::string DiasProtestoHSBC(TTitulo& t) {
+  if (t.Nulo("QTDIAPROTBOL") || EmptyString(t.S("QTDIAPROTBOL"))) return "00";
+  const int dias = static_cast<int>(t.F("QTDIAPROTBOL"));
+  if (dias <= 0) return "00";
+  if (dias == 1) return "02";
+  return IntToStr(dias);
+}
+
+// Where a title's records go: the file, or nowhere while every marked title
+// is checked before the file exists.
+struct TSaida {
+  std::function<Record(std::string_view letra)> segmento;
+  std::function<void(const Record&)> escreve;
+};
+
+void Titulo(const TLoteHSBC& l, TTitulo& t, const TSaida& saida) {
+  auto bol = [&t](const char* n) { return t.S(n); };
+  const bool bancoEmite = bol("IDIMPRBOLBOL") == "B";
+  const std::string carteira = AllTrim(bol("IDCARTCOBREC"));
+  const std::string titulo = CampoValido(bol("CDFILIAL") + bol("NRLANBOLREC"));
+  const TEncargoHSBC encargo = EncargoHSBC(t);
+
+  // Segment P
+  {
+    Record r = saida.segmento("P");
+    AgenciaHSBC(r, 18, 5, l.conta);
+    r.put(23, 1, l.conta.semAgencia ? " " : "0");
+    ContaHSBC(r, 24, 12, l.conta);
+    r.put(36, 1, " ");
+    r.put(37, 1, "0");
+    // the stored number's last eleven digits, its check digit included
+    r.num(38, 11, Right(SemPontuacao(bol("CDNOSNUMREC")), 11));
+    r.put(49, 9, Replicate(" ", 9));
+    r.num(58, 1, carteira.empty() ? "1" : LeftStr(carteira, 1));
+    r.put(59, 1, bol("IDFORMCADBREC") == "1" ? "1" : "2");
+    r.put(60, 1, "1");
+    r.put(61, 1, bancoEmite ? "9" : "2");
+    r.put(62, 1, bancoEmite ? "1" : "2");
+    r.put(63, 15, PadR(AllTrim(titulo), 15));
+    r.put(78, 8, FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC")));
+    r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    AgenciaHSBC(r, 101, 6, l.conta);
+    r.put(107, 2, "02");
+    r.put(109, 1, "A");
+    r.put(110, 8, l.dataProc);
+    r.put(118, 1, encargo.codigo);
+    r.put(119, 8, "00000000");
+    r.num(127, 15, encargo.valor);
+    r.put(142, 1, "0");
+    r.put(143, 8, "00000000");
+    r.put(151, 15, Replicate("0", 15));
+    r.put(166, 15, Replicate("0", 15));
+    r.put(181, 15, Replicate("0", 15));
+    r.put(196, 25, PadR(titulo, 25));
+    r.put(221, 1, ProtestoHSBC(bol("CDDIAPROTBOL")));
+    r.num(222, 2, DiasProtestoHSBC(t));
+    r.put(224, 1, "2");
+    r.put(225, 3, "000");
+    r.put(228, 2, "09");
+    r.put(230, 10, Replicate("0", 10));
+    r.put(240, 1, " ");
+    saida.escreve(r);
+  }
+
+  // Segment Q (payer; the address in 38 positions, no guarantor)
+  {
+    const cnab240::TPagador p = cnab240::LePagador(t);
+    Record r = saida.segmento("Q");
+    r.put(18, 1, p.tipo);
+    r.num(19, 15, LeftStr(SemPontuacao(p.inscricao), 15));
+    r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
+    r.put(74, 38, PadR(CampoValido(LeftStr(p.endereco, 38)), 38));
+    r.put(112, 2, "  ");
+    r.put(114, 15, PadR(CampoValido(LeftStr(p.bairro, 15)), 15));
+    r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
+    r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
+    r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+    r.put(154, 1, "0");
+    r.put(155, 15, Replicate("0", 15));
+    r.put(170, 40, Replicate(" ", 40));
+    r.put(210, 3, Replicate(" ", 3));
+    r.put(213, 20, Replicate(" ", 20));
+    r.put(233, 8, Replicate(" ", 8));
+    saida.escreve(r);
+  }
+}
+
+// A record started as the frame starts it, for the checks made before the
+// file exists: what a field refuses does not depend on the record's place.
+Record Ensaio(const std::string& inicio) {
+  Record r(cnab240::kTamanho);
+  r.put(1, static_cast<int>(inicio.size()), inicio);
+  return r;
+}
+
+}  // namespace
+
+void Remessa_BcoHSBC(const TRemessa& rem, TTitulos& titulos, bool) {
+  const cnab240::TEmpresa empresa = cnab240::LeEmpresaDoCadastro(rem);
+  cnab240::VerificaInscricao(rem, empresa);
+  const TContaHSBC conta = LeContaHSBC(rem);
+  const TLoteHSBC lote{
+      .rem = rem,
+      .empresa = empresa,
+      .conta = conta,
+      // the agency's first four digits and the account's first seven
+      .convenio = LeftStr(conta.agencia, 4) + LeftStr(conta.conta, 7),
+      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
+      .movimento = cnab240::Movimento(rem.Operacao()),
+  };
+
+  // What the bank could not read stops the run before the file exists.
+  {
+    Record h = Ensaio("39900000");
+    HeaderArquivo(h, lote);
+    Record hl = Ensaio("39900011");
+    HeaderLote(hl, lote);
+    const TSaida ensaio{[&](std::string_view letra) {
+                          return Ensaio("3990001300001" + std::string(letra) + " " + lote.movimento);
+                        },
+                        [](const Record&) {}};
+    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
+  }
+
+  cnab240::TArquivo arq(rem.Arquivo, {.banco = "399"});
+
+  // File header (type "0")
+  Record h = arq.HeaderArquivo();
+  HeaderArquivo(h, lote);
+  arq.write(h);
+
+  // Lot header (type "1")
+  Record hl = arq.HeaderLote();
+  HeaderLote(hl, lote);
+  arq.write(hl);
+
+  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
+                       [&](const Record& r) { arq.write(r); }};
+  titulos.ParaCada([&](TTitulo& t) { Titulo(lote, t, arquivo); });
+
+  // Lot trailer (type "5"): the details and the lot's two headers, zero totals
+  arq.EscreveTrailerLote(true);
+
+  // File trailer (type "9"), with the zero count of accounts
+  arq.EscreveTrailerArquivo(true);
+  arq.Close();
 }
 
 }  // namespace layouts
