@@ -98,7 +98,7 @@ TEST(GenerationRun, FailuresPostNothingAndLeaveNoFile) {
     std::function<void(TOpcoesGeracao&, const std::string& dir)> prepara;
     std::string chave;
   } cases[] = {
-      {"unknown bank", "041", [](TOpcoesGeracao&, const std::string&) {}, "Remessa_inv"},
+      {"unknown bank", "237", [](TOpcoesGeracao&, const std::string&) {}, "Remessa_inv"},
       {"missing folder", "237",
        [](TOpcoesGeracao& o, const std::string& d) { o.arquivo = d + "/nao/existe.txt"; }, "DIR_INVALIDO"},
       {"path is a folder", "237", [](TOpcoesGeracao& o, const std::string& d) { o.arquivo = d; },
@@ -112,6 +112,10 @@ TEST(GenerationRun, FailuresPostNothingAndLeaveNoFile) {
   for (const auto& c : cases) {
     json j = dois_titulos(c.banco);
     if (std::string(c.nome) == "discount without authorisation") j["CONTCORR"][0]["NRAUTCNABDES"] = "";
+    if (std::string(c.nome) == "unknown bank") {
+      j["CONTCORR"][0]["CDBANCCNAB"] = "123";  // a layout no writer takes
+      j["CONTCORR"][0]["CDBANCOCONV"] = "123";
+    }
     TStore s(j.dump());
     char tmpl[] = "/tmp/remessa-gen-XXXXXX";
     ASSERT_TRUE(mkdtemp(tmpl));

@@ -77,16 +77,16 @@ TEST(Mercantil, HeaderAndDetail) {
   EXPECT_EQ(recs[2], "9" + B(393) + "000003");
 }
 
-// The company is the batch branch first; its tax id is counted as stored,
-// and written as its digits.
+// The company is the batch branch first; its tax id is counted and written
+// as its digits.
 TEST(Mercantil, CompanyBranchFirst) {
   const struct {
     const char *filial, *empresa, *chave, *inscricao, *nome;
   } casos[] = {
       {"", "123.456.789-09", "", "000012345678909", "EMPRESA TESTE"},
       {"0002", "12345678000195", "", "012345678000276", "FILIAL DOIS"},
-      {"", "12.345.678/0001-95", "INSCRICAO_INV", "", ""},
-      {"0001", "12345678000195", "INSCRICAO_INV", "", ""},  // the branch's "12.345.678/0001-95"
+      {"", "12.345.678/0001-95", "", "012345678000195", "EMPRESA TESTE"},
+      {"", "123456789012345", "INSCRICAO_INV", "", ""},
   };
   for (const auto& c : casos) {
     Mercantil l;

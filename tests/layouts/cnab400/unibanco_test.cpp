@@ -98,17 +98,18 @@ TEST(Unibanco, RecordsFromTypedData) {
   EXPECT_EQ(recs[2], J({"9", z(390), "042", "000003"}));  // the account's sequence went from 41 to 42
 }
 
-// The company's tax id is counted as stored (a CNPJ with its punctuation is
-// too long for the bank) and written as its digits.
+// The company's tax id is counted and written as its digits: a CNPJ typed
+// with its punctuation is 14 digits, one of 15 is refused.
 TEST(Unibanco, CompanyTaxId) {
   for (auto [typed, digits] :
-       {std::pair{"123.456.789-09", "00012345678909"}, {"12345678000195", "12345678000195"}}) {
+       {std::pair{"123.456.789-09", "00012345678909"}, {"12.345.678/0001-95", "12345678000195"}}) {
     Unibanco l;
     l.inscricao = typed;
     EXPECT_EQ(field(l.Gera()[1], 4, 14), digits) << typed;
   }
-  TLoja base("409");  // "12.345.678/0001-95"
-  EXPECT_EQ(base.Recusa(), "INSCRICAO_INV");
+  Unibanco longo;
+  longo.inscricao = "123456789012345";
+  EXPECT_EQ(longo.Recusa(), "INSCRICAO_INV");
 }
 
 TEST(Unibanco, NossoNumeroAndItsCheckDigit) {
