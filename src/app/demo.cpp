@@ -59,6 +59,73 @@ std::string iso(double d) {
   return fields::FormatDateTime("yyyy-mm-dd", d);
 }
 
+// A second company, whose parameters at Caixa choose the SIGCB layout: the
+// parameters are the company's, so the first company keeps the plain one.
+void SegundaEmpresa(json& j, double hoje) {
+  j["EMPRESA"].push_back({{"CDEMPRESA", "02"},
+                          {"NMEMPRESA", "Serviços Exemplo"},
+                          {"IDTPIJUREMPR", "J"},
+                          {"NRINSJUREMPR", "98765432000198"},
+                          {"NMRAZSOCEMPR", "Serviços Exemplo Ltda."}});
+  j["FILIAL"].push_back({{"CDFILIAL", "0002"},
+                         {"CDEMPRESA", "02"},
+                         {"NMFILIAL", "Serviços"},
+                         {"IDTPIJURFILI", "J"},
+                         {"NRINSJURFILI", "98.765.432/0001-98"},
+                         {"NMRAZSOCFILI", "Serviços Exemplo Ltda."}});
+  j["ENDEFILI"].push_back({{"CDFILIAL", "0002"},
+                           {"IDTPENDEFILI", "P"},
+                           {"CDPAIS", "1058"},
+                           {"SGESTADO", "MG"},
+                           {"CDMUNICIPIO", "3106"},
+                           {"DSENDEFILI", "Rua da Bahia, 900"},
+                           {"NMBAIRFILI", "Centro"},
+                           {"NRCEPFILI", "30160-011"}});
+  j["OPEREMPR"].push_back({{"CDOPERADOR", "ADMIN"}, {"CDEMPRESA", "02"}});
+  j["PARAMFILIAL"].push_back({{"CDFILIAL", "0002"}, {"NRTAMNUMNFUT", 9}});
+  j["EMPRBANC"].push_back({{"CDEMPRESA", "02"},
+                           {"CDBANCO", "104"},
+                           {"CDEMPBANCREC", "456789"},
+                           {"CDCARTCOBR", "14"},
+                           {"IDPADRCNABREC", "2"},
+                           {"IDCARTCOBR", "1"},
+                           {"IDIMPRBOLETO", "E"}});
+  j["CONTCORR"].push_back({{"CDREDUCONT", "201"},
+                           {"CDEMPRESA", "02"},
+                           {"CDBANCO", "104"},
+                           {"CDAGENCIA", "12345"},
+                           {"CDCONTCORR", "00098765-4"},
+                           {"DSCONTCORR", "Cob. CAIXA SIGCB"},
+                           {"DSNOSNUMCORR", "14[SEQ15]"},
+                           {"CDCEDENTEBAN", "456789"},
+                           {"CDBANCCNAB", "104"},
+                           {"CDBANCOCONV", "104"},
+                           {"NMCEDENTEBAN", "Serviços Exemplo"},
+                           {"CDFILIAL", "0002"}});
+  for (int k = 0; k < 3; ++k) {
+    const std::string nr = std::to_string(2001 + k);
+    j["BOLETOREC"].push_back({{"CDFILIAL", "0002"},
+                              {"NRLANBOLREC", nr},
+                              {"CDEMPRESA", "02"},
+                              {"CDCLIENTE", "C00" + std::to_string(1 + k)},
+                              {"CDREDUCONT", "201"},
+                              {"DTVENBOLREC", iso(hoje + 15 + 7 * k)},
+                              {"DTEMISBOLREC", iso(hoje - 2)},
+                              {"VRFINALBREC", 480.0 + 10.5 * k},
+                              {"IDSITUCNABR", "00"},
+                              {"CDNOSNUMREC", "14000000000200" + std::to_string(k + 1)},
+                              {"CDCARTCOBBOL", "14"},
+                              {"IDCARTCOBREC", "1"},
+                              {"QTDIAPROTBOL", 0},
+                              {"IDIMPRBOLBOL", "E"},
+                              {"VRPEMULBREC", 2.0},
+                              {"VRMORDIABREC", 0.5},
+                              {"CDFILIBOLREC", "0002"},
+                              {"NRPARCBOLREC", "1"},
+                              {"DOCUMENTO", "S" + nr}});
+  }
+}
+
 }  // namespace
 
 std::string DemoFixture(double hoje) {
@@ -176,6 +243,15 @@ std::string DemoFixture(double hoje) {
     // which must not be "0".
     if (std::string(b.codigo) == "453" || std::string(b.codigo) == "749")
       j["EMPRBANC"].back()["CDCARTCOBR"] = "019";
+    // Nordeste writes a fine record after each title when asked to, and its
+    // portfolio code from the company's portfolio.
+    if (std::string(b.codigo) == "004") {
+      j["EMPRBANC"].back()["IDGERLINHACOMP"] = "S";
+      j["EMPRBANC"].back()["CDCARTCOBR"] = "21";
+    }
+    // The factoring company's code has eight positions: the account carries
+    // no identification of its own, so the company's code at the bank is sent.
+    if (std::string(b.codigo) == "888") j["CONTCORR"].back()["CDIDRECCONTCORR"] = "";
     for (int k = 0; k < 3; ++k) {
       ++titulo;
       const std::string nr = std::to_string(1000 + titulo);
@@ -255,6 +331,7 @@ std::string DemoFixture(double hoje) {
                              {"CDBANCCNAB", b},
                              {"IDCONTCOBR", "S"}});
   }
+  SegundaEmpresa(j, hoje);
   return j.dump(2);
 }
 

@@ -68,21 +68,21 @@ int ComandoDemo(TGlobais g) {
   }
   auto s = Abre(g.db);
   auto contas = s->ExecuteQuery(
-      "SELECT CDREDUCONT, CDBANCCNAB, CDBANCOCONV, CDBANCO FROM CONTCORR "
-      "WHERE CDEMPRESA = '01' AND IDCONTCOBR <> 'S' ORDER BY CDREDUCONT",
+      "SELECT CDREDUCONT, CDBANCCNAB, CDBANCOCONV, CDBANCO, CDEMPRESA FROM CONTCORR "
+      "WHERE IDCONTCOBR <> 'S' ORDER BY CDEMPRESA, CDREDUCONT",
       {});
   // The banks that register titles on a collection account get the demo's
   // collection account of their bank.
   auto cobranca = s->ExecuteQuery(
-      "SELECT CDBANCO, MIN(CDREDUCONT) FROM CONTCORR WHERE CDEMPRESA = '01' AND IDCONTCOBR = 'S' GROUP BY "
-      "CDBANCO",
+      "SELECT CDEMPRESA || '/' || CDBANCO, MIN(CDREDUCONT) FROM CONTCORR WHERE IDCONTCOBR = 'S' GROUP BY "
+      "CDEMPRESA, CDBANCO",
       {});
   std::map<std::string, std::string> contaCobranca;
   for (const auto& row : cobranca.Rows)
     contaCobranca[host::ValueToString(row[0], host::TFieldType::ftString)] =
         host::ValueToString(row[1], host::TFieldType::ftString);
   s.reset();
-  std::cout << std::left << std::setw(6) << "Banco" << std::setw(26) << "Writer" << std::setw(30) << "Arquivo"
+  std::cout << std::left << std::setw(6) << "Banco" << std::setw(26) << "Writer" << std::setw(34) << "Arquivo"
             << std::setw(10) << "Registros" << std::setw(8) << "Boletos"
             << "Total\n";
   int feitos = 0;
@@ -93,9 +93,10 @@ int ComandoDemo(TGlobais g) {
     std::string writer = workspace::DespachoWriter(banco, conv);
     if (writer.empty()) continue;
     TPedidoGeracao p;
-    p.empresa = "01";
+    p.empresa = host::ValueToString(row[4], host::TFieldType::ftString);
     p.conta = conta;
-    const auto cobr = contaCobranca.find(host::ValueToString(row[3], host::TFieldType::ftString));
+    const auto cobr =
+        contaCobranca.find(p.empresa + "/" + host::ValueToString(row[3], host::TFieldType::ftString));
     if (cobr != contaCobranca.end()) p.contaCobranca = cobr->second;
     p.todos = true;
     p.cobranca = true;
@@ -110,7 +111,7 @@ int ComandoDemo(TGlobais g) {
       for (const auto& a : r.arquivos) {
         int ok;
         int n = ContaLinhas(a, ok);
-        std::cout << std::left << std::setw(6) << banco << std::setw(26) << r.writer << std::setw(30)
+        std::cout << std::left << std::setw(6) << banco << std::setw(26) << r.writer << std::setw(34)
                   << Tela(a) << std::setw(10) << n << std::setw(8) << r.quantidade << Dinheiro(r.total)
                   << "\n";
       }
