@@ -234,3 +234,34 @@ TEST(MarkingRules, SetsStayConsistentWithAModel) {
     (void)credito;
   }
 }
+
+// The side grid holds the current title's invoices ("number/series", the
+// number alone without a series); a walk over the list asks nothing per row.
+TEST(MarkingRules, InvoicesFollowTheCurrentTitle) {
+  json j;
+  j["CONTCORR"] = {Conta("237")};
+  j["BOLETOREC"] = {Titulo("1"), Titulo("2")};
+  j["NOTAFISCAL"] = {{{"CDFILIAL", "0001"}, {"NRLANCTONF", "L1"}, {"NRNOTAFISC", "501"}, {"CDSERIE", "1"}},
+                     {{"CDFILIAL", "0001"}, {"NRLANCTONF", "L2"}, {"NRNOTAFISC", "502"}, {"CDSERIE", ""}}};
+  j["DUPLICATA"] = {{{"CDFILIAL", "0001"},
+                     {"NRLANBOLREC", "1"},
+                     {"DUPLICATA", "501"},
+                     {"NRPARCELA", "1"},
+                     {"CDFILINF", "0001"},
+                     {"NRLANCTONF", "L1"}},
+                    {{"CDFILIAL", "0001"},
+                     {"NRLANBOLREC", "2"},
+                     {"DUPLICATA", "502"},
+                     {"NRPARCELA", "1"},
+                     {"CDFILINF", "0001"},
+                     {"NRLANCTONF", "L2"}}};
+  TStore s(j.dump());
+  auto& f = s.Prepara();
+  for (const auto& [numero, documento] : {std::pair{"1", "501/1"}, {"2", "502"}}) {
+    ASSERT_TRUE(f.cdsBoletos.Locate("NRLANBOLREC", {numero}));
+    ASSERT_EQ(f.cdsDocumentos.RecordCount(), 1) << numero;
+    EXPECT_EQ(f.cdsDocumentos.FieldByName("DOCUMENTO").AsString(), documento);
+  }
+  f.MarcaTodos(false);  // ends on the first title, controls enabled again
+  EXPECT_EQ(f.cdsDocumentos.FieldByName("DOCUMENTO").AsString(), "501/1");
+}
