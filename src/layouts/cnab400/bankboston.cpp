@@ -39,12 +39,7 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // Header record (type "0")
   auto cabecalho = [&](cnab400::TArquivo& arq) {
-    Record r = arq.Registro();
-    r.put(1, 1, "0");
-    r.put(2, 1, "1");
-    r.put(3, 7, "REMESSA");
-    r.put(10, 2, "01");
-    r.put(12, 15, PadR("COBRANCA", 15));
+    Record r = arq.Cabecalho();
     r.put(27, 2, "00");
     r.put(29, 1, fase);
     r.num(30, 8, identificacao);
