@@ -177,6 +177,23 @@ void Inscricao15(Record& r, int pos, const std::string& tipo, const std::string&
   r.num(pos + 13, 2, Right(d, 2));
 }
 
+void PagadorComBairroNoEndereco(Record& r, const TPagador& p) {
+  r.put(18, 1, p.tipo);
+  Inscricao15(r, 19, p.tipo, p.inscricao);
+  r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
+  r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco) + " " + AllTrim(p.bairro), 40)), 40));
+  r.put(114, 15, Replicate(" ", 15));
+  r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
+  r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
+  r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+  r.put(154, 1, "0");
+  r.put(155, 15, Replicate("0", 15));
+  r.put(170, 40, Replicate(" ", 40));
+  r.put(210, 3, "000");
+  r.put(213, 20, Replicate(" ", 20));
+  r.put(233, 8, Replicate(" ", 8));
+}
+
 bool TAvalista::completo() const {
   return !EmptyString(inscricao) && !EmptyString(nome);
 }

@@ -140,6 +140,11 @@ void BlocoPagador(Record& r, const TPagador& p);
 void Inscricao15(Record& r, int pos, const std::string& tipo, const std::string& inscricao,
                  bool zerosAntes = false);
 
+// Segment Q 018-240 for the banks that read the district inside the address
+// line and a person's CPF in a CNPJ's shape (Inscricao15), and take no
+// guarantor: zeros and blanks where it would stand.
+void PagadorComBairroNoEndereco(Record& r, const TPagador& p);
+
 // The account's guarantor, tax id cut to its kind's width; empty when the
 // account has no complete guarantor.
 struct TAvalista {

@@ -11,12 +11,6 @@ using namespace fields;
 
 namespace {
 
-std::string AdicionaZero(std::string_view s, int n) {
-  const std::string t = AllTrim(s);
-  if (static_cast<int>(t.size()) == n) return std::string(s);
-  return Replicate("0", n) + t;
-}
-
 // Payer registration type; other letters leave the field blank.
 std::string TipoPagador(const std::string& t) {
   if (t.empty()) return "98";
@@ -71,7 +65,7 @@ std::string SacadorOuMensagem(const TAvalistaBradesco& g, TTitulo& t) {
 
 // The 12-character nosso número with its check digit: digits and "P".
 std::string Nosso12(const std::string& gravado) {
-  return Right(AdicionaZero(NossoNumero(gravado), 12), 12);
+  return Right(cnab400::AdicionaZero(NossoNumero(gravado), 12), 12);
 }
 
 }  // namespace

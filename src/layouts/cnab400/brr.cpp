@@ -18,12 +18,6 @@ namespace {
 
 constexpr int kTamanho = 444;
 
-std::string AdicionaZero(std::string_view s, int n) {
-  const std::string t = AllTrim(s);
-  if (static_cast<int>(t.size()) == n) return std::string(s);
-  return Replicate("0", n) + t;
-}
-
 // Payer registration type; a letter the bank has no code for is sent as
 // "other", like "I" and "O".
 std::string TipoPagador(const std::string& t) {
@@ -86,7 +80,7 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
     const std::string impressao = impressaoGravada.empty() ? "E" : impressaoGravada;
     const std::string nossoGravado = t.S("CDNOSNUMREC");
     const std::string nosso = (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-                                  ? Right(AdicionaZero(NossoNumero(nossoGravado), 12), 12)
+                                  ? Right(cnab400::AdicionaZero(NossoNumero(nossoGravado), 12), 12)
                                   : "";
     const double valor = t.F("VRFINALBREC");
     const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));

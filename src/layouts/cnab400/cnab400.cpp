@@ -38,6 +38,12 @@ void TArquivo::TrailerEFecha() {
   Fecha();
 }
 
+std::string AdicionaZero(std::string_view s, int n) {
+  const std::string t = AllTrim(s);
+  if (static_cast<int>(t.size()) == n) return std::string(s);
+  return Replicate("0", n) + t;
+}
+
 void BlocoPagador(Record& r, const TPagador& p, int larguraNome) {
   const std::string& nome = p.override ? p.fantasia : p.nome;
   r.num(221, 14, LeftStr(SemPontuacao(p.inscricao), 14));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "layouts/record.h"
@@ -40,6 +41,10 @@ class TArquivo {
   int tamanho_;
   TRemessaFile file_;
 };
+
+// s itself when it already has n characters, else n zeros before its
+// trimmed value: the caller keeps the last n, a left zero fill.
+std::string AdicionaZero(std::string_view s, int n);
 
 // The payer at 221-351 as most banks take it: the tax id's first 14 digits,
 // the name (the override record's trade name, the client's legal name) in
