@@ -64,14 +64,6 @@ struct TLoteBB {
   bool segmentoS;
 };
 
-// A record started as the frame starts it, for the checks made before the
-// file exists: what a field refuses does not depend on the record's place.
-Record Ensaio(const std::string& inicio) {
-  Record r(cnab240::kTamanho);
-  r.put(1, static_cast<int>(inicio.size()), inicio);
-  return r;
-}
-
 // The bank's title number, read left-aligned and blank-filled: digits, the
 // last of them may be the check digit "P", and never cut, as num takes a
 // number.
@@ -115,15 +107,7 @@ void HeaderArquivo(Record& r, const TLoteBB& l) {
   r.num(19, 14, LeftStr(l.inscricao, 14));
   Convenio(r, 33, l);
   Conta(r, 53, l.conta);
-  r.put(73, 30, l.nomeEmpresa);
-  r.put(103, 30, PadR(CampoValido(LeftStr(l.rem.ContaCorr.S("NMBANCO"), 30)), 30));
-  r.put(133, 10, Replicate(" ", 10));
-  r.put(143, 1, "1");
-  r.put(144, 8, l.dataProc);
-  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
-  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
-  r.put(164, 3, "030");
-  r.put(167, 5, "00000");
+  cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, cnab240::NomeBanco(l.rem), "030");
   r.put(172, 20, Replicate(" ", 20));
   r.put(192, 20, Replicate(" ", 20));
   r.put(212, 11, Replicate(" ", 11));
@@ -143,13 +127,7 @@ void HeaderLote(Record& r, const TLoteBB& l) {
   r.num(19, 15, LeftStr(l.inscricao, 15));
   Convenio(r, 34, l);
   Conta(r, 54, l.conta);
-  r.put(74, 30, l.nomeEmpresa);
-  r.put(104, 40, Replicate(" ", 40));
-  r.put(144, 40, Replicate(" ", 40));
-  r.num(184, 8, cnab240::NumeroRemessa(l.rem));
-  r.put(192, 8, l.dataProc);
-  r.put(200, 8, "00000000");
-  r.put(208, 33, Replicate(" ", 33));
+  cnab240::FimHeaderLote(r, l.rem, l.nomeEmpresa);
 }
 
 // The bank registers its own numbers for these portfolios and for the slips
@@ -202,14 +180,7 @@ TDateTime EmissaoTitulo(TTitulo& t, const TRemessa& rem) {
   return !t.Nulo("DTEMISBOLREC") ? t.D("DTEMISBOLREC") : rem.DataProc;
 }
 
-// Where a title's records go: the file, or nowhere while every marked title
-// is checked before the file exists.
-struct TSaida {
-  std::function<Record(std::string_view letra)> segmento;
-  std::function<void(const Record&)> escreve;
-};
-
-void Titulo(const TLoteBB& l, TTitulo& t, const TSaida& saida) {
+void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.Campo(n); };
   const std::string carteira = Carteira(bol("CDCARTCOBBOL").AsString());
   const std::string impressao = bol("IDIMPRBOLBOL").AsString();
@@ -361,32 +332,15 @@ void Remessa_BB(const TRemessa& rem, TTitulos& titulos,
       .segmentoS = rem.Parametro("IDREGSEGSCOB") == "S",
   };
 
-  // What the bank could not read stops the run before the file exists.
-  {
-    Record h = Ensaio("00100000");
-    HeaderArquivo(h, lote);
-    Record hl = Ensaio("00100011");
-    HeaderLote(hl, lote);
-    const TSaida ensaio{[&](std::string_view letra) {
-                          return Ensaio("0010001300001" + std::string(letra) + " " + lote.movimento);
-                        },
-                        [](const Record&) {}};
-    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
-  }
-
-  cnab240::TArquivo arq(rem.Arquivo, {.banco = "001"});
-  Record h = arq.HeaderArquivo();
-  HeaderArquivo(h, lote);
-  arq.write(h);
-  Record hl = arq.HeaderLote();
-  HeaderLote(hl, lote);
-  arq.write(hl);
-  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
-                       [&](const Record& r) { arq.write(r); }};
-  titulos.ParaCada([&](TTitulo& t) { Titulo(lote, t, arquivo); });
-  arq.EscreveTrailerLote();
-  arq.EscreveTrailerArquivo(true);
-  arq.Close();
+  cnab240::Gera(rem, titulos, {.banco = "001"}, lote.movimento,
+                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
+                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
+                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
+                 .trailers =
+                     [&](cnab240::TArquivo& arq) {
+                       arq.EscreveTrailerLote();
+                       arq.EscreveTrailerArquivo(true);
+                     }});
 }
 
 }  // namespace layouts

@@ -78,15 +78,7 @@ void HeaderArquivo(Record& r, const TLoteBanrisul& l) {
   r.num(59, 12, l.conta.conta);
   r.num(71, 1, l.conta.dvConta);
   r.put(72, 1, " ");
-  r.put(73, 30, l.nomeEmpresa);
-  r.put(103, 30, PadR(CampoValido(LeftStr(l.rem.ContaCorr.S("NMBANCO"), 30)), 30));
-  r.put(133, 10, Replicate(" ", 10));
-  r.put(143, 1, "1");
-  r.put(144, 8, l.dataProc);
-  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
-  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
-  r.put(164, 3, "103");
-  r.put(167, 5, "00000");
+  cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, cnab240::NomeBanco(l.rem), "103");
   r.put(172, 20, Replicate(" ", 20));
   r.put(192, 20, Replicate(" ", 20));
   r.put(212, 11, Replicate(" ", 11));
@@ -110,13 +102,7 @@ void HeaderLote(Record& r, const TLoteBanrisul& l) {
   r.num(60, 12, l.conta.conta);
   r.num(72, 1, l.conta.dvConta);
   r.put(73, 1, " ");
-  r.put(74, 30, l.nomeEmpresa);
-  r.put(104, 40, Replicate(" ", 40));
-  r.put(144, 40, Replicate(" ", 40));
-  r.num(184, 8, cnab240::NumeroRemessa(l.rem));
-  r.put(192, 8, l.dataProc);
-  r.put(200, 8, "00000000");
-  r.put(208, 33, Replicate(" ", 33));
+  cnab240::FimHeaderLote(r, l.rem, l.nomeEmpresa);
 }
 
 // The invoice and its instalment ("0000123/02"), or the title number when
@@ -156,14 +142,7 @@ std::string TipoCarteira(const TRemessa& rem, TTitulo& t) {
   return tipo;
 }
 
-// Where a title's records go: the file, or nowhere while every marked title
-// is checked before the file exists.
-struct TSaida {
-  std::function<Record(std::string_view letra)> segmento;
-  std::function<void(const Record&)> escreve;
-};
-
-void Titulo(const TLoteBanrisul& l, TTitulo& t, const TSaida& saida) {
+void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&t](const char* n) { return t.S(n); };
   const std::string vencimento = FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC"));
   const std::string nosso = bol("CDNOSNUMREC");
@@ -301,14 +280,6 @@ void TrailerLote(cnab240::TArquivo& arq, const TTotais& totais) {
   arq.write(r);
 }
 
-// A record started as the frame starts it, for the checks made before the
-// file exists: what a field refuses does not depend on the record's place.
-Record Ensaio(const std::string& inicio) {
-  Record r(cnab240::kTamanho);
-  r.put(1, static_cast<int>(inicio.size()), inicio);
-  return r;
-}
-
 }  // namespace
 
 void Remessa_Banrisul(const TRemessa& rem, TTitulos& titulos, bool) {
@@ -328,44 +299,17 @@ void Remessa_Banrisul(const TRemessa& rem, TTitulos& titulos, bool) {
       .avalista = LeAvalistaBanrisul(rem),
   };
 
-  // What the bank could not read stops the run before the file exists.
-  {
-    Record h = Ensaio("04100000");
-    HeaderArquivo(h, lote);
-    Record hl = Ensaio("04100011");
-    HeaderLote(hl, lote);
-    const TSaida ensaio{[&](std::string_view letra) {
-                          return Ensaio("0410001300001" + std::string(letra) + " " + lote.movimento);
-                        },
-                        [](const Record&) {}};
-    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
-  }
-
-  cnab240::TArquivo arq(rem.Arquivo, {.banco = "041"});
-
-  // File header (type "0")
-  Record h = arq.HeaderArquivo();
-  HeaderArquivo(h, lote);
-  arq.write(h);
-
-  // Lot header (type "1")
-  Record hl = arq.HeaderLote();
-  HeaderLote(hl, lote);
-  arq.write(hl);
-
   TTotais totais;
-  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
-                       [&](const Record& r) { arq.write(r); }};
-  titulos.ParaCada([&](TTitulo& t) {
-    Titulo(lote, t, arquivo);
-    totais.Soma(t);
-  });
-
-  TrailerLote(arq, totais);
-
-  // File trailer (type "9")
-  arq.EscreveTrailerArquivo(true);
-  arq.Close();
+  cnab240::Gera(rem, titulos, {.banco = "041"}, lote.movimento,
+                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
+                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
+                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
+                 .trailers =
+                     [&](cnab240::TArquivo& arq) {
+                       TrailerLote(arq, totais);
+                       arq.EscreveTrailerArquivo(true);
+                     },
+                 .escrito = [&](TTitulo& t) { totais.Soma(t); }});
 }
 
 }  // namespace layouts

@@ -111,15 +111,8 @@ void HeaderArquivo(Record& r, const TLoteSigcb& l) {
   r.num(59, 7, l.convenio.sete);
   r.put(66, 6, "000000");
   r.put(72, 1, "0");
-  r.put(73, 30, l.nomeEmpresa);
-  r.put(103, 30, PadR("CAIXA ECONOMICA FEDERAL", 30));
-  r.put(133, 10, Replicate(" ", 10));
-  r.put(143, 1, "1");
-  r.put(144, 8, l.dataProc);
-  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
-  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
-  r.put(164, 3, l.convenio.longo ? "107" : "101");
-  r.put(167, 5, "00000");
+  cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, PadR("CAIXA ECONOMICA FEDERAL", 30),
+                          l.convenio.longo ? "107" : "101");
   r.put(172, 20, Replicate(" ", 20));
   r.put(192, 20, PadR(l.rem.ContaCorr.S("IDFASCNABREC") == "T" ? "REMESSA-TESTE" : "REMESSA-PRODUCAO", 20));
   r.put(212, 29, Replicate(" ", 29));
@@ -152,14 +145,7 @@ void HeaderLote(Record& r, const TLoteSigcb& l) {
   r.put(208, 33, Replicate(" ", 33));
 }
 
-// Where a title's records go: the file, or nowhere while every marked title
-// is checked before the file exists.
-struct TSaida {
-  std::function<Record(std::string_view letra)> segmento;
-  std::function<void(const Record&)> escreve;
-};
-
-void Titulo(const TLoteSigcb& l, TTitulo& t, const TSaida& saida) {
+void Titulo(const TLoteSigcb& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.S(n); };
   const double vencimento = t.D("DTVENBOLREC");
   const std::string dataVencimento = FormatDateTime("ddmmyyyy", vencimento);
@@ -268,15 +254,6 @@ void TrailerLote(cnab240::TArquivo& arq) {
   arq.write(r);
 }
 
-// A record started as the frame starts it, for the checks made before the
-// file exists: what a field refuses does not depend on the record's place.
-Record Ensaio(const std::string& inicio) {
-  Record r(cnab240::kTamanho);
-  r.put(1, 3, "104");
-  r.put(4, static_cast<int>(inicio.size()), inicio);
-  return r;
-}
-
 }  // namespace
 
 void Remessa_BcoCaixa_SIGCB(const TRemessa& rem, TTitulos& titulos, bool) {
@@ -296,31 +273,15 @@ void Remessa_BcoCaixa_SIGCB(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // What the bank could not read, and a kind it does not register, stop the
   // run before the file exists.
-  {
-    Record h = Ensaio("00000");
-    HeaderArquivo(h, lote);
-    Record hl = Ensaio("00011");
-    HeaderLote(hl, lote);
-    const TSaida ensaio{[&](std::string_view letra) {
-                          return Ensaio("0001300001" + std::string(letra) + " " + lote.movimento);
-                        },
-                        [](const Record&) {}};
-    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
-  }
-
-  cnab240::TArquivo arq(rem.Arquivo, {.banco = "104"});
-  Record h = arq.HeaderArquivo();
-  HeaderArquivo(h, lote);
-  arq.write(h);
-  Record hl = arq.HeaderLote();
-  HeaderLote(hl, lote);
-  arq.write(hl);
-  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
-                       [&](const Record& r) { arq.write(r); }};
-  titulos.ParaCada([&](TTitulo& t) { Titulo(lote, t, arquivo); });
-  TrailerLote(arq);
-  arq.EscreveTrailerArquivo(false);
-  arq.Close();
+  cnab240::Gera(rem, titulos, {.banco = "104"}, lote.movimento,
+                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
+                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
+                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
+                 .trailers =
+                     [&](cnab240::TArquivo& arq) {
+                       TrailerLote(arq);
+                       arq.EscreveTrailerArquivo(false);
+                     }});
 }
 
 }  // namespace layouts

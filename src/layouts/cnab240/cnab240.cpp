@@ -11,21 +11,33 @@ using namespace fields;
 TArquivo::TArquivo(std::string path, TRegras regras)
     : regras_(std::move(regras)), file_(std::move(path), kTamanho) {}
 
-Record TArquivo::Inicio(std::string_view lote, std::string_view tipo) const {
+namespace {
+
+Record Inicio(const TRegras& regras, std::string_view lote, std::string_view tipo) {
   Record r(kTamanho);
-  r.put(1, 3, regras_.banco);
+  r.put(1, 3, regras.banco);
   r.put(4, 4, lote);
   r.put(8, 1, tipo);
   return r;
 }
 
-Record TArquivo::Segmento(std::string_view letra, std::string_view movimento) const {
-  Record r = Inicio(regras_.lote, "3");
-  r.put(9, 5, Ajusta(IntToStr(detalhes_ + 1), 5));
+Record Segmento(const TRegras& regras, int numero, std::string_view letra, std::string_view movimento) {
+  Record r = Inicio(regras, regras.lote, "3");
+  r.put(9, 5, Ajusta(IntToStr(numero), 5));
   r.put(14, 1, letra);
   r.put(15, 1, " ");
   r.put(16, 2, movimento);
   return r;
+}
+
+}  // namespace
+
+Record TArquivo::Inicio(std::string_view lote, std::string_view tipo) const {
+  return cnab240::Inicio(regras_, lote, tipo);
+}
+
+Record TArquivo::Segmento(std::string_view letra, std::string_view movimento) const {
+  return cnab240::Segmento(regras_, detalhes_ + 1, letra, movimento);
 }
 
 void TArquivo::write(const Record& r) {
@@ -62,6 +74,38 @@ void TArquivo::EscreveTrailerArquivo(bool contaContas) {
     r.put(30, 211, Replicate(" ", 211));
   }
   write(r);
+}
+
+void Gera(const TRemessa& rem, TTitulos& titulos, const TRegras& regras, const std::string& movimento,
+          const TRegistros& registros) {
+  {
+    Record h = Inicio(regras, "0000", "0");
+    registros.headerArquivo(h);
+    Record hl = Inicio(regras, regras.lote, "1");
+    registros.headerLote(hl);
+    const TSaida rascunho{[&](std::string_view letra) { return Segmento(regras, 1, letra, movimento); },
+                          [](const Record&) {}};
+    titulos.Verifica([&](TTitulo& t) {
+      if (registros.verifica) registros.verifica(t);
+      registros.titulo(t, rascunho);
+    });
+  }
+
+  TArquivo arq(rem.Arquivo, regras);
+  Record h = arq.HeaderArquivo();
+  registros.headerArquivo(h);
+  arq.write(h);
+  Record hl = arq.HeaderLote();
+  registros.headerLote(hl);
+  arq.write(hl);
+  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, movimento); },
+                       [&](const Record& r) { arq.write(r); }};
+  titulos.ParaCada([&](TTitulo& t) {
+    registros.titulo(t, arquivo);
+    if (registros.escrito) registros.escrito(t);
+  });
+  registros.trailers(arq);
+  arq.Close();
 }
 
 std::string Movimento(const std::string& operacao) {
@@ -120,6 +164,36 @@ void BlocoPagador(Record& r, const TPagador& p) {
   r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
 }
 
+void Inscricao15(Record& r, int pos, const std::string& tipo, const std::string& inscricao, bool zerosAntes) {
+  const std::string d = SemPontuacao(inscricao);
+  if (tipo != "1") return void(r.num(pos, 15, LeftStr(d, 15)));
+  if (zerosAntes) {
+    r.put(pos, 4, "0000");
+    r.num(pos + 4, 9, LeftStr(d, 9));
+  } else {
+    r.num(pos, 9, LeftStr(d, 9));
+    r.put(pos + 9, 4, "0000");
+  }
+  r.num(pos + 13, 2, Right(d, 2));
+}
+
+void PagadorComBairroNoEndereco(Record& r, const TPagador& p) {
+  r.put(18, 1, p.tipo);
+  Inscricao15(r, 19, p.tipo, p.inscricao);
+  r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
+  r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco) + " " + AllTrim(p.bairro), 40)), 40));
+  r.put(114, 15, Replicate(" ", 15));
+  r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
+  r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
+  r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+  r.put(154, 1, "0");
+  r.put(155, 15, Replicate("0", 15));
+  r.put(170, 40, Replicate(" ", 40));
+  r.put(210, 3, "000");
+  r.put(213, 20, Replicate(" ", 20));
+  r.put(233, 8, Replicate(" ", 8));
+}
+
 bool TAvalista::completo() const {
   return !EmptyString(inscricao) && !EmptyString(nome);
 }
@@ -145,6 +219,33 @@ TConta LeConta(const TRemessa& rem) {
                                                 : Ajusta(LeftStr(SemPontuacao(rem.ContaCorrente()), 12), 12);
   r.dvConta = Right(rem.DacContaCorrente(), 1);
   return r;
+}
+
+void GeracaoArquivo(Record& r, const TRemessa& rem, const std::string& nomeEmpresa,
+                    const std::string& nomeBanco, std::string_view versao) {
+  r.put(73, 30, nomeEmpresa);
+  r.put(103, 30, nomeBanco);
+  r.put(133, 10, Replicate(" ", 10));
+  r.put(143, 1, "1");
+  r.put(144, 8, FormatDateTime("ddmmyyyy", rem.DataProc));
+  r.put(152, 6, FormatDateTime("hhnnss", rem.Agora));
+  r.num(158, 6, SequenciaArquivo(rem));
+  r.put(164, 3, versao);
+  r.put(167, 5, "00000");
+}
+
+std::string NomeBanco(const TRemessa& rem) {
+  return PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 30)), 30);
+}
+
+void FimHeaderLote(Record& r, const TRemessa& rem, const std::string& nomeEmpresa) {
+  r.put(74, 30, nomeEmpresa);
+  r.put(104, 40, Replicate(" ", 40));
+  r.put(144, 40, Replicate(" ", 40));
+  r.num(184, 8, NumeroRemessa(rem));
+  r.put(192, 8, FormatDateTime("ddmmyyyy", rem.DataProc));
+  r.put(200, 8, "00000000");
+  r.put(208, 33, Replicate(" ", 33));
 }
 
 std::string SequenciaArquivo(const TRemessa& rem) {

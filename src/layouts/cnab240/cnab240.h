@@ -9,6 +9,7 @@
 // says so in TRegras; everything else it states in its own records.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -72,6 +73,32 @@ class TArquivo {
   int detalhes_ = 0;
 };
 
+// Where a title's records go: the file, or nowhere while every marked title
+// is checked before the file exists.
+struct TSaida {
+  std::function<Record(std::string_view letra)> segmento;
+  std::function<void(const Record&)> escreve;
+};
+
+// A bank's own records: both headers from 009, a title's segments from 018,
+// and the two trailers once every title is written. verifica (a title's own
+// refusal before its records are built) and escrito (what the bank counts of
+// each title written, for its lot trailer) are optional.
+struct TRegistros {
+  std::function<void(Record&)> headerArquivo, headerLote;
+  std::function<void(TTitulo&, const TSaida&)> titulo;
+  std::function<void(TArquivo&)> trailers;
+  std::function<void(TTitulo&)> verifica = {};
+  std::function<void(TTitulo&)> escrito = {};
+};
+
+// The whole file of one lot. Every record is first built on a draft started
+// as the frame starts it (what a field refuses does not depend on the
+// record's place), so that what the bank could not read stops the run before
+// the file exists; then the file is written and closed.
+void Gera(const TRemessa& rem, TTitulos& titulos, const TRegras& regras, const std::string& movimento,
+          const TRegistros& registros);
+
 // Movement code of every detail record, one for the whole file, from the
 // batch's operation: inclusion "01", exclusion "02", anything else "06".
 std::string Movimento(const std::string& operacao);
@@ -106,6 +133,18 @@ TPagador LePagador(TTitulo& t);
 // writes its own fields.
 void BlocoPagador(Record& r, const TPagador& p);
 
+// A tax id in 15 positions for the banks that give a person's CPF the shape
+// of a CNPJ: its nine-digit root, four zeros where a CNPJ has its branch, and
+// its two check digits (zerosAntes: the zeros before the root); anything else
+// as its digits.
+void Inscricao15(Record& r, int pos, const std::string& tipo, const std::string& inscricao,
+                 bool zerosAntes = false);
+
+// Segment Q 018-240 for the banks that read the district inside the address
+// line and a person's CPF in a CNPJ's shape (Inscricao15), and take no
+// guarantor: zeros and blanks where it would stand.
+void PagadorComBairroNoEndereco(Record& r, const TPagador& p);
+
 // The account's guarantor, tax id cut to its kind's width; empty when the
 // account has no complete guarantor.
 struct TAvalista {
@@ -124,6 +163,19 @@ struct TConta {
   std::string agencia, dvAgencia, conta, dvConta;
 };
 TConta LeConta(const TRemessa& rem);
+
+// File header 073-171 as most banks take it: the company's name and the
+// bank's (each already in its 30 positions), blanks, "1" for a remittance,
+// the processing date and the run's time, the file's sequence, the layout
+// version and a zero density.
+void GeracaoArquivo(Record& r, const TRemessa& rem, const std::string& nomeEmpresa,
+                    const std::string& nomeBanco, std::string_view versao);
+// The account's bank name in 30 positions, as the file header names the bank.
+std::string NomeBanco(const TRemessa& rem);
+// Lot header 074-240 as most banks take it: the company's name (in its 30
+// positions), two blank message lines, the batch number, the processing date,
+// a zero credit date and blanks to the end.
+void FimHeaderLote(Record& r, const TRemessa& rem, const std::string& nomeEmpresa);
 
 // File header 158-163: the account's remittance sequence ("000001" before the
 // run draws one). Lot header 184-191: the batch number. A stored number

@@ -64,15 +64,7 @@ void HeaderArquivo(Record& r, const TLoteHSBC& l) {
   r.put(58, 1, "0");
   ContaHSBC(r, 59, 12, l.conta);
   r.put(71, 2, "00");
-  r.put(73, 30, l.nomeEmpresa);
-  r.put(103, 30, PadR(CampoValido(LeftStr(l.rem.ContaCorr.S("NMBANCO"), 30)), 30));
-  r.put(133, 10, Replicate(" ", 10));
-  r.put(143, 1, "1");
-  r.put(144, 8, l.dataProc);
-  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
-  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
-  r.put(164, 3, "010");
-  r.put(167, 5, "00000");
+  cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, cnab240::NomeBanco(l.rem), "010");
   r.put(172, 1, "S");
   r.put(173, 11, Replicate(" ", 11));
   r.put(184, 1, "S");
@@ -96,13 +88,7 @@ void HeaderLote(Record& r, const TLoteHSBC& l) {
   AgenciaHSBC(r, 54, 6, l.conta);
   ContaHSBC(r, 60, 13, l.conta);
   r.put(73, 1, "0");
-  r.put(74, 30, l.nomeEmpresa);
-  r.put(104, 40, Replicate(" ", 40));
-  r.put(144, 40, Replicate(" ", 40));
-  r.num(184, 8, cnab240::NumeroRemessa(l.rem));
-  r.put(192, 8, l.dataProc);
-  r.put(200, 8, "00000000");
-  r.put(208, 33, Replicate(" ", 33));
+  cnab240::FimHeaderLote(r, l.rem, l.nomeEmpresa);
 }
 
 // Charge code and amount (118, 127-141): the interest percentage first, then
@@ -136,14 +122,7 @@ std::string DiasProtestoHSBC(TTitulo& t) {
   return IntToStr(dias);
 }
 
-// Where a title's records go: the file, or nowhere while every marked title
-// is checked before the file exists.
-struct TSaida {
-  std::function<Record(std::string_view letra)> segmento;
-  std::function<void(const Record&)> escreve;
-};
-
-void Titulo(const TLoteHSBC& l, TTitulo& t, const TSaida& saida) {
+void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&t](const char* n) { return t.S(n); };
   const bool bancoEmite = bol("IDIMPRBOLBOL") == "B";
   const std::string carteira = AllTrim(bol("IDCARTCOBREC"));
@@ -215,14 +194,6 @@ void Titulo(const TLoteHSBC& l, TTitulo& t, const TSaida& saida) {
   }
 }
 
-// A record started as the frame starts it, for the checks made before the
-// file exists: what a field refuses does not depend on the record's place.
-Record Ensaio(const std::string& inicio) {
-  Record r(cnab240::kTamanho);
-  r.put(1, static_cast<int>(inicio.size()), inicio);
-  return r;
-}
-
 }  // namespace
 
 void Remessa_BcoHSBC(const TRemessa& rem, TTitulos& titulos, bool) {
@@ -240,41 +211,18 @@ void Remessa_BcoHSBC(const TRemessa& rem, TTitulos& titulos, bool) {
       .movimento = cnab240::Movimento(rem.Operacao()),
   };
 
-  // What the bank could not read stops the run before the file exists.
-  {
-    Record h = Ensaio("39900000");
-    HeaderArquivo(h, lote);
-    Record hl = Ensaio("39900011");
-    HeaderLote(hl, lote);
-    const TSaida ensaio{[&](std::string_view letra) {
-                          return Ensaio("3990001300001" + std::string(letra) + " " + lote.movimento);
-                        },
-                        [](const Record&) {}};
-    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
-  }
+  cnab240::Gera(rem, titulos, {.banco = "399"}, lote.movimento,
+                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
+                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
+                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
+                 .trailers =
+                     [&](cnab240::TArquivo& arq) {
+                       // Lot trailer (type "5"): the details and the lot's two headers, zero totals
+                       arq.EscreveTrailerLote(true);
 
-  cnab240::TArquivo arq(rem.Arquivo, {.banco = "399"});
-
-  // File header (type "0")
-  Record h = arq.HeaderArquivo();
-  HeaderArquivo(h, lote);
-  arq.write(h);
-
-  // Lot header (type "1")
-  Record hl = arq.HeaderLote();
-  HeaderLote(hl, lote);
-  arq.write(hl);
-
-  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
-                       [&](const Record& r) { arq.write(r); }};
-  titulos.ParaCada([&](TTitulo& t) { Titulo(lote, t, arquivo); });
-
-  // Lot trailer (type "5"): the details and the lot's two headers, zero totals
-  arq.EscreveTrailerLote(true);
-
-  // File trailer (type "9"), with the zero count of accounts
-  arq.EscreveTrailerArquivo(true);
-  arq.Close();
+                       // File trailer (type "9"), with the zero count of accounts
+                       arq.EscreveTrailerArquivo(true);
+                     }});
 }
 
 }  // namespace layouts

@@ -82,15 +82,7 @@ void HeaderArquivo(Record& r, const TLoteNossaCaixa& l) {
   r.num(63, 8, l.conta.conta);
   r.num(71, 1, l.conta.dv);
   r.put(72, 1, " ");
-  r.put(73, 30, l.nomeEmpresa);
-  r.put(103, 30, PadR("BANCO NOSSA CAIXA", 30));
-  r.put(133, 10, Replicate(" ", 10));
-  r.put(143, 1, "1");
-  r.put(144, 8, l.dataProc);
-  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
-  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
-  r.put(164, 3, "020");
-  r.put(167, 5, "00000");
+  cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, PadR("BANCO NOSSA CAIXA", 30), "020");
   r.put(172, 69, Replicate(" ", 69));
 }
 
@@ -120,14 +112,7 @@ void HeaderLote(Record& r, const TLoteNossaCaixa& l) {
   r.put(208, 33, Replicate(" ", 33));
 }
 
-// Where a title's records go: the file, or nowhere while every marked title
-// is checked before the file exists.
-struct TSaida {
-  std::function<Record(std::string_view letra)> segmento;
-  std::function<void(const Record&)> escreve;
-};
-
-void Titulo(const TLoteNossaCaixa& l, TTitulo& t, const TSaida& saida) {
+void Titulo(const TLoteNossaCaixa& l, TTitulo& t, const cnab240::TSaida& saida) {
   const TEncargoNossaCaixa encargo = EncargoNossaCaixa(t);
 
   // Segment P
@@ -190,15 +175,6 @@ void Titulo(const TLoteNossaCaixa& l, TTitulo& t, const TSaida& saida) {
   }
 }
 
-// A record started as the frame starts it, for the checks made before the
-// file exists: what a field refuses does not depend on the record's place.
-Record Ensaio(const std::string& inicio) {
-  Record r(cnab240::kTamanho);
-  r.put(1, 3, "151");
-  r.put(4, static_cast<int>(inicio.size()), inicio);
-  return r;
-}
-
 }  // namespace
 
 void Remessa_BcoNossaCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
@@ -213,33 +189,16 @@ void Remessa_BcoNossaCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
       .movimento = cnab240::Movimento(rem.Operacao()),
   };
 
-  // What the bank could not read stops the run before the file exists.
-  {
-    Record h = Ensaio("00000");
-    HeaderArquivo(h, lote);
-    Record hl = Ensaio("00011");
-    HeaderLote(hl, lote);
-    const TSaida ensaio{[&](std::string_view letra) {
-                          return Ensaio("0001300001" + std::string(letra) + " " + lote.movimento);
-                        },
-                        [](const Record&) {}};
-    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
-  }
-
   // The bank's lot count holds the detail records alone.
-  cnab240::TArquivo arq(rem.Arquivo, {.banco = "151", .registrosAlemDosDetalhes = 0});
-  Record h = arq.HeaderArquivo();
-  HeaderArquivo(h, lote);
-  arq.write(h);
-  Record hl = arq.HeaderLote();
-  HeaderLote(hl, lote);
-  arq.write(hl);
-  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
-                       [&](const Record& r) { arq.write(r); }};
-  titulos.ParaCada([&](TTitulo& t) { Titulo(lote, t, arquivo); });
-  arq.EscreveTrailerLote(false);
-  arq.EscreveTrailerArquivo(true);
-  arq.Close();
+  cnab240::Gera(rem, titulos, {.banco = "151", .registrosAlemDosDetalhes = 0}, lote.movimento,
+                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
+                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
+                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
+                 .trailers =
+                     [&](cnab240::TArquivo& arq) {
+                       arq.EscreveTrailerLote(false);
+                       arq.EscreveTrailerArquivo(true);
+                     }});
 }
 
 }  // namespace layouts

@@ -50,20 +50,6 @@ struct TLoteReal {
   std::string nomeEmpresa, dataProc, movimento;
 };
 
-// The bank takes every tax id in 15 positions; a person's CPF goes as its
-// first nine digits, four zeros where a CNPJ has its branch, and its two
-// check digits.
-void InscricaoReal(Record& r, int pos, const std::string& tipo, const std::string& inscricao) {
-  const std::string digitos = SemPontuacao(inscricao);
-  if (tipo == "1") {
-    r.num(pos, 9, LeftStr(digitos, 9));
-    r.put(pos + 9, 4, "0000");
-    r.num(pos + 13, 2, Right(digitos, 2));
-  } else {
-    r.num(pos, 15, LeftStr(digitos, 15));
-  }
-}
-
 // The bank's title number: with numbers of seven digits (or no size set) the
 // stored number's last seven characters, with any other size its last
 // thirteen; punctuation dropped first and the check character "P" kept. An
@@ -128,15 +114,7 @@ void HeaderArquivo(Record& r, const TLoteReal& l) {
   r.num(59, 12, Right(c.conta, 12));
   r.num(71, 1, c.dvConta, " ");
   r.put(72, 1, " ");
-  r.put(73, 30, l.nomeEmpresa);
-  r.put(103, 30, PadR(CampoValido(LeftStr(l.rem.ContaCorr.S("NMBANCO"), 30)), 30));
-  r.put(133, 10, Replicate(" ", 10));
-  r.put(143, 1, "1");
-  r.put(144, 8, l.dataProc);
-  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
-  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
-  r.put(164, 3, "040");
-  r.put(167, 5, "00000");
+  cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, cnab240::NomeBanco(l.rem), "040");
   r.put(172, 20, Replicate(" ", 20));
   r.put(192, 20, Replicate(" ", 20));
   r.put(212, 11, Replicate(" ", 11));
@@ -153,29 +131,16 @@ void HeaderLote(Record& r, const TLoteReal& l) {
   r.put(14, 3, "040");
   r.put(17, 1, " ");
   r.put(18, 1, l.empresa.tipo);
-  InscricaoReal(r, 19, l.empresa.tipo, l.empresa.inscricao);
+  cnab240::Inscricao15(r, 19, l.empresa.tipo, l.empresa.inscricao);
   r.put(34, 20, Replicate(" ", 20));
   r.num(54, 5, l.conta.agencia);
   r.put(59, 1, " ");
   r.num(60, 12, LeftStr(l.conta.conta, 12));
   r.put(72, 2, "  ");
-  r.put(74, 30, l.nomeEmpresa);
-  r.put(104, 40, Replicate(" ", 40));
-  r.put(144, 40, Replicate(" ", 40));
-  r.num(184, 8, cnab240::NumeroRemessa(l.rem));
-  r.put(192, 8, l.dataProc);
-  r.put(200, 8, "00000000");
-  r.put(208, 33, Replicate(" ", 33));
+  cnab240::FimHeaderLote(r, l.rem, l.nomeEmpresa);
 }
 
-// Where a title's records go: the file, or nowhere while every marked title
-// is checked before the file exists.
-struct TSaida {
-  std::function<Record(std::string_view letra)> segmento;
-  std::function<void(const Record&)> escreve;
-};
-
-void Titulo(const TLoteReal& l, TTitulo& t, const TSaida& saida) {
+void Titulo(const TLoteReal& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.Campo(n); };
   const std::string vencimento = FormatDateTime("ddmmyyyy", bol("DTVENBOLREC").AsDateTime());
   const std::string carteira = bol("CDCARTCOBBOL").AsString();
@@ -230,22 +195,8 @@ void Titulo(const TLoteReal& l, TTitulo& t, const TSaida& saida) {
 
   // Segment Q (payer; the district travels in the address)
   {
-    const cnab240::TPagador p = cnab240::LePagador(t);
     Record r = saida.segmento("Q");
-    r.put(18, 1, p.tipo);
-    InscricaoReal(r, 19, p.tipo, p.inscricao);
-    r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
-    r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco) + " " + AllTrim(p.bairro), 40)), 40));
-    r.put(114, 15, Replicate(" ", 15));
-    r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
-    r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
-    r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
-    r.put(154, 1, "0");
-    r.put(155, 15, Replicate("0", 15));
-    r.put(170, 40, Replicate(" ", 40));
-    r.put(210, 3, "000");
-    r.put(213, 20, Replicate(" ", 20));
-    r.put(233, 8, Replicate(" ", 8));
+    cnab240::PagadorComBairroNoEndereco(r, cnab240::LePagador(t));
     saida.escreve(r);
   }
 
@@ -275,16 +226,6 @@ void Titulo(const TLoteReal& l, TTitulo& t, const TSaida& saida) {
   }
 }
 
-// A record started as the frame starts it (bank, then from 004), for the
-// checks made before the file exists: what a field refuses does not depend
-// on the record's place.
-Record Ensaio(const std::string& banco, const std::string& inicio) {
-  Record r(cnab240::kTamanho);
-  r.put(1, 3, banco);
-  r.put(4, static_cast<int>(inicio.size()), inicio);
-  return r;
-}
-
 }  // namespace
 
 namespace cnab240 {
@@ -302,42 +243,18 @@ void RemessaReal(const TRemessa& rem, TTitulos& titulos, const TLeiauteReal& lei
       .movimento = leiaute.movimento,
   };
 
-  // What the bank could not read stops the run before the file exists.
-  {
-    Record h = Ensaio(leiaute.banco, "00000");
-    HeaderArquivo(h, lote);
-    Record hl = Ensaio(leiaute.banco, "00011");
-    HeaderLote(hl, lote);
-    const TSaida ensaio{[&](std::string_view letra) {
-                          return Ensaio(leiaute.banco,
-                                        "0001300001" + std::string(letra) + " " + lote.movimento);
-                        },
-                        [](const Record&) {}};
-    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
-  }
+  cnab240::Gera(rem, titulos, {.banco = leiaute.banco}, lote.movimento,
+                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
+                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
+                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
+                 .trailers =
+                     [&](cnab240::TArquivo& arq) {
+                       // Lot trailer (type "5")
+                       arq.EscreveTrailerLote();
 
-  cnab240::TArquivo arq(rem.Arquivo, {.banco = leiaute.banco});
-
-  // File header (type "0")
-  Record h = arq.HeaderArquivo();
-  HeaderArquivo(h, lote);
-  arq.write(h);
-
-  // Lot header (type "1")
-  Record hl = arq.HeaderLote();
-  HeaderLote(hl, lote);
-  arq.write(hl);
-
-  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
-                       [&](const Record& r) { arq.write(r); }};
-  titulos.ParaCada([&](TTitulo& t) { Titulo(lote, t, arquivo); });
-
-  // Lot trailer (type "5")
-  arq.EscreveTrailerLote();
-
-  // File trailer (type "9")
-  arq.EscreveTrailerArquivo(true);
-  arq.Close();
+                       // File trailer (type "9")
+                       arq.EscreveTrailerArquivo(true);
+                     }});
 }
 
 }  // namespace cnab240

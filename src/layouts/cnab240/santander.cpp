@@ -172,14 +172,7 @@ void HeaderLote(Record& r, const TLoteSantander& l) {
   r.put(200, 41, Replicate(" ", 41));
 }
 
-// Where a title's records go: the file, or nowhere while every marked title
-// is checked before the file exists.
-struct TSaida {
-  std::function<Record(std::string_view letra)> segmento;
-  std::function<void(const Record&)> escreve;
-};
-
-void Titulo(const TLoteSantander& l, TTitulo& t, const TSaida& saida) {
+void Titulo(const TLoteSantander& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.S(n); };
   const std::string vencimento = FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC"));
   const double valor = t.F("VRFINALBREC");
@@ -279,16 +272,6 @@ void Titulo(const TLoteSantander& l, TTitulo& t, const TSaida& saida) {
   }
 }
 
-// A record started as the frame starts it (bank, then from 004), for the
-// checks made before the file exists: what a field refuses does not depend
-// on the record's place.
-Record Ensaio(const std::string& banco, const std::string& inicio) {
-  Record r(cnab240::kTamanho);
-  r.put(1, 3, banco);
-  r.put(4, static_cast<int>(inicio.size()), inicio);
-  return r;
-}
-
 }  // namespace
 
 void Remessa_BcoSantander(const TRemessa& rem, TTitulos& titulos, bool) {
@@ -310,32 +293,15 @@ void Remessa_BcoSantander(const TRemessa& rem, TTitulos& titulos, bool) {
       .avalista = rem.Avalista(),
   };
 
-  // What the bank could not read stops the run before the file exists.
-  {
-    Record h = Ensaio(lote.banco, "00000");
-    HeaderArquivo(h, lote);
-    Record hl = Ensaio(lote.banco, "00011");
-    HeaderLote(hl, lote);
-    const TSaida ensaio{[&](std::string_view letra) {
-                          return Ensaio(lote.banco, "0001300001" + std::string(letra) + " " + lote.movimento);
-                        },
-                        [](const Record&) {}};
-    titulos.Verifica([&](TTitulo& t) { Titulo(lote, t, ensaio); });
-  }
-
-  cnab240::TArquivo arq(rem.Arquivo, {.banco = lote.banco});
-  Record h = arq.HeaderArquivo();
-  HeaderArquivo(h, lote);
-  arq.write(h);
-  Record hl = arq.HeaderLote();
-  HeaderLote(hl, lote);
-  arq.write(hl);
-  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
-                       [&](const Record& r) { arq.write(r); }};
-  titulos.ParaCada([&](TTitulo& t) { Titulo(lote, t, arquivo); });
-  arq.EscreveTrailerLote(false);
-  arq.EscreveTrailerArquivo(false);
-  arq.Close();
+  cnab240::Gera(rem, titulos, {.banco = lote.banco}, lote.movimento,
+                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
+                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
+                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
+                 .trailers =
+                     [&](cnab240::TArquivo& arq) {
+                       arq.EscreveTrailerLote(false);
+                       arq.EscreveTrailerArquivo(false);
+                     }});
 }
 
 }  // namespace layouts

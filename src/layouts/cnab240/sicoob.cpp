@@ -49,22 +49,6 @@ void ContaCabecalho(Record& r, int pos, const TRemessa& rem) {
         rem.CNABRec.S("CDCONTCORR").empty() ? "" : Right(SemPontuacao(rem.ContaCorr.S("CDCONTCORR")), 13));
 }
 
-// A tax id in 15 positions: a person's CPF as its nine-digit root, four zeros
-// where a CNPJ has its branch, and its two check digits (the lot header puts
-// the zeros after the root, segment Q before it); anything else as its digits.
-void Inscricao(Record& r, int pos, const std::string& tipo, const std::string& inscricao, bool zerosAntes) {
-  const std::string d = SemPontuacao(inscricao);
-  if (tipo != "1") return void(r.num(pos, 15, LeftStr(d, 15)));
-  if (zerosAntes) {
-    r.put(pos, 4, "0000");
-    r.num(pos + 4, 9, LeftStr(d, 9));
-  } else {
-    r.num(pos, 9, LeftStr(d, 9));
-    r.put(pos + 9, 4, "0000");
-  }
-  r.num(pos + 13, 2, Right(d, 2));
-}
-
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteSicoob& l) {
   r.put(9, 9, Replicate(" ", 9));
@@ -73,15 +57,7 @@ void HeaderArquivo(Record& r, const TLoteSicoob& l) {
   r.put(33, 20, Replicate(" ", 20));
   ContaCabecalho(r, 53, l.rem);
   r.put(72, 1, "0");
-  r.put(73, 30, l.nomeEmpresa);
-  r.put(103, 30, PadR("SICOOB", 30));
-  r.put(133, 10, Replicate(" ", 10));
-  r.put(143, 1, "1");
-  r.put(144, 8, l.dataProc);
-  r.put(152, 6, FormatDateTime("hhnnss", l.rem.Agora));
-  r.num(158, 6, cnab240::SequenciaArquivo(l.rem));
-  r.put(164, 3, "081");
-  r.put(167, 5, "00000");
+  cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, PadR("SICOOB", 30), "081");
   r.put(172, 20, Replicate(" ", 20));
   r.put(192, 20, Replicate(" ", 20));
   r.put(212, 29, Replicate(" ", 29));
@@ -95,17 +71,11 @@ void HeaderLote(Record& r, const TLoteSicoob& l) {
   r.put(14, 3, "040");
   r.put(17, 1, " ");
   r.put(18, 1, l.empresa.tipo);
-  Inscricao(r, 19, l.empresa.tipo, l.empresa.inscricao, false);
+  cnab240::Inscricao15(r, 19, l.empresa.tipo, l.empresa.inscricao);
   r.put(34, 20, Replicate(" ", 20));
   ContaCabecalho(r, 54, l.rem);
   r.put(73, 1, " ");
-  r.put(74, 30, l.nomeEmpresa);
-  r.put(104, 40, Replicate(" ", 40));
-  r.put(144, 40, Replicate(" ", 40));
-  r.num(184, 8, cnab240::NumeroRemessa(l.rem));
-  r.put(192, 8, l.dataProc);
-  r.put(200, 8, "00000000");
-  r.put(208, 33, Replicate(" ", 33));
+  cnab240::FimHeaderLote(r, l.rem, l.nomeEmpresa);
 }
 
 // Code, date and amount of a charge: the interest of segment P, the fine of
@@ -143,14 +113,7 @@ TTipoAceite TipoEAceite(const std::string& codigoProtesto) {
   return {"02", "A"};
 }
 
-// Where a title's records go: the file, or nowhere while every marked title
-// is checked before the file exists.
-struct TSaida {
-  std::function<Record(std::string_view letra)> segmento;
-  std::function<void(const Record&)> escreve;
-};
-
-void Titulo(const TLoteSicoob& l, TTitulo& t, const TSaida& saida) {
+void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.S(n); };
   const std::string vencimento = FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC"));
   const std::string impressao = bol("IDIMPRBOLBOL");
@@ -222,7 +185,7 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const TSaida& saida) {
     const TAvalista& a = l.avalista;
     Record r = saida.segmento("Q");
     r.put(18, 1, p.tipo);
-    Inscricao(r, 19, p.tipo, p.inscricao, true);
+    cnab240::Inscricao15(r, 19, p.tipo, p.inscricao, true);
     r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
     r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco), 40)), 40));
     r.put(114, 15, PadR(CampoValido(LeftStr(p.bairro, 15)), 15));
@@ -267,14 +230,6 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const TSaida& saida) {
   }
 }
 
-// A record started as the frame starts it, for the checks made before the
-// file exists: what a field refuses does not depend on the record's place.
-Record Ensaio(const std::string& inicio) {
-  Record r(cnab240::kTamanho);
-  r.put(1, static_cast<int>(inicio.size()), inicio);
-  return r;
-}
-
 }  // namespace
 
 void Remessa_SICOOB_CONV(const TRemessa& rem, TTitulos& titulos, bool) {
@@ -290,63 +245,40 @@ void Remessa_SICOOB_CONV(const TRemessa& rem, TTitulos& titulos, bool) {
       .movimento = rem.Operacao() == "E" ? "02" : "01",
   };
 
-  // What the bank could not read stops the run before the file exists.
-  {
-    Record h = Ensaio("75600000");
-    HeaderArquivo(h, lote);
-    Record hl = Ensaio("75600011");
-    HeaderLote(hl, lote);
-    const TSaida ensaio{[&](std::string_view letra) {
-                          return Ensaio("7560001300001" + std::string(letra) + " " + lote.movimento);
-                        },
-                        [](const Record&) {}};
-    titulos.Verifica([&](TTitulo& t) {
-      if (Modalidade(t.S("IDCARTCOBREC")).empty()) rem.Recusa(t, "TipoCart_INV");
-      Titulo(lote, t, ensaio);
-    });
-  }
-
-  cnab240::TArquivo arq(rem.Arquivo, {.banco = "756"});
-
-  // File header (type "0")
-  Record h = arq.HeaderArquivo();
-  HeaderArquivo(h, lote);
-  arq.write(h);
-
-  // Lot header (type "1")
-  Record hl = arq.HeaderLote();
-  HeaderLote(hl, lote);
-  arq.write(hl);
-
-  const TSaida arquivo{[&](std::string_view letra) { return arq.Segmento(letra, lote.movimento); },
-                       [&](const Record& r) { arq.write(r); }};
   int titulosEscritos = 0;
   double total = 0;
-  titulos.ParaCada([&](TTitulo& t) {
-    Titulo(lote, t, arquivo);
-    ++titulosEscritos;
-    total += t.F("VRFINALBREC");
-  });
-
-  // Lot trailer (type "5"): every title counts as simple collection.
-  Record tl = arq.TrailerLote();
-  tl.put(9, 9, Replicate(" ", 9));
-  tl.num(18, 6, IntToStr(arq.RegistrosLote()));
-  tl.num(24, 6, IntToStr(titulosEscritos));
-  tl.num(30, 17, VirgDeciAssu(FormatFloat("#0.00", total), 17));
-  tl.put(47, 6, "000000");
-  tl.put(53, 17, Replicate("0", 17));
-  tl.put(70, 6, "000000");
-  tl.put(76, 17, Replicate("0", 17));
-  tl.put(93, 6, "000000");
-  tl.put(99, 17, Replicate("0", 17));
-  tl.put(116, 8, Replicate(" ", 8));
-  tl.put(124, 117, Replicate(" ", 117));
-  arq.write(tl);
-
-  // File trailer (type "9")
-  arq.EscreveTrailerArquivo(true);
-  arq.Close();
+  cnab240::Gera(rem, titulos, {.banco = "756"}, lote.movimento,
+                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
+                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
+                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
+                 .trailers =
+                     [&](cnab240::TArquivo& arq) {
+                       // Lot trailer (type "5"): every title counts as simple collection.
+                       Record tl = arq.TrailerLote();
+                       tl.put(9, 9, Replicate(" ", 9));
+                       tl.num(18, 6, IntToStr(arq.RegistrosLote()));
+                       tl.num(24, 6, IntToStr(titulosEscritos));
+                       tl.num(30, 17, VirgDeciAssu(FormatFloat("#0.00", total), 17));
+                       tl.put(47, 6, "000000");
+                       tl.put(53, 17, Replicate("0", 17));
+                       tl.put(70, 6, "000000");
+                       tl.put(76, 17, Replicate("0", 17));
+                       tl.put(93, 6, "000000");
+                       tl.put(99, 17, Replicate("0", 17));
+                       tl.put(116, 8, Replicate(" ", 8));
+                       tl.put(124, 117, Replicate(" ", 117));
+                       arq.write(tl);
+                       arq.EscreveTrailerArquivo(true);
+                     },
+                 .verifica =
+                     [&](TTitulo& t) {
+                       if (Modalidade(t.S("IDCARTCOBREC")).empty()) rem.Recusa(t, "TipoCart_INV");
+                     },
+                 .escrito =
+                     [&](TTitulo& t) {
+                       ++titulosEscritos;
+                       total += t.F("VRFINALBREC");
+                     }});
 }
 
 }  // namespace layouts

@@ -12,14 +12,6 @@ using namespace fields;
 
 namespace {
 
-// s itself when it already has n characters, else n zeros before it: the
-// caller keeps the last n, a left zero fill.
-std::string AdicionaZero(std::string_view s, int n) {
-  const std::string t = AllTrim(s);
-  if (static_cast<int>(t.size()) == n) return std::string(s);
-  return Replicate("0", n) + t;
-}
-
 // Payer registration type. The bank has no code for a letter outside its
 // table; such a payer is sent as "other" (99), as I and O are.
 std::string TipoPagador(const std::string& t) {
@@ -42,12 +34,7 @@ void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
   // Header record (type "0"). The bank's name is the batch account's bank,
   // whichever title the list stands on.
   auto cabecalho = [&](cnab400::TArquivo& arq) {
-    Record r = arq.Registro();
-    r.put(1, 1, "0");
-    r.put(2, 1, "1");
-    r.put(3, 7, "REMESSA");
-    r.put(10, 2, "01");
-    r.put(12, 15, PadR("COBRANCA", 15));
+    Record r = arq.Cabecalho();
     r.num(27, 20, LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20));
     r.put(47, 30, PadR(CampoValido(LeftStr(rem.Cadastro().nome, 30)), 30));
     r.put(77, 3, "025");
@@ -68,7 +55,7 @@ void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
     // slips carry the stored number.
     const std::string nossoGravado = t.S("CDNOSNUMREC");
     const std::string nosso = (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-                                  ? Right(AdicionaZero(NossoNumero(nossoGravado), 12), 12)
+                                  ? Right(cnab400::AdicionaZero(NossoNumero(nossoGravado), 12), 12)
                                   : "";
     const double valor = t.F("VRFINALBREC");
     const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));

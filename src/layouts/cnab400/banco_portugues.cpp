@@ -35,12 +35,7 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // Header record (type "0")
   auto cabecalho = [&](cnab400::TArquivo& arq) {
-    Record r = arq.Registro();
-    r.put(1, 1, "0");
-    r.put(2, 1, "1");
-    r.put(3, 7, "REMESSA");
-    r.put(10, 2, "01");
-    r.put(12, 15, PadR("COBRANCA", 15));
+    Record r = arq.Cabecalho();
     r.num(27, 20, cedente);
     r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
     r.put(77, 3, "069");

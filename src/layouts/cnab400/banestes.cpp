@@ -49,13 +49,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // Header record (type "0")
   auto cabecalho = [&](cnab400::TArquivo& arq) {
-    Record r = arq.Registro();
-    r.put(1, 1, "0");
-    r.put(2, 1, "1");
-    r.put(3, 7, "REMESSA");
-    r.put(10, 2, "01");
-    r.put(12, 8, "COBRANCA");
-    r.put(20, 7, Replicate(" ", 7));
+    Record r = arq.Cabecalho();
     r.num(27, 11, conta);
     r.put(38, 9, Replicate(" ", 9));
     r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
@@ -92,9 +86,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
       juros = Money(t.F("VRMORDIABREC"), 12);
     else if (percentual)
       juros = Money(valor * t.F("VRPEMORBREC") / 100, 12);
-    // The override record names the payer by its trade name; the client by its corporate name.
     const TPagador pagador = t.Pagador();
-    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
     const std::string mensagem =
         banco ? PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 40)), 40)
               : Replicate(" ", 40);
@@ -133,13 +125,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
     r.put(219, 2, TipoPagador(pagador.tipo));
-    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
-    r.put(235, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
-    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
-    r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
-    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
-    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
-    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    cnab400::BlocoPagador(r, pagador, 40);
     r.put(352, 40, mensagem);
     r.put(392, 2, "00");
     r.put(394, 1, "0");

@@ -13,14 +13,6 @@ using namespace fields;
 
 namespace {
 
-// s itself when it already has n characters, else n zeros before it: the
-// caller keeps the last n, a left zero fill.
-std::string AdicionaZero(std::string_view s, int n) {
-  const std::string t = AllTrim(s);
-  if (static_cast<int>(t.size()) == n) return std::string(s);
-  return Replicate("0", n) + t;
-}
-
 // Registration type of the company or the payer: a person is "01"; the bank
 // takes every other registration (company, other, none given) as "02".
 std::string Tipo(const std::string& t) {
@@ -39,12 +31,7 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // Header record (type "0")
   auto cabecalho = [&](cnab400::TArquivo& arq) {
-    Record r = arq.Registro();
-    r.put(1, 1, "0");
-    r.put(2, 1, "1");
-    r.put(3, 7, "REMESSA");
-    r.put(10, 2, "01");
-    r.put(12, 15, PadR("COBRANCA", 15));
+    Record r = arq.Cabecalho();
     r.put(27, 2, "00");
     r.put(29, 1, fase);
     r.num(30, 8, identificacao);
@@ -69,7 +56,7 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
     const std::string impressao = t.S("IDIMPRBOLBOL");
     const std::string nossoGravado = t.S("CDNOSNUMREC");
     const std::string nosso = (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-                                  ? Right(AdicionaZero(NossoNumero(nossoGravado), 9), 9)
+                                  ? Right(cnab400::AdicionaZero(NossoNumero(nossoGravado), 9), 9)
                                   : "";
     // A title of several documents is not numbered by any one of them.
     auto& doc = t.Registros(TRegistro::DocBol);

@@ -11,12 +11,6 @@ using namespace fields;
 
 namespace {
 
-std::string AdicionaZero(std::string_view s, int n) {
-  const std::string t = AllTrim(s);
-  if (static_cast<int>(t.size()) == n) return std::string(s);
-  return Replicate("0", n) + t;
-}
-
 // Payer registration type; other letters leave the field blank.
 std::string TipoPagador(const std::string& t) {
   if (t.empty()) return "98";
@@ -71,7 +65,7 @@ std::string SacadorOuMensagem(const TAvalistaBradesco& g, TTitulo& t) {
 
 // The 12-character nosso número with its check digit: digits and "P".
 std::string Nosso12(const std::string& gravado) {
-  return Right(AdicionaZero(NossoNumero(gravado), 12), 12);
+  return Right(cnab400::AdicionaZero(NossoNumero(gravado), 12), 12);
 }
 
 }  // namespace
@@ -95,12 +89,7 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Registro();
-        r.put(1, 1, "0");
-        r.put(2, 1, "1");
-        r.put(3, 7, "REMESSA");
-        r.put(10, 2, "01");
-        r.put(12, 15, PadR("COBRANCA", 15));
+        Record r = arq.Cabecalho();
         r.num(27, 20, LeftStr(SemPontuacao(AllTrim(id)), 20));
         r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
         r.put(77, 3, "237");

@@ -64,7 +64,6 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
                                      ? t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL")
                                      : "";
     const TPagador pagador = t.Pagador();
-    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
 
     // Detail record (type "1")
     Record r(400);
@@ -95,14 +94,7 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
     r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
-    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
-    r.put(235, 30, PadR(CampoValido(LeftStr(nomePagador, 30)), 30));
-    r.put(265, 10, Replicate(" ", 10));
-    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
-    r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
-    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
-    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
-    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    cnab400::BlocoPagador(r, pagador, 30);
     r.put(352, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
     r.put(382, 4, Replicate(" ", 4));
     r.put(386, 6, Replicate(" ", 6));
@@ -116,12 +108,7 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Registro();
-        r.put(1, 1, "0");
-        r.put(2, 1, "1");
-        r.put(3, 7, "REMESSA");
-        r.put(10, 2, "01");
-        r.put(12, 15, PadR("COBRANCA", 15));
+        Record r = arq.Cabecalho();
         r.num(27, 20, LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20));
         r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
         r.num(77, 3, banco);

@@ -18,12 +18,6 @@ namespace {
 
 constexpr int kTamanho = 444;
 
-std::string AdicionaZero(std::string_view s, int n) {
-  const std::string t = AllTrim(s);
-  if (static_cast<int>(t.size()) == n) return std::string(s);
-  return Replicate("0", n) + t;
-}
-
 // Payer registration type; a letter the bank has no code for is sent as
 // "other", like "I" and "O".
 std::string TipoPagador(const std::string& t) {
@@ -86,7 +80,7 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
     const std::string impressao = impressaoGravada.empty() ? "E" : impressaoGravada;
     const std::string nossoGravado = t.S("CDNOSNUMREC");
     const std::string nosso = (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-                                  ? Right(AdicionaZero(NossoNumero(nossoGravado), 12), 12)
+                                  ? Right(cnab400::AdicionaZero(NossoNumero(nossoGravado), 12), 12)
                                   : "";
     const double valor = t.F("VRFINALBREC");
     const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
@@ -202,12 +196,7 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Registro();
-        r.put(1, 1, "0");
-        r.put(2, 1, "1");
-        r.put(3, 7, "REMESSA");
-        r.put(10, 2, "01");
-        r.put(12, 15, PadR("COBRANCA", 15));
+        Record r = arq.Cabecalho();
         r.num(27, 20, LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20));
         r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
         r.num(77, 3, cnab("CDBANCCNAB"));

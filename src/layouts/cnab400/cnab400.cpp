@@ -1,11 +1,24 @@
 #include "layouts/cnab400/cnab400.h"
 
+#include "fields/sanitisers.h"
 #include "fields/text.h"
 
 namespace layouts::cnab400 {
 
 TArquivo::TArquivo(const TRemessa& remessa, int tamanho)
     : tamanho_(tamanho), file_(remessa.Arquivo, tamanho) {}
+
+using namespace fields;
+
+Record TArquivo::Cabecalho(std::string_view servico, std::string_view nome) const {
+  Record r = Registro();
+  r.put(1, 1, "0");
+  r.put(2, 1, "1");
+  r.put(3, 7, "REMESSA");
+  r.num(10, 2, servico);
+  r.put(12, 15, PadR(nome, 15));
+  return r;
+}
 
 void TArquivo::Numera(Record& r) const {
   r.num(395, 6, fields::IntToStr(file_.count() + 1));
@@ -23,6 +36,43 @@ void TArquivo::TrailerEFecha() {
   t.put(2, 393, "");
   Escreve(t);
   Fecha();
+}
+
+std::string AdicionaZero(std::string_view s, int n) {
+  const std::string t = AllTrim(s);
+  if (static_cast<int>(t.size()) == n) return std::string(s);
+  return Replicate("0", n) + t;
+}
+
+void BlocoPagador(Record& r, const TPagador& p, int larguraNome) {
+  const std::string& nome = p.override ? p.fantasia : p.nome;
+  r.num(221, 14, LeftStr(SemPontuacao(p.inscricao), 14));
+  r.put(235, larguraNome, PadR(CampoValido(LeftStr(nome, larguraNome)), larguraNome));
+  if (larguraNome < 40) r.put(235 + larguraNome, 40 - larguraNome, Replicate(" ", 40 - larguraNome));
+  r.put(275, 40, PadR(CampoValido(LeftStr(p.endereco, 40)), 40));
+  r.put(315, 12, PadR(CampoValido(LeftStr(p.bairro, 12)), 12));
+  r.num(327, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
+  r.put(335, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
+  r.put(350, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+}
+
+Record RegistroEmpresa(TTitulo& t, const TIdentidade& empresa) {
+  auto& fili = t.Registros(TRegistro::EnderecoFilial);
+  const bool temFili = fili.Active() && !fili.IsEmpty();
+  if (temFili) fili.First();
+  auto end = [&](const char* n) { return temFili ? fili.FieldByName(n).AsString() : std::string(); };
+  Record e(400);
+  e.put(1, 1, "5");
+  e.put(2, 120, Replicate(" ", 120));
+  e.put(122, 2, empresa.tipo == "F" ? "01" : "02");
+  e.num(124, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+  e.put(138, 40, PadR(CampoValido(LeftStr(end("DSENDEFILI"), 40)), 40));
+  e.put(178, 12, PadR(CampoValido(LeftStr(end("NMBAIRFILI"), 12)), 12));
+  e.num(190, 8, LeftStr(CampoValidoCEPTEL(end("NRCEPFILI")), 8));
+  e.put(198, 15, PadR(CampoValido(LeftStr(end("NMMUNICIPIO"), 15)), 15));
+  e.put(213, 2, PadR(CampoValido(LeftStr(end("SGESTADO"), 2)), 2));
+  e.put(215, 180, Replicate(" ", 180));
+  return e;
 }
 
 void Gera(const TRemessa& remessa, TTitulos& titulos, const std::function<void(TArquivo&)>& cabecalho,

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "layouts/record.h"
 #include "layouts/remessa.h"
@@ -17,6 +19,10 @@ class TArquivo {
 
   // A new record: the bank fills it up to its sequence number (394).
   Record Registro() const { return Record(tamanho_); }
+  // A header record started as the banks start it (001-026): "0", "1",
+  // "REMESSA", the service code and its name in 15 positions; the bank goes
+  // on at 027.
+  Record Cabecalho(std::string_view servico = "01", std::string_view nome = "COBRANCA") const;
   // Numbers the record at 395-400; a 444-character record then takes the
   // bank's data after its sequence.
   void Numera(Record& r) const;
@@ -35,6 +41,21 @@ class TArquivo {
   int tamanho_;
   TRemessaFile file_;
 };
+
+// s itself when it already has n characters, else n zeros before its
+// trimmed value: the caller keeps the last n, a left zero fill.
+std::string AdicionaZero(std::string_view s, int n);
+
+// The payer at 221-351 as most banks take it: the tax id's first 14 digits,
+// the name (the override record's trade name, the client's legal name) in
+// larguraNome positions and blanks up to 274, the address (40), district
+// (12), postcode (8), city (15) and state (2). The type at 219 is the bank's.
+void BlocoPagador(Record& r, const TPagador& p, int larguraNome);
+
+// The issuing company's 400-character record (type "5") up to its sequence: the company
+// at its title branch's address, cleaned like every other text the bank
+// prints (blanks where the title has no branch address).
+Record RegistroEmpresa(TTitulo& t, const TIdentidade& empresa);
 
 // The whole file: the header, then every marked title's records, then the
 // trailer (the common one when none is given); the file closed at the end.

@@ -194,12 +194,7 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Registro();
-        r.put(1, 1, "0");
-        r.put(2, 1, "1");
-        r.put(3, 7, "REMESSA");
-        r.put(10, 2, "01");
-        r.put(12, 15, PadR("COBRANCA", 15));
+        Record r = arq.Cabecalho();
         r.put(27, 20, codigo);
         r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
         r.put(77, 3, "707");

@@ -25,11 +25,6 @@ std::string TipoInscricao(const std::string& t) {
   return t == "F" ? "01" : "02";
 }
 
-// A tax id as the bank reads it: its digits, the first 14.
-std::string Inscricao14(const std::string& x) {
-  return LeftStr(SemPontuacao(x), 14);
-}
-
 // The stored nosso número without its punctuation and without a check digit
 // "P": the bank takes the number alone here. Any other letter stays, so the
 // field refuses it rather than sending another number.
@@ -100,9 +95,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
     const std::string mensagem =
         PedeMensagem(ins1) || PedeMensagem(ins2) ? t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL") : "";
 
-    // The override record names the payer by its trade name; the client by its corporate name.
     const TPagador pagador = t.Pagador();
-    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
 
     // Detail record (type "1"). Beside Guanabara's fixed CNPJ the type is
     // always a company's, whatever kind of company issued the title.
@@ -141,14 +134,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
     r.put(219, 2, TipoInscricao(pagador.tipo));
-    r.num(221, 14, Inscricao14(pagador.inscricao));
-    r.put(235, 30, PadR(CampoValido(LeftStr(nomePagador, 30)), 30));
-    r.put(265, 10, Replicate(" ", 10));
-    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
-    r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
-    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
-    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
-    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    cnab400::BlocoPagador(r, pagador, 30);
     r.put(352, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
     r.put(382, 4, Replicate(" ", 4));
     r.put(386, 6, "000000");
@@ -158,21 +144,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
 
     // Issuing company record (type "5"): the company at its title branch's
     // address, cleaned like every other text the bank prints.
-    auto& fili = t.Registros(TRegistro::EnderecoFilial);
-    const bool temFili = fili.Active() && !fili.IsEmpty();
-    if (temFili) fili.First();
-    auto end = [&](const char* n) { return temFili ? fili.FieldByName(n).AsString() : std::string(); };
-    Record e(400);
-    e.put(1, 1, "5");
-    e.put(2, 120, Replicate(" ", 120));
-    e.put(122, 2, TipoInscricao(empresa.tipo));
-    e.num(124, 14, Inscricao14(empresa.inscricao));
-    e.put(138, 40, PadR(CampoValido(LeftStr(end("DSENDEFILI"), 40)), 40));
-    e.put(178, 12, PadR(CampoValido(LeftStr(end("NMBAIRFILI"), 12)), 12));
-    e.num(190, 8, LeftStr(CampoValidoCEPTEL(end("NRCEPFILI")), 8));
-    e.put(198, 15, PadR(CampoValido(LeftStr(end("NMMUNICIPIO"), 15)), 15));
-    e.put(213, 2, PadR(CampoValido(LeftStr(end("SGESTADO"), 2)), 2));
-    e.put(215, 180, Replicate(" ", 180));
+    Record e = cnab400::RegistroEmpresa(t, empresa);
     recs.push_back(std::move(e));
     return recs;
   };
@@ -182,12 +154,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Registro();
-        r.put(1, 1, "0");
-        r.put(2, 1, "1");
-        r.put(3, 7, "REMESSA");
-        r.put(10, 2, "01");
-        r.put(12, 15, PadR("COBRANCA", 15));
+        Record r = arq.Cabecalho();
         r.num(27, 4, agencia);
         r.put(31, 2, "00");
         r.num(33, 6, conta);

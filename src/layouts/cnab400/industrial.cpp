@@ -101,9 +101,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
     else if (!t.Nulo("VRPEMORBREC"))
       juros = Money(t.F("VRPEMORBREC") * valor / 100, 13);
 
-    // The override record names the payer by its trade name; the client by its corporate name.
     const TPagador pagador = t.Pagador();
-    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
 
     // Detail record (type "1")
     Record r(400);
@@ -143,14 +141,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
     r.put(219, 2, TipoInscricao(pagador.tipo));
-    r.num(221, 14, Inscricao14(pagador.inscricao));
-    r.put(235, 30, PadR(CampoValido(LeftStr(nomePagador, 30)), 30));
-    r.put(265, 10, Replicate(" ", 10));
-    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
-    r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
-    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
-    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
-    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    cnab400::BlocoPagador(r, pagador, 30);
     r.put(352, 30, PadR(CampoValido(kAvalista), 30));
     r.put(382, 4, Replicate(" ", 4));
     r.put(386, 6, Replicate(" ", 6));
@@ -160,21 +151,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
     recs.push_back(std::move(r));
 
     // Issuing company record (type "5"): the company at its title branch's address
-    auto& fili = t.Registros(TRegistro::EnderecoFilial);
-    const bool temFili = fili.Active() && !fili.IsEmpty();
-    if (temFili) fili.First();
-    auto end = [&](const char* n) { return temFili ? fili.FieldByName(n).AsString() : std::string(); };
-    Record e(400);
-    e.put(1, 1, "5");
-    e.put(2, 120, Replicate(" ", 120));
-    e.put(122, 2, TipoInscricao(empresa.tipo));
-    e.num(124, 14, Inscricao14(empresa.inscricao));
-    e.put(138, 40, PadR(CampoValido(LeftStr(end("DSENDEFILI"), 40)), 40));
-    e.put(178, 12, PadR(CampoValido(LeftStr(end("NMBAIRFILI"), 12)), 12));
-    e.num(190, 8, LeftStr(CampoValidoCEPTEL(end("NRCEPFILI")), 8));
-    e.put(198, 15, PadR(CampoValido(LeftStr(end("NMMUNICIPIO"), 15)), 15));
-    e.put(213, 2, PadR(CampoValido(LeftStr(end("SGESTADO"), 2)), 2));
-    e.put(215, 180, Replicate(" ", 180));
+    Record e = cnab400::RegistroEmpresa(t, empresa);
     recs.push_back(std::move(e));
     return recs;
   };
@@ -184,12 +161,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Registro();
-        r.put(1, 1, "0");
-        r.put(2, 1, "1");
-        r.put(3, 7, "REMESSA");
-        r.put(10, 2, "01");
-        r.put(12, 15, PadR("COBRANCA", 15));
+        Record r = arq.Cabecalho();
         r.put(27, 20, codigo);
         r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
         r.num(77, 3, banco);

@@ -93,12 +93,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Registro();
-        r.put(1, 1, "0");
-        r.put(2, 1, "1");
-        r.put(3, 7, "REMESSA");
-        r.put(10, 2, "01");
-        r.put(12, 15, PadR("COBRANCA", 15));
+        Record r = arq.Cabecalho();
         r.num(27, 4, agencia);
         r.put(31, 2, "00");
         r.num(33, 6, conta);
@@ -135,9 +130,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         else if (!bol("VRPEMORBREC").IsNull())
           juros = Money(valor * bol("VRPEMORBREC").AsFloat() / 100, 13);
 
-        // The override record names the payer by its trade name; the client by its corporate name.
         const TPagador pagador = t.Pagador();
-        const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
 
         // Detail record (type "1")
         Record r = arq.Registro();
@@ -175,14 +168,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(193, 13, Replicate("0", 13));
         r.put(206, 13, Replicate("0", 13));
         r.put(219, 2, TipoInscricao(pagador.tipo));
-        r.num(221, 14, Inscricao14(pagador.inscricao));
-        r.put(235, 30, PadR(CampoValido(LeftStr(nomePagador, 30)), 30));
-        r.put(265, 10, Replicate(" ", 10));
-        r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
-        r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
-        r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
-        r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
-        r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+        cnab400::BlocoPagador(r, pagador, 30);
         r.put(352, 40, AvalistaOuMensagem(ins1, ins2, avalista, t));
         r.num(392, 2, bol("QTDIAPROTBOL").IsNull() ? "" : Right(bol("QTDIAPROTBOL").AsString(), 2));
         r.put(394, 1, " ");

@@ -68,13 +68,7 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // Header record (type "0")
   auto cabecalho = [&](cnab400::TArquivo& arq) {
-    Record r = arq.Registro();
-    r.put(1, 1, "0");
-    r.put(2, 1, "1");
-    r.put(3, 7, "REMESSA");
-    r.num(10, 2, Servico(tipoCarteira));
-    r.put(12, 8, "COBRANCA");
-    r.put(20, 7, Replicate(" ", 7));
+    Record r = arq.Cabecalho(Servico(tipoCarteira));
     r.num(27, 4, agencia);
     r.num(31, 15, inscricao);
     r.put(46, 1, " ");

@@ -89,9 +89,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
     const std::string mensagem = PedeMensagem(instrucao1) || PedeMensagem(instrucao2)
                                      ? t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL")
                                      : "";
-    // The override record names the payer by its trade name; the client by its corporate name.
     const TPagador pagador = t.Pagador();
-    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
 
     // Detail record (type "1"). The fine percentage goes in whole units; the
     // exact one travels in the fine record when the company sends it.
@@ -127,13 +125,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
     r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
-    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
-    r.put(235, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
-    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
-    r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
-    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
-    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
-    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    cnab400::BlocoPagador(r, pagador, 40);
     r.put(352, 40, PadR(CampoValido(LeftStr(mensagem, 40)), 40));
     r.num(392, 2, Right(Inteiro(t.F("QTDIAPROTBOL")), 2));
     r.put(394, 1, "0");
@@ -159,12 +151,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0"): the company is the batch's, whatever
         // title the list stands on.
-        Record r = arq.Registro();
-        r.put(1, 1, "0");
-        r.put(2, 1, "1");
-        r.put(3, 7, "REMESSA");
-        r.put(10, 2, "01");
-        r.put(12, 15, PadR("COBRANCA", 15));
+        Record r = arq.Cabecalho();
         r.num(27, 4, agencia);
         r.put(31, 2, "00");
         r.num(33, 8, numeroConta);

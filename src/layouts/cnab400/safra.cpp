@@ -86,13 +86,7 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Registro();
-        r.put(1, 1, "0");
-        r.put(2, 1, "1");
-        r.put(3, 7, "REMESSA");
-        r.put(10, 2, "01");
-        r.put(12, 8, "COBRANCA");
-        r.put(20, 7, Replicate(" ", 7));
+        Record r = arq.Cabecalho();
         r.put(27, 14, codigoEmpresa);
         r.put(41, 6, Replicate(" ", 6));
         r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));

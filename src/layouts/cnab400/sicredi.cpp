@@ -50,12 +50,7 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Registro();
-        r.put(1, 1, "0");
-        r.put(2, 1, "1");
-        r.put(3, 7, "REMESSA");
-        r.put(10, 2, "01");
-        r.put(12, 15, PadR("COBRANCA", 15));
+        Record r = arq.Cabecalho();
         r.num(27, 5, cooperativa);
         r.num(32, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
         r.put(46, 31, Replicate(" ", 31));

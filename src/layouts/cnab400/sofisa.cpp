@@ -54,12 +54,7 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // Header record (type "0")
   auto cabecalho = [&](cnab400::TArquivo& arq) {
-    Record r = arq.Registro();
-    r.put(1, 1, "0");
-    r.put(2, 1, "1");
-    r.put(3, 7, "REMESSA");
-    r.put(10, 2, "05");
-    r.put(12, 15, "COBRANCASIMPLES");
+    Record r = arq.Cabecalho("05", "COBRANCASIMPLES");
     r.put(27, 20, codigo);
     r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
     r.put(77, 3, "999");
@@ -89,9 +84,7 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
                                      10)),
                    10)
             : Replicate(" ", 10);
-    // The override record names the payer by its trade name; the client by its corporate name.
     const TPagador pagador = t.Pagador();
-    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
 
     r.put(1, 1, "1");
     r.put(2, 2, TipoEmpresa(empresa));
@@ -120,13 +113,7 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
     r.put(219, 2, TipoPagador(pagador.tipo));
-    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
-    r.put(235, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
-    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
-    r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
-    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
-    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
-    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    cnab400::BlocoPagador(r, pagador, 40);
     r.put(352, 18, Replicate(" ", 18));
     r.put(370, 2, "00");
     r.put(372, 14, Replicate("0", 14));
