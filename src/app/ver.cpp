@@ -100,8 +100,8 @@ TLeitura Le400(const std::vector<string_view>& rs, const layouts::TDesvios& d) {
       l.trailers.push_back(fields::Utf8ToCp1252("Trailer: sequência ") + Aparado(Campo(r, 395, 6)));
     } else if (tipo == '1') {
       TTituloLido t;
-      t.sequencia =
-          Aparado(Campo(r, d.sequenciaDoDetalheEm396 ? 396 : 395, d.sequenciaDoDetalheEm396 ? 5 : 6));
+      const int seq = layouts::InicioDaSequencia(d, r, 400);
+      t.sequencia = Aparado(Campo(r, seq, 401 - seq));
       t.uso = Aparado(Campo(r, 38, 25));
       t.nossoNumero = Aparado(Campo(r, 63, 20));
       t.movimento = Aparado(Campo(r, 109 + k, 2));

@@ -179,9 +179,8 @@ class TVerificador {
       // The sequence closes every 400-character record; one of the wrong
       // length still shows its own at its end.
       const int fim = estendido ? 400 : static_cast<int>(r.texto.size());
-      const int tam = d_.sequenciaDoDetalheEm396 && tipo == '1' ? 5 : 6;
-      const TContado seq{r.numero, fim - tam + 1, tam,
-                         fim - tam >= 0 ? Numerico(r, fim - tam + 1, tam) : std::nullopt};
+      const int pos = InicioDaSequencia(d_, r.texto, fim), tam = fim - pos + 1;
+      const TContado seq{r.numero, pos, tam, pos >= 1 ? Numerico(r, pos, tam) : std::nullopt};
       if (!d_.detalhesContadosDe1 || (!primeiro && !ultimo)) {
         seqs.push_back(seq);
       } else if (ultimo && !primeiro && seq.valor && *seq.valor != static_cast<long long>(regs_.size()) - 2) {

@@ -43,7 +43,8 @@ struct TDesvios {
   // CNAB 400: the header carries the remittance number at 395-400, the
   // details count from 1 and the trailer repeats the last detail's number.
   bool detalhesContadosDe1 = false;
-  // CNAB 400: a detail carries its sequence in five digits at 396-400.
+  // CNAB 400: a detail may carry its sequence in five digits at 396-400,
+  // after a letter at 395.
   bool sequenciaDoDetalheEm396 = false;
   // CNAB 400: a detail's fields from the movement code (109) on lie this
   // many positions further than the family places them.
@@ -57,6 +58,9 @@ struct TDesvios {
 std::string BancoDoHeader(TFamilia f, std::string_view conteudo);
 // The departures of the bank of that code in that family; none for the others.
 TDesvios DesviosDoBanco(TFamilia f, std::string_view banco);
+// Where a CNAB 400 or 444 record whose sequence ends at fim carries it: six
+// positions, or five for a detail that the bank's departure numbers so.
+int InicioDaSequencia(const TDesvios& d, std::string_view registro, int fim);
 
 struct TVerificacao {
   TFamilia familia = TFamilia::Desconhecida;

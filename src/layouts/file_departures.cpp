@@ -34,4 +34,12 @@ TDesvios DesviosDoBanco(TFamilia f, std::string_view banco) {
   return d;
 }
 
+int InicioDaSequencia(const TDesvios& d, std::string_view registro, int fim) {
+  // A digit at 395 is a six-digit sequence like any other.
+  const bool cinco = d.sequenciaDoDetalheEm396 && !registro.empty() && registro[0] == '1' && fim >= 6 &&
+                     static_cast<size_t>(fim) <= registro.size() &&
+                     (registro[fim - 6] < '0' || registro[fim - 6] > '9');
+  return fim - (cinco ? 5 : 6) + 1;
+}
+
 }  // namespace layouts
