@@ -148,9 +148,14 @@ TLeitura Le240(const std::vector<string_view>& rs) {
     } else if (tipo == '5') {
       string s =
           "Trailer do lote " + string(Campo(r, 4, 4)) + ": " + Aparado(Campo(r, 18, 6)) + " registro(s)";
-      const auto titulos = Digitos(Campo(r, 24, 6)), total = Digitos(Campo(r, 30, 17));
-      if (titulos && total && (*titulos || *total))
-        s += ", " + std::to_string(*titulos) + fields::Utf8ToCp1252(" título(s), total ") + Centavos(*total);
+      // By portfolio, where the bank writes them: 024-029/030-046 and each 23 positions on.
+      long long titulos = 0, total = 0;
+      for (int pos = 24; pos <= 93; pos += 23) {
+        titulos += Digitos(Campo(r, pos, 6)).value_or(0);
+        total += Digitos(Campo(r, pos + 6, 17)).value_or(0);
+      }
+      if (titulos || total)
+        s += ", " + std::to_string(titulos) + fields::Utf8ToCp1252(" título(s), total ") + Centavos(total);
       l.trailers.push_back(s);
     } else if (tipo == '9') {
       l.trailers.push_back("Trailer de arquivo: " + Aparado(Campo(r, 18, 6)) + " lote(s), " +

@@ -411,17 +411,22 @@ class TVerificador {
       Falha(r.numero, 14, 1, "segmento " + Char(seg[0]) + " inválido; o detalhe leva a letra do segmento");
   }
 
-  // The titles and their total at 024-029 and 030-046, where the bank writes
-  // them: a bank that leaves them blank or zero is not held to them.
+  // The lot's titles and their total, by portfolio (simple, linked, secured,
+  // discounted collection) at 024-029/030-046 and each 23 positions on, where
+  // the bank writes them: a bank that leaves them blank or zero is not held.
   void TotaisDoLote(const TRegistro& r) {
-    const auto titulos = Digitos(Campo(r, 24, 6)), total = Digitos(Campo(r, 30, 17));
-    if (titulos && *titulos && *titulos != lote_.titulos)
+    long long titulos = 0, total = 0;
+    for (int pos = 24; pos <= 93; pos += 23) {
+      titulos += Digitos(Campo(r, pos, 6)).value_or(0);
+      total += Digitos(Campo(r, pos + 6, 17)).value_or(0);
+    }
+    if (titulos && titulos != lote_.titulos)
       Falha(r.numero, 24, 6,
-            "o trailer do lote conta " + Zeros(*titulos, 6) + " títulos; o lote tem " +
+            "o trailer do lote conta " + std::to_string(titulos) + " títulos; o lote tem " +
                 std::to_string(lote_.titulos));
-    if (total && *total && lote_.total && *total != *lote_.total)
+    if (total && lote_.total && total != *lote_.total)
       Falha(r.numero, 30, 17,
-            "o trailer do lote soma " + Centavos(*total) + "; os títulos do lote somam " +
+            "o trailer do lote soma " + Centavos(total) + "; os títulos do lote somam " +
                 Centavos(*lote_.total));
   }
 

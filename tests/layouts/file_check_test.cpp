@@ -126,6 +126,17 @@ TEST(FileCheck, EachFaultIsReportedAtItsRecordAndPositions) {
                     "00000000000024690");
        },
        {{7, 24, 6}}},
+      {"lot trailer's titles by portfolio",
+       k240,
+       [](Linhas& l) {
+         l[6] = Poe(Poe(l[6], 24,
+                        "000001"
+                        "00000000000012345"),
+                    70,
+                    "000001"
+                    "00000000000012345");
+       },
+       {}},
       {"wrong lot total",
        k240,
        [](Linhas& l) {
