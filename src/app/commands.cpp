@@ -21,6 +21,7 @@
 #include "app/lotes.h"
 #include "app/operador.h"
 #include "app/terminal_ui.h"
+#include "app/ver.h"
 #include "fields/cp1252.h"
 #include "fields/datetime.h"
 #include "fields/text.h"
@@ -272,6 +273,10 @@ int Main(int argc, char** argv) {
 
   auto* demo = cli.add_subcommand("demo", "Gera as remessas de demonstração em demo-out/");
 
+  std::string arquivoVer;
+  auto* ver = cli.add_subcommand("ver", "Mostra o que um arquivo de remessa contém e as falhas que tem");
+  ver->add_option("arquivo", arquivoVer, "Arquivo de remessa")->required();
+
   try {
     cli.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -298,6 +303,7 @@ int Main(int argc, char** argv) {
     if (*contas) return ComandoContas(g, empresa);
     if (*fils) return ComandoFiliais(g, empresa);
     if (*demo) return ComandoDemo(g);
+    if (*ver) return ComandoVer(arquivoVer);
     if (*gerar) {
       p.operacao = op[0];
       if (!tipo.empty()) p.cobranca = tipo == "cobranca";

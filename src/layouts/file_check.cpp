@@ -110,12 +110,30 @@ struct TRegistro {
 struct TContado {
   int registro;
   int posicao;
+  int tamanho;
   std::optional<long long> valor;
 };
 
+// The value of a field of digits, or nothing: for the fields the check reads
+// without holding the bank to them.
+std::optional<long long> Digitos(string_view c) {
+  if (c.empty() || c.find_first_not_of("0123456789") != string_view::npos) return std::nullopt;
+  long long v = 0;
+  for (char ch : c.substr(0, std::min<size_t>(c.size(), 18))) v = v * 10 + (ch - '0');
+  return v;
+}
+
+// Cents as the operator reads money, whatever the process locale: "1.234,56".
+string Centavos(long long v) {
+  string s = Zeros(v % 100, 2), inteiro = std::to_string(v / 100);
+  for (int i = static_cast<int>(inteiro.size()) - 3; i > 0; i -= 3) inteiro.insert(i, ".");
+  return inteiro + "," + s;
+}
+
 class TVerificador {
  public:
-  TVerificador(TVerificacao& v, std::span<const TCampoNumerico> numericos) : v_(v), numericos_(numericos) {}
+  TVerificador(TVerificacao& v, std::span<const TCampoNumerico> numericos, bool padrao)
+      : v_(v), d_(v.desvios), numericos_(numericos), padrao_(padrao) {}
 
   void Falha(int registro, int posicao, int tamanho, const string& utf8) {
     v_.falhas.push_back({registro, posicao, tamanho, fields::Utf8ToCp1252(utf8)});
@@ -160,11 +178,20 @@ class TVerificador {
         Falha(r.numero, 1, 1, "trailer (tipo 9) antes do fim do arquivo");
       // The sequence closes every 400-character record; one of the wrong
       // length still shows its own at its end.
-      const int pos = estendido ? 395 : static_cast<int>(r.texto.size()) - 5;
-      seqs.push_back({r.numero, pos, pos >= 1 ? Numerico(r, pos, 6) : std::nullopt});
+      const int fim = estendido ? 400 : static_cast<int>(r.texto.size());
+      const int pos = InicioDaSequencia(d_, r.texto, fim), tam = fim - pos + 1;
+      const TContado seq{r.numero, pos, tam, pos >= 1 ? Numerico(r, pos, tam) : std::nullopt};
+      if (!d_.detalhesContadosDe1 || (!primeiro && !ultimo)) {
+        seqs.push_back(seq);
+      } else if (ultimo && !primeiro && seq.valor && *seq.valor != static_cast<long long>(regs_.size()) - 2) {
+        Falha(r.numero, seq.posicao, tam,
+              "sequência " + Zeros(*seq.valor, tam) + "; o trailer repete a do último detalhe, " +
+                  Zeros(static_cast<long long>(regs_.size()) - 2, tam));
+      }
       Declarados(r, tipo);
+      if (padrao_ && tipo == '1') Numerico(r, 127 + d_.deslocamento, 13);
     }
-    Consecutivos(seqs, 6, "sequência", "esperada");
+    Consecutivos(seqs, "sequência", "esperada");
   }
 
   void Verifica240() {
@@ -230,6 +257,7 @@ class TVerificador {
             Falha(r.numero, 18, 6,
                   "o trailer do lote conta " + Zeros(*conta, 6) + " registros; o lote tem " +
                       std::to_string(todos) + " (" + std::to_string(detalhes) + " detalhes)");
+          TotaisDoLote(r);
           FechaLote();
           emLote = false;
           break;
@@ -240,8 +268,9 @@ class TVerificador {
             FechaLote();
             emLote = false;
           }
-          LoteFixo(r, "9999", "no trailer de arquivo");
-          const auto nLotes = Numerico(r, 18, 6), nRegs = Numerico(r, 24, 6);
+          LoteFixo(r, d_.trailerSemContas ? "0000" : "9999", "no trailer de arquivo");
+          const auto nLotes = Numerico(r, 18, 6, d_.trailerSemContas),
+                     nRegs = Numerico(r, 24, 6, d_.trailerSemContas);
           const long long registros = static_cast<long long>(i) + 1;
           if (nLotes && *nLotes != lotes)
             Falha(r.numero, 18, 6,
@@ -272,6 +301,8 @@ class TVerificador {
     int registros = 0;  // header and trailer included
     std::vector<TContado> seqs;
     char ultimoTipo = '1';
+    int titulos = 0;                     // segments P
+    std::optional<long long> total = 0;  // their values in cents; none when one is not digits
   };
 
   static string Char(char c) { return "'" + Mostra(string_view(&c, 1)) + "'"; }
@@ -313,12 +344,8 @@ class TVerificador {
     if (c.empty()) return std::nullopt;
     const bool visto = std::find(feitos_.begin(), feitos_.end(), std::pair{pos, tam}) != feitos_.end();
     feitos_.emplace_back(pos, tam);
+    if (const auto v = Digitos(c)) return v;
     const size_t k = c.find_first_not_of("0123456789");
-    if (k == string_view::npos) {
-      long long v = 0;
-      for (char ch : c.substr(0, std::min<size_t>(c.size(), 18))) v = v * 10 + (ch - '0');
-      return v;
-    }
     if (visto) return std::nullopt;
     if (c.find_first_not_of(' ') == string_view::npos) {
       if (!brancos) Falha(r.numero, pos, tam, "campo numérico em branco");
@@ -339,10 +366,11 @@ class TVerificador {
   // Numbers that run from 1. A number that is off by itself is one fault; a
   // jump (a record left out or doubled) is one fault too, and the count goes
   // on from the number found, so one slip does not fault every record after.
-  void Consecutivos(const std::vector<TContado>& xs, int tam, const string& nome, const string& esperado) {
+  void Consecutivos(const std::vector<TContado>& xs, const string& nome, const string& esperado) {
     long long e = 1;
     for (size_t i = 0; i < xs.size(); ++i) {
       const auto& v = xs[i].valor;
+      const int tam = xs[i].tamanho;
       if (v && *v != e) {
         Falha(xs[i].registro, xs[i].posicao, tam,
               nome + " " + Zeros(*v, tam) + "; " + esperado + " " + Zeros(e, tam));
@@ -372,16 +400,42 @@ class TVerificador {
   }
 
   void Detalhe(const TRegistro& r) {
-    lote_.seqs.push_back({r.numero, 9, Numerico(r, 9, 5)});
+    lote_.seqs.push_back({r.numero, 9, 5, Numerico(r, 9, 5)});
     const string_view seg = Campo(r, 14, 1);
+    if (seg == "P") {
+      ++lote_.titulos;
+      const auto valor = Digitos(Campo(r, 86, 15));
+      lote_.total = lote_.total && valor ? std::optional(*lote_.total + *valor) : std::nullopt;
+    }
     if (seg.size() == 1 && !(seg[0] >= 'A' && seg[0] <= 'Z'))
       Falha(r.numero, 14, 1, "segmento " + Char(seg[0]) + " inválido; o detalhe leva a letra do segmento");
   }
 
-  void FechaLote() { Consecutivos(lote_.seqs, 5, "número do registro no lote", "esperado"); }
+  // The lot's titles and their total, by portfolio (simple, linked, secured,
+  // discounted collection) at 024-029/030-046 and each 23 positions on, where
+  // the bank writes them: a bank that leaves them blank or zero is not held.
+  void TotaisDoLote(const TRegistro& r) {
+    long long titulos = 0, total = 0;
+    for (int pos = 24; pos <= 93; pos += 23) {
+      titulos += Digitos(Campo(r, pos, 6)).value_or(0);
+      total += Digitos(Campo(r, pos + 6, 17)).value_or(0);
+    }
+    if (titulos && titulos != lote_.titulos)
+      Falha(r.numero, 24, 6,
+            "o trailer do lote conta " + std::to_string(titulos) + " títulos; o lote tem " +
+                std::to_string(lote_.titulos));
+    if (total && lote_.total && total != *lote_.total)
+      Falha(r.numero, 30, 17,
+            "o trailer do lote soma " + Centavos(total) + "; os títulos do lote somam " +
+                Centavos(*lote_.total));
+  }
+
+  void FechaLote() { Consecutivos(lote_.seqs, "número do registro no lote", "esperado"); }
 
   TVerificacao& v_;
+  const TDesvios& d_;
   std::span<const TCampoNumerico> numericos_;
+  bool padrao_;
   std::vector<TRegistro> regs_;
   std::vector<std::pair<int, int>> feitos_;  // numeric fields checked in the current record
   TLote lote_;
@@ -402,14 +456,17 @@ TFamilia FamiliaDe(std::string_view conteudo) {
   return *maior ? static_cast<TFamilia>(maior - conta) : TFamilia::Desconhecida;
 }
 
-TVerificacao VerificaArquivo(std::string_view conteudo, std::span<const TCampoNumerico> numericos) {
+TVerificacao VerificaArquivo(std::string_view conteudo, std::span<const TCampoNumerico> numericos,
+                             bool padrao) {
   TVerificacao v;
-  TVerificador c(v, numericos);
+  v.familia = FamiliaDe(conteudo);
+  v.banco = BancoDoHeader(v.familia, conteudo);
+  v.desvios = DesviosDoBanco(v.familia, v.banco);
+  TVerificador c(v, numericos, padrao);
   if (conteudo.empty()) {
     c.Falha(0, 0, 0, "arquivo vazio");
     return v;
   }
-  v.familia = FamiliaDe(conteudo);
   const int comprimento = Comprimento(v.familia);
   for (const TCampoNumerico& n : numericos)
     if (n.posicao < 1 || n.tamanho < 1 || (comprimento && n.posicao - 1 + n.tamanho > comprimento))

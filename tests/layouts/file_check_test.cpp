@@ -106,6 +106,45 @@ TEST(FileCheck, EachFaultIsReportedAtItsRecordAndPositions) {
       {"record of another lot", k240, [](Linhas& l) { l[5] = Poe(l[5], 4, "0002"); }, {{6, 4, 4}}},
       {"no segment letter", k240, [](Linhas& l) { l[3][13] = ' '; }, {{4, 14, 1}}},
       {"blank inside a segment's digits", k240, [](Linhas& l) { l[2][90] = ' '; }, {{3, 86, 15}}},
+      {"lot trailer's titles and total",
+       k240,
+       [](Linhas& l) {
+         l[6] = Poe(l[6], 24,
+                    "000002"
+                    "00000000000024690");
+       },
+       {}},
+      {"lot trailer's titles left zero",
+       k240,
+       [](Linhas& l) { l[6] = Poe(l[6], 24, std::string(23, '0')); },
+       {}},
+      {"wrong lot title count",
+       k240,
+       [](Linhas& l) {
+         l[6] = Poe(l[6], 24,
+                    "000003"
+                    "00000000000024690");
+       },
+       {{7, 24, 6}}},
+      {"lot trailer's titles by portfolio",
+       k240,
+       [](Linhas& l) {
+         l[6] = Poe(Poe(l[6], 24,
+                        "000001"
+                        "00000000000012345"),
+                    70,
+                    "000001"
+                    "00000000000012345");
+       },
+       {}},
+      {"wrong lot total",
+       k240,
+       [](Linhas& l) {
+         l[6] = Poe(l[6], 24,
+                    "000002"
+                    "00000000000024691");
+       },
+       {{7, 30, 17}}},
       {"no lot trailer", k240, [](Linhas& l) { l.erase(l.begin() + 6); }, {{7, 8, 1}, {7, 24, 6}}},
       {"empty file", k240, [](Linhas& l) { l.clear(); }, {{0, 0, 0}}},
   };
@@ -116,6 +155,80 @@ TEST(FileCheck, EachFaultIsReportedAtItsRecordAndPositions) {
     EXPECT_EQ(Falhas(layouts::VerificaArquivo(Junta(l), c.arquivo.numericos), texto), c.falhas)
         << c.caso << "\n"
         << texto;
+  }
+}
+
+// A bank's own rules where its layout departs from the family's standard are
+// not faults; the family's standard numeric positions hold when asked for.
+void banco(Linhas& l, const char* codigo) {
+  l[0] = Poe(l[0], 77, codigo);
+}
+// The title's value in both details of Arquivo400.
+void valores(Linhas& l, int pos) {
+  for (int i : {1, 3}) l[i] = Poe(l[i], pos, "0000000012345");
+}
+
+TEST(FileCheck, BanksKeepTheirOwnRulesAndTheStandardHoldsTheRest) {
+  const struct {
+    const char* caso;
+    Linhas (*linhas)();
+    void (*muda)(Linhas&);
+    std::vector<TFalhaEsperada> falhas;
+  } casos[] = {
+      {"standard values", Arquivo400, [](Linhas& l) { valores(l, 127); }, {}},
+      {"value left blank",
+       Arquivo400,
+       [](Linhas& l) { valores(l, 127), l[3] = Poe(l[3], 127, "   "); },
+       {{4, 127, 13}}},
+      {"hyphen in the value",
+       Arquivo400,
+       [](Linhas& l) { valores(l, 127), l[1][130] = '-'; },
+       {{2, 127, 13}}},
+      {"value where its bank places it", Arquivo400, [](Linhas& l) { banco(l, "389"), valores(l, 136); }, {}},
+      {"value at the family's place for that bank",
+       Arquivo400,
+       [](Linhas& l) { banco(l, "389"), valores(l, 127); },
+       {{2, 136, 13}, {4, 136, 13}}},
+      {"details counted from 1",
+       Arquivo400,
+       [](Linhas& l) {
+         banco(l, "069"), valores(l, 127);
+         const char* seqs[] = {"000042", "000001", "000002", "000003", "000003"};
+         for (int i = 0; i < 5; ++i) l[i] = Poe(l[i], 395, seqs[i]);
+       },
+       {}},
+      {"trailer not repeating the last detail",
+       Arquivo400,
+       [](Linhas& l) {
+         banco(l, "069"), valores(l, 127);
+         for (int i = 1; i < 4; ++i) l[i] = Poe(l[i], 395, "00000" + std::to_string(i));
+       },
+       {{5, 395, 6}}},
+      {"five-digit detail sequence",
+       Arquivo400,
+       [](Linhas& l) {
+         banco(l, "   "), valores(l, 127);
+         for (int i : {1, 3}) l[i] = Poe(l[i], 395, "P0000" + std::to_string(i + 1));
+       },
+       {}},
+      {"file trailer without counts",
+       Arquivo240,
+       [](Linhas& l) {
+         for (auto& r : l) r = Poe(r, 1, "453");
+         l[7] = Poe(l[7], 4, "0000"), l[7] = Poe(l[7], 18, std::string(12, ' '));
+       },
+       {}},
+      {"the same trailer of another bank",
+       Arquivo240,
+       [](Linhas& l) { l[7] = Poe(l[7], 4, "0000"), l[7] = Poe(l[7], 18, std::string(12, ' ')); },
+       {{8, 4, 4}, {8, 18, 6}, {8, 24, 6}}},
+  };
+  for (const auto& c : casos) {
+    Linhas l = c.linhas();
+    c.muda(l);
+    std::string texto;
+    EXPECT_EQ(Falhas(layouts::VerificaArquivo(Junta(l), {}, true), texto), c.falhas) << c.caso << "\n"
+                                                                                     << texto;
   }
 }
 
