@@ -19,7 +19,6 @@ TfrmFiltroRemessaCNAB* frmFiltroRemessaCNAB = nullptr;
 
 namespace {
 
-TPesquisaLista g_picker;
 std::function<void(TfrmFiltroRemessaCNAB&)> g_show;
 
 // A value edit as a number; an empty edit reads as 0.
@@ -37,9 +36,6 @@ std::string Valor(double v) {
 
 }  // namespace
 
-void SetPesquisaLista(TPesquisaLista picker) {
-  g_picker = std::move(picker);
-}
 void SetMostraFiltro(std::function<void(TfrmFiltroRemessaCNAB&)> show) {
   g_show = std::move(show);
 }
@@ -293,10 +289,7 @@ void TfrmFiltroRemessaCNAB::RadioChange() {
 
 void TfrmFiltroRemessaCNAB::Pesquisa(host::TADOIBQuery& q, const std::string& key, const std::string& title,
                                      std::string& list, const char* emptyKey) {
-  q.Close();
-  q.Open();
-  if (emptyKey && q.IsEmpty()) host::MensErro(Msg(emptyKey), true, emptyKey);
-  if (g_picker) g_picker(q, key, title, list);
+  AbreLista(q, key, title, list, emptyKey ? emptyKey : "", emptyKey ? Msg(emptyKey) : "");
 }
 
 void TfrmFiltroRemessaCNAB::btpOperadorClick() {
@@ -357,22 +350,52 @@ bool TfrmFiltroRemessaCNAB::MaxNumber(const std::string& text, int intDigits, in
 
 // ---- saved options ----
 
-void TfrmFiltroRemessaCNAB::SalvaOpcoes(std::map<std::string, std::string>& options) const {
+std::vector<std::pair<const char*, TEdit*>> TfrmFiltroRemessaCNAB::EditsSalvos() {
+  return {{"depDtIniVen", &depDtIniVen}, {"depDtFinVen", &depDtFinVen},   {"nedVrRemIni", &nedVrRemIni},
+          {"nedVrRemFin", &nedVrRemFin}, {"medNrRemessa", &medNrRemessa}, {"medDocIni", &medDocIni},
+          {"medDocFin", &medDocFin},     {"depDtIniEmi", &depDtIniEmi},   {"depDtFinEmi", &depDtFinEmi},
+          {"depVencIni", &depVencIni},   {"depVencFin", &depVencFin},     {"nedVrLiqIni", &nedVrLiqIni},
+          {"nedVrLiqFin", &nedVrLiqFin}};
+}
+
+void TfrmFiltroRemessaCNAB::SalvaOpcoes(TOpcoes& options) const {
+  for (const auto& [name, e] : const_cast<TfrmFiltroRemessaCNAB*>(this)->EditsSalvos())
+    options[name] = e->Text;
+  options["rbtOperador"] = OpcaoTodos(rbtOperador.Todos);
+  options["rbtCliente"] = OpcaoTodos(rbtCliente.Todos);
+  options["rbtFormRec"] = OpcaoTodos(rbtFormRec.Todos);
+  options["rbtCCorr"] = OpcaoTodos(rbtCCorr.Todos);
   options["stListOperador"] = stListOperador;
   options["stlistcliente"] = stListCliente;
   options["stlistTpBx"] = stListTpBx;
   options["stlistCCorr"] = stListCCorr;
 }
 
-void TfrmFiltroRemessaCNAB::CarregaOpcoes(const std::map<std::string, std::string>& options) {
-  auto le = [&](const char* name, std::string& into) {
-    auto it = options.find(name);
-    if (it != options.end()) into = it->second;
-  };
-  le("stListOperador", stListOperador);
-  le("stlistcliente", stListCliente);
-  le("stlistTpBx", stListTpBx);
-  le("stlistCCorr", stListCCorr);
+void TfrmFiltroRemessaCNAB::CarregaOpcoes(const TOpcoes& options) {
+  for (const auto& [name, e] : EditsSalvos()) LeOpcao(options, name, e->Text);
+  LeOpcao(options, "rbtOperador", rbtOperador.Todos);
+  LeOpcao(options, "rbtCliente", rbtCliente.Todos);
+  LeOpcao(options, "rbtFormRec", rbtFormRec.Todos);
+  LeOpcao(options, "rbtCCorr", rbtCCorr.Todos);
+  LeOpcao(options, "stListOperador", stListOperador);
+  LeOpcao(options, "stlistcliente", stListCliente);
+  LeOpcao(options, "stlistTpBx", stListTpBx);
+  LeOpcao(options, "stlistCCorr", stListCCorr);
+  depDtIniVenChange();
+  depDtFinVenChange();
+  RadioChange();
+}
+
+void TfrmFiltroRemessaCNAB::sbtSalvarOpcoesClick() {
+  if (!Contexto) throw std::logic_error("the remittance form is not open");
+  TOpcoes o;
+  SalvaOpcoes(o);
+  GravaOpcoes(*Contexto, ScreenCode, o);
+}
+
+void TfrmFiltroRemessaCNAB::sbtCarregarOpcoesClick() {
+  if (!Contexto) throw std::logic_error("the remittance form is not open");
+  CarregaOpcoes(LeOpcoes(*Contexto, ScreenCode));
 }
 
 // ---- creation ----

@@ -11,6 +11,8 @@
 
 #include "fields/datetime.h"
 #include "filters/filter_context.h"
+#include "filters/filter_options.h"
+#include "filters/list_picker.h"
 #include "host/dataset.h"
 #include "host/messages.h"
 #include "host/query.h"
@@ -77,12 +79,6 @@ struct TRadioPair {
 };
 
 enum class TPaginaFiltro { tshRemessa, tshBoletos };
-
-// The host's list picker: shows the rows of source, lets the operator pick
-// keys by keyField and writes them into list. False when cancelled.
-using TPesquisaLista = std::function<bool(host::TClientDataSet& source, const std::string& keyField,
-                                          const std::string& title, std::string& list)>;
-void SetPesquisaLista(TPesquisaLista picker);
 
 class TfrmFiltroRemessaCNAB {
  public:
@@ -156,14 +152,23 @@ class TfrmFiltroRemessaCNAB {
   // The host's MaxNumber: at most intDigits before and decDigits after the comma.
   static bool MaxNumber(const std::string& text, int intDigits, int decDigits);
 
-  // Saved options: the base dialog's named values plus the four lists.
-  void SalvaOpcoes(std::map<std::string, std::string>& options) const;
-  void CarregaOpcoes(const std::map<std::string, std::string>& options);
+  // Saved options: the base dialog's named values (every control by its
+  // name) plus the four lists under their own names.
+  void SalvaOpcoes(TOpcoes& options) const;
+  // Back into the controls; a name not saved leaves its control as it is.
+  void CarregaOpcoes(const TOpcoes& options);
+  // The option buttons: the controls as they stand are saved for the
+  // operator, and loaded back into the controls (nothing is asked until the
+  // operator confirms). Loading with nothing saved changes nothing.
+  void sbtSalvarOpcoesClick();
+  void sbtCarregarOpcoesClick();
 
  private:
   void CriaCatalogo();
   void CriaConsultas();
   void EstadoParaControles();
+  // The edits whose texts are saved with the options, by control name.
+  std::vector<std::pair<const char*, TEdit*>> EditsSalvos();
   void ControlesParaEstado();
   [[noreturn]] void Falha(const std::string& key, TPaginaFiltro page, const std::string& control,
                           const std::string& text = {});

@@ -3,6 +3,7 @@
 #include "fields/cp1252.h"
 #include "fields/datetime.h"
 #include "fields/text.h"
+#include "filters/list_picker.h"
 #include "host/context.h"
 #include "server/rdm_remessa_cnab.h"
 
@@ -81,6 +82,9 @@ TfrmFiltroBoleEnviCNAB::TfrmFiltroBoleEnviCNAB(IContextoFiltros& contexto) : Con
   for (const auto& [k, t] : kMsgs) msg.Add(k, fields::Utf8ToCp1252(t));
 
   auto& conexao = *Contexto->Conexao();
+  CriaConsultas();
+  for (auto* q : {&qryCliente, &qryFilial, &qryGrupClie, &qryFormRec, &qryContCorr})
+    q->SetConnection(&conexao);
   auto reply = conexao.GetGeralRec();
   server::CheckResultServ(reply);
   if (reply.Array.size() >= 2) {
@@ -296,6 +300,120 @@ std::vector<Value> TfrmFiltroBoleEnviCNAB::Argumentos() const {
   a.emplace_back(c.orcaDe);     // 37
   a.emplace_back(c.orcaAte);    // 38
   return a;
+}
+
+// ---- list buttons ----
+
+host::TClientDataSet& TfrmFiltroBoleEnviCNAB::btpListClieClick() {
+  return AbreLista(qryCliente, "CDCLIENTE", msg.Msg("Cliente"), c.stListClie, "Clie_Cad",
+                   msg.Msg("Clie_Cad"));
+}
+host::TClientDataSet& TfrmFiltroBoleEnviCNAB::btnFiliOrigClick() {
+  return AbreLista(qryFilial, "CDFILIAL", msg.Msg("Filial"), c.stFiliOrig, "Fili_Cad", msg.Msg("Fili_Cad"));
+}
+host::TClientDataSet& TfrmFiltroBoleEnviCNAB::btnFiliLancClick() {
+  return AbreLista(qryFilial, "CDFILIAL", msg.Msg("Filial"), c.stFiliLanc, "Fili_Cad", msg.Msg("Fili_Cad"));
+}
+host::TClientDataSet& TfrmFiltroBoleEnviCNAB::btnGrupClieClick() {
+  return AbreLista(qryGrupClie, "CDGRUPCLIE", msg.Msg("GRUPCLIE"), c.stGrupClie);
+}
+host::TClientDataSet& TfrmFiltroBoleEnviCNAB::btpPesqFRecClick() {
+  return AbreLista(qryFormRec, "CDTPBAIXAREC", msg.Msg("FRec"), c.stListFRec);
+}
+host::TClientDataSet& TfrmFiltroBoleEnviCNAB::btnCCorrClick() {
+  return AbreLista(qryContCorr, "CDREDUCONT", msg.Msg("CCorr"), c.stListCCorr, "ContCorr_Cad",
+                   msg.Msg("ContCorr_Cad"));
+}
+
+// ---- saved options ----
+
+namespace {
+
+// The controls' values by control name; the lists under the names the
+// dialog has always saved them by.
+const std::pair<const char*, std::string TFiltroBoletos::*> kTextos[] = {
+    {"medDocIni", &TFiltroBoletos::docIni},        {"medDocFin", &TFiltroBoletos::docFin},
+    {"depDtIniEmi", &TFiltroBoletos::dtIniEmi},    {"depDtFinEmi", &TFiltroBoletos::dtFinEmi},
+    {"medOrcaDe", &TFiltroBoletos::orcaDe},        {"medOrcaAte", &TFiltroBoletos::orcaAte},
+    {"depDtIniVen", &TFiltroBoletos::dtIniVen},    {"depDtFinVen", &TFiltroBoletos::dtFinVen},
+    {"nedVrLiqIni", &TFiltroBoletos::vrLiqIni},    {"nedVrLiqFin", &TFiltroBoletos::vrLiqFin},
+    {"medNrRemessa", &TFiltroBoletos::nrRemessa},  {"medNrRetorno", &TFiltroBoletos::nrRetorno},
+    {"medNumCart", &TFiltroBoletos::numCart},      {"stListClie", &TFiltroBoletos::stListClie},
+    {"stFiliOrig", &TFiltroBoletos::stFiliOrig},   {"stFiliLanc", &TFiltroBoletos::stFiliLanc},
+    {"stGrupClie", &TFiltroBoletos::stGrupClie},   {"stListFRec", &TFiltroBoletos::stListFRec},
+    {"stListCCorr", &TFiltroBoletos::stListCCorr},
+};
+const std::pair<const char*, bool TFiltroBoletos::*> kMarcas[] = {
+    {"rbtListClie", &TFiltroBoletos::listClie},
+    {"rbtListaFiliOr", &TFiltroBoletos::listFiliOrig},
+    {"rbtListFiliLanc", &TFiltroBoletos::listFiliLanc},
+    {"rbtListaGrupClie", &TFiltroBoletos::listGrupClie},
+    {"rbtFRec", &TFiltroBoletos::listFRec},
+    {"rbtListCCorr", &TFiltroBoletos::listCCorr},
+    {"chbNaoEnviado", &TFiltroBoletos::naoEnviado},
+    {"chbEnv_RetoErro", &TFiltroBoletos::envRetoErro},
+    {"chbEnv_RetoSemErro", &TFiltroBoletos::envRetoSemErro},
+    {"chbEnv_RetoOK", &TFiltroBoletos::envRetoOK},
+    {"chbSimples", &TFiltroBoletos::simples},
+    {"chbVinculada", &TFiltroBoletos::vinculada},
+    {"chbCaucionada", &TFiltroBoletos::caucionada},
+    {"chbDescontada", &TFiltroBoletos::descontada},
+    {"rbtAlterado", &TFiltroBoletos::alterado},
+    {"rbtNaoAlterado", &TFiltroBoletos::naoAlterado},
+    {"rbtVencTodos", &TFiltroBoletos::vencTodos},
+};
+
+}  // namespace
+
+void TfrmFiltroBoleEnviCNAB::SalvaOpcoes(TOpcoes& options) const {
+  for (const auto& [name, m] : kTextos) options[name] = c.*m;
+  for (const auto& [name, m] : kMarcas) options[name] = c.*m ? "S" : "N";
+}
+
+void TfrmFiltroBoleEnviCNAB::CarregaOpcoes(const TOpcoes& options) {
+  for (const auto& [name, m] : kTextos) LeOpcao(options, name, c.*m);
+  for (const auto& [name, m] : kMarcas) {
+    auto it = options.find(name);
+    if (it != options.end()) c.*m = it->second == "S";
+  }
+  // The batch in hand decides which situations and due-change choices apply.
+  RegrasMovimento();
+}
+
+void TfrmFiltroBoleEnviCNAB::sbtSalvarOpcoesClick() {
+  TOpcoes o;
+  SalvaOpcoes(o);
+  GravaOpcoes(*Contexto, ScreenCode, o);
+}
+
+void TfrmFiltroBoleEnviCNAB::sbtCarregarOpcoesClick() {
+  CarregaOpcoes(LeOpcoes(*Contexto, ScreenCode));
+}
+
+void TfrmFiltroBoleEnviCNAB::CriaConsultas() {
+  qryCliente.SQL =
+      "SELECT CDCLIENTE   , NMFANTCLIE, NMRAZSOCCLIE, IDTPIJURCLIE,\n"
+      "       NRINSJURCLIE\n"
+      "FROM CLIENTE\n"
+      "ORDER BY NRINSJURCLIE";
+  qryFilial.SQL =
+      "SELECT CDFILIAL, NMFILIAL\n"
+      "FROM FILIAL\n"
+      "ORDER BY CDFILIAL";
+  qryGrupClie.SQL =
+      "SELECT CDGRUPCLIE, NMGRUPCLIE\n"
+      "   FROM GRUPCLIE\n"
+      " ORDER BY CDGRUPCLIE";
+  qryFormRec.SQL =
+      "SELECT CDTPBAIXAREC, NMTPBAIXAREC\n"
+      "FROM TIPOBAIXAREC\n"
+      "ORDER BY CDTPBAIXAREC";
+  qryContCorr.SQL =
+      "SELECT CC.CDREDUCONT, CC.CDBANCO   , CC.CDAGENCIA, CC.CDCONTCORR,\n"
+      "       BC.CDPICTCONT, CC.DSCONTCORR     ,BC.CDPICTAGEN\n"
+      "FROM CONTCORR CC, BANCO BC\n"
+      "WHERE (CC.CDBANCO = BC.CDBANCO)\n"
+      "ORDER BY CC.CDREDUCONT";
 }
 
 int CriaFiltroBoleEnviCNAB(const std::string& modo, IContextoFiltros& contexto) {

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "filters/filter_context.h"
+#include "filters/filter_options.h"
 #include "host/dataset.h"
 #include "host/messages.h"
+#include "host/query.h"
 
 namespace filters {
 
@@ -65,6 +67,8 @@ class TfrmFiltroBoleEnviCNAB {
   std::string ActiveControl;
   host::TMessages msg;
   host::TClientDataSet cdsGeralRec{"cdsGeralRec"}, cdsParamgeral{"cdsParamgeral"};
+  host::TADOIBQuery qryCliente{"qryCliente"}, qryFilial{"qryFilial"}, qryGrupClie{"qryGrupClie"},
+      qryFormRec{"qryFormRec"}, qryContCorr{"qryContCorr"};
 
   void FormActivate();   // saved state to controls, movement-type rules
   void sbtLimpaClick();  // "Desfazer"
@@ -74,8 +78,28 @@ class TfrmFiltroBoleEnviCNAB {
   // the confirmation left them.
   std::vector<host::Value> Argumentos() const;
 
+  // List buttons: each reopens its look-up, stops with the dialog's message
+  // when a look-up that must have rows has none, and lets the host's picker
+  // (SetPesquisaLista) write the chosen codes into its list. They return the
+  // rows offered.
+  host::TClientDataSet& btpListClieClick();
+  host::TClientDataSet& btnFiliOrigClick();
+  host::TClientDataSet& btnFiliLancClick();
+  host::TClientDataSet& btnGrupClieClick();
+  host::TClientDataSet& btpPesqFRecClick();
+  host::TClientDataSet& btnCCorrClick();
+
+  // Saved options: every control by its name, the six lists under their own
+  // names; loading puts them into the controls and applies the movement-type
+  // rules again. The option buttons keep them for the operator in the store.
+  void SalvaOpcoes(TOpcoes& options) const;
+  void CarregaOpcoes(const TOpcoes& options);
+  void sbtSalvarOpcoesClick();
+  void sbtCarregarOpcoesClick();
+
  private:
   void Defaults();
+  void CriaConsultas();
   void RegrasMovimento();
   [[noreturn]] void Erro(const std::string& key, const std::string& controle);
   double DataPadrao(int sinal) const;

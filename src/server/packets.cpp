@@ -123,6 +123,7 @@ std::map<std::string, std::vector<TFieldDef>, std::less<>> build() {
   m["PARAMFILIAL"] = {FloatField("NRTAMNUMNFUT")};
   m["GERALREC"] = {StrField("CDGERALREC", 2), FloatField("QTDIAANTBOLR"), FloatField("QTDIAAPOBOLR")};
   m["PARAMGERAL"] = {StrField("IDEXIBDADORC", 1)};
+  m["OPCOESFILTRO"] = {StrField("NMOPCAO", 30), StrField("DSVALOR", 4000)};
   m["DADOSREL"] = {DateField("DTRELATORIO"), StrField("NRVERSAO", 8), StrField("DSORIGEM", 250)};
   // One row per title of the batch, the batch's own data repeated on each; a
   // batch without titles gives one row whose title fields are null.

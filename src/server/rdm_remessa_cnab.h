@@ -135,8 +135,16 @@ class IRdmRemessaCNAB : public host::IHostDatabase {
                                    const std::string& cdContCorr, const std::string& cdReduCont) = 0;
   virtual TServerReply GetFilial(const std::string& cdFilial, const std::string& cdEmpresa) = 0;
 
-  // Host facility backed by the same database: may the operator work for the company?
+  // Host facility backed by the same database: may the operator work for the
+  // company? A store that cannot answer raises host::EServerError with its
+  // text rather than saying no.
   virtual bool AcessoOperEmpresa(const std::string& cdOperador, const std::string& cdEmpresa) = 0;
+
+  // The options an operator saved in a filter dialog (screen code): OPCOESFILTRO,
+  // one row per named value. SetOpcoesFiltro replaces all of them at once.
+  virtual TServerReply GetOpcoesFiltro(const std::string& cdTela, const std::string& cdOperador) = 0;
+  virtual TServerReply SetOpcoesFiltro(const std::string& cdTela, const std::string& cdOperador,
+                                       const TPacket& opcoes) = 0;
 };
 
 }  // namespace server

@@ -1,5 +1,6 @@
 // The registers a run looks up: company at the bank, accounts, branches,
 // parameters, the operator's access, and the financial checks.
+#include "host/messages.h"
 #include "server/packets.h"
 #include "server/sqlite_common.h"
 #include "server/sqlite_server.h"
@@ -169,12 +170,16 @@ TServerReply TSQLiteRemessaServer::GetFilial(const std::string& cdFilial, const 
 }
 
 bool TSQLiteRemessaServer::AcessoOperEmpresa(const std::string& cdOperador, const std::string& cdEmpresa) {
+  // A store that cannot be read is not an operator without rights: the
+  // operator is told what failed, not that the company is not theirs.
   try {
-    if (!connected_) return false;
+    require_connected();
     return !std::holds_alternative<std::monostate>(leitura().Scalar(
         "SELECT 1 FROM OPEREMPR WHERE CDOPERADOR = ? AND CDEMPRESA = ?", {UV(cdOperador), UV(cdEmpresa)}));
-  } catch (const std::exception&) {
-    return false;
+  } catch (const sqlite::Error& e) {
+    throw host::EServerError(W(std::string("Erro no banco de dados: ") + e.what()));
+  } catch (const Refusal& e) {
+    throw host::EServerError(W(e.what()));
   }
 }
 

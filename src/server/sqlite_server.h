@@ -111,6 +111,10 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
 
   bool AcessoOperEmpresa(const std::string& cdOperador, const std::string& cdEmpresa) override;
 
+  TServerReply GetOpcoesFiltro(const std::string& cdTela, const std::string& cdOperador) override;
+  TServerReply SetOpcoesFiltro(const std::string& cdTela, const std::string& cdOperador,
+                               const TPacket& opcoes) override;
+
   // Runs body inside one unit of work: its own immediate transaction, or a
   // savepoint of the open one, so that a failure undoes exactly what body did.
   void Write(const std::function<void()>& body);

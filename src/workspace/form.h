@@ -38,6 +38,15 @@ struct TComboBox : TControl {
 
 enum class TPagina { tshFolhaDados, tshFormulario, tshBoletos };
 
+// The host's search button beside a field, as its before-search fill leaves
+// it: the list's title, the text it shows for an empty list, and the rows it
+// offers. The operator's pick is the current row of those rows when the
+// after-search step runs. No rows while the button is disabled.
+struct TPesquisa {
+  std::string Titulo, TextoVazio;
+  TClientDataSet* Linhas = nullptr;
+};
+
 // What the workspace remembers of the chosen accounts and branch: compared
 // with a changed code, restored when the operator keeps the marked titles.
 struct TMemoriaConta {
@@ -136,6 +145,30 @@ class TfrmRemessaCNAB : public filters::IContextoFiltros {
   void dbcTpMovEnter();
   void dbcTpMovChange(int itemIndex);
   std::string Empresa() const override { return medCdEmpresa.Text; }
+  // Typing in the company code, the collection account and the branch: what
+  // was shown for the old code goes.
+  void medCdEmpresaChange();
+  void dbeCdReduContCobrChange();
+  void dbeCdFilialChange();
+
+  // ---- look-ups: the rows a search button offers, then the pick applied ----
+  // An empty list is reported with the button's own text (company: none).
+  TPesquisa btpCdEmpresaPesquisa();
+  void btpCdEmpresaEscolhe();
+  TPesquisa btpCdReduContPesquisa();
+  void btpCdReduContEscolhe();
+  TPesquisa btpCdReduContCobrPesquisa();
+  void btpCdReduContCobrEscolhe();
+  TPesquisa btpCdFilialPesquisa();
+  void btpCdFilialEscolhe();
+
+  // The search command: on the titles page it looks for a title, elsewhere
+  // for a batch of the list, by a field's value; the row found becomes the
+  // current one. False when nothing matches (the current row stays).
+  bool sbtProcurarClick(const std::string& campo, const std::string& valor);
+  // The refresh command: the batch list again through the remittance
+  // filter's remembered criteria, the current batch kept.
+  void sbtAtualizarClick();
 
   // ---- titles ----
   void MostraBoletos();
@@ -238,7 +271,9 @@ class TfrmRemessaCNAB : public filters::IContextoFiltros {
   void cdsCNABRecAfterPost();
   void cdsBoletosAfterPost();
   void ConfirmaPadrao();
-  void RefazLista();
+  // calaServidor: a list the server cannot give now is left for the next
+  // filter (after a run, whose batch is stored); otherwise the error goes on.
+  void RefazLista(bool calaServidor = false);
   void VerificaRaizCNPJ(const std::string& filial, const std::string& numero);
   void CriaEventosCiclo();
   // The marks now answer for the operation kind the combo shows.

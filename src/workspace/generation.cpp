@@ -230,7 +230,7 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   for (auto* c : {&dbeCdReduCont, &dbeArquivo, &btpArquivo, &dbeCdFilial, &btpCdFilial, &dbeCdReduContCobr})
     c->Enabled = false;
   dbcTpMov.Enabled = cbbTpRemessa.Enabled = false;
-  RefazLista();
+  RefazLista(true);
   cdsFilial.SetFiltered(false);
 }
 
@@ -241,11 +241,12 @@ void TfrmRemessaCNAB::ConfirmaPadrao() {
 }
 
 // The batch list again, as the remittance filter last left it, on the list page.
-void TfrmRemessaCNAB::RefazLista() {
+void TfrmRemessaCNAB::RefazLista(bool calaServidor) {
   const std::string nr = cdsCNABRec.Active() ? cdsCNABRec.FieldByName("NRCNABREC").AsString() : std::string();
   try {
     filters::CriaFiltroRemessaCNAB("ESCONDE_FILTRO", *this);
   } catch (const host::EServerError&) {
+    if (!calaServidor) throw;
     return;  // the batch is stored; a list that cannot be refreshed now is refreshed by the next filter
   }
   if (!nr.empty()) cdsCNABRec.Locate("NRCNABREC", {nr});

@@ -35,7 +35,13 @@ void TfrmRemessaCNAB::Vd_CdEmpresa() {
 
 void TfrmRemessaCNAB::medCdEmpresaExit() {
   Vd_CdEmpresa();
-  RefazLista();
+  try {
+    RefazLista();
+  } catch (...) {
+    // The company stays to be left again once the store answers.
+    ActiveControl = "medCdEmpresa";
+    throw;
+  }
 }
 
 void TfrmRemessaCNAB::dbeCdReduContCobrExit() {
