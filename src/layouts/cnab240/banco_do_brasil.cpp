@@ -108,12 +108,7 @@ void HeaderArquivo(Record& r, const TLoteBB& l) {
   Convenio(r, 33, l);
   Conta(r, 53, l.conta);
   cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, cnab240::NomeBanco(l.rem), "030");
-  r.put(172, 20, Replicate(" ", 20));
-  r.put(192, 20, Replicate(" ", 20));
-  r.put(212, 11, Replicate(" ", 11));
-  r.put(223, 3, "CSP");
-  r.put(226, 3, "000");
-  r.put(229, 12, Replicate(" ", 12));
+  cnab240::ReservadoCsp(r);
 }
 
 // Lot header (type "1"), from 009.
@@ -222,11 +217,7 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(118, 1, moraPerc != 0 || moraDia != 0 ? "1" : "3");
     r.put(119, 8, "00000000");
     r.num(127, 15, moraPerc != 0 || moraDia != 0 ? Money(juros, 15) : "");
-    r.put(142, 1, "0");
-    r.put(143, 8, "00000000");
-    r.put(151, 15, Replicate("0", 15));
-    r.put(166, 15, Replicate("0", 15));
-    r.put(181, 15, Replicate("0", 15));
+    cnab240::SemDescontoIofAbatimento(r);
     r.put(196, 25, PadR(bol("CDFILIAL").AsString() + bol("NRLANBOLREC").AsString(), 25));
     r.num(221, 1, protesto.codigo);
     r.num(222, 2, protesto.dias);
@@ -242,12 +233,7 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
   {
     Record r = saida.segmento("Q");
     cnab240::BlocoPagador(r, cnab240::LePagador(t));
-    r.put(154, 1, "0");
-    r.put(155, 15, Replicate("0", 15));
-    r.put(170, 40, Replicate(" ", 40));
-    r.put(210, 3, "000");
-    r.put(213, 20, Replicate(" ", 20));
-    r.put(233, 8, Replicate(" ", 8));
+    cnab240::SemAvalistaNoQ(r, "000");
     saida.escreve(r);
   }
 
@@ -255,12 +241,8 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
   if (cnab240::TemSegmentoR(t)) {
     const bool semMulta = multaPerc == 0 && multaValor == 0;
     Record r = saida.segmento("R");
-    r.put(18, 1, "0");
-    r.put(19, 8, "00000000");
-    r.put(27, 15, Replicate("0", 15));
-    r.put(42, 1, "0");
-    r.put(43, 8, "00000000");
-    r.put(51, 15, Replicate("0", 15));
+    cnab240::SemDesconto(r, 18);
+    cnab240::SemDesconto(r, 42);
     r.put(66, 1, multaPerc != 0 ? "2" : multaValor != 0 ? "1" : "0");
     r.put(67, 8, semMulta ? "00000000" : vencimento);
     r.num(75, 15, multaPerc != 0 ? Money(multaPerc, 15) : multaValor != 0 ? Money(multaValor, 15) : "");
@@ -295,17 +277,7 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
   // Segment Y, optional record "01" (guarantor)
   if (l.avalista.completo) {
     Record r = saida.segmento("Y");
-    r.put(18, 2, "01");
-    r.put(20, 1, l.avalista.tipo);
-    r.num(21, 15, LeftStr(l.avalista.inscricao, 14));
-    r.put(36, 40, PadR(CampoValido(LeftStr(l.avalista.nome, 40)), 40));
-    r.put(76, 40, Replicate(" ", 40));
-    r.put(116, 15, Replicate(" ", 15));
-    r.put(131, 5, "00000");
-    r.put(136, 3, "000");
-    r.put(139, 15, Replicate(" ", 15));
-    r.put(154, 2, "  ");
-    r.put(156, 85, Replicate(" ", 85));
+    cnab240::AvalistaY01(r, l.avalista.tipo, l.avalista.inscricao, l.avalista.nome);
     saida.escreve(r);
   }
 }

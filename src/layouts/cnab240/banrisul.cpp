@@ -79,12 +79,7 @@ void HeaderArquivo(Record& r, const TLoteBanrisul& l) {
   r.num(71, 1, l.conta.dvConta);
   r.put(72, 1, " ");
   cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, cnab240::NomeBanco(l.rem), "103");
-  r.put(172, 20, Replicate(" ", 20));
-  r.put(192, 20, Replicate(" ", 20));
-  r.put(212, 11, Replicate(" ", 11));
-  r.put(223, 3, "CSP");
-  r.put(226, 3, "000");
-  r.put(229, 12, Replicate(" ", 12));
+  cnab240::ReservadoCsp(r);
 }
 
 // Lot header (type "1"), from 009.
@@ -178,11 +173,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(118, 1, juros.codigo);
     r.put(119, 8, juros.data);
     r.num(127, 15, juros.valor);
-    r.put(142, 1, "0");
-    r.put(143, 8, "00000000");
-    r.put(151, 15, Replicate("0", 15));
-    r.put(166, 15, Replicate("0", 15));
-    r.put(181, 15, Replicate("0", 15));
+    cnab240::SemDescontoIofAbatimento(r);
     r.put(196, 25, PadR(CampoValido(bol("CDFILIAL") + bol("NRLANBOLREC")), 25));
     r.num(221, 1, protesto.codigo);
     r.num(222, 2, protesto.dias);
@@ -198,12 +189,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
   {
     Record r = saida.segmento("Q");
     cnab240::BlocoPagador(r, cnab240::LePagador(t));
-    r.put(154, 1, "0");
-    r.put(155, 15, Replicate("0", 15));
-    r.put(170, 40, Replicate(" ", 40));
-    r.put(210, 3, "000");
-    r.put(213, 20, Replicate(" ", 20));
-    r.put(233, 8, Replicate(" ", 8));
+    cnab240::SemAvalistaNoQ(r, "000");
     saida.escreve(r);
   }
 
@@ -215,12 +201,8 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
       return PadR(CampoValido(LeftStr(t.Registro(TRegistro::InstruBol, n), 40)), 40);
     };
     Record r = saida.segmento("R");
-    r.put(18, 1, "0");
-    r.put(19, 8, "00000000");
-    r.put(27, 15, Replicate("0", 15));
-    r.put(42, 1, "0");
-    r.put(43, 8, "00000000");
-    r.put(51, 15, Replicate("0", 15));
+    cnab240::SemDesconto(r, 18);
+    cnab240::SemDesconto(r, 42);
     r.put(66, 1, t.F("VRPEMULBREC") != 0 ? "2" : "1");
     r.put(67, 8, vencimento);
     r.num(75, 15, MultaBanrisul(t));
@@ -238,17 +220,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
   // Segment Y, optional record "01" (guarantor), only after segment R
   if (l.avalista.completo) {
     Record r = saida.segmento("Y");
-    r.put(18, 2, "01");
-    r.put(20, 1, l.avalista.tipo);
-    r.num(21, 15, l.avalista.inscricao);
-    r.put(36, 40, PadR(CampoValido(LeftStr(l.avalista.nome, 40)), 40));
-    r.put(76, 40, Replicate(" ", 40));
-    r.put(116, 15, Replicate(" ", 15));
-    r.put(131, 5, "00000");
-    r.put(136, 3, "000");
-    r.put(139, 15, Replicate(" ", 15));
-    r.put(154, 2, "  ");
-    r.put(156, 85, Replicate(" ", 85));
+    cnab240::AvalistaY01(r, l.avalista.tipo, l.avalista.inscricao, l.avalista.nome);
     saida.escreve(r);
   }
 }

@@ -255,11 +255,7 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
       r.put(118, 1, moraDia != 0 ? "1" : "3");
       r.put(119, 8, FormatDateTime("ddmmyyyy", vencimento + 1));
       r.num(127, 15, moraDia != 0 ? Money(moraDia, 15) : "");
-      r.put(142, 1, "0");
-      r.put(143, 8, "00000000");
-      r.put(151, 15, Replicate("0", 15));
-      r.put(166, 15, Replicate("0", 15));
-      r.put(181, 15, Replicate("0", 15));
+      cnab240::SemDescontoIofAbatimento(r);
       r.put(196, 25, PadR(bol("CDFILIAL") + bol("NRLANBOLREC"), 25));
       r.num(221, 1, cdProtesto.empty() ? "3" : Right(cdProtesto, 1));
       r.num(222, 2, Right(qtProtesto, 2));
@@ -275,12 +271,7 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
     {
       Record r = arq.Segmento("Q", movimento);
       cnab240::BlocoPagador(r, cnab240::LePagador(t));
-      r.put(154, 1, "0");
-      r.put(155, 15, Replicate("0", 15));
-      r.put(170, 40, Replicate(" ", 40));
-      r.put(210, 3, Replicate(" ", 3));
-      r.put(213, 20, Replicate(" ", 20));
-      r.put(233, 8, Replicate(" ", 8));
+      cnab240::SemAvalistaNoQ(r, "   ");
       arq.write(r);
     }
 

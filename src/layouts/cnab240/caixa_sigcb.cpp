@@ -189,11 +189,7 @@ void Titulo(const TLoteSigcb& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(118, 1, moraDia != 0 ? "1" : "3");
     r.put(119, 8, moraDia != 0 ? FormatDateTime("ddmmyyyy", vencimento + 1) : "00000000");
     r.num(127, 15, moraDia != 0 ? Money(moraDia, 15) : "");
-    r.put(142, 1, "0");
-    r.put(143, 8, "00000000");
-    r.put(151, 15, Replicate("0", 15));
-    r.put(166, 15, Replicate("0", 15));
-    r.put(181, 15, Replicate("0", 15));
+    cnab240::SemDescontoIofAbatimento(r);
     r.put(196, 25, PadR(bol("CDFILIAL") + bol("NRLANBOLREC"), 25));
     r.put(221, 1, cdProtesto.empty() || cdProtesto == "3" ? "3" : "1");
     r.num(222, 2, qtProtesto.empty() ? "00" : Right(qtProtesto, 2));

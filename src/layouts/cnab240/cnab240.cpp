@@ -186,12 +186,7 @@ void PagadorComBairroNoEndereco(Record& r, const TPagador& p) {
   r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
   r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
   r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
-  r.put(154, 1, "0");
-  r.put(155, 15, Replicate("0", 15));
-  r.put(170, 40, Replicate(" ", 40));
-  r.put(210, 3, "000");
-  r.put(213, 20, Replicate(" ", 20));
-  r.put(233, 8, Replicate(" ", 8));
+  SemAvalistaNoQ(r, "000");
 }
 
 bool TAvalista::completo() const {
@@ -283,6 +278,50 @@ bool TemSegmentoR(TTitulo& t) {
 
 std::string Valor(double v) {
   return VirgDeciAssu(FormatFloat("#0.00", v), 15);
+}
+
+void ReservadoCsp(Record& r) {
+  r.put(172, 20, Replicate(" ", 20));
+  r.put(192, 20, Replicate(" ", 20));
+  r.put(212, 11, Replicate(" ", 11));
+  r.put(223, 3, "CSP");
+  r.put(226, 3, "000");
+  r.put(229, 12, Replicate(" ", 12));
+}
+
+void SemDesconto(Record& r, int pos) {
+  r.put(pos, 1, "0");
+  r.put(pos + 1, 8, "00000000");
+  r.put(pos + 9, 15, Replicate("0", 15));
+}
+
+void SemDescontoIofAbatimento(Record& r) {
+  SemDesconto(r, 142);
+  r.put(166, 15, Replicate("0", 15));
+  r.put(181, 15, Replicate("0", 15));
+}
+
+void SemAvalistaNoQ(Record& r, std::string_view bancoCorrespondente) {
+  r.put(154, 1, "0");
+  r.put(155, 15, Replicate("0", 15));
+  r.put(170, 40, Replicate(" ", 40));
+  r.put(210, 3, bancoCorrespondente);
+  r.put(213, 20, Replicate(" ", 20));
+  r.put(233, 8, Replicate(" ", 8));
+}
+
+void AvalistaY01(Record& r, const std::string& tipo, const std::string& inscricao, const std::string& nome) {
+  r.put(18, 2, "01");
+  r.put(20, 1, tipo);
+  r.num(21, 15, inscricao);
+  r.put(36, 40, PadR(CampoValido(LeftStr(nome, 40)), 40));
+  r.put(76, 40, Replicate(" ", 40));
+  r.put(116, 15, Replicate(" ", 15));
+  r.put(131, 5, "00000");
+  r.put(136, 3, "000");
+  r.put(139, 15, Replicate(" ", 15));
+  r.put(154, 2, "  ");
+  r.put(156, 85, Replicate(" ", 85));
 }
 
 }  // namespace layouts::cnab240

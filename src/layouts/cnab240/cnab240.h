@@ -209,4 +209,24 @@ bool TemSegmentoR(TTitulo& t);
 // Other amounts (interest, fines) are rounded first, with fields::Money.
 std::string Valor(double v);
 
+// File header 172-240 for the banks that keep it for their own use and name
+// their collection service there: blanks, "CSP" at 223, zeros, blanks.
+void ReservadoCsp(Record& r);
+
+// A discount the title does not give, in its 24 positions from pos: code
+// "0", a zero date and a zero amount (P 142, R 018 and R 042).
+void SemDesconto(Record& r, int pos);
+// Segment P 142-195 for the titles sent with no discount, no IOF and no
+// rebate, as every bank here sends them but one.
+void SemDescontoIofAbatimento(Record& r);
+
+// Segment Q 154-240 for the banks that send no guarantor in Q: type "0", a
+// zero tax id, a blank name, the correspondent bank's code at 210 ("000" or
+// blanks, as the bank reads an absent one) and blanks.
+void SemAvalistaNoQ(Record& r, std::string_view bancoCorrespondente);
+
+// Segment Y, optional record "01", from 018: the guarantor's type, tax id and
+// name; its address left blank and zeros where the bank reads numbers.
+void AvalistaY01(Record& r, const std::string& tipo, const std::string& inscricao, const std::string& nome);
+
 }  // namespace layouts::cnab240

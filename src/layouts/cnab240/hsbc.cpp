@@ -155,11 +155,7 @@ void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(118, 1, encargo.codigo);
     r.put(119, 8, "00000000");
     r.num(127, 15, encargo.valor);
-    r.put(142, 1, "0");
-    r.put(143, 8, "00000000");
-    r.put(151, 15, Replicate("0", 15));
-    r.put(166, 15, Replicate("0", 15));
-    r.put(181, 15, Replicate("0", 15));
+    cnab240::SemDescontoIofAbatimento(r);
     r.put(196, 25, PadR(titulo, 25));
     r.put(221, 1, ProtestoHSBC(bol("CDDIAPROTBOL")));
     r.num(222, 2, DiasProtestoHSBC(t));
@@ -184,12 +180,7 @@ void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
     r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
     r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
-    r.put(154, 1, "0");
-    r.put(155, 15, Replicate("0", 15));
-    r.put(170, 40, Replicate(" ", 40));
-    r.put(210, 3, Replicate(" ", 3));
-    r.put(213, 20, Replicate(" ", 20));
-    r.put(233, 8, Replicate(" ", 8));
+    cnab240::SemAvalistaNoQ(r, "   ");
     saida.escreve(r);
   }
 }

@@ -167,10 +167,7 @@ void Titulo(const TLoteNossaCaixa& l, TTitulo& t, const cnab240::TSaida& saida) 
     r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
     r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
     r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
-    r.put(154, 1, "0");
-    r.put(155, 15, Replicate("0", 15));
-    r.put(170, 40, Replicate(" ", 40));
-    r.put(210, 31, Replicate(" ", 31));
+    cnab240::SemAvalistaNoQ(r, "   ");
     saida.escreve(r);
   }
 }

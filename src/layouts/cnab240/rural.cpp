@@ -176,11 +176,7 @@ void Titulo(const TLoteRural& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(118, 1, encargo.codigo);
     r.put(119, 8, "00000000");
     r.num(127, 15, encargo.valor);
-    r.put(142, 1, "0");
-    r.put(143, 8, "00000000");
-    r.put(151, 15, Replicate("0", 15));
-    r.put(166, 15, Replicate("0", 15));
-    r.put(181, 15, Replicate("0", 15));
+    cnab240::SemDescontoIofAbatimento(r);
     r.put(196, 25, cnab240::IdentificacaoComCarteira(t));
     r.num(221, 1, protesto.codigo);
     r.num(222, 2, protesto.dias);
@@ -202,9 +198,7 @@ void Titulo(const TLoteRural& l, TTitulo& t, const cnab240::TSaida& saida) {
   // Segment R (slip message)
   {
     Record r = saida.segmento("R");
-    r.put(18, 1, "0");
-    r.put(19, 8, "00000000");
-    r.put(27, 15, Replicate("0", 15));
+    cnab240::SemDesconto(r, 18);
     r.put(42, 24, Replicate(" ", 24));
     r.put(66, 24, Replicate(" ", 24));
     r.put(90, 10, Replicate(" ", 10));

@@ -257,9 +257,7 @@ void Titulo(const TLoteSantander& l, TTitulo& t, const cnab240::TSaida& saida) {
   // Segment R (fine and slip message), sent for every title
   {
     Record r = saida.segmento("R");
-    r.put(18, 1, "0");
-    r.put(19, 8, "00000000");
-    r.put(27, 15, Replicate("0", 15));
+    cnab240::SemDesconto(r, 18);
     r.put(42, 24, Replicate(" ", 24));
     r.put(66, 1, multaPerc != 0 ? "2" : "1");
     r.put(67, 8, vencimento);

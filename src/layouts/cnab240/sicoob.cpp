@@ -162,11 +162,7 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(118, 1, juros.codigo);
     r.put(119, 8, juros.data);
     r.num(127, 15, juros.valor);
-    r.put(142, 1, "0");
-    r.put(143, 8, "00000000");
-    r.put(151, 15, Replicate("0", 15));
-    r.put(166, 15, Replicate("0", 15));
-    r.put(181, 15, Replicate("0", 15));
+    cnab240::SemDescontoIofAbatimento(r);
     r.put(196, 25, PadR(bol("CDFILIAL") + bol("NRLANBOLREC"), 25));
     // days ask for protest, unless the title says not to protest ("3")
     r.num(221, 1, protesto.codigo);
@@ -204,12 +200,8 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
   // Segment R (fine and slip message), sent for every title
   {
     Record r = saida.segmento("R");
-    r.put(18, 1, "0");
-    r.put(19, 8, "00000000");
-    r.put(27, 15, Replicate("0", 15));
-    r.put(42, 1, "0");
-    r.put(43, 8, "00000000");
-    r.put(51, 15, Replicate("0", 15));
+    cnab240::SemDesconto(r, 18);
+    cnab240::SemDesconto(r, 42);
     r.put(66, 1, multa.codigo);
     r.put(67, 8, multa.data);
     r.num(75, 15, multa.valor);

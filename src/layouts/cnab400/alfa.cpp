@@ -10,19 +10,6 @@ namespace layouts {
 
 using namespace fields;
 
-namespace {
-
-// Payer registration type. The bank has no code for a letter outside its
-// table; such a payer is sent as "other" (99), as I and O are.
-std::string TipoPagador(const std::string& t) {
-  if (t.empty()) return "98";
-  if (t == "F") return "01";
-  if (t == "J") return "02";
-  return "99";
-}
-
-}  // namespace
-
 void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
   auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
 
@@ -106,7 +93,7 @@ void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(180, 13, desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", desconto * valor / 100), 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, TipoPagador(pagador.tipo));
+    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo, "99", "98"));
     r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
     r.put(235, 40, PadR(CampoValido(LeftStr(pagador.nome, 40)), 40));
     r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(pagador.endereco), 40)), 40));

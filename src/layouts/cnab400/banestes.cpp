@@ -21,12 +21,6 @@ std::string TipoEmpresa(const TIdentidade& e) {
   return "02";
 }
 
-std::string TipoPagador(const std::string& t) {
-  if (t == "F") return "01";
-  if (t == "J") return "02";
-  return "99";
-}
-
 // A daily amount or a monthly percentage counts only when it is set and not
 // zero: a stored zero must not hide the other.
 bool Informado(TTitulo& t, const char* campo) {
@@ -40,7 +34,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
   // The bank has room for 14 digits only; a longer number would reach it cut,
   // naming another company, so the run stops before any file exists. Typed
   // punctuation is not the bank's: "12.345.678/0001-95" is 14 digits.
-  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+  cnab400::VerificaInscricao(rem, empresa);
 
   const std::string conta = Right(SemPontuacao(AllTrim(rem.CNABRec.S("CDCONTCORR"))), 11);
   const std::string inscricao = LeftStr(SemPontuacao(empresa.inscricao), 14);
@@ -124,7 +118,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(180, 13, Replicate("0", 13));
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, TipoPagador(pagador.tipo));
+    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo, "99"));
     cnab400::BlocoPagador(r, pagador, 40);
     r.put(352, 40, mensagem);
     r.put(392, 2, "00");

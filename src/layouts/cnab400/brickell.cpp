@@ -9,28 +9,6 @@ namespace layouts {
 
 using namespace fields;
 
-namespace {
-
-// An instruction code as the bank reads it: blanks when the title has none.
-std::string Instrucao(const std::string& codigo) {
-  return codigo.empty() ? "  " : PadR(LeftStr(codigo, 2), 2);
-}
-
-// The instructions that ask the bank to print the title's message.
-bool PedeMensagem(const std::string& codigo) {
-  return codigo == "93" || codigo == "94";
-}
-
-// Interest per day: the stored daily value when there is one (a stored zero
-// included), else the monthly percentage of the title's value, else none.
-std::string Juros(TTitulo& t, double valor) {
-  if (!t.Nulo("VRMORDIABREC")) return Money(t.F("VRMORDIABREC"), 13);
-  if (!t.Nulo("VRPEMORBREC")) return Money(t.F("VRPEMORBREC") * valor / 100, 13);
-  return "";
-}
-
-}  // namespace
-
 void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
   const TIdentidade empresa = rem.Cadastro();
   // The bank code and name are the batch account's, whatever title the list stands on.
@@ -52,23 +30,14 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
     const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
     const double desconto = t.F("VRPEDESCBCLI");
     const std::string instrucao1 = t.S("CDINS1COBBOL"), instrucao2 = t.S("CDINS2COBBOL");
-    auto& docBol = t.Registros(TRegistro::DocBol);
-    const bool temDoc = docBol.Active() && !docBol.IsEmpty();
-    const std::string documento =
-        temDoc ? PadR(CampoValido(Right(t.Registro(TRegistro::DocBol, "DUPLICATA") + "/" +
-                                            t.Registro(TRegistro::DocBol, "NRPARCELA"),
-                                        10)),
-                      10)
-               : Replicate(" ", 10);
-    const std::string mensagem = PedeMensagem(instrucao1) || PedeMensagem(instrucao2)
-                                     ? t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL")
-                                     : "";
+    const std::string documento = cnab400::DocumentoParcela(t);
+    const std::string mensagem = cnab400::MensagemPedida(t, instrucao1, instrucao2);
     const TPagador pagador = t.Pagador();
 
     // Detail record (type "1")
     Record r(400);
     r.put(1, 1, "1");
-    r.put(2, 2, empresa.tipo == "F" ? "01" : "02");
+    r.put(2, 2, cnab400::TipoInscricao(empresa.tipo));
     r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
     r.put(18, 20, cedente);
     r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
@@ -86,14 +55,14 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(148, 2, "01");
     r.put(150, 1, "N");
     r.put(151, 6, emissao);
-    r.put(157, 2, Instrucao(instrucao1));
-    r.put(159, 2, Instrucao(instrucao2));
-    r.num(161, 13, Juros(t, valor));
+    r.put(157, 2, cnab400::Instrucao(instrucao1));
+    r.put(159, 2, cnab400::Instrucao(instrucao2));
+    r.num(161, 13, cnab400::JurosDiarios(t, valor));
     r.put(174, 6, vencimento);
     r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
+    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
     cnab400::BlocoPagador(r, pagador, 30);
     r.put(352, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
     r.put(382, 4, Replicate(" ", 4));

@@ -18,15 +18,6 @@ namespace {
 
 constexpr int kTamanho = 444;
 
-// Payer registration type; a letter the bank has no code for is sent as
-// "other", like "I" and "O".
-std::string TipoPagador(const std::string& t) {
-  if (t.empty()) return "98";
-  if (t == "F") return "01";
-  if (t == "J") return "02";
-  return "99";
-}
-
 // Company registration type (discount detail): "98" and "99" swap places with
 // the payer's.
 std::string TipoEmpresa(const std::string& t) {
@@ -164,7 +155,7 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
       r.put(150, 1, " ");
       r.put(151, 68, Replicate("0", 68));
     }
-    r.put(219, 2, TipoPagador(pagador.tipo));
+    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo, "99", "98"));
     r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
     r.put(235, 40, PadR(CampoValido(LeftStr(pagador.nome, 40)), 40));
     r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(pagador.endereco), 40)), 40));

@@ -86,4 +86,38 @@ void Gera(const TRemessa& remessa, TTitulos& titulos, const std::function<void(T
   arq.Fecha();
 }
 
+void VerificaInscricao(const TRemessa& rem, const TIdentidade& empresa) {
+  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+}
+
+std::string TipoInscricao(const std::string& tipo, std::string_view outro, std::string_view semTipo) {
+  if (tipo == "F") return "01";
+  if (tipo == "J") return "02";
+  return std::string(tipo.empty() && !semTipo.empty() ? semTipo : outro);
+}
+
+std::string Instrucao(const std::string& codigo) {
+  return codigo.empty() ? "  " : PadR(LeftStr(codigo, 2), 2);
+}
+
+std::string MensagemPedida(TTitulo& t, const std::string& instrucao1, const std::string& instrucao2) {
+  auto pede = [](const std::string& c) { return c == "93" || c == "94"; };
+  return pede(instrucao1) || pede(instrucao2) ? t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL") : "";
+}
+
+std::string JurosDiarios(TTitulo& t, double valor) {
+  if (!t.Nulo("VRMORDIABREC")) return Money(t.F("VRMORDIABREC"), 13);
+  if (!t.Nulo("VRPEMORBREC")) return Money(t.F("VRPEMORBREC") * valor / 100, 13);
+  return "";
+}
+
+std::string DocumentoParcela(TTitulo& t) {
+  auto& doc = t.Registros(TRegistro::DocBol);
+  if (!doc.Active() || doc.IsEmpty()) return Replicate(" ", 10);
+  return PadR(
+      CampoValido(Right(
+          t.Registro(TRegistro::DocBol, "DUPLICATA") + "/" + t.Registro(TRegistro::DocBol, "NRPARCELA"), 10)),
+      10);
+}
+
 }  // namespace layouts::cnab400

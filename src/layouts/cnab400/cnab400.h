@@ -63,4 +63,30 @@ void Gera(const TRemessa& remessa, TTitulos& titulos, const std::function<void(T
           const std::function<void(TArquivo&, TTitulo&)>& titulo,
           const std::function<void(TArquivo&)>& trailer = {}, int tamanho = 400);
 
+// Stops the run with "INSCRICAO_INV" before any file exists when the
+// company's tax id has more digits than the 14 the banks have room for: it
+// would reach the bank cut, naming another company.
+void VerificaInscricao(const TRemessa& rem, const TIdentidade& empresa);
+
+// A tax-id type in two positions: "01" a person, "02" a company; outro for
+// any other type, semTipo (outro when empty) for a record without one.
+std::string TipoInscricao(const std::string& tipo, std::string_view outro = "02",
+                          std::string_view semTipo = {});
+
+// An instruction code as the banks read it: its first two characters,
+// blanks when the title has none.
+std::string Instrucao(const std::string& codigo);
+
+// The title's slip message when one of its two instructions ("93", "94")
+// asks the bank to print it; empty otherwise.
+std::string MensagemPedida(TTitulo& t, const std::string& instrucao1, const std::string& instrucao2);
+
+// Interest per day in 13 positions: the stored daily value when there is one
+// (a stored zero included), else the monthly percentage of valor, else none.
+std::string JurosDiarios(TTitulo& t, double valor);
+
+// The title's invoice and instalment ("123/02"), its last ten characters, in
+// ten positions; blanks when the title has no invoice.
+std::string DocumentoParcela(TTitulo& t);
+
 }  // namespace layouts::cnab400

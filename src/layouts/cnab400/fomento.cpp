@@ -12,25 +12,12 @@ using namespace fields;
 
 namespace {
 
-// An instruction code as the receiver reads it: blanks when the title has none.
-std::string Instrucao(const std::string& codigo) {
-  return codigo.empty() ? "  " : PadR(CampoValido(LeftStr(codigo, 2)), 2);
-}
-
 // The receiver's own codes for the batch's operation: a drop is "04", an
 // entry "01", and anything else asks it to alter the title ("13").
 std::string OcorrenciaFomento(const std::string& op) {
   if (op == "E") return "04";
   if (op == "I") return "01";
   return "13";
-}
-
-// Interest per day: the stored daily value when there is one (a stored zero
-// included), else the monthly percentage of the title's value, else none.
-std::string Juros(TTitulo& t, double valor) {
-  if (!t.Nulo("VRMORDIABREC")) return Money(t.F("VRMORDIABREC"), 13);
-  if (!t.Nulo("VRPEMORBREC")) return Money(t.F("VRPEMORBREC") * valor / 100, 13);
-  return "";
 }
 
 }  // namespace
@@ -53,7 +40,7 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
   // The receiver has room for 14 digits only; a longer number would reach it
   // cut, naming another company, so the run stops before any file exists.
   // The company is the batch's for every title, so once is enough.
-  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+  cnab400::VerificaInscricao(rem, empresa);
 
   // A title's detail up to its sequence: built once for every marked title
   // before the file exists, so that a value the receiver could not read stops
@@ -65,14 +52,7 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
     const double valor = t.F("VRFINALBREC");
     const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
     const double desconto = t.F("VRPEDESCBCLI");
-    auto& docBol = t.Registros(TRegistro::DocBol);
-    const bool temDoc = docBol.Active() && !docBol.IsEmpty();
-    const std::string documento =
-        temDoc ? PadR(CampoValido(Right(t.Registro(TRegistro::DocBol, "DUPLICATA") + "/" +
-                                            t.Registro(TRegistro::DocBol, "NRPARCELA"),
-                                        10)),
-                      10)
-               : Replicate(" ", 10);
+    const std::string documento = cnab400::DocumentoParcela(t);
     const TPagador pagador = t.Pagador();
 
     // Detail record (type "1"). The company's type is coded the other way
@@ -100,14 +80,14 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(148, 2, "01");
     r.put(150, 1, " ");
     r.put(151, 6, emissao);
-    r.put(157, 2, Instrucao(t.S("CDINS1COBBOL")));
-    r.put(159, 2, Instrucao(t.S("CDINS2COBBOL")));
-    r.num(161, 13, Juros(t, valor));
+    r.put(157, 2, cnab400::Instrucao(CampoValido(t.S("CDINS1COBBOL"))));
+    r.put(159, 2, cnab400::Instrucao(CampoValido(t.S("CDINS2COBBOL"))));
+    r.num(161, 13, cnab400::JurosDiarios(t, valor));
     r.put(174, 6, desconto > 0 ? vencimento : "000000");
     r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
+    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
     cnab400::BlocoPagador(r, pagador, 40);
     r.put(352, 18, Replicate(" ", 18));
     r.put(370, 2, "00");

@@ -20,11 +20,6 @@ namespace {
 // this layout, whatever company issued it.
 constexpr const char* kCnpjGuanabara = "52917604000136";
 
-// Payer and company alike: a person, or anything else as a company.
-std::string TipoInscricao(const std::string& t) {
-  return t == "F" ? "01" : "02";
-}
-
 // The stored nosso número without its punctuation and without a check digit
 // "P": the bank takes the number alone here. Any other letter stays, so the
 // field refuses it rather than sending another number.
@@ -32,24 +27,6 @@ std::string NossoSemDv(const std::string& gravado) {
   std::string s = NossoNumero(gravado);
   std::erase(s, 'P');
   return s;
-}
-
-// An instruction code as the bank reads it: blanks when the title has none.
-std::string Instrucao(const std::string& codigo) {
-  return codigo.empty() ? "  " : PadR(LeftStr(codigo, 2), 2);
-}
-
-// The instructions that ask the bank to print the title's message.
-bool PedeMensagem(const std::string& codigo) {
-  return codigo == "93" || codigo == "94";
-}
-
-// Interest per day: the stored daily value when there is one (a stored zero
-// included), else the monthly percentage of the title's value, else none.
-std::string Juros(TTitulo& t, double valor) {
-  if (!t.Nulo("VRMORDIABREC")) return Money(t.F("VRMORDIABREC"), 13);
-  if (!t.Nulo("VRPEMORBREC")) return Money(t.F("VRPEMORBREC") * valor / 100, 13);
-  return "";
 }
 
 }  // namespace
@@ -68,7 +45,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // Record 5 has room for 14 digits only; a longer number would reach the
   // bank cut, naming another company, so the run stops before any file exists.
-  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+  cnab400::VerificaInscricao(rem, empresa);
 
   // A title's two records up to their sequence: built once to check every
   // marked title before the file exists, and again to be written.
@@ -83,17 +60,8 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
     const std::string ins2 = t.S("CDINS2COBBOL");
     const double desconto = t.F("VRPEDESCBCLI");
 
-    auto& doc = t.Registros(TRegistro::DocBol);
-    const bool temDoc = doc.Active() && !doc.IsEmpty();
-    const std::string documento =
-        temDoc ? PadR(CampoValido(Right(t.Registro(TRegistro::DocBol, "DUPLICATA") + "/" +
-                                            t.Registro(TRegistro::DocBol, "NRPARCELA"),
-                                        10)),
-                      10)
-               : Replicate(" ", 10);
-    // The message is asked for only when an instruction prints it.
-    const std::string mensagem =
-        PedeMensagem(ins1) || PedeMensagem(ins2) ? t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL") : "";
+    const std::string documento = cnab400::DocumentoParcela(t);
+    const std::string mensagem = cnab400::MensagemPedida(t, ins1, ins2);
 
     const TPagador pagador = t.Pagador();
 
@@ -126,14 +94,14 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(148, 2, "01");
     r.put(150, 1, "N");
     r.put(151, 6, emissao);
-    r.put(157, 2, Instrucao(ins1));
-    r.put(159, 2, Instrucao(ins2));
-    r.num(161, 13, Juros(t, valor));
+    r.put(157, 2, cnab400::Instrucao(ins1));
+    r.put(159, 2, cnab400::Instrucao(ins2));
+    r.num(161, 13, cnab400::JurosDiarios(t, valor));
     r.put(174, 6, desconto > 0 ? vencimento : "000000");
     r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, TipoInscricao(pagador.tipo));
+    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
     cnab400::BlocoPagador(r, pagador, 30);
     r.put(352, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
     r.put(382, 4, Replicate(" ", 4));

@@ -16,11 +16,6 @@ using namespace fields;
 
 namespace {
 
-// Payer and company alike: a person, or anything else as a company.
-std::string TipoInscricao(const std::string& t) {
-  return t == "F" ? "01" : "02";
-}
-
 // A tax id as the bank reads it: its digits, the first 14.
 std::string Inscricao14(const std::string& x) {
   return LeftStr(SemPontuacao(x), 14);
@@ -68,7 +63,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // The bank has room for 14 digits only; a longer number would reach it cut,
   // naming another company, so the run stops before any file exists.
-  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+  cnab400::VerificaInscricao(rem, empresa);
 
   // A title's two records up to their sequence: built once to check every
   // marked title before the file exists, and again to be written.
@@ -140,7 +135,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, TipoInscricao(pagador.tipo));
+    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
     cnab400::BlocoPagador(r, pagador, 30);
     r.put(352, 30, PadR(CampoValido(kAvalista), 30));
     r.put(382, 4, Replicate(" ", 4));

@@ -20,11 +20,6 @@ std::string TipoEmpresa(const TIdentidade& e) {
   return "02";
 }
 
-// Payer and guarantor alike: a person, or anything else as a company.
-std::string TipoInscricao(const std::string& t) {
-  return t == "F" ? "01" : "02";
-}
-
 // A tax id as the bank reads it: its digits, the first 14.
 std::string Inscricao14(const std::string& x) {
   return LeftStr(SemPontuacao(x), 14);
@@ -87,7 +82,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // The bank has room for 14 digits only; a longer number would reach it cut,
   // naming another company, so the run stops before any file exists.
-  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+  cnab400::VerificaInscricao(rem, empresa);
 
   cnab400::Gera(
       rem, titulos,
@@ -167,7 +162,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         r.num(180, 13, desconto > 0 ? Money(valor * desconto / 100, 13) : "");
         r.put(193, 13, Replicate("0", 13));
         r.put(206, 13, Replicate("0", 13));
-        r.put(219, 2, TipoInscricao(pagador.tipo));
+        r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
         cnab400::BlocoPagador(r, pagador, 30);
         r.put(352, 40, AvalistaOuMensagem(ins1, ins2, avalista, t));
         r.num(392, 2, bol("QTDIAPROTBOL").IsNull() ? "" : Right(bol("QTDIAPROTBOL").AsString(), 2));
@@ -196,7 +191,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         if (EmptyString(avalista.inscricao)) {
           e.put(122, 93, Replicate(" ", 93));
         } else {
-          e.put(122, 2, TipoInscricao(avalista.tipo));
+          e.put(122, 2, cnab400::TipoInscricao(avalista.tipo));
           e.num(124, 14, Inscricao14(avalista.inscricao));
           e.put(138, 40, Replicate(" ", 40));
           e.put(178, 12, Replicate(" ", 12));

@@ -28,12 +28,6 @@ std::string Carteira(const std::string& tipo) {
   return Right(tipo, 1);
 }
 
-std::string TipoPagador(const std::string& t) {
-  if (t == "F") return "01";
-  if (t == "J") return "02";
-  return "03";
-}
-
 // Nosso número as the bank reads it: ten digits and the check digit, the
 // last digit stored. A title without one sends zeros in all eleven positions.
 struct TNossoMercantil {
@@ -53,7 +47,7 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
   // The bank has room for 14 digits only; a longer number would reach it cut,
   // naming another company, so the run stops before any file exists. Typed
   // punctuation is not the bank's: "12.345.678/0001-95" is 14 digits.
-  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+  cnab400::VerificaInscricao(rem, empresa);
 
   const std::string inscricao = SemPontuacao(empresa.inscricao);
   const std::string agencia = LeftStr(SemPontuacao(AllTrim(rem.CNABRec.S("CDAGENCIA"))), 4);
@@ -143,7 +137,7 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(189, 13, Replicate("0", 13));
     r.put(202, 13, Replicate("0", 13));
     r.put(215, 13, Replicate("0", 13));
-    r.put(228, 2, TipoPagador(pagador.tipo));
+    r.put(228, 2, cnab400::TipoInscricao(pagador.tipo, "03"));
     r.num(230, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
     r.put(244, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
     r.put(284, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));

@@ -15,19 +15,6 @@ using namespace fields;
 
 namespace {
 
-// The instructions that ask the bank to print the title's message.
-bool PedeMensagem(const std::string& codigo) {
-  return codigo == "93" || codigo == "94";
-}
-
-// Interest per day: the stored daily value when there is one (a stored zero
-// included), else the monthly percentage of the title's value, else none.
-std::string Juros(TTitulo& t, double valor) {
-  if (!t.Nulo("VRMORDIABREC")) return Money(t.F("VRMORDIABREC"), 13);
-  if (!t.Nulo("VRPEMORBREC")) return Money(t.F("VRPEMORBREC") * valor / 100, 13);
-  return "";
-}
-
 // A stored count or rate as the bank reads it in whole units: its integer
 // part (a null is zero). A negative value keeps its sign, and a value too
 // large keeps all its digits, so that the numeric field refuses either.
@@ -65,7 +52,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // The bank has room for 14 digits only; a longer number would reach it cut,
   // naming another company, so the run stops before any file exists.
-  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+  cnab400::VerificaInscricao(rem, empresa);
 
   // A title's records up to their sequence: built once for every marked title
   // before the file exists, so that a value the bank could not read stops the
@@ -78,17 +65,8 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
     const double desconto = t.F("VRPEDESCBCLI");
     const double percentualMulta = t.F("VRPEMULBREC");
     const std::string instrucao1 = t.S("CDINS1COBBOL"), instrucao2 = t.S("CDINS2COBBOL");
-    auto& docBol = t.Registros(TRegistro::DocBol);
-    const bool temDoc = docBol.Active() && !docBol.IsEmpty();
-    const std::string documento =
-        temDoc ? PadR(CampoValido(Right(t.Registro(TRegistro::DocBol, "DUPLICATA") + "/" +
-                                            t.Registro(TRegistro::DocBol, "NRPARCELA"),
-                                        10)),
-                      10)
-               : Replicate(" ", 10);
-    const std::string mensagem = PedeMensagem(instrucao1) || PedeMensagem(instrucao2)
-                                     ? t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL")
-                                     : "";
+    const std::string documento = cnab400::DocumentoParcela(t);
+    const std::string mensagem = cnab400::MensagemPedida(t, instrucao1, instrucao2);
     const TPagador pagador = t.Pagador();
 
     // Detail record (type "1"). The fine percentage goes in whole units; the
@@ -119,12 +97,12 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(150, 1, "N");
     r.put(151, 6, emissao);
     r.put(157, 4, "0005");
-    r.num(161, 13, Juros(t, valor));
+    r.num(161, 13, cnab400::JurosDiarios(t, valor));
     r.put(174, 6, desconto > 0 ? FormatDateTime("ddmmyy", vencimento) : "000000");
     r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
+    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
     cnab400::BlocoPagador(r, pagador, 40);
     r.put(352, 40, PadR(CampoValido(LeftStr(mensagem, 40)), 40));
     r.num(392, 2, Right(Inteiro(t.F("QTDIAPROTBOL")), 2));

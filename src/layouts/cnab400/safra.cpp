@@ -33,12 +33,6 @@ TAvalistaSafra LeAvalistaSafra(const TRemessa& rem) {
   return {juridica ? "02" : "01", LeftStr(SemPontuacao(a.inscricao), juridica ? 14 : 11), a.nome};
 }
 
-std::string TipoPagador(const std::string& t) {
-  if (t == "F") return "01";
-  if (t == "J") return "02";
-  return "03";
-}
-
 // The bank's title number, nine digits. An agreement with the bank itself
 // keeps its number from the third digit on; any other keeps its last nine.
 std::string Nosso9(const std::string& gravado, bool convenioSafra) {
@@ -80,7 +74,7 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // The bank has room for 14 digits only; a longer number would reach it cut,
   // naming another company, so the run stops before any file exists.
-  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+  cnab400::VerificaInscricao(rem, empresa);
 
   cnab400::Gera(
       rem, titulos,
@@ -163,7 +157,7 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(206, 6, multa != 0 ? diaSeguinte : "000000");
         r.num(212, 4, multa != 0 ? Money(multa, 4) : "");
         r.put(216, 3, "000");
-        r.put(219, 2, TipoPagador(pagador.tipo));
+        r.put(219, 2, cnab400::TipoInscricao(pagador.tipo, "03"));
         r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
         r.put(235, 40, texto(nomePagador, 40));
         r.put(275, 40, texto(pagador.endereco, 40));

@@ -21,10 +21,6 @@ std::string TipoEmpresa(const TIdentidade& e) {
   return "02";
 }
 
-std::string TipoPagador(const std::string& t) {
-  return t == "F" ? "01" : "02";
-}
-
 // Who prints the slip, from the company's parameter at the bank: the bank
 // ("1") or the company ("2"); blank when the company has not said.
 std::string Emissor(const std::string& p) {
@@ -50,7 +46,7 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // The bank has room for 14 digits only; a longer number would reach it cut,
   // naming another company, so the run stops before any file exists.
-  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+  cnab400::VerificaInscricao(rem, empresa);
 
   // Header record (type "0")
   auto cabecalho = [&](cnab400::TArquivo& arq) {
@@ -112,7 +108,7 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(180, 13, Replicate("0", 13));
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, TipoPagador(pagador.tipo));
+    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
     cnab400::BlocoPagador(r, pagador, 40);
     r.put(352, 18, Replicate(" ", 18));
     r.put(370, 2, "00");

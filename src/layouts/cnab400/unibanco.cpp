@@ -12,12 +12,6 @@ using namespace fields;
 
 namespace {
 
-std::string TipoPagador(const std::string& t) {
-  if (t == "F") return "01";
-  if (t == "J") return "02";
-  return "99";
-}
-
 // An instruction code in its two positions; "00" when the title has none.
 std::string Instrucao(const std::string& ins) {
   return ins.empty() ? "00" : LeftStr(SemPontuacao(ins), 2);
@@ -53,7 +47,7 @@ void Remessa_Unibanco(const TRemessa& rem, TTitulos& titulos, bool) {
   // The bank has room for 14 digits only; a longer number would reach it cut,
   // naming another company, so the run stops before any file exists. Typed
   // punctuation is not the bank's: "12.345.678/0001-95" is 14 digits.
-  if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+  cnab400::VerificaInscricao(rem, empresa);
 
   const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
   const std::string conta = Right(SemPontuacao(rem.ContaCorrente()), 6);
@@ -140,7 +134,7 @@ void Remessa_Unibanco(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(180, 13, Replicate("0", 13));
         r.put(193, 13, Replicate("0", 13));
         r.put(206, 13, Replicate("0", 13));
-        r.put(219, 2, TipoPagador(pagador.tipo));
+        r.put(219, 2, cnab400::TipoInscricao(pagador.tipo, "99"));
         r.num(221, 14, LeftStr(SemPontuacao(AllTrim(pagador.inscricao)), 14));
         r.put(235, 30, PadR(CampoValido(LeftStr(pagador.nome, 30)), 30));
         r.put(265, 10, Replicate(" ", 10));
