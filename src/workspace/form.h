@@ -237,6 +237,7 @@ class TfrmRemessaCNAB : public filters::IContextoFiltros {
   void CriaConsultas();
   void cdsCNABRecAfterPost();
   void cdsBoletosAfterPost();
+  void PoeArquivosNoLugar(const std::string& empresa, const std::string& numero);
   void ConfirmaPadrao();
   void RefazLista();
   void VerificaRaizCNPJ(const std::string& filial, const std::string& numero);
