@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "app/arquivo.h"
 #include "app/lotes.h"
 #include "app/terminal_ui.h"
 #include "fields/cp1252.h"
@@ -14,7 +15,9 @@ namespace app {
 using fields::Utf8ToCp1252;
 
 std::unique_ptr<server::TSQLiteRemessaServer> Abre(const std::string& db, bool criar) {
-  return std::make_unique<server::TSQLiteRemessaServer>(Utf8ToCp1252(db), criar);
+  auto s = std::make_unique<server::TSQLiteRemessaServer>(Utf8ToCp1252(db), criar);
+  RecuperaArquivos(*s);
+  return s;
 }
 
 void AplicaContexto(const TGlobais& g) {

@@ -14,12 +14,14 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "app/arquivo.h"
 #include "app/cli_common.h"
 #include "app/demo.h"
 #include "app/escritores.h"
 #include "app/listings.h"
 #include "app/lotes.h"
 #include "app/operador.h"
+#include "app/simulacao.h"
 #include "app/terminal_ui.h"
 #include "app/ver.h"
 #include "fields/cp1252.h"
@@ -39,10 +41,25 @@ namespace {
 using fields::Cp1252ToUtf8;
 using fields::Utf8ToCp1252;
 
-int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool resumo) {
-  auto s = Abre(g.db);
+int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool resumo, bool simular) {
+  std::unique_ptr<TSimulacao> simulacao;
+  std::unique_ptr<server::TSQLiteRemessaServer> s;
+  if (simular) {
+    RecuperaArquivos(*Abre(g.db), p.arquivo);
+    simulacao = std::make_unique<TSimulacao>(g.db, p.arquivo);
+    p.arquivoSimulado = simulacao->Arquivo();
+    s = simulacao->Abre();
+  } else {
+    s = Abre(g.db);
+    RecuperaArquivos(*s, p.arquivo);
+  }
   NomeDoOperador(*s);
   TResultadoGeracao r = GerarRemessa(*s, p);
+  if (simulacao) {
+    simulacao->Verifica(r.arquivos);
+    for (auto& a : r.arquivos) a = simulacao->NoLugar(a);
+    std::cout << "Simulação: nada foi gravado.\n";
+  }
   {
     std::cout << "Remessa " << r.remessa << " (sequência " << Tela(r.sequencia) << ", " << Tela(r.writer)
               << "): " << r.quantidade << " boleto(s), total " << Dinheiro(r.total) << "\n";
@@ -207,8 +224,17 @@ int Main(int argc, char** argv) {
   auto* fSim = gerar->add_flag("--sim", sim, "Responde Sim às perguntas");
   auto* fNao = gerar->add_flag("--nao", nao, "Responde Não às perguntas");
   fSim->excludes(fNao);
-  bool resumo = false;
+  bool resumo = false, simular = false;
   gerar->add_flag("--resumo", resumo, "Com --todos, só as contagens das recusas, sem os boletos");
+  gerar->add_flag("--simular", simular, "Faz tudo o que a geração faz, sem gravar nada nem deixar arquivo");
+
+  std::string empresaArq, remessaArq, saidaArq;
+  auto* arq = cli.add_subcommand("arquivo", "Grava de novo o arquivo guardado com uma remessa");
+  arq->add_option("--empresa", empresaArq, "Empresa (padrão: a única com essa remessa)");
+  arq->add_option("--remessa", remessaArq, "Número da remessa")->required();
+  arq->add_option("--saida", saidaArq, "Arquivo (padrão: o caminho em que a remessa o gravou)");
+  arq->add_flag("--sim", sim, "Responde Sim à pergunta")
+      ->excludes(arq->add_flag("--nao", nao, "Responde Não à pergunta"));
 
   std::string empresa, remessa;
   TFiltroRemessas filtro;
@@ -304,6 +330,7 @@ int Main(int argc, char** argv) {
     if (*fils) return ComandoFiliais(g, empresa);
     if (*demo) return ComandoDemo(g);
     if (*ver) return ComandoVer(arquivoVer);
+    if (*arq) return ComandoArquivo(g, empresaArq, remessaArq, saidaArq);
     if (*gerar) {
       p.operacao = op[0];
       if (!tipo.empty()) p.cobranca = tipo == "cobranca";
@@ -361,7 +388,7 @@ int Main(int argc, char** argv) {
         };
       if (!p.todos && p.boletos.empty())
         throw std::runtime_error("Informe --todos ou --boleto FILIAL/NUMERO.");
-      return ExecutaGerar(g, p, resumo);
+      return ExecutaGerar(g, p, resumo, simular);
     }
   } catch (const host::EAbort&) {
     ui.HideProgress();

@@ -1,8 +1,11 @@
 #include "app/operador.h"
 
+#include <unistd.h>
+
 #include "fields/cp1252.h"
 #include "fields/text.h"
 #include "filters/sent_titles_filter.h"
+#include "workspace/escritores.h"
 #include "workspace/form.h"
 
 namespace app {
@@ -86,6 +89,14 @@ TResultadoGeracao GerarRemessa(server::IRdmRemessaCNAB& server, const TPedidoGer
     }
   }
 
+  if (!p.arquivoSimulado.empty()) {
+    // The question the run asks on the operator's path; the run then writes elsewhere.
+    auto c = [&f](const char* n) { return f.cdsCNABRec.FieldByName(n).AsString(); };
+    const std::string alvo =
+        workspace::Escritores().Arquivo(c("CDBANCCNAB"), c("CDBANCOCONV"), fields::AllTrim(p.arquivo));
+    if (access(fields::OsPath(alvo).c_str(), F_OK) == 0 && !f.Pergunta("ARQU_EXISTE")) throw host::EAbort();
+    f.cdsCNABRec.FieldByName("DSARQCNABREC").SetString(p.arquivoSimulado);
+  }
   f.sbtConfirmarClick();
   f.cdsCNABRec.Locate("NRCNABREC", {f.UltimaRemessa});
   r.remessa = f.UltimaRemessa;

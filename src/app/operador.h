@@ -27,6 +27,9 @@ struct TPedidoGeracao {
   char operacao = 'I';                // 'I', 'E' or 'A'
   std::optional<bool> cobranca;       // the remittance kind, where the bank takes one
   std::string arquivo;
+  // A simulation writes here instead; arquivo is still the path checked and
+  // asked about, as in a real run.
+  std::string arquivoSimulado;
   bool todos = false;
   std::vector<std::string> boletos;  // "FILIAL/NUMERO"
   // The operator's criteria on the sent-titles filter; none keeps its defaults.

@@ -1,10 +1,13 @@
 #include "host/staging.h"
 
+#include <dirent.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include "fields/cp1252.h"
@@ -26,6 +29,40 @@ int rm(const std::string& p) {
 
 std::string StagingName(const std::string& path) {
   return path + ".parcial-" + std::to_string(getpid());
+}
+
+long DonoDoNome(const std::string& path, const std::string& name) {
+  for (const char* marca : {".parcial-", ".anterior-"}) {
+    const std::string prefixo = path + marca;
+    if (name.size() <= prefixo.size() || name.compare(0, prefixo.size(), prefixo) != 0) continue;
+    long pid = 0;
+    for (size_t i = prefixo.size(); i < name.size(); ++i) {
+      if (name[i] < '0' || name[i] > '9' || pid > 100000000) return 0;
+      pid = pid * 10 + (name[i] - '0');
+    }
+    return pid;
+  }
+  return 0;
+}
+
+bool ProcessoVivo(long pid) {
+  if (pid <= 0 || pid == static_cast<long>(getpid())) return false;
+  return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+std::vector<std::string> RestosAbandonados(const std::string& path) {
+  std::vector<std::string> restos;
+  const auto barra = path.find_last_of('/');
+  const std::string pasta = barra == std::string::npos ? "." : path.substr(0, barra + 1);
+  const std::string prefixo = barra == std::string::npos ? "" : pasta;
+  std::unique_ptr<DIR, int (*)(DIR*)> d(opendir(fields::OsPath(pasta).c_str()), &closedir);
+  if (!d) return restos;
+  while (const dirent* e = readdir(d.get())) {
+    const std::string nome = prefixo + fields::Utf8ToCp1252(e->d_name);
+    const long pid = DonoDoNome(path, nome);
+    if (pid > 0 && !ProcessoVivo(pid)) restos.push_back(nome);
+  }
+  return restos;
 }
 
 void StageOutput(const std::string& temp, const std::string& path) {

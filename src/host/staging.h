@@ -12,6 +12,16 @@ std::string StagingName(const std::string& path);
 // Registers a closed temporary file for its final path.
 void StageOutput(const std::string& temp, const std::string& path);
 
+// The process a staging or replaced-file name beside path was made by (the
+// number after ".parcial-" or ".anterior-"); 0 when name is neither.
+long DonoDoNome(const std::string& path, const std::string& name);
+// Whether process pid is still running; this process counts as gone, since
+// any name of its own found when it starts belongs to an earlier one.
+bool ProcessoVivo(long pid);
+// The staging and replaced-file names beside path left by processes that are
+// gone: a run that died before putting its file in place leaves one.
+std::vector<std::string> RestosAbandonados(const std::string& path);
+
 struct TStagedFile {
   std::string temp, path, backup;
 };

@@ -102,6 +102,22 @@ class IRdmRemessaCNAB : public host::IHostDatabase {
     return TServerReply::Fail("FimAlterBoletos: nenhum AlterBoletos iniciado.");
   }
 
+  // The batch's file, kept with it. These calls are ours, not the host's.
+  // SetArquivoRemessa joins the open unit of work: conteudo is the file as
+  // host::ComprimeArquivo gave it, tamanho its size, arquivo the path it is
+  // for and pendente the staged name it waits under until ArquivoNoLugar.
+  virtual TServerReply SetArquivoRemessa(const std::string& cdEmpresa, const std::string& nrCnabRec,
+                                         const std::string& arquivo, const std::string& conteudo,
+                                         int64_t tamanho, const std::string& pendente) = 0;
+  // Packet ARQREMESSA (DSARQUIVO, QTBYTES, DSARQPENDENTE), no row when the
+  // batch has no file kept; Text the compressed bytes.
+  virtual TServerReply GetArquivoRemessa(const std::string& cdEmpresa, const std::string& nrCnabRec) = 0;
+  virtual TServerReply ArquivoNoLugar(const std::string& cdEmpresa, const std::string& nrCnabRec) = 0;
+  // Packet ARQREMESSA (CDEMPRESA, NRCNABREC, DSARQUIVO, DSARQPENDENTE): the
+  // files still waiting to be put in place, and the paths of the last
+  // batches stored, beside which a run that died may have left its stage.
+  virtual TServerReply GetArquivosARever() = 0;
+
   // Batches and their titles
   virtual TServerReply GetCNABRec(const std::vector<Value>& args) = 0;  // the filter's 28 arguments
   virtual TServerReply AlteraBolRemessa(const std::string& cdOperador, const TPacket& boletos) = 0;

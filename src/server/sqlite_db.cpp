@@ -44,6 +44,11 @@ void Stmt::BindText(int pos, std::string_view text) {
   if (rc != SQLITE_OK) Throw(db_, rc);
 }
 
+void Stmt::BindBlob(int pos, std::string_view bytes) {
+  const int rc = sqlite3_bind_blob64(st_, pos, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
+  if (rc != SQLITE_OK) Throw(db_, rc);
+}
+
 void Stmt::BindInt(int pos, int64_t n) {
   const int rc = sqlite3_bind_int64(st_, pos, n);
   if (rc != SQLITE_OK) Throw(db_, rc);
@@ -98,6 +103,10 @@ int Stmt::Type(int i) const {
 }
 std::string Stmt::Text(int i) const {
   auto p = reinterpret_cast<const char*>(sqlite3_column_text(st_, i));
+  return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(st_, i))) : std::string();
+}
+std::string Stmt::Blob(int i) const {
+  auto p = static_cast<const char*>(sqlite3_column_blob(st_, i));
   return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(st_, i))) : std::string();
 }
 std::string_view Stmt::TextView(int i) const {

@@ -43,6 +43,7 @@ class Stmt {
   void BindText(int pos, std::string_view text);
   void BindInt(int pos, int64_t n);
   void BindNull(int pos);
+  void BindBlob(int pos, std::string_view bytes);
   void BindAll(const std::vector<host::Value>& values);
   int ParamCount() const;
   std::string ParamName(int pos) const;  // without its ':' prefix; empty for '?'
@@ -58,6 +59,7 @@ class Stmt {
   std::string Text(int i) const;
   std::string_view TextView(int i) const;               // valid until the next step or reset
   bool TextOrNull(int i, std::string_view& out) const;  // false for null; out as TextView
+  std::string Blob(int i) const;
   double Double(int i) const;
   int64_t Int(int i) const;
 

@@ -86,6 +86,13 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   bool IniciaAlterBoletos(TPacket& alteraBoletos) override;
   TServerReply FimAlterBoletos() override;
 
+  TServerReply SetArquivoRemessa(const std::string& cdEmpresa, const std::string& nrCnabRec,
+                                 const std::string& arquivo, const std::string& conteudo, int64_t tamanho,
+                                 const std::string& pendente) override;
+  TServerReply GetArquivoRemessa(const std::string& cdEmpresa, const std::string& nrCnabRec) override;
+  TServerReply ArquivoNoLugar(const std::string& cdEmpresa, const std::string& nrCnabRec) override;
+  TServerReply GetArquivosARever() override;
+
   TServerReply GetCNABRec(const std::vector<Value>& args) override;
   TServerReply AlteraBolRemessa(const std::string& cdOperador, const TPacket& boletos) override;
   TServerReply CancelaBolRemessa(const std::string& cdOperador, const std::string& nrCnabRec,

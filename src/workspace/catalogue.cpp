@@ -15,6 +15,9 @@ void TfrmRemessaCNAB::CriaCatalogo() {
       {"20", "Enviado - Retorno OK"},
       {"90", "Baixado via CNAB"},
       {"ARQU_EXISTE", "Arquivo já existe. Deseja gravar por cima?"},
+      {"ARQU_NAO_POSTO",
+       "A remessa %s foi gravada, mas o arquivo não foi posto no lugar (%s). Grave-o de novo com \"remessa "
+       "arquivo\"."},
       {"DIR_INVALIDO", "Arquivo ou diretório não existe."},
       {"ARQU_DEVE_SER", "Arquivo deve ser informado."},
       {"S", "Sim"},

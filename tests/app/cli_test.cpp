@@ -161,3 +161,122 @@ TEST_F(Cli, StoredBatchCommandsAndTheBordero) {
   EXPECT_NE(txt.find("Quantidade de boletos: 2"), std::string::npos) << txt;
   EXPECT_NE(txt.find("Valor total: 601,48"), std::string::npos) << txt;
 }
+
+namespace {
+
+std::string conteudo(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("(ausente)");
+}
+
+// The names in dir, one a line, without the harness's own output files.
+std::string pasta(const std::string& dir) {
+  std::string cmd = "ls -A '" + dir + "' | grep -v -x -e out.txt -e err.txt";
+  std::string out;
+  if (FILE* p = popen(cmd.c_str(), "r")) {
+    char buf[256];
+    while (fgets(buf, sizeof buf, p)) out += buf;
+    pclose(p);
+  }
+  return out;
+}
+
+}  // namespace
+
+// The stored file comes back byte for byte, to its path or elsewhere, and
+// an existing file is only written over on the operator's word.
+TEST_F(Cli, ArquivoWritesTheStoredFileAgain) {
+  ASSERT_EQ(roda(dir, "init --demo").rc, 0);
+  ASSERT_EQ(roda(dir, "gerar --empresa 01 --conta 001 --tipo cobranca --arquivo r.txt --todos").rc, 0);
+  const std::string original = conteudo(dir + "/r.txt");
+  ASSERT_GT(original.size(), 400u);
+  struct Case {
+    const char* nome;
+    std::string antes;  // r.txt before the command; empty: none
+    std::string args;
+    int rc;
+    std::string alvo, depois;
+  } cases[] = {
+      {"missing file", "", "arquivo --remessa 1", 0, "r.txt", original},
+      {"changed file, No", "mudado", "arquivo --remessa 1", 2, "r.txt", "mudado"},
+      {"changed file, Yes", "mudado", "arquivo --remessa 1 --sim", 0, "r.txt", original},
+      {"another path", "mudado", "arquivo --empresa 01 --remessa 1 --saida copia.txt", 0, "copia.txt",
+       original},
+      {"no such batch", "mudado", "arquivo --empresa 01 --remessa 7", 1, "r.txt", "mudado"},
+  };
+  for (const auto& c : cases) {
+    std::remove((dir + "/r.txt").c_str());
+    if (!c.antes.empty()) escreve("r.txt", c.antes);
+    auto s = roda(dir, c.args);
+    EXPECT_EQ(s.rc, c.rc) << c.nome << "\n" << s.err;
+    EXPECT_EQ(conteudo(dir + "/" + c.alvo), c.depois) << c.nome;
+  }
+}
+
+// A run killed after its commit, before its file took its place: the next
+// command puts the file there from what the run left or from the store.
+TEST_F(Cli, CrashAfterCommitIsFinishedByTheNextCommand) {
+  struct Case {
+    const char* nome;
+    const char* mexe;  // shell run on the staged file before the next command
+    const char* aviso;
+  } cases[] = {
+      {"staged file intact", "true", "foi posto no lugar"},
+      {"staged file gone", "rm -f r.txt.parcial-*", "gravado de novo a partir do guardado"},
+      {"staged file cut short", "truncate -s 100 r.txt.parcial-*", "gravado de novo a partir do guardado"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(std::system(("rm -rf '" + dir + "'/*").c_str()), 0);
+    ASSERT_EQ(roda(dir, "init --demo").rc, 0);
+    const std::string gerar = "gerar --empresa 01 --conta 001 --tipo cobranca --arquivo r.txt --todos";
+    ASSERT_EQ(std::system(("cd '" + dir +
+                           "' && REMESSA_TESTE_MORRE_APOS_COMMIT=1 '" REMESSA_BINARY
+                           "' --agora '2026-12-08 10:30:00' " +
+                           gerar + " >/dev/null 2>&1; test $? -eq 9")
+                              .c_str()),
+              0)
+        << c.nome;
+    EXPECT_EQ(conteudo(dir + "/r.txt"), "(ausente)") << c.nome;
+    ASSERT_EQ(std::system(("cd '" + dir + "' && " + c.mexe).c_str()), 0) << c.nome;
+    auto s = roda(dir, "remessas --empresa 01");
+    EXPECT_EQ(s.rc, 0) << c.nome << s.err;
+    EXPECT_NE(s.err.find(c.aviso), std::string::npos) << c.nome << "\n" << s.err;
+    ASSERT_EQ(roda(dir, "arquivo --remessa 1 --saida guardado.txt").rc, 0) << c.nome;
+    EXPECT_EQ(conteudo(dir + "/r.txt"), conteudo(dir + "/guardado.txt")) << c.nome;
+    EXPECT_EQ(pasta(dir).find("parcial"), std::string::npos) << c.nome << "\n" << pasta(dir);
+    // Finished once: the next command has nothing to say.
+    EXPECT_EQ(roda(dir, "remessas --empresa 01").err, "") << c.nome;
+  }
+}
+
+// A simulation answers as the run would, and leaves the store, the batch
+// numbers and the folder as they were.
+TEST_F(Cli, SimulationStoresNothing) {
+  ASSERT_EQ(roda(dir, "init --demo").rc, 0);
+  escreve("existe.txt", "velho");
+  auto estado = [&] {
+    return roda(dir, "remessas --empresa 01").out + roda(dir, "boletos --empresa 01").out + pasta(dir);
+  };
+  const std::string antes = estado();
+  struct Case {
+    std::string args;
+    int rc;
+    const char* saida;
+  } cases[] = {
+      {"--conta 001 --tipo cobranca --arquivo r.txt --todos", 0, "3 boleto(s)"},
+      {"--conta 001 --tipo cobranca --arquivo existe.txt --todos --nao", 2, ""},
+      {"--conta 001 --tipo cobranca --arquivo existe.txt --todos --sim", 0, "Arquivo: existe.txt"},
+      {"--conta 999 --arquivo r.txt --todos", 1, ""},
+      {"--conta 001 --tipo cobranca --arquivo nao/existe.txt --todos", 1, ""},
+  };
+  for (const auto& c : cases) {
+    auto s = roda(dir, "gerar --empresa 01 --simular " + c.args);
+    EXPECT_EQ(s.rc, c.rc) << c.args << "\n" << s.err;
+    EXPECT_NE(s.out.find(c.saida), std::string::npos) << c.args << "\n" << s.out;
+    EXPECT_EQ(estado(), antes) << c.args;
+    EXPECT_EQ(conteudo(dir + "/existe.txt"), "velho");
+  }
+  // No number was drawn: the real run is batch 1, sequence 1.
+  auto g = roda(dir, "gerar --empresa 01 --conta 001 --tipo cobranca --arquivo r.txt --todos");
+  EXPECT_NE(g.out.find("Remessa 1 (sequência 1,"), std::string::npos) << g.out;
+}

@@ -6,8 +6,10 @@
 #include <fstream>
 
 #include "fields/cp1252.h"
+#include "host/compressao.h"
 #include "host/staging.h"
 #include "layouts/catalogue.h"
+#include "server/rdm_remessa_cnab.h"
 #include "support/fixture.h"
 #include "support/store.h"
 #include "workspace/form.h"
@@ -33,7 +35,8 @@ std::string estado(TStore& s) {
   for (const char* sql :
        {"SELECT CDEMPRESA, NRCNABREC, QTBOLENVCNABREC, VRTOTBOLCNABREC FROM CNABREC",
         "SELECT CDFILIAL, NRLANBOLREC, IDSITUCNABR, IDBOLRECALTER, NRCNABRECREM, CDREDUCONT "
-        "FROM BOLETOREC ORDER BY 1, 2"}) {
+        "FROM BOLETOREC ORDER BY 1, 2",
+        "SELECT CDEMPRESA, NRCNABREC, QTBYTES, DSARQPENDENTE FROM ARQREMESSA ORDER BY 1, 2"}) {
     auto p = s.Server().ExecuteQuery(sql, {});
     for (const auto& r : p.Rows) {
       for (const auto& v : r) out += host::ValueToString(v, host::TFieldType::ftString) + "|";
@@ -89,6 +92,25 @@ TEST(GenerationRun, SuccessStoresBatchTitlesAndFileTogether) {
 
   // The same titles are not offered again for inclusion, and a second run numbers on.
   EXPECT_EQ(chave_erro([&] { s.Gerar({}); }), "BOLE_INF");
+}
+
+// The batch keeps the very bytes put at its path, and nothing waits to be put in place.
+TEST(GenerationRun, TheBatchKeepsItsFile) {
+  for (const char* banco : {"237", "001", "104"}) {
+    SCOPED_TRACE(banco);
+    TStore s(dois_titulos(banco).dump(), true);
+    s.Gerar({});
+    s.Server().Connect();
+    const auto r = s.Server().GetArquivoRemessa("01", "1");
+    const auto& p = server::CheckResultServ(r);
+    ASSERT_EQ(p.Rows.size(), 1u);
+    const std::string escrito = ler(s.Arquivo());
+    ASSERT_FALSE(escrito.empty());
+    EXPECT_EQ(host::ValueToString(p.Rows[0][0], host::TFieldType::ftString), s.Arquivo());
+    EXPECT_EQ(host::Descomprime(r.Text, static_cast<size_t>(std::get<int64_t>(p.Rows[0][1]))), escrito);
+    EXPECT_LT(r.Text.size(), escrito.size());
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(p.Rows[0][2]));  // in place
+  }
 }
 
 TEST(GenerationRun, FailuresPostNothingAndLeaveNoFile) {
