@@ -1,7 +1,7 @@
 // Timed program: builds a store of N titles for company 01 and account 001,
 // then runs one step of a remittance and prints its time, rate and peak
 // resident memory. Usage: remessa_bench BANK N STEP [--header]
-//   STEP: listing | mark | generation
+//   STEP: listing | mark | unmark | generation
 // Each step is meant to run in its own process so that peaks stay apart.
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -262,7 +262,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc < 4) {
-    std::fprintf(stderr, "usage: %s BANK|WRITER N listing|mark|generation [--header]\n       %s --writers\n",
+    std::fprintf(stderr,
+                 "usage: %s BANK|WRITER N listing|mark|unmark|generation [--header]\n       %s --writers\n",
                  argv[0], argv[0]);
     return 2;
   }
@@ -332,6 +333,13 @@ int main(int argc, char** argv) {
         auto recusas = f.MarcaTodos(false);
         fim(t1, pico);
         for (const auto& [k, q] : recusas) std::fprintf(stderr, "refused %s: %d\n", k.c_str(), q);
+      } else if (passo == "unmark") {
+        // Marking all again once some are marked takes every mark off.
+        f.MarcaTodos(false);
+        inicio(t0);
+        f.MarcaTodos(false);
+        fim(t1, pico);
+        if (f.BoletosMarcados.Count() != 0) throw std::runtime_error("titles left marked");
       } else if (passo == "generation") {
         f.MarcaTodos(false);
         std::string escrito = layouts::NomeDoArquivo(*escritor, p.arquivo);
