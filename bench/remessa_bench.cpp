@@ -69,7 +69,8 @@ std::string conta_json(const std::string& banco, const layouts::TEscritor& e) {
     j["EMPRBANC"] = {{{"CDEMPRESA", "01"},
                       {"CDBANCO", banco},
                       {"CDEMPBANCREC", "4567890"},
-                      {"CDCARTCOBR", "109"},
+                      // Banco Rural reads its portfolio from the code's last but one digit.
+                      {"CDCARTCOBR", banco == "453" || banco == "749" ? "119" : "109"},
                       {"NRVARIACARTCOB", "019"},
                       {"IDPADRCNABREC", std::string(e.nome) == "Remessa_BcoCaixa_SIGCB" ? "2" : "1"},
                       {"IDCARTCOBR", "1"}}};
@@ -158,11 +159,17 @@ void popula(server::TSQLiteRemessaServer& s, const std::string& banco, const lay
     auto ins = db.Prepare(
         "INSERT INTO INSTRUBOL (CDBANCO, CDFILIAL, NRLANBOLREC, INSTRU1, INSTRU2) VALUES (?, '0001', ?, ?, "
         "?)");
+    // A nosso número with Bradesco's check digit "P" after a dash stands in
+    // Bradesco's and BB's stores, and Daycoval's, which sends the number
+    // before the dash; the other banks read theirs as digits only, and the
+    // narrowest field for it holds eight.
+    const bool comDigito = banco == "237" || banco == "001" || banco == "707";
     for (int i = 1; i <= n; ++i) {
       const std::string nr = std::to_string(i);
       const double valor = 50.0 + (i * 7919 % 500000) / 100.0;
-      bol.BindAll({nr, "C" + std::to_string(i % kClientes), vencimento(i), valor, num(i, 11) + "-P",
-                   num(i, 8), i % 4 == 0 ? host::Value(2.0) : host::Value(),
+      bol.BindAll({nr, "C" + std::to_string(i % kClientes), vencimento(i), valor,
+                   comDigito ? num(i, 11) + "-P" : num(i, 8), num(i, 8),
+                   i % 4 == 0 ? host::Value(2.0) : host::Value(),
                    i % 4 == 0 ? host::Value(1.0) : host::Value(),
                    i % 10 == 0 ? host::Value(5.0) : host::Value(), std::string(i % 10 == 0 ? "06" : "00"),
                    std::string("1")});
