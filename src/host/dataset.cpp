@@ -178,7 +178,6 @@ size_t name_hash(std::string_view s) {
 }  // namespace
 
 void TClientDataSet::rebuild_index() {
-  lembrados_.fill({});
   size_t slots = 8;
   while (slots < 2 * defs_.size()) slots *= 2;
   index_.assign(slots, -1);
@@ -406,19 +405,11 @@ void TClientDataSet::CancelUpdates() {
 
 int TClientDataSet::FindFieldIndex(std::string_view name) const {
   if (index_.empty()) return -1;
-  const auto endereco = reinterpret_cast<uintptr_t>(name.data());
-  auto& l = lembrados_[((endereco >> 3) ^ (endereco >> 9)) % lembrados_.size()];
-  if (l.nome == name.data() && l.tamanho == name.size() && static_cast<size_t>(l.campo) < defs_.size() &&
-      defs_[static_cast<size_t>(l.campo)].Name == name)
-    return l.campo;
   const size_t mask = index_.size() - 1;
   for (size_t k = name_hash(name) & mask;; k = (k + 1) & mask) {
     const int i = index_[k];
     if (i < 0) return -1;
-    if (ieq(defs_[static_cast<size_t>(i)].Name, name)) {
-      l = {name.data(), name.size(), i};
-      return i;
-    }
+    if (ieq(defs_[static_cast<size_t>(i)].Name, name)) return i;
   }
 }
 

@@ -4,7 +4,6 @@
 // and receives.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -201,18 +200,8 @@ class TClientDataSet {
   // Field names looked up without regard to case: writers look up tens of
   // fields by name for every title, so an open-addressed table of field
   // positions, sized to a power of two, with the names compared in place.
-  std::vector<int> index_;  // field position, or -1 for a free slot
-  size_t indexed_ = 0;      // distinct names in index_
-  // The names asked for most are the writers' literals, the same text at the
-  // same address title after title: a look-up remembers where it found a name
-  // given at an address, and the remembered field is taken only when its name
-  // is that text exactly.
-  struct TLembrado {
-    const char* nome = nullptr;
-    size_t tamanho = 0;
-    int campo = -1;
-  };
-  mutable std::array<TLembrado, 64> lembrados_{};
+  std::vector<int> index_;                                         // field position, or -1 for a free slot
+  size_t indexed_ = 0;                                             // distinct names in index_
   std::vector<std::function<Value(const TClientDataSet&)>> calc_;  // per field; empty for data fields
   std::vector<Entry> rows_;
   std::vector<Entry> deleted_;

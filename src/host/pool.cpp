@@ -90,14 +90,18 @@ TPool& Pool() {
 
 }  // namespace
 
+bool PoolServes(std::size_t bytes) noexcept {
+  return kPooled && bytes != 0 && bytes <= kLargest;
+}
+
 void* PoolAllocate(std::size_t bytes) {
-  if (kPooled && bytes != 0 && bytes <= kLargest) return Pool().allocate(bytes);
+  if (PoolServes(bytes)) return Pool().allocate(bytes);
   return ::operator new(bytes);
 }
 
 void PoolRelease(void* p, std::size_t bytes) noexcept {
   if (!p) return;
-  if (kPooled && bytes != 0 && bytes <= kLargest) {
+  if (PoolServes(bytes)) {
     Pool().release(p, bytes);
     return;
   }

@@ -1,6 +1,5 @@
 #include "layouts/record.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,11 +12,6 @@ namespace layouts {
 
 namespace {
 constexpr size_t kBuffer = 256u << 10;
-// A file of 100 000 titles is tens of megabytes. Its pages are sent to the
-// disk every this many bytes while the writer goes on, so that the flush
-// that makes the file durable before its batch is stored waits only for the
-// last of them.
-constexpr long kEscoamento = 8l << 20;
 }  // namespace
 
 Record& Record::put(int pos, int len, std::string_view value) {
@@ -96,22 +90,11 @@ void TRemessaFile::write(const Record& r) {
       std::fwrite("\r\n", 1, 2, f_) != 2)
     falha();
   ++count_;
-  written_ += static_cast<long>(r.text().size()) + 2;
-  if (written_ - flushed_ >= kEscoamento) escoa();
 }
 
 void TRemessaFile::falha(int err) const {
   throw std::runtime_error(fields::Utf8ToCp1252("Erro de gravação no arquivo ") + path_ + ": " +
                            std::strerror(err));
-}
-
-void TRemessaFile::escoa() {
-  if (std::fflush(f_) != 0) falha();
-#ifdef __linux__
-  // Only a start: a disk that refuses the pages says so at the closing flush.
-  (void)sync_file_range(fileno(f_), flushed_, written_ - flushed_, SYNC_FILE_RANGE_WRITE);
-#endif
-  flushed_ = written_;
 }
 
 void TRemessaFile::Close() {

@@ -73,14 +73,12 @@ class TRemessaFile {
   const std::string& path() const { return path_; }
 
  private:
-  void escoa();
   [[noreturn]] void falha(int err = errno) const;
 
   std::string path_, temp_;
   int length_;
   int count_ = 0;
   std::unique_ptr<char[]> buffer_;
-  long written_ = 0, flushed_ = 0;  // bytes given to the file; bytes sent to the disk
   std::FILE* f_ = nullptr;
 };
 
