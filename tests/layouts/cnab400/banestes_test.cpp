@@ -21,9 +21,7 @@ const layouts::TCampoNumerico kNumericos[] = {
     {'1', 159, 2}, {'1', 161, 58}, {'1', 221, 14}, {'1', 327, 8},  {'1', 392, 3},
 };
 
-// The bank counts the company's stored tax id, punctuation included, and
-// refuses one over 14 characters: the store's CNPJ is typed in 18. The
-// batch is written for the company row, its tax id typed as a CPF.
+// The batch is written for the company row, its tax id typed as a CPF.
 struct Loja : TLoja {
   Loja() : TLoja("021") {
     inscricaoEmpresa = "123.456.789-09";

@@ -188,10 +188,7 @@ TEST(Brr, PayerTypeAndOverride) {
 TEST(Brr, OccurrenceFollowsTheOperation) {
   for (auto [op, codigo] : {std::pair{1, "02"}, std::pair{2, "06"}}) {
     TLoja l("394");
-    l.titulo()["IDSITUCNABR"] = "10";  // exclusion and alteration offer titles already sent
-    l.titulo()["IDBOLRECALTER"] = "1";
-    TOpcoesGeracao o;
-    o.operacao = op;
+    const TOpcoesGeracao o = l.Operacao(op);
     EXPECT_EQ(field(l.Gera(o, kNumericos)[1], 109, 2), codigo) << op;
   }
 }

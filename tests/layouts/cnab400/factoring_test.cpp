@@ -157,12 +157,7 @@ TEST(Factoring, SequencesAndPayers) {
 TEST(Factoring, OccurrenceFollowsTheOperation) {
   for (auto [op, codigo] : {std::pair{0, "01"}, std::pair{1, "09"}, std::pair{2, "14"}}) {
     TLoja l("888");
-    if (op > 0) {
-      l.titulo()["IDSITUCNABR"] = "10";  // exclusion and alteration offer titles already sent
-      l.titulo()["IDBOLRECALTER"] = "1";
-    }
-    TOpcoesGeracao o;
-    o.operacao = op;
+    const TOpcoesGeracao o = l.Operacao(op);
     EXPECT_EQ(field(Gera(l, o)[1], 109, 2), codigo) << op;
   }
 }

@@ -111,12 +111,7 @@ TEST(Fomento, PrintingCodeDecidesNossoNumero) {
 TEST(Fomento, OccurrenceFollowsTheOperation) {
   for (auto [op, codigo] : {std::pair{0, "01"}, std::pair{1, "04"}, std::pair{2, "13"}}) {
     TLoja l("999");
-    if (op > 0) {
-      l.titulo()["IDSITUCNABR"] = "10";  // exclusion and alteration offer titles already sent
-      l.titulo()["IDBOLRECALTER"] = "1";
-    }
-    TOpcoesGeracao o;
-    o.operacao = op;
+    const TOpcoesGeracao o = l.Operacao(op);
     EXPECT_EQ(field(l.Gera(o, kNumericos)[1], 109, 2), codigo) << op;
   }
 }

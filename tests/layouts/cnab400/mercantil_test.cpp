@@ -19,8 +19,8 @@ const layouts::TCampoNumerico kNumericos[] = {
     {'1', 149, 8}, {'1', 160, 6}, {'1', 170, 58}, {'1', 230, 14}, {'1', 336, 8},
 };
 
-// The bank counts the company's tax id as stored, so the store keeps the
-// company's as its digits; the batch has no branch unless a test gives one.
+// The store keeps the company's tax id as its digits; the batch has no
+// branch unless a test gives one.
 struct Mercantil : TLoja {
   Mercantil() : TLoja("389") {
     inscricaoEmpresa = "12345678000195";

@@ -163,10 +163,7 @@ TEST(Nordeste, NossoNumeroAndLongAccount) {
 TEST(Nordeste, RefusedBeforeTheFile) {
   for (int operacao : {1, 2}) {
     TLoja l("004");
-    l.titulo()["IDSITUCNABR"] = "10";  // exclusion and alteration offer titles already sent
-    l.titulo()["IDBOLRECALTER"] = "1";
-    TOpcoesGeracao o;
-    o.operacao = operacao;
+    const TOpcoesGeracao o = l.Operacao(operacao);
     EXPECT_EQ(l.Recusa(o), "OPER_NAO_EXPRESSA") << operacao;
     EXPECT_NE(l.Mensagem().find("banco 004"), std::string::npos) << l.Mensagem();
   }

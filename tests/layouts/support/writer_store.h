@@ -35,6 +35,17 @@ class TLoja {
   json dados;  // the import fixture: {"TABLE": [rows]}
   json& conta() { return dados["CONTCORR"][0]; }
   json& titulo(size_t i = 0) { return dados["BOLETOREC"][i]; }
+  // A run of operation op (0 inclusion, 1 exclusion, 2 alteration): exclusion
+  // and alteration offer only titles already sent, so the title is made one.
+  TOpcoesGeracao Operacao(int op) {
+    if (op > 0) {
+      titulo()["IDSITUCNABR"] = "10";
+      titulo()["IDBOLRECALTER"] = "1";
+    }
+    TOpcoesGeracao o;
+    o.operacao = op;
+    return o;
+  }
   // Another title like the first, numbered so.
   json& NovoTitulo(const std::string& numero);
   // A row for a table of the fixture (EMPRBANC, LICENCAUSO, TXBOLETO...).
