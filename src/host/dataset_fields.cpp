@@ -7,21 +7,6 @@
 
 namespace host {
 
-unsigned char FoldName(unsigned char x) {
-  if (x >= 'a' && x <= 'z') return static_cast<unsigned char>(x - 32);
-  // Accented Windows-1252 letters: lower case is upper case + 0x20.
-  if (x >= 0xE0 && x != 0xF7 && x != 0xFF) return static_cast<unsigned char>(x - 32);
-  return x;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldName(static_cast<unsigned char>(a[i])) != FoldName(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 TFieldDef StrField(std::string name, int size) {
   return {std::move(name), TFieldType::ftString, size, false};
 }

@@ -3,7 +3,7 @@
 // 150 MB of rows; taken from the general heap, every fresh 4 KB page costs a
 // fault when first written.
 // Measured 2026-12-09, 100 000 titles, CPU s: listing 0.65 (heap 0.99), mark-all 0.66 (0.75).
-// The pool takes its memory in large, huge-page backed chunks and keeps freed
+// The pool takes its memory in large chunks and keeps freed
 // blocks for the next block of the same size. It never gives memory back to
 // the system: a process holds the most its data sets ever took at once.
 #pragma once
