@@ -10,6 +10,7 @@
 
 #include "layouts/file_check.h"
 #include "layouts/remessa.h"
+#include "layouts/retorno/retorno.h"
 
 namespace layouts {
 
@@ -43,6 +44,8 @@ struct TEscritor {
   void (*verifica)(const TRemessa&, bool cobranca) = nullptr;
   // Appended to the operator's path when the path lacks it.
   const char* sufixo = "";
+  // The layout the bank answers in; none where its return layout is not built.
+  const retorno::TLeiauteRetorno* retorno = nullptr;
 };
 
 std::span<const TEscritor> Catalogo();
