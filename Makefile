@@ -1,7 +1,7 @@
 # Set-up commands: `make demo` and `make test`. Each installs the Debian
 # packages it lacks (as root), then builds.
 PACKAGES := g++ cmake make pkg-config libsqlite3-dev nlohmann-json3-dev libcli11-dev libgtest-dev libbenchmark-dev \
-            libcairo2-dev fonts-dejavu-core poppler-utils zlib1g-dev libzstd-dev
+            libcairo2-dev fonts-dejavu-core poppler-utils zlib1g-dev libzstd-dev nettle-dev
 BUILD ?= build
 JOBS ?= 2
 

@@ -21,6 +21,7 @@
 #include "app/listings.h"
 #include "app/lotes.h"
 #include "app/operador.h"
+#include "app/retorno.h"
 #include "app/simulacao.h"
 #include "app/terminal_ui.h"
 #include "app/ver.h"
@@ -303,6 +304,19 @@ int Main(int argc, char** argv) {
   auto* ver = cli.add_subcommand("ver", "Mostra o que um arquivo de remessa contém e as falhas que tem");
   ver->add_option("arquivo", arquivoVer, "Arquivo de remessa")->required();
 
+  TPedidoRetorno pedRet;
+  auto* ret = cli.add_subcommand("retorno", "Lê o arquivo retorno do banco e aplica-o aos boletos");
+  ret->add_option("arquivo", pedRet.arquivo, "Arquivo retorno")->required();
+  ret->add_option("--empresa", pedRet.empresa, "Empresa (padrão: a da conta que o arquivo nomeia)");
+  ret->add_option("--conta", pedRet.conta, "Conta corrente (padrão: a que o cabeçalho do arquivo nomeia)");
+  ret->add_flag("--simular", pedRet.simular, "Mostra o que o arquivo faria, sem gravar nada");
+  ret->add_flag("--parcial", pedRet.parcial,
+                "Aplica o que corresponde a boletos e lista o resto (padrão: tudo ou nada)");
+  std::string numRet;
+  auto* rets = cli.add_subcommand("retornos", "Lista os arquivos retorno lidos da empresa");
+  rets->add_option("--empresa", empresa, "Empresa")->required();
+  rets->add_option("--retorno", numRet, "Número do retorno: mostra suas ocorrências");
+
   try {
     cli.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -330,6 +344,8 @@ int Main(int argc, char** argv) {
     if (*fils) return ComandoFiliais(g, empresa);
     if (*demo) return ComandoDemo(g);
     if (*ver) return ComandoVer(arquivoVer);
+    if (*ret) return ComandoRetorno(g, pedRet);
+    if (*rets) return ComandoRetornos(g, empresa, numRet);
     if (*arq) return ComandoArquivo(g, empresaArq, remessaArq, saidaArq);
     if (*gerar) {
       p.operacao = op[0];

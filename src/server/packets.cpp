@@ -124,6 +124,30 @@ std::map<std::string, std::vector<TFieldDef>, std::less<>> build() {
   m["GERALREC"] = {StrField("CDGERALREC", 2), FloatField("QTDIAANTBOLR"), FloatField("QTDIAAPOBOLR")};
   m["PARAMGERAL"] = {StrField("IDEXIBDADORC", 1)};
   m["OPCOESFILTRO"] = {StrField("NMOPCAO", 30), StrField("DSVALOR", 4000)};
+  // A return file: what its header says (the first eight fields, the
+  // account's code empty when the file is to name it) and, as stored, its
+  // number, when it was read and what became of its occurrences. Dates as
+  // "aaaa-mm-dd" text.
+  m["ARQRETORNO"] = {
+      StrField("CDREDUCONT", 3),       StrField("CDBANCO", 3),        StrField("DSLEIAUTE", 30),
+      StrField("DTARQUIVO", 10),       StrField("NRSEQRETORNO", 20),  StrField("DSDIGEST", 64),
+      StrField("DSARQUIVO", 260),      StrField("NRINSCRICAO", 20),   StrField("CDAGENCIA", 10),
+      StrField("CDCONTA", 20),         StrField("CDCODEMPRESA", 20),  StrField("CDEMPRESA", 2),
+      host::IntField("NRARQRETORNO"),  StrField("DTLEITURA", 19),     StrField("CDOPERADOR", 12),
+      host::IntField("QTOCORRENCIAS"), host::IntField("QTAPLICADAS"), host::IntField("QTNAOENCONTR"),
+  };
+  // One occurrence of a return file: as read (up to VRABATIMENTO), then the
+  // title it was matched to and what was done.
+  m["OCORRETORNO"] = {
+      host::IntField("NRREGISTRO"), StrField("CDOCORRENCIA", 2), StrField("DSOCORRENCIA", 80),
+      StrField("IDEFEITO", 1),      StrField("DSMOTIVOS", 40),   StrField("DSIDENTIF", 25),
+      StrField("CDNOSNUM", 20),     StrField("DSDOCUMENTO", 15), StrField("DTVENCIMENTO", 10),
+      StrField("DTOCORRENCIA", 10), StrField("DTCREDITO", 10),   FloatField("VRTITULO"),
+      FloatField("VRPAGO"),         FloatField("VRTARIFA"),      FloatField("VRJUROS"),
+      FloatField("VRDESCONTO"),     FloatField("VRABATIMENTO"),  StrField("CDFILIAL", 4),
+      StrField("NRLANBOLREC", 10),  StrField("IDSITUANTES", 2),  StrField("IDSITUDEPOIS", 2),
+      StrField("DSRESULTADO", 120),
+  };
   m["DADOSREL"] = {DateField("DTRELATORIO"), StrField("NRVERSAO", 8), StrField("DSORIGEM", 250)};
   // One row per title of the batch, the batch's own data repeated on each; a
   // batch without titles gives one row whose title fields are null.

@@ -12,9 +12,8 @@ namespace server {
 // Known names: CNABREC, BOLETOS, ALTERABOLETOS, DOCUMENTOS, TOTREMESSA, DOCBOL,
 // LICENCAUSO, TXBOLETOS, DUPLICATA, INSTRUBOL, EMPRBANC, IDCONTA, CONTACORR,
 // CONTACORRCOBR, FILIAL, FILIALCC, FILIRECE, PARAMFILIAL, DADOSREL, BORDERO,
-// OPCOESFILTRO. An
-// unknown name is a
-// programming error and raises std::out_of_range.
+// OPCOESFILTRO, ARQRETORNO, OCORRETORNO. An unknown name is a programming
+// error and raises std::out_of_range.
 const std::vector<host::TFieldDef>& PacketFields(std::string_view name);
 
 }  // namespace server

@@ -118,6 +118,23 @@ class IRdmRemessaCNAB : public host::IHostDatabase {
   // batches stored, beside which a run that died may have left its stage.
   virtual TServerReply GetArquivosARever() = 0;
 
+  // Return files. These calls are ours, not the host's. SetRetorno applies a
+  // bank's return file to the company's titles in one unit of work (an empty
+  // company or account is found from the file's header): a file of another
+  // bank, company or account, or one that names a title the company did not
+  // send to that account, changes nothing, unless parcial, where what matches
+  // is applied and the rest is listed. arquivo: one ARQRETORNO row (its
+  // header fields); ocorrencias: OCORRETORNO rows as read. Reply: Array[0]
+  // the file's ARQRETORNO row as stored, Packet its OCORRETORNO rows as
+  // stored, Text "1" when applied now, "0" when the same file had already
+  // been read (nothing changed then).
+  virtual TServerReply SetRetorno(const std::string& cdOperador, const std::string& cdEmpresa,
+                                  const TPacket& arquivo, const TPacket& ocorrencias, bool parcial) = 0;
+  // ARQRETORNO rows of the company's files read, the last read first.
+  virtual TServerReply GetRetornos(const std::string& cdEmpresa) = 0;
+  // OCORRETORNO rows of one file read, in the file's order.
+  virtual TServerReply GetOcorrRetorno(const std::string& cdEmpresa, int64_t nrArqRetorno) = 0;
+
   // Batches and their titles
   virtual TServerReply GetCNABRec(const std::vector<Value>& args) = 0;  // the filter's 28 arguments
   virtual TServerReply AlteraBolRemessa(const std::string& cdOperador, const TPacket& boletos) = 0;

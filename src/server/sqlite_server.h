@@ -93,6 +93,11 @@ class TSQLiteRemessaServer : public IRdmRemessaCNAB {
   TServerReply ArquivoNoLugar(const std::string& cdEmpresa, const std::string& nrCnabRec) override;
   TServerReply GetArquivosARever() override;
 
+  TServerReply SetRetorno(const std::string& cdOperador, const std::string& cdEmpresa, const TPacket& arquivo,
+                          const TPacket& ocorrencias, bool parcial) override;
+  TServerReply GetRetornos(const std::string& cdEmpresa) override;
+  TServerReply GetOcorrRetorno(const std::string& cdEmpresa, int64_t nrArqRetorno) override;
+
   TServerReply GetCNABRec(const std::vector<Value>& args) override;
   TServerReply AlteraBolRemessa(const std::string& cdOperador, const TPacket& boletos) override;
   TServerReply CancelaBolRemessa(const std::string& cdOperador, const std::string& nrCnabRec,

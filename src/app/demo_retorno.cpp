@@ -1,0 +1,121 @@
+// The demo's return files: for one CNAB 400 and one CNAB 240 batch, the
+// answer the bank would send (one title paid, one refused, the others
+// registered), written beside the batches and read back, so the demo shows
+// the conversation closed.
+#include <fstream>
+#include <iostream>
+
+#include "app/demo.h"
+#include "app/retorno.h"
+#include "app/terminal_ui.h"
+#include "fields/cp1252.h"
+#include "fields/datetime.h"
+#include "fields/sanitisers.h"
+#include "fields/text.h"
+#include "host/context.h"
+#include "layouts/retorno/retorno.h"
+
+namespace app {
+
+namespace rt = layouts::retorno;
+
+namespace {
+
+std::string S(const host::Value& v) {
+  return host::ValueToString(v, host::TFieldType::ftString);
+}
+
+// The number without its separators, and without the check digit a stored
+// "00098765-4" carries after its hyphen: the bank's return gives it apart.
+std::string SemDigito(const std::string& s) {
+  const size_t hifen = s.find('-');
+  return fields::SemPontuacao(hifen == std::string::npos ? s : s.substr(0, hifen));
+}
+
+double Numero(const host::Value& v) {
+  if (const auto* d = std::get_if<double>(&v)) return *d;
+  if (const auto* n = std::get_if<int64_t>(&v)) return static_cast<double>(*n);
+  return 0;
+}
+
+int64_t Centavos(double v) {
+  return static_cast<int64_t>(v * 100.0 + (v < 0 ? -0.5 : 0.5));
+}
+
+// The bank's answer to the last batch of the first account of bank.
+bool Resposta(server::TSQLiteRemessaServer& s, const std::string& banco, layouts::TFamilia familia,
+              const std::string& dir, TPedidoRetorno& pedido) {
+  const auto lote = s.ExecuteQuery(
+      "SELECT R.CDEMPRESA, R.NRCNABREC, C.CDREDUCONT, C.CDAGENCIA, C.CDCONTCORR, "
+      "COALESCE(E.CDEMPBANCREC, C.CDCEDENTEBAN, ''), COALESCE(F.NRINSJURFILI, M.NRINSJUREMPR, '') "
+      "FROM CNABREC R JOIN CONTCORR C ON C.CDREDUCONT = R.CDREDUCONT "
+      "JOIN EMPRESA M ON M.CDEMPRESA = R.CDEMPRESA LEFT JOIN FILIAL F ON F.CDFILIAL = R.CDFILIAL "
+      "LEFT JOIN EMPRBANC E ON E.CDEMPRESA = R.CDEMPRESA AND E.CDBANCO = C.CDBANCO "
+      "WHERE C.CDBANCCNAB = :P_BANCO ORDER BY R.CDEMPRESA, C.CDREDUCONT, R.NRCNABREC DESC LIMIT 1",
+      {{"P_BANCO", banco}});
+  if (lote.Rows.empty()) return false;
+  const auto& l = lote.Rows[0];
+  rt::TRetorno r;
+  r.familia = familia;
+  r.banco = banco;
+  r.inscricao = fields::SemPontuacao(S(l[6]));
+  r.agencia = SemDigito(S(l[3]));
+  r.conta = SemDigito(S(l[4]));
+  r.codigoEmpresa = fields::SemPontuacao(S(l[5]));
+  const double hoje = host::Corvane().Date();
+  r.data = fields::FormatDateTime("yyyy-mm-dd", hoje);
+  r.sequencia = "1";
+  const auto titulos = s.ExecuteQuery(
+      "SELECT CDFILIAL, NRLANBOLREC, COALESCE(CDNOSNUMREC, ''), VRFINALBREC, DTVENBOLREC, "
+      "COALESCE(DOCUMENTO, '') "
+      "FROM BOLETOREC WHERE CDEMPRESA = :P_EMP AND NRCNABRECREM = :P_REM ORDER BY CDFILIAL, NRLANBOLREC",
+      {{"P_EMP", S(l[0])}, {"P_REM", S(l[1])}});
+  int n = 0;
+  for (const auto& t : titulos.Rows) {
+    rt::TOcorrencia o;
+    o.registro = ++n;
+    o.identificacao = S(t[0]) + S(t[1]);
+    o.nossoNumero = fields::SemPontuacao(S(t[2]));
+    o.documento = S(t[5]);
+    o.valorTitulo = Centavos(Numero(t[3]));
+    o.vencimento = fields::FormatDateTime("yyyy-mm-dd", Numero(t[4]));
+    o.dataOcorrencia = r.data;
+    // The first title paid, the second refused for its postcode, the rest registered.
+    o.ocorrencia = n == 1 ? "06" : n == 2 ? "03" : "02";
+    if (n == 1) {
+      o.valorPago = o.valorTitulo;
+      o.dataCredito = fields::FormatDateTime("yyyy-mm-dd", hoje + 1);
+    }
+    if (n == 2) o.motivos = "48";
+    r.ocorrencias.push_back(std::move(o));
+  }
+  pedido.arquivo = dir + "/retorno-" + banco + "-" + S(l[2]) + ".ret";
+  pedido.empresa = fields::Cp1252ToUtf8(S(l[0]));
+  pedido.conta = fields::Cp1252ToUtf8(S(l[2]));
+  std::ofstream(pedido.arquivo, std::ios::binary | std::ios::trunc) << rt::EscreveRetorno(r);
+  return true;
+}
+
+}  // namespace
+
+int DemoRetornos(const TGlobais& g, const std::string& dir) {
+  auto s = Abre(g.db);
+  struct {
+    const char* banco;
+    layouts::TFamilia familia;
+  } const kBancos[] = {{"237", layouts::TFamilia::Cnab400}, {"001", layouts::TFamilia::Cnab240}};
+  for (const auto& [banco, familia] : kBancos) {
+    TPedidoRetorno p;
+    if (!Resposta(*s, banco, familia, dir, p)) continue;
+    const TResultadoRetorno r = LeArquivoRetorno(*s, p);
+    host::TClientDataSet a("cdsArqRetorno");
+    a.SetData(r.arquivo);
+    auto f = [&](const char* n) { return a.FieldByName(n).AsString(); };
+    std::cout << Tela("Retorno " + f("NRARQRETORNO") + " (" + f("DSLEIAUTE") + ", conta " + f("CDREDUCONT") +
+                      "): " + p.arquivo + ", " + f("QTOCORRENCIAS") +
+                      fields::Utf8ToCp1252(" ocorrência(s), ") + f("QTAPLICADAS") + " aplicada(s)\n");
+  }
+  return 0;
+}
+
+}  // namespace app
