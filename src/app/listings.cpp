@@ -1,6 +1,7 @@
 #include "app/listings.h"
 
 #include <iostream>
+#include <map>
 
 #include "fields/cp1252.h"
 #include "fields/datetime.h"
@@ -86,9 +87,28 @@ int ComandoBoletos(const TGlobais& g, const std::string& empresa, const std::str
   host::TClientDataSet ds("cdsBoletos");
   ds.SetData(server::CheckResultServ(s->GetBoletos(a)));
   workspace::TfrmRemessaCNAB catalogo;
+  // What the bank's last return said of a title: its reasons for a refusal,
+  // or what was paid and when.
+  std::map<std::string, std::string> retorno;
+  for (auto& l : Linhas(*s,
+                        "SELECT CDFILIAL || '/' || NRLANBOLREC, COALESCE(DSMOTIVRET, ''), VRPAGORET, "
+                        "COALESCE(DTPAGORET, '') FROM BOLETOREC WHERE CDEMPRESA = :P_EMP AND "
+                        "(DSMOTIVRET IS NOT NULL OR VRPAGORET IS NOT NULL)",
+                        {{"P_EMP", Utf8ToCp1252(empresa)}})) {
+    std::string texto;
+    if (!l[1].empty()) texto = "motivos " + l[1];
+    double pago = 0;
+    if (!l[2].empty() && fields::TryStrToFloat(l[2], pago)) {
+      texto += (texto.empty() ? "" : "; ") + std::string("pago ") + Dinheiro(pago);
+      if (l[3].size() >= 10)
+        texto += " em " + l[3].substr(8, 2) + "/" + l[3].substr(5, 2) + "/" + l[3].substr(0, 4);
+    }
+    retorno[l[0]] = texto;
+  }
   std::vector<std::vector<std::string>> linhas;
   for (ds.First(); !ds.Eof(); ds.Next()) {
     auto f = [&](const char* n) { return ds.FieldByName(n).AsString(); };
+    const auto ret = retorno.find(f("CDFILIAL") + "/" + f("NRLANBOLREC"));
     std::vector<std::string> l = {
         f("CDFILIAL") + "/" + f("NRLANBOLREC"),
         fields::FormatDateTime("dd/mm/yyyy", ds.FieldByName("DTVENBOLREC").AsDateTime()),
@@ -96,7 +116,8 @@ int ComandoBoletos(const TGlobais& g, const std::string& empresa, const std::str
         Dinheiro(ds.FieldByName("VRFINALBREC").AsFloat()),
         f("CDREDUCONT"),
         f("NRCNABRECREM"),
-        Situacao(catalogo, ds)};
+        Situacao(catalogo, ds),
+        ret == retorno.end() ? "" : ret->second};
     if (documentos) {
       // The invoices behind the title, as the titles page's side grid shows them.
       host::TClientDataSet docs("cdsDocumentos");
@@ -111,13 +132,9 @@ int ComandoBoletos(const TGlobais& g, const std::string& empresa, const std::str
     }
     linhas.push_back(std::move(l));
   }
-  std::vector<std::pair<std::string, int>> colunas = {{"Boleto", 17},
-                                                      {"Vencimento", 12},
-                                                      {"Cliente", 32},
-                                                      {"Valor", 15},
-                                                      {"Conta", 6},
-                                                      {"Remessa", 9},
-                                                      {"Situação", documentos ? 22 : 0}};
+  std::vector<std::pair<std::string, int>> colunas = {
+      {"Boleto", 17}, {"Vencimento", 12}, {"Cliente", 32},  {"Valor", 15},
+      {"Conta", 6},   {"Remessa", 9},     {"Situação", 32}, {"Retorno", documentos ? 32 : 0}};
   if (documentos) colunas.emplace_back("Notas fiscais", 0);
   Tabela(colunas, linhas);
   return 0;

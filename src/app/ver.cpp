@@ -13,6 +13,7 @@
 #include "app/terminal_ui.h"
 #include "fields/cp1252.h"
 #include "layouts/file_check.h"
+#include "layouts/retorno/retorno.h"
 
 namespace app {
 namespace {
@@ -240,6 +241,8 @@ int ComandoVer(const std::string& arquivo) {
     std::cerr << "Arquivo ou diretório não existe.\n";
     return 2;
   }
+  if (layouts::retorno::FamiliaDeRetorno(conteudo) != TFamilia::Desconhecida)
+    return VerRetorno(arquivo, conteudo);
   const layouts::TVerificacao v = layouts::VerificaArquivo(conteudo, {}, true);
   std::cout << "Arquivo: " << arquivo << "\n"
             << "Leiaute: " << NomeDaFamilia(v.familia) << ", " << v.registros << " registro(s)\n";
