@@ -26,12 +26,18 @@ std::string_view PrimeiroRegistro(std::string_view c) {
 
 const char* Letra(TEfeito e) {
   switch (e) {
-    case TEfeito::Confirmada: return "C";
-    case TEfeito::Recusada: return "R";
-    case TEfeito::Liquidada: return "L";
-    case TEfeito::Baixada: return "B";
-    case TEfeito::AlteracaoConfirmada: return "A";
-    case TEfeito::Nenhum: break;
+    case TEfeito::Confirmada:
+      return "C";
+    case TEfeito::Recusada:
+      return "R";
+    case TEfeito::Liquidada:
+      return "L";
+    case TEfeito::Baixada:
+      return "B";
+    case TEfeito::AlteracaoConfirmada:
+      return "A";
+    case TEfeito::Nenhum:
+      break;
   }
   return "-";
 }
