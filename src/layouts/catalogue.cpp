@@ -147,7 +147,7 @@ const TEscritor kCatalogo[] = {
      .familia = F::Cnab240,
      .bancos = "756",
      .operacoes = "IE",
-     .retorno = &retorno::kCnab240},
+     .retorno = &retorno::kSicoob240},
     {.nome = "Remessa_Daycoval", .escreve = Remessa_Daycoval, .familia = F::Cnab400, .bancos = "707"},
     {.nome = "Remessa_Alfa", .escreve = Remessa_Alfa, .familia = F::Cnab400, .bancos = "025"},
     {.nome = "Remessa_Factoring", .escreve = Remessa_Factoring, .familia = F::Cnab400, .bancos = "888"},

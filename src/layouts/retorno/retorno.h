@@ -37,6 +37,7 @@ struct TOcorrencia {
   std::string motivos;        // the bank's reason codes, blank-separated ("03 17")
   std::string identificacao;  // the company's own identification the remittance wrote
   std::string nossoNumero;    // as the bank returns it
+  std::string carteira;       // the title's portfolio as the detail gives it
   std::string documento;      // the document number the remittance wrote
   std::string vencimento, dataOcorrencia, dataCredito;
   int64_t valorTitulo = 0, valorPago = 0, tarifa = 0, juros = 0, desconto = 0, abatimento = 0;
@@ -51,6 +52,7 @@ struct TRetorno {
   std::string banco;      // the header's bank code, three digits
   std::string inscricao;  // the company's tax id, digits; empty where the layout has none
   std::string agencia, conta, codigoEmpresa;
+  std::string empresa;    // the company's name as the bank writes it
   std::string data;       // the file's date, "aaaa-mm-dd"
   std::string sequencia;  // the return file's own number, digits without leading zeros
   std::vector<TOcorrencia> ocorrencias;
@@ -76,6 +78,9 @@ struct TLeiauteRetorno {
 };
 
 extern const TLeiauteRetorno kCnab240;
+// SICOOB: segment T holds the nosso número, check digit included, at 038-047;
+// 048-052 carry the instalment, the modality and the slip's form.
+extern const TLeiauteRetorno kSicoob240;
 extern const TLeiauteRetorno kBradesco400;
 extern const TLeiauteRetorno kItau400;
 
