@@ -25,11 +25,17 @@ std::string S(const host::Value& v) {
   return host::ValueToString(v, host::TFieldType::ftString);
 }
 
-// The number without its separators, and without the check digit a stored
-// "00098765-4" carries after its hyphen: the bank's return gives it apart.
-std::string SemDigito(const std::string& s) {
+// The number without its check digit, which the bank's return gives apart:
+// the digits before a typed hyphen ("00098765-4"), else, for a number stored
+// whole that fills the bank's picture ("9999999-9"), those the picture puts
+// before its hyphen.
+std::string SemDigito(const std::string& s, const std::string& picture) {
   const size_t hifen = s.find('-');
-  return fields::SemPontuacao(hifen == std::string::npos ? s : s.substr(0, hifen));
+  if (hifen != std::string::npos) return fields::SemPontuacao(s.substr(0, hifen));
+  const std::string d = fields::SemPontuacao(s), p = fields::SemPontuacao(picture);
+  const size_t h = picture.find('-');
+  if (h == std::string::npos || d.size() != p.size()) return d;
+  return d.substr(0, d.size() - (picture.size() - h - 1));
 }
 
 double Numero(const host::Value& v) {
@@ -47,8 +53,10 @@ bool Resposta(server::TSQLiteRemessaServer& s, const std::string& banco, layouts
               const std::string& dir, TPedidoRetorno& pedido) {
   const auto lote = s.ExecuteQuery(
       "SELECT R.CDEMPRESA, R.NRCNABREC, C.CDREDUCONT, C.CDAGENCIA, C.CDCONTCORR, "
-      "COALESCE(E.CDEMPBANCREC, C.CDCEDENTEBAN, ''), COALESCE(F.NRINSJURFILI, M.NRINSJUREMPR, '') "
-      "FROM CNABREC R JOIN CONTCORR C ON C.CDREDUCONT = R.CDREDUCONT "
+      "COALESCE(E.CDEMPBANCREC, C.CDCEDENTEBAN, ''), COALESCE(F.NRINSJURFILI, M.NRINSJUREMPR, ''), "
+      "COALESCE(B.CDPICTAGEN, ''), COALESCE(B.CDPICTCONT, '') "
+      "FROM CNABREC R JOIN CONTCORR C ON C.CDREDUCONT = R.CDREDUCONT LEFT JOIN BANCO B ON B.CDBANCO = "
+      "C.CDBANCO "
       "JOIN EMPRESA M ON M.CDEMPRESA = R.CDEMPRESA LEFT JOIN FILIAL F ON F.CDFILIAL = R.CDFILIAL "
       "LEFT JOIN EMPRBANC E ON E.CDEMPRESA = R.CDEMPRESA AND E.CDBANCO = C.CDBANCO "
       "WHERE C.CDBANCCNAB = :P_BANCO ORDER BY R.CDEMPRESA, C.CDREDUCONT, R.NRCNABREC DESC LIMIT 1",
@@ -59,8 +67,8 @@ bool Resposta(server::TSQLiteRemessaServer& s, const std::string& banco, layouts
   r.familia = familia;
   r.banco = banco;
   r.inscricao = fields::SemPontuacao(S(l[6]));
-  r.agencia = SemDigito(S(l[3]));
-  r.conta = SemDigito(S(l[4]));
+  r.agencia = SemDigito(S(l[3]), S(l[7]));
+  r.conta = SemDigito(S(l[4]), S(l[8]));
   r.codigoEmpresa = fields::SemPontuacao(S(l[5]));
   const double hoje = host::Corvane().Date();
   r.data = fields::FormatDateTime("yyyy-mm-dd", hoje);

@@ -130,7 +130,7 @@ int ComandoDemo(TGlobais g) {
     }
   }
   std::cout << feitos << " remessa(s) gerada(s) em " << dir << "/\n";
-  return 0;
+  return DemoRetornos(g, dir);
 }
 
 }  // namespace app

@@ -126,7 +126,7 @@ void MostraOcorrencias(const host::TPacket& p) {
   Linhas({{"Reg.", 6},
           {"Ocorrência", 40},
           {"Boleto", 16},
-          {"Situação", 48},
+          {"Situação", 52},
           {"Motivos", 16},
           {"Valor pago", 14},
           {"Resultado", 0}},

@@ -38,8 +38,7 @@ int VerRetorno(const std::string& arquivo, const std::string& conteudo) {
     std::cout << "Leiaute: retorno\n\nFalhas:\n" << Celula(e.what()) << "\n\n1 falha(s).\n";
     return 1;
   }
-  std::cout << "Leiaute: retorno " << Celula(r.leiaute) << ", " << r.ocorrencias.size()
-            << " ocorrência(s)\n"
+  std::cout << "Leiaute: retorno " << Celula(r.leiaute) << ", " << r.ocorrencias.size() << " ocorrência(s)\n"
             << "Banco: " << Celula(r.banco) << "\n"
             << "Inscrição da empresa: " << Celula(r.inscricao) << "\n"
             << "Agência/conta: " << Celula(r.agencia) << "/" << Celula(r.conta) << "\n"

@@ -280,3 +280,44 @@ TEST_F(Cli, SimulationStoresNothing) {
   auto g = roda(dir, "gerar --empresa 01 --conta 001 --tipo cobranca --arquivo r.txt --todos");
   EXPECT_NE(g.out.find("Remessa 1 (sequência 1,"), std::string::npos) << g.out;
 }
+
+// The demo answers its Bradesco and Banco do Brasil batches and reads both
+// answers; a file read again, for another account, or cut short changes nothing.
+TEST_F(Cli, ReturnFilesCloseTheLoop) {
+  auto d = roda(dir, "demo");
+  ASSERT_EQ(d.rc, 0) << d.out << d.err;
+  const std::string db = "--db demo-out/demo.db ";
+  auto b = roda(dir, db + "boletos --empresa 01");
+  for (const char* s : {"Enviado - Retorno OK", "Enviado - Retorno com Erro", "motivos 48",
+                        "Baixado via CNAB", "pago 150,37 em 08/12/2026"})
+    EXPECT_NE(b.out.find(s), std::string::npos) << s << "\n" << b.out;
+  auto l = roda(dir, db + "retornos --empresa 01");
+  EXPECT_NE(l.out.find("Bradesco 400"), std::string::npos) << l.out;
+  EXPECT_NE(l.out.find("CNAB 240"), std::string::npos) << l.out;
+
+  struct Case {
+    std::string args;
+    int rc;
+    std::string diz;
+  } cases[] = {
+      {"retorno demo-out/retorno-237-001.ret", 0, "já foi lido"},
+      {"retorno demo-out/retorno-237-001.ret --empresa 01 --conta 007", 1, "de outra conta"},
+      {"retorno curto.ret", 1, "está incompleto"},
+      {"retorno demo-out/remessa-237-001.txt", 1, "não é um arquivo retorno"},
+  };
+  {
+    std::ifstream in(dir + "/demo-out/retorno-001-007.ret", std::ios::binary);
+    const std::string t(std::istreambuf_iterator<char>(in), {});
+    escreve("curto.ret", t.substr(0, t.size() - 242));  // without its file trailer
+  }
+  const std::string antes = roda(dir, db + "boletos --empresa 01").out;
+  for (const auto& c : cases) {
+    auto r = roda(dir, db + c.args);
+    EXPECT_EQ(r.rc, c.rc) << c.args << "\n" << r.out << r.err;
+    EXPECT_NE((r.out + r.err).find(c.diz), std::string::npos) << c.args << "\n" << r.out << r.err;
+  }
+  EXPECT_EQ(roda(dir, db + "boletos --empresa 01").out, antes);
+  auto v = roda(dir, "ver demo-out/retorno-237-001.ret");
+  EXPECT_EQ(v.rc, 0) << v.out;
+  EXPECT_NE(v.out.find("Bradesco 400, 3 ocorrência(s)"), std::string::npos) << v.out;
+}
