@@ -246,12 +246,13 @@ std::string ModeloBorderoPadrao(const std::string& versao) {
            "PARAMETRO=P_CDEMPRESA\r\n"
            "PARAMETRO=P_NRCNABREC\r\n"
            "COLUNA=DTVENBOLREC;Vencimento;56;E\r\n"
-           "COLUNA=NMRAZSOCCLIE;Sacado;144;E\r\n"
+           "COLUNA=NMRAZSOCCLIE;Sacado;100;E\r\n"
            "COLUNA=NRINSJURCLIE;CPF/CNPJ;92;E\r\n"
            "COLUNA=DOCUMENTO;Documento;54;E\r\n"
            "COLUNA=CDNOSNUMREC;Nosso Número;84;E\r\n"
            "COLUNA=IDSITUCNABR;Sit.;24;E\r\n"
-           "COLUNA=VRFINALBREC;Valor;69;D\r\n") +
+           "COLUNA=VRFINALBREC;Valor;62;D\r\n"
+           "COLUNA=VRPAGORET;Pago;51;D\r\n") +
          fields::Ajusta(versao, 8) + "#";
 }
 
