@@ -15,8 +15,8 @@ std::string DemoFixture(double hoje);
 // workstation's report folder fetches it from.
 void InstalaModeloDemo(server::TSQLiteRemessaServer& s, const std::string& db);
 
-// The bank's answer to one CNAB 400 and one CNAB 240 batch of the demo
-// store, written in dir and read back.
+// The bank's answer to the last batch of every account of the demo store
+// whose bank has a return layout, written in dir and read back.
 int DemoRetornos(const TGlobais& g, const std::string& dir);
 
 // `remessa demo`: a fresh demo store in demo-out/ and every bank's file.

@@ -1,5 +1,5 @@
-// The demo's return files: for one CNAB 400 and one CNAB 240 batch, the
-// answer the bank would send (one title paid, one refused, the others
+// The demo's return files: for the last batch of every account whose bank
+// answers in a layout built here, the answer the bank would send (one title paid, one refused, the others
 // registered), written beside the batches and read back, so the demo shows
 // the conversation closed.
 #include <fstream>
@@ -13,6 +13,7 @@
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 #include "host/context.h"
+#include "layouts/catalogue.h"
 #include "layouts/retorno/retorno.h"
 
 namespace app {
@@ -34,8 +35,10 @@ std::string SemDigito(const std::string& s, const std::string& picture) {
   if (hifen != std::string::npos) return fields::SemPontuacao(s.substr(0, hifen));
   const std::string d = fields::SemPontuacao(s), p = fields::SemPontuacao(picture);
   const size_t h = picture.find('-');
-  if (h == std::string::npos || d.size() != p.size()) return d;
-  return d.substr(0, d.size() - (picture.size() - h - 1));
+  const std::string n = h == std::string::npos || d.size() != p.size() ? d : d.substr(0, d.size() - (picture.size() - h - 1));
+  // Zeros on the left are the store's: the bank's field may be narrower.
+  const size_t a = n.find_first_not_of('0');
+  return a == std::string::npos ? "0" : n.substr(a);
 }
 
 double Numero(const host::Value& v) {
@@ -48,9 +51,9 @@ int64_t Centavos(double v) {
   return static_cast<int64_t>(v * 100.0 + (v < 0 ? -0.5 : 0.5));
 }
 
-// The bank's answer to the last batch of the first account of bank.
-bool Resposta(server::TSQLiteRemessaServer& s, const std::string& banco, layouts::TFamilia familia,
-              const std::string& dir, TPedidoRetorno& pedido) {
+// The bank's answer to the account's last batch.
+bool Resposta(server::TSQLiteRemessaServer& s, const std::string& conta, const std::string& banco,
+              layouts::TFamilia familia, const std::string& dir, TPedidoRetorno& pedido) {
   const auto lote = s.ExecuteQuery(
       "SELECT R.CDEMPRESA, R.NRCNABREC, C.CDREDUCONT, C.CDAGENCIA, C.CDCONTCORR, "
       "COALESCE(E.CDEMPBANCREC, C.CDCEDENTEBAN, ''), COALESCE(F.NRINSJURFILI, M.NRINSJUREMPR, ''), "
@@ -59,8 +62,8 @@ bool Resposta(server::TSQLiteRemessaServer& s, const std::string& banco, layouts
       "C.CDBANCO "
       "JOIN EMPRESA M ON M.CDEMPRESA = R.CDEMPRESA LEFT JOIN FILIAL F ON F.CDFILIAL = R.CDFILIAL "
       "LEFT JOIN EMPRBANC E ON E.CDEMPRESA = R.CDEMPRESA AND E.CDBANCO = C.CDBANCO "
-      "WHERE C.CDBANCCNAB = :P_BANCO ORDER BY R.CDEMPRESA, C.CDREDUCONT, R.NRCNABREC DESC LIMIT 1",
-      {{"P_BANCO", banco}});
+      "WHERE C.CDREDUCONT = :P_CONTA ORDER BY R.DTCNABREC DESC, R.NRCNABREC DESC LIMIT 1",
+      {{"P_CONTA", conta}});
   if (lote.Rows.empty()) return false;
   const auto& l = lote.Rows[0];
   rt::TRetorno r;
@@ -108,19 +111,23 @@ bool Resposta(server::TSQLiteRemessaServer& s, const std::string& banco, layouts
 
 int DemoRetornos(const TGlobais& g, const std::string& dir) {
   auto s = Abre(g.db);
-  struct {
-    const char* banco;
-    layouts::TFamilia familia;
-  } const kBancos[] = {{"237", layouts::TFamilia::Cnab400}, {"001", layouts::TFamilia::Cnab240}};
-  for (const auto& [banco, familia] : kBancos) {
+  // Every account with a batch whose bank answers in a layout built here.
+  const auto contas = s->ExecuteQuery(
+      "SELECT DISTINCT C.CDREDUCONT, C.CDBANCCNAB, COALESCE(C.CDBANCOCONV, '') FROM CONTCORR C "
+      "JOIN CNABREC R ON R.CDREDUCONT = C.CDREDUCONT ORDER BY C.CDREDUCONT",
+      {});
+  for (const auto& c : contas.Rows) {
+    const std::string banco = S(c[1]);
+    const layouts::TEscritor* e = layouts::Despacha(banco, S(c[2]));
+    if (!e || !e->retorno || !rt::LeiauteDoBanco(banco, e->retorno->familia)) continue;
     TPedidoRetorno p;
-    if (!Resposta(*s, banco, familia, dir, p)) continue;
+    if (!Resposta(*s, S(c[0]), banco, e->retorno->familia, dir, p)) continue;
     const TResultadoRetorno r = LeArquivoRetorno(*s, p);
     host::TClientDataSet a("cdsArqRetorno");
     a.SetData(r.arquivo);
     auto f = [&](const char* n) { return a.FieldByName(n).AsString(); };
-    std::cout << Tela("Retorno " + f("NRARQRETORNO") + " (" + f("DSLEIAUTE") + ", conta " + f("CDREDUCONT") +
-                      "): " + p.arquivo + ", " + f("QTOCORRENCIAS") +
+    std::cout << Tela("Retorno " + f("NRARQRETORNO") + " (" + f("DSLEIAUTE") + ", banco " + banco + ", conta " +
+                      f("CDREDUCONT") + "): " + p.arquivo + ", " + f("QTOCORRENCIAS") +
                       fields::Utf8ToCp1252(" ocorrência(s), ") + f("QTAPLICADAS") + " aplicada(s)\n");
   }
   return 0;
