@@ -179,7 +179,7 @@ TRetorno Le400(std::string_view conteudo, const TLeiauteRetorno& l, const TLeito
   for (size_t i = 0; i < regs.size(); ++i) {
     const TCampos c(regs[i], static_cast<int>(i) + 1);
     if (c.numero(395, 6, "número sequencial") != std::to_string(i + 1))
-      c.falha("o número sequencial (395-400) traz " + std::string(c.bruto(395, 6)) + " no registro " +
+      c.falha("o número sequencial (395-400) traz " + std::string(c.bruto(395, 6)) + "; este é o registro " +
               std::to_string(i + 1) + " do arquivo.");
     if (i == 0) continue;
     const char tipo = regs[i][0];
