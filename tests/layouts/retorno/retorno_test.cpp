@@ -273,4 +273,26 @@ TEST(RetornoLeiautes, BankWithoutReturnLayoutIsNamed) {
                                                          " não está disponível: o arquivo não foi lido.");
 }
 
+// The writer refuses a value its bank's field cannot hold, naming the field.
+TEST(RetornoLeiautes, WriterRefusesAValueTheFieldCannotHold) {
+  const struct {
+    size_t resposta;
+    std::function<void(TRetorno&)> valor;
+    const char* mensagem;
+  } casos[] = {
+      {4, [](TRetorno& r) { r.agencia = "12345"; },
+       "não cabe no campo 027-030 do registro do tipo 0 do leiaute Itau 400"},
+      {3, [](TRetorno& r) { r.ocorrencias[0].nossoNumero = "0000000123X4"; },
+       "campo 071-082 do registro do tipo 1"},
+      {0, [](TRetorno& r) { r.ocorrencias[0].valorPago = -1; }, "O valor -1 é negativo"},
+      {0, [](TRetorno& r) { r.data = "31/12/2024"; }, "não está no formato aaaa-mm-dd"},
+  };
+  for (const auto& c : casos) {
+    TRetorno r = Respostas()[c.resposta];
+    c.valor(r);
+    const std::string m = Recusa([&] { EscreveRetorno(r); });
+    EXPECT_NE(m.find(c.mensagem), std::string::npos) << r.leiaute << ": \"" << m << "\"";
+  }
+}
+
 }  // namespace retorno_teste
