@@ -65,7 +65,7 @@ void LePrimeiro(const TCampos& d, TRetorno& r) {
 }
 
 // Detail (kind "1")
-void LeDetalhe(const TCampos& d, const TRetorno&, TOcorrencia& o) {
+void LeDetalhe(const TCampos& d, TOcorrencia& o) {
   o.carteira = d.digitos(22, 3, "carteira");
   o.identificacao = d.texto(38, 25);
   o.nossoNumero = d.texto(71, 12);

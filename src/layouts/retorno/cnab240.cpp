@@ -67,8 +67,8 @@ void LeCabecalho(const TCampos& h, TRetorno& r) {
   h.exige(8, "0", "tipo de registro (cabeçalho do arquivo)");
   h.exige(4, "0000", "lote de serviço");
   if (h.bruto(143, 1) != "2")
-    h.falha("o arquivo não é um retorno: o código remessa/retorno (143) traz \"" +
-            std::string(h.bruto(143, 1)) + "\" onde um retorno tem \"2\".");
+    h.falha("o arquivo não é um retorno: o código remessa/retorno (143) traz \"" + Lido(h.bruto(143, 1)) +
+            "\" onde um retorno tem \"2\".");
   r.banco = h.digitos(1, 3, "código do banco");
   r.inscricao = h.inscricao(18, 1, 19, 14);
   r.codigoEmpresa = h.texto(33, 20);
@@ -83,14 +83,14 @@ void LeCabecalho(const TCampos& h, TRetorno& r) {
 void LeCabecalhoDeLote(const TCampos& h) {
   h.digitos(4, 4, "lote de serviço");
   if (h.bruto(9, 1) != "T")
-    h.falha("o lote não é de retorno: o tipo de operação (009) traz \"" + std::string(h.bruto(9, 1)) +
+    h.falha("o lote não é de retorno: o tipo de operação (009) traz \"" + Lido(h.bruto(9, 1)) +
             "\" onde um retorno tem \"T\".");
 }
 
 // A title: its segment T and the segment U that follows it.
 TOcorrencia LeTitulo(const TCampos& t, const TCampos& u, const TLeiauteRetorno& l) {
   TOcorrencia o;
-  o.registro = t.numero();
+  o.registro = t.registro();
   // segment T
   o.ocorrencia = t.digitos(16, 2, "código de movimento");
   o.nossoNumero = t.texto(l.nossoNumeroPos, l.nossoNumeroTam);
@@ -153,7 +153,7 @@ TRetorno Le(std::string_view conteudo, const TLeiauteRetorno& l) {
         fim = true;
         break;
       default:
-        c.falha("o tipo de registro (008) traz \"" + std::string(regs[i].substr(7, 1)) +
+        c.falha("o tipo de registro (008) traz \"" + Lido(regs[i].substr(7, 1)) +
                 "\", que o leiaute CNAB 240 não tem depois do cabeçalho do arquivo.");
     }
   }

@@ -40,6 +40,10 @@ bool DataValida(int a, int m, int d) {
 
 }  // namespace
 
+std::string Lido(std::string_view v) {
+  return fields::Cp1252ToUtf8(v);
+}
+
 void Falha(const std::string& texto) {
   throw ERetorno(fields::Utf8ToCp1252(texto));
 }
@@ -119,7 +123,7 @@ std::string TCampos::inscricao(int posTipo, int lenTipo, int pos, int len) const
 void TCampos::exige(int pos, std::string_view esperado, const char* nome) const {
   const std::string_view v = bruto(pos, static_cast<int>(esperado.size()));
   if (v != esperado)
-    falha(nomeDoCampo(pos, static_cast<int>(esperado.size()), nome) + " traz \"" + std::string(v) +
+    falha(nomeDoCampo(pos, static_cast<int>(esperado.size()), nome) + " traz \"" + Lido(v) +
           "\" onde o leiaute tem \"" + std::string(esperado) + "\".");
 }
 
@@ -167,11 +171,11 @@ TRetorno Le400(std::string_view conteudo, const TLeiauteRetorno& l, const TLeito
   r.leiaute = l.nome;
   const TCampos h(regs[0], 1);
   if (h.bruto(1, 9) != "02RETORNO")
-    h.falha("o arquivo não é um retorno: o cabeçalho traz \"" + std::string(h.bruto(1, 9)) +
+    h.falha("o arquivo não é um retorno: o cabeçalho traz \"" + Lido(h.bruto(1, 9)) +
             "\" onde um retorno tem \"02RETORNO\".");
   h.exige(10, "01", "código do serviço");
   if (h.bruto(77, 3) != b.banco)
-    h.falha("o banco do cabeçalho (077-079) é " + std::string(h.bruto(77, 3)) + "; o leiaute " + l.nome +
+    h.falha("o banco do cabeçalho (077-079) é " + Lido(h.bruto(77, 3)) + "; o leiaute " + l.nome +
             " é o do banco " + b.banco + ".");
   r.banco = b.banco;
   b.cabecalho(h, r);
@@ -179,7 +183,7 @@ TRetorno Le400(std::string_view conteudo, const TLeiauteRetorno& l, const TLeito
   for (size_t i = 0; i < regs.size(); ++i) {
     const TCampos c(regs[i], static_cast<int>(i) + 1);
     if (c.numero(395, 6, "número sequencial") != std::to_string(i + 1))
-      c.falha("o número sequencial (395-400) traz " + std::string(c.bruto(395, 6)) + " no registro " +
+      c.falha("o número sequencial (395-400) traz " + std::string(c.bruto(395, 6)) + "; este é o registro " +
               std::to_string(i + 1) + " do arquivo.");
     if (i == 0) continue;
     const char tipo = regs[i][0];
@@ -187,14 +191,14 @@ TRetorno Le400(std::string_view conteudo, const TLeiauteRetorno& l, const TLeito
     if (tipo == '1') {
       if (r.ocorrencias.empty() && b.primeiro) b.primeiro(c, r);
       TOcorrencia o;
-      o.registro = c.numero();
-      b.detalhe(c, r, o);
+      o.registro = c.registro();
+      b.detalhe(c, o);
       r.ocorrencias.push_back(std::move(o));
     } else if (tipo == '9') {
       c.exige(2, std::string("201") + b.banco, "identificação do trailer");
       fim = true;
     } else if (std::string_view(b.outros).find(tipo) == std::string_view::npos) {
-      c.falha("registro fora de lugar: o tipo de registro (001) \"" + std::string(1, tipo) +
+      c.falha("registro fora de lugar: o tipo de registro (001) \"" + Lido(std::string_view(&tipo, 1)) +
               "\" não vem entre os detalhes do leiaute " + l.nome + ".");
     }
   }

@@ -23,7 +23,7 @@ std::vector<std::string_view> Registros(std::string_view conteudo, const TLeiaut
 class TCampos {
  public:
   TCampos(std::string_view registro, int numero) : r_(registro), n_(numero) {}
-  int numero() const { return n_; }
+  int registro() const { return n_; }  // its place in the file, from 1
   // The positions as they stand, and the same trimmed (a text field).
   std::string_view bruto(int pos, int len) const { return r_.substr(pos - 1, len); }
   std::string texto(int pos, int len) const;
@@ -51,6 +51,8 @@ class TCampos {
 };
 
 // A file-level fault (no record to name), texto in UTF-8 source text.
+// Lido quotes the file's own (Windows-1252) bytes in such a text.
+std::string Lido(std::string_view v);
 [[noreturn]] void Falha(const std::string& texto);
 
 // The reason-code field: two characters a code, the places the bank leaves
@@ -76,7 +78,7 @@ void Classifica(std::span<const TCodigo> tabela, TOcorrencia& o);
 struct TLeitor400 {
   const char* banco;  // 077-079 of the header
   void (*cabecalho)(const TCampos& h, TRetorno& r);
-  void (*detalhe)(const TCampos& d, const TRetorno& r, TOcorrencia& o);
+  void (*detalhe)(const TCampos& d, TOcorrencia& o);
   // What the file takes from its first detail (the header lacks it).
   void (*primeiro)(const TCampos& d, TRetorno& r) = nullptr;
   // Kinds of record the bank may send among the details that carry no occurrence.

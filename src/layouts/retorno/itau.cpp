@@ -117,7 +117,7 @@ void LePrimeiro(const TCampos& d, TRetorno& r) {
 }
 
 // Detail (kind "1")
-void LeDetalhe(const TCampos& d, const TRetorno&, TOcorrencia& o) {
+void LeDetalhe(const TCampos& d, TOcorrencia& o) {
   o.identificacao = d.texto(38, 25);
   o.carteira = d.digitos(83, 3, "carteira");
   o.nossoNumero = d.digitos(86, 8, "nosso número");

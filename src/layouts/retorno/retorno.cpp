@@ -1,7 +1,10 @@
 #include "layouts/retorno/retorno.h"
 
+#include <cstdio>
+
 #include "fields/cp1252.h"
 #include "layouts/catalogue.h"
+#include "layouts/record.h"
 
 namespace layouts::retorno {
 
@@ -85,7 +88,17 @@ TRetorno LeRetorno(std::string_view conteudo) {
 std::string EscreveRetorno(const TRetorno& retorno) {
   const TLeiauteRetorno* l = LeiauteDoBanco(retorno.banco, retorno.familia);
   if (!l) SemLeiaute(retorno.banco);
-  return l->escreve(retorno, *l);
+  try {
+    return l->escreve(retorno, *l);
+  } catch (const ECampo& c) {
+    // A value the bank's field cannot hold: a letter where it writes a
+    // number, or more digits than the field has.
+    char at[16];
+    std::snprintf(at, sizeof at, "%03d-%03d", c.pos, c.pos + c.len - 1);
+    throw ERetorno(fields::Utf8ToCp1252("O retorno não foi escrito: o valor \"") + c.valor +
+                   fields::Utf8ToCp1252("\" não cabe no campo " + std::string(at) + " do registro do tipo " +
+                                        c.registro + " do leiaute " + l->nome + "."));
+  }
 }
 
 }  // namespace layouts::retorno
