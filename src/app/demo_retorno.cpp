@@ -26,6 +26,12 @@ std::string S(const host::Value& v) {
   return host::ValueToString(v, host::TFieldType::ftString);
 }
 
+// Zeros on the left are the store's: the bank's field may be narrower.
+std::string SemZeros(const std::string& n) {
+  const size_t a = n.find_first_not_of('0');
+  return a == std::string::npos ? "0" : n.substr(a);
+}
+
 // The number without its check digit, which the bank's return gives apart:
 // the digits before a typed hyphen ("00098765-4"), else, for a number stored
 // whole that fills the bank's picture ("9999999-9"), those the picture puts
@@ -35,10 +41,9 @@ std::string SemDigito(const std::string& s, const std::string& picture) {
   if (hifen != std::string::npos) return fields::SemPontuacao(s.substr(0, hifen));
   const std::string d = fields::SemPontuacao(s), p = fields::SemPontuacao(picture);
   const size_t h = picture.find('-');
-  const std::string n = h == std::string::npos || d.size() != p.size() ? d : d.substr(0, d.size() - (picture.size() - h - 1));
-  // Zeros on the left are the store's: the bank's field may be narrower.
-  const size_t a = n.find_first_not_of('0');
-  return a == std::string::npos ? "0" : n.substr(a);
+  const std::string n =
+      h == std::string::npos || d.size() != p.size() ? d : d.substr(0, d.size() - (picture.size() - h - 1));
+  return SemZeros(n);
 }
 
 double Numero(const host::Value& v) {
@@ -86,7 +91,7 @@ bool Resposta(server::TSQLiteRemessaServer& s, const std::string& conta, const s
     rt::TOcorrencia o;
     o.registro = ++n;
     o.identificacao = S(t[0]) + S(t[1]);
-    o.nossoNumero = fields::SemPontuacao(S(t[2]));
+    o.nossoNumero = SemZeros(fields::SemPontuacao(S(t[2])));
     o.documento = S(t[5]);
     o.valorTitulo = Centavos(Numero(t[3]));
     o.vencimento = fields::FormatDateTime("yyyy-mm-dd", Numero(t[4]));
@@ -126,8 +131,8 @@ int DemoRetornos(const TGlobais& g, const std::string& dir) {
     host::TClientDataSet a("cdsArqRetorno");
     a.SetData(r.arquivo);
     auto f = [&](const char* n) { return a.FieldByName(n).AsString(); };
-    std::cout << Tela("Retorno " + f("NRARQRETORNO") + " (" + f("DSLEIAUTE") + ", banco " + banco + ", conta " +
-                      f("CDREDUCONT") + "): " + p.arquivo + ", " + f("QTOCORRENCIAS") +
+    std::cout << Tela("Retorno " + f("NRARQRETORNO") + " (" + f("DSLEIAUTE") + ", banco " + banco +
+                      ", conta " + f("CDREDUCONT") + "): " + p.arquivo + ", " + f("QTOCORRENCIAS") +
                       fields::Utf8ToCp1252(" ocorrência(s), ") + f("QTAPLICADAS") + " aplicada(s)\n");
   }
   return 0;
