@@ -35,6 +35,8 @@ std::vector<std::vector<std::string>> Linhas(server::TSQLiteRemessaServer& s, co
   return linhas;
 }
 
+}  // namespace
+
 void Tabela(const std::vector<std::pair<std::string, int>>& colunas,
             const std::vector<std::vector<std::string>>& linhas) {
   std::string cab;
@@ -46,8 +48,6 @@ void Tabela(const std::vector<std::pair<std::string, int>>& colunas,
     std::cout << fields::RTrim(linha) << "\n";
   }
 }
-
-}  // namespace
 
 int ComandoRemessas(const TGlobais& g, TFiltroRemessas filtro) {
   auto s = Abre(g.db);

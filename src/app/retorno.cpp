@@ -4,6 +4,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "app/listings.h"
 #include "app/terminal_ui.h"
 #include "fields/cp1252.h"
 #include "fields/text.h"
@@ -94,18 +95,6 @@ std::string Situacao(const workspace::TfrmRemessaCNAB& f, const std::string& sit
   return situ.empty() ? "" : f.Msg(situ);
 }
 
-void Linhas(const std::vector<std::pair<std::string, int>>& colunas,
-            const std::vector<std::vector<std::string>>& linhas) {
-  std::string cab;
-  for (const auto& [nome, w] : colunas) cab += Celula(Utf8ToCp1252(nome), w);
-  std::cout << fields::RTrim(cab) << "\n";
-  for (const auto& l : linhas) {
-    std::string linha;
-    for (size_t i = 0; i < colunas.size(); ++i) linha += Celula(i < l.size() ? l[i] : "", colunas[i].second);
-    std::cout << fields::RTrim(linha) << "\n";
-  }
-}
-
 void MostraOcorrencias(const host::TPacket& p) {
   host::TClientDataSet ds("cdsOcorrRetorno");
   ds.SetData(p);
@@ -123,7 +112,7 @@ void MostraOcorrencias(const host::TPacket& p) {
     linhas.push_back({f("NRREGISTRO"), f("CDOCORRENCIA") + " " + f("DSOCORRENCIA"), titulo, situacao,
                       f("DSMOTIVOS"), pago > 0 ? Dinheiro(pago) : "", f("DSRESULTADO")});
   }
-  Linhas({{"Reg.", 6},
+  Tabela({{"Reg.", 6},
           {"Ocorrência", 40},
           {"Boleto", 16},
           {"Situação", 52},
@@ -209,7 +198,7 @@ int ComandoRetornos(const TGlobais& g, const std::string& empresa, const std::st
          Data(f("DTLEITURA")) + f("DTLEITURA").substr(std::min<size_t>(10, f("DTLEITURA").size()), 6),
          f("QTOCORRENCIAS"), f("QTAPLICADAS"), f("QTNAOENCONTR"), f("DSARQUIVO")});
   }
-  Linhas({{"Retorno", 9},
+  Tabela({{"Retorno", 9},
           {"Conta", 6},
           {"Banco", 6},
           {"Leiaute", 14},
