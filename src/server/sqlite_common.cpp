@@ -37,7 +37,7 @@ std::vector<std::string> SplitCodes(std::string_view s) {
   return out;
 }
 
-TPacket Fetch(const sqlite::Db& db, const std::vector<TFieldDef>& defs, const std::string& sql,
+TPacket Fetch(const store::Db& db, const std::vector<TFieldDef>& defs, const std::string& sql,
               const std::vector<Value>& binds) {
   auto st = db.Cached(sql);
   st.BindAll(binds);

@@ -37,7 +37,7 @@ inline Value UV(std::string_view cp1252) {
 }
 // Most texts are plain ASCII, the same bytes in both encodings: those are
 // bound and compared as they stand.
-inline void BindU(sqlite::Stmt& st, int pos, std::string_view cp1252) {
+inline void BindU(store::Stmt& st, int pos, std::string_view cp1252) {
   if (fields::IsAscii(cp1252))
     st.BindText(pos, cp1252);
   else
@@ -173,7 +173,7 @@ class Args {
 };
 
 // A value read from the database as the packet field wants it.
-inline Value ColumnValue(const sqlite::Stmt& st, int i, TFieldType t) {
+inline Value ColumnValue(const store::Stmt& st, int i, TFieldType t) {
   // Text is read in one call: asking the type first decodes the column twice.
   if (t == TFieldType::ftString) {
     std::string_view text;
@@ -181,19 +181,19 @@ inline Value ColumnValue(const sqlite::Stmt& st, int i, TFieldType t) {
     // Plain ASCII is the same in both encodings: no converted copy.
     return fields::IsAscii(text) ? Value(host::TText(text)) : Value(fields::Utf8ToCp1252(text));
   }
-  const int type = st.Type(i);
-  if (type == SQLITE_NULL) return {};
+  const store::TTipo type = st.Type(i);
+  if (type == store::TTipo::Nulo) return {};
   double r = 0;
   switch (t) {
     case TFieldType::ftString:
       break;
     case TFieldType::ftFloat:
-      if (type == SQLITE_TEXT) return fields::TryStrToFloat(st.TextView(i), r) ? Value(r) : Value();
+      if (type == store::TTipo::Texto) return fields::TryStrToFloat(st.TextView(i), r) ? Value(r) : Value();
       return st.Double(i);
     case TFieldType::ftInteger:
       return st.Int(i);
     case TFieldType::ftDateTime:
-      if (type != SQLITE_TEXT) return st.Double(i);
+      if (type != store::TTipo::Texto) return st.Double(i);
       return fields::TryIsoToDateTime(st.TextView(i), r) ? Value(r) : Value();
   }
   return {};
@@ -201,7 +201,7 @@ inline Value ColumnValue(const sqlite::Stmt& st, int i, TFieldType t) {
 
 // Runs a select and shapes its rows as the packet defs: each field is read
 // from the result column of the same name.
-TPacket Fetch(const sqlite::Db& db, const std::vector<TFieldDef>& defs, const std::string& sql,
+TPacket Fetch(const store::Db& db, const std::vector<TFieldDef>& defs, const std::string& sql,
               const std::vector<Value>& binds = {});
 
 // "A.F AS F, ..." for the packet's fields; exprs names the fields that come

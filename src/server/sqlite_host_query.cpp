@@ -40,7 +40,7 @@ host::TPacket TSQLiteRemessaServer::ExecuteQuery(const std::string& sql,
           typed[c] = true;
           auto& f = p.Fields[c];
           double d = 0;
-          if (st.Type(c) == SQLITE_INTEGER || st.Type(c) == SQLITE_FLOAT)
+          if (st.Type(c) == store::TTipo::Inteiro || st.Type(c) == store::TTipo::Real)
             f = host::FloatField(f.Name);
           else if (fields::UpperCase(f.Name).rfind("DT", 0) == 0 && fields::TryIsoToDateTime(st.Text(c), d))
             f = host::DateField(f.Name);

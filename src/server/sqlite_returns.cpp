@@ -95,7 +95,7 @@ bool ContaDoArquivo(const TConta& c, const TCampos& h) {
   return false;
 }
 
-std::vector<TConta> Contas(const sqlite::Db& db, const std::string& empresa, const std::string& reduzida) {
+std::vector<TConta> Contas(const store::Db& db, const std::string& empresa, const std::string& reduzida) {
   auto st = db.Prepare(
       "SELECT C.CDREDUCONT, C.CDEMPRESA, COALESCE(C.CDBANCO, ''), COALESCE(C.CDBANCCNAB, ''), "
       "COALESCE(C.CDAGENCIA, ''), COALESCE(C.CDCONTCORR, ''), COALESCE(C.CDCEDENTEBAN, ''), "
@@ -114,7 +114,7 @@ std::vector<TConta> Contas(const sqlite::Db& db, const std::string& empresa, con
   return v;
 }
 
-TConta EscolheConta(const sqlite::Db& db, const std::string& empresa, const TCampos& h) {
+TConta EscolheConta(const store::Db& db, const std::string& empresa, const TCampos& h) {
   const std::string dada = h.S("CDREDUCONT");
   const std::vector<TConta> contas = Contas(db, empresa, dada);
   if (!dada.empty() && contas.empty())
@@ -137,7 +137,7 @@ TConta EscolheConta(const sqlite::Db& db, const std::string& empresa, const TCam
   return *aceitas[0];
 }
 
-void VerificaEmpresa(const sqlite::Db& db, const std::string& empresa, const TCampos& h) {
+void VerificaEmpresa(const store::Db& db, const std::string& empresa, const TCampos& h) {
   const std::string inscricao = h.S("NRINSCRICAO");
   if (SemZeros(Digitos(inscricao)).empty()) return;  // the layout does not say
   auto st = db.Prepare(
@@ -159,7 +159,7 @@ struct TTitulo {
 // "CART" where the layout adds it), else by the nosso número.
 class TBusca {
  public:
-  TBusca(const sqlite::Db& db, std::string empresa, std::string conta)
+  TBusca(const store::Db& db, std::string empresa, std::string conta)
       : db_(db), empresa_(std::move(empresa)), conta_(std::move(conta)) {
     auto st = db_.Prepare("SELECT CDFILIAL FROM FILIAL ORDER BY length(CDFILIAL) DESC");
     while (st.Step()) filiais_.push_back(st.Text(0));
@@ -245,7 +245,7 @@ class TBusca {
     }
   }
 
-  const sqlite::Db& db_;
+  const store::Db& db_;
   std::string empresa_, conta_;
   std::vector<std::string> filiais_;
   bool nossosLidos_ = false;

@@ -60,7 +60,7 @@ TServerReply TSQLiteRemessaServer::altera_boletos(const TPacket& alteraBoletos, 
           "NRCNABREC TEXT, CDREDUCONT TEXT, IDOPECNABREC TEXT, CDNOSNUMREC TEXT)");
       db().Exec("DELETE FROM temp.ALTERABOLETO");
       struct Limpa {
-        sqlite::Db& db;
+        store::Db& db;
         ~Limpa() {
           try {
             db.Exec("DELETE FROM temp.ALTERABOLETO");
