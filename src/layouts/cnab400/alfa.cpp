@@ -35,7 +35,7 @@ void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
   };
 
   // Detail record (type "1"), up to its sequence.
-  auto detalhe = [&](Record& r, TTitulo& t) {
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const std::string impressaoGravada = t.S("IDIMPRBOLBOL");
     const std::string impressao = impressaoGravada.empty() ? "E" : impressaoGravada;
     // The bank numbers the titles whose slip it prints; the company's own
@@ -62,6 +62,7 @@ void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
       juros = VirgDeciAssu(FormatFloat("0.00", t.F("VRPEMORBREC") * valor / 100), 13);
     const TPagador pagador = t.Pagador();
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 19, Replicate(" ", 19));
     r.put(21, 1, "0");
@@ -100,19 +101,11 @@ void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(315, 12, Replicate(" ", 12));
     r.num(327, 8, Right(CampoValidoCEPTEL(pagador.cep), 8));
     r.put(335, 60, PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 60)), 60));
+    arq.Escreve(r);
   };
 
   // A title the bank could not read stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    Record r(400);
-    detalhe(r, t);
-  });
-
-  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
-    Record r = arq.Registro();
-    detalhe(r, t);
-    arq.Escreve(r);
-  });
+  cnab400::GeraVerificado(rem, titulos, cabecalho, detalhe);
 }
 
 }  // namespace layouts

@@ -49,8 +49,9 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
     arq.Escreve(r);
   };
 
-  // Detail record (type "1"), up to its sequence.
-  auto detalhe = [&](Record& r, TTitulo& t) {
+  // Detail record (type "1"). The details are numbered among themselves: the
+  // header before them is not counted.
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const double valor = t.F("VRFINALBREC");
     const std::string impressao = t.S("IDIMPRBOLBOL");
     // The company's own slips carry the stored number; the bank numbers the rest.
@@ -72,6 +73,7 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
     const TPagador pagador = t.Pagador();
     const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 5, "00000");
     r.put(7, 1, " ");
@@ -115,31 +117,19 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(335, 15, LeftStr(SemPontuacao(empresa.inscricao), 15));
     r.put(350, 2, Replicate(" ", 2));
     r.put(352, 43, PadR(CampoValido(LeftStr(empresa.nome, 43)), 43));
+    r.num(395, 6, IntToStr(arq.Registros()));
+    arq.Escreve(r);
   };
 
   // A title the bank could not read stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    Record r(400);
-    detalhe(r, t);
+  cnab400::GeraVerificado(rem, titulos, cabecalho, detalhe, [&](cnab400::TArquivo& arq) {
+    // Trailer record (type "9"): the number of details.
+    Record r = arq.Registro();
+    r.put(1, 1, "9");
+    r.put(2, 393, Preenche_Brancos(393));
+    r.num(395, 6, IntToStr(arq.Registros() - 1));
+    arq.Escreve(r);
   });
-
-  cnab400::Gera(
-      rem, titulos, cabecalho,
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        Record r = arq.Registro();
-        detalhe(r, t);
-        // The details are numbered among themselves: the header before them is not counted.
-        r.num(395, 6, IntToStr(arq.Registros()));
-        arq.Escreve(r);
-      },
-      [&](cnab400::TArquivo& arq) {
-        // Trailer record (type "9"): the number of details.
-        Record r = arq.Registro();
-        r.put(1, 1, "9");
-        r.put(2, 393, Preenche_Brancos(393));
-        r.num(395, 6, IntToStr(arq.Registros() - 1));
-        arq.Escreve(r);
-      });
 }
 
 }  // namespace layouts

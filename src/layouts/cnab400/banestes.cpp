@@ -56,7 +56,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
   };
 
   // Detail record (type "1"), up to its sequence.
-  auto detalhe = [&](Record& r, TTitulo& t) {
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const double valor = t.F("VRFINALBREC");
     // The bank numbers the titles whose slip it prints.
     const bool banco = t.S("IDIMPRBOLBOL") == "B";
@@ -85,6 +85,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
         banco ? PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 40)), 40)
               : Replicate(" ", 40);
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, TipoEmpresa(empresa));
     r.num(4, 14, inscricao);
@@ -123,19 +124,11 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(352, 40, mensagem);
     r.put(392, 2, "00");
     r.put(394, 1, "0");
+    arq.Escreve(r);
   };
 
   // A title the bank could not read stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    Record r(400);
-    detalhe(r, t);
-  });
-
-  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
-    Record r = arq.Registro();
-    detalhe(r, t);
-    arq.Escreve(r);
-  });
+  cnab400::GeraVerificado(rem, titulos, cabecalho, detalhe);
 }
 
 }  // namespace layouts

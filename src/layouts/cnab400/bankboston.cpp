@@ -49,7 +49,7 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
   };
 
   // Detail record (type "1"), up to its sequence.
-  auto detalhe = [&](Record& r, TTitulo& t) {
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const double valor = t.F("VRFINALBREC");
     // The bank carries the company's number only for the slips the company
     // prints; the ones the bank prints ("B") it numbers itself.
@@ -78,6 +78,7 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
     // its city and state included.
     const TPagador pagador = t.Pagador();
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, Tipo(empresa.tipo));
     r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
@@ -116,19 +117,11 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(350, 2, PadR(CampoValido(LeftStr(LTrim(pagador.uf), 2)), 2));
     r.put(352, 40, Replicate(" ", 40));
     r.put(392, 3, Replicate(" ", 3));
+    arq.Escreve(r);
   };
 
   // A title the bank could not read stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    Record r(400);
-    detalhe(r, t);
-  });
-
-  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
-    Record r = arq.Registro();
-    detalhe(r, t);
-    arq.Escreve(r);
-  });
+  cnab400::GeraVerificado(rem, titulos, cabecalho, detalhe);
 }
 
 }  // namespace layouts

@@ -21,7 +21,7 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
   // A title's detail up to its sequence: built once for every marked title
   // before the file exists, so that a value the bank could not read stops the
   // run there, and again to be written.
-  auto detalhe = [&](TTitulo& t) {
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const std::string impressao = t.S("IDIMPRBOLBOL");
     const std::string nossoGravado = t.S("CDNOSNUMREC");
     const bool temNosso = (impressao == "E" || impressao == "F") && !nossoGravado.empty();
@@ -35,7 +35,7 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
     const TPagador pagador = t.Pagador();
 
     // Detail record (type "1")
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, cnab400::TipoInscricao(empresa.tipo));
     r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
@@ -69,11 +69,10 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(386, 6, Replicate(" ", 6));
     r.num(392, 2, t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2));
     r.put(394, 1, " ");
-    return r;
+    arq.Escreve(r);
   };
 
-  titulos.Verifica([&](TTitulo& t) { detalhe(t); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
@@ -86,10 +85,7 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        Record r = detalhe(t);
-        arq.Escreve(r);
-      });
+      detalhe);
 }
 
 }  // namespace layouts

@@ -63,6 +63,11 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
   // The access key of each title, read once, when the titles are checked, and
   // written as it was checked.
   std::unordered_map<std::string, std::string> chaves;
+  auto chave = [&](TTitulo& t) -> const std::string& {
+    auto [it, nova] = chaves.try_emplace(t.Chave());
+    if (nova) it->second = LeftStr(SemPontuacao(ChaveAcesso(t)), 44);
+    return it->second;
+  };
 
   // A title's detail up to its sequence: built once to check every marked
   // title before the file exists, and again to be written.
@@ -176,14 +181,7 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
       r.num(401, 44, chave);
   };
 
-  titulos.Verifica([&](TTitulo& t) {
-    const std::string chave = LeftStr(SemPontuacao(ChaveAcesso(t)), 44);
-    Record r = detalhe(t);
-    r.put(395, 6, "000000");
-    comChave(r, chave);
-    chaves[t.Chave()] = chave;
-  });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
@@ -209,9 +207,10 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
         arq.Escreve(r);
       },
       [&](cnab400::TArquivo& arq, TTitulo& t) {
+        const std::string& c = chave(t);
         Record r = detalhe(t);
         arq.Numera(r);
-        comChave(r, chaves[t.Chave()]);
+        comChave(r, c);
         arq.Escreve(r);
       },
       {}, kTamanho);

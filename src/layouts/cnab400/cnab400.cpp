@@ -5,8 +5,14 @@
 
 namespace layouts::cnab400 {
 
-TArquivo::TArquivo(const TRemessa& remessa, int tamanho)
-    : tamanho_(tamanho), file_(remessa.Arquivo, tamanho) {}
+TArquivo::TArquivo(const TRemessa& remessa, int tamanho) : tamanho_(tamanho) {
+  file_.emplace(remessa.Arquivo, tamanho);
+}
+
+// The header stands before the titles in the file, so the draft counts it.
+TArquivo TArquivo::Rascunho(int tamanho) {
+  return TArquivo(tamanho, 1);
+}
 
 using namespace fields;
 
@@ -21,13 +27,14 @@ Record TArquivo::Cabecalho(std::string_view servico, std::string_view nome) cons
 }
 
 void TArquivo::Numera(Record& r) const {
-  r.num(395, 6, fields::IntToStr(file_.count() + 1));
+  r.num(395, 6, fields::IntToStr(registros_ + 1));
 }
 
 void TArquivo::Escreve(Record& r) {
   if (r.text().size() == 394) Numera(r);
   if (r.text().size() == 400 && tamanho_ > 400) r.put(401, tamanho_ - 400, "");
-  file_.write(r);
+  if (file_) file_->write(r);
+  ++registros_;
 }
 
 void TArquivo::TrailerEFecha() {
@@ -84,6 +91,17 @@ void Gera(const TRemessa& remessa, TTitulos& titulos, const std::function<void(T
   if (!trailer) return arq.TrailerEFecha();
   trailer(arq);
   arq.Fecha();
+}
+
+void GeraVerificado(const TRemessa& remessa, TTitulos& titulos,
+                    const std::function<void(TArquivo&)>& cabecalho,
+                    const std::function<void(TArquivo&, TTitulo&)>& titulo,
+                    const std::function<void(TArquivo&)>& trailer, int tamanho) {
+  {
+    TArquivo rascunho = TArquivo::Rascunho(tamanho);
+    titulos.Verifica([&](TTitulo& t) { titulo(rascunho, t); });
+  }
+  Gera(remessa, titulos, cabecalho, titulo, trailer, tamanho);
 }
 
 void VerificaInscricao(const TRemessa& rem, const TIdentidade& empresa) {

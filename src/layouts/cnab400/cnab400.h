@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,10 @@ namespace layouts::cnab400 {
 class TArquivo {
  public:
   explicit TArquivo(const TRemessa& remessa, int tamanho = 400);
+  // A draft of the file after its header: records are numbered and counted
+  // as the file would number them, and written nowhere, so that a title's
+  // records can be built before the file exists.
+  static TArquivo Rascunho(int tamanho);
 
   // A new record: the bank fills it up to its sequence number (394).
   Record Registro() const { return Record(tamanho_); }
@@ -30,16 +35,21 @@ class TArquivo {
   // record whose bank puts nothing after its sequence gets blanks there.
   void Escreve(Record& r);
   // Records written so far.
-  int Registros() const { return file_.count(); }
+  int Registros() const { return registros_; }
   int Tamanho() const { return tamanho_; }
 
   // The trailer most banks send: "9", blanks, the sequence; then the file is closed.
   void TrailerEFecha();
-  void Fecha() { file_.Close(); }
+  void Fecha() {
+    if (file_) file_->Close();
+  }
 
  private:
+  TArquivo(int tamanho, int registros) : tamanho_(tamanho), registros_(registros) {}
+
   int tamanho_;
-  TRemessaFile file_;
+  int registros_ = 0;
+  std::optional<TRemessaFile> file_;  // none for a draft
 };
 
 // s itself when it already has n characters, else n zeros before its
@@ -62,6 +72,15 @@ Record RegistroEmpresa(TTitulo& t, const TIdentidade& empresa);
 void Gera(const TRemessa& remessa, TTitulos& titulos, const std::function<void(TArquivo&)>& cabecalho,
           const std::function<void(TArquivo&, TTitulo&)>& titulo,
           const std::function<void(TArquivo&)>& trailer = {}, int tamanho = 400);
+
+// The same file with every marked title checked first: titulo builds and
+// writes a title's records on a draft for every title (what the bank could
+// not read stops the run before the file exists), then again on the file.
+// A bank whose titles are built only once, as they are written, calls Gera.
+void GeraVerificado(const TRemessa& remessa, TTitulos& titulos,
+                    const std::function<void(TArquivo&)>& cabecalho,
+                    const std::function<void(TArquivo&, TTitulo&)>& titulo,
+                    const std::function<void(TArquivo&)>& trailer = {}, int tamanho = 400);
 
 // Stops the run with "INSCRICAO_INV" before any file exists when the
 // company's tax id has more digits than the 14 the banks have room for: it

@@ -1,8 +1,6 @@
 // Daycoval, CNAB 400: collection remittance. Each title gives its detail,
 // then its electronic invoice (record 4) when it has an access key, then its
 // slip message in four lines (record 2) when it has one.
-#include <vector>
-
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
@@ -98,8 +96,7 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // A title's records up to their sequence: built once to check every marked
   // title before the file exists, and again to be written.
-  auto registros = [&](TTitulo& t) {
-    std::vector<Record> recs;
+  auto registros = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const std::string impressao = t.S("IDIMPRBOLBOL");
     const double valor = t.F("VRFINALBREC");
     const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
@@ -117,7 +114,7 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
     const std::string sacador = impressao == "F" ? empresa.nome : razaoEmpresa;
 
     // Detail record (type "1")
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, TipoEmpresa(empresa));
     r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
@@ -156,27 +153,27 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(382, 10, Replicate(" ", 10));
     r.put(392, 2, "00");
     r.put(394, 1, "0");
-    recs.push_back(std::move(r));
+    arq.Escreve(r);
 
     // Electronic-invoice record (type "4")
     const std::string chave = doc("NRACESSONFE");
     if (!EmptyString(chave)) {
       const host::TField valorNota = docBol.FieldByName("VRNOTAFISC");
       const host::TField dataNota = docBol.FieldByName("DTEMISSAO");
-      Record n(400);
+      Record n = arq.Registro();
       n.put(1, 1, "4");
       n.put(2, 15, PadR(LeftStr(doc("NRNOTAFISC"), 15), 15));
       n.num(17, 13, VirgDeciAssu(FormatFloat("0.00", valorNota.IsNull() ? 0 : valorNota.AsFloat()), 13));
       n.put(30, 8, dataNota.IsNull() ? "00000000" : FormatDateTime("ddmmyyyy", dataNota.AsDateTime()));
       n.put(38, 44, PadR(LeftStr(SemPontuacao(chave), 44), 44));
       n.put(82, 313, Replicate(" ", 313));
-      recs.push_back(std::move(n));
+      arq.Escreve(n);
     }
 
     // Message record (type "2"), when the message has a line to send
     const std::string mensagem = t.S("TXMENSBOLBOL");
     if (!Apara(mensagem).empty()) {
-      Record m(400);
+      Record m = arq.Registro();
       m.put(1, 1, "2");
       m.put(2, 1, "0");
       m.put(3, 69, PadR(LinhaMensagem(mensagem, kLinhaMensagem, 1), 69));
@@ -184,13 +181,11 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
       m.put(141, 69, PadR(LinhaMensagem(mensagem, kLinhaMensagem, 3), 69));
       m.put(210, 69, PadR(LinhaMensagem(mensagem, kLinhaMensagem, 4), 69));
       m.put(279, 116, Replicate(" ", 116));
-      recs.push_back(std::move(m));
+      arq.Escreve(m);
     }
-    return recs;
   };
 
-  titulos.Verifica([&](TTitulo& t) { registros(t); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
@@ -203,9 +198,7 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        for (Record& r : registros(t)) arq.Escreve(r);
-      });
+      registros);
 }
 
 }  // namespace layouts

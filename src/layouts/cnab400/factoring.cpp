@@ -30,11 +30,12 @@ void Remessa_Factoring(const TRemessa& rem, TTitulos& titulos, bool) {
   const std::string ocorrencia = OcorrenciaFactoring(rem.Operacao());
   const std::string emissao = FormatDateTime("DDMMYY", rem.DataProc);
 
-  // A title's detail with its sequence: built for every marked title before
-  // the file exists, so that a value the company could not read, or a title
+  // A title's detail with its sequence (the header is record 1: the n-th
+  // title's detail is record n + 1): built for every marked title before the
+  // file exists, so that a value the company could not read, or a title
   // beyond the 99 999 the five-digit sequence numbers, stops the run there;
   // and again to be written.
-  auto detalhe = [&](TTitulo& t, int sequencia) {
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const double valor = t.F("VRFINALBREC");
     const double desconto = t.F("VRPEDESCBCLI");
     auto& docBol = t.Registros(TRegistro::DocBol);
@@ -50,7 +51,7 @@ void Remessa_Factoring(const TRemessa& rem, TTitulos& titulos, bool) {
     const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
 
     // Detail record (type "1")
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 21, Replicate(" ", 21));
     r.put(23, 8, codigo);
@@ -79,14 +80,11 @@ void Remessa_Factoring(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(371, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
     r.put(379, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
     r.put(394, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
-    r.num(396, 5, IntToStr(sequencia));
-    return r;
+    r.num(396, 5, IntToStr(arq.Registros() + 1));
+    arq.Escreve(r);
   };
 
-  // The header is record 1: the n-th title's detail is record n + 1.
-  int verificados = 1;
-  titulos.Verifica([&](TTitulo& t) { detalhe(t, ++verificados); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
@@ -106,10 +104,7 @@ void Remessa_Factoring(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(102, 293, Replicate(" ", 293));
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        Record r = detalhe(t, arq.Registros() + 1);
-        arq.Escreve(r);
-      });
+      detalhe);
 }
 
 }  // namespace layouts

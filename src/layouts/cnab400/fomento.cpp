@@ -45,7 +45,7 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
   // A title's detail up to its sequence: built once for every marked title
   // before the file exists, so that a value the receiver could not read stops
   // the run there, and again to be written.
-  auto detalhe = [&](TTitulo& t) {
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const std::string impressao = t.S("IDIMPRBOLBOL");
     const bool empresaImprime = impressao == "E" || impressao == "F";
     const std::string nossoGravado = t.S("CDNOSNUMREC");
@@ -57,7 +57,7 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
 
     // Detail record (type "1"). The company's type is coded the other way
     // round from the payer's: the receiver reads a person as "02" here.
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, empresa.tipo == "F" ? "02" : "01");
     r.num(4, 14, SemPontuacao(empresa.inscricao));
@@ -94,11 +94,10 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(372, 14, Replicate("0", 14));
     r.put(386, 8, Replicate("0", 8));
     r.put(394, 1, " ");
-    return r;
+    arq.Escreve(r);
   };
 
-  titulos.Verifica([&](TTitulo& t) { detalhe(t); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
@@ -116,10 +115,7 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
         r.num(386, 9, seqRemessa);
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        Record r = detalhe(t);
-        arq.Escreve(r);
-      });
+      detalhe);
 }
 
 }  // namespace layouts

@@ -2,8 +2,6 @@
 // file speaks as Guanabara at Itaú ("341"). Per title a detail and the
 // issuing company's record (type "5", the company at the title branch's
 // address), then the trailer.
-#include <vector>
-
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
@@ -49,8 +47,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // A title's two records up to their sequence: built once to check every
   // marked title before the file exists, and again to be written.
-  auto registros = [&](TTitulo& t) {
-    std::vector<Record> recs;
+  auto registros = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const double valor = t.F("VRFINALBREC");
     const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
     const std::string impressao = t.S("IDIMPRBOLBOL");
@@ -67,7 +64,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
 
     // Detail record (type "1"). Beside Guanabara's fixed CNPJ the type is
     // always a company's, whatever kind of company issued the title.
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, "02");
     r.num(4, 14, kCnpjGuanabara);
@@ -108,17 +105,15 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(386, 6, "000000");
     r.num(392, 2, t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2));
     r.put(394, 1, " ");
-    recs.push_back(std::move(r));
+    arq.Escreve(r);
 
     // Issuing company record (type "5"): the company at its title branch's
     // address, cleaned like every other text the bank prints.
     Record e = cnab400::RegistroEmpresa(t, empresa);
-    recs.push_back(std::move(e));
-    return recs;
+    arq.Escreve(e);
   };
 
-  titulos.Verifica([&](TTitulo& t) { registros(t); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
@@ -134,9 +129,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        for (Record& r : registros(t)) arq.Escreve(r);
-      });
+      registros);
 }
 
 }  // namespace layouts

@@ -2,7 +2,6 @@
 // company's record (type "5", the company at the title branch's address),
 // then the trailer.
 #include <cstdint>
-#include <vector>
 
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
@@ -67,8 +66,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // A title's two records up to their sequence: built once to check every
   // marked title before the file exists, and again to be written.
-  auto registros = [&](TTitulo& t) {
-    std::vector<Record> recs;
+  auto registros = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const double valor = t.F("VRFINALBREC");
     const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
     const std::string impressao = t.S("IDIMPRBOLBOL");
@@ -99,7 +97,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
     const TPagador pagador = t.Pagador();
 
     // Detail record (type "1")
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, "04");
     r.num(4, 14, Inscricao14(empresa.inscricao));
@@ -143,16 +141,14 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(392, 2,
           t.Nulo("QTDIAPROTBOL") ? "" : Right(IntToStr(static_cast<int64_t>(t.F("QTDIAPROTBOL"))), 2));
     r.put(394, 1, "0");
-    recs.push_back(std::move(r));
+    arq.Escreve(r);
 
     // Issuing company record (type "5"): the company at its title branch's address
     Record e = cnab400::RegistroEmpresa(t, empresa);
-    recs.push_back(std::move(e));
-    return recs;
+    arq.Escreve(e);
   };
 
-  titulos.Verifica([&](TTitulo& t) { registros(t); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
@@ -165,9 +161,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        for (Record& r : registros(t)) arq.Escreve(r);
-      });
+      registros);
 }
 
 }  // namespace layouts

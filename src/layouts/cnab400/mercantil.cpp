@@ -80,7 +80,8 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
   // Detail record (type "1"), up to its sequence. The bank's record ends as
   // the header's does: the filler after the payer's state is 33 blanks, so
   // "1" stands at 394 and the sequence at 395-400.
-  auto detalhe = [&](Record& r, TTitulo& t) {
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    if (t.S("IDCARTCOBREC") != tipoCarteira) rem.Recusa(t, "CART_DIF");
     const double valor = t.F("VRFINALBREC");
     const std::string tipo = t.S("IDCARTCOBREC");
     const TNossoMercantil nosso = LeNosso(t.S("CDNOSNUMREC"));
@@ -105,6 +106,7 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
     const TPagador pagador = t.Pagador();
     const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, "00");
     r.put(4, 1, "0");
@@ -148,21 +150,12 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(361, 30, Replicate(" ", 30));
     r.put(391, 3, Replicate(" ", 3));
     r.put(394, 1, "1");
+    arq.Escreve(r);
   };
 
   // A title the bank could not read, or of another portfolio kind than the
   // one the header states, stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    if (t.S("IDCARTCOBREC") != tipoCarteira) rem.Recusa(t, "CART_DIF");
-    Record r(400);
-    detalhe(r, t);
-  });
-
-  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
-    Record r = arq.Registro();
-    detalhe(r, t);
-    arq.Escreve(r);
-  });
+  cnab400::GeraVerificado(rem, titulos, cabecalho, detalhe);
 }
 
 }  // namespace layouts

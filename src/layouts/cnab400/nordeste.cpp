@@ -57,7 +57,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
   // A title's records up to their sequence: built once for every marked title
   // before the file exists, so that a value the bank could not read stops the
   // run there, and again to be written.
-  auto registros = [&](TTitulo& t, const std::function<void(Record&)>& escreve) {
+  auto registros = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const std::string impressao = t.S("IDIMPRBOLBOL");
     const std::string nossoGravado = t.S("CDNOSNUMREC");
     const double valor = t.F("VRFINALBREC");
@@ -71,7 +71,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
 
     // Detail record (type "1"). The fine percentage goes in whole units; the
     // exact one travels in the fine record when the company sends it.
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 16, Replicate(" ", 16));
     r.num(18, 4, agencia);
@@ -107,24 +107,23 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(352, 40, PadR(CampoValido(LeftStr(mensagem, 40)), 40));
     r.num(392, 2, Right(Inteiro(t.F("QTDIAPROTBOL")), 2));
     r.put(394, 1, "0");
-    escreve(r);
+    arq.Escreve(r);
     if (!registroMulta) return;
 
     // Fine record (type "2"): charged from the day after the due date, as an
     // amount when the title has one, else as its percentage.
     const double multa = t.F("VRMULTABREC");
     const std::string codigo = multa > 0 ? "1" : percentualMulta > 0 ? "2" : "0";
-    Record m(400);
+    Record m = arq.Registro();
     m.put(1, 1, "2");
     m.put(2, 1, codigo);
     m.put(3, 8, FormatDateTime("ddmmyyyy", DateOf(vencimento) + 1));
     m.num(11, 13, codigo == "1" ? Money(multa, 13) : codigo == "2" ? Money(percentualMulta, 13) : "");
     m.put(24, 371, Replicate(" ", 371));
-    escreve(m);
+    arq.Escreve(m);
   };
 
-  titulos.Verifica([&](TTitulo& t) { registros(t, [](Record&) {}); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0"): the company is the batch's, whatever
@@ -142,7 +141,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(104, 291, Replicate(" ", 291));
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) { registros(t, [&](Record& r) { arq.Escreve(r); }); });
+      registros);
 }
 
 }  // namespace layouts

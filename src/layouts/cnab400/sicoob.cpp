@@ -96,7 +96,7 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
   h.put(108, 287, Replicate(" ", 287));
 
   // Detail record (type "1"), up to its sequence.
-  auto detalhe = [&](Record& r, TTitulo& t) {
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const std::string impressao = t.S("IDIMPRBOLBOL");
     const bool daEmpresa = impressao == "E" || impressao == "F";
     const std::string nosso = t.S("CDNOSNUMREC");
@@ -109,6 +109,7 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
     const TPagador p = t.Pagador();
     const std::string cep = CampoValidoCEPTEL(p.cep);
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, tipoEmpresa);
     r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
@@ -160,21 +161,12 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(352, 40, Replicate(" ", 40));
     r.num(392, 2, Right(protesto, 2));
     r.put(394, 1, " ");
+    arq.Escreve(r);
   };
 
   // A title the bank could not read stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    Record r(400);
-    detalhe(r, t);
-  });
-
-  cnab400::Gera(
-      rem, titulos, [&](cnab400::TArquivo& arq) { arq.Escreve(h); },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        Record r = arq.Registro();
-        detalhe(r, t);
-        arq.Escreve(r);
-      });
+  cnab400::GeraVerificado(
+      rem, titulos, [&](cnab400::TArquivo& arq) { arq.Escreve(h); }, detalhe);
 }
 
 }  // namespace layouts

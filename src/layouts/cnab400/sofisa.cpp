@@ -63,7 +63,7 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
   };
 
   // Detail record (type "1"), up to its sequence.
-  auto detalhe = [&](Record& r, TTitulo& t) {
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const double valor = t.F("VRFINALBREC");
     std::string juros;
     if (!t.Nulo("VRMORDIABREC"))
@@ -82,6 +82,7 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
             : Replicate(" ", 10);
     const TPagador pagador = t.Pagador();
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, TipoEmpresa(empresa));
     r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
@@ -115,19 +116,11 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(372, 14, Replicate("0", 14));
     r.put(386, 8, Replicate("0", 8));
     r.put(394, 1, " ");
+    arq.Escreve(r);
   };
 
   // A title the bank could not read stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    Record r(400);
-    detalhe(r, t);
-  });
-
-  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
-    Record r = arq.Registro();
-    detalhe(r, t);
-    arq.Escreve(r);
-  });
+  cnab400::GeraVerificado(rem, titulos, cabecalho, detalhe);
 }
 
 }  // namespace layouts
