@@ -144,7 +144,7 @@ TPagador LePagador(TTitulo& t) {
   TPagador r;
   r.tipo = p.tipo == "F" ? "1" : "2";
   r.inscricao = p.inscricao.empty() ? Replicate("0", 14) : p.inscricao;
-  r.nome = p.override ? p.fantasia : p.nome;
+  r.nome = p.Nome();
   r.endereco = p.endereco;
   r.bairro = p.bairro;
   r.cep = p.cep.empty() ? Replicate("0", 8) : p.cep;

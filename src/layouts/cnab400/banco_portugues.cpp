@@ -52,26 +52,15 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
   // Detail record (type "1"). The details are numbered among themselves: the
   // header before them is not counted.
   auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
-    const double valor = t.F("VRFINALBREC");
-    const std::string impressao = t.S("IDIMPRBOLBOL");
+    const cnab400::TValores v(t);
     // The company's own slips carry the stored number; the bank numbers the rest.
-    const std::string nosso =
-        impressao == "E" || impressao == "F" ? Right(NossoNumero(t.S("CDNOSNUMREC")), 12) : "";
+    const std::string nosso = v.impressao == "E" || v.impressao == "F" ? Right(NossoNumero(v.nosso), 12) : "";
     const std::string duplicata = t.Registro(TRegistro::Duplicata, "DUPLICATA");
     const std::string documento =
         duplicata.empty() ? PadR(t.S("NRLANBOLREC"), 10)
                           : Ajusta(CampoValido(Right(duplicata, 8)), 8) +
                                 Ajusta(CampoValido(t.Registro(TRegistro::Duplicata, "NRPARCELA")), 2);
     const std::string prazo = t.S("CDDIAPROTBOL");
-    // A daily amount, even a stored zero, stands before the monthly percentage.
-    std::string juros;
-    if (!t.Nulo("VRMORDIABREC"))
-      juros = Money(t.F("VRMORDIABREC"), 13);
-    else if (!t.Nulo("VRPEMORBREC"))
-      juros = Money(valor * t.F("VRPEMORBREC") / 100, 13);
-    // The override record names the payer by its trade name; the client by its corporate name.
-    const TPagador pagador = t.Pagador();
-    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
 
     Record r = arq.Registro();
     r.put(1, 1, "1");
@@ -83,19 +72,19 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(22, 3, "003");
     r.num(25, 5, agencia);
     r.num(30, 8, conta);
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.put(38, 25, PadR(v.controle, 25));
     r.put(63, 3, "000");
     r.put(66, 5, "00000");
     r.num(71, 12, nosso);
     r.put(83, 10, Replicate("0", 10));
-    r.put(93, 1, impressao == "B" ? "1" : "2");
+    r.put(93, 1, v.impressao == "B" ? "1" : "2");
     r.put(94, 12, Replicate(" ", 12));
     r.put(106, 1, "2");
     r.put(107, 2, Replicate(" ", 2));
     r.put(109, 2, ocorrencia);
     r.put(111, 10, documento);
-    r.put(121, 6, FormatDateTime("ddmmyy", t.D("DTVENBOLREC")));
-    r.num(127, 13, Money(valor, 13));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 3, "000");
     r.put(143, 5, "00000");
     r.put(148, 2, "01");
@@ -103,17 +92,17 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(151, 6, emissao);
     r.put(157, 2, prazo.empty() || prazo == "3" ? "00" : "06");
     r.num(159, 2, Dias(t, "QTDIAPROTBOL"));
-    r.num(161, 13, juros);
+    r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
     r.put(174, 6, "000000");
     r.put(180, 13, Replicate("0", 13));
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
-    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
-    r.put(235, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
-    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
+    r.put(219, 2, v.pagador.tipo == "F" ? "01" : "02");
+    r.num(221, 14, LeftStr(SemPontuacao(v.pagador.inscricao), 14));
+    r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.Nome(), 40)), 40));
+    r.put(275, 40, PadR(CampoValido(LeftStr(v.pagador.endereco, 40)), 40));
     r.put(315, 12, PadR(CampoValido(LeftStr(t.S("TXMENSBOLBOL"), 12)), 12));
-    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
+    r.num(327, 8, LeftStr(CampoValidoCEPTEL(v.pagador.cep), 8));
     r.num(335, 15, LeftStr(SemPontuacao(empresa.inscricao), 15));
     r.put(350, 2, Replicate(" ", 2));
     r.put(352, 43, PadR(CampoValido(LeftStr(empresa.nome, 43)), 43));

@@ -57,10 +57,10 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // Detail record (type "1"), up to its sequence.
   auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
-    const double valor = t.F("VRFINALBREC");
+    const cnab400::TValores v(t);
     // The bank numbers the titles whose slip it prints.
-    const bool banco = t.S("IDIMPRBOLBOL") == "B";
-    const std::string nosso = banco ? "" : Right(NossoNumero(t.S("CDNOSNUMREC")), 10);
+    const bool banco = v.impressao == "B";
+    const std::string nosso = banco ? "" : Right(NossoNumero(v.nosso), 10);
     const std::string carteira = t.S("IDCARTCOBREC");
     auto& doc = t.Registros(TRegistro::DocBol);
     // A title of several documents is told by none.
@@ -68,8 +68,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
         doc.Active() && doc.RecordCount() == 1
             ? Ajusta(CampoValido(Right(t.Registro(TRegistro::DocBol, "DUPLICATA"), 10)), 10)
             : Replicate(" ", 10);
-    const std::string instrucao =
-        t.S("CDINS1COBBOL").empty() ? "P7" : PadR(CampoValido(LeftStr(t.S("CDINS1COBBOL"), 2)), 2);
+    const std::string instrucao = v.ins1.empty() ? "P7" : PadR(CampoValido(LeftStr(v.ins1, 2)), 2);
     // "P7" sends the title without protest, whatever days it holds.
     const std::string protesto = instrucao == "P7" || t.Nulo("QTDIAPROTBOL")
                                      ? "00"
@@ -79,8 +78,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
     if (diaria)
       juros = Money(t.F("VRMORDIABREC"), 12);
     else if (percentual)
-      juros = Money(valor * t.F("VRPEMORBREC") / 100, 12);
-    const TPagador pagador = t.Pagador();
+      juros = Money(v.valor * t.F("VRPEMORBREC") / 100, 12);
     const std::string mensagem =
         banco ? PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 40)), 40)
               : Replicate(" ", 40);
@@ -91,7 +89,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(4, 14, inscricao);
     r.num(18, 11, conta);
     r.put(29, 9, Replicate(" ", 9));
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.put(38, 25, PadR(v.controle, 25));
     r.num(63, 10, nosso);
     r.put(73, 1, "0");
     r.put(74, 9, Replicate("0", 9));
@@ -103,9 +101,9 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(108, 1, carteira.empty() ? "1" : Right(carteira, 1));
     r.put(109, 2, ocorrencia);
     r.put(111, 10, documento);
-    r.put(121, 6, FormatDateTime("ddmmyy", t.D("DTVENBOLREC")));
+    r.put(121, 6, v.vencimento);
     r.put(127, 3, "000");
-    r.num(130, 10, Money(valor, 10));
+    r.num(130, 10, Money(v.valor, 10));
     r.put(140, 3, "021");
     r.put(143, 5, "00000");
     r.put(148, 2, banco ? "21" : "01");
@@ -119,8 +117,8 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(180, 13, Replicate("0", 13));
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo, "99"));
-    cnab400::BlocoPagador(r, pagador, 40);
+    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo, "99"));
+    cnab400::BlocoPagador(r, v.pagador, 40);
     r.put(352, 40, mensagem);
     r.put(392, 2, "00");
     r.put(394, 1, "0");

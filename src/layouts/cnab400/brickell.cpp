@@ -22,17 +22,9 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
   // before the file exists, so that a value the bank could not read stops the
   // run there, and again to be written.
   auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
-    const std::string impressao = t.S("IDIMPRBOLBOL");
-    const std::string nossoGravado = t.S("CDNOSNUMREC");
-    const bool temNosso = (impressao == "E" || impressao == "F") && !nossoGravado.empty();
-    const std::string carteira = t.S("CDCARTCOBBOL");
-    const double valor = t.F("VRFINALBREC");
-    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
-    const double desconto = t.F("VRPEDESCBCLI");
-    const std::string instrucao1 = t.S("CDINS1COBBOL"), instrucao2 = t.S("CDINS2COBBOL");
+    const cnab400::TValores v(t);
     const std::string documento = cnab400::DocumentoParcela(t);
-    const std::string mensagem = cnab400::MensagemPedida(t, instrucao1, instrucao2);
-    const TPagador pagador = t.Pagador();
+    const std::string mensagem = cnab400::MensagemPedida(t, v.ins1, v.ins2);
 
     // Detail record (type "1")
     Record r = arq.Registro();
@@ -40,30 +32,30 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(2, 2, cnab400::TipoInscricao(empresa.tipo));
     r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
     r.put(18, 20, cedente);
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
-    r.num(63, 8, temNosso ? LeftStr(NossoNumero(nossoGravado), 8) : "");
+    r.put(38, 25, PadR(v.controle, 25));
+    r.num(63, 8, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 8) : "");
     r.put(71, 13, Replicate(" ", 13));
-    r.num(84, 3, Right(SemPontuacao(carteira), 3));
+    r.num(84, 3, Right(v.carteira, 3));
     r.put(87, 21, Replicate(" ", 21));
     r.put(108, 1, "1");
     r.put(109, 2, ocorrencia);
     r.put(111, 10, documento);
-    r.put(121, 6, vencimento);
-    r.num(127, 13, Money(valor, 13));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.num(140, 3, LeftStr(t.S("CDBANCCNAB"), 3));
     r.put(143, 5, "00000");
     r.put(148, 2, "01");
     r.put(150, 1, "N");
     r.put(151, 6, emissao);
-    r.put(157, 2, cnab400::Instrucao(instrucao1));
-    r.put(159, 2, cnab400::Instrucao(instrucao2));
-    r.num(161, 13, cnab400::JurosDiarios(t, valor));
-    r.put(174, 6, vencimento);
-    r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
+    r.put(157, 2, cnab400::Instrucao(v.ins1));
+    r.put(159, 2, cnab400::Instrucao(v.ins2));
+    r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
+    r.put(174, 6, v.vencimento);
+    r.num(180, 13, v.desconto > 0 ? Money(v.desconto * v.valor / 100, 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
-    cnab400::BlocoPagador(r, pagador, 30);
+    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
+    cnab400::BlocoPagador(r, v.pagador, 30);
     r.put(352, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
     r.put(382, 4, Replicate(" ", 4));
     r.put(386, 6, Replicate(" ", 6));

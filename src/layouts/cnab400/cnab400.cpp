@@ -1,5 +1,6 @@
 #include "layouts/cnab400/cnab400.h"
 
+#include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 
@@ -45,6 +46,8 @@ void TArquivo::TrailerEFecha() {
   Fecha();
 }
 
+TValores::TValores(TTitulo& t) : TValoresTitulo(t), vencimento(FormatDateTime("ddmmyy", dataVencimento)) {}
+
 std::string AdicionaZero(std::string_view s, int n) {
   const std::string t = AllTrim(s);
   if (static_cast<int>(t.size()) == n) return std::string(s);
@@ -52,7 +55,7 @@ std::string AdicionaZero(std::string_view s, int n) {
 }
 
 void BlocoPagador(Record& r, const TPagador& p, int larguraNome) {
-  const std::string& nome = p.override ? p.fantasia : p.nome;
+  const std::string& nome = p.Nome();
   r.num(221, 14, LeftStr(SemPontuacao(p.inscricao), 14));
   r.put(235, larguraNome, PadR(CampoValido(LeftStr(nome, larguraNome)), larguraNome));
   if (larguraNome < 40) r.put(235 + larguraNome, 40 - larguraNome, Replicate(" ", 40 - larguraNome));
@@ -127,6 +130,19 @@ std::string JurosDiarios(TTitulo& t, double valor) {
   if (!t.Nulo("VRMORDIABREC")) return Money(t.F("VRMORDIABREC"), 13);
   if (!t.Nulo("VRPEMORBREC")) return Money(t.F("VRPEMORBREC") * valor / 100, 13);
   return "";
+}
+
+std::string DuplicataOuLancamento(TTitulo& t) {
+  const std::string duplicata = t.Registro(TRegistro::DocBol, "DUPLICATA");
+  if (duplicata.empty()) return PadR(t.S("NRLANBOLREC"), 10);
+  return PadR(CampoValido(Right(AllTrim(duplicata), 8)), 8) +
+         PadR(Ajusta(t.Registro(TRegistro::DocBol, "NRPARCELA"), 2), 2);
+}
+
+std::string Nosso12(const TValoresTitulo& v) {
+  const std::string impressao = v.impressao.empty() ? "E" : v.impressao;
+  if ((impressao != "E" && impressao != "F") || v.nosso.empty()) return "";
+  return Right(AdicionaZero(NossoNumero(v.nosso), 12), 12);
 }
 
 std::string DocumentoParcela(TTitulo& t) {

@@ -52,6 +52,12 @@ class TArquivo {
   std::optional<TRemessaFile> file_;  // none for a draft
 };
 
+// A title's values as the CNAB 400 banks read them, the due date as "ddmmyy".
+struct TValores : TValoresTitulo {
+  explicit TValores(TTitulo& t);
+  std::string vencimento;
+};
+
 // s itself when it already has n characters, else n zeros before its
 // trimmed value: the caller keeps the last n, a left zero fill.
 std::string AdicionaZero(std::string_view s, int n);
@@ -103,6 +109,15 @@ std::string MensagemPedida(TTitulo& t, const std::string& instrucao1, const std:
 // Interest per day in 13 positions: the stored daily value when there is one
 // (a stored zero included), else the monthly percentage of valor, else none.
 std::string JurosDiarios(TTitulo& t, double valor);
+
+// The title's invoice, its last eight characters, and its instalment in two
+// positions; the title's number in ten when it has no invoice.
+std::string DuplicataOuLancamento(TTitulo& t);
+
+// The 12-character nosso número with its check digit (digits and "P") of a
+// slip the company prints, a title without a printer counting as the
+// company's; empty for the bank's own slips and a title without a number.
+std::string Nosso12(const TValoresTitulo& v);
 
 // The title's invoice and instalment ("123/02"), its last ten characters, in
 // ten positions; blanks when the title has no invoice.

@@ -97,21 +97,12 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
   // A title's records up to their sequence: built once to check every marked
   // title before the file exists, and again to be written.
   auto registros = [&](cnab400::TArquivo& arq, TTitulo& t) {
-    const std::string impressao = t.S("IDIMPRBOLBOL");
-    const double valor = t.F("VRFINALBREC");
-    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
-    const double desconto = t.F("VRPEDESCBCLI");
+    const cnab400::TValores v(t);
     auto& docBol = t.Registros(TRegistro::DocBol);
     const bool temDoc = docBol.Active() && !docBol.IsEmpty();
     if (temDoc) docBol.First();
     auto doc = [&](const char* n) { return temDoc ? docBol.FieldByName(n).AsString() : std::string(); };
-    const std::string duplicata = doc("DUPLICATA");
-    const std::string documento = duplicata.empty() ? PadR(t.S("NRLANBOLREC"), 10)
-                                                    : PadR(CampoValido(Right(AllTrim(duplicata), 8)), 8) +
-                                                          PadR(Ajusta(doc("NRPARCELA"), 2), 2);
-    const TPagador pagador = t.Pagador();
-    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
-    const std::string sacador = impressao == "F" ? empresa.nome : razaoEmpresa;
+    const std::string sacador = v.impressao == "F" ? empresa.nome : razaoEmpresa;
 
     // Detail record (type "1")
     Record r = arq.Registro();
@@ -119,16 +110,16 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(2, 2, TipoEmpresa(empresa));
     r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
     r.put(18, 20, codigo);
-    r.put(38, 25, PadR(AllTrim(t.S("CDFILIAL") + t.S("NRLANBOLREC")), 25));
-    r.num(63, 8, impressao == "B" ? "00000000" : Nosso8(rem, t));
+    r.put(38, 25, PadR(AllTrim(v.controle), 25));
+    r.num(63, 8, v.impressao == "B" ? "00000000" : Nosso8(rem, t));
     r.put(71, 5, Replicate(" ", 5));
     r.put(76, 8, Replicate(" ", 8));
     r.put(84, 24, Replicate(" ", 24));
     r.put(108, 1, "6");
     r.put(109, 2, ocorrencia);
-    r.put(111, 10, documento);
-    r.put(121, 6, vencimento);
-    r.num(127, 13, Money(valor, 13));
+    r.put(111, 10, cnab400::DuplicataOuLancamento(t));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 3, "707");
     r.put(143, 4, "0000");
     r.put(147, 1, "0");
@@ -137,19 +128,19 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(151, 6, emissao);
     r.put(157, 4, "0000");
     r.put(161, 13, Replicate("0", 13));
-    r.put(174, 6, desconto > 0 ? vencimento : "000000");
-    r.num(180, 13, desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", valor * desconto / 100), 13) : "");
+    r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
+    r.num(180, 13, v.desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", v.valor * v.desconto / 100), 13) : "");
     r.put(193, 26, Replicate("0", 26));
-    r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
-    r.num(221, 14, LeftStr(SemPontuacao(AllTrim(pagador.inscricao)), 14));
-    r.put(235, 30, PadR(CampoValido(LeftStr(nomePagador, 30)), 30));
+    r.put(219, 2, v.pagador.tipo == "F" ? "01" : "02");
+    r.num(221, 14, LeftStr(SemPontuacao(AllTrim(v.pagador.inscricao)), 14));
+    r.put(235, 30, PadR(CampoValido(LeftStr(v.pagador.Nome(), 30)), 30));
     r.put(265, 10, Replicate(" ", 10));
-    r.put(275, 40, PadR(CampoValido(LeftStr(AllTrim(pagador.endereco), 40)), 40));
-    r.put(315, 12, PadR(CampoValido(LeftStr(AllTrim(pagador.bairro), 12)), 12));
-    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
-    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
-    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
-    r.put(352, 30, impressao == "B" ? Replicate(" ", 30) : PadR(CampoValido(LeftStr(sacador, 30)), 30));
+    r.put(275, 40, PadR(CampoValido(LeftStr(AllTrim(v.pagador.endereco), 40)), 40));
+    r.put(315, 12, PadR(CampoValido(LeftStr(AllTrim(v.pagador.bairro), 12)), 12));
+    r.num(327, 8, LeftStr(CampoValidoCEPTEL(v.pagador.cep), 8));
+    r.put(335, 15, PadR(CampoValido(LeftStr(v.pagador.cidade, 15)), 15));
+    r.put(350, 2, PadR(CampoValido(LeftStr(v.pagador.uf, 2)), 2));
+    r.put(352, 30, v.impressao == "B" ? Replicate(" ", 30) : PadR(CampoValido(LeftStr(sacador, 30)), 30));
     r.put(382, 10, Replicate(" ", 10));
     r.put(392, 2, "00");
     r.put(394, 1, "0");

@@ -48,19 +48,10 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
   // A title's two records up to their sequence: built once to check every
   // marked title before the file exists, and again to be written.
   auto registros = [&](cnab400::TArquivo& arq, TTitulo& t) {
-    const double valor = t.F("VRFINALBREC");
-    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
-    const std::string impressao = t.S("IDIMPRBOLBOL");
-    const std::string nossoGravado = t.S("CDNOSNUMREC");
-    const std::string carteira = SemPontuacao(t.S("CDCARTCOBBOL"));
-    const std::string ins1 = t.S("CDINS1COBBOL");
-    const std::string ins2 = t.S("CDINS2COBBOL");
-    const double desconto = t.F("VRPEDESCBCLI");
+    const cnab400::TValores v(t);
 
     const std::string documento = cnab400::DocumentoParcela(t);
-    const std::string mensagem = cnab400::MensagemPedida(t, ins1, ins2);
-
-    const TPagador pagador = t.Pagador();
+    const std::string mensagem = cnab400::MensagemPedida(t, v.ins1, v.ins2);
 
     // Detail record (type "1"). Beside Guanabara's fixed CNPJ the type is
     // always a company's, whatever kind of company issued the title.
@@ -72,34 +63,31 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(22, 2, "00");
     r.num(24, 6, conta);
     r.put(30, 8, Replicate(" ", 8));
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
-    r.num(63, 8,
-          (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-              ? LeftStr(NossoSemDv(nossoGravado), 8)
-              : "");
+    r.put(38, 25, PadR(v.controle, 25));
+    r.num(63, 8, v.EmpresaNumera() ? LeftStr(NossoSemDv(v.nosso), 8) : "");
     r.put(71, 12, Replicate(" ", 12));
-    r.num(83, 3, Right(carteira, 3));
+    r.num(83, 3, Right(v.carteira, 3));
     r.put(86, 9, Replicate("0", 9));
     r.put(95, 13, Replicate(" ", 13));
     r.put(108, 1, "I");
     r.put(109, 2, ocorrencia);
     r.put(111, 10, documento);
-    r.put(121, 6, vencimento);
-    r.num(127, 13, Money(valor, 13));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 3, "341");
     r.put(143, 5, "00000");
     r.put(148, 2, "01");
     r.put(150, 1, "N");
     r.put(151, 6, emissao);
-    r.put(157, 2, cnab400::Instrucao(ins1));
-    r.put(159, 2, cnab400::Instrucao(ins2));
-    r.num(161, 13, cnab400::JurosDiarios(t, valor));
-    r.put(174, 6, desconto > 0 ? vencimento : "000000");
-    r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
+    r.put(157, 2, cnab400::Instrucao(v.ins1));
+    r.put(159, 2, cnab400::Instrucao(v.ins2));
+    r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
+    r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
+    r.num(180, 13, v.desconto > 0 ? Money(v.desconto * v.valor / 100, 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
-    cnab400::BlocoPagador(r, pagador, 30);
+    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
+    cnab400::BlocoPagador(r, v.pagador, 30);
     r.put(352, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
     r.put(382, 4, Replicate(" ", 4));
     r.put(386, 6, "000000");

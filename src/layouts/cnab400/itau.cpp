@@ -102,14 +102,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
       },
       [&](cnab400::TArquivo& arq, TTitulo& t) {
         auto bol = [&](const char* n) { return t.Campo(n); };
-        const double valor = bol("VRFINALBREC").AsFloat();
-        const double vencimento = bol("DTVENBOLREC").AsDateTime();
-        const std::string ins1 = bol("CDINS1COBBOL").AsString();
-        const std::string ins2 = bol("CDINS2COBBOL").AsString();
-        const std::string impressao = bol("IDIMPRBOLBOL").AsString();
-        const std::string nossoGravado = bol("CDNOSNUMREC").AsString();
-        const std::string carteira = Right(SemPontuacao(bol("CDCARTCOBBOL").AsString()), 3);
-        const double desconto = bol("VRPEDESCBCLI").AsFloat();
+        const cnab400::TValores v(t);
 
         auto& doc = t.Registros(TRegistro::DocBol);
         const std::string documento =
@@ -118,14 +111,6 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
                                                        doc.FieldByName("NRPARCELA").AsString(),
                                                    10)),
                                  10);
-
-        std::string juros;
-        if (!bol("VRMORDIABREC").IsNull())
-          juros = Money(bol("VRMORDIABREC").AsFloat(), 13);
-        else if (!bol("VRPEMORBREC").IsNull())
-          juros = Money(valor * bol("VRPEMORBREC").AsFloat() / 100, 13);
-
-        const TPagador pagador = t.Pagador();
 
         // Detail record (type "1")
         Record r = arq.Registro();
@@ -137,34 +122,31 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         r.num(24, 6, conta);
         r.put(30, 4, Replicate(" ", 4));
         r.put(34, 4, "0000");
-        r.put(38, 25, PadR(bol("CDFILIAL").AsString() + bol("NRLANBOLREC").AsString(), 25));
-        r.num(63, 8,
-              (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-                  ? LeftStr(NossoSemDv(nossoGravado), 8)
-                  : "");
+        r.put(38, 25, PadR(v.controle, 25));
+        r.num(63, 8, v.EmpresaNumera() ? LeftStr(NossoSemDv(v.nosso), 8) : "");
         r.put(71, 13, Replicate("0", 13));
-        r.num(84, 3, carteira);
+        r.num(84, 3, Right(v.carteira, 3));
         r.put(87, 21, Replicate(" ", 21));
         r.put(108, 1, "I");
         r.put(109, 2, ocorrencia);
         r.put(111, 10, documento);
-        r.put(121, 6, FormatDateTime("ddmmyy", vencimento));
-        r.num(127, 13, Money(valor, 13));
+        r.put(121, 6, v.vencimento);
+        r.num(127, 13, Money(v.valor, 13));
         r.put(140, 3, "341");
         r.put(143, 5, "00000");
         r.put(148, 2, "01");
         r.put(150, 1, "N");
         r.put(151, 6, emissao);
-        r.put(157, 2, ins1.empty() ? "  " : PadR(LeftStr(ins1, 2), 2));
-        r.put(159, 2, ins2.empty() ? "  " : PadR(LeftStr(ins2, 2), 2));
-        r.num(161, 13, juros);
-        r.put(174, 6, FormatDateTime("ddmmyy", vencimento));
-        r.num(180, 13, desconto > 0 ? Money(valor * desconto / 100, 13) : "");
+        r.put(157, 2, cnab400::Instrucao(v.ins1));
+        r.put(159, 2, cnab400::Instrucao(v.ins2));
+        r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
+        r.put(174, 6, v.vencimento);
+        r.num(180, 13, v.desconto > 0 ? Money(v.valor * v.desconto / 100, 13) : "");
         r.put(193, 13, Replicate("0", 13));
         r.put(206, 13, Replicate("0", 13));
-        r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
-        cnab400::BlocoPagador(r, pagador, 30);
-        r.put(352, 40, AvalistaOuMensagem(ins1, ins2, avalista, t));
+        r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
+        cnab400::BlocoPagador(r, v.pagador, 30);
+        r.put(352, 40, AvalistaOuMensagem(v.ins1, v.ins2, avalista, t));
         r.num(392, 2, bol("QTDIAPROTBOL").IsNull() ? "" : Right(bol("QTDIAPROTBOL").AsString(), 2));
         r.put(394, 1, " ");
         arq.Escreve(r);
@@ -177,7 +159,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
           Record m = arq.Registro();
           m.put(1, 1, "2");
           m.put(2, 1, codigo);
-          m.put(3, 8, FormatDateTime("ddmmyyyy", DateOf(vencimento) + 1));
+          m.put(3, 8, FormatDateTime("ddmmyyyy", DateOf(v.dataVencimento) + 1));
           m.num(11, 13, codigo == "1" ? Money(multa, 13) : codigo == "2" ? Money(percentual, 13) : "");
           m.put(24, 371, Replicate(" ", 371));
           arq.Escreve(m);

@@ -97,16 +97,15 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // Detail record (type "1"), up to its sequence.
   auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
-    const std::string impressao = t.S("IDIMPRBOLBOL");
-    const bool daEmpresa = impressao == "E" || impressao == "F";
-    const std::string nosso = t.S("CDNOSNUMREC");
+    const cnab400::TValores v(t);
+    const bool daEmpresa = v.impressao == "E" || v.impressao == "F";
     const std::string parcela = t.S("NRPARCBOLREC");
     auto instrucao = [&](const char* n) {
       const std::string i = t.S(n);
       return i.empty() ? std::string("00") : Ajusta(CampoValido(i), 2);
     };
     const std::string protesto = t.S("QTDIAPROTBOL");
-    const TPagador p = t.Pagador();
+    const TPagador& p = v.pagador;
     const std::string cep = CampoValidoCEPTEL(p.cep);
 
     Record r = arq.Registro();
@@ -118,7 +117,7 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(32, 6, "000000");
     r.put(38, 25, Replicate(" ", 25));
     // the company's own slips carry their stored number; the bank numbers the rest
-    r.num(63, 12, daEmpresa && !nosso.empty() ? LeftStr(NossoNumero(nosso), 12) : "");
+    r.num(63, 12, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 12) : "");
     r.num(75, 2, parcela == "00" ? "01" : parcela);
     r.put(77, 2, "00");
     r.put(79, 3, Replicate(" ", 3));
@@ -133,8 +132,8 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(107, 2, Carteira(t.S("IDCARTCOBREC")));
     r.put(109, 2, "01");
     r.put(111, 10, Ajusta(t.S("NRLANBOLREC"), 10));
-    r.put(121, 6, FormatDateTime("ddmmyy", t.D("DTVENBOLREC")));
-    r.num(127, 13, Money(t.F("VRFINALBREC"), 13));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 3, "756");
     Agencia(r, 143, rem);
     r.put(148, 2, "01");
