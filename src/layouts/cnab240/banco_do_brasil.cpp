@@ -305,14 +305,7 @@ void Remessa_BB(const TRemessa& rem, TTitulos& titulos,
   };
 
   cnab240::Gera(rem, titulos, {.banco = "001"}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       arq.EscreveTrailerLote();
-                       arq.EscreveTrailerArquivo(true);
-                     }});
+                cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo));
 }
 
 }  // namespace layouts

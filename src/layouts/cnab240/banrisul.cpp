@@ -272,16 +272,10 @@ void Remessa_Banrisul(const TRemessa& rem, TTitulos& titulos, bool) {
   };
 
   TTotais totais;
-  cnab240::Gera(rem, titulos, {.banco = "041"}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       TrailerLote(arq, totais);
-                       arq.EscreveTrailerArquivo(true);
-                     },
-                 .escrito = [&](TTitulo& t) { totais.Soma(t); }});
+  cnab240::TRegistros registros = cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo);
+  registros.trailerLote = [&](cnab240::TArquivo& arq) { TrailerLote(arq, totais); };
+  registros.escrito = [&](TTitulo& t) { totais.Soma(t); };
+  cnab240::Gera(rem, titulos, {.banco = "041"}, lote.movimento, registros);
 }
 
 }  // namespace layouts

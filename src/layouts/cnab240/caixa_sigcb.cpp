@@ -269,15 +269,9 @@ void Remessa_BcoCaixa_SIGCB(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // What the bank could not read, and a kind it does not register, stop the
   // run before the file exists.
-  cnab240::Gera(rem, titulos, {.banco = "104"}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       TrailerLote(arq);
-                       arq.EscreveTrailerArquivo(false);
-                     }});
+  cnab240::TRegistros registros = cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo);
+  registros.trailerLote = TrailerLote;
+  cnab240::Gera(rem, titulos, {.banco = "104", .contaContas = false}, lote.movimento, registros);
 }
 
 }  // namespace layouts

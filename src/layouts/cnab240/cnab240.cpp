@@ -104,7 +104,14 @@ void Gera(const TRemessa& rem, TTitulos& titulos, const TRegras& regras, const s
     registros.titulo(t, arquivo);
     if (registros.escrito) registros.escrito(t);
   });
-  registros.trailers(arq);
+  if (registros.trailerLote)
+    registros.trailerLote(arq);
+  else
+    arq.EscreveTrailerLote(regras.totaisZerados);
+  if (registros.trailerArquivo)
+    registros.trailerArquivo(arq);
+  else
+    arq.EscreveTrailerArquivo(regras.contaContas);
   arq.Close();
 }
 

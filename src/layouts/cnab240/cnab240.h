@@ -28,6 +28,11 @@ struct TRegras {
   // What the lot trailer adds to the detail records: most banks count the lot
   // header and the lot trailer themselves, some count the details only.
   int registrosAlemDosDetalhes = 2;
+  // The frame's lot trailer carries zero counts and totals per kind of
+  // collection at 024-115 (else blanks); its file trailer a zero count of
+  // accounts at 030-035 (else blanks). A bank with its own trailer writes it.
+  bool totaisZerados = true;
+  bool contaContas = true;
 };
 
 class TArquivo {
@@ -80,17 +85,29 @@ struct TSaida {
   std::function<void(const Record&)> escreve;
 };
 
-// A bank's own records: both headers from 009, a title's segments from 018,
-// and the two trailers once every title is written. verifica (a title's own
-// refusal before its records are built) and escrito (what the bank counts of
-// each title written, for its lot trailer) are optional.
+// A bank's own records: both headers from 009 and a title's segments from
+// 018. Once every title is written, the lot trailer and the file trailer: the
+// frame's as TRegras says, or the bank's own. verifica (a title's own refusal
+// before its records are built) and escrito (what the bank counts of each
+// title written, for its lot trailer) are optional.
 struct TRegistros {
   std::function<void(Record&)> headerArquivo, headerLote;
   std::function<void(TTitulo&, const TSaida&)> titulo;
-  std::function<void(TArquivo&)> trailers;
+  std::function<void(TArquivo&)> trailerLote = {}, trailerArquivo = {};
   std::function<void(TTitulo&)> verifica = {};
   std::function<void(TTitulo&)> escrito = {};
 };
+
+// The records of a bank that reads what it needs of the batch once (its lot)
+// and writes each record from it.
+template <class L>
+TRegistros Registros(const L& lote, void (*headerArquivo)(Record&, const L&),
+                     void (*headerLote)(Record&, const L&),
+                     void (*titulo)(const L&, TTitulo&, const TSaida&)) {
+  return {.headerArquivo = [&lote, headerArquivo](Record& r) { headerArquivo(r, lote); },
+          .headerLote = [&lote, headerLote](Record& r) { headerLote(r, lote); },
+          .titulo = [&lote, titulo](TTitulo& t, const TSaida& s) { titulo(lote, t, s); }};
+}
 
 // The whole file of one lot. Every record is first built on a draft started
 // as the frame starts it (what a field refuses does not depend on the

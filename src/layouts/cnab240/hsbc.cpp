@@ -203,17 +203,7 @@ void Remessa_BcoHSBC(const TRemessa& rem, TTitulos& titulos, bool) {
   };
 
   cnab240::Gera(rem, titulos, {.banco = "399"}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       // Lot trailer (type "5"): the details and the lot's two headers, zero totals
-                       arq.EscreveTrailerLote(true);
-
-                       // File trailer (type "9"), with the zero count of accounts
-                       arq.EscreveTrailerArquivo(true);
-                     }});
+                cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo));
 }
 
 }  // namespace layouts

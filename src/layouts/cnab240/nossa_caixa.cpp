@@ -187,15 +187,8 @@ void Remessa_BcoNossaCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
   };
 
   // The bank's lot count holds the detail records alone.
-  cnab240::Gera(rem, titulos, {.banco = "151", .registrosAlemDosDetalhes = 0}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       arq.EscreveTrailerLote(false);
-                       arq.EscreveTrailerArquivo(true);
-                     }});
+  cnab240::Gera(rem, titulos, {.banco = "151", .registrosAlemDosDetalhes = 0, .totaisZerados = false},
+                lote.movimento, cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo));
 }
 
 }  // namespace layouts

@@ -236,17 +236,7 @@ void RemessaReal(const TRemessa& rem, TTitulos& titulos, const TLeiauteReal& lei
   };
 
   cnab240::Gera(rem, titulos, {.banco = leiaute.banco}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       // Lot trailer (type "5")
-                       arq.EscreveTrailerLote();
-
-                       // File trailer (type "9")
-                       arq.EscreveTrailerArquivo(true);
-                     }});
+                cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo));
 }
 
 }  // namespace cnab240

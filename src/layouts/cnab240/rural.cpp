@@ -227,22 +227,15 @@ void Remessa_BcoRural(const TRemessa& rem, TTitulos& titulos, bool) {
       .carteira = CarteiraRural(rem),
   };
 
-  // The file trailer carries lot "0000" and no counts: the bank counts the
+  cnab240::TRegistros registros = cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo);
+  // File trailer (type "9"): lot "0000" and no counts, the bank counts the
   // lot's records in the lot trailer only.
-  cnab240::Gera(rem, titulos, {.banco = lote.banco, .loteTrailerArquivo = "0000"}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       // Lot trailer (type "5")
-                       arq.EscreveTrailerLote();
-
-                       // File trailer (type "9")
-                       Record f = arq.TrailerArquivo();
-                       f.put(9, 232, Replicate(" ", 232));
-                       arq.write(f);
-                     }});
+  registros.trailerArquivo = [](cnab240::TArquivo& arq) {
+    Record f = arq.TrailerArquivo();
+    f.put(9, 232, Replicate(" ", 232));
+    arq.write(f);
+  };
+  cnab240::Gera(rem, titulos, {.banco = lote.banco, .loteTrailerArquivo = "0000"}, lote.movimento, registros);
 }
 
 }  // namespace layouts

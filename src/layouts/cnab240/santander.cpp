@@ -291,15 +291,8 @@ void Remessa_BcoSantander(const TRemessa& rem, TTitulos& titulos, bool) {
       .avalista = rem.Avalista(),
   };
 
-  cnab240::Gera(rem, titulos, {.banco = lote.banco}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       arq.EscreveTrailerLote(false);
-                       arq.EscreveTrailerArquivo(false);
-                     }});
+  cnab240::Gera(rem, titulos, {.banco = lote.banco, .totaisZerados = false, .contaContas = false},
+                lote.movimento, cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo));
 }
 
 }  // namespace layouts

@@ -239,38 +239,32 @@ void Remessa_SICOOB_CONV(const TRemessa& rem, TTitulos& titulos, bool) {
 
   int titulosEscritos = 0;
   double total = 0;
-  cnab240::Gera(rem, titulos, {.banco = "756"}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       // Lot trailer (type "5"): every title counts as simple collection.
-                       Record tl = arq.TrailerLote();
-                       tl.put(9, 9, Replicate(" ", 9));
-                       tl.num(18, 6, IntToStr(arq.RegistrosLote()));
-                       tl.num(24, 6, IntToStr(titulosEscritos));
-                       tl.num(30, 17, VirgDeciAssu(FormatFloat("#0.00", total), 17));
-                       tl.put(47, 6, "000000");
-                       tl.put(53, 17, Replicate("0", 17));
-                       tl.put(70, 6, "000000");
-                       tl.put(76, 17, Replicate("0", 17));
-                       tl.put(93, 6, "000000");
-                       tl.put(99, 17, Replicate("0", 17));
-                       tl.put(116, 8, Replicate(" ", 8));
-                       tl.put(124, 117, Replicate(" ", 117));
-                       arq.write(tl);
-                       arq.EscreveTrailerArquivo(true);
-                     },
-                 .verifica =
-                     [&](TTitulo& t) {
-                       if (Modalidade(t.S("IDCARTCOBREC")).empty()) rem.Recusa(t, "TipoCart_INV");
-                     },
-                 .escrito =
-                     [&](TTitulo& t) {
-                       ++titulosEscritos;
-                       total += t.F("VRFINALBREC");
-                     }});
+  cnab240::TRegistros registros = cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo);
+  // Lot trailer (type "5"): every title counts as simple collection.
+  registros.trailerLote = [&](cnab240::TArquivo& arq) {
+    Record tl = arq.TrailerLote();
+    tl.put(9, 9, Replicate(" ", 9));
+    tl.num(18, 6, IntToStr(arq.RegistrosLote()));
+    tl.num(24, 6, IntToStr(titulosEscritos));
+    tl.num(30, 17, VirgDeciAssu(FormatFloat("#0.00", total), 17));
+    tl.put(47, 6, "000000");
+    tl.put(53, 17, Replicate("0", 17));
+    tl.put(70, 6, "000000");
+    tl.put(76, 17, Replicate("0", 17));
+    tl.put(93, 6, "000000");
+    tl.put(99, 17, Replicate("0", 17));
+    tl.put(116, 8, Replicate(" ", 8));
+    tl.put(124, 117, Replicate(" ", 117));
+    arq.write(tl);
+  };
+  registros.verifica = [&](TTitulo& t) {
+    if (Modalidade(t.S("IDCARTCOBREC")).empty()) rem.Recusa(t, "TipoCart_INV");
+  };
+  registros.escrito = [&](TTitulo& t) {
+    ++titulosEscritos;
+    total += t.F("VRFINALBREC");
+  };
+  cnab240::Gera(rem, titulos, {.banco = "756"}, lote.movimento, registros);
 }
 
 }  // namespace layouts
