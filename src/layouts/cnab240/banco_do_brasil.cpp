@@ -102,9 +102,7 @@ void Conta(Record& r, int pos, const TContaBB& c) {
 
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteBB& l) {
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.tipoEmpresa);
-  r.num(19, 14, LeftStr(l.inscricao, 14));
+  cnab240::EmpresaArquivo(r, l.tipoEmpresa, LeftStr(l.inscricao, 14));
   Convenio(r, 33, l);
   Conta(r, 53, l.conta);
   cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, cnab240::NomeBanco(l.rem), "030");
@@ -113,12 +111,7 @@ void HeaderArquivo(Record& r, const TLoteBB& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteBB& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "  ");
-  r.put(14, 3, "020");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.tipoEmpresa);
+  cnab240::ServicoLote(r, "  ", "020", l.tipoEmpresa);
   r.num(19, 15, LeftStr(l.inscricao, 15));
   Convenio(r, 34, l);
   Conta(r, 54, l.conta);

@@ -68,9 +68,7 @@ void Convenio(Record& r, int pos, const TLoteBanrisul& l) {
 
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteBanrisul& l) {
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.empresa.tipo);
-  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  cnab240::EmpresaArquivo(r, l.empresa.tipo, LeftStr(l.empresa.inscricao, 14));
   Convenio(r, 33, l);
   r.put(53, 2, "00");
   r.num(55, 3, Right(l.conta.agencia, 3));
@@ -84,12 +82,7 @@ void HeaderArquivo(Record& r, const TLoteBanrisul& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteBanrisul& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "00");
-  r.put(14, 3, "060");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.empresa.tipo);
+  cnab240::ServicoLote(r, "00", "060", l.empresa.tipo);
   r.num(19, 15, LeftStr(l.empresa.inscricao, 15));
   Convenio(r, 34, l);
   r.num(54, 5, Right(l.conta.agencia, 3));

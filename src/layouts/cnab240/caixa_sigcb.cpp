@@ -102,9 +102,7 @@ struct TLoteSigcb {
 
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteSigcb& l) {
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.empresa.tipo);
-  r.num(19, 14, l.empresa.inscricao);
+  cnab240::EmpresaArquivo(r, l.empresa.tipo, l.empresa.inscricao);
   r.put(33, 20, Replicate("0", 20));
   r.num(53, 5, l.agencia.arquivo);
   r.num(58, 1, l.agencia.dv, " ");
@@ -122,12 +120,7 @@ void HeaderArquivo(Record& r, const TLoteSigcb& l) {
 // sequence, as in the file header.
 void HeaderLote(Record& r, const TLoteSigcb& l) {
   const std::string seq = l.rem.CNABRec.S("NRSEQREMESSAREC");
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "00");
-  r.put(14, 3, l.convenio.longo ? "067" : "060");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.empresa.tipo);
+  cnab240::ServicoLote(r, "00", l.convenio.longo ? "067" : "060", l.empresa.tipo);
   r.num(19, 15, LeftStr(l.empresa.inscricao, 15));
   r.num(34, 7, l.convenio.sete);
   r.put(41, 13, Replicate("0", 13));

@@ -223,6 +223,21 @@ TConta LeConta(const TRemessa& rem) {
   return r;
 }
 
+void EmpresaArquivo(Record& r, const std::string& tipo, const std::string& inscricao) {
+  r.put(9, 9, Replicate(" ", 9));
+  r.put(18, 1, tipo);
+  r.num(19, 14, inscricao);
+}
+
+void ServicoLote(Record& r, std::string_view forma, std::string_view versao, const std::string& tipo) {
+  r.put(9, 1, "R");
+  r.put(10, 2, "01");
+  r.put(12, 2, forma);
+  r.put(14, 3, versao);
+  r.put(17, 1, " ");
+  r.put(18, 1, tipo);
+}
+
 void GeracaoArquivo(Record& r, const TRemessa& rem, const std::string& nomeEmpresa,
                     const std::string& nomeBanco, std::string_view versao) {
   r.put(73, 30, nomeEmpresa);

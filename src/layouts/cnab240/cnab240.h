@@ -181,6 +181,15 @@ struct TConta {
 };
 TConta LeConta(const TRemessa& rem);
 
+// File header 009-032 as the banks take it: blanks, the company's tax-id
+// type and its tax id in 14 digits (inscricao, cut as the bank cuts it).
+void EmpresaArquivo(Record& r, const std::string& tipo, const std::string& inscricao);
+// Lot header 009-018 as the banks take it: "R" (a remittance), service "01"
+// (collection), the bank's two positions at 012 ("00" or blanks), its lot
+// layout version, a blank and the company's tax-id type; the bank goes on
+// with the tax id at 019.
+void ServicoLote(Record& r, std::string_view forma, std::string_view versao, const std::string& tipo);
+
 // File header 073-171 as most banks take it: the company's name and the
 // bank's (each already in its 30 positions), blanks, "1" for a remittance,
 // the processing date and the run's time, the file's sequence, the layout

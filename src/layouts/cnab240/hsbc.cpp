@@ -54,9 +54,7 @@ struct TLoteHSBC {
 
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteHSBC& l) {
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.empresa.tipo);
-  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  cnab240::EmpresaArquivo(r, l.empresa.tipo, LeftStr(l.empresa.inscricao, 14));
   r.put(33, 3, "COB");
   r.put(36, 4, "CNAB");
   r.num(40, 13, l.convenio);
@@ -75,12 +73,7 @@ void HeaderArquivo(Record& r, const TLoteHSBC& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteHSBC& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "00");
-  r.put(14, 3, "010");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.empresa.tipo);
+  cnab240::ServicoLote(r, "00", "010", l.empresa.tipo);
   r.num(19, 15, LeftStr(l.empresa.inscricao, 15));
   r.put(34, 3, "COB");
   r.put(37, 4, Replicate(" ", 4));

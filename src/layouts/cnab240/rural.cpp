@@ -107,9 +107,7 @@ std::string ContratoRural(const TRemessa& rem, const std::string& tipoCarteira) 
 
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteRural& l) {
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.empresa.tipo);
-  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  cnab240::EmpresaArquivo(r, l.empresa.tipo, LeftStr(l.empresa.inscricao, 14));
   r.put(33, 8, l.ident);
   r.put(41, 12, Replicate(" ", 12));
   r.num(53, 5, l.conta.agencia);
@@ -125,12 +123,7 @@ void HeaderArquivo(Record& r, const TLoteRural& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteRural& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "  ");
-  r.put(14, 3, "020");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.empresa.tipo);
+  cnab240::ServicoLote(r, "  ", "020", l.empresa.tipo);
   cnab240::Inscricao15(r, 19, l.empresa.tipo, l.empresa.inscricao);
   r.put(34, 8, l.ident);
   r.put(42, 12, Replicate(" ", 12));

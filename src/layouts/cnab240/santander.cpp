@@ -154,12 +154,7 @@ void HeaderArquivo(Record& r, const TLoteSantander& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteSantander& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "  ");
-  r.put(14, 3, "030");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.tipoEmpresa);
+  cnab240::ServicoLote(r, "  ", "030", l.tipoEmpresa);
   r.num(19, 15, LeftStr(l.inscricao, 15));
   r.put(34, 20, Replicate(" ", 20));
   r.num(54, 15, l.ident);

@@ -51,9 +51,7 @@ void ContaCabecalho(Record& r, int pos, const TRemessa& rem) {
 
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteSicoob& l) {
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.empresa.tipo);
-  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  cnab240::EmpresaArquivo(r, l.empresa.tipo, LeftStr(l.empresa.inscricao, 14));
   r.put(33, 20, Replicate(" ", 20));
   ContaCabecalho(r, 53, l.rem);
   r.put(72, 1, "0");
@@ -65,12 +63,7 @@ void HeaderArquivo(Record& r, const TLoteSicoob& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteSicoob& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "  ");
-  r.put(14, 3, "040");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.empresa.tipo);
+  cnab240::ServicoLote(r, "  ", "040", l.empresa.tipo);
   cnab240::Inscricao15(r, 19, l.empresa.tipo, l.empresa.inscricao);
   r.put(34, 20, Replicate(" ", 20));
   ContaCabecalho(r, 54, l.rem);
