@@ -23,10 +23,7 @@ void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
   auto cabecalho = [&](cnab400::TArquivo& arq) {
     Record r = arq.Cabecalho();
     r.num(27, 20, LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20));
-    r.put(47, 30, PadR(CampoValido(LeftStr(rem.Cadastro().nome, 30)), 30));
-    r.put(77, 3, "025");
-    r.put(80, 15, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 15)), 15));
-    r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+    cnab400::EmpresaEBanco(r, rem.Cadastro().nome, "025", rem.ContaCorr.S("NMBANCO"), rem.Hoje());
     r.put(101, 8, Replicate(" ", 8));
     r.put(109, 2, "76");
     r.num(111, 7, Right(cnab("NRCNABREC"), 7));

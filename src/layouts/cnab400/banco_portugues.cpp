@@ -37,10 +37,7 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
   auto cabecalho = [&](cnab400::TArquivo& arq) {
     Record r = arq.Cabecalho();
     r.num(27, 20, cedente);
-    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-    r.put(77, 3, "069");
-    r.put(80, 15, PadR(CampoValido("BPN Brasil BMSA"), 15));
-    r.put(95, 6, emissao);
+    cnab400::EmpresaEBanco(r, empresa.nome, "069", "BPN Brasil BMSA", rem.DataProc);
     r.put(101, 8, Preenche_Brancos(8));
     r.put(109, 2, "MX");
     r.num(111, 7, remessa.empty() ? "1" : Right(remessa, 7));

@@ -46,11 +46,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
     Record r = arq.Cabecalho();
     r.num(27, 11, conta);
     r.put(38, 9, Replicate(" ", 9));
-    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-    r.put(77, 3, "021");
-    r.put(80, 8, "BANESTES");
-    r.put(88, 7, Replicate(" ", 7));
-    r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+    cnab400::EmpresaEBanco(r, empresa.nome, "021", "BANESTES", rem.Hoje());
     r.put(101, 294, Replicate(" ", 294));
     arq.Escreve(r);
   };

@@ -36,10 +36,7 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(29, 1, fase);
     r.num(30, 8, identificacao);
     r.put(38, 9, Replicate(" ", 9));
-    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-    r.put(77, 3, "479");
-    r.put(80, 15, "BANCO DE BOSTON");
-    r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+    cnab400::EmpresaEBanco(r, empresa.nome, "479", "BANCO DE BOSTON", rem.Hoje());
     r.put(101, 5, "01600");
     r.put(106, 3, "BPI");
     r.put(109, 91, Replicate(" ", 91));

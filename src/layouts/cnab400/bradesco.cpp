@@ -86,10 +86,7 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
         // Header record (type "0")
         Record r = arq.Cabecalho();
         r.num(27, 20, LeftStr(SemPontuacao(AllTrim(id)), 20));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.put(77, 3, "237");
-        r.put(80, 15, PadR("BRADESCO", 15));
-        r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, "237", "BRADESCO", rem.Hoje());
         r.put(101, 8, Replicate(" ", 8));
         r.put(109, 2, "MX");
         r.num(111, 7, Right(cnab("NRCNABREC"), 7));

@@ -70,10 +70,7 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
         // Header record (type "0")
         Record r = arq.Cabecalho();
         r.num(27, 20, LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.num(77, 3, banco);
-        r.put(80, 15, PadR(CampoValido(LeftStr(nomeBanco, 15)), 15));
-        r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, banco, nomeBanco, rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },

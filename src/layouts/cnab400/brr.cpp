@@ -172,10 +172,7 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
         // Header record (type "0")
         Record r = arq.Cabecalho();
         r.num(27, 20, LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.num(77, 3, cnab("CDBANCCNAB"));
-        r.put(80, 15, PadR(CampoValido(LeftStr(cnab("NMBANCO"), 15)), 15));
-        r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, cnab("CDBANCCNAB"), cnab("NMBANCO"), rem.Hoje());
         r.put(101, 8, Replicate(" ", 8));
         r.put(109, 2, "MX");
         r.num(111, 7, Right(cnab("NRCNABREC"), 7));

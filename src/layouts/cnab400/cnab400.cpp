@@ -48,6 +48,14 @@ void TArquivo::TrailerEFecha() {
 
 TValores::TValores(TTitulo& t) : TValoresTitulo(t), vencimento(FormatDateTime("ddmmyy", dataVencimento)) {}
 
+void EmpresaEBanco(Record& r, const std::string& empresa, std::string_view banco,
+                   const std::string& nomeBanco, TDateTime data) {
+  r.put(47, 30, PadR(CampoValido(LeftStr(empresa, 30)), 30));
+  r.num(77, 3, banco);
+  r.put(80, 15, PadR(CampoValido(LeftStr(nomeBanco, 15)), 15));
+  r.put(95, 6, FormatDateTime("ddmmyy", data));
+}
+
 std::string AdicionaZero(std::string_view s, int n) {
   const std::string t = AllTrim(s);
   if (static_cast<int>(t.size()) == n) return std::string(s);

@@ -58,6 +58,11 @@ struct TValores : TValoresTitulo {
   std::string vencimento;
 };
 
+// Header 047-100 as the banks of the family take it: the company's name in 30
+// positions, the bank's number, its name in 15 and the file's date (ddmmyy).
+void EmpresaEBanco(Record& r, const std::string& empresa, std::string_view banco,
+                   const std::string& nomeBanco, TDateTime data);
+
 // s itself when it already has n characters, else n zeros before its
 // trimmed value: the caller keeps the last n, a left zero fill.
 std::string AdicionaZero(std::string_view s, int n);

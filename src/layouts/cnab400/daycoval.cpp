@@ -182,10 +182,7 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
         // Header record (type "0")
         Record r = arq.Cabecalho();
         r.put(27, 20, codigo);
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.put(77, 3, "707");
-        r.put(80, 15, PadR("BANCO DAYCOVAL", 15));
-        r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, "707", "BANCO DAYCOVAL", rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },

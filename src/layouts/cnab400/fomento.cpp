@@ -101,10 +101,7 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(31, 2, "00");
         r.num(33, 6, conta);
         r.put(39, 8, Replicate(" ", 8));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.num(77, 3, SemPontuacao(cnab("CDBANCCNAB")));
-        r.put(80, 15, PadR("NAFM", 15));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, SemPontuacao(cnab("CDBANCCNAB")), "NAFM", rem.Hoje());
         r.put(101, 280, Replicate(" ", 280));
         r.put(381, 5, "V.1.8");
         r.num(386, 9, seqRemessa);

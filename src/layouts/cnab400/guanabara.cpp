@@ -110,10 +110,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(31, 2, "00");
         r.num(33, 6, conta);
         r.put(39, 8, Replicate(" ", 8));
-        r.put(47, 30, PadR("BANCO GUANABARA S A", 30));
-        r.put(77, 3, "341");
-        r.put(80, 15, PadR("BANCO ITAU SA", 15));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, "BANCO GUANABARA S A", "341", "BANCO ITAU SA", rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },

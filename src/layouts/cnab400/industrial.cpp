@@ -128,10 +128,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
         // Header record (type "0")
         Record r = arq.Cabecalho();
         r.put(27, 20, codigo);
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.num(77, 3, banco);
-        r.put(80, 15, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 15)), 15));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, banco, rem.ContaCorr.S("NMBANCO"), rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },

@@ -93,10 +93,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(31, 2, "00");
         r.num(33, 6, conta);
         r.put(39, 8, Replicate(" ", 8));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
-        r.put(77, 3, "341");
-        r.put(80, 15, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 15)), 15));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.curto, "341", rem.ContaCorr.S("NMBANCO"), rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },

@@ -66,10 +66,7 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(27, 4, agencia);
     r.num(31, 15, inscricao);
     r.put(46, 1, " ");
-    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
-    r.put(77, 3, "389");
-    r.put(80, 15, PadR("BANCANTIL", 15));
-    r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+    cnab400::EmpresaEBanco(r, empresa.curto, "389", "BANCANTIL", rem.Hoje());
     r.put(101, 281, Replicate(" ", 281));
     r.put(382, 5, "01600");
     r.put(387, 3, Replicate(" ", 3));

@@ -127,10 +127,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(31, 2, "00");
         r.num(33, 8, numeroConta);
         r.put(41, 6, Replicate(" ", 6));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.put(77, 3, "004");
-        r.put(80, 15, PadR("B. DO NORDESTE", 15));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, "004", "B. DO NORDESTE", rem.Hoje());
         r.put(101, 3, "031");
         r.put(104, 291, Replicate(" ", 291));
         arq.Escreve(r);

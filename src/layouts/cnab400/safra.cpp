@@ -83,11 +83,7 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
         Record r = arq.Cabecalho();
         r.put(27, 14, codigoEmpresa);
         r.put(41, 6, Replicate(" ", 6));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
-        r.put(77, 3, "422");
-        r.put(80, 11, "BANCO SAFRA");
-        r.put(91, 4, Replicate(" ", 4));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.curto, "422", "BANCO SAFRA", rem.Hoje());
         r.put(101, 291, Replicate(" ", 291));
         r.num(392, 3, seqRemessa);
         arq.Escreve(r);

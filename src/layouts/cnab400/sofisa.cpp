@@ -52,10 +52,7 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
   auto cabecalho = [&](cnab400::TArquivo& arq) {
     Record r = arq.Cabecalho("05", "COBRANCASIMPLES");
     r.put(27, 20, codigo);
-    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
-    r.put(77, 3, "999");
-    r.put(80, 15, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 15)), 15));
-    r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+    cnab400::EmpresaEBanco(r, empresa.curto, "999", rem.ContaCorr.S("NMBANCO"), rem.Hoje());
     r.put(101, 280, Replicate(" ", 280));
     r.put(381, 5, "V.2.6");
     r.num(386, 9, numeroRemessa);

@@ -74,11 +74,7 @@ void Remessa_Unibanco(const TRemessa& rem, TTitulos& titulos, bool) {
         r.num(31, 6, conta);
         r.num(37, 1, dvConta);
         r.put(38, 9, Replicate("0", 9));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
-        r.put(77, 3, "409");
-        r.put(80, 8, "UNIBANCO");
-        r.put(88, 7, Replicate(" ", 7));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.curto, "409", "UNIBANCO", rem.Hoje());
         r.put(101, 5, "01600");
         r.put(106, 3, "BPI");
         r.put(109, 286, Replicate("0", 286));
