@@ -132,12 +132,11 @@ std::string TipoCarteira(const TRemessa& rem, TTitulo& t) {
 
 void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&t](const char* n) { return t.S(n); };
-  const std::string vencimento = FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC"));
-  const std::string nosso = bol("CDNOSNUMREC");
+  const cnab240::TValores v(t);
   // the bank numbers the titles whose slips it prints, and those without a number
-  const bool bancoNumera = bol("IDIMPRBOLBOL") == "B" || nosso.empty();
+  const bool bancoNumera = v.impressao == "B" || v.nosso.empty();
   const std::string formaCadastro = bol("IDFORMCADBREC");
-  const TJurosBanrisul juros = JurosBanrisul(t, vencimento);
+  const TJurosBanrisul juros = JurosBanrisul(t, v.vencimento);
   const cnab240::TProtesto protesto = cnab240::LeProtesto(t, false);
 
   // Segment P
@@ -148,7 +147,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.num(24, 12, l.conta.conta);
     r.num(36, 1, l.conta.dvConta);
     r.put(37, 1, " ");
-    r.num(38, 10, bancoNumera ? "" : LeftStr(SemPontuacao(nosso), 10));
+    r.num(38, 10, bancoNumera ? "" : LeftStr(SemPontuacao(v.nosso), 10));
     r.put(48, 10, Replicate(" ", 10));
     r.put(58, 1, PadR(TipoCarteira(l.rem, t), 1));
     r.num(59, 1, formaCadastro.empty() ? "1" : formaCadastro);
@@ -156,8 +155,8 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(61, 1, bancoNumera ? "1" : "2");
     r.put(62, 1, bancoNumera ? "1" : "2");
     r.put(63, 15, CampoValido(DocumentoBanrisul(t)));
-    r.put(78, 8, vencimento);
-    r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    r.put(78, 8, v.vencimento);
+    r.num(86, 15, cnab240::Valor(v.valor));
     r.put(101, 5, "00000");
     r.put(106, 1, "0");
     r.put(107, 2, "99");
@@ -167,7 +166,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(119, 8, juros.data);
     r.num(127, 15, juros.valor);
     cnab240::SemDescontoIofAbatimento(r);
-    r.put(196, 25, PadR(CampoValido(bol("CDFILIAL") + bol("NRLANBOLREC")), 25));
+    r.put(196, 25, PadR(CampoValido(v.controle), 25));
     r.num(221, 1, protesto.codigo);
     r.num(222, 2, protesto.dias);
     r.put(224, 1, "0");
@@ -181,7 +180,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
   // Segment Q (payer)
   {
     Record r = saida.segmento("Q");
-    cnab240::BlocoPagador(r, cnab240::LePagador(t));
+    cnab240::BlocoPagador(r, cnab240::LePagador(v.pagador));
     cnab240::SemAvalistaNoQ(r, "000");
     saida.escreve(r);
   }
@@ -197,7 +196,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
     cnab240::SemDesconto(r, 18);
     cnab240::SemDesconto(r, 42);
     r.put(66, 1, t.F("VRPEMULBREC") != 0 ? "2" : "1");
-    r.put(67, 8, vencimento);
+    r.put(67, 8, v.vencimento);
     r.num(75, 15, MultaBanrisul(t));
     r.put(90, 10, Replicate(" ", 10));
     r.put(100, 40, instrucao("INSTRU1"));

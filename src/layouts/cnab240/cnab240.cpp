@@ -146,8 +146,9 @@ void VerificaInscricao(const TRemessa& rem, const TEmpresa& e) {
   if (AllTrim(Nr_Codigo(e.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
 }
 
-TPagador LePagador(TTitulo& t) {
-  const layouts::TPagador p = t.Pagador();
+TValores::TValores(TTitulo& t) : TValoresTitulo(t), vencimento(FormatDateTime("ddmmyyyy", dataVencimento)) {}
+
+TPagador LePagador(const layouts::TPagador& p) {
   TPagador r;
   r.tipo = p.tipo == "F" ? "1" : "2";
   r.inscricao = p.inscricao.empty() ? Replicate("0", 14) : p.inscricao;

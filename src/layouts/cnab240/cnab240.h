@@ -137,6 +137,12 @@ TEmpresa LeEmpresaDoCadastro(const TRemessa& rem);
 // has more digits than the 14 a CNPJ holds.
 void VerificaInscricao(const TRemessa& rem, const TEmpresa& e);
 
+// A title's values as the CNAB 240 banks read them, the due date as "ddmmyyyy".
+struct TValores : TValoresTitulo {
+  explicit TValores(TTitulo& t);
+  std::string vencimento;
+};
+
 // The payer of the current title (override record first). The banks take the
 // override's trade name, the client's legal name; a missing tax id or
 // postcode is sent as zeros.
@@ -144,7 +150,10 @@ struct TPagador {
   std::string tipo;  // "1" person, "2" company
   std::string inscricao, nome, endereco, bairro, cep, cidade, uf;
 };
-TPagador LePagador(TTitulo& t);
+TPagador LePagador(const layouts::TPagador& p);
+inline TPagador LePagador(TTitulo& t) {
+  return LePagador(t.Pagador());
+}
 // Segment Q 018-153 as most banks take the payer: type, tax id in 15 digits,
 // name, address, district, postcode, city and state. A bank that departs
 // writes its own fields.

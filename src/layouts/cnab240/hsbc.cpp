@@ -117,9 +117,10 @@ std::string DiasProtestoHSBC(TTitulo& t) {
 
 void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&t](const char* n) { return t.S(n); };
-  const bool bancoEmite = bol("IDIMPRBOLBOL") == "B";
+  const cnab240::TValores v(t);
+  const bool bancoEmite = v.impressao == "B";
   const std::string carteira = AllTrim(bol("IDCARTCOBREC"));
-  const std::string titulo = CampoValido(bol("CDFILIAL") + bol("NRLANBOLREC"));
+  const std::string titulo = CampoValido(v.controle);
   const TEncargoHSBC encargo = EncargoHSBC(t);
 
   // Segment P
@@ -131,7 +132,7 @@ void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(36, 1, " ");
     r.put(37, 1, "0");
     // the stored number's last eleven digits, its check digit included
-    r.num(38, 11, Right(SemPontuacao(bol("CDNOSNUMREC")), 11));
+    r.num(38, 11, Right(SemPontuacao(v.nosso), 11));
     r.put(49, 9, Replicate(" ", 9));
     r.num(58, 1, carteira.empty() ? "1" : LeftStr(carteira, 1));
     r.put(59, 1, bol("IDFORMCADBREC") == "1" ? "1" : "2");
@@ -139,8 +140,8 @@ void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(61, 1, bancoEmite ? "9" : "2");
     r.put(62, 1, bancoEmite ? "1" : "2");
     r.put(63, 15, PadR(AllTrim(titulo), 15));
-    r.put(78, 8, FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC")));
-    r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    r.put(78, 8, v.vencimento);
+    r.num(86, 15, cnab240::Valor(v.valor));
     AgenciaHSBC(r, 101, 6, l.conta);
     r.put(107, 2, "02");
     r.put(109, 1, "A");
@@ -162,7 +163,7 @@ void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
 
   // Segment Q (payer; the address in 38 positions, no guarantor)
   {
-    const cnab240::TPagador p = cnab240::LePagador(t);
+    const cnab240::TPagador p = cnab240::LePagador(v.pagador);
     Record r = saida.segmento("Q");
     r.put(18, 1, p.tipo);
     r.num(19, 15, LeftStr(SemPontuacao(p.inscricao), 15));

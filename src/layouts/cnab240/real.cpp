@@ -135,11 +135,10 @@ void HeaderLote(Record& r, const TLoteReal& l) {
 
 void Titulo(const TLoteReal& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.Campo(n); };
-  const std::string vencimento = FormatDateTime("ddmmyyyy", bol("DTVENBOLREC").AsDateTime());
+  const cnab240::TValores v(t);
   const std::string carteira = bol("CDCARTCOBBOL").AsString();
-  const std::string nosso = bol("CDNOSNUMREC").AsString();
   const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
-  const TEncargo encargo = EncargoReal(t, vencimento);
+  const TEncargo encargo = EncargoReal(t, v.vencimento);
   auto dup = [&](const char* n) { return t.Registro(TRegistro::Duplicata, n); };
 
   // Segment P
@@ -155,13 +154,13 @@ void Titulo(const TLoteReal& l, TTitulo& t, const cnab240::TSaida& saida) {
     } else {
       r.put(38, 7, "0000000");
     }
-    r.num(45, 13, NossoNumeroReal(l.rem, nosso), "P");
+    r.num(45, 13, NossoNumeroReal(l.rem, v.nosso), "P");
     r.put(58, 3, "000");
-    r.put(61, 1, EmissaoReal(bol("IDIMPRBOLBOL").AsString(), nosso));
+    r.put(61, 1, EmissaoReal(v.impressao, v.nosso));
     r.put(62, 1, " ");
     r.put(63, 15, DocumentoReal(dup("DUPLICATA"), dup("NRPARCELA"), bol("NRLANBOLREC").AsString()));
-    r.put(78, 8, vencimento);
-    r.num(86, 15, cnab240::Valor(bol("VRFINALBREC").AsFloat()));
+    r.put(78, 8, v.vencimento);
+    r.num(86, 15, cnab240::Valor(v.valor));
     r.put(101, 5, "00000");
     r.put(106, 1, " ");
     r.put(107, 2, "02");
@@ -185,7 +184,7 @@ void Titulo(const TLoteReal& l, TTitulo& t, const cnab240::TSaida& saida) {
   // Segment Q (payer; the district travels in the address)
   {
     Record r = saida.segmento("Q");
-    cnab240::PagadorComBairroNoEndereco(r, cnab240::LePagador(t));
+    cnab240::PagadorComBairroNoEndereco(r, cnab240::LePagador(v.pagador));
     saida.escreve(r);
   }
 

@@ -136,8 +136,9 @@ void HeaderLote(Record& r, const TLoteRural& l) {
 }
 
 void Titulo(const TLoteRural& l, TTitulo& t, const cnab240::TSaida& saida) {
-  const bool bancoImprime = t.S("IDIMPRBOLBOL") == "B";
-  const TNossoRural nosso = NossoNumeroRural(t.S("CDNOSNUMREC"));
+  const cnab240::TValores v(t);
+  const bool bancoImprime = v.impressao == "B";
+  const TNossoRural nosso = NossoNumeroRural(v.nosso);
   const std::string forma = t.S("IDFORMCADBREC");
   const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
   const TEncargo encargo = EncargoRural(t);
@@ -159,8 +160,8 @@ void Titulo(const TLoteRural& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(61, 1, bancoImprime ? "9" : "2");
     r.put(62, 1, bancoImprime ? "1" : "2");
     r.put(63, 15, DocumentoRural(t, bancoImprime));
-    r.put(78, 8, FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC")));
-    r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    r.put(78, 8, v.vencimento);
+    r.num(86, 15, cnab240::Valor(v.valor));
     r.put(101, 5, "00000");
     r.put(106, 1, " ");
     r.put(107, 2, "06");
@@ -184,7 +185,7 @@ void Titulo(const TLoteRural& l, TTitulo& t, const cnab240::TSaida& saida) {
   // Segment Q (payer; the district travels in the address)
   {
     Record r = saida.segmento("Q");
-    cnab240::PagadorComBairroNoEndereco(r, cnab240::LePagador(t));
+    cnab240::PagadorComBairroNoEndereco(r, cnab240::LePagador(v.pagador));
     saida.escreve(r);
   }
 

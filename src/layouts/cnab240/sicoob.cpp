@@ -108,17 +108,15 @@ TTipoAceite TipoEAceite(const std::string& codigoProtesto) {
 
 void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.S(n); };
-  const std::string vencimento = FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC"));
-  const std::string impressao = bol("IDIMPRBOLBOL");
-  const bool daEmpresa = impressao == "E" || impressao == "F";
-  const std::string nosso = bol("CDNOSNUMREC");
+  const cnab240::TValores v(t);
+  const bool daEmpresa = v.impressao == "E" || v.impressao == "F";
   const std::string parcela = bol("NRPARCBOLREC");
   const std::string carteira = AllTrim(bol("CDCARTCOBBOL"));
   const std::string agencia = AllTrim(l.rem.CNABRec.S("CDAGENCIA"));
   const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
   const TTipoAceite tipoAceite = TipoEAceite(bol("CDDIAPROTBOL"));
-  const TEncargo juros = Juros(t, vencimento);
-  const TEncargo multa = Multa(t, vencimento);
+  const TEncargo juros = Juros(t, v.vencimento);
+  const TEncargo multa = Multa(t, v.vencimento);
   auto dup = [&](const char* n) { return t.Registro(TRegistro::Duplicata, n); };
   const std::string duplicata = dup("DUPLICATA");
   const std::string documento =
@@ -134,7 +132,7 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
                                                 : Right(SemPontuacao(l.rem.ContaCorr.S("CDCONTCORR")), 13));
     r.put(37, 1, " ");
     // the company's own slips carry their stored number; the bank numbers the rest
-    r.num(38, 10, daEmpresa && !nosso.empty() ? LeftStr(NossoNumero(nosso), 10) : "");
+    r.num(38, 10, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 10) : "");
     r.num(48, 2, parcela == "00" ? "01" : parcela);
     r.put(50, 2, Modalidade(bol("IDCARTCOBREC")));
     r.put(52, 1, "4");
@@ -145,8 +143,8 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(61, 1, daEmpresa ? "2" : "1");
     r.put(62, 1, daEmpresa ? "2" : "1");
     r.put(63, 15, PadR(CampoValido(documento), 15));
-    r.put(78, 8, vencimento);
-    r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    r.put(78, 8, v.vencimento);
+    r.num(86, 15, cnab240::Valor(v.valor));
     r.put(101, 5, "00000");
     r.put(106, 1, " ");
     r.put(107, 2, tipoAceite.tipo);
@@ -156,7 +154,7 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(119, 8, juros.data);
     r.num(127, 15, juros.valor);
     cnab240::SemDescontoIofAbatimento(r);
-    r.put(196, 25, PadR(bol("CDFILIAL") + bol("NRLANBOLREC"), 25));
+    r.put(196, 25, PadR(v.controle, 25));
     // days ask for protest, unless the title says not to protest ("3")
     r.num(221, 1, protesto.codigo);
     r.num(222, 2, protesto.dias);
@@ -170,7 +168,7 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
 
   // Segment Q (payer and the account's guarantor)
   {
-    const cnab240::TPagador p = cnab240::LePagador(t);
+    const cnab240::TPagador p = cnab240::LePagador(v.pagador);
     const TAvalista& a = l.avalista;
     Record r = saida.segmento("Q");
     r.put(18, 1, p.tipo);
