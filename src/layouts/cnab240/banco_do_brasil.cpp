@@ -220,12 +220,7 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
   }
 
   // Segment Q
-  {
-    Record r = saida.segmento("Q");
-    cnab240::BlocoPagador(r, cnab240::LePagador(v.pagador));
-    cnab240::SemAvalistaNoQ(r, "000");
-    saida.escreve(r);
-  }
+  cnab240::SegmentoQ(saida, cnab240::LePagador(v.pagador), "000");
 
   // Segment R (fine); the slip message only decides whether it is sent
   if (cnab240::TemSegmentoR(t)) {

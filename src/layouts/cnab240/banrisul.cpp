@@ -178,12 +178,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
   }
 
   // Segment Q (payer)
-  {
-    Record r = saida.segmento("Q");
-    cnab240::BlocoPagador(r, cnab240::LePagador(v.pagador));
-    cnab240::SemAvalistaNoQ(r, "000");
-    saida.escreve(r);
-  }
+  cnab240::SegmentoQ(saida, cnab240::LePagador(v.pagador), "000");
 
   // Segment R (fine and the title's two instruction lines); the slip message
   // only decides whether it is sent

@@ -172,6 +172,13 @@ void BlocoPagador(Record& r, const TPagador& p) {
   r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
 }
 
+void SegmentoQ(const TSaida& saida, const TPagador& p, std::string_view bancoCorrespondente) {
+  Record r = saida.segmento("Q");
+  BlocoPagador(r, p);
+  SemAvalistaNoQ(r, bancoCorrespondente);
+  saida.escreve(r);
+}
+
 void Inscricao15(Record& r, int pos, const std::string& tipo, const std::string& inscricao, bool zerosAntes) {
   const std::string d = SemPontuacao(inscricao);
   if (tipo != "1") return void(r.num(pos, 15, LeftStr(d, 15)));
@@ -195,6 +202,12 @@ void PagadorComBairroNoEndereco(Record& r, const TPagador& p) {
   r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
   r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
   SemAvalistaNoQ(r, "000");
+}
+
+void SegmentoQComBairroNoEndereco(const TSaida& saida, const TPagador& p) {
+  Record r = saida.segmento("Q");
+  PagadorComBairroNoEndereco(r, p);
+  saida.escreve(r);
 }
 
 bool TAvalista::completo() const {

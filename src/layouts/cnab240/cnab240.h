@@ -159,6 +159,10 @@ inline TPagador LePagador(TTitulo& t) {
 // writes its own fields.
 void BlocoPagador(Record& r, const TPagador& p);
 
+// Segment Q written whole for the banks that take the payer as BlocoPagador
+// writes it and send no guarantor in Q (SemAvalistaNoQ).
+void SegmentoQ(const TSaida& saida, const TPagador& p, std::string_view bancoCorrespondente);
+
 // A tax id in 15 positions for the banks that give a person's CPF the shape
 // of a CNPJ: its nine-digit root, four zeros where a CNPJ has its branch, and
 // its two check digits (zerosAntes: the zeros before the root); anything else
@@ -170,6 +174,8 @@ void Inscricao15(Record& r, int pos, const std::string& tipo, const std::string&
 // line and a person's CPF in a CNPJ's shape (Inscricao15), and take no
 // guarantor: zeros and blanks where it would stand.
 void PagadorComBairroNoEndereco(Record& r, const TPagador& p);
+// Segment Q written whole with that block.
+void SegmentoQComBairroNoEndereco(const TSaida& saida, const TPagador& p);
 
 // The account's guarantor, tax id cut to its kind's width; empty when the
 // account has no complete guarantor.

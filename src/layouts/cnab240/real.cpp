@@ -182,11 +182,7 @@ void Titulo(const TLoteReal& l, TTitulo& t, const cnab240::TSaida& saida) {
   }
 
   // Segment Q (payer; the district travels in the address)
-  {
-    Record r = saida.segmento("Q");
-    cnab240::PagadorComBairroNoEndereco(r, cnab240::LePagador(v.pagador));
-    saida.escreve(r);
-  }
+  cnab240::SegmentoQComBairroNoEndereco(saida, cnab240::LePagador(v.pagador));
 
   // Segment R (slip message)
   {
