@@ -95,7 +95,7 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
     r.put(219, 2, v.pagador.tipo == "F" ? "01" : "02");
-    r.num(221, 14, LeftStr(SemPontuacao(v.pagador.inscricao), 14));
+    r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
     r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.Nome(), 40)), 40));
     r.put(275, 40, PadR(CampoValido(LeftStr(v.pagador.endereco, 40)), 40));
     r.put(315, 12, PadR(CampoValido(LeftStr(t.S("TXMENSBOLBOL"), 12)), 12));

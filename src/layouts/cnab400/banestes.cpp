@@ -13,14 +13,6 @@ using namespace fields;
 
 namespace {
 
-// The company's registration type: a branch may be registered as neither a
-// person nor a company ("03"); the company row knows only the two.
-std::string TipoEmpresa(const TIdentidade& e) {
-  if (e.tipo == "F") return "01";
-  if (e.filial) return e.tipo == "J" ? "02" : "03";
-  return "02";
-}
-
 // A daily amount or a monthly percentage counts only when it is set and not
 // zero: a stored zero must not hide the other.
 bool Informado(TTitulo& t, const char* campo) {
@@ -37,7 +29,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
   cnab400::VerificaInscricao(rem, empresa);
 
   const std::string conta = Right(SemPontuacao(AllTrim(rem.CNABRec.S("CDCONTCORR"))), 11);
-  const std::string inscricao = LeftStr(SemPontuacao(empresa.inscricao), 14);
+  const std::string inscricao = cnab400::Inscricao14(empresa.inscricao);
   const std::string ocorrencia = rem.Operacao() == "E" ? "02" : "01";
   const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
 
@@ -81,7 +73,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
 
     Record r = arq.Registro();
     r.put(1, 1, "1");
-    r.put(2, 2, TipoEmpresa(empresa));
+    r.put(2, 2, cnab400::TipoEmpresa(empresa));
     r.num(4, 14, inscricao);
     r.num(18, 11, conta);
     r.put(29, 9, Replicate(" ", 9));

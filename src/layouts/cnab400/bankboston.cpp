@@ -65,7 +65,7 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
     Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, Tipo(empresa.tipo));
-    r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+    r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, Replicate(" ", 20));
     r.put(38, 25, PadR(v.controle, 25));
     r.num(63, 9, nosso, "P");
@@ -93,7 +93,7 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
     // The override record, when the title has one, gives every payer field,
     // its city and state included.
     r.put(219, 2, Tipo(v.pagador.tipo));
-    r.num(221, 14, LeftStr(SemPontuacao(v.pagador.inscricao), 14));
+    r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
     r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.nome, 40)), 40));
     r.put(275, 37, PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 37)), 37));
     r.put(312, 3, Replicate(" ", 3));

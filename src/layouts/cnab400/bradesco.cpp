@@ -29,11 +29,6 @@ std::string TipoEmpresa(const std::string& t) {
   return "";
 }
 
-// A tax id in 14 digits; zeros when there is none.
-std::string Inscricao14(const std::string& x) {
-  return LeftStr(SemPontuacao(x), 14);
-}
-
 // The guarantor as the bank reads it: type code, tax id cut to its kind's width.
 struct TAvalistaBradesco {
   std::string codigo, inscricao, nome;
@@ -161,7 +156,7 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
           r.put(206, 13, Replicate("0", 13));
         } else {
           r.put(2, 2, TipoEmpresa(empresa.tipo));
-          r.num(4, 14, Inscricao14(empresa.inscricao));
+          r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
           r.put(18, 4, "0000");
           r.num(22, 3, carteira);
           r.num(25, 5, agencia);
@@ -181,7 +176,7 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
           r.put(151, 68, Replicate("0", 68));
         }
         r.put(219, 2, TipoPagador(v.pagador.tipo));
-        r.num(221, 14, Inscricao14(v.pagador.inscricao));
+        r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
         r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.nome, 40)), 40));
         r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 40)), 40));
         r.put(315, 12, Replicate(" ", 12));

@@ -30,7 +30,7 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
     Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, cnab400::TipoInscricao(empresa.tipo));
-    r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+    r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, cedente);
     r.put(38, 25, PadR(v.controle, 25));
     r.num(63, 8, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 8) : "");

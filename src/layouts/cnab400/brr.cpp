@@ -85,7 +85,7 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
       r.put(20, 1, " ");
     } else {
       r.put(2, 2, TipoEmpresa(empresa.tipo));
-      r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+      r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
       r.put(18, 3, "000");
     }
     r.put(21, 1, "0");
@@ -146,7 +146,7 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
       r.put(151, 68, Replicate("0", 68));
     }
     r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo, "99", "98"));
-    r.num(221, 14, LeftStr(SemPontuacao(v.pagador.inscricao), 14));
+    r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
     r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.nome, 40)), 40));
     r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 40)), 40));
     r.put(315, 12, Replicate(" ", 12));

@@ -64,7 +64,7 @@ std::string AdicionaZero(std::string_view s, int n) {
 
 void BlocoPagador(Record& r, const TPagador& p, int larguraNome) {
   const std::string& nome = p.Nome();
-  r.num(221, 14, LeftStr(SemPontuacao(p.inscricao), 14));
+  r.num(221, 14, Inscricao14(p.inscricao));
   r.put(235, larguraNome, PadR(CampoValido(LeftStr(nome, larguraNome)), larguraNome));
   if (larguraNome < 40) r.put(235 + larguraNome, 40 - larguraNome, Replicate(" ", 40 - larguraNome));
   r.put(275, 40, PadR(CampoValido(LeftStr(p.endereco, 40)), 40));
@@ -83,7 +83,7 @@ Record RegistroEmpresa(TTitulo& t, const TIdentidade& empresa) {
   e.put(1, 1, "5");
   e.put(2, 120, Replicate(" ", 120));
   e.put(122, 2, empresa.tipo == "F" ? "01" : "02");
-  e.num(124, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+  e.num(124, 14, Inscricao14(empresa.inscricao));
   e.put(138, 40, PadR(CampoValido(LeftStr(end("DSENDEFILI"), 40)), 40));
   e.put(178, 12, PadR(CampoValido(LeftStr(end("NMBAIRFILI"), 12)), 12));
   e.num(190, 8, LeftStr(CampoValidoCEPTEL(end("NRCEPFILI")), 8));
@@ -117,6 +117,16 @@ void GeraVerificado(const TRemessa& remessa, TTitulos& titulos,
 
 void VerificaInscricao(const TRemessa& rem, const TIdentidade& empresa) {
   if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+}
+
+std::string TipoEmpresa(const TIdentidade& e) {
+  if (e.tipo == "F") return "01";
+  if (e.filial && e.tipo != "J") return "03";
+  return "02";
+}
+
+std::string Inscricao14(const std::string& inscricao) {
+  return LeftStr(SemPontuacao(inscricao), 14);
 }
 
 std::string TipoInscricao(const std::string& tipo, std::string_view outro, std::string_view semTipo) {

@@ -98,6 +98,13 @@ void GeraVerificado(const TRemessa& remessa, TTitulos& titulos,
 // would reach the bank cut, naming another company.
 void VerificaInscricao(const TRemessa& rem, const TIdentidade& empresa);
 
+// The company's tax-id type in two positions: "01" a person, "02" a company;
+// a branch registered as neither "03" (the company row knows only the two).
+std::string TipoEmpresa(const TIdentidade& e);
+
+// A tax id as the banks read it: its digits, the first 14.
+std::string Inscricao14(const std::string& inscricao);
+
 // A tax-id type in two positions: "01" a person, "02" a company; outro for
 // any other type, semTipo (outro when empty) for a record without one.
 std::string TipoInscricao(const std::string& tipo, std::string_view outro = "02",

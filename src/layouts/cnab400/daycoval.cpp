@@ -15,14 +15,6 @@ namespace {
 
 constexpr int kLinhaMensagem = 69;
 
-// Company registration type: a branch that is neither a person nor a company
-// is told apart ("03"); the company row knows only the two.
-std::string TipoEmpresa(const TIdentidade& e) {
-  if (e.tipo == "F") return "01";
-  if (e.tipo == "J" || !e.filial) return "02";
-  return "03";
-}
-
 // The bank's nosso número: the stored number before its check digit, in
 // digits. Without a "-" (or without digits before it) the check digit
 // cannot be told from the number, and the bank would register the title
@@ -107,8 +99,8 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
     // Detail record (type "1")
     Record r = arq.Registro();
     r.put(1, 1, "1");
-    r.put(2, 2, TipoEmpresa(empresa));
-    r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+    r.put(2, 2, cnab400::TipoEmpresa(empresa));
+    r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, codigo);
     r.put(38, 25, PadR(AllTrim(v.controle), 25));
     r.num(63, 8, v.impressao == "B" ? "00000000" : Nosso8(rem, t));

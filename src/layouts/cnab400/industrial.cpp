@@ -15,11 +15,6 @@ using namespace fields;
 
 namespace {
 
-// A tax id as the bank reads it: its digits, the first 14.
-std::string Inscricao14(const std::string& x) {
-  return LeftStr(SemPontuacao(x), 14);
-}
-
 // A percentage with four implied decimals, as the bank reads a rate of kind "2".
 std::string Percentual(double x) {
   return VirgDeciAssu(FormatFloat("0.0000", RoundDec(x, 2)), 13);
@@ -77,7 +72,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
     Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, "04");
-    r.num(4, 14, Inscricao14(empresa.inscricao));
+    r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, codigo);
     r.put(38, 25, PadR(v.controle, 25));
     r.num(63, 11, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 11) : "");

@@ -12,19 +12,6 @@ using namespace fields;
 
 namespace {
 
-// The bank tells a branch's "other" registration (neither person nor company)
-// apart, but for the company row everything that is not a person is a company.
-std::string TipoEmpresa(const TIdentidade& e) {
-  if (e.tipo == "F") return "01";
-  if (e.filial && e.tipo != "J") return "03";
-  return "02";
-}
-
-// A tax id as the bank reads it: its digits, the first 14.
-std::string Inscricao14(const std::string& x) {
-  return LeftStr(SemPontuacao(x), 14);
-}
-
 // The stored nosso número without its punctuation and without a check digit
 // "P": the bank takes the number alone here. Any other letter stays, so the
 // field refuses it rather than sending another number.
@@ -112,8 +99,8 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         // Detail record (type "1")
         Record r = arq.Registro();
         r.put(1, 1, "1");
-        r.put(2, 2, TipoEmpresa(empresa));
-        r.num(4, 14, Inscricao14(empresa.inscricao));
+        r.put(2, 2, cnab400::TipoEmpresa(empresa));
+        r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
         r.num(18, 4, agencia);
         r.put(22, 2, "00");
         r.num(24, 6, conta);
@@ -171,7 +158,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
           e.put(122, 93, Replicate(" ", 93));
         } else {
           e.put(122, 2, cnab400::TipoInscricao(avalista.tipo));
-          e.num(124, 14, Inscricao14(avalista.inscricao));
+          e.num(124, 14, cnab400::Inscricao14(avalista.inscricao));
           e.put(138, 40, Replicate(" ", 40));
           e.put(178, 12, Replicate(" ", 12));
           e.put(190, 8, Replicate(" ", 8));

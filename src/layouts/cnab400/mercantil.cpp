@@ -128,7 +128,7 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(202, 13, Replicate("0", 13));
     r.put(215, 13, Replicate("0", 13));
     r.put(228, 2, cnab400::TipoInscricao(v.pagador.tipo, "03"));
-    r.num(230, 14, LeftStr(SemPontuacao(v.pagador.inscricao), 14));
+    r.num(230, 14, cnab400::Inscricao14(v.pagador.inscricao));
     r.put(244, 40, PadR(CampoValido(LeftStr(v.pagador.Nome(), 40)), 40));
     r.put(284, 40, PadR(CampoValido(LeftStr(v.pagador.endereco, 40)), 40));
     r.put(324, 12, PadR(CampoValido(LeftStr(v.pagador.bairro, 12)), 12));

@@ -112,7 +112,7 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
         Record r = arq.Registro();
         r.put(1, 1, "1");
         r.put(2, 2, empresa.tipo == "F" ? "01" : "02");
-        r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+        r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
         r.put(18, 14, codigoEmpresa);
         r.put(32, 6, Replicate(" ", 6));
         r.put(38, 25, PadR(v.controle, 25));
@@ -145,7 +145,7 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
         r.num(212, 4, multa != 0 ? Money(multa, 4) : "");
         r.put(216, 3, "000");
         r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo, "03"));
-        r.num(221, 14, LeftStr(SemPontuacao(v.pagador.inscricao), 14));
+        r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
         r.put(235, 40, texto(v.pagador.Nome(), 40));
         r.put(275, 40, texto(v.pagador.endereco, 40));
         r.put(315, 10, texto(v.pagador.bairro, 10));

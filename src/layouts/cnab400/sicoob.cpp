@@ -68,10 +68,6 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
 
   auto conta = [&](const char* n) { return rem.ContaCorr.S(n); };
   const TIdentidade empresa = rem.Identidade();
-  const std::string tipoEmpresa = empresa.filial ? (empresa.tipo == "F"   ? "01"
-                                                    : empresa.tipo == "J" ? "02"
-                                                                          : "03")
-                                                 : (empresa.tipo == "F" ? "01" : "02");
   const std::string sequencia = rem.CNABRec.S("NRSEQREMESSAREC");
   const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
 
@@ -110,8 +106,8 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
 
     Record r = arq.Registro();
     r.put(1, 1, "1");
-    r.put(2, 2, tipoEmpresa);
-    r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+    r.put(2, 2, cnab400::TipoEmpresa(empresa));
+    r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     Agencia(r, 18, rem);
     r.num(23, 9, Right(SemPontuacao(conta("CDCONTCORR")), 9));
     r.put(32, 6, "000000");
@@ -150,7 +146,7 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(194, 12, Replicate("0", 12));
     r.put(206, 13, Replicate("0", 13));
     r.put(219, 2, p.tipo == "F" ? "01" : "02");
-    r.num(221, 14, LeftStr(SemPontuacao(p.inscricao), 14));
+    r.num(221, 14, cnab400::Inscricao14(p.inscricao));
     r.put(235, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
     r.put(275, 37, PadR(CampoValido(LeftStr(p.endereco, 37)), 37));
     r.put(312, 15, PadR(CampoValido(LeftStr(p.bairro, 15)), 15));

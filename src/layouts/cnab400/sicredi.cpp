@@ -52,7 +52,7 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
         // Header record (type "0")
         Record r = arq.Cabecalho();
         r.num(27, 5, cooperativa);
-        r.num(32, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+        r.num(32, 14, cnab400::Inscricao14(empresa.inscricao));
         r.put(46, 31, Replicate(" ", 31));
         r.put(77, 3, "748");
         r.put(80, 15, PadR("SICREDI", 15));
@@ -75,7 +75,7 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
             t.Nulo("VRPEMORBREC") ? "" : VirgDeciAssu(FormatFloat("#0.00", t.F("VRPEMORBREC")), 13);
         const std::string documento = Ajusta(t.S("NRLANBOLREC"), 10);
         const std::string valor = Money(v.valor, 13);
-        const std::string inscricao = LeftStr(SemPontuacao(v.pagador.inscricao), 14);
+        const std::string inscricao = cnab400::Inscricao14(v.pagador.inscricao);
         const std::string nome = PadR(CampoValido(LeftStr(v.pagador.nome, 40)), 40);
         const std::string endereco = PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 40)), 40);
         const std::string cep = Right(CampoValidoCEPTEL(v.pagador.cep), 8);

@@ -13,14 +13,6 @@ using namespace fields;
 
 namespace {
 
-// A branch's "other" registration (neither person nor company) is told apart;
-// for the company row everything that is not a person is a company.
-std::string TipoEmpresa(const TIdentidade& e) {
-  if (e.tipo == "F") return "01";
-  if (e.filial && e.tipo != "J") return "03";
-  return "02";
-}
-
 // Who prints the slip, from the company's parameter at the bank: the bank
 // ("1") or the company ("2"); blank when the company has not said.
 std::string Emissor(const std::string& p) {
@@ -75,8 +67,8 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
 
     Record r = arq.Registro();
     r.put(1, 1, "1");
-    r.put(2, 2, TipoEmpresa(empresa));
-    r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+    r.put(2, 2, cnab400::TipoEmpresa(empresa));
+    r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, codigo);
     r.put(38, 25, PadR(v.controle, 25));
     r.num(63, 17, nosso);

@@ -90,7 +90,7 @@ void Remessa_Unibanco(const TRemessa& rem, TTitulos& titulos, bool) {
         Record r = arq.Registro();
         r.put(1, 1, "1");
         r.put(2, 2, "02");
-        r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+        r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
         r.num(18, 4, agencia);
         r.num(22, 6, conta);
         r.num(28, 1, dvConta);
