@@ -177,6 +177,18 @@ std::function<void(TTitulo&)> TTitulos::Nomeia(const std::function<void(TTitulo&
   };
 }
 
+TValoresTitulo::TValoresTitulo(TTitulo& t)
+    : valor(t.F("VRFINALBREC")),
+      dataVencimento(t.D("DTVENBOLREC")),
+      desconto(t.F("VRPEDESCBCLI")),
+      impressao(t.S("IDIMPRBOLBOL")),
+      nosso(t.S("CDNOSNUMREC")),
+      carteira(fields::SemPontuacao(t.S("CDCARTCOBBOL"))),
+      ins1(t.S("CDINS1COBBOL")),
+      ins2(t.S("CDINS2COBBOL")),
+      controle(t.S("CDFILIAL") + t.S("NRLANBOLREC")),
+      pagador(t.Pagador()) {}
+
 std::string NossoNumero(std::string_view s) {
   return fields::SemPontuacao(s);
 }

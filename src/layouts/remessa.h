@@ -104,6 +104,8 @@ enum class TRegistro { DocBol, Duplicata, LicencaUso, TxBoletos, InstruBol, Ende
 struct TPagador {
   bool override = false;
   std::string tipo, inscricao, nome, fantasia, endereco, bairro, cep, cidade, uf;
+  // The name the banks print: the override record's trade name, the client's legal name.
+  const std::string& Nome() const { return override ? fantasia : nome; }
 };
 
 // One marked title. Its records are loaded when the writer first asks for
@@ -128,6 +130,23 @@ class TTitulo {
   // A field of the title's first record of a kind; empty when it has none.
   std::string Registro(TRegistro tipo, std::string_view campo);
   TPagador Pagador();
+};
+
+// What most writers read of a title before its records, read once: the
+// fields as stored, nothing a bank computes its own way.
+struct TValoresTitulo {
+  explicit TValoresTitulo(TTitulo& t);
+  double valor;              // VRFINALBREC
+  TDateTime dataVencimento;  // DTVENBOLREC
+  double desconto;           // VRPEDESCBCLI: a percentage of the value
+  std::string impressao;     // IDIMPRBOLBOL: who prints the slip ("B" the bank)
+  std::string nosso;         // CDNOSNUMREC as stored
+  std::string carteira;      // CDCARTCOBBOL without its punctuation
+  std::string ins1, ins2;    // CDINS1COBBOL, CDINS2COBBOL
+  std::string controle;      // CDFILIAL and NRLANBOLREC: the company's own key of the title
+  TPagador pagador;
+  // The company prints the slip ("E", "F") and the title has its number.
+  bool EmpresaNumera() const { return (impressao == "E" || impressao == "F") && !nosso.empty(); }
 };
 
 // The batch's marked titles, in the list's order.

@@ -102,9 +102,7 @@ void Conta(Record& r, int pos, const TContaBB& c) {
 
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteBB& l) {
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.tipoEmpresa);
-  r.num(19, 14, LeftStr(l.inscricao, 14));
+  cnab240::EmpresaArquivo(r, l.tipoEmpresa, LeftStr(l.inscricao, 14));
   Convenio(r, 33, l);
   Conta(r, 53, l.conta);
   cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, cnab240::NomeBanco(l.rem), "030");
@@ -113,12 +111,7 @@ void HeaderArquivo(Record& r, const TLoteBB& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteBB& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "  ");
-  r.put(14, 3, "020");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.tipoEmpresa);
+  cnab240::ServicoLote(r, "  ", "020", l.tipoEmpresa);
   r.num(19, 15, LeftStr(l.inscricao, 15));
   Convenio(r, 34, l);
   Conta(r, 54, l.conta);
@@ -177,17 +170,14 @@ TDateTime EmissaoTitulo(TTitulo& t, const TRemessa& rem) {
 
 void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.Campo(n); };
-  const std::string carteira = Carteira(bol("CDCARTCOBBOL").AsString());
-  const std::string impressao = bol("IDIMPRBOLBOL").AsString();
-  const std::string nosso = bol("CDNOSNUMREC").AsString();
-  const std::string emissao = EmissaoBB(carteira, impressao, nosso);
-  const std::string vencimento = FormatDateTime("ddmmyyyy", bol("DTVENBOLREC").AsDateTime());
-  const double valor = bol("VRFINALBREC").AsFloat();
+  const cnab240::TValores v(t);
+  const std::string carteira = Carteira(v.carteira);
+  const std::string emissao = EmissaoBB(carteira, v.impressao, v.nosso);
   const double moraDia = bol("VRMORDIABREC").AsFloat();
   const double moraPerc = bol("VRPEMORBREC").AsFloat();
   // The bank takes interest as an amount per day: the title's own, or what
   // its percentage gives on the title value.
-  const double juros = moraDia != 0 ? moraDia : valor * moraPerc / 100;
+  const double juros = moraDia != 0 ? moraDia : v.valor * moraPerc / 100;
   const double multaPerc = bol("VRPEMULBREC").AsFloat();
   const double multaValor = bol("VRMULTABREC").AsFloat();
   const std::string formaCadastro = bol("IDFORMCADBREC").AsString();
@@ -200,15 +190,15 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
   {
     Record r = saida.segmento("P");
     Conta(r, 18, l.conta);
-    NossoNumeroAEsquerda(r, 38, 20, NossoNumeroBB(carteira, impressao, nosso));
+    NossoNumeroAEsquerda(r, 38, 20, NossoNumeroBB(carteira, v.impressao, v.nosso));
     r.put(58, 1, TipoCarteiraBB(bol("IDCARTCOBREC").AsString(), carteira));
     r.num(59, 1, formaCadastro.empty() ? "1" : formaCadastro);
     r.put(60, 1, "2");
     r.put(61, 1, emissao);
     r.put(62, 1, emissao);
     r.put(63, 15, DocumentoBB(nrDuplicata, bol("NRPARCBOLREC").AsString(), bol("NRLANBOLREC").AsString()));
-    r.put(78, 8, vencimento);
-    r.num(86, 15, cnab240::Valor(valor));
+    r.put(78, 8, v.vencimento);
+    r.num(86, 15, cnab240::Valor(v.valor));
     r.put(101, 5, "00000");
     r.put(106, 1, " ");
     r.put(107, 2, "02");
@@ -218,7 +208,7 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(119, 8, "00000000");
     r.num(127, 15, moraPerc != 0 || moraDia != 0 ? Money(juros, 15) : "");
     cnab240::SemDescontoIofAbatimento(r);
-    r.put(196, 25, PadR(bol("CDFILIAL").AsString() + bol("NRLANBOLREC").AsString(), 25));
+    r.put(196, 25, PadR(v.controle, 25));
     r.num(221, 1, protesto.codigo);
     r.num(222, 2, protesto.dias);
     r.put(224, 1, "2");
@@ -230,12 +220,7 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
   }
 
   // Segment Q
-  {
-    Record r = saida.segmento("Q");
-    cnab240::BlocoPagador(r, cnab240::LePagador(t));
-    cnab240::SemAvalistaNoQ(r, "000");
-    saida.escreve(r);
-  }
+  cnab240::SegmentoQ(saida, cnab240::LePagador(v.pagador), "000");
 
   // Segment R (fine); the slip message only decides whether it is sent
   if (cnab240::TemSegmentoR(t)) {
@@ -244,7 +229,7 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
     cnab240::SemDesconto(r, 18);
     cnab240::SemDesconto(r, 42);
     r.put(66, 1, multaPerc != 0 ? "2" : multaValor != 0 ? "1" : "0");
-    r.put(67, 8, semMulta ? "00000000" : vencimento);
+    r.put(67, 8, semMulta ? "00000000" : v.vencimento);
     r.num(75, 15, multaPerc != 0 ? Money(multaPerc, 15) : multaValor != 0 ? Money(multaValor, 15) : "");
     r.put(90, 10, Replicate(" ", 10));
     r.put(100, 40, Replicate(" ", 40));
@@ -305,14 +290,7 @@ void Remessa_BB(const TRemessa& rem, TTitulos& titulos,
   };
 
   cnab240::Gera(rem, titulos, {.banco = "001"}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       arq.EscreveTrailerLote();
-                       arq.EscreveTrailerArquivo(true);
-                     }});
+                cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo));
 }
 
 }  // namespace layouts

@@ -68,9 +68,7 @@ void Convenio(Record& r, int pos, const TLoteBanrisul& l) {
 
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteBanrisul& l) {
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.empresa.tipo);
-  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  cnab240::EmpresaArquivo(r, l.empresa.tipo, LeftStr(l.empresa.inscricao, 14));
   Convenio(r, 33, l);
   r.put(53, 2, "00");
   r.num(55, 3, Right(l.conta.agencia, 3));
@@ -84,12 +82,7 @@ void HeaderArquivo(Record& r, const TLoteBanrisul& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteBanrisul& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "00");
-  r.put(14, 3, "060");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.empresa.tipo);
+  cnab240::ServicoLote(r, "00", "060", l.empresa.tipo);
   r.num(19, 15, LeftStr(l.empresa.inscricao, 15));
   Convenio(r, 34, l);
   r.num(54, 5, Right(l.conta.agencia, 3));
@@ -139,12 +132,11 @@ std::string TipoCarteira(const TRemessa& rem, TTitulo& t) {
 
 void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&t](const char* n) { return t.S(n); };
-  const std::string vencimento = FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC"));
-  const std::string nosso = bol("CDNOSNUMREC");
+  const cnab240::TValores v(t);
   // the bank numbers the titles whose slips it prints, and those without a number
-  const bool bancoNumera = bol("IDIMPRBOLBOL") == "B" || nosso.empty();
+  const bool bancoNumera = v.impressao == "B" || v.nosso.empty();
   const std::string formaCadastro = bol("IDFORMCADBREC");
-  const TJurosBanrisul juros = JurosBanrisul(t, vencimento);
+  const TJurosBanrisul juros = JurosBanrisul(t, v.vencimento);
   const cnab240::TProtesto protesto = cnab240::LeProtesto(t, false);
 
   // Segment P
@@ -155,7 +147,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.num(24, 12, l.conta.conta);
     r.num(36, 1, l.conta.dvConta);
     r.put(37, 1, " ");
-    r.num(38, 10, bancoNumera ? "" : LeftStr(SemPontuacao(nosso), 10));
+    r.num(38, 10, bancoNumera ? "" : LeftStr(SemPontuacao(v.nosso), 10));
     r.put(48, 10, Replicate(" ", 10));
     r.put(58, 1, PadR(TipoCarteira(l.rem, t), 1));
     r.num(59, 1, formaCadastro.empty() ? "1" : formaCadastro);
@@ -163,8 +155,8 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(61, 1, bancoNumera ? "1" : "2");
     r.put(62, 1, bancoNumera ? "1" : "2");
     r.put(63, 15, CampoValido(DocumentoBanrisul(t)));
-    r.put(78, 8, vencimento);
-    r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    r.put(78, 8, v.vencimento);
+    r.num(86, 15, cnab240::Valor(v.valor));
     r.put(101, 5, "00000");
     r.put(106, 1, "0");
     r.put(107, 2, "99");
@@ -174,7 +166,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(119, 8, juros.data);
     r.num(127, 15, juros.valor);
     cnab240::SemDescontoIofAbatimento(r);
-    r.put(196, 25, PadR(CampoValido(bol("CDFILIAL") + bol("NRLANBOLREC")), 25));
+    r.put(196, 25, PadR(CampoValido(v.controle), 25));
     r.num(221, 1, protesto.codigo);
     r.num(222, 2, protesto.dias);
     r.put(224, 1, "0");
@@ -186,12 +178,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
   }
 
   // Segment Q (payer)
-  {
-    Record r = saida.segmento("Q");
-    cnab240::BlocoPagador(r, cnab240::LePagador(t));
-    cnab240::SemAvalistaNoQ(r, "000");
-    saida.escreve(r);
-  }
+  cnab240::SegmentoQ(saida, cnab240::LePagador(v.pagador), "000");
 
   // Segment R (fine and the title's two instruction lines); the slip message
   // only decides whether it is sent
@@ -204,7 +191,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
     cnab240::SemDesconto(r, 18);
     cnab240::SemDesconto(r, 42);
     r.put(66, 1, t.F("VRPEMULBREC") != 0 ? "2" : "1");
-    r.put(67, 8, vencimento);
+    r.put(67, 8, v.vencimento);
     r.num(75, 15, MultaBanrisul(t));
     r.put(90, 10, Replicate(" ", 10));
     r.put(100, 40, instrucao("INSTRU1"));
@@ -272,16 +259,10 @@ void Remessa_Banrisul(const TRemessa& rem, TTitulos& titulos, bool) {
   };
 
   TTotais totais;
-  cnab240::Gera(rem, titulos, {.banco = "041"}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       TrailerLote(arq, totais);
-                       arq.EscreveTrailerArquivo(true);
-                     },
-                 .escrito = [&](TTitulo& t) { totais.Soma(t); }});
+  cnab240::TRegistros registros = cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo);
+  registros.trailerLote = [&](cnab240::TArquivo& arq) { TrailerLote(arq, totais); };
+  registros.escrito = [&](TTitulo& t) { totais.Soma(t); };
+  cnab240::Gera(rem, titulos, {.banco = "041"}, lote.movimento, registros);
 }
 
 }  // namespace layouts

@@ -138,9 +138,7 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
   // agency without one, a blank.
   {
     Record r = arq.HeaderArquivo();
-    r.put(9, 9, Replicate(" ", 9));
-    r.put(18, 1, empresa.tipo);
-    r.num(19, 14, inscricao);
+    cnab240::EmpresaArquivo(r, empresa.tipo, inscricao);
     r.num(33, 16, ced.Bloco(agencia.arquivo));
     r.put(49, 4, Replicate(" ", 4));
     r.num(53, 5, agencia.arquivo);
@@ -171,12 +169,7 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
   // Lot header (type "1")
   {
     Record r = arq.HeaderLote();
-    r.put(9, 1, "R");
-    r.put(10, 2, "01");
-    r.put(12, 2, "00");
-    r.put(14, 3, longo ? "067" : "060");
-    r.put(17, 1, " ");
-    r.put(18, 1, empresa.tipo);
+    cnab240::ServicoLote(r, "00", longo ? "067" : "060", empresa.tipo);
     r.num(19, 15, LeftStr(inscricao, 15));
     if (longo) {
       r.num(34, 7, ced.digitos());

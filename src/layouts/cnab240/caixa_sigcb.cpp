@@ -69,7 +69,7 @@ TAgenciaSigcb LeAgenciaSigcb(const TRemessa& rem) {
     r.lote = Ajusta(LeftStr(agencia, 4), 4);
   }
   r.dv = Copy(agencia, k > 0 ? k : 1, 1);
-  if (r.dv.empty()) r.dv = " ";
+  if (r.dv.empty()) r.dv.push_back(' ');
   return r;
 }
 
@@ -102,9 +102,7 @@ struct TLoteSigcb {
 
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteSigcb& l) {
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.empresa.tipo);
-  r.num(19, 14, l.empresa.inscricao);
+  cnab240::EmpresaArquivo(r, l.empresa.tipo, l.empresa.inscricao);
   r.put(33, 20, Replicate("0", 20));
   r.num(53, 5, l.agencia.arquivo);
   r.num(58, 1, l.agencia.dv, " ");
@@ -122,12 +120,7 @@ void HeaderArquivo(Record& r, const TLoteSigcb& l) {
 // sequence, as in the file header.
 void HeaderLote(Record& r, const TLoteSigcb& l) {
   const std::string seq = l.rem.CNABRec.S("NRSEQREMESSAREC");
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "00");
-  r.put(14, 3, l.convenio.longo ? "067" : "060");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.empresa.tipo);
+  cnab240::ServicoLote(r, "00", l.convenio.longo ? "067" : "060", l.empresa.tipo);
   r.num(19, 15, LeftStr(l.empresa.inscricao, 15));
   r.num(34, 7, l.convenio.sete);
   r.put(41, 13, Replicate("0", 13));
@@ -147,13 +140,11 @@ void HeaderLote(Record& r, const TLoteSigcb& l) {
 
 void Titulo(const TLoteSigcb& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.S(n); };
-  const double vencimento = t.D("DTVENBOLREC");
-  const std::string dataVencimento = FormatDateTime("ddmmyyyy", vencimento);
+  const cnab240::TValores v(t);
   const double moraDia = t.F("VRMORDIABREC");
   const double multaPerc = t.F("VRPEMULBREC");
   const double multaValor = t.F("VRMULTABREC");
-  const bool doBanco = bol("IDIMPRBOLBOL") == "B";
-  const std::string carteira = SemPontuacao(bol("CDCARTCOBBOL"));
+  const bool doBanco = v.impressao == "B";
   const std::string formaCadastro = bol("IDFORMCADBREC");
   // Protest only on the title's code (any code but "3" asks for it), with
   // the title's days as they come; return the same way.
@@ -169,7 +160,7 @@ void Titulo(const TLoteSigcb& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(31, 7, "0000000");
     r.put(38, 2, "00");
     r.put(40, 1, "0");
-    r.num(41, 2, LeftStr(carteira, 2));
+    r.num(41, 2, LeftStr(v.carteira, 2));
     r.num(43, 15, NossoNumeroSigcb(t));
     r.put(58, 1, TipoCarteiraSigcb(l.rem, t));
     r.num(59, 1, formaCadastro.empty() ? "1" : formaCadastro);
@@ -178,8 +169,8 @@ void Titulo(const TLoteSigcb& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(62, 1, doBanco ? "2" : "0");
     r.put(63, 11, PadR(bol("NRLANBOLREC"), 11));
     r.put(74, 4, Replicate(" ", 4));
-    r.put(78, 8, dataVencimento);
-    r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    r.put(78, 8, v.vencimento);
+    r.num(86, 15, cnab240::Valor(v.valor));
     r.put(101, 5, "00000");
     r.put(106, 1, "0");
     r.put(107, 2, "02");
@@ -187,10 +178,10 @@ void Titulo(const TLoteSigcb& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(110, 8, l.dataProc);
     // interest from the day after the due date, only when the title has some
     r.put(118, 1, moraDia != 0 ? "1" : "3");
-    r.put(119, 8, moraDia != 0 ? FormatDateTime("ddmmyyyy", vencimento + 1) : "00000000");
+    r.put(119, 8, moraDia != 0 ? FormatDateTime("ddmmyyyy", v.dataVencimento + 1) : "00000000");
     r.num(127, 15, moraDia != 0 ? Money(moraDia, 15) : "");
     cnab240::SemDescontoIofAbatimento(r);
-    r.put(196, 25, PadR(bol("CDFILIAL") + bol("NRLANBOLREC"), 25));
+    r.put(196, 25, PadR(v.controle, 25));
     r.put(221, 1, cdProtesto.empty() || cdProtesto == "3" ? "3" : "1");
     r.num(222, 2, qtProtesto.empty() ? "00" : Right(qtProtesto, 2));
     r.put(224, 1, cdDevolucao.empty() || cdDevolucao == "2" ? "2" : "1");
@@ -207,7 +198,7 @@ void Titulo(const TLoteSigcb& l, TTitulo& t, const cnab240::TSaida& saida) {
     const bool comAvalista = !EmptyString(a.inscricao) && !EmptyString(a.nome);
     const bool juridica = a.tipo == "J";
     Record r = saida.segmento("Q");
-    cnab240::BlocoPagador(r, cnab240::LePagador(t));
+    cnab240::BlocoPagador(r, cnab240::LePagador(v.pagador));
     r.put(154, 1, !comAvalista ? "0" : juridica ? "2" : "1");
     // a company's tax id in 14 digits, a person's in 11
     r.num(155, 15, comAvalista ? LeftStr(SemPontuacao(a.inscricao), juridica ? 14 : 11) : "");
@@ -225,7 +216,7 @@ void Titulo(const TLoteSigcb& l, TTitulo& t, const cnab240::TSaida& saida) {
     Record r = saida.segmento("R");
     r.put(18, 48, Replicate("0", 48));
     r.put(66, 1, multaPerc != 0 ? "2" : multaValor != 0 ? "1" : "0");
-    r.put(67, 8, dataVencimento);
+    r.put(67, 8, v.vencimento);
     r.num(75, 15, multaPerc != 0 ? Money(multaPerc, 15) : multaValor != 0 ? Money(multaValor, 15) : "");
     r.put(90, 10, Replicate(" ", 10));
     r.put(100, 40, cnab240::MensagemBoleto(t));
@@ -269,15 +260,9 @@ void Remessa_BcoCaixa_SIGCB(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // What the bank could not read, and a kind it does not register, stop the
   // run before the file exists.
-  cnab240::Gera(rem, titulos, {.banco = "104"}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       TrailerLote(arq);
-                       arq.EscreveTrailerArquivo(false);
-                     }});
+  cnab240::TRegistros registros = cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo);
+  registros.trailerLote = TrailerLote;
+  cnab240::Gera(rem, titulos, {.banco = "104", .contaContas = false}, lote.movimento, registros);
 }
 
 }  // namespace layouts

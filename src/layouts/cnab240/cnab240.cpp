@@ -104,7 +104,14 @@ void Gera(const TRemessa& rem, TTitulos& titulos, const TRegras& regras, const s
     registros.titulo(t, arquivo);
     if (registros.escrito) registros.escrito(t);
   });
-  registros.trailers(arq);
+  if (registros.trailerLote)
+    registros.trailerLote(arq);
+  else
+    arq.EscreveTrailerLote(regras.totaisZerados);
+  if (registros.trailerArquivo)
+    registros.trailerArquivo(arq);
+  else
+    arq.EscreveTrailerArquivo(regras.contaContas);
   arq.Close();
 }
 
@@ -139,12 +146,13 @@ void VerificaInscricao(const TRemessa& rem, const TEmpresa& e) {
   if (AllTrim(Nr_Codigo(e.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
 }
 
-TPagador LePagador(TTitulo& t) {
-  const layouts::TPagador p = t.Pagador();
+TValores::TValores(TTitulo& t) : TValoresTitulo(t), vencimento(FormatDateTime("ddmmyyyy", dataVencimento)) {}
+
+TPagador LePagador(const layouts::TPagador& p) {
   TPagador r;
   r.tipo = p.tipo == "F" ? "1" : "2";
   r.inscricao = p.inscricao.empty() ? Replicate("0", 14) : p.inscricao;
-  r.nome = p.override ? p.fantasia : p.nome;
+  r.nome = p.Nome();
   r.endereco = p.endereco;
   r.bairro = p.bairro;
   r.cep = p.cep.empty() ? Replicate("0", 8) : p.cep;
@@ -162,6 +170,13 @@ void BlocoPagador(Record& r, const TPagador& p) {
   r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
   r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
   r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+}
+
+void SegmentoQ(const TSaida& saida, const TPagador& p, std::string_view bancoCorrespondente) {
+  Record r = saida.segmento("Q");
+  BlocoPagador(r, p);
+  SemAvalistaNoQ(r, bancoCorrespondente);
+  saida.escreve(r);
 }
 
 void Inscricao15(Record& r, int pos, const std::string& tipo, const std::string& inscricao, bool zerosAntes) {
@@ -189,6 +204,12 @@ void PagadorComBairroNoEndereco(Record& r, const TPagador& p) {
   SemAvalistaNoQ(r, "000");
 }
 
+void SegmentoQComBairroNoEndereco(const TSaida& saida, const TPagador& p) {
+  Record r = saida.segmento("Q");
+  PagadorComBairroNoEndereco(r, p);
+  saida.escreve(r);
+}
+
 bool TAvalista::completo() const {
   return !EmptyString(inscricao) && !EmptyString(nome);
 }
@@ -214,6 +235,21 @@ TConta LeConta(const TRemessa& rem) {
                                                 : Ajusta(LeftStr(SemPontuacao(rem.ContaCorrente()), 12), 12);
   r.dvConta = Right(rem.DacContaCorrente(), 1);
   return r;
+}
+
+void EmpresaArquivo(Record& r, const std::string& tipo, const std::string& inscricao) {
+  r.put(9, 9, Replicate(" ", 9));
+  r.put(18, 1, tipo);
+  r.num(19, 14, inscricao);
+}
+
+void ServicoLote(Record& r, std::string_view forma, std::string_view versao, const std::string& tipo) {
+  r.put(9, 1, "R");
+  r.put(10, 2, "01");
+  r.put(12, 2, forma);
+  r.put(14, 3, versao);
+  r.put(17, 1, " ");
+  r.put(18, 1, tipo);
 }
 
 void GeracaoArquivo(Record& r, const TRemessa& rem, const std::string& nomeEmpresa,

@@ -28,6 +28,11 @@ struct TRegras {
   // What the lot trailer adds to the detail records: most banks count the lot
   // header and the lot trailer themselves, some count the details only.
   int registrosAlemDosDetalhes = 2;
+  // The frame's lot trailer carries zero counts and totals per kind of
+  // collection at 024-115 (else blanks); its file trailer a zero count of
+  // accounts at 030-035 (else blanks). A bank with its own trailer writes it.
+  bool totaisZerados = true;
+  bool contaContas = true;
 };
 
 class TArquivo {
@@ -80,17 +85,29 @@ struct TSaida {
   std::function<void(const Record&)> escreve;
 };
 
-// A bank's own records: both headers from 009, a title's segments from 018,
-// and the two trailers once every title is written. verifica (a title's own
-// refusal before its records are built) and escrito (what the bank counts of
-// each title written, for its lot trailer) are optional.
+// A bank's own records: both headers from 009 and a title's segments from
+// 018. Once every title is written, the lot trailer and the file trailer: the
+// frame's as TRegras says, or the bank's own. verifica (a title's own refusal
+// before its records are built) and escrito (what the bank counts of each
+// title written, for its lot trailer) are optional.
 struct TRegistros {
   std::function<void(Record&)> headerArquivo, headerLote;
   std::function<void(TTitulo&, const TSaida&)> titulo;
-  std::function<void(TArquivo&)> trailers;
+  std::function<void(TArquivo&)> trailerLote = {}, trailerArquivo = {};
   std::function<void(TTitulo&)> verifica = {};
   std::function<void(TTitulo&)> escrito = {};
 };
+
+// The records of a bank that reads what it needs of the batch once (its lot)
+// and writes each record from it.
+template <class L>
+TRegistros Registros(const L& lote, void (*headerArquivo)(Record&, const L&),
+                     void (*headerLote)(Record&, const L&),
+                     void (*titulo)(const L&, TTitulo&, const TSaida&)) {
+  return {.headerArquivo = [&lote, headerArquivo](Record& r) { headerArquivo(r, lote); },
+          .headerLote = [&lote, headerLote](Record& r) { headerLote(r, lote); },
+          .titulo = [&lote, titulo](TTitulo& t, const TSaida& s) { titulo(lote, t, s); }};
+}
 
 // The whole file of one lot. Every record is first built on a draft started
 // as the frame starts it (what a field refuses does not depend on the
@@ -120,6 +137,12 @@ TEmpresa LeEmpresaDoCadastro(const TRemessa& rem);
 // has more digits than the 14 a CNPJ holds.
 void VerificaInscricao(const TRemessa& rem, const TEmpresa& e);
 
+// A title's values as the CNAB 240 banks read them, the due date as "ddmmyyyy".
+struct TValores : TValoresTitulo {
+  explicit TValores(TTitulo& t);
+  std::string vencimento;
+};
+
 // The payer of the current title (override record first). The banks take the
 // override's trade name, the client's legal name; a missing tax id or
 // postcode is sent as zeros.
@@ -127,11 +150,18 @@ struct TPagador {
   std::string tipo;  // "1" person, "2" company
   std::string inscricao, nome, endereco, bairro, cep, cidade, uf;
 };
-TPagador LePagador(TTitulo& t);
+TPagador LePagador(const layouts::TPagador& p);
+inline TPagador LePagador(TTitulo& t) {
+  return LePagador(t.Pagador());
+}
 // Segment Q 018-153 as most banks take the payer: type, tax id in 15 digits,
 // name, address, district, postcode, city and state. A bank that departs
 // writes its own fields.
 void BlocoPagador(Record& r, const TPagador& p);
+
+// Segment Q written whole for the banks that take the payer as BlocoPagador
+// writes it and send no guarantor in Q (SemAvalistaNoQ).
+void SegmentoQ(const TSaida& saida, const TPagador& p, std::string_view bancoCorrespondente);
 
 // A tax id in 15 positions for the banks that give a person's CPF the shape
 // of a CNPJ: its nine-digit root, four zeros where a CNPJ has its branch, and
@@ -144,6 +174,8 @@ void Inscricao15(Record& r, int pos, const std::string& tipo, const std::string&
 // line and a person's CPF in a CNPJ's shape (Inscricao15), and take no
 // guarantor: zeros and blanks where it would stand.
 void PagadorComBairroNoEndereco(Record& r, const TPagador& p);
+// Segment Q written whole with that block.
+void SegmentoQComBairroNoEndereco(const TSaida& saida, const TPagador& p);
 
 // The account's guarantor, tax id cut to its kind's width; empty when the
 // account has no complete guarantor.
@@ -163,6 +195,15 @@ struct TConta {
   std::string agencia, dvAgencia, conta, dvConta;
 };
 TConta LeConta(const TRemessa& rem);
+
+// File header 009-032 as the banks take it: blanks, the company's tax-id
+// type and its tax id in 14 digits (inscricao, cut as the bank cuts it).
+void EmpresaArquivo(Record& r, const std::string& tipo, const std::string& inscricao);
+// Lot header 009-018 as the banks take it: "R" (a remittance), service "01"
+// (collection), the bank's two positions at 012 ("00" or blanks), its lot
+// layout version, a blank and the company's tax-id type; the bank goes on
+// with the tax id at 019.
+void ServicoLote(Record& r, std::string_view forma, std::string_view versao, const std::string& tipo);
 
 // File header 073-171 as most banks take it: the company's name and the
 // bank's (each already in its 30 positions), blanks, "1" for a remittance,

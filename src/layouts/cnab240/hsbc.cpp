@@ -54,9 +54,7 @@ struct TLoteHSBC {
 
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteHSBC& l) {
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.empresa.tipo);
-  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  cnab240::EmpresaArquivo(r, l.empresa.tipo, LeftStr(l.empresa.inscricao, 14));
   r.put(33, 3, "COB");
   r.put(36, 4, "CNAB");
   r.num(40, 13, l.convenio);
@@ -75,12 +73,7 @@ void HeaderArquivo(Record& r, const TLoteHSBC& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteHSBC& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "00");
-  r.put(14, 3, "010");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.empresa.tipo);
+  cnab240::ServicoLote(r, "00", "010", l.empresa.tipo);
   r.num(19, 15, LeftStr(l.empresa.inscricao, 15));
   r.put(34, 3, "COB");
   r.put(37, 4, Replicate(" ", 4));
@@ -124,9 +117,10 @@ std::string DiasProtestoHSBC(TTitulo& t) {
 
 void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&t](const char* n) { return t.S(n); };
-  const bool bancoEmite = bol("IDIMPRBOLBOL") == "B";
+  const cnab240::TValores v(t);
+  const bool bancoEmite = v.impressao == "B";
   const std::string carteira = AllTrim(bol("IDCARTCOBREC"));
-  const std::string titulo = CampoValido(bol("CDFILIAL") + bol("NRLANBOLREC"));
+  const std::string titulo = CampoValido(v.controle);
   const TEncargoHSBC encargo = EncargoHSBC(t);
 
   // Segment P
@@ -138,7 +132,7 @@ void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(36, 1, " ");
     r.put(37, 1, "0");
     // the stored number's last eleven digits, its check digit included
-    r.num(38, 11, Right(SemPontuacao(bol("CDNOSNUMREC")), 11));
+    r.num(38, 11, Right(SemPontuacao(v.nosso), 11));
     r.put(49, 9, Replicate(" ", 9));
     r.num(58, 1, carteira.empty() ? "1" : LeftStr(carteira, 1));
     r.put(59, 1, bol("IDFORMCADBREC") == "1" ? "1" : "2");
@@ -146,8 +140,8 @@ void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(61, 1, bancoEmite ? "9" : "2");
     r.put(62, 1, bancoEmite ? "1" : "2");
     r.put(63, 15, PadR(AllTrim(titulo), 15));
-    r.put(78, 8, FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC")));
-    r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    r.put(78, 8, v.vencimento);
+    r.num(86, 15, cnab240::Valor(v.valor));
     AgenciaHSBC(r, 101, 6, l.conta);
     r.put(107, 2, "02");
     r.put(109, 1, "A");
@@ -169,7 +163,7 @@ void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
 
   // Segment Q (payer; the address in 38 positions, no guarantor)
   {
-    const cnab240::TPagador p = cnab240::LePagador(t);
+    const cnab240::TPagador p = cnab240::LePagador(v.pagador);
     Record r = saida.segmento("Q");
     r.put(18, 1, p.tipo);
     r.num(19, 15, LeftStr(SemPontuacao(p.inscricao), 15));
@@ -203,17 +197,7 @@ void Remessa_BcoHSBC(const TRemessa& rem, TTitulos& titulos, bool) {
   };
 
   cnab240::Gera(rem, titulos, {.banco = "399"}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       // Lot trailer (type "5"): the details and the lot's two headers, zero totals
-                       arq.EscreveTrailerLote(true);
-
-                       // File trailer (type "9"), with the zero count of accounts
-                       arq.EscreveTrailerArquivo(true);
-                     }});
+                cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo));
 }
 
 }  // namespace layouts

@@ -73,9 +73,7 @@ std::string InscricaoNossaCaixa(const cnab240::TEmpresa& e, int n) {
 
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteNossaCaixa& l) {
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.empresa.tipo);
-  r.num(19, 14, InscricaoNossaCaixa(l.empresa, 14));
+  cnab240::EmpresaArquivo(r, l.empresa.tipo, InscricaoNossaCaixa(l.empresa, 14));
   r.put(33, 20, Replicate(" ", 20));
   r.num(53, 6, l.conta.agencia);
   r.put(59, 4, "0000");
@@ -88,12 +86,7 @@ void HeaderArquivo(Record& r, const TLoteNossaCaixa& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteNossaCaixa& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "00");
-  r.put(14, 3, "020");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.empresa.tipo);
+  cnab240::ServicoLote(r, "00", "020", l.empresa.tipo);
   r.num(19, 15, InscricaoNossaCaixa(l.empresa, 15));
   r.put(34, 20, Replicate(" ", 20));
   r.num(54, 6, l.conta.agencia);
@@ -187,15 +180,8 @@ void Remessa_BcoNossaCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
   };
 
   // The bank's lot count holds the detail records alone.
-  cnab240::Gera(rem, titulos, {.banco = "151", .registrosAlemDosDetalhes = 0}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       arq.EscreveTrailerLote(false);
-                       arq.EscreveTrailerArquivo(true);
-                     }});
+  cnab240::Gera(rem, titulos, {.banco = "151", .registrosAlemDosDetalhes = 0, .totaisZerados = false},
+                lote.movimento, cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo));
 }
 
 }  // namespace layouts

@@ -105,9 +105,7 @@ std::string ContratoReal(const TRemessa& rem, const std::string& tipoCarteira) {
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteReal& l) {
   const TContaReal& c = l.conta;
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.empresa.tipo);
-  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  cnab240::EmpresaArquivo(r, l.empresa.tipo, LeftStr(l.empresa.inscricao, 14));
   r.put(33, 20, c.completa ? PadR(c.agencia + c.conta + "BA", 20) : Replicate("0", 20));
   r.num(53, 5, c.agencia);
   r.num(58, 1, c.dvAgencia, " ");
@@ -125,12 +123,7 @@ void HeaderArquivo(Record& r, const TLoteReal& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteReal& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "  ");
-  r.put(14, 3, "040");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.empresa.tipo);
+  cnab240::ServicoLote(r, "  ", "040", l.empresa.tipo);
   cnab240::Inscricao15(r, 19, l.empresa.tipo, l.empresa.inscricao);
   r.put(34, 20, Replicate(" ", 20));
   r.num(54, 5, l.conta.agencia);
@@ -142,11 +135,10 @@ void HeaderLote(Record& r, const TLoteReal& l) {
 
 void Titulo(const TLoteReal& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.Campo(n); };
-  const std::string vencimento = FormatDateTime("ddmmyyyy", bol("DTVENBOLREC").AsDateTime());
+  const cnab240::TValores v(t);
   const std::string carteira = bol("CDCARTCOBBOL").AsString();
-  const std::string nosso = bol("CDNOSNUMREC").AsString();
   const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
-  const TEncargo encargo = EncargoReal(t, vencimento);
+  const TEncargo encargo = EncargoReal(t, v.vencimento);
   auto dup = [&](const char* n) { return t.Registro(TRegistro::Duplicata, n); };
 
   // Segment P
@@ -162,13 +154,13 @@ void Titulo(const TLoteReal& l, TTitulo& t, const cnab240::TSaida& saida) {
     } else {
       r.put(38, 7, "0000000");
     }
-    r.num(45, 13, NossoNumeroReal(l.rem, nosso), "P");
+    r.num(45, 13, NossoNumeroReal(l.rem, v.nosso), "P");
     r.put(58, 3, "000");
-    r.put(61, 1, EmissaoReal(bol("IDIMPRBOLBOL").AsString(), nosso));
+    r.put(61, 1, EmissaoReal(v.impressao, v.nosso));
     r.put(62, 1, " ");
     r.put(63, 15, DocumentoReal(dup("DUPLICATA"), dup("NRPARCELA"), bol("NRLANBOLREC").AsString()));
-    r.put(78, 8, vencimento);
-    r.num(86, 15, cnab240::Valor(bol("VRFINALBREC").AsFloat()));
+    r.put(78, 8, v.vencimento);
+    r.num(86, 15, cnab240::Valor(v.valor));
     r.put(101, 5, "00000");
     r.put(106, 1, " ");
     r.put(107, 2, "02");
@@ -190,11 +182,7 @@ void Titulo(const TLoteReal& l, TTitulo& t, const cnab240::TSaida& saida) {
   }
 
   // Segment Q (payer; the district travels in the address)
-  {
-    Record r = saida.segmento("Q");
-    cnab240::PagadorComBairroNoEndereco(r, cnab240::LePagador(t));
-    saida.escreve(r);
-  }
+  cnab240::SegmentoQComBairroNoEndereco(saida, cnab240::LePagador(v.pagador));
 
   // Segment R (slip message)
   {
@@ -236,17 +224,7 @@ void RemessaReal(const TRemessa& rem, TTitulos& titulos, const TLeiauteReal& lei
   };
 
   cnab240::Gera(rem, titulos, {.banco = leiaute.banco}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       // Lot trailer (type "5")
-                       arq.EscreveTrailerLote();
-
-                       // File trailer (type "9")
-                       arq.EscreveTrailerArquivo(true);
-                     }});
+                cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo));
 }
 
 }  // namespace cnab240

@@ -107,9 +107,7 @@ std::string ContratoRural(const TRemessa& rem, const std::string& tipoCarteira) 
 
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteRural& l) {
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.empresa.tipo);
-  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  cnab240::EmpresaArquivo(r, l.empresa.tipo, LeftStr(l.empresa.inscricao, 14));
   r.put(33, 8, l.ident);
   r.put(41, 12, Replicate(" ", 12));
   r.num(53, 5, l.conta.agencia);
@@ -125,12 +123,7 @@ void HeaderArquivo(Record& r, const TLoteRural& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteRural& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "  ");
-  r.put(14, 3, "020");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.empresa.tipo);
+  cnab240::ServicoLote(r, "  ", "020", l.empresa.tipo);
   cnab240::Inscricao15(r, 19, l.empresa.tipo, l.empresa.inscricao);
   r.put(34, 8, l.ident);
   r.put(42, 12, Replicate(" ", 12));
@@ -143,8 +136,9 @@ void HeaderLote(Record& r, const TLoteRural& l) {
 }
 
 void Titulo(const TLoteRural& l, TTitulo& t, const cnab240::TSaida& saida) {
-  const bool bancoImprime = t.S("IDIMPRBOLBOL") == "B";
-  const TNossoRural nosso = NossoNumeroRural(t.S("CDNOSNUMREC"));
+  const cnab240::TValores v(t);
+  const bool bancoImprime = v.impressao == "B";
+  const TNossoRural nosso = NossoNumeroRural(v.nosso);
   const std::string forma = t.S("IDFORMCADBREC");
   const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
   const TEncargo encargo = EncargoRural(t);
@@ -166,8 +160,8 @@ void Titulo(const TLoteRural& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(61, 1, bancoImprime ? "9" : "2");
     r.put(62, 1, bancoImprime ? "1" : "2");
     r.put(63, 15, DocumentoRural(t, bancoImprime));
-    r.put(78, 8, FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC")));
-    r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    r.put(78, 8, v.vencimento);
+    r.num(86, 15, cnab240::Valor(v.valor));
     r.put(101, 5, "00000");
     r.put(106, 1, " ");
     r.put(107, 2, "06");
@@ -189,11 +183,7 @@ void Titulo(const TLoteRural& l, TTitulo& t, const cnab240::TSaida& saida) {
   }
 
   // Segment Q (payer; the district travels in the address)
-  {
-    Record r = saida.segmento("Q");
-    cnab240::PagadorComBairroNoEndereco(r, cnab240::LePagador(t));
-    saida.escreve(r);
-  }
+  cnab240::SegmentoQComBairroNoEndereco(saida, cnab240::LePagador(v.pagador));
 
   // Segment R (slip message)
   {
@@ -227,22 +217,15 @@ void Remessa_BcoRural(const TRemessa& rem, TTitulos& titulos, bool) {
       .carteira = CarteiraRural(rem),
   };
 
-  // The file trailer carries lot "0000" and no counts: the bank counts the
+  cnab240::TRegistros registros = cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo);
+  // File trailer (type "9"): lot "0000" and no counts, the bank counts the
   // lot's records in the lot trailer only.
-  cnab240::Gera(rem, titulos, {.banco = lote.banco, .loteTrailerArquivo = "0000"}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       // Lot trailer (type "5")
-                       arq.EscreveTrailerLote();
-
-                       // File trailer (type "9")
-                       Record f = arq.TrailerArquivo();
-                       f.put(9, 232, Replicate(" ", 232));
-                       arq.write(f);
-                     }});
+  registros.trailerArquivo = [](cnab240::TArquivo& arq) {
+    Record f = arq.TrailerArquivo();
+    f.put(9, 232, Replicate(" ", 232));
+    arq.write(f);
+  };
+  cnab240::Gera(rem, titulos, {.banco = lote.banco, .loteTrailerArquivo = "0000"}, lote.movimento, registros);
 }
 
 }  // namespace layouts

@@ -154,12 +154,7 @@ void HeaderArquivo(Record& r, const TLoteSantander& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteSantander& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "  ");
-  r.put(14, 3, "030");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.tipoEmpresa);
+  cnab240::ServicoLote(r, "  ", "030", l.tipoEmpresa);
   r.num(19, 15, LeftStr(l.inscricao, 15));
   r.put(34, 20, Replicate(" ", 20));
   r.num(54, 15, l.ident);
@@ -174,13 +169,11 @@ void HeaderLote(Record& r, const TLoteSantander& l) {
 
 void Titulo(const TLoteSantander& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.S(n); };
-  const std::string vencimento = FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC"));
-  const double valor = t.F("VRFINALBREC");
-  const double desconto = t.F("VRPEDESCBCLI");
+  const cnab240::TValores v(t);
   const double multaPerc = t.F("VRPEMULBREC");
   const double multaValor = t.F("VRMULTABREC");
   const TProtestoSantander protesto = LeProtestoSantander(t);
-  const TEncargo encargo = EncargoSantander(t, vencimento);
+  const TEncargo encargo = EncargoSantander(t, v.vencimento);
 
   // Segment P
   {
@@ -194,7 +187,7 @@ void Titulo(const TLoteSantander& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(43, 2, "  ");
     // the stored number's last 13 digits, its check digit included; the bank's
     // check digit is a digit, so a "P" left in it stops the title
-    r.num(45, 13, Right(SemPontuacao(bol("CDNOSNUMREC")), 13));
+    r.num(45, 13, Right(SemPontuacao(v.nosso), 13));
     r.put(58, 1, TipoCarteiraSantander(bol("IDCARTCOBREC")));
     r.put(59, 1, "1");
     r.put(60, 1, "2");
@@ -203,8 +196,8 @@ void Titulo(const TLoteSantander& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(63, 15,
           DocumentoSantander(t.Registro(TRegistro::Duplicata, "DUPLICATA"),
                              t.Registro(TRegistro::Duplicata, "NRPARCELA"), bol("NRLANBOLREC")));
-    r.put(78, 8, vencimento);
-    r.num(86, 15, cnab240::Valor(valor));
+    r.put(78, 8, v.vencimento);
+    r.num(86, 15, cnab240::Valor(v.valor));
     r.num(101, 5, protesto.semProtesto ? l.agencia.cobradora : "");
     r.put(106, 1, " ");
     r.put(107, 2, "02");
@@ -213,9 +206,9 @@ void Titulo(const TLoteSantander& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(118, 1, encargo.codigo);
     r.put(119, 8, encargo.data);
     r.num(127, 15, encargo.valor);
-    r.put(142, 1, desconto > 0 ? "1" : "0");
-    r.put(143, 8, desconto > 0 ? vencimento : "00000000");
-    r.num(151, 15, desconto > 0 ? cnab240::Valor(valor * desconto / 100) : "");
+    r.put(142, 1, v.desconto > 0 ? "1" : "0");
+    r.put(143, 8, v.desconto > 0 ? v.vencimento : "00000000");
+    r.num(151, 15, v.desconto > 0 ? cnab240::Valor(v.valor * v.desconto / 100) : "");
     r.put(166, 15, Replicate("0", 15));
     r.put(181, 15, Replicate("0", 15));
     r.put(196, 25, cnab240::IdentificacaoComCarteira(t));
@@ -230,7 +223,7 @@ void Titulo(const TLoteSantander& l, TTitulo& t, const cnab240::TSaida& saida) {
 
   // Segment Q (payer and the account's guarantor)
   {
-    const cnab240::TPagador p = cnab240::LePagador(t);
+    const cnab240::TPagador p = cnab240::LePagador(v.pagador);
     const TAvalista& a = l.avalista;
     const bool comAvalista = !EmptyString(a.inscricao) && !EmptyString(a.nome);
     Record r = saida.segmento("Q");
@@ -260,7 +253,7 @@ void Titulo(const TLoteSantander& l, TTitulo& t, const cnab240::TSaida& saida) {
     cnab240::SemDesconto(r, 18);
     r.put(42, 24, Replicate(" ", 24));
     r.put(66, 1, multaPerc != 0 ? "2" : "1");
-    r.put(67, 8, vencimento);
+    r.put(67, 8, v.vencimento);
     r.num(75, 15, multaPerc != 0 ? Money(multaPerc, 15) : multaValor != 0 ? Money(multaValor, 15) : "");
     r.put(90, 10, Replicate(" ", 10));
     r.put(100, 40, cnab240::MensagemBoleto(t));
@@ -291,15 +284,8 @@ void Remessa_BcoSantander(const TRemessa& rem, TTitulos& titulos, bool) {
       .avalista = rem.Avalista(),
   };
 
-  cnab240::Gera(rem, titulos, {.banco = lote.banco}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       arq.EscreveTrailerLote(false);
-                       arq.EscreveTrailerArquivo(false);
-                     }});
+  cnab240::Gera(rem, titulos, {.banco = lote.banco, .totaisZerados = false, .contaContas = false},
+                lote.movimento, cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo));
 }
 
 }  // namespace layouts

@@ -51,9 +51,7 @@ void ContaCabecalho(Record& r, int pos, const TRemessa& rem) {
 
 // File header (type "0"), from 009.
 void HeaderArquivo(Record& r, const TLoteSicoob& l) {
-  r.put(9, 9, Replicate(" ", 9));
-  r.put(18, 1, l.empresa.tipo);
-  r.num(19, 14, LeftStr(l.empresa.inscricao, 14));
+  cnab240::EmpresaArquivo(r, l.empresa.tipo, LeftStr(l.empresa.inscricao, 14));
   r.put(33, 20, Replicate(" ", 20));
   ContaCabecalho(r, 53, l.rem);
   r.put(72, 1, "0");
@@ -65,12 +63,7 @@ void HeaderArquivo(Record& r, const TLoteSicoob& l) {
 
 // Lot header (type "1"), from 009.
 void HeaderLote(Record& r, const TLoteSicoob& l) {
-  r.put(9, 1, "R");
-  r.put(10, 2, "01");
-  r.put(12, 2, "  ");
-  r.put(14, 3, "040");
-  r.put(17, 1, " ");
-  r.put(18, 1, l.empresa.tipo);
+  cnab240::ServicoLote(r, "  ", "040", l.empresa.tipo);
   cnab240::Inscricao15(r, 19, l.empresa.tipo, l.empresa.inscricao);
   r.put(34, 20, Replicate(" ", 20));
   ContaCabecalho(r, 54, l.rem);
@@ -115,17 +108,15 @@ TTipoAceite TipoEAceite(const std::string& codigoProtesto) {
 
 void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.S(n); };
-  const std::string vencimento = FormatDateTime("ddmmyyyy", t.D("DTVENBOLREC"));
-  const std::string impressao = bol("IDIMPRBOLBOL");
-  const bool daEmpresa = impressao == "E" || impressao == "F";
-  const std::string nosso = bol("CDNOSNUMREC");
+  const cnab240::TValores v(t);
+  const bool daEmpresa = v.impressao == "E" || v.impressao == "F";
   const std::string parcela = bol("NRPARCBOLREC");
   const std::string carteira = AllTrim(bol("CDCARTCOBBOL"));
   const std::string agencia = AllTrim(l.rem.CNABRec.S("CDAGENCIA"));
   const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
   const TTipoAceite tipoAceite = TipoEAceite(bol("CDDIAPROTBOL"));
-  const TEncargo juros = Juros(t, vencimento);
-  const TEncargo multa = Multa(t, vencimento);
+  const TEncargo juros = Juros(t, v.vencimento);
+  const TEncargo multa = Multa(t, v.vencimento);
   auto dup = [&](const char* n) { return t.Registro(TRegistro::Duplicata, n); };
   const std::string duplicata = dup("DUPLICATA");
   const std::string documento =
@@ -141,7 +132,7 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
                                                 : Right(SemPontuacao(l.rem.ContaCorr.S("CDCONTCORR")), 13));
     r.put(37, 1, " ");
     // the company's own slips carry their stored number; the bank numbers the rest
-    r.num(38, 10, daEmpresa && !nosso.empty() ? LeftStr(NossoNumero(nosso), 10) : "");
+    r.num(38, 10, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 10) : "");
     r.num(48, 2, parcela == "00" ? "01" : parcela);
     r.put(50, 2, Modalidade(bol("IDCARTCOBREC")));
     r.put(52, 1, "4");
@@ -152,8 +143,8 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(61, 1, daEmpresa ? "2" : "1");
     r.put(62, 1, daEmpresa ? "2" : "1");
     r.put(63, 15, PadR(CampoValido(documento), 15));
-    r.put(78, 8, vencimento);
-    r.num(86, 15, cnab240::Valor(t.F("VRFINALBREC")));
+    r.put(78, 8, v.vencimento);
+    r.num(86, 15, cnab240::Valor(v.valor));
     r.put(101, 5, "00000");
     r.put(106, 1, " ");
     r.put(107, 2, tipoAceite.tipo);
@@ -163,7 +154,7 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(119, 8, juros.data);
     r.num(127, 15, juros.valor);
     cnab240::SemDescontoIofAbatimento(r);
-    r.put(196, 25, PadR(bol("CDFILIAL") + bol("NRLANBOLREC"), 25));
+    r.put(196, 25, PadR(v.controle, 25));
     // days ask for protest, unless the title says not to protest ("3")
     r.num(221, 1, protesto.codigo);
     r.num(222, 2, protesto.dias);
@@ -177,7 +168,7 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
 
   // Segment Q (payer and the account's guarantor)
   {
-    const cnab240::TPagador p = cnab240::LePagador(t);
+    const cnab240::TPagador p = cnab240::LePagador(v.pagador);
     const TAvalista& a = l.avalista;
     Record r = saida.segmento("Q");
     r.put(18, 1, p.tipo);
@@ -239,38 +230,32 @@ void Remessa_SICOOB_CONV(const TRemessa& rem, TTitulos& titulos, bool) {
 
   int titulosEscritos = 0;
   double total = 0;
-  cnab240::Gera(rem, titulos, {.banco = "756"}, lote.movimento,
-                {.headerArquivo = [&](Record& r) { HeaderArquivo(r, lote); },
-                 .headerLote = [&](Record& r) { HeaderLote(r, lote); },
-                 .titulo = [&](TTitulo& t, const cnab240::TSaida& s) { Titulo(lote, t, s); },
-                 .trailers =
-                     [&](cnab240::TArquivo& arq) {
-                       // Lot trailer (type "5"): every title counts as simple collection.
-                       Record tl = arq.TrailerLote();
-                       tl.put(9, 9, Replicate(" ", 9));
-                       tl.num(18, 6, IntToStr(arq.RegistrosLote()));
-                       tl.num(24, 6, IntToStr(titulosEscritos));
-                       tl.num(30, 17, VirgDeciAssu(FormatFloat("#0.00", total), 17));
-                       tl.put(47, 6, "000000");
-                       tl.put(53, 17, Replicate("0", 17));
-                       tl.put(70, 6, "000000");
-                       tl.put(76, 17, Replicate("0", 17));
-                       tl.put(93, 6, "000000");
-                       tl.put(99, 17, Replicate("0", 17));
-                       tl.put(116, 8, Replicate(" ", 8));
-                       tl.put(124, 117, Replicate(" ", 117));
-                       arq.write(tl);
-                       arq.EscreveTrailerArquivo(true);
-                     },
-                 .verifica =
-                     [&](TTitulo& t) {
-                       if (Modalidade(t.S("IDCARTCOBREC")).empty()) rem.Recusa(t, "TipoCart_INV");
-                     },
-                 .escrito =
-                     [&](TTitulo& t) {
-                       ++titulosEscritos;
-                       total += t.F("VRFINALBREC");
-                     }});
+  cnab240::TRegistros registros = cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo);
+  // Lot trailer (type "5"): every title counts as simple collection.
+  registros.trailerLote = [&](cnab240::TArquivo& arq) {
+    Record tl = arq.TrailerLote();
+    tl.put(9, 9, Replicate(" ", 9));
+    tl.num(18, 6, IntToStr(arq.RegistrosLote()));
+    tl.num(24, 6, IntToStr(titulosEscritos));
+    tl.num(30, 17, VirgDeciAssu(FormatFloat("#0.00", total), 17));
+    tl.put(47, 6, "000000");
+    tl.put(53, 17, Replicate("0", 17));
+    tl.put(70, 6, "000000");
+    tl.put(76, 17, Replicate("0", 17));
+    tl.put(93, 6, "000000");
+    tl.put(99, 17, Replicate("0", 17));
+    tl.put(116, 8, Replicate(" ", 8));
+    tl.put(124, 117, Replicate(" ", 117));
+    arq.write(tl);
+  };
+  registros.verifica = [&](TTitulo& t) {
+    if (Modalidade(t.S("IDCARTCOBREC")).empty()) rem.Recusa(t, "TipoCart_INV");
+  };
+  registros.escrito = [&](TTitulo& t) {
+    ++titulosEscritos;
+    total += t.F("VRFINALBREC");
+  };
+  cnab240::Gera(rem, titulos, {.banco = "756"}, lote.movimento, registros);
 }
 
 }  // namespace layouts

@@ -23,10 +23,7 @@ void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
   auto cabecalho = [&](cnab400::TArquivo& arq) {
     Record r = arq.Cabecalho();
     r.num(27, 20, LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20));
-    r.put(47, 30, PadR(CampoValido(LeftStr(rem.Cadastro().nome, 30)), 30));
-    r.put(77, 3, "025");
-    r.put(80, 15, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 15)), 15));
-    r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+    cnab400::EmpresaEBanco(r, rem.Cadastro().nome, "025", rem.ContaCorr.S("NMBANCO"), rem.Hoje());
     r.put(101, 8, Replicate(" ", 8));
     r.put(109, 2, "76");
     r.num(111, 7, Right(cnab("NRCNABREC"), 7));
@@ -35,84 +32,62 @@ void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
   };
 
   // Detail record (type "1"), up to its sequence.
-  auto detalhe = [&](Record& r, TTitulo& t) {
-    const std::string impressaoGravada = t.S("IDIMPRBOLBOL");
-    const std::string impressao = impressaoGravada.empty() ? "E" : impressaoGravada;
-    // The bank numbers the titles whose slip it prints; the company's own
-    // slips carry the stored number.
-    const std::string nossoGravado = t.S("CDNOSNUMREC");
-    const std::string nosso = (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-                                  ? Right(cnab400::AdicionaZero(NossoNumero(nossoGravado), 12), 12)
-                                  : "";
-    const double valor = t.F("VRFINALBREC");
-    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
-    const double desconto = t.F("VRPEDESCBCLI");
-    auto doc = [&](const char* n) { return t.Registro(TRegistro::DocBol, n); };
-    const std::string duplicata = doc("DUPLICATA");
-    const std::string documento = duplicata.empty() ? PadR(t.S("NRLANBOLREC"), 10)
-                                                    : PadR(CampoValido(Right(AllTrim(duplicata), 8)), 8) +
-                                                          PadR(Ajusta(doc("NRPARCELA"), 2), 2);
-    const std::string instrucao = t.S("CDINS1COBBOL");
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    const cnab400::TValores v(t);
     const std::string protesto = t.S("QTDIAPROTBOL");
     // A daily amount, even a stored zero, stands before the monthly percentage.
     std::string juros;
     if (!t.Nulo("VRMORDIABREC"))
       juros = VirgDeciAssu(FormatFloat("0.00", t.F("VRMORDIABREC")), 13);
     else if (!t.Nulo("VRPEMORBREC"))
-      juros = VirgDeciAssu(FormatFloat("0.00", t.F("VRPEMORBREC") * valor / 100), 13);
-    const TPagador pagador = t.Pagador();
+      juros = VirgDeciAssu(FormatFloat("0.00", t.F("VRPEMORBREC") * v.valor / 100), 13);
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 19, Replicate(" ", 19));
     r.put(21, 1, "0");
-    r.num(22, 3, Right(SemPontuacao(t.S("CDCARTCOBBOL")), 3));
+    r.num(22, 3, Right(v.carteira, 3));
     r.num(25, 5, agencia);
     r.num(30, 8, conta);
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.put(38, 25, PadR(v.controle, 25));
     r.put(63, 3, "025");
     r.put(66, 5, "00000");
-    r.num(71, 12, nosso, "P");
+    // The bank numbers the titles whose slip it prints; the company's own
+    // slips carry the stored number.
+    r.num(71, 12, cnab400::Nosso12(v), "P");
     r.put(83, 10, Replicate("0", 10));
-    r.put(93, 1, impressao == "B" ? "1" : "2");
+    r.put(93, 1, v.impressao == "B" ? "1" : "2");
     r.put(94, 1, " ");
     r.put(95, 10, Replicate("0", 10));
     r.put(105, 4, Replicate(" ", 4));
     r.put(109, 2, ocorrencia);
-    r.put(111, 10, documento);
-    r.put(121, 6, vencimento);
-    r.num(127, 13, Money(valor, 13));
+    r.put(111, 10, cnab400::DuplicataOuLancamento(t));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 3, "000");
     r.put(143, 5, "00000");
     r.put(148, 2, "01");
     r.put(150, 1, "N");
     r.put(151, 6, emissao);
-    r.put(157, 2, instrucao.empty() ? "00" : Ajusta(CampoValido(instrucao), 2));
+    r.put(157, 2, v.ins1.empty() ? "00" : Ajusta(CampoValido(v.ins1), 2));
     r.num(159, 2, Right(protesto, 2));
     r.num(161, 13, juros);
-    r.put(174, 6, desconto > 0 ? vencimento : "000000");
-    r.num(180, 13, desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", desconto * valor / 100), 13) : "");
+    r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
+    r.num(180, 13, v.desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", v.desconto * v.valor / 100), 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo, "99", "98"));
-    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
-    r.put(235, 40, PadR(CampoValido(LeftStr(pagador.nome, 40)), 40));
-    r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(pagador.endereco), 40)), 40));
+    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo, "99", "98"));
+    r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
+    r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.nome, 40)), 40));
+    r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 40)), 40));
     r.put(315, 12, Replicate(" ", 12));
-    r.num(327, 8, Right(CampoValidoCEPTEL(pagador.cep), 8));
+    r.num(327, 8, Right(CampoValidoCEPTEL(v.pagador.cep), 8));
     r.put(335, 60, PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 60)), 60));
+    arq.Escreve(r);
   };
 
   // A title the bank could not read stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    Record r(400);
-    detalhe(r, t);
-  });
-
-  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
-    Record r = arq.Registro();
-    detalhe(r, t);
-    arq.Escreve(r);
-  });
+  cnab400::GeraVerificado(rem, titulos, cabecalho, detalhe);
 }
 
 }  // namespace layouts

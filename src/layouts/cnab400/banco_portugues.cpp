@@ -37,10 +37,7 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
   auto cabecalho = [&](cnab400::TArquivo& arq) {
     Record r = arq.Cabecalho();
     r.num(27, 20, cedente);
-    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-    r.put(77, 3, "069");
-    r.put(80, 15, PadR(CampoValido("BPN Brasil BMSA"), 15));
-    r.put(95, 6, emissao);
+    cnab400::EmpresaEBanco(r, empresa.nome, "069", "BPN Brasil BMSA", rem.DataProc);
     r.put(101, 8, Preenche_Brancos(8));
     r.put(109, 2, "MX");
     r.num(111, 7, remessa.empty() ? "1" : Right(remessa, 7));
@@ -49,29 +46,20 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
     arq.Escreve(r);
   };
 
-  // Detail record (type "1"), up to its sequence.
-  auto detalhe = [&](Record& r, TTitulo& t) {
-    const double valor = t.F("VRFINALBREC");
-    const std::string impressao = t.S("IDIMPRBOLBOL");
+  // Detail record (type "1"). The details are numbered among themselves: the
+  // header before them is not counted.
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    const cnab400::TValores v(t);
     // The company's own slips carry the stored number; the bank numbers the rest.
-    const std::string nosso =
-        impressao == "E" || impressao == "F" ? Right(NossoNumero(t.S("CDNOSNUMREC")), 12) : "";
+    const std::string nosso = v.impressao == "E" || v.impressao == "F" ? Right(NossoNumero(v.nosso), 12) : "";
     const std::string duplicata = t.Registro(TRegistro::Duplicata, "DUPLICATA");
     const std::string documento =
         duplicata.empty() ? PadR(t.S("NRLANBOLREC"), 10)
                           : Ajusta(CampoValido(Right(duplicata, 8)), 8) +
                                 Ajusta(CampoValido(t.Registro(TRegistro::Duplicata, "NRPARCELA")), 2);
     const std::string prazo = t.S("CDDIAPROTBOL");
-    // A daily amount, even a stored zero, stands before the monthly percentage.
-    std::string juros;
-    if (!t.Nulo("VRMORDIABREC"))
-      juros = Money(t.F("VRMORDIABREC"), 13);
-    else if (!t.Nulo("VRPEMORBREC"))
-      juros = Money(valor * t.F("VRPEMORBREC") / 100, 13);
-    // The override record names the payer by its trade name; the client by its corporate name.
-    const TPagador pagador = t.Pagador();
-    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 5, "00000");
     r.put(7, 1, " ");
@@ -81,19 +69,19 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(22, 3, "003");
     r.num(25, 5, agencia);
     r.num(30, 8, conta);
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.put(38, 25, PadR(v.controle, 25));
     r.put(63, 3, "000");
     r.put(66, 5, "00000");
     r.num(71, 12, nosso);
     r.put(83, 10, Replicate("0", 10));
-    r.put(93, 1, impressao == "B" ? "1" : "2");
+    r.put(93, 1, v.impressao == "B" ? "1" : "2");
     r.put(94, 12, Replicate(" ", 12));
     r.put(106, 1, "2");
     r.put(107, 2, Replicate(" ", 2));
     r.put(109, 2, ocorrencia);
     r.put(111, 10, documento);
-    r.put(121, 6, FormatDateTime("ddmmyy", t.D("DTVENBOLREC")));
-    r.num(127, 13, Money(valor, 13));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 3, "000");
     r.put(143, 5, "00000");
     r.put(148, 2, "01");
@@ -101,45 +89,33 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(151, 6, emissao);
     r.put(157, 2, prazo.empty() || prazo == "3" ? "00" : "06");
     r.num(159, 2, Dias(t, "QTDIAPROTBOL"));
-    r.num(161, 13, juros);
+    r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
     r.put(174, 6, "000000");
     r.put(180, 13, Replicate("0", 13));
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
-    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
-    r.put(235, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
-    r.put(275, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
+    r.put(219, 2, v.pagador.tipo == "F" ? "01" : "02");
+    r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
+    r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.Nome(), 40)), 40));
+    r.put(275, 40, PadR(CampoValido(LeftStr(v.pagador.endereco, 40)), 40));
     r.put(315, 12, PadR(CampoValido(LeftStr(t.S("TXMENSBOLBOL"), 12)), 12));
-    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
+    r.num(327, 8, LeftStr(CampoValidoCEPTEL(v.pagador.cep), 8));
     r.num(335, 15, LeftStr(SemPontuacao(empresa.inscricao), 15));
     r.put(350, 2, Replicate(" ", 2));
     r.put(352, 43, PadR(CampoValido(LeftStr(empresa.nome, 43)), 43));
+    r.num(395, 6, IntToStr(arq.Registros()));
+    arq.Escreve(r);
   };
 
   // A title the bank could not read stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    Record r(400);
-    detalhe(r, t);
+  cnab400::GeraVerificado(rem, titulos, cabecalho, detalhe, [&](cnab400::TArquivo& arq) {
+    // Trailer record (type "9"): the number of details.
+    Record r = arq.Registro();
+    r.put(1, 1, "9");
+    r.put(2, 393, Preenche_Brancos(393));
+    r.num(395, 6, IntToStr(arq.Registros() - 1));
+    arq.Escreve(r);
   });
-
-  cnab400::Gera(
-      rem, titulos, cabecalho,
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        Record r = arq.Registro();
-        detalhe(r, t);
-        // The details are numbered among themselves: the header before them is not counted.
-        r.num(395, 6, IntToStr(arq.Registros()));
-        arq.Escreve(r);
-      },
-      [&](cnab400::TArquivo& arq) {
-        // Trailer record (type "9"): the number of details.
-        Record r = arq.Registro();
-        r.put(1, 1, "9");
-        r.put(2, 393, Preenche_Brancos(393));
-        r.num(395, 6, IntToStr(arq.Registros() - 1));
-        arq.Escreve(r);
-      });
 }
 
 }  // namespace layouts

@@ -13,14 +13,6 @@ using namespace fields;
 
 namespace {
 
-// The company's registration type: a branch may be registered as neither a
-// person nor a company ("03"); the company row knows only the two.
-std::string TipoEmpresa(const TIdentidade& e) {
-  if (e.tipo == "F") return "01";
-  if (e.filial) return e.tipo == "J" ? "02" : "03";
-  return "02";
-}
-
 // A daily amount or a monthly percentage counts only when it is set and not
 // zero: a stored zero must not hide the other.
 bool Informado(TTitulo& t, const char* campo) {
@@ -37,7 +29,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
   cnab400::VerificaInscricao(rem, empresa);
 
   const std::string conta = Right(SemPontuacao(AllTrim(rem.CNABRec.S("CDCONTCORR"))), 11);
-  const std::string inscricao = LeftStr(SemPontuacao(empresa.inscricao), 14);
+  const std::string inscricao = cnab400::Inscricao14(empresa.inscricao);
   const std::string ocorrencia = rem.Operacao() == "E" ? "02" : "01";
   const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
 
@@ -46,21 +38,17 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
     Record r = arq.Cabecalho();
     r.num(27, 11, conta);
     r.put(38, 9, Replicate(" ", 9));
-    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-    r.put(77, 3, "021");
-    r.put(80, 8, "BANESTES");
-    r.put(88, 7, Replicate(" ", 7));
-    r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+    cnab400::EmpresaEBanco(r, empresa.nome, "021", "BANESTES", rem.Hoje());
     r.put(101, 294, Replicate(" ", 294));
     arq.Escreve(r);
   };
 
   // Detail record (type "1"), up to its sequence.
-  auto detalhe = [&](Record& r, TTitulo& t) {
-    const double valor = t.F("VRFINALBREC");
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    const cnab400::TValores v(t);
     // The bank numbers the titles whose slip it prints.
-    const bool banco = t.S("IDIMPRBOLBOL") == "B";
-    const std::string nosso = banco ? "" : Right(NossoNumero(t.S("CDNOSNUMREC")), 10);
+    const bool banco = v.impressao == "B";
+    const std::string nosso = banco ? "" : Right(NossoNumero(v.nosso), 10);
     const std::string carteira = t.S("IDCARTCOBREC");
     auto& doc = t.Registros(TRegistro::DocBol);
     // A title of several documents is told by none.
@@ -68,8 +56,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
         doc.Active() && doc.RecordCount() == 1
             ? Ajusta(CampoValido(Right(t.Registro(TRegistro::DocBol, "DUPLICATA"), 10)), 10)
             : Replicate(" ", 10);
-    const std::string instrucao =
-        t.S("CDINS1COBBOL").empty() ? "P7" : PadR(CampoValido(LeftStr(t.S("CDINS1COBBOL"), 2)), 2);
+    const std::string instrucao = v.ins1.empty() ? "P7" : PadR(CampoValido(LeftStr(v.ins1, 2)), 2);
     // "P7" sends the title without protest, whatever days it holds.
     const std::string protesto = instrucao == "P7" || t.Nulo("QTDIAPROTBOL")
                                      ? "00"
@@ -79,18 +66,18 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
     if (diaria)
       juros = Money(t.F("VRMORDIABREC"), 12);
     else if (percentual)
-      juros = Money(valor * t.F("VRPEMORBREC") / 100, 12);
-    const TPagador pagador = t.Pagador();
+      juros = Money(v.valor * t.F("VRPEMORBREC") / 100, 12);
     const std::string mensagem =
         banco ? PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 40)), 40)
               : Replicate(" ", 40);
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
-    r.put(2, 2, TipoEmpresa(empresa));
+    r.put(2, 2, cnab400::TipoEmpresa(empresa));
     r.num(4, 14, inscricao);
     r.num(18, 11, conta);
     r.put(29, 9, Replicate(" ", 9));
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.put(38, 25, PadR(v.controle, 25));
     r.num(63, 10, nosso);
     r.put(73, 1, "0");
     r.put(74, 9, Replicate("0", 9));
@@ -102,9 +89,9 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(108, 1, carteira.empty() ? "1" : Right(carteira, 1));
     r.put(109, 2, ocorrencia);
     r.put(111, 10, documento);
-    r.put(121, 6, FormatDateTime("ddmmyy", t.D("DTVENBOLREC")));
+    r.put(121, 6, v.vencimento);
     r.put(127, 3, "000");
-    r.num(130, 10, Money(valor, 10));
+    r.num(130, 10, Money(v.valor, 10));
     r.put(140, 3, "021");
     r.put(143, 5, "00000");
     r.put(148, 2, banco ? "21" : "01");
@@ -118,24 +105,16 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(180, 13, Replicate("0", 13));
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo, "99"));
-    cnab400::BlocoPagador(r, pagador, 40);
+    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo, "99"));
+    cnab400::BlocoPagador(r, v.pagador, 40);
     r.put(352, 40, mensagem);
     r.put(392, 2, "00");
     r.put(394, 1, "0");
+    arq.Escreve(r);
   };
 
   // A title the bank could not read stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    Record r(400);
-    detalhe(r, t);
-  });
-
-  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
-    Record r = arq.Registro();
-    detalhe(r, t);
-    arq.Escreve(r);
-  });
+  cnab400::GeraVerificado(rem, titulos, cabecalho, detalhe);
 }
 
 }  // namespace layouts

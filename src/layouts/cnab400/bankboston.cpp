@@ -36,10 +36,7 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(29, 1, fase);
     r.num(30, 8, identificacao);
     r.put(38, 9, Replicate(" ", 9));
-    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-    r.put(77, 3, "479");
-    r.put(80, 15, "BANCO DE BOSTON");
-    r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+    cnab400::EmpresaEBanco(r, empresa.nome, "479", "BANCO DE BOSTON", rem.Hoje());
     r.put(101, 5, "01600");
     r.put(106, 3, "BPI");
     r.put(109, 91, Replicate(" ", 91));
@@ -49,40 +46,28 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
   };
 
   // Detail record (type "1"), up to its sequence.
-  auto detalhe = [&](Record& r, TTitulo& t) {
-    const double valor = t.F("VRFINALBREC");
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    const cnab400::TValores v(t);
     // The bank carries the company's number only for the slips the company
     // prints; the ones the bank prints ("B") it numbers itself.
-    const std::string impressao = t.S("IDIMPRBOLBOL");
-    const std::string nossoGravado = t.S("CDNOSNUMREC");
-    const std::string nosso = (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-                                  ? Right(cnab400::AdicionaZero(NossoNumero(nossoGravado), 9), 9)
-                                  : "";
+    const std::string nosso =
+        v.EmpresaNumera() ? Right(cnab400::AdicionaZero(NossoNumero(v.nosso), 9), 9) : "";
     // A title of several documents is not numbered by any one of them.
     auto& doc = t.Registros(TRegistro::DocBol);
     const std::string documento =
         doc.Active() && doc.RecordCount() == 1
             ? PadR(CampoValido(Right(AllTrim(t.Registro(TRegistro::DocBol, "DUPLICATA")), 10)), 10)
             : Replicate(" ", 10);
-    const std::string instrucao = t.S("CDINS1COBBOL");
     // Protest days are a count: its whole days, whatever the stored fraction.
     const std::string protesto =
         t.Nulo("QTDIAPROTBOL") ? "" : Right(IntToStr(static_cast<int64_t>(t.F("QTDIAPROTBOL"))), 2);
-    // A daily amount, even a stored zero, stands before the monthly percentage.
-    std::string juros;
-    if (!t.Nulo("VRMORDIABREC"))
-      juros = Money(t.F("VRMORDIABREC"), 13);
-    else if (!t.Nulo("VRPEMORBREC"))
-      juros = Money(valor * t.F("VRPEMORBREC") / 100, 13);
-    // The override record, when the title has one, gives every payer field,
-    // its city and state included.
-    const TPagador pagador = t.Pagador();
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, Tipo(empresa.tipo));
-    r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+    r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, Replicate(" ", 20));
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.put(38, 25, PadR(v.controle, 25));
     r.num(63, 9, nosso, "P");
     r.put(72, 11, Replicate("0", 11));
     r.put(83, 1, " ");
@@ -91,44 +76,38 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(108, 1, "3");
     r.put(109, 2, ocorrencia);
     r.put(111, 10, documento);
-    r.put(121, 6, FormatDateTime("ddmmyy", t.D("DTVENBOLREC")));
-    r.num(127, 13, Money(valor, 13));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 3, "479");
     r.put(143, 5, Replicate(" ", 5));
     r.put(148, 2, "DM");
     r.put(150, 1, "A");
     r.put(151, 6, emissao);
-    r.put(157, 2, instrucao.empty() ? "00" : Ajusta(Right(CampoValido(instrucao), 2), 2));
+    r.put(157, 2, v.ins1.empty() ? "00" : Ajusta(Right(CampoValido(v.ins1), 2), 2));
     r.num(159, 2, protesto);
-    r.num(161, 13, juros);
+    r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
     r.put(174, 6, "000000");
     r.put(180, 13, Replicate("0", 13));
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, Tipo(pagador.tipo));
-    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
-    r.put(235, 40, PadR(CampoValido(LeftStr(pagador.nome, 40)), 40));
-    r.put(275, 37, PadR(CampoValido(LeftStr(LTrim(pagador.endereco), 37)), 37));
+    // The override record, when the title has one, gives every payer field,
+    // its city and state included.
+    r.put(219, 2, Tipo(v.pagador.tipo));
+    r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
+    r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.nome, 40)), 40));
+    r.put(275, 37, PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 37)), 37));
     r.put(312, 3, Replicate(" ", 3));
     r.put(315, 12, Replicate(" ", 12));
-    r.num(327, 8, Right(CampoValidoCEPTEL(pagador.cep), 8));
-    r.put(335, 15, PadR(CampoValido(LeftStr(LTrim(pagador.cidade), 15)), 15));
-    r.put(350, 2, PadR(CampoValido(LeftStr(LTrim(pagador.uf), 2)), 2));
+    r.num(327, 8, Right(CampoValidoCEPTEL(v.pagador.cep), 8));
+    r.put(335, 15, PadR(CampoValido(LeftStr(LTrim(v.pagador.cidade), 15)), 15));
+    r.put(350, 2, PadR(CampoValido(LeftStr(LTrim(v.pagador.uf), 2)), 2));
     r.put(352, 40, Replicate(" ", 40));
     r.put(392, 3, Replicate(" ", 3));
+    arq.Escreve(r);
   };
 
   // A title the bank could not read stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    Record r(400);
-    detalhe(r, t);
-  });
-
-  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
-    Record r = arq.Registro();
-    detalhe(r, t);
-    arq.Escreve(r);
-  });
+  cnab400::GeraVerificado(rem, titulos, cabecalho, detalhe);
 }
 
 }  // namespace layouts

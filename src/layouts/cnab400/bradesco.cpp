@@ -29,11 +29,6 @@ std::string TipoEmpresa(const std::string& t) {
   return "";
 }
 
-// A tax id in 14 digits; zeros when there is none.
-std::string Inscricao14(const std::string& x) {
-  return LeftStr(SemPontuacao(x), 14);
-}
-
 // The guarantor as the bank reads it: type code, tax id cut to its kind's width.
 struct TAvalistaBradesco {
   std::string codigo, inscricao, nome;
@@ -63,11 +58,6 @@ std::string SacadorOuMensagem(const TAvalistaBradesco& g, TTitulo& t) {
   return Right(i, 2) + Copy(i, static_cast<int>(i.size()) - 5, 4) + Ajusta(LeftStr(i, 8), 9) + "  " + nome;
 }
 
-// The 12-character nosso número with its check digit: digits and "P".
-std::string Nosso12(const std::string& gravado) {
-  return Right(cnab400::AdicionaZero(NossoNumero(gravado), 12), 12);
-}
-
 }  // namespace
 
 void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
@@ -91,10 +81,7 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
         // Header record (type "0")
         Record r = arq.Cabecalho();
         r.num(27, 20, LeftStr(SemPontuacao(AllTrim(id)), 20));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.put(77, 3, "237");
-        r.put(80, 15, PadR("BRADESCO", 15));
-        r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, "237", "BRADESCO", rem.Hoje());
         r.put(101, 8, Replicate(" ", 8));
         r.put(109, 2, "MX");
         r.num(111, 7, Right(cnab("NRCNABREC"), 7));
@@ -111,22 +98,11 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
         arq.Escreve(r);
       },
       [&](cnab400::TArquivo& arq, TTitulo& t) {
-        const std::string carteira = Right(SemPontuacao(t.S("CDCARTCOBBOL")), 3);
-        const std::string impressaoGravada = t.S("IDIMPRBOLBOL");
-        const std::string impressao = impressaoGravada.empty() ? "E" : impressaoGravada;
-        const std::string nossoGravado = t.S("CDNOSNUMREC");
-        const std::string nosso12 =
-            (impressao == "E" || impressao == "F") && !nossoGravado.empty() ? Nosso12(nossoGravado) : "";
-        const double valor = t.F("VRFINALBREC");
-        const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
-        const double desconto = t.F("VRPEDESCBCLI");
+        const cnab400::TValores v(t);
+        const std::string carteira = Right(v.carteira, 3);
+        const std::string nosso12 = cnab400::Nosso12(v);
+        const std::string documento = cnab400::DuplicataOuLancamento(t);
         auto doc = [&](const char* n) { return t.Registro(TRegistro::DocBol, n); };
-        const std::string duplicata = doc("DUPLICATA");
-        const std::string documento = duplicata.empty() ? PadR(t.S("NRLANBOLREC"), 10)
-                                                        : PadR(CampoValido(Right(AllTrim(duplicata), 8)), 8) +
-                                                              PadR(Ajusta(doc("NRPARCELA"), 2), 2);
-        const TPagador pagador = t.Pagador();
-        const std::string controle = t.S("CDFILIAL") + t.S("NRLANBOLREC");
 
         // Detail record (type "1")
         Record r = arq.Registro();
@@ -137,7 +113,7 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
           if (t.Nulo("VRMORDIABREC") && t.Nulo("VRPEMORBREC"))
             juros = "";
           else if (t.F("VRPEMORBREC") > 0)
-            juros = VirgDeciAssu(FormatFloat("#0.00", valor * t.F("VRPEMORBREC") / 100), 13);
+            juros = VirgDeciAssu(FormatFloat("#0.00", v.valor * t.F("VRPEMORBREC") / 100), 13);
           else
             juros = VirgDeciAssu(FormatFloat("#0.00", t.F("VRMORDIABREC")), 13);
           r.put(2, 5, "00000");
@@ -149,13 +125,13 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
           r.num(22, 3, carteira);
           r.num(25, 5, agencia);
           r.num(30, 8, contaDv);
-          r.put(38, 25, PadR(controle, 25));
+          r.put(38, 25, PadR(v.controle, 25));
           r.put(63, 3, "000");
           r.put(66, 1, multa ? "2" : "0");
           r.num(67, 4, multa ? Money(t.F("VRPEMULBREC"), 4) : "");
           r.num(71, 12, nosso12, "P");
           r.put(83, 10, Replicate("0", 10));
-          r.put(93, 1, impressao == "B" ? "1" : "2");
+          r.put(93, 1, v.impressao == "B" ? "1" : "2");
           r.put(94, 1, " ");
           r.put(95, 10, referencia274 ? Ajusta(doc("NRNOTAFISC"), 10) : Replicate(" ", 10));
           r.put(105, 1, " ");
@@ -163,47 +139,48 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
           r.put(107, 2, "  ");
           r.put(109, 2, ocorrencia);
           r.put(111, 10, documento);
-          r.put(121, 6, vencimento);
-          r.num(127, 13, Money(valor, 13));
+          r.put(121, 6, v.vencimento);
+          r.num(127, 13, Money(v.valor, 13));
           r.put(140, 3, "000");
           r.put(143, 5, "00000");
           r.put(148, 2, "01");
           r.put(150, 1, "N");
           r.put(151, 6, emissao);
-          r.num(157, 2, t.S("CDINS1COBBOL").empty() ? "" : Right(SemPontuacao(t.S("CDINS1COBBOL")), 2));
+          r.num(157, 2, v.ins1.empty() ? "" : Right(SemPontuacao(v.ins1), 2));
           r.num(159, 2, t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2));
           r.num(161, 13, juros);
-          r.put(174, 6, desconto > 0 ? vencimento : "000000");
-          r.num(180, 13, desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", valor * desconto / 100), 13) : "");
+          r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
+          r.num(180, 13,
+                v.desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", v.valor * v.desconto / 100), 13) : "");
           r.put(193, 13, Replicate("0", 13));
           r.put(206, 13, Replicate("0", 13));
         } else {
           r.put(2, 2, TipoEmpresa(empresa.tipo));
-          r.num(4, 14, Inscricao14(empresa.inscricao));
+          r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
           r.put(18, 4, "0000");
           r.num(22, 3, carteira);
           r.num(25, 5, agencia);
           r.num(30, 8, contaDv);
-          r.put(38, 25, PadR(controle, 25));
+          r.put(38, 25, PadR(v.controle, 25));
           r.put(63, 8, Replicate("0", 8));
           r.num(71, 12, nosso12, "P");
           r.put(83, 10, Replicate("0", 10));
           r.put(93, 16, Replicate(" ", 16));
           r.put(109, 2, ocorrencia);
           r.put(111, 10, documento);
-          r.put(121, 6, vencimento);
-          r.num(127, 13, Money(valor, 13));
+          r.put(121, 6, v.vencimento);
+          r.num(127, 13, Money(v.valor, 13));
           r.put(140, 8, Replicate(" ", 8));
           r.put(148, 2, "01");
           r.put(150, 1, " ");
           r.put(151, 68, Replicate("0", 68));
         }
-        r.put(219, 2, TipoPagador(pagador.tipo));
-        r.num(221, 14, Inscricao14(pagador.inscricao));
-        r.put(235, 40, PadR(CampoValido(LeftStr(pagador.nome, 40)), 40));
-        r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(pagador.endereco), 40)), 40));
+        r.put(219, 2, TipoPagador(v.pagador.tipo));
+        r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
+        r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.nome, 40)), 40));
+        r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 40)), 40));
         r.put(315, 12, Replicate(" ", 12));
-        r.num(327, 8, Right(CampoValidoCEPTEL(pagador.cep), 8));
+        r.num(327, 8, Right(CampoValidoCEPTEL(v.pagador.cep), 8));
         r.put(335, 60, cobranca ? SacadorOuMensagem(avalista, t) : Replicate(" ", 60));
         arq.Escreve(r);
 
@@ -211,8 +188,8 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
         // reads it, its last character the check digit.
         const std::string chave = doc("NRACESSONFE");
         if (registro2 && !EmptyString(chave)) {
-          const bool temNosso = (impressaoGravada == "E" || impressaoGravada == "F") && !nossoGravado.empty();
-          const std::string n12 = temNosso ? Nosso12(nossoGravado) : "";
+          const bool temNosso = v.EmpresaNumera();
+          const std::string n12 = temNosso ? nosso12 : "";
           Record n = arq.Registro();
           n.put(1, 1, "2");
           n.num(2, 80, LeftStr(SemPontuacao(chave), 44));

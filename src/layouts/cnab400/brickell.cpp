@@ -21,75 +21,60 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
   // A title's detail up to its sequence: built once for every marked title
   // before the file exists, so that a value the bank could not read stops the
   // run there, and again to be written.
-  auto detalhe = [&](TTitulo& t) {
-    const std::string impressao = t.S("IDIMPRBOLBOL");
-    const std::string nossoGravado = t.S("CDNOSNUMREC");
-    const bool temNosso = (impressao == "E" || impressao == "F") && !nossoGravado.empty();
-    const std::string carteira = t.S("CDCARTCOBBOL");
-    const double valor = t.F("VRFINALBREC");
-    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
-    const double desconto = t.F("VRPEDESCBCLI");
-    const std::string instrucao1 = t.S("CDINS1COBBOL"), instrucao2 = t.S("CDINS2COBBOL");
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    const cnab400::TValores v(t);
     const std::string documento = cnab400::DocumentoParcela(t);
-    const std::string mensagem = cnab400::MensagemPedida(t, instrucao1, instrucao2);
-    const TPagador pagador = t.Pagador();
+    const std::string mensagem = cnab400::MensagemPedida(t, v.ins1, v.ins2);
 
     // Detail record (type "1")
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, cnab400::TipoInscricao(empresa.tipo));
-    r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+    r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, cedente);
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
-    r.num(63, 8, temNosso ? LeftStr(NossoNumero(nossoGravado), 8) : "");
+    r.put(38, 25, PadR(v.controle, 25));
+    r.num(63, 8, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 8) : "");
     r.put(71, 13, Replicate(" ", 13));
-    r.num(84, 3, Right(SemPontuacao(carteira), 3));
+    r.num(84, 3, Right(v.carteira, 3));
     r.put(87, 21, Replicate(" ", 21));
     r.put(108, 1, "1");
     r.put(109, 2, ocorrencia);
     r.put(111, 10, documento);
-    r.put(121, 6, vencimento);
-    r.num(127, 13, Money(valor, 13));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.num(140, 3, LeftStr(t.S("CDBANCCNAB"), 3));
     r.put(143, 5, "00000");
     r.put(148, 2, "01");
     r.put(150, 1, "N");
     r.put(151, 6, emissao);
-    r.put(157, 2, cnab400::Instrucao(instrucao1));
-    r.put(159, 2, cnab400::Instrucao(instrucao2));
-    r.num(161, 13, cnab400::JurosDiarios(t, valor));
-    r.put(174, 6, vencimento);
-    r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
+    r.put(157, 2, cnab400::Instrucao(v.ins1));
+    r.put(159, 2, cnab400::Instrucao(v.ins2));
+    r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
+    r.put(174, 6, v.vencimento);
+    r.num(180, 13, v.desconto > 0 ? Money(v.desconto * v.valor / 100, 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
-    cnab400::BlocoPagador(r, pagador, 30);
+    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
+    cnab400::BlocoPagador(r, v.pagador, 30);
     r.put(352, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
     r.put(382, 4, Replicate(" ", 4));
     r.put(386, 6, Replicate(" ", 6));
     r.num(392, 2, t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2));
     r.put(394, 1, " ");
-    return r;
+    arq.Escreve(r);
   };
 
-  titulos.Verifica([&](TTitulo& t) { detalhe(t); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
         Record r = arq.Cabecalho();
         r.num(27, 20, LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.num(77, 3, banco);
-        r.put(80, 15, PadR(CampoValido(LeftStr(nomeBanco, 15)), 15));
-        r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, banco, nomeBanco, rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        Record r = detalhe(t);
-        arq.Escreve(r);
-      });
+      detalhe);
 }
 
 }  // namespace layouts

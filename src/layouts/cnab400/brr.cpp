@@ -63,25 +63,16 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
   // The access key of each title, read once, when the titles are checked, and
   // written as it was checked.
   std::unordered_map<std::string, std::string> chaves;
+  auto chave = [&](TTitulo& t) -> const std::string& {
+    auto [it, nova] = chaves.try_emplace(t.Chave());
+    if (nova) it->second = LeftStr(SemPontuacao(ChaveAcesso(t)), 44);
+    return it->second;
+  };
 
   // A title's detail up to its sequence: built once to check every marked
   // title before the file exists, and again to be written.
   auto detalhe = [&](TTitulo& t) {
-    const std::string impressaoGravada = t.S("IDIMPRBOLBOL");
-    const std::string impressao = impressaoGravada.empty() ? "E" : impressaoGravada;
-    const std::string nossoGravado = t.S("CDNOSNUMREC");
-    const std::string nosso = (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-                                  ? Right(cnab400::AdicionaZero(NossoNumero(nossoGravado), 12), 12)
-                                  : "";
-    const double valor = t.F("VRFINALBREC");
-    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
-    const double desconto = t.F("VRPEDESCBCLI");
-    const std::string duplicata = t.Registro(TRegistro::DocBol, "DUPLICATA");
-    const std::string documento = duplicata.empty()
-                                      ? PadR(t.S("NRLANBOLREC"), 10)
-                                      : PadR(CampoValido(Right(AllTrim(duplicata), 8)), 8) +
-                                            PadR(Ajusta(t.Registro(TRegistro::DocBol, "NRPARCELA"), 2), 2);
-    const TPagador pagador = t.Pagador();
+    const cnab400::TValores v(t);
 
     // Detail record (type "1")
     Record r(kTamanho);
@@ -94,14 +85,14 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
       r.put(20, 1, " ");
     } else {
       r.put(2, 2, TipoEmpresa(empresa.tipo));
-      r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+      r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
       r.put(18, 3, "000");
     }
     r.put(21, 1, "0");
-    r.num(22, 3, Right(SemPontuacao(t.S("CDCARTCOBBOL")), 3));
+    r.num(22, 3, Right(v.carteira, 3));
     r.num(25, 5, agencia);
     r.num(30, 8, contaCorrente);
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.put(38, 25, PadR(v.controle, 25));
     if (cobranca) {
       // The fine is sent when the title has one, whatever its interest.
       const bool multa = !t.Nulo("VRPEMULBREC") && t.F("VRPEMULBREC") != 0;
@@ -111,10 +102,10 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
     } else {
       r.put(63, 8, Replicate("0", 8));
     }
-    r.num(71, 12, nosso, "P");
+    r.num(71, 12, cnab400::Nosso12(v), "P");
     r.put(83, 10, Replicate("0", 10));
     if (cobranca) {
-      r.put(93, 1, impressao == "B" ? "1" : "2");
+      r.put(93, 1, v.impressao == "B" ? "1" : "2");
       r.put(94, 1, " ");
       r.put(95, 10, Replicate(" ", 10));
       r.put(105, 1, " ");
@@ -124,9 +115,9 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
       r.put(93, 16, Replicate(" ", 16));
     }
     r.put(109, 2, ocorrencia);
-    r.put(111, 10, documento);
-    r.put(121, 6, vencimento);
-    r.num(127, 13, Money(valor, 13));
+    r.put(111, 10, cnab400::DuplicataOuLancamento(t));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     if (cobranca) {
       r.put(140, 3, "000");
       r.put(143, 5, "00000");
@@ -135,32 +126,31 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
     }
     r.put(148, 2, "01");
     if (cobranca) {
-      const std::string instrucao = t.S("CDINS1COBBOL");
       std::string juros;
       if (!t.Nulo("VRMORDIABREC"))
         juros = VirgDeciAssu(FormatFloat("0.00", t.F("VRMORDIABREC")), 13);
       else if (!t.Nulo("VRPEMORBREC"))
-        juros = VirgDeciAssu(FormatFloat("0.00", t.F("VRPEMORBREC") * valor / 100), 13);
+        juros = VirgDeciAssu(FormatFloat("0.00", t.F("VRPEMORBREC") * v.valor / 100), 13);
       r.put(150, 1, "N");
       r.put(151, 6, emissao);
-      r.num(157, 2, SemPontuacao(instrucao));
+      r.num(157, 2, SemPontuacao(v.ins1));
       r.num(159, 2,
             t.Nulo("QTDIAPROTBOL") ? "" : Right(IntToStr(static_cast<int64_t>(t.F("QTDIAPROTBOL"))), 2));
       r.num(161, 13, juros);
-      r.put(174, 6, desconto > 0 ? vencimento : "000000");
-      r.num(180, 13, desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", desconto * valor / 100), 13) : "");
+      r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
+      r.num(180, 13, v.desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", v.desconto * v.valor / 100), 13) : "");
       r.put(193, 13, Replicate("0", 13));
       r.put(206, 13, Replicate("0", 13));
     } else {
       r.put(150, 1, " ");
       r.put(151, 68, Replicate("0", 68));
     }
-    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo, "99", "98"));
-    r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
-    r.put(235, 40, PadR(CampoValido(LeftStr(pagador.nome, 40)), 40));
-    r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(pagador.endereco), 40)), 40));
+    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo, "99", "98"));
+    r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
+    r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.nome, 40)), 40));
+    r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 40)), 40));
     r.put(315, 12, Replicate(" ", 12));
-    r.num(327, 8, Right(CampoValidoCEPTEL(pagador.cep), 8));
+    r.num(327, 8, Right(CampoValidoCEPTEL(v.pagador.cep), 8));
     if (cobranca)
       r.put(335, 60, PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 60)), 60));
     else
@@ -176,23 +166,13 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
       r.num(401, 44, chave);
   };
 
-  titulos.Verifica([&](TTitulo& t) {
-    const std::string chave = LeftStr(SemPontuacao(ChaveAcesso(t)), 44);
-    Record r = detalhe(t);
-    r.put(395, 6, "000000");
-    comChave(r, chave);
-    chaves[t.Chave()] = chave;
-  });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
         Record r = arq.Cabecalho();
         r.num(27, 20, LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.num(77, 3, cnab("CDBANCCNAB"));
-        r.put(80, 15, PadR(CampoValido(LeftStr(cnab("NMBANCO"), 15)), 15));
-        r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, cnab("CDBANCCNAB"), cnab("NMBANCO"), rem.Hoje());
         r.put(101, 8, Replicate(" ", 8));
         r.put(109, 2, "MX");
         r.num(111, 7, Right(cnab("NRCNABREC"), 7));
@@ -209,9 +189,10 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
         arq.Escreve(r);
       },
       [&](cnab400::TArquivo& arq, TTitulo& t) {
+        const std::string& c = chave(t);
         Record r = detalhe(t);
         arq.Numera(r);
-        comChave(r, chaves[t.Chave()]);
+        comChave(r, c);
         arq.Escreve(r);
       },
       {}, kTamanho);

@@ -1,12 +1,19 @@
 #include "layouts/cnab400/cnab400.h"
 
+#include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 
 namespace layouts::cnab400 {
 
-TArquivo::TArquivo(const TRemessa& remessa, int tamanho)
-    : tamanho_(tamanho), file_(remessa.Arquivo, tamanho) {}
+TArquivo::TArquivo(const TRemessa& remessa, int tamanho) : tamanho_(tamanho) {
+  file_.emplace(remessa.Arquivo, tamanho);
+}
+
+// The header stands before the titles in the file, so the draft counts it.
+TArquivo TArquivo::Rascunho(int tamanho) {
+  return TArquivo(tamanho, 1);
+}
 
 using namespace fields;
 
@@ -21,13 +28,14 @@ Record TArquivo::Cabecalho(std::string_view servico, std::string_view nome) cons
 }
 
 void TArquivo::Numera(Record& r) const {
-  r.num(395, 6, fields::IntToStr(file_.count() + 1));
+  r.num(395, 6, fields::IntToStr(registros_ + 1));
 }
 
 void TArquivo::Escreve(Record& r) {
   if (r.text().size() == 394) Numera(r);
   if (r.text().size() == 400 && tamanho_ > 400) r.put(401, tamanho_ - 400, "");
-  file_.write(r);
+  if (file_) file_->write(r);
+  ++registros_;
 }
 
 void TArquivo::TrailerEFecha() {
@@ -38,6 +46,16 @@ void TArquivo::TrailerEFecha() {
   Fecha();
 }
 
+TValores::TValores(TTitulo& t) : TValoresTitulo(t), vencimento(FormatDateTime("ddmmyy", dataVencimento)) {}
+
+void EmpresaEBanco(Record& r, const std::string& empresa, std::string_view banco,
+                   const std::string& nomeBanco, TDateTime data) {
+  r.put(47, 30, PadR(CampoValido(LeftStr(empresa, 30)), 30));
+  r.num(77, 3, banco);
+  r.put(80, 15, PadR(CampoValido(LeftStr(nomeBanco, 15)), 15));
+  r.put(95, 6, FormatDateTime("ddmmyy", data));
+}
+
 std::string AdicionaZero(std::string_view s, int n) {
   const std::string t = AllTrim(s);
   if (static_cast<int>(t.size()) == n) return std::string(s);
@@ -45,8 +63,8 @@ std::string AdicionaZero(std::string_view s, int n) {
 }
 
 void BlocoPagador(Record& r, const TPagador& p, int larguraNome) {
-  const std::string& nome = p.override ? p.fantasia : p.nome;
-  r.num(221, 14, LeftStr(SemPontuacao(p.inscricao), 14));
+  const std::string& nome = p.Nome();
+  r.num(221, 14, Inscricao14(p.inscricao));
   r.put(235, larguraNome, PadR(CampoValido(LeftStr(nome, larguraNome)), larguraNome));
   if (larguraNome < 40) r.put(235 + larguraNome, 40 - larguraNome, Replicate(" ", 40 - larguraNome));
   r.put(275, 40, PadR(CampoValido(LeftStr(p.endereco, 40)), 40));
@@ -65,7 +83,7 @@ Record RegistroEmpresa(TTitulo& t, const TIdentidade& empresa) {
   e.put(1, 1, "5");
   e.put(2, 120, Replicate(" ", 120));
   e.put(122, 2, empresa.tipo == "F" ? "01" : "02");
-  e.num(124, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+  e.num(124, 14, Inscricao14(empresa.inscricao));
   e.put(138, 40, PadR(CampoValido(LeftStr(end("DSENDEFILI"), 40)), 40));
   e.put(178, 12, PadR(CampoValido(LeftStr(end("NMBAIRFILI"), 12)), 12));
   e.num(190, 8, LeftStr(CampoValidoCEPTEL(end("NRCEPFILI")), 8));
@@ -86,8 +104,29 @@ void Gera(const TRemessa& remessa, TTitulos& titulos, const std::function<void(T
   arq.Fecha();
 }
 
+void GeraVerificado(const TRemessa& remessa, TTitulos& titulos,
+                    const std::function<void(TArquivo&)>& cabecalho,
+                    const std::function<void(TArquivo&, TTitulo&)>& titulo,
+                    const std::function<void(TArquivo&)>& trailer, int tamanho) {
+  {
+    TArquivo rascunho = TArquivo::Rascunho(tamanho);
+    titulos.Verifica([&](TTitulo& t) { titulo(rascunho, t); });
+  }
+  Gera(remessa, titulos, cabecalho, titulo, trailer, tamanho);
+}
+
 void VerificaInscricao(const TRemessa& rem, const TIdentidade& empresa) {
   if (AllTrim(Nr_Codigo(empresa.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+}
+
+std::string TipoEmpresa(const TIdentidade& e) {
+  if (e.tipo == "F") return "01";
+  if (e.filial && e.tipo != "J") return "03";
+  return "02";
+}
+
+std::string Inscricao14(const std::string& inscricao) {
+  return LeftStr(SemPontuacao(inscricao), 14);
 }
 
 std::string TipoInscricao(const std::string& tipo, std::string_view outro, std::string_view semTipo) {
@@ -109,6 +148,19 @@ std::string JurosDiarios(TTitulo& t, double valor) {
   if (!t.Nulo("VRMORDIABREC")) return Money(t.F("VRMORDIABREC"), 13);
   if (!t.Nulo("VRPEMORBREC")) return Money(t.F("VRPEMORBREC") * valor / 100, 13);
   return "";
+}
+
+std::string DuplicataOuLancamento(TTitulo& t) {
+  const std::string duplicata = t.Registro(TRegistro::DocBol, "DUPLICATA");
+  if (duplicata.empty()) return PadR(t.S("NRLANBOLREC"), 10);
+  return PadR(CampoValido(Right(AllTrim(duplicata), 8)), 8) +
+         PadR(Ajusta(t.Registro(TRegistro::DocBol, "NRPARCELA"), 2), 2);
+}
+
+std::string Nosso12(const TValoresTitulo& v) {
+  const std::string impressao = v.impressao.empty() ? "E" : v.impressao;
+  if ((impressao != "E" && impressao != "F") || v.nosso.empty()) return "";
+  return Right(AdicionaZero(NossoNumero(v.nosso), 12), 12);
 }
 
 std::string DocumentoParcela(TTitulo& t) {

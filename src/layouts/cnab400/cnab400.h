@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,10 @@ namespace layouts::cnab400 {
 class TArquivo {
  public:
   explicit TArquivo(const TRemessa& remessa, int tamanho = 400);
+  // A draft of the file after its header: records are numbered and counted
+  // as the file would number them, and written nowhere, so that a title's
+  // records can be built before the file exists.
+  static TArquivo Rascunho(int tamanho);
 
   // A new record: the bank fills it up to its sequence number (394).
   Record Registro() const { return Record(tamanho_); }
@@ -30,17 +35,33 @@ class TArquivo {
   // record whose bank puts nothing after its sequence gets blanks there.
   void Escreve(Record& r);
   // Records written so far.
-  int Registros() const { return file_.count(); }
+  int Registros() const { return registros_; }
   int Tamanho() const { return tamanho_; }
 
   // The trailer most banks send: "9", blanks, the sequence; then the file is closed.
   void TrailerEFecha();
-  void Fecha() { file_.Close(); }
+  void Fecha() {
+    if (file_) file_->Close();
+  }
 
  private:
+  TArquivo(int tamanho, int registros) : tamanho_(tamanho), registros_(registros) {}
+
   int tamanho_;
-  TRemessaFile file_;
+  int registros_ = 0;
+  std::optional<TRemessaFile> file_;  // none for a draft
 };
+
+// A title's values as the CNAB 400 banks read them, the due date as "ddmmyy".
+struct TValores : TValoresTitulo {
+  explicit TValores(TTitulo& t);
+  std::string vencimento;
+};
+
+// Header 047-100 as the banks of the family take it: the company's name in 30
+// positions, the bank's number, its name in 15 and the file's date (ddmmyy).
+void EmpresaEBanco(Record& r, const std::string& empresa, std::string_view banco,
+                   const std::string& nomeBanco, TDateTime data);
 
 // s itself when it already has n characters, else n zeros before its
 // trimmed value: the caller keeps the last n, a left zero fill.
@@ -63,10 +84,26 @@ void Gera(const TRemessa& remessa, TTitulos& titulos, const std::function<void(T
           const std::function<void(TArquivo&, TTitulo&)>& titulo,
           const std::function<void(TArquivo&)>& trailer = {}, int tamanho = 400);
 
+// The same file with every marked title checked first: titulo builds and
+// writes a title's records on a draft for every title (what the bank could
+// not read stops the run before the file exists), then again on the file.
+// A bank whose titles are built only once, as they are written, calls Gera.
+void GeraVerificado(const TRemessa& remessa, TTitulos& titulos,
+                    const std::function<void(TArquivo&)>& cabecalho,
+                    const std::function<void(TArquivo&, TTitulo&)>& titulo,
+                    const std::function<void(TArquivo&)>& trailer = {}, int tamanho = 400);
+
 // Stops the run with "INSCRICAO_INV" before any file exists when the
 // company's tax id has more digits than the 14 the banks have room for: it
 // would reach the bank cut, naming another company.
 void VerificaInscricao(const TRemessa& rem, const TIdentidade& empresa);
+
+// The company's tax-id type in two positions: "01" a person, "02" a company;
+// a branch registered as neither "03" (the company row knows only the two).
+std::string TipoEmpresa(const TIdentidade& e);
+
+// A tax id as the banks read it: its digits, the first 14.
+std::string Inscricao14(const std::string& inscricao);
 
 // A tax-id type in two positions: "01" a person, "02" a company; outro for
 // any other type, semTipo (outro when empty) for a record without one.
@@ -84,6 +121,15 @@ std::string MensagemPedida(TTitulo& t, const std::string& instrucao1, const std:
 // Interest per day in 13 positions: the stored daily value when there is one
 // (a stored zero included), else the monthly percentage of valor, else none.
 std::string JurosDiarios(TTitulo& t, double valor);
+
+// The title's invoice, its last eight characters, and its instalment in two
+// positions; the title's number in ten when it has no invoice.
+std::string DuplicataOuLancamento(TTitulo& t);
+
+// The 12-character nosso número with its check digit (digits and "P") of a
+// slip the company prints, a title without a printer counting as the
+// company's; empty for the bank's own slips and a title without a number.
+std::string Nosso12(const TValoresTitulo& v);
 
 // The title's invoice and instalment ("123/02"), its last ten characters, in
 // ten positions; blanks when the title has no invoice.

@@ -1,8 +1,6 @@
 // Daycoval, CNAB 400: collection remittance. Each title gives its detail,
 // then its electronic invoice (record 4) when it has an access key, then its
 // slip message in four lines (record 2) when it has one.
-#include <vector>
-
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
@@ -16,14 +14,6 @@ using namespace fields;
 namespace {
 
 constexpr int kLinhaMensagem = 69;
-
-// Company registration type: a branch that is neither a person nor a company
-// is told apart ("03"); the company row knows only the two.
-std::string TipoEmpresa(const TIdentidade& e) {
-  if (e.tipo == "F") return "01";
-  if (e.tipo == "J" || !e.filial) return "02";
-  return "03";
-}
 
 // The bank's nosso número: the stored number before its check digit, in
 // digits. Without a "-" (or without digits before it) the check digit
@@ -98,40 +88,30 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // A title's records up to their sequence: built once to check every marked
   // title before the file exists, and again to be written.
-  auto registros = [&](TTitulo& t) {
-    std::vector<Record> recs;
-    const std::string impressao = t.S("IDIMPRBOLBOL");
-    const double valor = t.F("VRFINALBREC");
-    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
-    const double desconto = t.F("VRPEDESCBCLI");
+  auto registros = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    const cnab400::TValores v(t);
     auto& docBol = t.Registros(TRegistro::DocBol);
     const bool temDoc = docBol.Active() && !docBol.IsEmpty();
     if (temDoc) docBol.First();
     auto doc = [&](const char* n) { return temDoc ? docBol.FieldByName(n).AsString() : std::string(); };
-    const std::string duplicata = doc("DUPLICATA");
-    const std::string documento = duplicata.empty() ? PadR(t.S("NRLANBOLREC"), 10)
-                                                    : PadR(CampoValido(Right(AllTrim(duplicata), 8)), 8) +
-                                                          PadR(Ajusta(doc("NRPARCELA"), 2), 2);
-    const TPagador pagador = t.Pagador();
-    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
-    const std::string sacador = impressao == "F" ? empresa.nome : razaoEmpresa;
+    const std::string sacador = v.impressao == "F" ? empresa.nome : razaoEmpresa;
 
     // Detail record (type "1")
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
-    r.put(2, 2, TipoEmpresa(empresa));
-    r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+    r.put(2, 2, cnab400::TipoEmpresa(empresa));
+    r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, codigo);
-    r.put(38, 25, PadR(AllTrim(t.S("CDFILIAL") + t.S("NRLANBOLREC")), 25));
-    r.num(63, 8, impressao == "B" ? "00000000" : Nosso8(rem, t));
+    r.put(38, 25, PadR(AllTrim(v.controle), 25));
+    r.num(63, 8, v.impressao == "B" ? "00000000" : Nosso8(rem, t));
     r.put(71, 5, Replicate(" ", 5));
     r.put(76, 8, Replicate(" ", 8));
     r.put(84, 24, Replicate(" ", 24));
     r.put(108, 1, "6");
     r.put(109, 2, ocorrencia);
-    r.put(111, 10, documento);
-    r.put(121, 6, vencimento);
-    r.num(127, 13, Money(valor, 13));
+    r.put(111, 10, cnab400::DuplicataOuLancamento(t));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 3, "707");
     r.put(143, 4, "0000");
     r.put(147, 1, "0");
@@ -140,43 +120,43 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(151, 6, emissao);
     r.put(157, 4, "0000");
     r.put(161, 13, Replicate("0", 13));
-    r.put(174, 6, desconto > 0 ? vencimento : "000000");
-    r.num(180, 13, desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", valor * desconto / 100), 13) : "");
+    r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
+    r.num(180, 13, v.desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", v.valor * v.desconto / 100), 13) : "");
     r.put(193, 26, Replicate("0", 26));
-    r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
-    r.num(221, 14, LeftStr(SemPontuacao(AllTrim(pagador.inscricao)), 14));
-    r.put(235, 30, PadR(CampoValido(LeftStr(nomePagador, 30)), 30));
+    r.put(219, 2, v.pagador.tipo == "F" ? "01" : "02");
+    r.num(221, 14, LeftStr(SemPontuacao(AllTrim(v.pagador.inscricao)), 14));
+    r.put(235, 30, PadR(CampoValido(LeftStr(v.pagador.Nome(), 30)), 30));
     r.put(265, 10, Replicate(" ", 10));
-    r.put(275, 40, PadR(CampoValido(LeftStr(AllTrim(pagador.endereco), 40)), 40));
-    r.put(315, 12, PadR(CampoValido(LeftStr(AllTrim(pagador.bairro), 12)), 12));
-    r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
-    r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
-    r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
-    r.put(352, 30, impressao == "B" ? Replicate(" ", 30) : PadR(CampoValido(LeftStr(sacador, 30)), 30));
+    r.put(275, 40, PadR(CampoValido(LeftStr(AllTrim(v.pagador.endereco), 40)), 40));
+    r.put(315, 12, PadR(CampoValido(LeftStr(AllTrim(v.pagador.bairro), 12)), 12));
+    r.num(327, 8, LeftStr(CampoValidoCEPTEL(v.pagador.cep), 8));
+    r.put(335, 15, PadR(CampoValido(LeftStr(v.pagador.cidade, 15)), 15));
+    r.put(350, 2, PadR(CampoValido(LeftStr(v.pagador.uf, 2)), 2));
+    r.put(352, 30, v.impressao == "B" ? Replicate(" ", 30) : PadR(CampoValido(LeftStr(sacador, 30)), 30));
     r.put(382, 10, Replicate(" ", 10));
     r.put(392, 2, "00");
     r.put(394, 1, "0");
-    recs.push_back(std::move(r));
+    arq.Escreve(r);
 
     // Electronic-invoice record (type "4")
     const std::string chave = doc("NRACESSONFE");
     if (!EmptyString(chave)) {
       const host::TField valorNota = docBol.FieldByName("VRNOTAFISC");
       const host::TField dataNota = docBol.FieldByName("DTEMISSAO");
-      Record n(400);
+      Record n = arq.Registro();
       n.put(1, 1, "4");
       n.put(2, 15, PadR(LeftStr(doc("NRNOTAFISC"), 15), 15));
       n.num(17, 13, VirgDeciAssu(FormatFloat("0.00", valorNota.IsNull() ? 0 : valorNota.AsFloat()), 13));
       n.put(30, 8, dataNota.IsNull() ? "00000000" : FormatDateTime("ddmmyyyy", dataNota.AsDateTime()));
       n.put(38, 44, PadR(LeftStr(SemPontuacao(chave), 44), 44));
       n.put(82, 313, Replicate(" ", 313));
-      recs.push_back(std::move(n));
+      arq.Escreve(n);
     }
 
     // Message record (type "2"), when the message has a line to send
     const std::string mensagem = t.S("TXMENSBOLBOL");
     if (!Apara(mensagem).empty()) {
-      Record m(400);
+      Record m = arq.Registro();
       m.put(1, 1, "2");
       m.put(2, 1, "0");
       m.put(3, 69, PadR(LinhaMensagem(mensagem, kLinhaMensagem, 1), 69));
@@ -184,28 +164,21 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
       m.put(141, 69, PadR(LinhaMensagem(mensagem, kLinhaMensagem, 3), 69));
       m.put(210, 69, PadR(LinhaMensagem(mensagem, kLinhaMensagem, 4), 69));
       m.put(279, 116, Replicate(" ", 116));
-      recs.push_back(std::move(m));
+      arq.Escreve(m);
     }
-    return recs;
   };
 
-  titulos.Verifica([&](TTitulo& t) { registros(t); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
         Record r = arq.Cabecalho();
         r.put(27, 20, codigo);
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.put(77, 3, "707");
-        r.put(80, 15, PadR("BANCO DAYCOVAL", 15));
-        r.put(95, 6, FormatDateTime("DDMMYY", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, "707", "BANCO DAYCOVAL", rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        for (Record& r : registros(t)) arq.Escreve(r);
-      });
+      registros);
 }
 
 }  // namespace layouts

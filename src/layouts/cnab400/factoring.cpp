@@ -30,63 +30,49 @@ void Remessa_Factoring(const TRemessa& rem, TTitulos& titulos, bool) {
   const std::string ocorrencia = OcorrenciaFactoring(rem.Operacao());
   const std::string emissao = FormatDateTime("DDMMYY", rem.DataProc);
 
-  // A title's detail with its sequence: built for every marked title before
-  // the file exists, so that a value the company could not read, or a title
+  // A title's detail with its sequence (the header is record 1: the n-th
+  // title's detail is record n + 1): built for every marked title before the
+  // file exists, so that a value the company could not read, or a title
   // beyond the 99 999 the five-digit sequence numbers, stops the run there;
   // and again to be written.
-  auto detalhe = [&](TTitulo& t, int sequencia) {
-    const double valor = t.F("VRFINALBREC");
-    const double desconto = t.F("VRPEDESCBCLI");
-    auto& docBol = t.Registros(TRegistro::DocBol);
-    const bool temDoc = docBol.Active() && !docBol.IsEmpty();
-    if (temDoc) docBol.First();
-    auto doc = [&](const char* n) { return temDoc ? docBol.FieldByName(n).AsString() : std::string(); };
-    const std::string duplicata = doc("DUPLICATA");
-    const std::string documento = duplicata.empty() ? PadR(t.S("NRLANBOLREC"), 10)
-                                                    : PadR(CampoValido(Right(AllTrim(duplicata), 8)), 8) +
-                                                          PadR(Ajusta(doc("NRPARCELA"), 2), 2);
-    // The override record names the payer by its trade name; the client by its corporate name.
-    const TPagador pagador = t.Pagador();
-    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    const cnab400::TValores v(t);
 
     // Detail record (type "1")
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 21, Replicate(" ", 21));
     r.put(23, 8, codigo);
-    r.put(31, 32, PadR(AllTrim(t.S("CDFILIAL") + t.S("NRLANBOLREC")), 32));
+    r.put(31, 32, PadR(AllTrim(v.controle), 32));
     r.put(63, 10, Replicate("0", 10));
     r.put(73, 36, Replicate(" ", 36));
     r.put(109, 2, ocorrencia);
-    r.put(111, 10, documento);
-    r.put(121, 6, FormatDateTime("DDMMYY", t.D("DTVENBOLREC")));
-    r.num(127, 13, Money(valor, 13));
+    r.put(111, 10, cnab400::DuplicataOuLancamento(t));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 9, Replicate(" ", 9));
     r.put(149, 1, "D");
-    r.put(150, 1, t.S("IDIMPRBOLBOL") == "B" ? "F" : "C");
+    r.put(150, 1, v.impressao == "B" ? "F" : "C");
     r.put(151, 6, emissao);
-    r.num(157, 13, desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", valor * desconto / 100), 13) : "");
+    r.num(157, 13, v.desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", v.valor * v.desconto / 100), 13) : "");
     r.put(170, 6, "000000");
     r.put(176, 43, Replicate(" ", 43));
-    r.put(219, 2, pagador.tipo == "F" ? "01" : "02");
+    r.put(219, 2, v.pagador.tipo == "F" ? "01" : "02");
     r.put(221, 29, Replicate(" ", 29));
     r.put(250, 13, Replicate("0", 13));
     r.put(263, 2, Replicate(" ", 2));
-    r.num(265, 14, LeftStr(SemPontuacao(AllTrim(pagador.inscricao)), 14));
-    r.put(279, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
-    r.put(319, 37, PadR(CampoValido(LeftStr(AllTrim(pagador.endereco), 37)), 37));
-    r.put(356, 15, PadR(CampoValido(LeftStr(AllTrim(pagador.bairro), 15)), 15));
-    r.num(371, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
-    r.put(379, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
-    r.put(394, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
-    r.num(396, 5, IntToStr(sequencia));
-    return r;
+    r.num(265, 14, LeftStr(SemPontuacao(AllTrim(v.pagador.inscricao)), 14));
+    r.put(279, 40, PadR(CampoValido(LeftStr(v.pagador.Nome(), 40)), 40));
+    r.put(319, 37, PadR(CampoValido(LeftStr(AllTrim(v.pagador.endereco), 37)), 37));
+    r.put(356, 15, PadR(CampoValido(LeftStr(AllTrim(v.pagador.bairro), 15)), 15));
+    r.num(371, 8, LeftStr(CampoValidoCEPTEL(v.pagador.cep), 8));
+    r.put(379, 15, PadR(CampoValido(LeftStr(v.pagador.cidade, 15)), 15));
+    r.put(394, 2, PadR(CampoValido(LeftStr(v.pagador.uf, 2)), 2));
+    r.num(396, 5, IntToStr(arq.Registros() + 1));
+    arq.Escreve(r);
   };
 
-  // The header is record 1: the n-th title's detail is record n + 1.
-  int verificados = 1;
-  titulos.Verifica([&](TTitulo& t) { detalhe(t, ++verificados); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
@@ -106,10 +92,7 @@ void Remessa_Factoring(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(102, 293, Replicate(" ", 293));
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        Record r = detalhe(t, arq.Registros() + 1);
-        arq.Escreve(r);
-      });
+      detalhe);
 }
 
 }  // namespace layouts

@@ -45,19 +45,14 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
   // A title's detail up to its sequence: built once for every marked title
   // before the file exists, so that a value the receiver could not read stops
   // the run there, and again to be written.
-  auto detalhe = [&](TTitulo& t) {
-    const std::string impressao = t.S("IDIMPRBOLBOL");
-    const bool empresaImprime = impressao == "E" || impressao == "F";
-    const std::string nossoGravado = t.S("CDNOSNUMREC");
-    const double valor = t.F("VRFINALBREC");
-    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
-    const double desconto = t.F("VRPEDESCBCLI");
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    const cnab400::TValores v(t);
+    const bool empresaImprime = v.impressao == "E" || v.impressao == "F";
     const std::string documento = cnab400::DocumentoParcela(t);
-    const TPagador pagador = t.Pagador();
 
     // Detail record (type "1"). The company's type is coded the other way
     // round from the payer's: the receiver reads a person as "02" here.
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, empresa.tipo == "F" ? "02" : "01");
     r.num(4, 14, SemPontuacao(empresa.inscricao));
@@ -65,40 +60,39 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(22, 2, "00");
     r.num(24, 6, conta);
     r.put(30, 8, Replicate(" ", 8));
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
-    r.num(63, 17, empresaImprime ? LeftStr(NossoNumero(nossoGravado), 17) : "");
+    r.put(38, 25, PadR(v.controle, 25));
+    r.num(63, 17, empresaImprime ? LeftStr(NossoNumero(v.nosso), 17) : "");
     r.put(80, 3, Replicate(" ", 3));
     r.put(83, 1, empresaImprime ? "2" : "1");
-    r.num(84, 3, Right(SemPontuacao(t.S("CDCARTCOBBOL")), 3));
+    r.num(84, 3, Right(v.carteira, 3));
     r.put(87, 8, Replicate("0", 8));
     r.put(95, 14, Replicate(" ", 14));
     r.put(109, 2, ocorrencia);
     r.put(111, 10, documento);
-    r.put(121, 6, vencimento);
-    r.num(127, 13, Money(valor, 13));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 8, Replicate("0", 8));
     r.put(148, 2, "01");
     r.put(150, 1, " ");
     r.put(151, 6, emissao);
-    r.put(157, 2, cnab400::Instrucao(CampoValido(t.S("CDINS1COBBOL"))));
-    r.put(159, 2, cnab400::Instrucao(CampoValido(t.S("CDINS2COBBOL"))));
-    r.num(161, 13, cnab400::JurosDiarios(t, valor));
-    r.put(174, 6, desconto > 0 ? vencimento : "000000");
-    r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
+    r.put(157, 2, cnab400::Instrucao(CampoValido(v.ins1)));
+    r.put(159, 2, cnab400::Instrucao(CampoValido(v.ins2)));
+    r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
+    r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
+    r.num(180, 13, v.desconto > 0 ? Money(v.desconto * v.valor / 100, 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
-    cnab400::BlocoPagador(r, pagador, 40);
+    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
+    cnab400::BlocoPagador(r, v.pagador, 40);
     r.put(352, 18, Replicate(" ", 18));
     r.put(370, 2, "00");
     r.put(372, 14, Replicate("0", 14));
     r.put(386, 8, Replicate("0", 8));
     r.put(394, 1, " ");
-    return r;
+    arq.Escreve(r);
   };
 
-  titulos.Verifica([&](TTitulo& t) { detalhe(t); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
@@ -107,19 +101,13 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(31, 2, "00");
         r.num(33, 6, conta);
         r.put(39, 8, Replicate(" ", 8));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.num(77, 3, SemPontuacao(cnab("CDBANCCNAB")));
-        r.put(80, 15, PadR("NAFM", 15));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, SemPontuacao(cnab("CDBANCCNAB")), "NAFM", rem.Hoje());
         r.put(101, 280, Replicate(" ", 280));
         r.put(381, 5, "V.1.8");
         r.num(386, 9, seqRemessa);
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        Record r = detalhe(t);
-        arq.Escreve(r);
-      });
+      detalhe);
 }
 
 }  // namespace layouts

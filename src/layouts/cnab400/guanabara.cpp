@@ -2,8 +2,6 @@
 // file speaks as Guanabara at Itaú ("341"). Per title a detail and the
 // issuing company's record (type "5", the company at the title branch's
 // address), then the trailer.
-#include <vector>
-
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
@@ -49,25 +47,15 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // A title's two records up to their sequence: built once to check every
   // marked title before the file exists, and again to be written.
-  auto registros = [&](TTitulo& t) {
-    std::vector<Record> recs;
-    const double valor = t.F("VRFINALBREC");
-    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
-    const std::string impressao = t.S("IDIMPRBOLBOL");
-    const std::string nossoGravado = t.S("CDNOSNUMREC");
-    const std::string carteira = SemPontuacao(t.S("CDCARTCOBBOL"));
-    const std::string ins1 = t.S("CDINS1COBBOL");
-    const std::string ins2 = t.S("CDINS2COBBOL");
-    const double desconto = t.F("VRPEDESCBCLI");
+  auto registros = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    const cnab400::TValores v(t);
 
     const std::string documento = cnab400::DocumentoParcela(t);
-    const std::string mensagem = cnab400::MensagemPedida(t, ins1, ins2);
-
-    const TPagador pagador = t.Pagador();
+    const std::string mensagem = cnab400::MensagemPedida(t, v.ins1, v.ins2);
 
     // Detail record (type "1"). Beside Guanabara's fixed CNPJ the type is
     // always a company's, whatever kind of company issued the title.
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, "02");
     r.num(4, 14, kCnpjGuanabara);
@@ -75,50 +63,45 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(22, 2, "00");
     r.num(24, 6, conta);
     r.put(30, 8, Replicate(" ", 8));
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
-    r.num(63, 8,
-          (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-              ? LeftStr(NossoSemDv(nossoGravado), 8)
-              : "");
+    r.put(38, 25, PadR(v.controle, 25));
+    r.num(63, 8, v.EmpresaNumera() ? LeftStr(NossoSemDv(v.nosso), 8) : "");
     r.put(71, 12, Replicate(" ", 12));
-    r.num(83, 3, Right(carteira, 3));
+    r.num(83, 3, Right(v.carteira, 3));
     r.put(86, 9, Replicate("0", 9));
     r.put(95, 13, Replicate(" ", 13));
     r.put(108, 1, "I");
     r.put(109, 2, ocorrencia);
     r.put(111, 10, documento);
-    r.put(121, 6, vencimento);
-    r.num(127, 13, Money(valor, 13));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 3, "341");
     r.put(143, 5, "00000");
     r.put(148, 2, "01");
     r.put(150, 1, "N");
     r.put(151, 6, emissao);
-    r.put(157, 2, cnab400::Instrucao(ins1));
-    r.put(159, 2, cnab400::Instrucao(ins2));
-    r.num(161, 13, cnab400::JurosDiarios(t, valor));
-    r.put(174, 6, desconto > 0 ? vencimento : "000000");
-    r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
+    r.put(157, 2, cnab400::Instrucao(v.ins1));
+    r.put(159, 2, cnab400::Instrucao(v.ins2));
+    r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
+    r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
+    r.num(180, 13, v.desconto > 0 ? Money(v.desconto * v.valor / 100, 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
-    cnab400::BlocoPagador(r, pagador, 30);
+    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
+    cnab400::BlocoPagador(r, v.pagador, 30);
     r.put(352, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
     r.put(382, 4, Replicate(" ", 4));
     r.put(386, 6, "000000");
     r.num(392, 2, t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2));
     r.put(394, 1, " ");
-    recs.push_back(std::move(r));
+    arq.Escreve(r);
 
     // Issuing company record (type "5"): the company at its title branch's
     // address, cleaned like every other text the bank prints.
     Record e = cnab400::RegistroEmpresa(t, empresa);
-    recs.push_back(std::move(e));
-    return recs;
+    arq.Escreve(e);
   };
 
-  titulos.Verifica([&](TTitulo& t) { registros(t); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
@@ -127,16 +110,11 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(31, 2, "00");
         r.num(33, 6, conta);
         r.put(39, 8, Replicate(" ", 8));
-        r.put(47, 30, PadR("BANCO GUANABARA S A", 30));
-        r.put(77, 3, "341");
-        r.put(80, 15, PadR("BANCO ITAU SA", 15));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, "BANCO GUANABARA S A", "341", "BANCO ITAU SA", rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        for (Record& r : registros(t)) arq.Escreve(r);
-      });
+      registros);
 }
 
 }  // namespace layouts

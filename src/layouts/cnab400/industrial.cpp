@@ -2,7 +2,6 @@
 // company's record (type "5", the company at the title branch's address),
 // then the trailer.
 #include <cstdint>
-#include <vector>
 
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
@@ -15,11 +14,6 @@ namespace layouts {
 using namespace fields;
 
 namespace {
-
-// A tax id as the bank reads it: its digits, the first 14.
-std::string Inscricao14(const std::string& x) {
-  return LeftStr(SemPontuacao(x), 14);
-}
 
 // A percentage with four implied decimals, as the bank reads a rate of kind "2".
 std::string Percentual(double x) {
@@ -67,53 +61,26 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
 
   // A title's two records up to their sequence: built once to check every
   // marked title before the file exists, and again to be written.
-  auto registros = [&](TTitulo& t) {
-    std::vector<Record> recs;
-    const double valor = t.F("VRFINALBREC");
-    const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
-    const std::string impressao = t.S("IDIMPRBOLBOL");
-    const std::string nossoGravado = t.S("CDNOSNUMREC");
-    const std::string carteira = SemPontuacao(t.S("CDCARTCOBBOL"));
+  auto registros = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    const cnab400::TValores v(t);
     const std::string tipoCarteira = t.S("IDCARTCOBREC");
-    const std::string ins1 = t.S("CDINS1COBBOL");
-    const std::string ins2 = t.S("CDINS2COBBOL");
-    const double desconto = t.F("VRPEDESCBCLI");
     const TEncargo encargo = Encargo(t);
 
-    auto& doc = t.Registros(TRegistro::DocBol);
-    const bool temDoc = doc.Active() && !doc.IsEmpty();
-    if (temDoc) doc.First();
-    const std::string documento = temDoc
-                                      ? PadR(CampoValido(Right(doc.FieldByName("DUPLICATA").AsString() + "/" +
-                                                                   doc.FieldByName("NRPARCELA").AsString(),
-                                                               10)),
-                                             10)
-                                      : Replicate(" ", 10);
-
-    std::string juros;
-    if (!t.Nulo("VRMORDIABREC"))
-      juros = Money(t.F("VRMORDIABREC"), 13);
-    else if (!t.Nulo("VRPEMORBREC"))
-      juros = Money(t.F("VRPEMORBREC") * valor / 100, 13);
-
-    const TPagador pagador = t.Pagador();
+    const std::string documento = cnab400::DocumentoParcela(t);
 
     // Detail record (type "1")
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, "04");
-    r.num(4, 14, Inscricao14(empresa.inscricao));
+    r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, codigo);
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
-    r.num(63, 11,
-          (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-              ? LeftStr(NossoNumero(nossoGravado), 11)
-              : "");
+    r.put(38, 25, PadR(v.controle, 25));
+    r.num(63, 11, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 11) : "");
     r.put(74, 13, Replicate(" ", 13));
-    if (carteira.empty())
+    if (v.carteira.empty())
       r.put(87, 3, Replicate(" ", 3));
     else
-      r.num(87, 3, Right(carteira, 3));
+      r.num(87, 3, Right(v.carteira, 3));
     r.put(90, 1, encargo.tipo);
     r.num(91, 13, encargo.taxa);
     r.put(104, 2, encargo.dias);
@@ -121,53 +88,46 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(108, 1, tipoCarteira.empty() ? "1" : tipoCarteira == "4" ? "5" : Right(tipoCarteira, 1));
     r.put(109, 2, ocorrencia);
     r.put(111, 10, documento);
-    r.put(121, 6, vencimento);
-    r.num(127, 13, Money(valor, 13));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.num(140, 3, banco);
     r.put(143, 5, "00000");
     r.put(148, 2, "01");
     r.put(150, 1, "N");
     r.put(151, 6, emissao);
-    r.put(157, 2, ins1.empty() ? "00" : PadR(LeftStr(ins1, 2), 2));
-    r.put(159, 2, ins2.empty() ? "00" : PadR(LeftStr(ins2, 2), 2));
-    r.num(161, 13, juros);
-    r.put(174, 6, desconto > 0 ? vencimento : "000000");
-    r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
+    r.put(157, 2, v.ins1.empty() ? "00" : PadR(LeftStr(v.ins1, 2), 2));
+    r.put(159, 2, v.ins2.empty() ? "00" : PadR(LeftStr(v.ins2, 2), 2));
+    r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
+    r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
+    r.num(180, 13, v.desconto > 0 ? Money(v.desconto * v.valor / 100, 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
-    cnab400::BlocoPagador(r, pagador, 30);
+    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
+    cnab400::BlocoPagador(r, v.pagador, 30);
     r.put(352, 30, PadR(CampoValido(kAvalista), 30));
     r.put(382, 4, Replicate(" ", 4));
     r.put(386, 6, Replicate(" ", 6));
     r.num(392, 2,
           t.Nulo("QTDIAPROTBOL") ? "" : Right(IntToStr(static_cast<int64_t>(t.F("QTDIAPROTBOL"))), 2));
     r.put(394, 1, "0");
-    recs.push_back(std::move(r));
+    arq.Escreve(r);
 
     // Issuing company record (type "5"): the company at its title branch's address
     Record e = cnab400::RegistroEmpresa(t, empresa);
-    recs.push_back(std::move(e));
-    return recs;
+    arq.Escreve(e);
   };
 
-  titulos.Verifica([&](TTitulo& t) { registros(t); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
         Record r = arq.Cabecalho();
         r.put(27, 20, codigo);
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.num(77, 3, banco);
-        r.put(80, 15, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 15)), 15));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, banco, rem.ContaCorr.S("NMBANCO"), rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        for (Record& r : registros(t)) arq.Escreve(r);
-      });
+      registros);
 }
 
 }  // namespace layouts

@@ -12,19 +12,6 @@ using namespace fields;
 
 namespace {
 
-// The bank tells a branch's "other" registration (neither person nor company)
-// apart, but for the company row everything that is not a person is a company.
-std::string TipoEmpresa(const TIdentidade& e) {
-  if (e.tipo == "F") return "01";
-  if (e.filial && e.tipo != "J") return "03";
-  return "02";
-}
-
-// A tax id as the bank reads it: its digits, the first 14.
-std::string Inscricao14(const std::string& x) {
-  return LeftStr(SemPontuacao(x), 14);
-}
-
 // The stored nosso número without its punctuation and without a check digit
 // "P": the bank takes the number alone here. Any other letter stays, so the
 // field refuses it rather than sending another number.
@@ -93,23 +80,13 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(31, 2, "00");
         r.num(33, 6, conta);
         r.put(39, 8, Replicate(" ", 8));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
-        r.put(77, 3, "341");
-        r.put(80, 15, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 15)), 15));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.curto, "341", rem.ContaCorr.S("NMBANCO"), rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
       },
       [&](cnab400::TArquivo& arq, TTitulo& t) {
         auto bol = [&](const char* n) { return t.Campo(n); };
-        const double valor = bol("VRFINALBREC").AsFloat();
-        const double vencimento = bol("DTVENBOLREC").AsDateTime();
-        const std::string ins1 = bol("CDINS1COBBOL").AsString();
-        const std::string ins2 = bol("CDINS2COBBOL").AsString();
-        const std::string impressao = bol("IDIMPRBOLBOL").AsString();
-        const std::string nossoGravado = bol("CDNOSNUMREC").AsString();
-        const std::string carteira = Right(SemPontuacao(bol("CDCARTCOBBOL").AsString()), 3);
-        const double desconto = bol("VRPEDESCBCLI").AsFloat();
+        const cnab400::TValores v(t);
 
         auto& doc = t.Registros(TRegistro::DocBol);
         const std::string documento =
@@ -119,52 +96,41 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
                                                    10)),
                                  10);
 
-        std::string juros;
-        if (!bol("VRMORDIABREC").IsNull())
-          juros = Money(bol("VRMORDIABREC").AsFloat(), 13);
-        else if (!bol("VRPEMORBREC").IsNull())
-          juros = Money(valor * bol("VRPEMORBREC").AsFloat() / 100, 13);
-
-        const TPagador pagador = t.Pagador();
-
         // Detail record (type "1")
         Record r = arq.Registro();
         r.put(1, 1, "1");
-        r.put(2, 2, TipoEmpresa(empresa));
-        r.num(4, 14, Inscricao14(empresa.inscricao));
+        r.put(2, 2, cnab400::TipoEmpresa(empresa));
+        r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
         r.num(18, 4, agencia);
         r.put(22, 2, "00");
         r.num(24, 6, conta);
         r.put(30, 4, Replicate(" ", 4));
         r.put(34, 4, "0000");
-        r.put(38, 25, PadR(bol("CDFILIAL").AsString() + bol("NRLANBOLREC").AsString(), 25));
-        r.num(63, 8,
-              (impressao == "E" || impressao == "F") && !nossoGravado.empty()
-                  ? LeftStr(NossoSemDv(nossoGravado), 8)
-                  : "");
+        r.put(38, 25, PadR(v.controle, 25));
+        r.num(63, 8, v.EmpresaNumera() ? LeftStr(NossoSemDv(v.nosso), 8) : "");
         r.put(71, 13, Replicate("0", 13));
-        r.num(84, 3, carteira);
+        r.num(84, 3, Right(v.carteira, 3));
         r.put(87, 21, Replicate(" ", 21));
         r.put(108, 1, "I");
         r.put(109, 2, ocorrencia);
         r.put(111, 10, documento);
-        r.put(121, 6, FormatDateTime("ddmmyy", vencimento));
-        r.num(127, 13, Money(valor, 13));
+        r.put(121, 6, v.vencimento);
+        r.num(127, 13, Money(v.valor, 13));
         r.put(140, 3, "341");
         r.put(143, 5, "00000");
         r.put(148, 2, "01");
         r.put(150, 1, "N");
         r.put(151, 6, emissao);
-        r.put(157, 2, ins1.empty() ? "  " : PadR(LeftStr(ins1, 2), 2));
-        r.put(159, 2, ins2.empty() ? "  " : PadR(LeftStr(ins2, 2), 2));
-        r.num(161, 13, juros);
-        r.put(174, 6, FormatDateTime("ddmmyy", vencimento));
-        r.num(180, 13, desconto > 0 ? Money(valor * desconto / 100, 13) : "");
+        r.put(157, 2, cnab400::Instrucao(v.ins1));
+        r.put(159, 2, cnab400::Instrucao(v.ins2));
+        r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
+        r.put(174, 6, v.vencimento);
+        r.num(180, 13, v.desconto > 0 ? Money(v.valor * v.desconto / 100, 13) : "");
         r.put(193, 13, Replicate("0", 13));
         r.put(206, 13, Replicate("0", 13));
-        r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
-        cnab400::BlocoPagador(r, pagador, 30);
-        r.put(352, 40, AvalistaOuMensagem(ins1, ins2, avalista, t));
+        r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
+        cnab400::BlocoPagador(r, v.pagador, 30);
+        r.put(352, 40, AvalistaOuMensagem(v.ins1, v.ins2, avalista, t));
         r.num(392, 2, bol("QTDIAPROTBOL").IsNull() ? "" : Right(bol("QTDIAPROTBOL").AsString(), 2));
         r.put(394, 1, " ");
         arq.Escreve(r);
@@ -177,7 +143,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
           Record m = arq.Registro();
           m.put(1, 1, "2");
           m.put(2, 1, codigo);
-          m.put(3, 8, FormatDateTime("ddmmyyyy", DateOf(vencimento) + 1));
+          m.put(3, 8, FormatDateTime("ddmmyyyy", DateOf(v.dataVencimento) + 1));
           m.num(11, 13, codigo == "1" ? Money(multa, 13) : codigo == "2" ? Money(percentual, 13) : "");
           m.put(24, 371, Replicate(" ", 371));
           arq.Escreve(m);
@@ -192,7 +158,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
           e.put(122, 93, Replicate(" ", 93));
         } else {
           e.put(122, 2, cnab400::TipoInscricao(avalista.tipo));
-          e.num(124, 14, Inscricao14(avalista.inscricao));
+          e.num(124, 14, cnab400::Inscricao14(avalista.inscricao));
           e.put(138, 40, Replicate(" ", 40));
           e.put(178, 12, Replicate(" ", 12));
           e.put(190, 8, Replicate(" ", 8));

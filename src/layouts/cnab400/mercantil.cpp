@@ -66,10 +66,7 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(27, 4, agencia);
     r.num(31, 15, inscricao);
     r.put(46, 1, " ");
-    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
-    r.put(77, 3, "389");
-    r.put(80, 15, PadR("BANCANTIL", 15));
-    r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+    cnab400::EmpresaEBanco(r, empresa.curto, "389", "BANCANTIL", rem.Hoje());
     r.put(101, 281, Replicate(" ", 281));
     r.put(382, 5, "01600");
     r.put(387, 3, Replicate(" ", 3));
@@ -80,10 +77,11 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
   // Detail record (type "1"), up to its sequence. The bank's record ends as
   // the header's does: the filler after the payer's state is 33 blanks, so
   // "1" stands at 394 and the sequence at 395-400.
-  auto detalhe = [&](Record& r, TTitulo& t) {
-    const double valor = t.F("VRFINALBREC");
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    if (t.S("IDCARTCOBREC") != tipoCarteira) rem.Recusa(t, "CART_DIF");
+    const cnab400::TValores v(t);
     const std::string tipo = t.S("IDCARTCOBREC");
-    const TNossoMercantil nosso = LeNosso(t.S("CDNOSNUMREC"));
+    const TNossoMercantil nosso = LeNosso(v.nosso);
     // A title of several documents is not numbered by any one of them.
     auto& doc = t.Registros(TRegistro::DocBol);
     const std::string documento =
@@ -95,16 +93,8 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
       const std::string c = t.S(campo);
       return c.empty() || tipo == "4" ? "00" : PadR(CampoValido(LeftStr(c, 2)), 2);
     };
-    // A daily amount, even a stored zero, stands before the monthly percentage.
-    std::string juros;
-    if (!t.Nulo("VRMORDIABREC"))
-      juros = Money(t.F("VRMORDIABREC"), 13);
-    else if (!t.Nulo("VRPEMORBREC"))
-      juros = Money(valor * t.F("VRPEMORBREC") / 100, 13);
-    // The override record names the payer by its trade name; the client by its corporate name.
-    const TPagador pagador = t.Pagador();
-    const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 2, "00");
     r.put(4, 1, "0");
@@ -112,7 +102,7 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(16, 6, Replicate("0", 6));
     r.put(22, 5, Replicate(" ", 5));
     r.num(27, 9, identificacao);
-    r.put(36, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.put(36, 25, PadR(v.controle, 25));
     r.num(61, 4, agencia);
     r.num(65, 10, nosso.numero);
     r.num(75, 1, nosso.dv);
@@ -123,8 +113,8 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(117, 1, Carteira(tipo));
     r.put(118, 2, ocorrencia);
     r.put(120, 10, documento);
-    r.put(130, 6, FormatDateTime("ddmmyy", t.D("DTVENBOLREC")));
-    r.num(136, 13, Money(valor, 13));
+    r.put(130, 6, v.vencimento);
+    r.num(136, 13, Money(v.valor, 13));
     r.put(149, 3, "389");
     r.put(152, 5, "00000");
     r.put(157, 2, "01");
@@ -132,37 +122,28 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(160, 6, emissao);
     r.put(166, 2, instrucao("CDINS1COBBOL"));
     r.put(168, 2, instrucao("CDINS2COBBOL"));
-    r.num(170, 13, juros);
+    r.num(170, 13, cnab400::JurosDiarios(t, v.valor));
     r.put(183, 6, "000000");
     r.put(189, 13, Replicate("0", 13));
     r.put(202, 13, Replicate("0", 13));
     r.put(215, 13, Replicate("0", 13));
-    r.put(228, 2, cnab400::TipoInscricao(pagador.tipo, "03"));
-    r.num(230, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
-    r.put(244, 40, PadR(CampoValido(LeftStr(nomePagador, 40)), 40));
-    r.put(284, 40, PadR(CampoValido(LeftStr(pagador.endereco, 40)), 40));
-    r.put(324, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
-    r.num(336, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
-    r.put(344, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
-    r.put(359, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+    r.put(228, 2, cnab400::TipoInscricao(v.pagador.tipo, "03"));
+    r.num(230, 14, cnab400::Inscricao14(v.pagador.inscricao));
+    r.put(244, 40, PadR(CampoValido(LeftStr(v.pagador.Nome(), 40)), 40));
+    r.put(284, 40, PadR(CampoValido(LeftStr(v.pagador.endereco, 40)), 40));
+    r.put(324, 12, PadR(CampoValido(LeftStr(v.pagador.bairro, 12)), 12));
+    r.num(336, 8, LeftStr(CampoValidoCEPTEL(v.pagador.cep), 8));
+    r.put(344, 15, PadR(CampoValido(LeftStr(v.pagador.cidade, 15)), 15));
+    r.put(359, 2, PadR(CampoValido(LeftStr(v.pagador.uf, 2)), 2));
     r.put(361, 30, Replicate(" ", 30));
     r.put(391, 3, Replicate(" ", 3));
     r.put(394, 1, "1");
+    arq.Escreve(r);
   };
 
   // A title the bank could not read, or of another portfolio kind than the
   // one the header states, stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    if (t.S("IDCARTCOBREC") != tipoCarteira) rem.Recusa(t, "CART_DIF");
-    Record r(400);
-    detalhe(r, t);
-  });
-
-  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
-    Record r = arq.Registro();
-    detalhe(r, t);
-    arq.Escreve(r);
-  });
+  cnab400::GeraVerificado(rem, titulos, cabecalho, detalhe);
 }
 
 }  // namespace layouts

@@ -57,21 +57,15 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
   // A title's records up to their sequence: built once for every marked title
   // before the file exists, so that a value the bank could not read stops the
   // run there, and again to be written.
-  auto registros = [&](TTitulo& t, const std::function<void(Record&)>& escreve) {
-    const std::string impressao = t.S("IDIMPRBOLBOL");
-    const std::string nossoGravado = t.S("CDNOSNUMREC");
-    const double valor = t.F("VRFINALBREC");
-    const TDateTime vencimento = t.D("DTVENBOLREC");
-    const double desconto = t.F("VRPEDESCBCLI");
+  auto registros = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    const cnab400::TValores v(t);
     const double percentualMulta = t.F("VRPEMULBREC");
-    const std::string instrucao1 = t.S("CDINS1COBBOL"), instrucao2 = t.S("CDINS2COBBOL");
     const std::string documento = cnab400::DocumentoParcela(t);
-    const std::string mensagem = cnab400::MensagemPedida(t, instrucao1, instrucao2);
-    const TPagador pagador = t.Pagador();
+    const std::string mensagem = cnab400::MensagemPedida(t, v.ins1, v.ins2);
 
     // Detail record (type "1"). The fine percentage goes in whole units; the
     // exact one travels in the fine record when the company sends it.
-    Record r(400);
+    Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 16, Replicate(" ", 16));
     r.num(18, 4, agencia);
@@ -80,7 +74,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(32, 2, Inteiro(percentualMulta));
     r.put(34, 4, Replicate(" ", 4));
     r.put(38, 25, Replicate(" ", 25));
-    r.num(63, 8, impressao == "B" ? "" : Right(NossoNumero(nossoGravado), 8));
+    r.num(63, 8, v.impressao == "B" ? "" : Right(NossoNumero(v.nosso), 8));
     r.put(71, 10, Replicate("0", 10));
     r.put(81, 6, Replicate("0", 6));
     r.put(87, 13, Replicate("0", 13));
@@ -88,8 +82,8 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(108, 1, EmptyString(t.S("CDCARTCOBBOL")) ? "0" : carteiraBanco);
     r.put(109, 2, "01");
     r.put(111, 10, documento);
-    r.put(121, 6, FormatDateTime("ddmmyy", vencimento));
-    r.num(127, 13, Money(valor, 13));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 3, "000");
     r.put(143, 4, "0000");
     r.put(147, 1, " ");
@@ -97,34 +91,33 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(150, 1, "N");
     r.put(151, 6, emissao);
     r.put(157, 4, "0005");
-    r.num(161, 13, cnab400::JurosDiarios(t, valor));
-    r.put(174, 6, desconto > 0 ? FormatDateTime("ddmmyy", vencimento) : "000000");
-    r.num(180, 13, desconto > 0 ? Money(desconto * valor / 100, 13) : "");
+    r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
+    r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
+    r.num(180, 13, v.desconto > 0 ? Money(v.desconto * v.valor / 100, 13) : "");
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
-    cnab400::BlocoPagador(r, pagador, 40);
+    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
+    cnab400::BlocoPagador(r, v.pagador, 40);
     r.put(352, 40, PadR(CampoValido(LeftStr(mensagem, 40)), 40));
     r.num(392, 2, Right(Inteiro(t.F("QTDIAPROTBOL")), 2));
     r.put(394, 1, "0");
-    escreve(r);
+    arq.Escreve(r);
     if (!registroMulta) return;
 
     // Fine record (type "2"): charged from the day after the due date, as an
     // amount when the title has one, else as its percentage.
     const double multa = t.F("VRMULTABREC");
     const std::string codigo = multa > 0 ? "1" : percentualMulta > 0 ? "2" : "0";
-    Record m(400);
+    Record m = arq.Registro();
     m.put(1, 1, "2");
     m.put(2, 1, codigo);
-    m.put(3, 8, FormatDateTime("ddmmyyyy", DateOf(vencimento) + 1));
+    m.put(3, 8, FormatDateTime("ddmmyyyy", DateOf(v.dataVencimento) + 1));
     m.num(11, 13, codigo == "1" ? Money(multa, 13) : codigo == "2" ? Money(percentualMulta, 13) : "");
     m.put(24, 371, Replicate(" ", 371));
-    escreve(m);
+    arq.Escreve(m);
   };
 
-  titulos.Verifica([&](TTitulo& t) { registros(t, [](Record&) {}); });
-  cnab400::Gera(
+  cnab400::GeraVerificado(
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0"): the company is the batch's, whatever
@@ -134,15 +127,12 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(31, 2, "00");
         r.num(33, 8, numeroConta);
         r.put(41, 6, Replicate(" ", 6));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.nome, 30)), 30));
-        r.put(77, 3, "004");
-        r.put(80, 15, PadR("B. DO NORDESTE", 15));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.nome, "004", "B. DO NORDESTE", rem.Hoje());
         r.put(101, 3, "031");
         r.put(104, 291, Replicate(" ", 291));
         arq.Escreve(r);
       },
-      [&](cnab400::TArquivo& arq, TTitulo& t) { registros(t, [&](Record& r) { arq.Escreve(r); }); });
+      registros);
 }
 
 }  // namespace layouts

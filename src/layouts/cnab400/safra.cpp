@@ -83,26 +83,16 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
         Record r = arq.Cabecalho();
         r.put(27, 14, codigoEmpresa);
         r.put(41, 6, Replicate(" ", 6));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
-        r.put(77, 3, "422");
-        r.put(80, 11, "BANCO SAFRA");
-        r.put(91, 4, Replicate(" ", 4));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.curto, "422", "BANCO SAFRA", rem.Hoje());
         r.put(101, 291, Replicate(" ", 291));
         r.num(392, 3, seqRemessa);
         arq.Escreve(r);
       },
       [&](cnab400::TArquivo& arq, TTitulo& t) {
-        const double valor = t.F("VRFINALBREC");
-        const TDateTime vencimento = t.D("DTVENBOLREC");
-        const std::string diaSeguinte = FormatDateTime("ddmmyy", vencimento + 1);
-        const std::string ins1 = t.S("CDINS1COBBOL");
-        const std::string ins2 = t.S("CDINS2COBBOL");
-        const std::string impressao = t.S("IDIMPRBOLBOL");
-        const std::string nossoGravado = t.S("CDNOSNUMREC");
+        const cnab400::TValores v(t);
+        const std::string diaSeguinte = FormatDateTime("ddmmyy", v.dataVencimento + 1);
         const std::string cartTipo = t.S("IDCARTCOBREC");
-        const std::string nosso =
-            impressao == "B" || nossoGravado.empty() ? "" : Nosso9(nossoGravado, convenioSafra);
+        const std::string nosso = v.impressao == "B" || v.nosso.empty() ? "" : Nosso9(v.nosso, convenioSafra);
         const std::string duplicata = t.Registro(TRegistro::DocBol, "DUPLICATA");
         const std::string documento =
             duplicata.empty() ? PadR(t.S("NRLANBOLREC"), 10)
@@ -112,12 +102,9 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
         if (!t.Nulo("VRMORDIABREC"))
           juros = VirgDeciAssu(FormatFloat("#0.00", t.F("VRMORDIABREC")), 13);
         else if (!t.Nulo("VRPEMORBREC"))
-          juros = VirgDeciAssu(FormatFloat("#0.00", valor * t.F("VRPEMORBREC") / 100), 13);
+          juros = VirgDeciAssu(FormatFloat("#0.00", v.valor * t.F("VRPEMORBREC") / 100), 13);
         // A fine the title does not carry (zero or none) is thirteen zeros.
         const double multa = t.F("VRPEMULBREC");
-        const TPagador pagador = t.Pagador();
-        // The override record names the payer by its trade name; the client by its corporate name.
-        const std::string nomePagador = pagador.override ? pagador.fantasia : pagador.nome;
         auto instrucao = [](const std::string& i) { return i.empty() ? "00" : PadR(LeftStr(i, 2), 2); };
         auto texto = [](const std::string& s, int n) { return PadR(CampoValido(LeftStr(s, n)), n); };
 
@@ -125,10 +112,10 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
         Record r = arq.Registro();
         r.put(1, 1, "1");
         r.put(2, 2, empresa.tipo == "F" ? "01" : "02");
-        r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+        r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
         r.put(18, 14, codigoEmpresa);
         r.put(32, 6, Replicate(" ", 6));
-        r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+        r.put(38, 25, PadR(v.controle, 25));
         r.num(63, 9, nosso);
         r.put(72, 14, Replicate(" ", 14));
         r.put(86, 6, diaSeguinte);
@@ -137,19 +124,19 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(102, 1, "0");
         r.put(103, 2, "00");
         r.put(105, 1, " ");
-        r.num(106, 2, ins2 == "10" && !t.Nulo("QTDIAPROTBOL") ? Right(t.S("QTDIAPROTBOL"), 2) : "");
+        r.num(106, 2, v.ins2 == "10" && !t.Nulo("QTDIAPROTBOL") ? Right(t.S("QTDIAPROTBOL"), 2) : "");
         r.num(108, 1, LeftStr(cartTipo, 1));
         r.put(109, 2, ocorrencia);
         r.put(111, 10, documento);
-        r.put(121, 6, FormatDateTime("ddmmyy", vencimento));
-        r.num(127, 13, VirgDeciAssu(FormatFloat("#0.00", valor), 13));
+        r.put(121, 6, v.vencimento);
+        r.num(127, 13, VirgDeciAssu(FormatFloat("#0.00", v.valor), 13));
         r.put(140, 3, "422");
         r.num(143, 5, agencia);
         r.put(148, 2, "01");
         r.put(150, 1, "A");
         r.put(151, 6, emissao);
-        r.put(157, 2, instrucao(ins1));
-        r.put(159, 2, instrucao(ins2));
+        r.put(157, 2, instrucao(v.ins1));
+        r.put(159, 2, instrucao(v.ins2));
         r.num(161, 13, juros);
         r.put(174, 6, "000000");
         r.put(180, 13, Replicate("0", 13));
@@ -157,15 +144,15 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(206, 6, multa != 0 ? diaSeguinte : "000000");
         r.num(212, 4, multa != 0 ? Money(multa, 4) : "");
         r.put(216, 3, "000");
-        r.put(219, 2, cnab400::TipoInscricao(pagador.tipo, "03"));
-        r.num(221, 14, LeftStr(SemPontuacao(pagador.inscricao), 14));
-        r.put(235, 40, texto(nomePagador, 40));
-        r.put(275, 40, texto(pagador.endereco, 40));
-        r.put(315, 10, texto(pagador.bairro, 10));
+        r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo, "03"));
+        r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
+        r.put(235, 40, texto(v.pagador.Nome(), 40));
+        r.put(275, 40, texto(v.pagador.endereco, 40));
+        r.put(315, 10, texto(v.pagador.bairro, 10));
         r.put(325, 2, "  ");
-        r.num(327, 8, LeftStr(CampoValidoCEPTEL(pagador.cep), 8));
-        r.put(335, 15, texto(pagador.cidade, 15));
-        r.put(350, 2, texto(pagador.uf, 2));
+        r.num(327, 8, LeftStr(CampoValidoCEPTEL(v.pagador.cep), 8));
+        r.put(335, 15, texto(v.pagador.cidade, 15));
+        r.put(350, 2, texto(v.pagador.uf, 2));
         r.put(352, 30, avalista.nome.empty() ? Replicate(" ", 30) : texto(avalista.nome, 30));
         r.num(382, 3, t.Nulo("QTDIADEVOL") ? "" : Right(t.S("QTDIADEVOL"), 3));
         r.put(385, 3, Replicate(" ", 3));
@@ -173,7 +160,7 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
         r.num(389, 3, bancoConta);
         r.num(392, 3, seqRemessa);
         arq.Escreve(r);
-        total = RoundDec(total, 2) + RoundDec(valor, 2);
+        total = RoundDec(total, 2) + RoundDec(v.valor, 2);
 
         if (!registroEmail) return;
         // E-mail record (type "2"). The guarantor's address is not known to
@@ -182,7 +169,7 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
         Record e = arq.Registro();
         e.put(1, 1, "2");
         e.put(2, 50, PadR(SemControle(LeftStr(t.S("EMAILCOBCLIE"), 50)), 50));
-        e.put(52, 1, impressao == "B" ? "3" : " ");
+        e.put(52, 1, v.impressao == "B" ? "3" : " ");
         e.put(53, 2, "00");
         e.put(55, 9, Replicate("0", 9));
         e.put(64, 88, Replicate(" ", 88));

@@ -68,10 +68,6 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
 
   auto conta = [&](const char* n) { return rem.ContaCorr.S(n); };
   const TIdentidade empresa = rem.Identidade();
-  const std::string tipoEmpresa = empresa.filial ? (empresa.tipo == "F"   ? "01"
-                                                    : empresa.tipo == "J" ? "02"
-                                                                          : "03")
-                                                 : (empresa.tipo == "F" ? "01" : "02");
   const std::string sequencia = rem.CNABRec.S("NRSEQREMESSAREC");
   const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
 
@@ -96,28 +92,28 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
   h.put(108, 287, Replicate(" ", 287));
 
   // Detail record (type "1"), up to its sequence.
-  auto detalhe = [&](Record& r, TTitulo& t) {
-    const std::string impressao = t.S("IDIMPRBOLBOL");
-    const bool daEmpresa = impressao == "E" || impressao == "F";
-    const std::string nosso = t.S("CDNOSNUMREC");
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    const cnab400::TValores v(t);
+    const bool daEmpresa = v.impressao == "E" || v.impressao == "F";
     const std::string parcela = t.S("NRPARCBOLREC");
     auto instrucao = [&](const char* n) {
       const std::string i = t.S(n);
       return i.empty() ? std::string("00") : Ajusta(CampoValido(i), 2);
     };
     const std::string protesto = t.S("QTDIAPROTBOL");
-    const TPagador p = t.Pagador();
+    const TPagador& p = v.pagador;
     const std::string cep = CampoValidoCEPTEL(p.cep);
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
-    r.put(2, 2, tipoEmpresa);
-    r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+    r.put(2, 2, cnab400::TipoEmpresa(empresa));
+    r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     Agencia(r, 18, rem);
     r.num(23, 9, Right(SemPontuacao(conta("CDCONTCORR")), 9));
     r.put(32, 6, "000000");
     r.put(38, 25, Replicate(" ", 25));
     // the company's own slips carry their stored number; the bank numbers the rest
-    r.num(63, 12, daEmpresa && !nosso.empty() ? LeftStr(NossoNumero(nosso), 12) : "");
+    r.num(63, 12, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 12) : "");
     r.num(75, 2, parcela == "00" ? "01" : parcela);
     r.put(77, 2, "00");
     r.put(79, 3, Replicate(" ", 3));
@@ -132,8 +128,8 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(107, 2, Carteira(t.S("IDCARTCOBREC")));
     r.put(109, 2, "01");
     r.put(111, 10, Ajusta(t.S("NRLANBOLREC"), 10));
-    r.put(121, 6, FormatDateTime("ddmmyy", t.D("DTVENBOLREC")));
-    r.num(127, 13, Money(t.F("VRFINALBREC"), 13));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 3, "756");
     Agencia(r, 143, rem);
     r.put(148, 2, "01");
@@ -150,7 +146,7 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(194, 12, Replicate("0", 12));
     r.put(206, 13, Replicate("0", 13));
     r.put(219, 2, p.tipo == "F" ? "01" : "02");
-    r.num(221, 14, LeftStr(SemPontuacao(p.inscricao), 14));
+    r.num(221, 14, cnab400::Inscricao14(p.inscricao));
     r.put(235, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
     r.put(275, 37, PadR(CampoValido(LeftStr(p.endereco, 37)), 37));
     r.put(312, 15, PadR(CampoValido(LeftStr(p.bairro, 15)), 15));
@@ -160,21 +156,12 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(352, 40, Replicate(" ", 40));
     r.num(392, 2, Right(protesto, 2));
     r.put(394, 1, " ");
+    arq.Escreve(r);
   };
 
   // A title the bank could not read stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    Record r(400);
-    detalhe(r, t);
-  });
-
-  cnab400::Gera(
-      rem, titulos, [&](cnab400::TArquivo& arq) { arq.Escreve(h); },
-      [&](cnab400::TArquivo& arq, TTitulo& t) {
-        Record r = arq.Registro();
-        detalhe(r, t);
-        arq.Escreve(r);
-      });
+  cnab400::GeraVerificado(
+      rem, titulos, [&](cnab400::TArquivo& arq) { arq.Escreve(h); }, detalhe);
 }
 
 }  // namespace layouts

@@ -52,7 +52,7 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
         // Header record (type "0")
         Record r = arq.Cabecalho();
         r.num(27, 5, cooperativa);
-        r.num(32, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+        r.num(32, 14, cnab400::Inscricao14(empresa.inscricao));
         r.put(46, 31, Replicate(" ", 31));
         r.put(77, 3, "748");
         r.put(80, 15, PadR("SICREDI", 15));
@@ -64,23 +64,21 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
         arq.Escreve(r);
       },
       [&](cnab400::TArquivo& arq, TTitulo& t) {
+        const cnab400::TValores v(t);
         const bool registrada = t.S("IDFORMCADBREC") == "1";
-        const std::string nossoGravado = t.S("CDNOSNUMREC");
-        const std::string nosso = LeftStr(NossoNumero(nossoGravado), 9);
+        const std::string nosso = LeftStr(NossoNumero(v.nosso), 9);
         // The cooperative posts and prints the boleto when the bank issues it
         // or the title has no number of its own yet.
-        const bool pelaCooperativa = t.S("IDIMPRBOLBOL") == "B" || nossoGravado.empty();
+        const bool pelaCooperativa = v.impressao == "B" || v.nosso.empty();
         const std::string multa = t.Nulo("VRPEMULBREC") ? "" : Money(t.F("VRPEMULBREC"), 4);
         const std::string juros =
             t.Nulo("VRPEMORBREC") ? "" : VirgDeciAssu(FormatFloat("#0.00", t.F("VRPEMORBREC")), 13);
         const std::string documento = Ajusta(t.S("NRLANBOLREC"), 10);
-        const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
-        const std::string valor = Money(t.F("VRFINALBREC"), 13);
-        const TPagador pagador = t.Pagador();
-        const std::string inscricao = LeftStr(SemPontuacao(pagador.inscricao), 14);
-        const std::string nome = PadR(CampoValido(LeftStr(pagador.nome, 40)), 40);
-        const std::string endereco = PadR(CampoValido(LeftStr(LTrim(pagador.endereco), 40)), 40);
-        const std::string cep = Right(CampoValidoCEPTEL(pagador.cep), 8);
+        const std::string valor = Money(v.valor, 13);
+        const std::string inscricao = cnab400::Inscricao14(v.pagador.inscricao);
+        const std::string nome = PadR(CampoValido(LeftStr(v.pagador.nome, 40)), 40);
+        const std::string endereco = PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 40)), 40);
+        const std::string cep = Right(CampoValidoCEPTEL(v.pagador.cep), 8);
 
         // Detail record (type "1")
         Record r = arq.Registro();
@@ -109,7 +107,7 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
           r.put(97, 12, Replicate(" ", 12));
           r.put(109, 2, "01");
           r.put(111, 10, documento);
-          r.put(121, 6, vencimento);
+          r.put(121, 6, v.vencimento);
           r.num(127, 13, valor);
           r.put(140, 9, Replicate(" ", 9));
           r.put(149, 1, "A");
@@ -122,7 +120,7 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
           r.put(180, 13, Replicate("0", 13));
           r.put(193, 13, Replicate("0", 13));
           r.put(206, 13, Replicate("0", 13));
-          r.put(219, 1, TipoPagador(pagador.tipo));
+          r.put(219, 1, TipoPagador(v.pagador.tipo));
           r.put(220, 1, "0");
           r.num(221, 14, inscricao);
           r.put(235, 40, nome);
@@ -154,7 +152,7 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
           r.put(97, 12, Replicate(" ", 12));
           r.put(109, 2, "01");
           r.put(111, 10, documento);
-          r.put(121, 6, vencimento);
+          r.put(121, 6, v.vencimento);
           r.num(127, 13, valor);
           r.put(140, 9, Replicate(" ", 9));
           r.put(149, 1, "A");
@@ -165,7 +163,7 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
           r.put(174, 6, "000000");
           r.put(180, 13, Replicate("0", 13));
           r.put(193, 26, Replicate("0", 26));
-          r.put(219, 1, TipoPagador(pagador.tipo));
+          r.put(219, 1, TipoPagador(v.pagador.tipo));
           r.put(220, 1, " ");
           r.num(221, 14, inscricao);
           r.put(235, 40, nome);
@@ -174,8 +172,8 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
           r.put(320, 6, "000000");
           r.put(326, 1, " ");
           r.num(327, 8, cep);
-          r.put(335, 25, PadR(CampoValido(LeftStr(pagador.cidade, 25)), 25));
-          r.put(360, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+          r.put(335, 25, PadR(CampoValido(LeftStr(v.pagador.cidade, 25)), 25));
+          r.put(360, 2, PadR(CampoValido(LeftStr(v.pagador.uf, 2)), 2));
           r.put(362, 5, "00000");
           r.put(367, 28, Replicate(" ", 28));
         }

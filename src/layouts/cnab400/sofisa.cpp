@@ -13,14 +13,6 @@ using namespace fields;
 
 namespace {
 
-// A branch's "other" registration (neither person nor company) is told apart;
-// for the company row everything that is not a person is a company.
-std::string TipoEmpresa(const TIdentidade& e) {
-  if (e.tipo == "F") return "01";
-  if (e.filial && e.tipo != "J") return "03";
-  return "02";
-}
-
 // Who prints the slip, from the company's parameter at the bank: the bank
 // ("1") or the company ("2"); blank when the company has not said.
 std::string Emissor(const std::string& p) {
@@ -52,10 +44,7 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
   auto cabecalho = [&](cnab400::TArquivo& arq) {
     Record r = arq.Cabecalho("05", "COBRANCASIMPLES");
     r.put(27, 20, codigo);
-    r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
-    r.put(77, 3, "999");
-    r.put(80, 15, PadR(CampoValido(LeftStr(rem.ContaCorr.S("NMBANCO"), 15)), 15));
-    r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+    cnab400::EmpresaEBanco(r, empresa.curto, "999", rem.ContaCorr.S("NMBANCO"), rem.Hoje());
     r.put(101, 280, Replicate(" ", 280));
     r.put(381, 5, "V.2.6");
     r.num(386, 9, numeroRemessa);
@@ -63,15 +52,10 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
   };
 
   // Detail record (type "1"), up to its sequence.
-  auto detalhe = [&](Record& r, TTitulo& t) {
-    const double valor = t.F("VRFINALBREC");
-    std::string juros;
-    if (!t.Nulo("VRMORDIABREC"))
-      juros = Money(t.F("VRMORDIABREC"), 13);
-    else if (!t.Nulo("VRPEMORBREC"))
-      juros = Money(valor * t.F("VRPEMORBREC") / 100, 13);
+  auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
+    const cnab400::TValores v(t);
     // The bank numbers only its own portfolio's titles.
-    const std::string nosso = t.S("CDCARTCOBBOL") == "6" ? LeftStr(SemPontuacao(t.S("CDNOSNUMREC")), 17) : "";
+    const std::string nosso = t.S("CDCARTCOBBOL") == "6" ? LeftStr(SemPontuacao(v.nosso), 17) : "";
     auto& doc = t.Registros(TRegistro::DocBol);
     const std::string documento =
         doc.Active() && doc.RecordCount() == 1
@@ -80,13 +64,13 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
                                      10)),
                    10)
             : Replicate(" ", 10);
-    const TPagador pagador = t.Pagador();
 
+    Record r = arq.Registro();
     r.put(1, 1, "1");
-    r.put(2, 2, TipoEmpresa(empresa));
-    r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+    r.put(2, 2, cnab400::TipoEmpresa(empresa));
+    r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, codigo);
-    r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+    r.put(38, 25, PadR(v.controle, 25));
     r.num(63, 17, nosso);
     r.put(80, 3, Replicate(" ", 3));
     r.put(83, 1, emissor);
@@ -95,39 +79,31 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(95, 14, Replicate(" ", 14));
     r.put(109, 2, "01");
     r.put(111, 10, documento);
-    r.put(121, 6, FormatDateTime("ddmmyy", t.D("DTVENBOLREC")));
-    r.num(127, 13, Money(valor, 13));
+    r.put(121, 6, v.vencimento);
+    r.num(127, 13, Money(v.valor, 13));
     r.put(140, 8, Replicate("0", 8));
     r.put(148, 2, "01");
     r.put(150, 1, " ");
     r.put(151, 6, emissao);
-    r.put(157, 2, Instrucao(t.S("CDINS1COBBOL")));
-    r.put(159, 2, Instrucao(t.S("CDINS2COBBOL")));
-    r.num(161, 13, juros);
+    r.put(157, 2, Instrucao(v.ins1));
+    r.put(159, 2, Instrucao(v.ins2));
+    r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
     r.put(174, 6, "000000");
     r.put(180, 13, Replicate("0", 13));
     r.put(193, 13, Replicate("0", 13));
     r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, cnab400::TipoInscricao(pagador.tipo));
-    cnab400::BlocoPagador(r, pagador, 40);
+    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
+    cnab400::BlocoPagador(r, v.pagador, 40);
     r.put(352, 18, Replicate(" ", 18));
     r.put(370, 2, "00");
     r.put(372, 14, Replicate("0", 14));
     r.put(386, 8, Replicate("0", 8));
     r.put(394, 1, " ");
+    arq.Escreve(r);
   };
 
   // A title the bank could not read stops the run before the file exists.
-  titulos.Verifica([&](TTitulo& t) {
-    Record r(400);
-    detalhe(r, t);
-  });
-
-  cnab400::Gera(rem, titulos, cabecalho, [&](cnab400::TArquivo& arq, TTitulo& t) {
-    Record r = arq.Registro();
-    detalhe(r, t);
-    arq.Escreve(r);
-  });
+  cnab400::GeraVerificado(rem, titulos, cabecalho, detalhe);
 }
 
 }  // namespace layouts

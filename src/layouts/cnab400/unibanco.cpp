@@ -74,82 +74,67 @@ void Remessa_Unibanco(const TRemessa& rem, TTitulos& titulos, bool) {
         r.num(31, 6, conta);
         r.num(37, 1, dvConta);
         r.put(38, 9, Replicate("0", 9));
-        r.put(47, 30, PadR(CampoValido(LeftStr(empresa.curto, 30)), 30));
-        r.put(77, 3, "409");
-        r.put(80, 8, "UNIBANCO");
-        r.put(88, 7, Replicate(" ", 7));
-        r.put(95, 6, FormatDateTime("ddmmyy", rem.Hoje()));
+        cnab400::EmpresaEBanco(r, empresa.curto, "409", "UNIBANCO", rem.Hoje());
         r.put(101, 5, "01600");
         r.put(106, 3, "BPI");
         r.put(109, 286, Replicate("0", 286));
         arq.Escreve(r);
       },
       [&](cnab400::TArquivo& arq, TTitulo& t) {
-        const double valor = t.F("VRFINALBREC");
-        const std::string vencimento = FormatDateTime("ddmmyy", t.D("DTVENBOLREC"));
-        const std::string ins1 = t.S("CDINS1COBBOL");
-        const std::string ins2 = t.S("CDINS2COBBOL");
+        const cnab400::TValores v(t);
         const std::string mensagem = t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL");
-        const TNossoUnibanco nosso = LeNosso(t.S("CDNOSNUMREC"));
-        const std::string carteira = t.S("CDCARTCOBBOL");
-        std::string juros;
-        if (!t.Nulo("VRMORDIABREC"))
-          juros = Money(t.F("VRMORDIABREC"), 13);
-        else if (!t.Nulo("VRPEMORBREC"))
-          juros = Money(valor * t.F("VRPEMORBREC") / 100, 13);
-        // The payer override record, when the title has one, names the payer.
-        const TPagador pagador = t.Pagador();
-        const std::string cep = CampoValidoCEPTEL(pagador.cep);
+        const TNossoUnibanco nosso = LeNosso(v.nosso);
+        const std::string cep = CampoValidoCEPTEL(v.pagador.cep);
 
         // Detail record (type "1")
         Record r = arq.Registro();
         r.put(1, 1, "1");
         r.put(2, 2, "02");
-        r.num(4, 14, LeftStr(SemPontuacao(empresa.inscricao), 14));
+        r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
         r.num(18, 4, agencia);
         r.num(22, 6, conta);
         r.num(28, 1, dvConta);
         r.put(29, 1, mensagem.empty() ? "0" : "1");
         r.put(30, 8, Replicate("0", 8));
-        r.put(38, 25, PadR(t.S("CDFILIAL") + t.S("NRLANBOLREC"), 25));
+        r.put(38, 25, PadR(v.controle, 25));
         r.num(63, 10, nosso.numero);
         r.num(73, 1, nosso.dv);
         r.put(74, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
         r.put(104, 4, Replicate(" ", 4));
-        r.num(108, 1, LeftStr(SemPontuacao(carteira), 1));
+        r.num(108, 1, LeftStr(v.carteira, 1));
         r.put(109, 2, ocorrencia);
         r.put(111, 10, Ajusta(t.S("NRLANBOLREC"), 10));
-        r.put(121, 6, vencimento);
-        r.num(127, 13, Money(valor, 13));
+        r.put(121, 6, v.vencimento);
+        r.num(127, 13, Money(v.valor, 13));
         r.put(140, 3, "409");
         r.put(143, 1, "0");
         r.put(144, 4, "0000");
         r.put(148, 2, "01");
         r.put(150, 1, "A");
         r.put(151, 6, emissao);
-        r.num(157, 2, Instrucao(ins1));
-        r.num(159, 2, Instrucao(ins2));
-        r.num(161, 13, juros);
-        r.put(174, 6, vencimento);
+        r.num(157, 2, Instrucao(v.ins1));
+        r.num(159, 2, Instrucao(v.ins2));
+        r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
+        r.put(174, 6, v.vencimento);
         r.put(180, 13, Replicate("0", 13));
         r.put(193, 13, Replicate("0", 13));
         r.put(206, 13, Replicate("0", 13));
-        r.put(219, 2, cnab400::TipoInscricao(pagador.tipo, "99"));
-        r.num(221, 14, LeftStr(SemPontuacao(AllTrim(pagador.inscricao)), 14));
-        r.put(235, 30, PadR(CampoValido(LeftStr(pagador.nome, 30)), 30));
+        r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo, "99"));
+        r.num(221, 14, LeftStr(SemPontuacao(AllTrim(v.pagador.inscricao)), 14));
+        r.put(235, 30, PadR(CampoValido(LeftStr(v.pagador.nome, 30)), 30));
         r.put(265, 10, Replicate(" ", 10));
-        r.put(275, 30, PadR(CampoValido(LeftStr(pagador.endereco, 30)), 30));
+        r.put(275, 30, PadR(CampoValido(LeftStr(v.pagador.endereco, 30)), 30));
         r.put(305, 10, Replicate(" ", 10));
-        r.put(315, 12, PadR(CampoValido(LeftStr(pagador.bairro, 12)), 12));
+        r.put(315, 12, PadR(CampoValido(LeftStr(v.pagador.bairro, 12)), 12));
         if (cep.empty())
           r.put(327, 8, Replicate(" ", 8));
         else
           r.num(327, 8, LeftStr(cep, 8));
-        r.put(335, 15, PadR(CampoValido(LeftStr(pagador.cidade, 15)), 15));
-        r.put(350, 2, PadR(CampoValido(LeftStr(pagador.uf, 2)), 2));
+        r.put(335, 15, PadR(CampoValido(LeftStr(v.pagador.cidade, 15)), 15));
+        r.put(350, 2, PadR(CampoValido(LeftStr(v.pagador.uf, 2)), 2));
         r.put(352, 30, Replicate(" ", 30));
         r.put(382, 10, Replicate("0", 10));
-        r.num(392, 2, DiasProtesto(t, ins1, ins2));
+        r.num(392, 2, DiasProtesto(t, v.ins1, v.ins2));
         r.put(394, 1, "0");
         arq.Escreve(r);
       },

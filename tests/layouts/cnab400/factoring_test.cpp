@@ -54,8 +54,9 @@ std::vector<std::string> Gera(const TLoja& l, const TOpcoesGeracao& o = {}) {
 class TMuitos : public layouts::TTitulos, public layouts::TTitulo {
  public:
   explicit TMuitos(int n) : n_(n) {
-    for (const char* c : {"CDFILIAL", "NRLANBOLREC", "IDIMPRBOLBOL", "IDTPIJURCLIE", "NRINSJURCLIE",
-                          "NMRAZSOCCLIE", "NMFANTCLIE"})
+    for (const char* c :
+         {"CDFILIAL", "NRLANBOLREC", "IDIMPRBOLBOL", "CDNOSNUMREC", "CDCARTCOBBOL", "CDINS1COBBOL",
+          "CDINS2COBBOL", "IDTPIJURCLIE", "NRINSJURCLIE", "NMRAZSOCCLIE", "NMFANTCLIE"})
       ds_.FieldDefs().push_back(host::StrField(c));
     for (const char* c : {"VRFINALBREC", "VRPEDESCBCLI", "DTVENBOLREC"})
       ds_.FieldDefs().push_back(host::FloatField(c));
