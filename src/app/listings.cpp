@@ -44,7 +44,12 @@ void Tabela(const std::vector<std::pair<std::string, int>>& colunas,
   std::cout << fields::RTrim(cab) << "\n";
   for (const auto& l : linhas) {
     std::string linha;
-    for (size_t i = 0; i < colunas.size(); ++i) linha += Celula(i < l.size() ? l[i] : "", colunas[i].second);
+    // A cell keeps one blank before the next column, however long its text.
+    for (size_t i = 0; i < colunas.size(); ++i) {
+      const int w = colunas[i].second;
+      const std::string& c = i < l.size() ? l[i] : std::string();
+      linha += Celula(w > 1 ? fields::LeftStr(c, w - 1) : c, w);
+    }
     std::cout << fields::RTrim(linha) << "\n";
   }
 }
