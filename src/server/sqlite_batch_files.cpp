@@ -21,8 +21,10 @@ TServerReply TSQLiteRemessaServer::SetArquivoRemessa(const std::string& cdEmpres
     if (Blank(cdEmpresa) || Blank(nrCnabRec)) throw Refusal("Arquivo de remessa sem empresa ou número.");
     Write([&] {
       auto st = db().Prepare(
-          "INSERT OR REPLACE INTO ARQREMESSA (CDEMPRESA, NRCNABREC, DSARQUIVO, QTBYTES, BLARQUIVO, "
-          "DSARQPENDENTE) VALUES (?, ?, ?, ?, ?, ?)");
+          "INSERT INTO ARQREMESSA (CDEMPRESA, NRCNABREC, DSARQUIVO, QTBYTES, BLARQUIVO, DSARQPENDENTE) "
+          "VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (CDEMPRESA, NRCNABREC) DO UPDATE SET DSARQUIVO = "
+          "excluded.DSARQUIVO, QTBYTES = excluded.QTBYTES, BLARQUIVO = excluded.BLARQUIVO, DSARQPENDENTE = "
+          "excluded.DSARQPENDENTE");
       BindU(st, 1, cdEmpresa);
       BindU(st, 2, nrCnabRec);
       BindU(st, 3, arquivo);

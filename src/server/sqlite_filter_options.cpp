@@ -34,7 +34,8 @@ TServerReply TSQLiteRemessaServer::SetOpcoesFiltro(const std::string& cdTela, co
       del.BindAll({UV(cdTela), UV(cdOperador)});
       del.Step();
       auto ins = db().Prepare(
-          "INSERT OR REPLACE INTO OPCOESFILTRO (CDTELA, CDOPERADOR, NMOPCAO, DSVALOR) VALUES (?, ?, ?, ?)");
+          "INSERT INTO OPCOESFILTRO (CDTELA, CDOPERADOR, NMOPCAO, DSVALOR) VALUES (?, ?, ?, ?) "
+          "ON CONFLICT (CDTELA, CDOPERADOR, NMOPCAO) DO UPDATE SET DSVALOR = excluded.DSVALOR");
       std::string room;
       for (const auto& r : opcoes.Rows) {
         const std::string nome(TextoDe(opcoes, r, iNome, room));

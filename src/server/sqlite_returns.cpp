@@ -310,7 +310,7 @@ TServerReply TSQLiteRemessaServer::SetRetorno(const std::string& cdOperador, con
         const auto outro = db().Scalar(
             "SELECT NRARQRETORNO FROM ARQRETORNO WHERE CDEMPRESA = ? AND CDREDUCONT = ? AND NRSEQRETORNO = ? "
             "AND "
-            "DTARQUIVO IS ?",
+            "DTARQUIVO IS NOT DISTINCT FROM ?",
             {UV(empresa), UV(conta.reduzida), UV(h.S("NRSEQRETORNO")),
              h.S("DTARQUIVO").empty() ? Value() : UV(h.S("DTARQUIVO"))});
         if (!std::holds_alternative<std::monostate>(outro))
