@@ -1,0 +1,128 @@
+#include "server/dialeto_pg.h"
+
+#include <cctype>
+#include <utility>
+#include <vector>
+
+namespace server::pg {
+
+namespace {
+
+bool Palavra(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+bool Igual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+// Where the literal or quoted name that opens at i ends (one past its
+// closing quote; a doubled quote stays inside).
+size_t FimDoLiteral(std::string_view s, size_t i) {
+  const char q = s[i];
+  for (size_t j = i + 1; j < s.size(); ++j) {
+    if (s[j] != q) continue;
+    if (j + 1 < s.size() && s[j + 1] == q) {
+      ++j;
+      continue;
+    }
+    return j + 1;
+  }
+  return s.size();
+}
+
+// The closing parenthesis that matches the one at i, literals skipped.
+size_t Fecha(std::string_view s, size_t i) {
+  int nivel = 0;
+  for (size_t j = i; j < s.size();) {
+    const char c = s[j];
+    if (c == '\'' || c == '"') {
+      j = FimDoLiteral(s, j);
+      continue;
+    }
+    if (c == '(') ++nivel;
+    if (c == ')' && --nivel == 0) return j;
+    ++j;
+  }
+  return std::string_view::npos;
+}
+
+// Words translated as they stand.
+const std::pair<std::string_view, std::string_view> kPalavras[] = {
+    {"REAL", "DOUBLE PRECISION"},
+    {"BLOB", "BYTEA"},
+    {"INTEGER", "BIGINT"},
+};
+
+}  // namespace
+
+std::string ParaPostgres(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() + s.size() / 8);
+  for (size_t i = 0; i < s.size();) {
+    const char c = s[i];
+    if (c == '\'' || c == '"') {
+      const size_t fim = FimDoLiteral(s, i);
+      out.append(s.substr(i, fim - i));
+      i = fim;
+      continue;
+    }
+    if (c == '-' && i + 1 < s.size() && s[i + 1] == '-') {
+      const size_t fim = std::min(s.find('\n', i), s.size());
+      out.append(s.substr(i, fim - i));
+      i = fim;
+      continue;
+    }
+    if (!Palavra(c) || (i > 0 && Palavra(s[i - 1]))) {
+      out += c;
+      ++i;
+      continue;
+    }
+    size_t fim = i;
+    while (fim < s.size() && Palavra(s[fim])) ++fim;
+    const std::string_view w = s.substr(i, fim - i);
+    // CAST(expr AS INTEGER): SQLite takes the text's leading integer.
+    if (Igual(w, "CAST")) {
+      size_t abre = fim;
+      while (abre < s.size() && s[abre] == ' ') ++abre;
+      const size_t fecha = abre < s.size() && s[abre] == '(' ? Fecha(s, abre) : std::string_view::npos;
+      if (fecha != std::string_view::npos) {
+        const std::string_view dentro = s.substr(abre + 1, fecha - abre - 1);
+        const size_t as = dentro.rfind(" AS ");
+        if (as != std::string_view::npos && Igual(dentro.substr(as + 4), "INTEGER")) {
+          out += "remessa_inteiro(" + ParaPostgres(dentro.substr(0, as)) + ")";
+          i = fecha + 1;
+          continue;
+        }
+      }
+    }
+    // datetime('now'): the clock as SQLite writes it.
+    if (Igual(w, "datetime") && s.substr(fim, 7) == "('now')") {
+      out += "to_char(now(), 'YYYY-MM-DD HH24:MI:SS')";
+      i = fim + 7;
+      continue;
+    }
+    bool trocada = false;
+    for (const auto& [de, para] : kPalavras)
+      if (Igual(w, de)) {
+        out += para;
+        trocada = true;
+        break;
+      }
+    if (!trocada) out.append(w);
+    i = fim;
+  }
+  return out;
+}
+
+std::string_view PreambuloPostgres() {
+  return "CREATE DOMAIN DATETEXT AS TEXT;\n"
+         "CREATE FUNCTION remessa_inteiro(t TEXT) RETURNS BIGINT LANGUAGE SQL IMMUTABLE AS\n"
+         "$$ SELECT COALESCE(substring(t from '^\\s*([-+]?[0-9]+)')::BIGINT, 0) $$;\n";
+}
+
+}  // namespace server::pg

@@ -1,0 +1,28 @@
+// The server's SQL as PostgreSQL reads it.
+#include "server/dialeto_pg.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ParaPostgres, TranslatesWhatTheDialectsSayDifferently) {
+  const struct {
+    const char* sqlite;
+    const char* postgres;
+  } cases[] = {
+      {"VRFINALBREC REAL NOT NULL DEFAULT 0", "VRFINALBREC DOUBLE PRECISION NOT NULL DEFAULT 0"},
+      {"BLARQUIVO BLOB, QTBYTES INTEGER", "BLARQUIVO BYTEA, QTBYTES BIGINT"},
+      {"ORDER BY CAST(B.NRLANBOLREC AS INTEGER), B.NRLANBOLREC",
+       "ORDER BY remessa_inteiro(B.NRLANBOLREC), B.NRLANBOLREC"},
+      {"MAX(CAST (substr(x, 1, 3) AS INTEGER))", "MAX(remessa_inteiro(substr(x, 1, 3)))"},
+      {"CAST(x AS REAL)", "CAST(x AS DOUBLE PRECISION)"},
+      {"VALUES (?, datetime('now'))", "VALUES (?, to_char(now(), 'YYYY-MM-DD HH24:MI:SS'))"},
+      // Literals, quoted names, comments and longer words stay as written.
+      {"WHERE X = 'REAL' AND \"BLOB\" = 'it''s INTEGER'", "WHERE X = 'REAL' AND \"BLOB\" = 'it''s INTEGER'"},
+      {"-- REAL money\nNRREAL REAL", "-- REAL money\nNRREAL DOUBLE PRECISION"},
+      {"DTVENBOLREC DATETEXT", "DTVENBOLREC DATETEXT"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(server::pg::ParaPostgres(c.sqlite), c.postgres) << c.sqlite;
+}
+
+}  // namespace
