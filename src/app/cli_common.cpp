@@ -14,7 +14,22 @@ namespace app {
 
 using fields::Utf8ToCp1252;
 
+namespace {
+
+// A PostgreSQL connection string rather than a file: a URI or key=value pairs.
+bool EhPostgres(const std::string& db) {
+  return db.rfind("postgresql://", 0) == 0 || db.rfind("postgres://", 0) == 0 ||
+         db.find("dbname=") != std::string::npos || db.find("host=") != std::string::npos;
+}
+
+}  // namespace
+
 std::unique_ptr<server::TSQLiteRemessaServer> Abre(const std::string& db, bool criar) {
+  // Said plainly, rather than "database not found" for a connection string.
+  if (EhPostgres(db))
+    throw std::runtime_error(
+        Utf8ToCp1252("Este programa ainda não abre bancos PostgreSQL: informe em --db (ou REMESSA_DB) um "
+                     "arquivo SQLite."));
   auto s = std::make_unique<server::TSQLiteRemessaServer>(Utf8ToCp1252(db), criar);
   RecuperaArquivos(*s);
   return s;

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -148,7 +149,9 @@ int Main(int argc, char** argv) {
   CLI::App cli{"remessa: remessas CNAB de boletos (inclusão, exclusão e alteração de títulos no banco)"};
   cli.require_subcommand(1);
   TGlobais g;
-  cli.add_option("--db", g.db, "Banco de dados (padrão: remessa.db na pasta atual)");
+  // A workstation names its store once, in the environment; --db still wins.
+  if (const char* e = std::getenv("REMESSA_DB"); e && *e) g.db = e;
+  cli.add_option("--db", g.db, "Banco de dados (padrão: $REMESSA_DB, ou remessa.db na pasta atual)");
   cli.add_option("--operador", g.operador, "Código do operador");
   cli.add_option("--data-proc", g.dataProc, "Data de processamento, DD/MM/AAAA");
   cli.add_option("--agora", g.agora, "Fixa o relógio: \"AAAA-MM-DD HH:MM:SS\"");
