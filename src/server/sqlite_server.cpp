@@ -10,7 +10,7 @@
 
 #include "host/messages.h"
 #include "server/migrations.h"
-#include "server/sqlite_common.h"
+#include "server/server_common.h"
 
 namespace server {
 
@@ -191,10 +191,6 @@ void TSQLiteRemessaServer::Disconnect() {
   aoLado_.Aguarda();
   Rollback();
   connected_ = false;
-}
-
-void TSQLiteRemessaServer::require_connected() const {
-  if (!connected_) throw Refusal("Servidor não conectado.");
 }
 
 void TSQLiteRemessaServer::begin_immediate() {

@@ -1,6 +1,6 @@
 // The titles' new states after a run (AlterBoletos), in turn or started
 // beside the caller (IniciaAlterBoletos, FimAlterBoletos).
-#include "server/sqlite_common.h"
+#include "server/server_common.h"
 #include "server/sqlite_server.h"
 
 namespace server {

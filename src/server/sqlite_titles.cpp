@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "server/packets.h"
-#include "server/sqlite_common.h"
+#include "server/server_common.h"
 #include "server/sqlite_server.h"
 
 namespace server {

@@ -4,7 +4,7 @@
 #include <system_error>
 #include <utility>
 
-#include "server/sqlite_common.h"
+#include "server/server_common.h"
 
 namespace server {
 

@@ -1,14 +1,14 @@
 // The options operators save in the filter dialogs, kept per dialog and
 // operator so that they outlive the dialog and the session.
 #include "server/packets.h"
-#include "server/sqlite_common.h"
-#include "server/sqlite_server.h"
+#include "server/remessa_server.h"
+#include "server/server_common.h"
 
 namespace server {
 
 using namespace detail;
 
-TServerReply TSQLiteRemessaServer::GetOpcoesFiltro(const std::string& cdTela, const std::string& cdOperador) {
+TServerReply TRemessaServer::GetOpcoesFiltro(const std::string& cdTela, const std::string& cdOperador) {
   return Guard([&] {
     require_connected();
     const auto& defs = PacketFields("OPCOESFILTRO");
@@ -20,8 +20,8 @@ TServerReply TSQLiteRemessaServer::GetOpcoesFiltro(const std::string& cdTela, co
   });
 }
 
-TServerReply TSQLiteRemessaServer::SetOpcoesFiltro(const std::string& cdTela, const std::string& cdOperador,
-                                                   const TPacket& opcoes) {
+TServerReply TRemessaServer::SetOpcoesFiltro(const std::string& cdTela, const std::string& cdOperador,
+                                             const TPacket& opcoes) {
   return Guard([&] {
     require_connected();
     if (Blank(cdTela) || Blank(cdOperador)) throw Refusal("Opções do filtro sem tela ou operador.");

@@ -1,8 +1,8 @@
 // The file each batch was written to, kept with the batch: stored inside the
 // run's unit of work, read back for `remessa arquivo`, and the stage it waits
 // under until it is in place.
-#include "server/sqlite_common.h"
-#include "server/sqlite_server.h"
+#include "server/remessa_server.h"
+#include "server/server_common.h"
 
 namespace server {
 
@@ -13,10 +13,9 @@ namespace {
 constexpr int kUltimasRemessas = 20;
 }  // namespace
 
-TServerReply TSQLiteRemessaServer::SetArquivoRemessa(const std::string& cdEmpresa,
-                                                     const std::string& nrCnabRec, const std::string& arquivo,
-                                                     const std::string& conteudo, int64_t tamanho,
-                                                     const std::string& pendente) {
+TServerReply TRemessaServer::SetArquivoRemessa(const std::string& cdEmpresa, const std::string& nrCnabRec,
+                                               const std::string& arquivo, const std::string& conteudo,
+                                               int64_t tamanho, const std::string& pendente) {
   return Guard([&] {
     if (Blank(cdEmpresa) || Blank(nrCnabRec)) throw Refusal("Arquivo de remessa sem empresa ou número.");
     Write([&] {
@@ -40,8 +39,7 @@ TServerReply TSQLiteRemessaServer::SetArquivoRemessa(const std::string& cdEmpres
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetArquivoRemessa(const std::string& cdEmpresa,
-                                                     const std::string& nrCnabRec) {
+TServerReply TRemessaServer::GetArquivoRemessa(const std::string& cdEmpresa, const std::string& nrCnabRec) {
   return Guard([&] {
     require_connected();
     TPacket p;
@@ -66,8 +64,7 @@ TServerReply TSQLiteRemessaServer::GetArquivoRemessa(const std::string& cdEmpres
   });
 }
 
-TServerReply TSQLiteRemessaServer::ArquivoNoLugar(const std::string& cdEmpresa,
-                                                  const std::string& nrCnabRec) {
+TServerReply TRemessaServer::ArquivoNoLugar(const std::string& cdEmpresa, const std::string& nrCnabRec) {
   return Guard([&] {
     Write([&] {
       auto st = db().Prepare(
@@ -81,7 +78,7 @@ TServerReply TSQLiteRemessaServer::ArquivoNoLugar(const std::string& cdEmpresa,
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetArquivosARever() {
+TServerReply TRemessaServer::GetArquivosARever() {
   return Guard([&] {
     require_connected();
     const std::vector<TFieldDef> defs = {host::StrField("CDEMPRESA", 2), host::StrField("NRCNABREC", 10),

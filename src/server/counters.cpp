@@ -3,14 +3,14 @@
 // so that no rollback of the run can hand it out again.
 #include <algorithm>
 
-#include "server/sqlite_common.h"
-#include "server/sqlite_server.h"
+#include "server/remessa_server.h"
+#include "server/server_common.h"
 
 namespace server {
 
 using namespace detail;
 
-TServerReply TSQLiteRemessaServer::PrxCodigo(const std::string& cdEmpresa, const std::string& tabela) {
+TServerReply TRemessaServer::PrxCodigo(const std::string& cdEmpresa, const std::string& tabela) {
   return Guard([&] {
     const std::string table = fields::UpperCase(fields::AllTrim(tabela));
     if (Blank(cdEmpresa)) throw Refusal("Empresa deve ser informada.");
@@ -40,7 +40,7 @@ TServerReply TSQLiteRemessaServer::PrxCodigo(const std::string& cdEmpresa, const
   });
 }
 
-TServerReply TSQLiteRemessaServer::PrxCodigoRemessaRec(const std::string& cdReduCont) {
+TServerReply TRemessaServer::PrxCodigoRemessaRec(const std::string& cdReduCont) {
   return Guard([&] {
     int64_t next = 0;
     own_transaction("PrxCodigoRemessaRec", [&] {

@@ -1,4 +1,4 @@
-// What the pieces of the SQLite server share: the conversions at the
+// What the pieces of the server share: the conversions at the
 // database's edge, the refusal a call answers with, the filter calls'
 // arguments and criteria, and reading a select into a packet. Only the
 // server's own sources include it.
@@ -16,7 +16,7 @@
 #include "fields/datetime.h"
 #include "fields/text.h"
 #include "server/rdm_remessa_cnab.h"
-#include "server/sqlite_db.h"
+#include "server/store.h"
 
 namespace server::detail {
 
@@ -68,7 +68,7 @@ TServerReply Guard(F&& f) {
     return f();
   } catch (const Refusal& e) {
     return TServerReply::Fail(W(e.what()));
-  } catch (const sqlite::Error& e) {
+  } catch (const store::Error& e) {
     return TServerReply::Fail(W(std::string("Erro no banco de dados: ") + e.what()));
   } catch (const std::exception& e) {
     return TServerReply::Fail(W(e.what()));

@@ -1,14 +1,14 @@
 // What the batch report reads: its template's data, its title, and the
 // borderô's rows.
 #include "server/packets.h"
-#include "server/sqlite_common.h"
-#include "server/sqlite_server.h"
+#include "server/remessa_server.h"
+#include "server/server_common.h"
 
 namespace server {
 
 using namespace detail;
 
-TServerReply TSQLiteRemessaServer::GetDadosRel(const std::string& nmArquivo) {
+TServerReply TRemessaServer::GetDadosRel(const std::string& nmArquivo) {
   return Guard([&] {
     require_connected();
     const auto& defs = PacketFields("DADOSREL");
@@ -18,7 +18,7 @@ TServerReply TSQLiteRemessaServer::GetDadosRel(const std::string& nmArquivo) {
   });
 }
 
-TServerReply TSQLiteRemessaServer::RetornaRelatorio(std::string& nmArquivo, const std::string& /*extra*/) {
+TServerReply TRemessaServer::RetornaRelatorio(std::string& nmArquivo, const std::string& /*extra*/) {
   return Guard([&] {
     require_connected();
     Value v = leitura().Scalar("SELECT DSRELATORIO FROM RELATORIO WHERE NMARQUIVO = ?",
@@ -29,7 +29,7 @@ TServerReply TSQLiteRemessaServer::RetornaRelatorio(std::string& nmArquivo, cons
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetBordero(const std::string& cdEmpresa, const std::string& nrCnabRec) {
+TServerReply TRemessaServer::GetBordero(const std::string& cdEmpresa, const std::string& nrCnabRec) {
   return Guard([&] {
     require_connected();
     const std::string nr = Pad(U(nrCnabRec), 20);

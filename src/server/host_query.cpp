@@ -1,14 +1,14 @@
 // The workspace's own SQL, run on the server's database.
 #include "server/columns.h"
-#include "server/sqlite_common.h"
-#include "server/sqlite_server.h"
+#include "server/remessa_server.h"
+#include "server/server_common.h"
 
 namespace server {
 
 using namespace detail;
 
-host::TPacket TSQLiteRemessaServer::ExecuteQuery(const std::string& sql,
-                                                 const std::map<std::string, std::string>& params) {
+host::TPacket TRemessaServer::ExecuteQuery(const std::string& sql,
+                                           const std::map<std::string, std::string>& params) {
   try {
     require_connected();
     // The form's queries run once per title or client: their statements are kept.

@@ -4,8 +4,8 @@
 
 #include "server/columns.h"
 #include "server/packets.h"
-#include "server/sqlite_common.h"
-#include "server/sqlite_server.h"
+#include "server/remessa_server.h"
+#include "server/server_common.h"
 
 namespace server {
 
@@ -87,10 +87,10 @@ Value ToColumn(const Value& v, const TColumn& c) {
 
 }  // namespace
 
-TServerReply TSQLiteRemessaServer::SetCNABRec(const TPacket& delta) {
+TServerReply TRemessaServer::SetCNABRec(const TPacket& delta) {
   return Guard([&] {
     RequireFields(delta, {"CDEMPRESA", "NRCNABREC"}, "SetCNABRec");
-    const auto columns = TableColumns(db(), "CNABREC");
+    const auto columns = Colunas("CNABREC");
     // The packet's fields that are stored; calculated ones are not.
     std::vector<std::pair<int, const TColumn*>> stored;
     for (const auto& c : columns) {
@@ -153,7 +153,7 @@ TServerReply TSQLiteRemessaServer::SetCNABRec(const TPacket& delta) {
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetCNABRec(const std::vector<Value>& args) {
+TServerReply TRemessaServer::GetCNABRec(const std::vector<Value>& args) {
   return Guard([&] {
     require_connected();
     Args a(args, 28, "GetCNABRec");
@@ -205,7 +205,7 @@ TServerReply TSQLiteRemessaServer::GetCNABRec(const std::vector<Value>& args) {
   });
 }
 
-TServerReply TSQLiteRemessaServer::AlteraBolRemessa(const std::string& cdOperador, const TPacket& boletos) {
+TServerReply TRemessaServer::AlteraBolRemessa(const std::string& cdOperador, const TPacket& boletos) {
   return Guard([&] {
     require_connected();
     Value may = db().Scalar("SELECT IDALTBOLREM FROM OPERADOR WHERE CDOPERADOR = ?", {UV(cdOperador)});
@@ -232,11 +232,9 @@ TServerReply TSQLiteRemessaServer::AlteraBolRemessa(const std::string& cdOperado
   });
 }
 
-TServerReply TSQLiteRemessaServer::CancelaBolRemessa(const std::string& cdOperador,
-                                                     const std::string& nrCnabRec,
-                                                     const std::string& cdEmpresa,
-                                                     const std::string& /*idSituCnabr*/,
-                                                     const TPacket& boletos) {
+TServerReply TRemessaServer::CancelaBolRemessa(const std::string& cdOperador, const std::string& nrCnabRec,
+                                               const std::string& cdEmpresa,
+                                               const std::string& /*idSituCnabr*/, const TPacket& boletos) {
   return Guard([&] {
     require_connected();
     Value may = db().Scalar("SELECT IDCANBOLREM FROM OPERADOR WHERE CDOPERADOR = ?", {UV(cdOperador)});

@@ -2,14 +2,14 @@
 // parameters, the operator's access, and the financial checks.
 #include "host/messages.h"
 #include "server/packets.h"
-#include "server/sqlite_common.h"
-#include "server/sqlite_server.h"
+#include "server/remessa_server.h"
+#include "server/server_common.h"
 
 namespace server {
 
 using namespace detail;
 
-TServerReply TSQLiteRemessaServer::GetEmprBanc(const std::string& cdBanco, const std::string& cdEmpresa) {
+TServerReply TRemessaServer::GetEmprBanc(const std::string& cdBanco, const std::string& cdEmpresa) {
   return Guard([&] {
     require_connected();
     const auto& defs = PacketFields("EMPRBANC");
@@ -20,7 +20,7 @@ TServerReply TSQLiteRemessaServer::GetEmprBanc(const std::string& cdBanco, const
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetIdConta(const std::string& cdReduCont) {
+TServerReply TRemessaServer::GetIdConta(const std::string& cdReduCont) {
   return Guard([&] {
     require_connected();
     const auto& defs = PacketFields("IDCONTA");
@@ -30,9 +30,9 @@ TServerReply TSQLiteRemessaServer::GetIdConta(const std::string& cdReduCont) {
   });
 }
 
-TServerReply TSQLiteRemessaServer::ValidFinanceiro(const std::string& operacao, const std::string& arg1,
-                                                   const std::string& /*branch*/, double& valor,
-                                                   const std::string& arg3, const std::string& arg4) {
+TServerReply TRemessaServer::ValidFinanceiro(const std::string& operacao, const std::string& arg1,
+                                             const std::string& /*branch*/, double& valor,
+                                             const std::string& arg3, const std::string& arg4) {
   return Guard([&] {
     require_connected();
     const std::string op = fields::UpperCase(fields::AllTrim(operacao));
@@ -60,7 +60,7 @@ TServerReply TSQLiteRemessaServer::ValidFinanceiro(const std::string& operacao, 
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetParamFilial(const std::string& cdFilial) {
+TServerReply TRemessaServer::GetParamFilial(const std::string& cdFilial) {
   return Guard([&] {
     require_connected();
     const auto& defs = PacketFields("PARAMFILIAL");
@@ -70,7 +70,7 @@ TServerReply TSQLiteRemessaServer::GetParamFilial(const std::string& cdFilial) {
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetGeralRec() {
+TServerReply TRemessaServer::GetGeralRec() {
   return Guard([&] {
     require_connected();
     TServerReply r;
@@ -87,7 +87,7 @@ TServerReply TSQLiteRemessaServer::GetGeralRec() {
 
 // ---- Company, account and branch ----
 
-TServerReply TSQLiteRemessaServer::GetContaCorr(const std::string& cdEmpresa, const std::string& cdReduCont) {
+TServerReply TRemessaServer::GetContaCorr(const std::string& cdEmpresa, const std::string& cdReduCont) {
   return Guard([&] {
     require_connected();
     const auto& defs = PacketFields("CONTACORR");
@@ -106,9 +106,8 @@ TServerReply TSQLiteRemessaServer::GetContaCorr(const std::string& cdEmpresa, co
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetContaCorrCobr(const std::string& cdEmpresa,
-                                                    const std::string& cdReduCont,
-                                                    const std::string& cdBanco) {
+TServerReply TRemessaServer::GetContaCorrCobr(const std::string& cdEmpresa, const std::string& cdReduCont,
+                                              const std::string& cdBanco) {
   return Guard([&] {
     require_connected();
     const auto& defs = PacketFields("CONTACORRCOBR");
@@ -130,8 +129,8 @@ TServerReply TSQLiteRemessaServer::GetContaCorrCobr(const std::string& cdEmpresa
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetFilialCC(const std::string& cdBanco, const std::string& cdAgencia,
-                                               const std::string& cdContCorr, const std::string& cdReduCont) {
+TServerReply TRemessaServer::GetFilialCC(const std::string& cdBanco, const std::string& cdAgencia,
+                                         const std::string& cdContCorr, const std::string& cdReduCont) {
   return Guard([&] {
     require_connected();
     const auto& defs = PacketFields("FILIALCC");
@@ -144,7 +143,7 @@ TServerReply TSQLiteRemessaServer::GetFilialCC(const std::string& cdBanco, const
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetFilial(const std::string& cdFilial, const std::string& cdEmpresa) {
+TServerReply TRemessaServer::GetFilial(const std::string& cdFilial, const std::string& cdEmpresa) {
   return Guard([&] {
     require_connected();
     const auto& defs = PacketFields("FILIAL");
@@ -169,14 +168,14 @@ TServerReply TSQLiteRemessaServer::GetFilial(const std::string& cdFilial, const 
   });
 }
 
-bool TSQLiteRemessaServer::AcessoOperEmpresa(const std::string& cdOperador, const std::string& cdEmpresa) {
+bool TRemessaServer::AcessoOperEmpresa(const std::string& cdOperador, const std::string& cdEmpresa) {
   // A store that cannot be read is not an operator without rights: the
   // operator is told what failed, not that the company is not theirs.
   try {
     require_connected();
     return !std::holds_alternative<std::monostate>(leitura().Scalar(
         "SELECT 1 FROM OPEREMPR WHERE CDOPERADOR = ? AND CDEMPRESA = ?", {UV(cdOperador), UV(cdEmpresa)}));
-  } catch (const sqlite::Error& e) {
+  } catch (const store::Error& e) {
     throw host::EServerError(W(std::string("Erro no banco de dados: ") + e.what()));
   } catch (const Refusal& e) {
     throw host::EServerError(W(e.what()));

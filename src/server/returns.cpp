@@ -6,8 +6,8 @@
 
 #include "host/context.h"
 #include "server/packets.h"
-#include "server/sqlite_common.h"
-#include "server/sqlite_server.h"
+#include "server/remessa_server.h"
+#include "server/server_common.h"
 
 namespace server {
 
@@ -272,9 +272,8 @@ TEfeito Efeito(const std::string& letra, const std::string& situacao) {
 
 }  // namespace
 
-TServerReply TSQLiteRemessaServer::SetRetorno(const std::string& cdOperador, const std::string& cdEmpresa,
-                                              const TPacket& arquivo, const TPacket& ocorrencias,
-                                              bool parcial) {
+TServerReply TRemessaServer::SetRetorno(const std::string& cdOperador, const std::string& cdEmpresa,
+                                        const TPacket& arquivo, const TPacket& ocorrencias, bool parcial) {
   return Guard([&] {
     require_connected();
     if (arquivo.Rows.size() != 1) throw Refusal("SetRetorno: esperado um cabeçalho de arquivo retorno.");
@@ -457,7 +456,7 @@ TServerReply TSQLiteRemessaServer::SetRetorno(const std::string& cdOperador, con
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetRetornos(const std::string& cdEmpresa) {
+TServerReply TRemessaServer::GetRetornos(const std::string& cdEmpresa) {
   return Guard([&] {
     require_connected();
     return TServerReply::Of(
@@ -469,7 +468,7 @@ TServerReply TSQLiteRemessaServer::GetRetornos(const std::string& cdEmpresa) {
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetOcorrRetorno(const std::string& cdEmpresa, int64_t nrArqRetorno) {
+TServerReply TRemessaServer::GetOcorrRetorno(const std::string& cdEmpresa, int64_t nrArqRetorno) {
   return Guard([&] {
     require_connected();
     return TServerReply::Of(

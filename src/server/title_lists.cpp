@@ -1,14 +1,14 @@
 // Titles read as lists: the form's title filter, a batch's totals, and the
 // invoices behind a title.
 #include "server/packets.h"
-#include "server/sqlite_common.h"
-#include "server/sqlite_server.h"
+#include "server/remessa_server.h"
+#include "server/server_common.h"
 
 namespace server {
 
 using namespace detail;
 
-TServerReply TSQLiteRemessaServer::GetBoletos(const std::vector<Value>& args) {
+TServerReply TRemessaServer::GetBoletos(const std::vector<Value>& args) {
   return Guard([&] {
     require_connected();
     Args a(args, 38, "GetBoletos");
@@ -75,7 +75,7 @@ TServerReply TSQLiteRemessaServer::GetBoletos(const std::vector<Value>& args) {
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetTotRemessa(const std::string& cdEmpresa, const std::string& nrCnabRec) {
+TServerReply TRemessaServer::GetTotRemessa(const std::string& cdEmpresa, const std::string& nrCnabRec) {
   return Guard([&] {
     require_connected();
     const auto& defs = PacketFields("TOTREMESSA");
@@ -88,8 +88,7 @@ TServerReply TSQLiteRemessaServer::GetTotRemessa(const std::string& cdEmpresa, c
   });
 }
 
-TServerReply TSQLiteRemessaServer::GetDocumentos(const std::string& cdFilial,
-                                                 const std::string& nrLanBolRec) {
+TServerReply TRemessaServer::GetDocumentos(const std::string& cdFilial, const std::string& nrLanBolRec) {
   return Guard([&] {
     require_connected();
     const auto& defs = PacketFields("DOCUMENTOS");

@@ -1,4 +1,4 @@
-#include "server/sqlite_common.h"
+#include "server/server_common.h"
 
 #include <algorithm>
 
