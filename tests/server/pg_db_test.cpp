@@ -1,0 +1,328 @@
+// The PostgreSQL store on a server: each test in a database of its own.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+
+#include "server/columns.h"
+#include "support/pg_teste.h"
+
+namespace {
+
+using server::store::Error;
+using server::store::Stmt;
+using server::store::TTipo;
+using Valores = std::vector<host::Value>;
+
+class PgDb : public testsupport::PgTeste {};
+
+TEST_F(PgDb, PlaceholdersBindWhereTheRulesMeanThem) {
+  struct Caso {
+    const char* sql;
+    Valores valores;
+    const char* esperado;
+  };
+  const Caso casos[] = {
+      {"SELECT ?3 || '-' || ?1 || '-' || ?3", {"a", {}, "c"}, "c-a-c"},
+      {"SELECT :P_EMP || '/' || :P_EMP || '/' || :P_FIL", {"01", "0001"}, "01/01/0001"},
+      {"SELECT '?' || ':x' || ?", {"!"}, "?:x!"},
+      {"SELECT ?::text || 'z'", {int64_t{7}}, "7z"},
+      {"SELECT coalesce(?, 'nulo')", {}, "nulo"},  // a value not bound is null
+      {"SELECT ? * 2", {int64_t{21}}, "42"},
+      // The server infers a value's type from where it stands, here an integer's:
+      // a real there must say so.
+      {"SELECT CAST(? AS DOUBLE PRECISION) * 2", {1.25}, "2.5"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.sql);
+    EXPECT_EQ(
+        std::get<host::TText>(Db().Scalar("SELECT (" + std::string(c.sql) + ")::text", c.valores)).view(),
+        c.esperado);
+  }
+}
+
+TEST_F(PgDb, EveryKindOfValueComesBackAsBound) {
+  const std::string blob("a\0b\xff\0", 5);
+  struct Caso {
+    const char* tipo;
+    std::function<void(Stmt&)> liga;
+    TTipo esperado;
+    std::function<void(const Stmt&)> confere;
+  };
+  const Caso casos[] = {
+      {"TEXT", [](Stmt& s) { s.BindNull(1); }, TTipo::Nulo,
+       [](const Stmt& s) {
+         std::string_view v;
+         EXPECT_FALSE(s.TextOrNull(0, v));
+       }},
+      {"TEXT", [](Stmt& s) { s.BindText(1, "Ação é ü"); }, TTipo::Texto,
+       [](const Stmt& s) { EXPECT_EQ(s.Text(0), "Ação é ü"); }},
+      {"BIGINT", [](Stmt& s) { s.BindInt(1, std::numeric_limits<int64_t>::min()); }, TTipo::Inteiro,
+       [](const Stmt& s) { EXPECT_EQ(s.Int(0), std::numeric_limits<int64_t>::min()); }},
+      {"BIGINT", [](Stmt& s) { s.BindInt(1, std::numeric_limits<int64_t>::max()); }, TTipo::Inteiro,
+       [](const Stmt& s) { EXPECT_EQ(s.Int(0), std::numeric_limits<int64_t>::max()); }},
+      {"INTEGER", [](Stmt& s) { s.BindInt(1, -42); }, TTipo::Inteiro,
+       [](const Stmt& s) { EXPECT_EQ(s.Int(0), -42); }},
+      {"DOUBLE PRECISION", [](Stmt& s) { s.Bind(1, 0.1); }, TTipo::Real,
+       [](const Stmt& s) { EXPECT_EQ(s.Double(0), 0.1); }},
+      {"DOUBLE PRECISION", [](Stmt& s) { s.Bind(1, -1.2345678901234567e-300); }, TTipo::Real,
+       [](const Stmt& s) { EXPECT_EQ(s.Double(0), -1.2345678901234567e-300); }},
+      {"NUMERIC(15,2)", [](Stmt& s) { s.Bind(1, 1234.56); }, TTipo::Real,
+       [](const Stmt& s) {
+         EXPECT_EQ(s.Double(0), 1234.56);
+         EXPECT_EQ(s.Int(0), 1234);
+       }},
+      {"BYTEA", [&blob](Stmt& s) { s.BindBlob(1, blob); }, TTipo::Blob,
+       [&blob](const Stmt& s) {
+         EXPECT_EQ(s.Blob(0), blob);
+         EXPECT_EQ(s.TextView(0), blob);
+       }},
+  };
+  int n = 0;
+  for (const auto& c : casos) {
+    // Through the statement's own text and through a prepared one.
+    for (bool cached : {false, true}) {
+      SCOPED_TRACE(std::string(c.tipo) + (cached ? " cached" : ""));
+      const std::string tabela = "t" + std::to_string(++n);
+      Db().Exec("CREATE TABLE " + tabela + " (v " + c.tipo + ")");
+      const std::string insert = "INSERT INTO " + tabela + " VALUES (?)";
+      Stmt ins = cached ? Db().Cached(insert) : Db().Prepare(insert);
+      c.liga(ins);
+      EXPECT_FALSE(ins.Step());
+      Stmt sel = cached ? Db().Cached("SELECT v FROM " + tabela) : Db().Prepare("SELECT v FROM " + tabela);
+      ASSERT_TRUE(sel.Step());
+      EXPECT_EQ(sel.Type(0), c.esperado);
+      c.confere(sel);
+      EXPECT_FALSE(sel.Step());
+    }
+  }
+}
+
+TEST_F(PgDb, CachedStatementsArePreparedOnceAndRunSideBySide) {
+  const std::string sql = "SELECT generate_series(1, ?::int)";
+  struct Caso {
+    int64_t a, b;  // rows each of two statements of the same text gives
+  };
+  for (const auto& c : {Caso{3, 2}, Caso{1, 4}, Caso{0, 1}}) {
+    Stmt a = Db().Cached(sql), b = Db().Cached(sql);
+    a.BindInt(1, c.a);
+    b.BindInt(1, c.b);
+    // Stepped in turn, each to its end (a Step after the last row would run it again).
+    int64_t na = 0, nb = 0;
+    for (bool fa = false, fb = false; !fa || !fb;) {
+      if (!fa && !(fa = !a.Step())) {
+        EXPECT_EQ(a.Int(0), ++na);
+      }
+      if (!fb && !(fb = !b.Step())) {
+        EXPECT_EQ(b.Int(0), ++nb);
+      }
+    }
+    EXPECT_EQ(na, c.a);
+    EXPECT_EQ(nb, c.b);
+  }
+  EXPECT_EQ(std::get<int64_t>(Db().Scalar("SELECT count(*) FROM pg_prepared_statements")), 1);
+}
+
+TEST_F(PgDb, ResetClearsValuesAndAStatementRunsAgainAfterItsLastRow) {
+  Stmt s = Db().Prepare("SELECT coalesce(?, 'nulo')");
+  struct Caso {
+    const char* valor;  // null for none bound
+    bool reset;
+    const char* esperado;
+  };
+  const Caso casos[] = {{"x", false, "x"}, {nullptr, false, "x"}, {nullptr, true, "nulo"}, {"y", true, "y"}};
+  for (const auto& c : casos) {
+    if (c.reset) s.Reset();
+    if (c.valor) s.BindText(1, c.valor);
+    ASSERT_TRUE(s.Step());
+    EXPECT_EQ(s.Text(0), c.esperado);
+    EXPECT_FALSE(s.Step());
+  }
+}
+
+TEST_F(PgDb, ChangesCountsTheLastWrite) {
+  Db().Exec("CREATE TABLE t (v INTEGER)");
+  struct Caso {
+    const char* sql;
+    bool script;  // through Exec, else a statement
+    int64_t esperado;
+  };
+  const Caso casos[] = {
+      {"INSERT INTO t VALUES (1), (2), (3)", true, 3},
+      {"UPDATE t SET v = v WHERE v > 1", false, 2},
+      {"SELECT * FROM t", false, 2},  // a read leaves it
+      {"DELETE FROM t WHERE v > 5", false, 0},
+      {"INSERT INTO t VALUES (9) RETURNING v", false, 1},
+      {"UPDATE t SET v = 0; DELETE FROM t WHERE v = 0", true, 4},
+      {"CREATE TABLE u (x INTEGER)", true, 4},
+  };
+  for (const auto& c : casos) {
+    if (c.script) {
+      Db().Exec(c.sql);
+    } else {
+      Stmt s = Db().Prepare(c.sql);
+      while (s.Step()) {
+      }
+    }
+    EXPECT_EQ(Db().Changes(), c.esperado) << c.sql;
+  }
+}
+
+TEST_F(PgDb, DeclTypeNamesWhatTheTypeMappingReads) {
+  Db().Exec(
+      "CREATE DOMAIN DATETEXT AS TEXT; CREATE DOMAIN CODIGO AS VARCHAR(5);"
+      "CREATE TABLE d (i INTEGER, b BIGINT, r REAL, f DOUBLE PRECISION, n NUMERIC(15,2), v VARCHAR(20),"
+      " c CHAR(3), t TEXT, dt DATETEXT, cd CODIGO, bl BYTEA);"
+      "INSERT INTO d VALUES (1, 2, 3, 4, 5, 'v', 'c', 't', '2026-12-08', 'cd', '\\x00')");
+  struct Caso {
+    const char* coluna;
+    const char* esperado;
+    server::TColumnKind tipo;
+  };
+  const Caso casos[] = {
+      {"i", "INTEGER", server::TColumnKind::Integer},     {"b", "INTEGER", server::TColumnKind::Integer},
+      {"r", "REAL", server::TColumnKind::Real},           {"f", "REAL", server::TColumnKind::Real},
+      {"n", "REAL", server::TColumnKind::Real},           {"v", "VARCHAR(20)", server::TColumnKind::Text},
+      {"c", "CHAR(3)", server::TColumnKind::Text},        {"t", "TEXT", server::TColumnKind::Text},
+      {"dt", "DATETEXT", server::TColumnKind::Date},      {"cd", "VARCHAR(5)", server::TColumnKind::Text},
+      {"bl", "BLOB", server::TColumnKind::Text},          {"i + 1", "", server::TColumnKind::Text},
+      {"upper(dt) AS dt", "", server::TColumnKind::Text},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.coluna);
+    const std::string sql = "SELECT " + std::string(c.coluna) + " FROM d";
+    // Before the first row (as the rules read a result's fields), after it,
+    // and through a prepared statement.
+    Stmt s = Db().Prepare(sql), p = Db().Cached(sql);
+    EXPECT_EQ(s.Columns(), 1);
+    EXPECT_EQ(s.DeclType(0), c.esperado);
+    EXPECT_EQ(p.DeclType(0), c.esperado);
+    ASSERT_TRUE(s.Step());
+    EXPECT_EQ(s.DeclType(0), c.esperado);
+    EXPECT_EQ(server::ColumnOfDeclType(s.DeclType(0)).Kind, c.tipo);
+  }
+  EXPECT_EQ(server::ColumnOfDeclType("VARCHAR(20)").Size, 20);
+}
+
+TEST_F(PgDb, FailuresCarryTheirSqlstateAndKind) {
+  Db().Exec(
+      "CREATE TABLE e (id INTEGER PRIMARY KEY CHECK (id > 0), nome TEXT NOT NULL); INSERT INTO e VALUES (1, "
+      "'a')");
+  struct Caso {
+    const char* sql;
+    int codigo;
+    bool restricao;
+  };
+  const Caso casos[] = {
+      {"INSERT INTO e VALUES (1, 'b')", 23505, true},
+      {"INSERT INTO e VALUES (2, NULL)", 23502, true},
+      {"INSERT INTO e VALUES (-1, 'c')", 23514, true},
+      {"SELEC 1", 42601, false},
+      {"SELECT 1 / 0", 22012, false},
+  };
+  for (const auto& c : casos) {
+    for (bool script : {false, true}) {
+      SCOPED_TRACE(std::string(c.sql) + (script ? " script" : ""));
+      try {
+        if (script) {
+          Db().Exec(c.sql);
+        } else {
+          Stmt s = Db().Prepare(c.sql);
+          s.Step();
+        }
+        ADD_FAILURE() << "no error";
+      } catch (const Error& e) {
+        EXPECT_EQ(e.Code(), c.codigo) << e.what();
+        EXPECT_EQ(e.Restricao(), c.restricao);
+        EXPECT_FALSE(e.Busy());
+      }
+    }
+  }
+}
+
+TEST_F(PgDb, ARowAnotherConnectionHoldsIsBusy) {
+  Db().Exec("CREATE TABLE e (id INTEGER PRIMARY KEY, nome TEXT); INSERT INTO e VALUES (1, 'a')");
+  auto outra = Conecta();
+  outra->Exec("BEGIN; SELECT id FROM e WHERE id = 1 FOR UPDATE");
+  struct Caso {
+    const char* antes;
+    const char* sql;
+  };
+  const Caso casos[] = {
+      {"", "SELECT id FROM e WHERE id = 1 FOR UPDATE NOWAIT"},
+      {"SET lock_timeout = '20ms'", "UPDATE e SET nome = 'b' WHERE id = 1"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.sql);
+    if (*c.antes) Db().Exec(c.antes);
+    try {
+      Stmt s = Db().Prepare(c.sql);
+      s.Step();
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_TRUE(e.Busy()) << e.what();
+      EXPECT_EQ(e.Code(), server::pg::Codigo("55P03"));
+    }
+  }
+  outra->Exec("COMMIT");
+  Stmt s = Db().Prepare("SELECT id FROM e WHERE id = 1 FOR UPDATE NOWAIT");
+  EXPECT_TRUE(s.Step());
+}
+
+TEST_F(PgDb, TransactionsAreScripts) {
+  Db().Exec("CREATE TABLE t (v INTEGER)");
+  struct Caso {
+    const char* script;
+    int64_t linhas;
+  };
+  const Caso casos[] = {
+      {"BEGIN; INSERT INTO t VALUES (1); ROLLBACK", 0},
+      {"BEGIN; INSERT INTO t VALUES (1); SAVEPOINT s; INSERT INTO t VALUES (2); ROLLBACK TO s; COMMIT", 1},
+      {"BEGIN; INSERT INTO t VALUES (3); SAVEPOINT s; RELEASE s; COMMIT", 2},
+  };
+  for (const auto& c : casos) {
+    Db().Exec(c.script);
+    EXPECT_EQ(std::get<int64_t>(Db().Scalar("SELECT count(*) FROM t")), c.linhas) << c.script;
+  }
+}
+
+TEST_F(PgDb, AWrongPasswordIsNotInTheError) {
+  const std::string papel = Banco() + "_papel";
+  Db().Exec("CREATE ROLE " + papel + " LOGIN PASSWORD 'Certa-123'");
+  PQconninfoOption* opcoes = PQconninfoParse(Conninfo().c_str(), nullptr);
+  ASSERT_NE(opcoes, nullptr);
+  std::string host;
+  for (auto* o = opcoes; o->keyword; ++o)
+    if (std::string_view(o->keyword) == "host" && o->val) host = o->val;
+  PQconninfoFree(opcoes);
+  struct Caso {
+    std::string conninfo;
+    const char* senha;
+    bool entra;
+  };
+  const Caso casos[] = {
+      {"host=" + host + " user=" + papel + " password=Errada-987", "Errada-987", false},
+      {"postgresql://" + papel + ":Err%40da-654@/postgres?host=" + host, "Err%40da-654", false},
+      {"postgresql://" + papel + "@/postgres?host=" + host + "&password=Err%40da-321", "Err%40da-321", false},
+      {"host=" + host + " user=" + papel + " password=Certa-123", "", true},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(server::pg::SemSenha(c.conninfo));
+    server::pg::Db db;
+    try {
+      db.Open(c.conninfo, Banco());
+      EXPECT_TRUE(c.entra);
+    } catch (const Error& e) {
+      EXPECT_FALSE(c.entra) << e.what();
+      const std::string msg = e.what();
+      EXPECT_EQ(msg.find(c.senha), std::string::npos) << msg;
+      EXPECT_EQ(msg.find("Err@da"), std::string::npos) << msg;
+      EXPECT_NE(msg.find("password authentication failed"), std::string::npos) << msg;
+      EXPECT_EQ(e.Code(), server::pg::kSemConexao);
+    }
+  }
+  Db().Exec("DROP ROLE " + papel);
+}
+
+}  // namespace
