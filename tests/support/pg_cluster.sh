@@ -21,6 +21,8 @@ usage() {
 [ $# -eq 2 ] || usage
 cmd=$1
 dir=$2
+# Nothing to stop where no cluster was made.
+if [ "$cmd" = stop ] && [ ! -d "$dir/data" ]; then exit 0; fi
 
 bin=${PG_BIN:-$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)}
 [ -x "$bin/pg_ctl" ] || { echo "pg_cluster: no PostgreSQL server binaries (install the postgresql package)" >&2; exit 1; }
@@ -63,7 +65,6 @@ EOF
     echo "host=$dir dbname=postgres user=$user"
     ;;
   stop)
-    [ -d "$dir/data" ] || exit 0
     as "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null 2>&1 || true
     ;;
   *)
