@@ -37,8 +37,10 @@ std::string Apara(std::string s) {
     msg = Apara(res ? PQresultErrorMessage(res) : PQerrorMessage(conn));
   }
   if (msg.empty()) msg = "PostgreSQL gave no result";
+  // A connection gone (the server stopped, the backend was ended) says so
+  // whatever its last message was: the caller has to connect again.
   int code = estado ? Codigo(estado) : 0;
-  if (!estado && PQstatus(conn) != CONNECTION_OK) code = kConexaoPerdida;
+  if (PQstatus(conn) == CONNECTION_BAD) code = kConexaoPerdida;
   throw Error(code, SemSenha(msg), Falha(estado ? estado : ""));
 }
 

@@ -23,8 +23,9 @@ namespace server::pg {
 using Error = store::Error;
 using Stmt = store::Stmt;
 
-// Error codes where PostgreSQL gives no SQLSTATE: a connection that could
-// not be made (08001) and one lost on the way (08006), as SQLSTATE would say.
+// The codes of a connection that could not be made (08001: libpq gives no
+// SQLSTATE then) and of one lost on the way (08006, whatever the server
+// said last), as SQLSTATE numbers them.
 constexpr int kSemConexao = 8001;
 constexpr int kConexaoPerdida = 8006;
 

@@ -35,10 +35,14 @@ TEST_F(PgDb, PlaceholdersBindWhereTheRulesMeanThem) {
       {"SELECT CAST(? AS DOUBLE PRECISION) * 2", {1.25}, "2.5"},
   };
   for (const auto& c : casos) {
-    SCOPED_TRACE(c.sql);
-    EXPECT_EQ(
-        std::get<host::TText>(Db().Scalar("SELECT (" + std::string(c.sql) + ")::text", c.valores)).view(),
-        c.esperado);
+    for (bool cached : {false, true}) {
+      SCOPED_TRACE(std::string(c.sql) + (cached ? " cached" : ""));
+      const std::string sql = "SELECT (" + std::string(c.sql) + ")::text";
+      Stmt s = cached ? Db().Cached(sql) : Db().Prepare(sql);
+      s.BindAll(c.valores);
+      ASSERT_TRUE(s.Step());
+      EXPECT_EQ(s.Text(0), c.esperado);
+    }
   }
 }
 
@@ -79,6 +83,14 @@ TEST_F(PgDb, EveryKindOfValueComesBackAsBound) {
          EXPECT_EQ(s.TextView(0), blob);
        }},
   };
+  {
+    // Where the text does not say what the value is, a blob is a bytea.
+    Stmt s = Db().Prepare("SELECT ?");
+    s.BindBlob(1, blob);
+    ASSERT_TRUE(s.Step());
+    EXPECT_EQ(s.Type(0), TTipo::Blob);
+    EXPECT_EQ(s.Blob(0), blob);
+  }
   int n = 0;
   for (const auto& c : casos) {
     // Through the statement's own text and through a prepared one.
@@ -124,20 +136,28 @@ TEST_F(PgDb, CachedStatementsArePreparedOnceAndRunSideBySide) {
   EXPECT_EQ(std::get<int64_t>(Db().Scalar("SELECT count(*) FROM pg_prepared_statements")), 1);
 }
 
-TEST_F(PgDb, ResetClearsValuesAndAStatementRunsAgainAfterItsLastRow) {
-  Stmt s = Db().Prepare("SELECT coalesce(?, 'nulo')");
+TEST_F(PgDb, BindingOrResettingStartsAStatementAnew) {
+  Stmt s = Db().Prepare("SELECT v || coalesce(?, 'nulo') FROM (VALUES (1), (2)) AS t(v)");
+  // In turn on the one statement, each step from where the one before left it.
   struct Caso {
-    const char* valor;  // null for none bound
     bool reset;
-    const char* esperado;
+    const char* valor;  // null for none bound
+    int passos;
+    const char* lidas;  // the rows read, "." for a step that found none
   };
-  const Caso casos[] = {{"x", false, "x"}, {nullptr, false, "x"}, {nullptr, true, "nulo"}, {"y", true, "y"}};
+  const Caso casos[] = {
+      {false, "x", 1, "1x"},          {false, "y", 3, "1y 2y ."},  // a value bound in the middle of the rows
+      {false, nullptr, 2, "1y 2y"},  // after its last row it runs again, with its values
+      {true, nullptr, 1, "1nulo"},   // Reset clears them
+      {false, nullptr, 2, "2nulo ."},
+  };
   for (const auto& c : casos) {
+    SCOPED_TRACE(c.lidas);
     if (c.reset) s.Reset();
     if (c.valor) s.BindText(1, c.valor);
-    ASSERT_TRUE(s.Step());
-    EXPECT_EQ(s.Text(0), c.esperado);
-    EXPECT_FALSE(s.Step());
+    std::string lidas;
+    for (int i = 0; i < c.passos; ++i) lidas += (i ? " " : "") + (s.Step() ? s.Text(0) : ".");
+    EXPECT_EQ(lidas, c.lidas);
   }
 }
 
@@ -268,6 +288,18 @@ TEST_F(PgDb, ARowAnotherConnectionHoldsIsBusy) {
   outra->Exec("COMMIT");
   Stmt s = Db().Prepare("SELECT id FROM e WHERE id = 1 FOR UPDATE NOWAIT");
   EXPECT_TRUE(s.Step());
+}
+
+TEST_F(PgDb, ALostConnectionSaysSo) {
+  auto outra = Conecta();
+  const auto pid = std::get<int64_t>(outra->Scalar("SELECT pg_backend_pid()"));
+  Db().Scalar("SELECT pg_terminate_backend(?::int, 5000)", {pid});  // waits for the end
+  try {
+    outra->Scalar("SELECT 1");
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Code(), server::pg::kConexaoPerdida) << e.what();
+  }
 }
 
 TEST_F(PgDb, TransactionsAreScripts) {

@@ -21,10 +21,14 @@ TEST(PgSql, PlaceholdersBecomeNumberedAsSQLiteNumbersThem) {
       {"X = :P_EMP AND Y = :P_EMP AND Z = :OUTRO", "X = $1 AND Y = $1 AND Z = $2", {"P_EMP", "OUTRO"}, "11"},
       {":A, ?, :A, ?5, :B", "$1, $2, $1, $5, $6", {"A", "", "", "", "?5", "B"}, "110011"},
       {":p = :P", "$1 = $2", {"p", "P"}, "11"},  // SQLite's names tell case apart
+      {":A = ?1 OR ?2 = :B", "$1 = $1 OR $2 = $3", {"A", "?2", "B"}, "111"},  // the first name a position has
       {"SELECT '?', ':x', 'it''s ?:y', ?", "SELECT '?', ':x', 'it''s ?:y', $1", {""}, "1"},
       {"SELECT E'\\'?', ?", "SELECT E'\\'?', $1", {""}, "1"},
       {"SELECT \"a?b\", :c::text, x::int", "SELECT \"a?b\", $1::text, x::int", {"c"}, "1"},
-      {"SELECT 1 -- ? :x\n, ? /* ? /* :n */ ? */", "SELECT 1 -- ? :x\n, $1 /* ? /* :n */ ? */", {""}, "1"},
+      {"SELECT 1 -- ? :x\n, ? /* ? /* :n */ ? */ ?",
+       "SELECT 1 -- ? :x\n, $1 /* ? /* :n */ ? */ $2",
+       {"", ""},
+       "11"},
       {"SELECT $$?$$, $t$ :x $t$, ?", "SELECT $$?$$, $t$ :x $t$, $1", {""}, "1"},
       {"SELECT 1 LIMIT?", "SELECT 1 LIMIT $1", {""}, "1"},
       {"SELECT 'aberta ?", "SELECT 'aberta ?", {}, ""},
