@@ -1,7 +1,8 @@
 # Set-up commands: `make demo` and `make test`. Each installs the Debian
 # packages it lacks (as root), then builds.
 PACKAGES := g++ cmake make pkg-config libsqlite3-dev nlohmann-json3-dev libcli11-dev libgtest-dev libbenchmark-dev \
-            libcairo2-dev fonts-dejavu-core poppler-utils zlib1g-dev libzstd-dev nettle-dev
+            libcairo2-dev fonts-dejavu-core poppler-utils zlib1g-dev libzstd-dev nettle-dev \
+            libpq-dev postgresql
 BUILD ?= build
 JOBS ?= 2
 
@@ -18,8 +19,16 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREMESSA_WERROR=ON >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The PostgreSQL store's tests run on a throwaway cluster in a temporary
+# folder, stopped and removed whatever the tests' status; a cluster that
+# does not start fails the target.
+with_pg = d=$$(mktemp -d /tmp/remessa-pg.XXXXXX) || exit 1; \
+	trap 'tests/support/pg_cluster.sh stop "$$d"; rm -rf "$$d"' EXIT; trap 'exit 130' INT TERM; \
+	c=$$(tests/support/pg_cluster.sh start "$$d") || { echo "the PostgreSQL test cluster did not start" >&2; exit 1; }; \
+	REMESSA_PG_TEST="$$c"
+
 test: build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	@$(with_pg) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 demo: build
 	./$(BUILD)/remessa demo
@@ -27,7 +36,7 @@ demo: build
 sanitize: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DREMESSA_SANITIZE=ON -DREMESSA_WERROR=ON >/dev/null
 	cmake --build build-asan -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 \
+	@$(with_pg) ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
 # A user's optimised build: warnings reported, not fatal; CI builds it so it stays buildable.

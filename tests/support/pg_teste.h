@@ -1,0 +1,33 @@
+// A database of the test's own on the PostgreSQL server that REMESSA_PG_TEST
+// names (make test starts a throwaway one): created before the test, dropped
+// after it, so tests run in parallel without meeting. Without the variable
+// the test is skipped, saying how to run it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "server/pg_db.h"
+
+namespace testsupport {
+
+class PgTeste : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  server::pg::Db& Db() { return db_; }
+  // Another connection to the test's database: for locks and transactions
+  // seen from outside.
+  std::unique_ptr<server::pg::Db> Conecta() const;
+  const std::string& Conninfo() const { return conninfo_; }  // the server's, as given
+  const std::string& Banco() const { return banco_; }
+
+ private:
+  std::string conninfo_, banco_;
+  server::pg::Db admin_, db_;
+};
+
+}  // namespace testsupport
