@@ -106,6 +106,12 @@ std::string ParaPostgres(std::string_view s) {
       i = fim + 7;
       continue;
     }
+    // SQLite's schema of temporary tables is PostgreSQL's pg_temp.
+    if (Igual(w, "temp") && fim < s.size() && s[fim] == '.') {
+      out += "pg_temp";
+      i = fim;
+      continue;
+    }
     bool trocada = false;
     for (const auto& [de, para] : kPalavras)
       if (Igual(w, de)) {

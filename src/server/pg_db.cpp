@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "server/dialeto_pg.h"
+
 namespace server::pg {
 
 namespace {
@@ -110,7 +112,9 @@ struct Db::TPreparado {
 // connection's cache.
 class Comando : public store::IComando {
  public:
-  Comando(const Db& db, std::string_view sql) : db_(db), proprio_(Traduz(sql)), t_(proprio_) { limpa(); }
+  Comando(const Db& db, std::string_view sql) : db_(db), proprio_(Traduz(db.Dialeto(sql))), t_(proprio_) {
+    limpa();
+  }
   Comando(const Db& db, std::shared_ptr<const Db::TPreparado> p)
       : db_(db), prep_(std::move(p)), t_(prep_->t) {
     limpa();
@@ -315,6 +319,10 @@ void Db::Close() {
   conn_ = nullptr;
 }
 
+std::string Db::Dialeto(std::string_view sql) const {
+  return sqlite_ ? ParaPostgres(sql) : std::string(sql);
+}
+
 Stmt Db::Prepare(std::string_view sql) const {
   return Stmt(std::make_unique<Comando>(*this, sql));
 }
@@ -324,7 +332,7 @@ Stmt Db::Cached(const std::string& sql) const {
   if (it == cache_.end()) {
     auto p = std::make_shared<TPreparado>();
     p->nome = "remessa_" + std::to_string(cache_.size() + 1);
-    p->t = Traduz(sql);
+    p->t = Traduz(Dialeto(sql));
     std::vector<Oid> tipos(p->t.nomes.size(), 0);
     for (size_t i = 0; i < tipos.size(); ++i)
       if (!p->t.usados[i]) tipos[i] = kText;
@@ -338,7 +346,7 @@ Stmt Db::Cached(const std::string& sql) const {
 
 void Db::Exec(std::string_view sql) {
   if (!conn_) throw Error(0, "PostgreSQL: the connection is closed");
-  Result r = Ok(conn_, PQexec(conn_, std::string(sql).c_str()));
+  Result r = Ok(conn_, PQexec(conn_, Dialeto(sql).c_str()));
   conta(r.get());
 }
 

@@ -44,6 +44,12 @@ class Db : public store::Db {
   bool IsOpen() const { return conn_ != nullptr; }
   PGconn* Handle() const { return conn_; }
 
+  // The server's rules write their SQL as SQLite reads it: with this on,
+  // every statement and script is first put in PostgreSQL's words
+  // (dialeto_pg.h).
+  void FalaSqlite(bool sim) { sqlite_ = sim; }
+  std::string Dialeto(std::string_view sql) const;
+
   Stmt Prepare(std::string_view sql) const override;
   // A server-side prepared statement per text, made on its first use and
   // kept while the connection lives: the texts are the code's own, a fixed
@@ -62,6 +68,7 @@ class Db : public store::Db {
   void conta(const PGresult* res) const;  // Changes() after a statement
 
   PGconn* conn_ = nullptr;
+  bool sqlite_ = false;
   mutable int64_t changes_ = 0;
   mutable std::unordered_map<std::string, std::shared_ptr<const TPreparado>> cache_;
   mutable std::map<std::pair<Oid, int>, std::string> decl_;  // by (table, column)

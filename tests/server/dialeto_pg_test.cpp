@@ -21,6 +21,7 @@ TEST(ParaPostgres, TranslatesWhatTheDialectsSayDifferently) {
       {"WHERE X = 'REAL' AND \"BLOB\" = 'it''s INTEGER'", "WHERE X = 'REAL' AND \"BLOB\" = 'it''s INTEGER'"},
       {"-- REAL money\nNRREAL REAL", "-- REAL money\nNRREAL DOUBLE PRECISION"},
       {"DTVENBOLREC DATETEXT", "DTVENBOLREC DATETEXT"},
+      {"DELETE FROM temp.LOTEBOLETO", "DELETE FROM pg_temp.LOTEBOLETO"},
   };
   for (const auto& c : cases) EXPECT_EQ(server::pg::ParaPostgres(c.sqlite), c.postgres) << c.sqlite;
 }
