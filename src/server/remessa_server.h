@@ -28,6 +28,17 @@ class TRemessaServer : public IRdmRemessaCNAB {
 
   bool Connected() const override { return connected_; }
 
+  TServerReply GetDocBol(const std::string& nrLanBolRec, const std::string& cdFilial) override;
+  TServerReply GetDuplicata(const std::string& nrLanBolRec, const std::string& cdFilial) override;
+  TServerReply GetLicencaUso(const std::string& cdFilial, const std::string& nrLanBolRec) override;
+  TServerReply GetTxBoletos(const std::string& cdFilial, const std::string& nrLanBolRec) override;
+  TServerReply GetInstruBol(const std::string& cdBanco, const std::string& cdFilial,
+                            const std::string& nrLanBolRec) override;
+  TServerReply GetChaveAcesso(const std::string& cdFilial, const std::string& nrLanBolRec) override;
+  TServerReply GetFiliRece(const std::string& cdFiliBolRec, const std::string& nrLanBolRec) override;
+  // Each title of the list in turn; a store may read a list its own faster way.
+  TServerReply GetRegistrosBoletos(const std::string& registro, const TPacket& titulos,
+                                   const std::string& cdBanco) override;
   TServerReply GetEmprBanc(const std::string& cdBanco, const std::string& cdEmpresa) override;
   TServerReply ValidFinanceiro(const std::string& operacao, const std::string& arg1, const std::string& arg2,
                                double& valor, const std::string& arg3, const std::string& arg4) override;
@@ -91,6 +102,9 @@ class TRemessaServer : public IRdmRemessaCNAB {
   // it would be lost with its rollback and handed out again).
   virtual void own_transaction(const char* what, const std::function<void()>& body) = 0;
   void require_connected() const;
+  // A per-title record kind read for one title.
+  TServerReply RegistroDeTitulo(const char* packet, const std::string& cdFilial,
+                                const std::string& nrLanBolRec, const std::string& cdBanco = {});
   // What the schema says of a table's columns, from the store's catalogue.
   virtual std::vector<TColumn> Colunas(const std::string& tabela) = 0;
 

@@ -53,15 +53,8 @@ class TSQLiteRemessaServer : public TRemessaServer {
   void Commit() override;
   void Rollback() override;
 
-  TServerReply GetDocBol(const std::string& nrLanBolRec, const std::string& cdFilial) override;
-  TServerReply GetDuplicata(const std::string& nrLanBolRec, const std::string& cdFilial) override;
-  TServerReply GetLicencaUso(const std::string& cdFilial, const std::string& nrLanBolRec) override;
-  TServerReply GetTxBoletos(const std::string& cdFilial, const std::string& nrLanBolRec) override;
-  TServerReply GetInstruBol(const std::string& cdBanco, const std::string& cdFilial,
-                            const std::string& nrLanBolRec) override;
-  TServerReply GetChaveAcesso(const std::string& cdFilial, const std::string& nrLanBolRec) override;
-
-  TServerReply GetFiliRece(const std::string& cdFiliBolRec, const std::string& nrLanBolRec) override;
+  // A long list in two halves at once, on the two connections, through a
+  // temporary table of its keys.
   TServerReply GetRegistrosBoletos(const std::string& registro, const TPacket& titulos,
                                    const std::string& cdBanco) override;
   TServerReply AlterBoletos(const TPacket& alteraBoletos) override;
@@ -96,9 +89,6 @@ class TSQLiteRemessaServer : public TRemessaServer {
   bool sem_leitor_ = false;  // the second connection could not be had
   size_t listas_em_duas_ = 0;
   bool leitor_disponivel();
-  // A per-title record kind read for one title.
-  TServerReply RegistroDeTitulo(const char* packet, const std::string& cdFilial,
-                                const std::string& nrLanBolRec, const std::string& cdBanco = {});
   void open(bool create);
   void migrate();
   void begin_immediate();

@@ -1,7 +1,5 @@
-// The per-title record kinds (documents, invoices, licences, fees,
-// instructions, receiving branch), for one title or for a whole list, which a
-// long list has read in two halves at once on the two connections; and the
-// access key of a title's invoice.
+// The per-title record kinds for a whole list, which a long list has read
+// in two halves at once on SQLite's two connections.
 #include <algorithm>
 #include <exception>
 #include <thread>
@@ -9,129 +7,11 @@
 #include "server/packets.h"
 #include "server/server_common.h"
 #include "server/sqlite_server.h"
+#include "server/title_records.h"
 
 namespace server {
 
 using namespace detail;
-
-namespace {
-// The title's invoices, first instalment first.
-constexpr const char* kDuplicataOrder = " ORDER BY D.NRPARCELA, D.DUPLICATA, D.rowid";
-
-// How one kind of per-title record is read: the same select serves the call
-// for one title and the call for a whole list of titles.
-struct TRegistroTitulo {
-  const char* packet;  // packet fields, also the kind's name in GetRegistrosBoletos
-  const char* alias;
-  std::map<std::string, std::string> exprs;  // fields read from elsewhere than alias
-  const char* from;
-  const char* branch;  // the columns the title's two keys are compared with
-  const char* number;
-  const char* order;
-  bool first;         // only the first row (the first invoice) counts
-  bool bank = false;  // also filtered by bank
-  // The selects, built once: for one title, and for the list in LOTEBOLETO.
-  std::string umTitulo = {}, lista = {};
-};
-
-const std::vector<TRegistroTitulo>& RegistrosTitulo() {
-  static const std::vector<TRegistroTitulo> r = [] {
-    std::vector<TRegistroTitulo> v = {
-        {"DOCBOL",
-         "D",
-         {{"NRNOTAFISC", "N.NRNOTAFISC"},
-          {"NRACESSONFE", "N.NRACESSONFE"},
-          {"VRNOTAFISC", "N.VRNOTAFISC"},
-          {"DTEMISSAO", "COALESCE(D.DTEMISSAO, N.DTEMISSAO)"}},
-         "DUPLICATA D LEFT JOIN NOTAFISCAL N ON N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF",
-         "D.CDFILIAL",
-         "D.NRLANBOLREC",
-         kDuplicataOrder,
-         true},
-        {"DUPLICATA", "D", {}, "DUPLICATA D", "D.CDFILIAL", "D.NRLANBOLREC", kDuplicataOrder, true},
-        {"LICENCAUSO", "L", {}, "LICENCAUSO L", "L.CDFILIAL", "L.NRLANBOLREC", "", false},
-        {"TXBOLETOS", "T", {}, "TXBOLETO T", "T.CDFILIAL", "T.NRLANBOLREC", "", false},
-        {"INSTRUBOL", "I", {}, "INSTRUBOL I", "I.CDFILIAL", "I.NRLANBOLREC", "", false, true},
-        {"FILIRECE",
-         "N",
-         {{"CDFILIBOLREC", "B.CDFILIBOLREC"},
-          {"NRLANBOLREC", "B.NRLANBOLREC"},
-          {"NRINSJURFILI", "F.NRINSJURFILI"}},
-         "BOLETOREC B JOIN DUPLICATA D ON D.CDFILIAL = B.CDFILIAL AND D.NRLANBOLREC = B.NRLANBOLREC"
-         " JOIN NOTAFISCAL N ON N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF"
-         " LEFT JOIN FILIAL F ON F.CDFILIAL = N.CDFILIRECE",
-         "B.CDFILIBOLREC",
-         "B.NRLANBOLREC",
-         " ORDER BY N.CDFILIAL, N.NRLANCTONF",
-         false},
-    };
-    for (auto& x : v) {
-      const auto& defs = PacketFields(x.packet);
-      x.umTitulo = "SELECT " + SelectList(defs, x.alias, x.exprs) + " FROM " + x.from + " WHERE " + x.branch +
-                   " = ?1 AND " + x.number + " = ?2" + (x.bank ? std::string(" AND I.CDBANCO = ?3") : "") +
-                   x.order + (x.first ? " LIMIT 1" : "");
-      std::string order = x.order;
-      if (!order.empty()) order = ", " + order.substr(std::string(" ORDER BY ").size());
-      // The list drives the join (CROSS JOIN keeps it the outer loop): each
-      // title is a look-up in the kind's key, never a scan of the list. The
-      // list is kept in key order, so that look-ups of neighbouring titles
-      // fall on the same pages; the caller puts the rows back in its order.
-      x.lista = "SELECT K.NRORDEM AS NRORDEM, " + SelectList(defs, x.alias, x.exprs) +
-                " FROM temp.LOTEBOLETO K CROSS JOIN " + x.from + " WHERE " + x.branch + " = K.CDFILIAL AND " +
-                x.number + " = K.NRLANBOLREC" + (x.bank ? " AND I.CDBANCO = ?1" : "") + " ORDER BY K.rowid" +
-                order;
-    }
-    return v;
-  }();
-  return r;
-}
-
-const TRegistroTitulo& RegistroTitulo(std::string_view packet) {
-  for (const auto& r : RegistrosTitulo())
-    if (fields::UpperCase(packet) == r.packet) return r;
-  throw Refusal("Registro de boleto desconhecido: " + std::string(packet) + ".");
-}
-
-}  // namespace
-
-TServerReply TSQLiteRemessaServer::RegistroDeTitulo(const char* packet, const std::string& cdFilial,
-                                                    const std::string& nrLanBolRec,
-                                                    const std::string& cdBanco) {
-  return Guard([&] {
-    require_connected();
-    const auto& r = RegistroTitulo(packet);
-    std::vector<Value> binds = {UV(cdFilial), UV(nrLanBolRec)};
-    if (r.bank) binds.push_back(UV(cdBanco));
-    return TServerReply::Of(Fetch(leitura(), PacketFields(packet), r.umTitulo, binds));
-  });
-}
-
-TServerReply TSQLiteRemessaServer::GetDocBol(const std::string& nrLanBolRec, const std::string& cdFilial) {
-  return RegistroDeTitulo("DOCBOL", cdFilial, nrLanBolRec);
-}
-
-TServerReply TSQLiteRemessaServer::GetDuplicata(const std::string& nrLanBolRec, const std::string& cdFilial) {
-  return RegistroDeTitulo("DUPLICATA", cdFilial, nrLanBolRec);
-}
-
-TServerReply TSQLiteRemessaServer::GetLicencaUso(const std::string& cdFilial,
-                                                 const std::string& nrLanBolRec) {
-  return RegistroDeTitulo("LICENCAUSO", cdFilial, nrLanBolRec);
-}
-
-TServerReply TSQLiteRemessaServer::GetTxBoletos(const std::string& cdFilial, const std::string& nrLanBolRec) {
-  return RegistroDeTitulo("TXBOLETOS", cdFilial, nrLanBolRec);
-}
-
-TServerReply TSQLiteRemessaServer::GetInstruBol(const std::string& cdBanco, const std::string& cdFilial,
-                                                const std::string& nrLanBolRec) {
-  return RegistroDeTitulo("INSTRUBOL", cdFilial, nrLanBolRec, cdBanco);
-}
-
-TServerReply TSQLiteRemessaServer::GetFiliRece(const std::string& cdFiliBolRec,
-                                               const std::string& nrLanBolRec) {
-  return RegistroDeTitulo("FILIRECE", cdFiliBolRec, nrLanBolRec);
-}
 
 namespace {
 
@@ -294,21 +174,6 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
       }
     }
     return TServerReply::Of(std::move(p));
-  });
-}
-
-TServerReply TSQLiteRemessaServer::GetChaveAcesso(const std::string& cdFilial,
-                                                  const std::string& nrLanBolRec) {
-  return Guard([&] {
-    require_connected();
-    Value v = leitura().Scalar(
-        std::string("SELECT COALESCE(N.NRACESSONFE, '') FROM DUPLICATA D JOIN NOTAFISCAL N ON "
-                    "N.CDFILIAL = D.CDFILINF AND N.NRLANCTONF = D.NRLANCTONF "
-                    "WHERE D.CDFILIAL = ? AND D.NRLANBOLREC = ?") +
-            kDuplicataOrder + " LIMIT 1",
-        {UV(cdFilial), UV(nrLanBolRec)});
-    auto s = std::get_if<host::TText>(&v);
-    return TServerReply::OfText(s ? W(*s) : std::string());
   });
 }
 

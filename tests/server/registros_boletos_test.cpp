@@ -100,6 +100,8 @@ TEST(RegistrosBoletos, EachTitlesShareIsItsPerTitleAnswer) {
     auto bulk = s->GetRegistrosBoletos(k.name, titulos, k.banco);
     ASSERT_EQ(bulk.Error, "");
     const TPacket& p = bulk.Packet;
+    // Any store's reading of a list, title after title, answers the same.
+    EXPECT_EQ(Lines(s->server::TRemessaServer::GetRegistrosBoletos(k.name, titulos, k.banco).Packet), Lines(p));
     ASSERT_FALSE(p.Fields.empty());
     EXPECT_EQ(p.Fields[0].Name, "NRORDEM");
     std::vector<std::vector<std::string>> share(kTitles.size());
