@@ -46,6 +46,8 @@ class TRemessaServer : public IRdmRemessaCNAB {
   TServerReply PrxCodigoRemessaRec(const std::string& cdReduCont) override;
   TServerReply GetIdConta(const std::string& cdReduCont) override;
   TServerReply SetCNABRec(const TPacket& delta) override;
+  // Title after title, each update checking the state it changes.
+  TServerReply AlterBoletos(const TPacket& alteraBoletos) override;
 
   TServerReply SetArquivoRemessa(const std::string& cdEmpresa, const std::string& nrCnabRec,
                                  const std::string& arquivo, const std::string& conteudo, int64_t tamanho,

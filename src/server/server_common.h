@@ -107,6 +107,11 @@ inline std::string TitleName(const std::string& cdFilial, const std::string& nrL
   return U(cdFilial) + "/" + U(nrLanBolRec);
 }
 
+// Why a title's new state was not stored: not registered, of another
+// company, or already sent in a batch (which one).
+Refusal RecusaDeTitulo(const store::Db& db, const std::string& fil, const std::string& nr,
+                       const std::string& emp);
+
 // Picked lists arrive as the host's picker writes them; separators and
 // quotes are accepted in any of the forms it has used: 'A','B' or A;B or A|B.
 std::vector<std::string> SplitList(std::string_view s);

@@ -24,18 +24,6 @@ TServerReply TSQLiteRemessaServer::altera_boletos(const TPacket& alteraBoletos, 
                         col("CDNOSNUMREC")};
     std::string room;
     auto text = [&p, &room](const host::Row& r, int i) { return TextoDe(p, r, i, room); };
-    auto refusal = [&](const std::string& fil, const std::string& nr, const std::string& emp) {
-      const std::string title = "Boleto " + TitleName(fil, nr);
-      auto cur = db().Prepare(
-          "SELECT CDEMPRESA, COALESCE(TRIM(IDSITUCNABR), ''), NRCNABRECREM FROM BOLETOREC "
-          "WHERE CDFILIAL = ? AND NRLANBOLREC = ?");
-      cur.BindAll({UV(fil), UV(nr)});
-      if (!cur.Step()) return Refusal(title + " não cadastrado.");
-      if (cur.IsNull(0) || cur.Text(0) != U(emp))
-        return Refusal(title + " não pertence à empresa " + U(emp) + ".");
-      return Refusal(title + " já enviado na remessa " + (cur.IsNull(2) ? std::string("?") : cur.Text(2)) +
-                     ".");
-    };
     auto inclusao = [&](const host::Row& r) {
       // A title registered at the bank must not be included again: the bank
       // would hold it twice.
@@ -119,7 +107,7 @@ TServerReply TSQLiteRemessaServer::altera_boletos(const TPacket& alteraBoletos, 
           "WHERE B.CDFILIAL IS NULL OR B.CDEMPRESA IS NOT A.CDEMPRESA OR "
           "(A.INCLUSAO = 1 AND COALESCE(TRIM(B.IDSITUCNABR), '') NOT IN ('', '00', '01')) "
           "ORDER BY A.NRORDEM LIMIT 1");
-      if (bad.Step()) throw refusal(W(bad.Text(0)), W(bad.Text(1)), W(bad.Text(2)));
+      if (bad.Step()) throw RecusaDeTitulo(db(), W(bad.Text(0)), W(bad.Text(1)), W(bad.Text(2)));
       throw Refusal("AlterBoletos: boletos não alterados.");
     };
     // A title named again in the packet goes to the next pass: its states

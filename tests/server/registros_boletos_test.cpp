@@ -101,7 +101,8 @@ TEST(RegistrosBoletos, EachTitlesShareIsItsPerTitleAnswer) {
     ASSERT_EQ(bulk.Error, "");
     const TPacket& p = bulk.Packet;
     // Any store's reading of a list, title after title, answers the same.
-    EXPECT_EQ(Lines(s->server::TRemessaServer::GetRegistrosBoletos(k.name, titulos, k.banco).Packet), Lines(p));
+    EXPECT_EQ(Lines(s->server::TRemessaServer::GetRegistrosBoletos(k.name, titulos, k.banco).Packet),
+              Lines(p));
     ASSERT_FALSE(p.Fields.empty());
     EXPECT_EQ(p.Fields[0].Name, "NRORDEM");
     std::vector<std::vector<std::string>> share(kTitles.size());

@@ -105,31 +105,40 @@ TEST(GenerationRun, TransactionsDoNotNest) {
   EXPECT_NO_THROW(s->Rollback());
 }
 
-TEST(AlterBoletos, ATitleAlreadySentIsNotIncludedAgain) {
+// The titles' new states as SQLite stores them (a temporary table, one
+// statement) and as any store does (title after title): the same rules.
+class AlterBoletos : public ::testing::TestWithParam<bool> {
+ protected:
+  static server::TServerReply Altera(server::TSQLiteRemessaServer& s, const TPacket& p) {
+    return GetParam() ? s.server::TRemessaServer::AlterBoletos(p) : s.AlterBoletos(p);
+  }
+};
+
+TEST_P(AlterBoletos, ATitleAlreadySentIsNotIncludedAgain) {
   auto s = Loaded();
-  EXPECT_EQ(s->AlterBoletos(Alter("8", {{"0002", "3"}})).Error, Cp("Boleto 0002/3 já enviado na remessa 7."));
+  EXPECT_EQ(Altera(*s, Alter("8", {{"0002", "3"}})).Error, Cp("Boleto 0002/3 já enviado na remessa 7."));
   // The same title twice in one send is refused the second time.
-  EXPECT_EQ(s->AlterBoletos(Alter("8", {{"0001", "1"}, {"0001", "1"}})).Error,
+  EXPECT_EQ(Altera(*s, Alter("8", {{"0001", "1"}, {"0001", "1"}})).Error,
             Cp("Boleto 0001/1 já enviado na remessa 8."));
   EXPECT_EQ(Title(*s, "0001", "1"), "00||||");
   // An alteration batch may carry titles the bank already has.
   Sent altered{"0002", "3"};
   altered.op = "A";
-  EXPECT_EQ(s->AlterBoletos(Alter("8", {altered})).Error, "");
+  EXPECT_EQ(Altera(*s, Alter("8", {altered})).Error, "");
   EXPECT_EQ(Title(*s, "0002", "3"), "10|8|1|A|NN3");
 }
 
-TEST(AlterBoletos, ATitleNamedAgainTakesItsStatesInTurn) {
+TEST_P(AlterBoletos, ATitleNamedAgainTakesItsStatesInTurn) {
   auto s = Loaded();
   TPacket p = Alter("8", {{"0002", "3", "01", "A"}, {"0001", "1"}, {"0002", "3", "01", "A"}});
   p.Rows[2][p.IndexOf("CDNOSNUMREC")] = std::string("ULTIMO");
   p.Rows[2][p.IndexOf("IDBOLRECALTER")] = std::string("3");
-  ASSERT_EQ(s->AlterBoletos(p).Error, "");
+  ASSERT_EQ(Altera(*s, p).Error, "");
   EXPECT_EQ(Title(*s, "0002", "3"), "10|8|3|A|ULTIMO");
   EXPECT_EQ(Title(*s, "0001", "1"), "10|8|1|I|NN1");
 }
 
-TEST(AlterBoletos, AllTitlesOrNone) {
+TEST_P(AlterBoletos, AllTitlesOrNone) {
   auto s = Loaded();
   Sent foreign{"0003", "7"};
   struct Case {
@@ -148,13 +157,16 @@ TEST(AlterBoletos, AllTitlesOrNone) {
        Cp("Boleto 0002/4 já enviado na remessa 7.")},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(s->AlterBoletos(c.packet).Error, c.error) << c.name;
+    EXPECT_EQ(Altera(*s, c.packet).Error, c.error) << c.name;
     EXPECT_EQ(Title(*s, "0001", "1"), "00||||") << c.name;
     EXPECT_EQ(Title(*s, "0001", "2"), "01||||") << c.name;
   }
 }
 
-TEST(AlterBoletos, AFailureInsideTheRunUndoesOnlyItself) {
+INSTANTIATE_TEST_SUITE_P(Lojas, AlterBoletos, ::testing::Bool(),
+                         [](const auto& i) { return i.param ? "TituloATitulo" : "SQLite"; });
+
+TEST(AlterBoletosNaTransacao, AFailureInsideTheRunUndoesOnlyItself) {
   auto s = Loaded();
   s->StartTransaction();
   ASSERT_EQ(s->SetCNABRec(Batch("8")).Error, "");
