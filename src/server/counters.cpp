@@ -20,6 +20,15 @@ TServerReply TRemessaServer::PrxCodigo(const std::string& cdEmpresa, const std::
       if (std::holds_alternative<std::monostate>(
               db().Scalar("SELECT 1 FROM EMPRESA WHERE CDEMPRESA = ?", {UV(cdEmpresa)})))
         throw Refusal("Empresa não cadastrada.");
+      // The counter's row is this unit of work's before it is read: a store
+      // where another workstation draws at the same moment (PostgreSQL's row
+      // locks) makes it wait here, and then read the number it drew.
+      db().Scalar(
+          "INSERT INTO PRXCODIGO (CDEMPRESA, NMTABELA, NRULTIMO) VALUES (?, ?, 0) "
+          "ON CONFLICT (CDEMPRESA, NMTABELA) DO NOTHING",
+          {UV(cdEmpresa), U(table)});
+      db().Scalar("UPDATE PRXCODIGO SET NRULTIMO = NRULTIMO WHERE CDEMPRESA = ? AND NMTABELA = ?",
+                  {UV(cdEmpresa), U(table)});
       Value last = db().Scalar("SELECT NRULTIMO FROM PRXCODIGO WHERE CDEMPRESA = ? AND NMTABELA = ?",
                                {UV(cdEmpresa), U(table)});
       int64_t n = std::holds_alternative<int64_t>(last) ? std::get<int64_t>(last) : 0;
@@ -30,10 +39,8 @@ TServerReply TRemessaServer::PrxCodigo(const std::string& cdEmpresa, const std::
         if (auto t = std::get_if<int64_t>(&top)) n = std::max(n, *t);
       }
       next = n + 1;
-      auto st = db().Prepare(
-          "INSERT INTO PRXCODIGO (CDEMPRESA, NMTABELA, NRULTIMO) VALUES (?, ?, ?) "
-          "ON CONFLICT (CDEMPRESA, NMTABELA) DO UPDATE SET NRULTIMO = excluded.NRULTIMO");
-      st.BindAll({UV(cdEmpresa), U(table), next});
+      auto st = db().Prepare("UPDATE PRXCODIGO SET NRULTIMO = ? WHERE CDEMPRESA = ? AND NMTABELA = ?");
+      st.BindAll({next, UV(cdEmpresa), U(table)});
       st.Step();
     });
     return TServerReply::OfText(std::to_string(next));

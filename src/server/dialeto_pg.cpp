@@ -56,6 +56,8 @@ const std::pair<std::string_view, std::string_view> kPalavras[] = {
     {"REAL", "DOUBLE PRECISION"},
     {"BLOB", "BYTEA"},
     {"INTEGER", "BIGINT"},
+    // The row's place: only ever a tie-breaker, or the order rows came in.
+    {"rowid", "ctid"},
 };
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The server's SQL is written once, in the dialect SQLite reads; PostgreSQL
 // reads it through this translation of what the two say differently: the
 // column types (SQLite's REAL is 8 bytes, PostgreSQL's 4; BLOB is BYTEA;
-// integers are 64 bits), SQLite's lenient integer cast, and its clock.
+// integers are 64 bits), SQLite's lenient integer cast, its clock, its
+// temporary schema and its row ids.
 // String literals and quoted names pass untouched.
 #pragma once
 

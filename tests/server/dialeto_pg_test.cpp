@@ -22,6 +22,7 @@ TEST(ParaPostgres, TranslatesWhatTheDialectsSayDifferently) {
       {"-- REAL money\nNRREAL REAL", "-- REAL money\nNRREAL DOUBLE PRECISION"},
       {"DTVENBOLREC DATETEXT", "DTVENBOLREC DATETEXT"},
       {"DELETE FROM temp.LOTEBOLETO", "DELETE FROM pg_temp.LOTEBOLETO"},
+      {"ORDER BY D.NRPARCELA, D.rowid", "ORDER BY D.NRPARCELA, D.ctid"},
   };
   for (const auto& c : cases) EXPECT_EQ(server::pg::ParaPostgres(c.sqlite), c.postgres) << c.sqlite;
 }

@@ -1,0 +1,196 @@
+#include "server/pg_server.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "host/messages.h"
+#include "server/dialeto_pg.h"
+#include "server/migrations.h"
+#include "server/server_common.h"
+
+namespace server {
+
+using namespace detail;
+
+namespace {
+
+// Processes that open one database at once apply its migrations in turn.
+constexpr const char* kTravaEsquema = "SELECT pg_advisory_lock(7310512)";
+constexpr const char* kSoltaEsquema = "SELECT pg_advisory_unlock(7310512)";
+
+int VersionOf(std::string_view migrationName) {
+  return std::atoi(std::string(migrationName).c_str());
+}
+
+}  // namespace
+
+TPgRemessaServer::TPgRemessaServer(const std::string& conninfo, const std::string& database) {
+  try {
+    con_.Open(conninfo, database);
+    con_.FalaSqlite(true);
+    migrate();
+  } catch (const std::exception& e) {
+    con_.Close();
+    throw host::EServerError(W(pg::SemSenha(e.what())));
+  }
+  connected_ = true;
+}
+
+TPgRemessaServer::~TPgRemessaServer() {
+  if (con_.IsOpen() && user_tx_) {
+    try {
+      con_.Exec("ROLLBACK");
+    } catch (...) {
+    }
+  }
+}
+
+int TPgRemessaServer::SchemaVersion() const {
+  const Value v = con_.Scalar("SELECT MAX(NRVERSAO) FROM SCHEMA_VERSION");
+  return std::holds_alternative<int64_t>(v) ? static_cast<int>(std::get<int64_t>(v)) : 0;
+}
+
+void TPgRemessaServer::migrate() {
+  con_.Exec(kTravaEsquema);
+  try {
+    if (std::holds_alternative<std::monostate>(
+            con_.Scalar("SELECT 1 FROM pg_type WHERE typname = 'datetext'")))
+      con_.Exec(std::string(pg::PreambuloPostgres()));
+    con_.Exec(
+        "CREATE TABLE IF NOT EXISTS SCHEMA_VERSION (NRVERSAO INTEGER NOT NULL PRIMARY KEY, "
+        "NMARQUIVO TEXT NOT NULL, DTAPLICACAO TEXT NOT NULL)");
+    int latest = 0;
+    for (const auto& m : Migrations()) latest = std::max(latest, VersionOf(m.first));
+    const int current = SchemaVersion();
+    if (current > latest)
+      throw Refusal("O banco de dados tem esquema versão " + std::to_string(current) +
+                    ", mais nova que a suportada por este programa (" + std::to_string(latest) + ").");
+    for (const auto& [name, sql] : Migrations()) {
+      const int version = VersionOf(name);
+      if (version <= current) continue;
+      con_.Exec("BEGIN");
+      try {
+        con_.Exec(sql);
+        auto st = con_.Prepare(
+            "INSERT INTO SCHEMA_VERSION (NRVERSAO, NMARQUIVO, DTAPLICACAO) VALUES (?, ?, datetime('now'))");
+        st.BindAll({int64_t{version}, std::string(name)});
+        st.Step();
+        con_.Exec("COMMIT");
+      } catch (const std::exception& e) {
+        try {
+          con_.Exec("ROLLBACK");
+        } catch (...) {
+        }
+        throw Refusal("Falha ao aplicar a migração " + std::string(name) + ": " + e.what());
+      }
+    }
+  } catch (...) {
+    try {
+      con_.Exec(kSoltaEsquema);
+    } catch (...) {
+    }
+    throw;
+  }
+  con_.Exec(kSoltaEsquema);
+}
+
+void TPgRemessaServer::StartTransaction() {
+  try {
+    require_connected();
+    if (user_tx_) throw Refusal("Já existe uma transação aberta.");
+    con_.Exec("BEGIN");
+    user_tx_ = true;
+  } catch (const std::exception& e) {
+    throw host::EServerError(W(e.what()));
+  }
+}
+
+void TPgRemessaServer::Commit() {
+  try {
+    if (!user_tx_) throw Refusal("Não há transação aberta para confirmar.");
+    con_.Exec("COMMIT");
+    user_tx_ = false;
+    savepoint_depth_ = 0;
+  } catch (const std::exception& e) {
+    Rollback();
+    throw host::EServerError(W(e.what()));
+  }
+}
+
+void TPgRemessaServer::Rollback() {
+  if (!user_tx_) return;
+  user_tx_ = false;
+  savepoint_depth_ = 0;
+  try {
+    con_.Exec("ROLLBACK");
+  } catch (...) {
+    // A connection lost has taken its transaction with it.
+  }
+}
+
+void TPgRemessaServer::Write(const std::function<void()>& body) {
+  require_connected();
+  if (user_tx_) {
+    // A failed statement spoils PostgreSQL's whole transaction until it is
+    // rolled back to before it: the savepoint keeps the caller's work.
+    const std::string sp = "W" + std::to_string(savepoint_depth_++);
+    con_.Exec("SAVEPOINT " + sp);
+    try {
+      body();
+    } catch (...) {
+      --savepoint_depth_;
+      try {
+        con_.Exec("ROLLBACK TO SAVEPOINT " + sp);
+        con_.Exec("RELEASE SAVEPOINT " + sp);
+      } catch (...) {
+      }
+      throw;
+    }
+    --savepoint_depth_;
+    con_.Exec("RELEASE SAVEPOINT " + sp);
+    return;
+  }
+  con_.Exec("BEGIN");
+  try {
+    body();
+    con_.Exec("COMMIT");
+  } catch (...) {
+    try {
+      con_.Exec("ROLLBACK");
+    } catch (...) {
+    }
+    throw;
+  }
+}
+
+void TPgRemessaServer::own_transaction(const char* what, const std::function<void()>& body) {
+  require_connected();
+  if (user_tx_) throw Refusal(std::string(what) + " não pode ser chamado com uma transação aberta.");
+  for (int attempt = 0;; ++attempt) {
+    try {
+      Write(body);
+      return;
+    } catch (const store::Error& e) {
+      // A lock another workstation held, or a serialisation it won: again.
+      if (!e.Busy()) throw;
+      if (attempt >= 20) throw Refusal("Banco de dados ocupado por outro processo; tente novamente.");
+      std::this_thread::sleep_for(std::chrono::milliseconds(10 + attempt * 5));
+    }
+  }
+}
+
+std::vector<TColumn> TPgRemessaServer::Colunas(const std::string& tabela) {
+  // The table's columns as a statement over it describes them.
+  auto st = con_.Prepare("SELECT * FROM " + tabela + " LIMIT 0");
+  std::vector<TColumn> v;
+  for (int i = 0; i < st.Columns(); ++i) {
+    TColumn c = ColumnOfDeclType(st.DeclType(i));
+    c.Name = fields::UpperCase(st.ColumnName(i));
+    v.push_back(std::move(c));
+  }
+  return v;
+}
+
+}  // namespace server

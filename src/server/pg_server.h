@@ -1,0 +1,56 @@
+// The remittance application server on a PostgreSQL database, the store
+// that several workstations share: the rules (remessa_server.h) over one
+// connection, the schema brought up to date on open from the same
+// migrations SQLite applies (in PostgreSQL's words), and units of work as
+// transactions and savepoints.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "server/pg_db.h"
+#include "server/remessa_server.h"
+
+namespace server {
+
+class TPgRemessaServer : public TRemessaServer {
+ public:
+  // conninfo: a postgresql:// URI or "host=... dbname=..." words; database,
+  // when given, another database on that server. Throws host::EServerError
+  // (never showing the password) when it cannot connect or the schema is
+  // newer than this program's.
+  explicit TPgRemessaServer(const std::string& conninfo, const std::string& database = {});
+  ~TPgRemessaServer() override;
+  TPgRemessaServer(const TPgRemessaServer&) = delete;
+  TPgRemessaServer& operator=(const TPgRemessaServer&) = delete;
+
+  int SchemaVersion() const;
+  bool InTransaction() const { return user_tx_; }
+  // The connection itself, for the fixture loader and maintenance tools.
+  pg::Db& Database() { return con_; }
+
+  void Connect() override { connected_ = true; }
+  void Disconnect() override {
+    Rollback();
+    connected_ = false;
+  }
+  void StartTransaction() override;
+  void Commit() override;
+  void Rollback() override;
+  void Write(const std::function<void()>& body) override;
+
+ protected:
+  pg::Db& db() override { return con_; }
+  pg::Db& leitura() override { return con_; }
+  void own_transaction(const char* what, const std::function<void()>& body) override;
+  std::vector<TColumn> Colunas(const std::string& tabela) override;
+
+ private:
+  void migrate();
+  pg::Db con_;
+  bool user_tx_ = false;
+  int savepoint_depth_ = 0;
+};
+
+}  // namespace server
