@@ -9,12 +9,11 @@
 #include "fields/datetime.h"
 #include "fields/text.h"
 #include "host/context.h"
+#include "server/pg_server.h"
 
 namespace app {
 
 using fields::Utf8ToCp1252;
-
-namespace {
 
 // A PostgreSQL connection string rather than a file: a URI or key=value pairs.
 bool EhPostgres(const std::string& db) {
@@ -22,15 +21,20 @@ bool EhPostgres(const std::string& db) {
          db.find("dbname=") != std::string::npos || db.find("host=") != std::string::npos;
 }
 
-}  // namespace
+std::filesystem::path PastaDoBanco(const std::string& db) {
+  namespace fs = std::filesystem;
+  return EhPostgres(db) ? fs::current_path() : fs::absolute(fs::path(db)).parent_path();
+}
 
-std::unique_ptr<server::TSQLiteRemessaServer> Abre(const std::string& db, bool criar) {
-  // Said plainly, rather than "database not found" for a connection string.
+std::unique_ptr<server::TRemessaServer> Abre(const std::string& db, bool criar) {
+  std::unique_ptr<server::TRemessaServer> s;
+  // A shared PostgreSQL database is named by its connection string; it must
+  // exist (its administrator creates it), and its schema is brought up to
+  // date here as a file's is.
   if (EhPostgres(db))
-    throw std::runtime_error(
-        Utf8ToCp1252("Este programa ainda não abre bancos PostgreSQL: informe em --db (ou REMESSA_DB) um "
-                     "arquivo SQLite."));
-  auto s = std::make_unique<server::TSQLiteRemessaServer>(Utf8ToCp1252(db), criar);
+    s = std::make_unique<server::TPgRemessaServer>(db);
+  else
+    s = std::make_unique<server::TSQLiteRemessaServer>(Utf8ToCp1252(db), criar);
   RecuperaArquivos(*s);
   return s;
 }
@@ -59,7 +63,7 @@ std::string Dinheiro(double v) {
   return fields::FormatFloat("#,##0.00", v);
 }
 
-void NomeDoOperador(server::TSQLiteRemessaServer& s) {
+void NomeDoOperador(server::TRemessaServer& s) {
   auto& c = host::Corvane();
   try {
     auto p =
@@ -69,8 +73,7 @@ void NomeDoOperador(server::TSQLiteRemessaServer& s) {
   }
 }
 
-std::string EmpresaPedida(server::TSQLiteRemessaServer& s, const std::string& dada,
-                          const std::string& remessa) {
+std::string EmpresaPedida(server::TRemessaServer& s, const std::string& dada, const std::string& remessa) {
   if (!dada.empty()) return Utf8ToCp1252(dada);
   std::string e = EmpresaDaRemessa(s, Utf8ToCp1252(remessa));
   if (e.empty())

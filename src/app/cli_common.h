@@ -2,6 +2,7 @@
 // store it opens, the operator's context, and how values reach the terminal.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -14,7 +15,13 @@ struct TGlobais {
   std::string operador, dataProc, agora;
 };
 
-std::unique_ptr<server::TSQLiteRemessaServer> Abre(const std::string& db, bool criar = false);
+// The store db names: a SQLite file (created when criar), or a PostgreSQL
+// connection string ("postgresql://..." or "host=... dbname=...").
+std::unique_ptr<server::TRemessaServer> Abre(const std::string& db, bool criar = false);
+bool EhPostgres(const std::string& db);
+// Where the store's companions (templates, reports) live: beside a SQLite
+// file; in the working folder for a database on a server.
+std::filesystem::path PastaDoBanco(const std::string& db);
 
 // --operador, --agora and --data-proc into the operator context.
 void AplicaContexto(const TGlobais& g);
@@ -23,11 +30,10 @@ void AplicaContexto(const TGlobais& g);
 std::string Dinheiro(double v);
 
 // Operator names come from the database.
-void NomeDoOperador(server::TSQLiteRemessaServer& s);
+void NomeDoOperador(server::TRemessaServer& s);
 
 // The company of a stored batch's command: the one given, else the only one with that batch number.
-std::string EmpresaPedida(server::TSQLiteRemessaServer& s, const std::string& dada,
-                          const std::string& remessa);
+std::string EmpresaPedida(server::TRemessaServer& s, const std::string& dada, const std::string& remessa);
 
 // A table cell: Windows-1252 text from the store as the terminal shows it,
 // control characters blanked so a name holding a line break keeps its row,

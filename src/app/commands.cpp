@@ -34,6 +34,7 @@
 #include "host/messages.h"
 #include "host/report.h"
 #include "server/import.h"
+#include "server/pg_sql.h"
 #include "server/sqlite_server.h"
 #include "workspace/form.h"
 
@@ -45,8 +46,13 @@ using fields::Utf8ToCp1252;
 
 int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool resumo, bool simular) {
   std::unique_ptr<TSimulacao> simulacao;
-  std::unique_ptr<server::TSQLiteRemessaServer> s;
+  std::unique_ptr<server::TRemessaServer> s;
   if (simular) {
+    // The simulation runs on a copy of the database file.
+    if (EhPostgres(g.db))
+      throw std::runtime_error(
+          Utf8ToCp1252("A simulação (--simular) trabalha numa cópia do arquivo SQLite; num banco PostgreSQL "
+                       "ela ainda não está disponível."));
     RecuperaArquivos(*Abre(g.db), p.arquivo);
     simulacao = std::make_unique<TSimulacao>(g.db, p.arquivo);
     p.arquivoSimulado = simulacao->Arquivo();
@@ -86,7 +92,7 @@ int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool resumo, bool simular)
 // The report folder: the one given, else "relatorios" beside the database.
 void PastaRelatorios(const TGlobais& g, const std::string& dada) {
   namespace fs = std::filesystem;
-  fs::path dir = dada.empty() ? fs::absolute(fs::path(g.db)).parent_path() / "relatorios" : fs::path(dada);
+  fs::path dir = !dada.empty() ? fs::path(dada) : PastaDoBanco(g.db) / "relatorios";
   std::error_code ec;
   fs::create_directories(dir, ec);
   host::Corvane().ReportDir = Utf8ToCp1252(dir.string());
@@ -99,7 +105,8 @@ int Init(const TGlobais& g, bool demo) {
     InstalaModeloDemo(*s, g.db);
     std::cout << "Dados de demonstração carregados: " << n << " registros.\n";
   }
-  std::cout << "Banco de dados pronto: " << g.db << "\n";
+  // A connection string may carry a password: it is never printed.
+  std::cout << "Banco de dados pronto: " << server::pg::SemSenha(g.db) << "\n";
   return 0;
 }
 

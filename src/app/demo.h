@@ -13,7 +13,7 @@ std::string DemoFixture(double hoje);
 
 // The demo's borderô template: kept beside the database, where every
 // workstation's report folder fetches it from.
-void InstalaModeloDemo(server::TSQLiteRemessaServer& s, const std::string& db);
+void InstalaModeloDemo(server::TRemessaServer& s, const std::string& db);
 
 // The bank's answer to the last batch of every account of the demo store
 // whose bank has a return layout, written in dir and read back.

@@ -57,7 +57,7 @@ int64_t Centavos(double v) {
 }
 
 // The bank's answer to the account's last batch.
-bool Resposta(server::TSQLiteRemessaServer& s, const std::string& conta, const std::string& banco,
+bool Resposta(server::TRemessaServer& s, const std::string& conta, const std::string& banco,
               layouts::TFamilia familia, const std::string& dir, TPedidoRetorno& pedido) {
   const auto lote = s.ExecuteQuery(
       "SELECT R.CDEMPRESA, R.NRCNABREC, C.CDREDUCONT, C.CDAGENCIA, C.CDCONTCORR, "

@@ -41,9 +41,9 @@ int ContaLinhas(const std::string& path, int& tamanhoOk) {
 
 // The demo's borderô template: kept beside the database, where every
 // workstation's report folder fetches it from.
-void InstalaModeloDemo(server::TSQLiteRemessaServer& s, const std::string& db) {
+void InstalaModeloDemo(server::TRemessaServer& s, const std::string& db) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::absolute(fs::path(db)).parent_path() / "modelos";
+  const fs::path dir = PastaDoBanco(db) / "modelos";
   fs::create_directories(dir);
   const fs::path modelo = dir / "BORDERO.QR2";
   std::ofstream(modelo, std::ios::binary | std::ios::trunc) << host::ModeloBorderoPadrao("00000001");
@@ -54,7 +54,7 @@ void InstalaModeloDemo(server::TSQLiteRemessaServer& s, const std::string& db) {
                      {"DSORIGEM", modelo.string()},
                      {"DSRELATORIO", "Borderô de Remessa"}}};
   server::ImportJson(s, j.dump());
-  s.Database().Exec("UPDATE BANCO SET DSARQBORDBANC = 'BORDERO.QR2' WHERE DSARQBORDBANC IS NULL");
+  s.Conexao().Exec("UPDATE BANCO SET DSARQBORDBANC = 'BORDERO.QR2' WHERE DSARQBORDBANC IS NULL");
 }
 
 int ComandoDemo(TGlobais g) {

@@ -25,7 +25,7 @@ std::string Situacao(const workspace::TfrmRemessaCNAB& f, host::TClientDataSet& 
 }
 
 // The store's rows of a look-up, each column as text.
-std::vector<std::vector<std::string>> Linhas(server::TSQLiteRemessaServer& s, const std::string& sql,
+std::vector<std::vector<std::string>> Linhas(server::TRemessaServer& s, const std::string& sql,
                                              const std::map<std::string, std::string>& params) {
   std::vector<std::vector<std::string>> linhas;
   for (const auto& row : s.ExecuteQuery(sql, params).Rows) {

@@ -131,7 +131,7 @@ std::string ImprimeBordero(server::IRdmRemessaCNAB& server, const std::string& e
   return f.UltimoBordero;
 }
 
-std::string EmpresaDaRemessa(server::TSQLiteRemessaServer& server, const std::string& remessa) {
+std::string EmpresaDaRemessa(server::TRemessaServer& server, const std::string& remessa) {
   auto p = server.ExecuteQuery(
       "SELECT DISTINCT CDEMPRESA FROM CNABREC WHERE LTRIM(TRIM(NRCNABREC), '0') = LTRIM(TRIM(:P_NR), '0')",
       {{"P_NR", remessa}});

@@ -49,6 +49,6 @@ std::string ImprimeBordero(server::IRdmRemessaCNAB& server, const std::string& e
                            const std::string& remessa, const std::string& saida);
 
 // The company of a batch number when only one company has it; empty otherwise.
-std::string EmpresaDaRemessa(server::TSQLiteRemessaServer& server, const std::string& remessa);
+std::string EmpresaDaRemessa(server::TRemessaServer& server, const std::string& remessa);
 
 }  // namespace app

@@ -124,7 +124,7 @@ void MostraOcorrencias(const host::TPacket& p) {
 
 }  // namespace
 
-TResultadoRetorno LeArquivoRetorno(server::TSQLiteRemessaServer& s, const TPedidoRetorno& p) {
+TResultadoRetorno LeArquivoRetorno(server::TRemessaServer& s, const TPedidoRetorno& p) {
   const std::string bytes = Le(p.arquivo);
   const rt::TRetorno r = rt::LeRetorno(bytes);
   const std::string empresa = Utf8ToCp1252(p.empresa);

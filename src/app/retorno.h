@@ -22,7 +22,7 @@ struct TResultadoRetorno {
 
 // Reads the file and applies it in one unit of work (undone when simular).
 // Raises with the reader's or the server's words when the file is refused.
-TResultadoRetorno LeArquivoRetorno(server::TSQLiteRemessaServer& s, const TPedidoRetorno& p);
+TResultadoRetorno LeArquivoRetorno(server::TRemessaServer& s, const TPedidoRetorno& p);
 
 int ComandoRetorno(const TGlobais& g, const TPedidoRetorno& p);
 // The company's files read; with numero, that file's occurrences.

@@ -33,7 +33,7 @@ TSimulacao::~TSimulacao() {
   std::filesystem::remove_all(pasta_, ec);
 }
 
-std::unique_ptr<server::TSQLiteRemessaServer> TSimulacao::Abre() {
+std::unique_ptr<server::TRemessaServer> TSimulacao::Abre() {
   auto s = std::make_unique<server::TSQLiteRemessaServer>(Utf8ToCp1252(copia_));
   // Files another process is still putting in place are that process's
   // business, not the copy's.

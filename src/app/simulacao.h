@@ -21,7 +21,7 @@ class TSimulacao {
   TSimulacao& operator=(const TSimulacao&) = delete;
 
   // The copy of the database, which the run may change at will.
-  std::unique_ptr<server::TSQLiteRemessaServer> Abre();
+  std::unique_ptr<server::TRemessaServer> Abre();
   // Where the run writes instead of the operator's path (Windows-1252).
   const std::string& Arquivo() const { return arquivo_; }
   // The name in the operator's folder that a file the run wrote stands for.

@@ -51,6 +51,45 @@ size_t Fecha(std::string_view s, size_t i) {
   return std::string_view::npos;
 }
 
+std::string_view Apara(std::string_view a) {
+  while (!a.empty() && a.front() == ' ') a.remove_prefix(1);
+  while (!a.empty() && a.back() == ' ') a.remove_suffix(1);
+  return a;
+}
+
+// A negative whole number written as a literal ("-20").
+bool Negativo(std::string_view a) {
+  a = Apara(a);
+  if (a.size() < 2 || a[0] != '-') return false;
+  for (char c : a.substr(1))
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+// The arguments of a call, split at its own commas (not those inside
+// parentheses or literals).
+std::vector<std::string_view> Argumentos(std::string_view s) {
+  std::vector<std::string_view> v;
+  int nivel = 0;
+  size_t de = 0;
+  for (size_t j = 0; j < s.size();) {
+    const char c = s[j];
+    if (c == '\'' || c == '"') {
+      j = FimDoLiteral(s, j);
+      continue;
+    }
+    if (c == '(') ++nivel;
+    if (c == ')') --nivel;
+    if (c == ',' && nivel == 0) {
+      v.push_back(s.substr(de, j - de));
+      de = j + 1;
+    }
+    ++j;
+  }
+  v.push_back(s.substr(de));
+  return v;
+}
+
 // Words translated as they stand.
 const std::pair<std::string_view, std::string_view> kPalavras[] = {
     {"REAL", "DOUBLE PRECISION"},
@@ -97,6 +136,31 @@ std::string ParaPostgres(std::string_view s) {
         const size_t as = dentro.rfind(" AS ");
         if (as != std::string_view::npos && Igual(dentro.substr(as + 4), "INTEGER")) {
           out += "remessa_inteiro(" + ParaPostgres(dentro.substr(0, as)) + ")";
+          i = fecha + 1;
+          continue;
+        }
+      }
+    }
+    // substr(text, -n): SQLite counts a negative start from the end.
+    if (Igual(w, "substr") && fim < s.size() && s[fim] == '(') {
+      const size_t fecha = Fecha(s, fim);
+      if (fecha != std::string_view::npos) {
+        const std::vector<std::string_view> args = Argumentos(s.substr(fim + 1, fecha - fim - 1));
+        if (args.size() == 2 && Negativo(args[1])) {
+          out += "right(" + ParaPostgres(args[0]) + ", " + std::string(Apara(args[1]).substr(1)) + ")";
+          i = fecha + 1;
+          continue;
+        }
+      }
+    }
+    // round(x, n): PostgreSQL rounds to places only a NUMERIC.
+    if (Igual(w, "round") && fim < s.size() && s[fim] == '(') {
+      const size_t fecha = Fecha(s, fim);
+      if (fecha != std::string_view::npos) {
+        const std::vector<std::string_view> args = Argumentos(s.substr(fim + 1, fecha - fim - 1));
+        if (args.size() == 2) {
+          out += "round(CAST(" + ParaPostgres(Apara(args[0])) + " AS NUMERIC), " +
+                 ParaPostgres(Apara(args[1])) + ")";
           i = fecha + 1;
           continue;
         }

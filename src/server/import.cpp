@@ -119,25 +119,25 @@ std::string FieldOfConstraint(const std::string& msg) {
   return out;
 }
 
-size_t Load(TSQLiteRemessaServer& server, const json& doc) {
-  sqlite::Db& db = server.Database();
+size_t Load(TRemessaServer& server, const json& doc) {
+  store::Db& db = server.Conexao();
   if (!doc.is_object()) Fail("O arquivo deve ser um objeto JSON { \"TABELA\": [ linhas ] }.");
   std::map<std::string, std::string> tables;  // upper case -> declared name
-  for (const auto& t : TableNames(db)) tables[fields::UpperCase(t)] = t;
+  for (const auto& t : server.Tabelas()) tables[fields::UpperCase(t)] = t;
 
   size_t count = 0;
   std::map<std::pair<std::string, int64_t>, Loaded> rowids;
   server.Write([&] {
     // References are checked once everything is in, so the file may list
     // the tables in any order.
-    db.Exec("PRAGMA defer_foreign_keys = ON");
+    server.AdiaReferencias();
     for (const auto& [tkey, rows] : doc.items()) {
       auto it = tables.find(fields::UpperCase(tkey));
       if (it == tables.end()) Fail("Tabela desconhecida: " + tkey + ".");
       const std::string& table = it->second;
       if (!rows.is_array()) Fail("Tabela " + table + ": esperada uma lista de linhas.");
       std::map<std::string, TColumn> columns;
-      for (auto& c : TableColumns(db, table)) columns[fields::UpperCase(c.Name)] = c;
+      for (auto& c : server.ColunasDe(table)) columns[fields::UpperCase(c.Name)] = c;
       size_t n = 0;
       for (const auto& row : rows) {
         ++n;
@@ -161,26 +161,19 @@ size_t Load(TSQLiteRemessaServer& server, const json& doc) {
           auto st = db.Prepare(sql);
           st.BindAll(vals);
           st.Step();
-        } catch (const sqlite::Error& e) {
+        } catch (const store::Error& e) {
           std::string field = FieldOfConstraint(e.what());
           Fail(Where(table, n, field) + ": " + e.what() + ".");
         }
-        rowids[{fields::UpperCase(table), db.LastRowId()}] = {table, n};
+        rowids[{fields::UpperCase(table), server.UltimaLinha()}] = {table, n};
         ++count;
       }
     }
-    auto check = db.Prepare("SELECT \"table\", rowid, parent, fkid FROM pragma_foreign_key_check");
-    if (check.Step()) {
-      const std::string table = check.Text(0), parent = check.Text(2);
-      const int64_t rowid = check.Int(1), fkid = check.Int(3);
-      std::string field;
-      auto fk = db.Prepare("SELECT \"from\" FROM pragma_foreign_key_list(?) WHERE id = ? ORDER BY seq");
-      fk.BindAll({table, fkid});
-      while (fk.Step()) field += (field.empty() ? "" : ", ") + fk.Text(0);
-      auto it = rowids.find({fields::UpperCase(table), rowid});
-      std::string at = it != rowids.end() ? Where(it->second.table, it->second.row, field)
-                                          : "Tabela " + table + " (já gravada), campo " + field;
-      Fail(at + ": não há registro correspondente em " + parent + ".");
+    if (const auto falta = server.ReferenciaFaltando()) {
+      auto it = rowids.find({fields::UpperCase(falta->tabela), falta->linha});
+      std::string at = it != rowids.end() ? Where(it->second.table, it->second.row, falta->campo)
+                                          : "Tabela " + falta->tabela + " (já gravada), campo " + falta->campo;
+      Fail(at + ": não há registro correspondente em " + falta->pai + ".");
     }
   });
   return count;
@@ -188,7 +181,7 @@ size_t Load(TSQLiteRemessaServer& server, const json& doc) {
 
 }  // namespace
 
-size_t ImportJson(TSQLiteRemessaServer& server, const std::string& jsonText) {
+size_t ImportJson(TRemessaServer& server, const std::string& jsonText) {
   json doc;
   try {
     doc = json::parse(jsonText);
@@ -204,7 +197,7 @@ size_t ImportJson(TSQLiteRemessaServer& server, const std::string& jsonText) {
   }
 }
 
-size_t ImportJsonFile(TSQLiteRemessaServer& server, const std::string& path) {
+size_t ImportJsonFile(TRemessaServer& server, const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) Fail("Arquivo não encontrado: " + path);
   std::stringstream ss;

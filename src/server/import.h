@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "server/sqlite_server.h"
+#include "server/remessa_server.h"
 
 namespace server {
 
@@ -21,7 +21,7 @@ class TImportError : public std::runtime_error {
 };
 
 // Returns the number of rows loaded.
-size_t ImportJson(TSQLiteRemessaServer& server, const std::string& jsonText);
-size_t ImportJsonFile(TSQLiteRemessaServer& server, const std::string& path);
+size_t ImportJson(TRemessaServer& server, const std::string& jsonText);
+size_t ImportJsonFile(TRemessaServer& server, const std::string& path);
 
 }  // namespace server

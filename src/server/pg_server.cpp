@@ -20,6 +20,11 @@ namespace {
 constexpr const char* kTravaEsquema = "SELECT pg_advisory_lock(7310512)";
 constexpr const char* kSoltaEsquema = "SELECT pg_advisory_unlock(7310512)";
 
+// A reference of the schema's not yet deferrable.
+constexpr const char* kReferenciaImediata =
+    "SELECT 1 FROM pg_constraint c JOIN pg_class t ON t.oid = c.conrelid WHERE c.contype = 'f' AND NOT "
+    "c.condeferrable AND t.relnamespace = current_schema()::regnamespace LIMIT 1";
+
 int VersionOf(std::string_view migrationName) {
   return std::atoi(std::string(migrationName).c_str());
 }
@@ -33,7 +38,8 @@ TPgRemessaServer::TPgRemessaServer(const std::string& conninfo, const std::strin
     migrate();
   } catch (const std::exception& e) {
     con_.Close();
-    throw host::EServerError(W(pg::SemSenha(e.what())));
+    throw host::EServerError(
+        W("Não foi possível abrir o banco de dados PostgreSQL: " + pg::SemSenha(e.what())));
   }
   connected_ = true;
 }
@@ -53,6 +59,17 @@ int TPgRemessaServer::SchemaVersion() const {
 }
 
 void TPgRemessaServer::migrate() {
+  int latest = 0;
+  for (const auto& m : Migrations()) latest = std::max(latest, VersionOf(m.first));
+  // An operator's role has no right to change the schema (docs/postgresql.md):
+  // a schema already current is only read.
+  auto atual = [&] {
+    if (std::holds_alternative<std::monostate>(con_.Scalar("SELECT to_regclass('schema_version')::text")))
+      return false;
+    if (SchemaVersion() < latest) return false;
+    return std::holds_alternative<std::monostate>(con_.Scalar(kReferenciaImediata));
+  };
+  if (atual()) return;
   con_.Exec(kTravaEsquema);
   try {
     if (std::holds_alternative<std::monostate>(
@@ -61,8 +78,6 @@ void TPgRemessaServer::migrate() {
     con_.Exec(
         "CREATE TABLE IF NOT EXISTS SCHEMA_VERSION (NRVERSAO INTEGER NOT NULL PRIMARY KEY, "
         "NMARQUIVO TEXT NOT NULL, DTAPLICACAO TEXT NOT NULL)");
-    int latest = 0;
-    for (const auto& m : Migrations()) latest = std::max(latest, VersionOf(m.first));
     const int current = SchemaVersion();
     if (current > latest)
       throw Refusal("O banco de dados tem esquema versão " + std::to_string(current) +
@@ -86,6 +101,15 @@ void TPgRemessaServer::migrate() {
         throw Refusal("Falha ao aplicar a migração " + std::string(name) + ": " + e.what());
       }
     }
+    // References checked at a load's commit rather than at each row (the
+    // fixture loader's AdiaReferencias); every other unit of work still has
+    // them checked at each statement.
+    con_.Exec(
+        "DO $$ DECLARE r RECORD; BEGIN FOR r IN SELECT c.conname, t.relname FROM pg_constraint c JOIN "
+        "pg_class t "
+        "ON t.oid = c.conrelid WHERE c.contype = 'f' AND NOT c.condeferrable AND t.relnamespace = "
+        "current_schema()::regnamespace LOOP EXECUTE format('ALTER TABLE %I ALTER CONSTRAINT %I DEFERRABLE "
+        "INITIALLY IMMEDIATE', r.relname, r.conname); END LOOP; END $$");
   } catch (...) {
     try {
       con_.Exec(kSoltaEsquema);
@@ -179,6 +203,15 @@ void TPgRemessaServer::own_transaction(const char* what, const std::function<voi
       std::this_thread::sleep_for(std::chrono::milliseconds(10 + attempt * 5));
     }
   }
+}
+
+std::vector<std::string> TPgRemessaServer::Tabelas() {
+  std::vector<std::string> v;
+  auto st = con_.Prepare(
+      "SELECT upper(table_name) FROM information_schema.tables WHERE table_schema = current_schema() AND "
+      "table_type = 'BASE TABLE' AND upper(table_name) <> 'SCHEMA_VERSION' ORDER BY 1");
+  while (st.Step()) v.push_back(st.Text(0));
+  return v;
 }
 
 std::vector<TColumn> TPgRemessaServer::Colunas(const std::string& tabela) {

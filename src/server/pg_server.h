@@ -39,6 +39,12 @@ class TPgRemessaServer : public TRemessaServer {
   void Commit() override;
   void Rollback() override;
   void Write(const std::function<void()>& body) override;
+  std::vector<std::string> Tabelas() override;
+  // The references are declared deferrable (see migrate), so a load may
+  // list its tables in any order; PostgreSQL checks them at the commit.
+  void AdiaReferencias() override { con_.Exec("SET CONSTRAINTS ALL DEFERRED"); }
+  int64_t UltimaLinha() override { return 0; }
+  std::optional<TReferenciaFaltando> ReferenciaFaltando() override { return std::nullopt; }
 
  protected:
   pg::Db& db() override { return con_; }

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,23 @@ class TRemessaServer : public IRdmRemessaCNAB {
   // Runs body inside one unit of work: its own transaction, or a savepoint
   // of the open one, so that a failure undoes exactly what body did.
   virtual void Write(const std::function<void()>& body) = 0;
+
+  // For the fixture loader: the connection, the store's application tables
+  // (not its own nor the schema bookkeeping), references checked at the end
+  // of the unit of work rather than row by row, the store's id of the row
+  // last inserted (0 where it has none), and, once the rows are in, the
+  // first row whose reference matches nothing, where the store can tell
+  // before its commit does.
+  struct TReferenciaFaltando {
+    std::string tabela, pai, campo;
+    int64_t linha = 0;
+  };
+  store::Db& Conexao() { return db(); }
+  std::vector<TColumn> ColunasDe(const std::string& tabela) { return Colunas(tabela); }
+  virtual std::vector<std::string> Tabelas() = 0;
+  virtual void AdiaReferencias() = 0;
+  virtual int64_t UltimaLinha() = 0;
+  virtual std::optional<TReferenciaFaltando> ReferenciaFaltando() = 0;
 
  protected:
   // The connection every call but a read uses.

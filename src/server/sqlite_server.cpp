@@ -294,4 +294,14 @@ void TSQLiteRemessaServer::own_transaction(const char* what, const std::function
   }
 }
 
+std::optional<TRemessaServer::TReferenciaFaltando> TSQLiteRemessaServer::ReferenciaFaltando() {
+  auto check = db().Prepare("SELECT \"table\", rowid, parent, fkid FROM pragma_foreign_key_check");
+  if (!check.Step()) return std::nullopt;
+  TReferenciaFaltando f{check.Text(0), check.Text(2), {}, check.Int(1)};
+  auto fk = db().Prepare("SELECT \"from\" FROM pragma_foreign_key_list(?) WHERE id = ? ORDER BY seq");
+  fk.BindAll({f.tabela, check.Int(3)});
+  while (fk.Step()) f.campo += (f.campo.empty() ? "" : ", ") + fk.Text(0);
+  return f;
+}
+
 }  // namespace server

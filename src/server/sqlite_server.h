@@ -66,6 +66,10 @@ class TSQLiteRemessaServer : public TRemessaServer {
 
   // Its own immediate transaction, or a savepoint of the open one.
   void Write(const std::function<void()>& body) override;
+  std::vector<std::string> Tabelas() override { return TableNames(db()); }
+  void AdiaReferencias() override { db().Exec("PRAGMA defer_foreign_keys = ON"); }
+  int64_t UltimaLinha() override { return db().LastRowId(); }
+  std::optional<TReferenciaFaltando> ReferenciaFaltando() override;
 
  private:
   // The key order of the list GetRegistrosBoletos last answered, and a number

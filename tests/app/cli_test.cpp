@@ -324,7 +324,7 @@ TEST_F(Cli, ReturnFilesCloseTheLoop) {
 }
 
 // The store named once in the environment, --db still winning; a connection
-// string is told apart from a missing file.
+// string is told apart from a missing file, and its password never shown.
 TEST_F(Cli, TheStoreComesFromTheEnvironmentUnlessGiven) {
   ASSERT_EQ(roda(dir, "--db loja.db init --demo").rc, 0);
   EXPECT_NE(roda(dir, "empresas", "REMESSA_DB=loja.db").out.find("01"), std::string::npos);
@@ -333,4 +333,6 @@ TEST_F(Cli, TheStoreComesFromTheEnvironmentUnlessGiven) {
   EXPECT_EQ(pg.rc, 1);
   EXPECT_NE(pg.err.find("PostgreSQL"), std::string::npos) << pg.err;
   EXPECT_EQ(pg.err.find("segredo"), std::string::npos) << pg.err;
+  auto init = roda(dir, "--db 'host=/nenhum dbname=x password=segredo' init");
+  EXPECT_EQ((init.out + init.err).find("segredo"), std::string::npos) << init.out << init.err;
 }

@@ -23,6 +23,10 @@ TEST(ParaPostgres, TranslatesWhatTheDialectsSayDifferently) {
       {"DTVENBOLREC DATETEXT", "DTVENBOLREC DATETEXT"},
       {"DELETE FROM temp.LOTEBOLETO", "DELETE FROM pg_temp.LOTEBOLETO"},
       {"ORDER BY D.NRPARCELA, D.rowid", "ORDER BY D.NRPARCELA, D.ctid"},
+      // A negative start counts from the end in SQLite only.
+      {"substr('0000' || trim(B.NRCNABRECREM), -20) = ?", "right('0000' || trim(B.NRCNABRECREM), 20) = ?"},
+      {"substr(x, 1, 3), substr(f(a, b), -2)", "substr(x, 1, 3), right(f(a, b), 2)"},
+      {"SUM(round(B.VRFINALBREC, 2))", "SUM(round(CAST(B.VRFINALBREC AS NUMERIC), 2))"},
   };
   for (const auto& c : cases) EXPECT_EQ(server::pg::ParaPostgres(c.sqlite), c.postgres) << c.sqlite;
 }
