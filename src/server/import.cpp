@@ -171,8 +171,9 @@ size_t Load(TRemessaServer& server, const json& doc) {
     }
     if (const auto falta = server.ReferenciaFaltando()) {
       auto it = rowids.find({fields::UpperCase(falta->tabela), falta->linha});
-      std::string at = it != rowids.end() ? Where(it->second.table, it->second.row, falta->campo)
-                                          : "Tabela " + falta->tabela + " (já gravada), campo " + falta->campo;
+      std::string at = it != rowids.end()
+                           ? Where(it->second.table, it->second.row, falta->campo)
+                           : "Tabela " + falta->tabela + " (já gravada), campo " + falta->campo;
       Fail(at + ": não há registro correspondente em " + falta->pai + ".");
     }
   });

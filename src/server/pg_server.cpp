@@ -25,9 +25,6 @@ constexpr const char* kReferenciaImediata =
     "SELECT 1 FROM pg_constraint c JOIN pg_class t ON t.oid = c.conrelid WHERE c.contype = 'f' AND NOT "
     "c.condeferrable AND t.relnamespace = current_schema()::regnamespace LIMIT 1";
 
-int VersionOf(std::string_view migrationName) {
-  return std::atoi(std::string(migrationName).c_str());
-}
 
 }  // namespace
 
@@ -53,14 +50,8 @@ TPgRemessaServer::~TPgRemessaServer() {
   }
 }
 
-int TPgRemessaServer::SchemaVersion() const {
-  const Value v = con_.Scalar("SELECT MAX(NRVERSAO) FROM SCHEMA_VERSION");
-  return std::holds_alternative<int64_t>(v) ? static_cast<int>(std::get<int64_t>(v)) : 0;
-}
-
 void TPgRemessaServer::migrate() {
-  int latest = 0;
-  for (const auto& m : Migrations()) latest = std::max(latest, VersionOf(m.first));
+  const int latest = LatestSchemaVersion();
   // An operator's role has no right to change the schema (docs/postgresql.md):
   // a schema already current is only read.
   auto atual = [&] {
@@ -75,32 +66,7 @@ void TPgRemessaServer::migrate() {
     if (std::holds_alternative<std::monostate>(
             con_.Scalar("SELECT 1 FROM pg_type WHERE typname = 'datetext'")))
       con_.Exec(std::string(pg::PreambuloPostgres()));
-    con_.Exec(
-        "CREATE TABLE IF NOT EXISTS SCHEMA_VERSION (NRVERSAO INTEGER NOT NULL PRIMARY KEY, "
-        "NMARQUIVO TEXT NOT NULL, DTAPLICACAO TEXT NOT NULL)");
-    const int current = SchemaVersion();
-    if (current > latest)
-      throw Refusal("O banco de dados tem esquema versão " + std::to_string(current) +
-                    ", mais nova que a suportada por este programa (" + std::to_string(latest) + ").");
-    for (const auto& [name, sql] : Migrations()) {
-      const int version = VersionOf(name);
-      if (version <= current) continue;
-      con_.Exec("BEGIN");
-      try {
-        con_.Exec(sql);
-        auto st = con_.Prepare(
-            "INSERT INTO SCHEMA_VERSION (NRVERSAO, NMARQUIVO, DTAPLICACAO) VALUES (?, ?, datetime('now'))");
-        st.BindAll({int64_t{version}, std::string(name)});
-        st.Step();
-        con_.Exec("COMMIT");
-      } catch (const std::exception& e) {
-        try {
-          con_.Exec("ROLLBACK");
-        } catch (...) {
-        }
-        throw Refusal("Falha ao aplicar a migração " + std::string(name) + ": " + e.what());
-      }
-    }
+    AplicaMigracoes("");
     // References checked at a load's commit rather than at each row (the
     // fixture loader's AdiaReferencias); every other unit of work still has
     // them checked at each statement.
@@ -151,57 +117,6 @@ void TPgRemessaServer::Rollback() {
     con_.Exec("ROLLBACK");
   } catch (...) {
     // A connection lost has taken its transaction with it.
-  }
-}
-
-void TPgRemessaServer::Write(const std::function<void()>& body) {
-  require_connected();
-  if (user_tx_) {
-    // A failed statement spoils PostgreSQL's whole transaction until it is
-    // rolled back to before it: the savepoint keeps the caller's work.
-    const std::string sp = "W" + std::to_string(savepoint_depth_++);
-    con_.Exec("SAVEPOINT " + sp);
-    try {
-      body();
-    } catch (...) {
-      --savepoint_depth_;
-      try {
-        con_.Exec("ROLLBACK TO SAVEPOINT " + sp);
-        con_.Exec("RELEASE SAVEPOINT " + sp);
-      } catch (...) {
-      }
-      throw;
-    }
-    --savepoint_depth_;
-    con_.Exec("RELEASE SAVEPOINT " + sp);
-    return;
-  }
-  con_.Exec("BEGIN");
-  try {
-    body();
-    con_.Exec("COMMIT");
-  } catch (...) {
-    try {
-      con_.Exec("ROLLBACK");
-    } catch (...) {
-    }
-    throw;
-  }
-}
-
-void TPgRemessaServer::own_transaction(const char* what, const std::function<void()>& body) {
-  require_connected();
-  if (user_tx_) throw Refusal(std::string(what) + " não pode ser chamado com uma transação aberta.");
-  for (int attempt = 0;; ++attempt) {
-    try {
-      Write(body);
-      return;
-    } catch (const store::Error& e) {
-      // A lock another workstation held, or a serialisation it won: again.
-      if (!e.Busy()) throw;
-      if (attempt >= 20) throw Refusal("Banco de dados ocupado por outro processo; tente novamente.");
-      std::this_thread::sleep_for(std::chrono::milliseconds(10 + attempt * 5));
-    }
   }
 }
 

@@ -25,8 +25,6 @@ class TPgRemessaServer : public TRemessaServer {
   TPgRemessaServer(const TPgRemessaServer&) = delete;
   TPgRemessaServer& operator=(const TPgRemessaServer&) = delete;
 
-  int SchemaVersion() const;
-  bool InTransaction() const { return user_tx_; }
   // The connection itself, for the fixture loader and maintenance tools.
   pg::Db& Database() { return con_; }
 
@@ -38,7 +36,6 @@ class TPgRemessaServer : public TRemessaServer {
   void StartTransaction() override;
   void Commit() override;
   void Rollback() override;
-  void Write(const std::function<void()>& body) override;
   std::vector<std::string> Tabelas() override;
   // The references are declared deferrable (see migrate), so a load may
   // list its tables in any order; PostgreSQL checks them at the commit.
@@ -49,14 +46,13 @@ class TPgRemessaServer : public TRemessaServer {
  protected:
   pg::Db& db() override { return con_; }
   pg::Db& leitura() override { return con_; }
-  void own_transaction(const char* what, const std::function<void()>& body) override;
   std::vector<TColumn> Colunas(const std::string& tabela) override;
+  void comeca() override { con_.Exec("BEGIN"); }
+  void desfaz() override { con_.Exec("ROLLBACK"); }
 
  private:
   void migrate();
   pg::Db con_;
-  bool user_tx_ = false;
-  int savepoint_depth_ = 0;
 };
 
 }  // namespace server

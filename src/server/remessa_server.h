@@ -93,7 +93,11 @@ class TRemessaServer : public IRdmRemessaCNAB {
 
   // Runs body inside one unit of work: its own transaction, or a savepoint
   // of the open one, so that a failure undoes exactly what body did.
-  virtual void Write(const std::function<void()>& body) = 0;
+  void Write(const std::function<void()>& body);
+  bool InTransaction() const { return user_tx_; }
+  // The highest schema version applied, and the one this build knows.
+  int SchemaVersion() const;
+  static int LatestSchemaVersion();
 
   // For the fixture loader: the connection, the store's application tables
   // (not its own nor the schema bookkeeping), references checked at the end
@@ -120,7 +124,14 @@ class TRemessaServer : public IRdmRemessaCNAB {
   // Runs body in a unit of work of its own, again when another connection
   // held the store; refused while a transaction is open (a number drawn in
   // it would be lost with its rollback and handed out again).
-  virtual void own_transaction(const char* what, const std::function<void()>& body) = 0;
+  void own_transaction(const char* what, const std::function<void()>& body);
+  // A unit of work begun in the store's way (SQLite takes the write lock at
+  // once), and undone.
+  virtual void comeca() = 0;
+  virtual void desfaz() = 0;
+  // Brings the schema up to date, one migration per unit of work; onde
+  // names the database in a refusal (" " + path, or empty).
+  void AplicaMigracoes(const std::string& onde);
   void require_connected() const;
   // A per-title record kind read for one title.
   TServerReply RegistroDeTitulo(const char* packet, const std::string& cdFilial,
@@ -129,6 +140,8 @@ class TRemessaServer : public IRdmRemessaCNAB {
   virtual std::vector<TColumn> Colunas(const std::string& tabela) = 0;
 
   bool connected_ = false;
+  bool user_tx_ = false;  // a transaction the caller opened
+  int savepoint_depth_ = 0;
 };
 
 }  // namespace server

@@ -16,16 +16,6 @@ namespace server {
 
 using namespace detail;
 
-namespace {
-
-constexpr const char* kBusyRetryText = "Banco de dados ocupado por outro processo; tente novamente.";
-
-int VersionOf(std::string_view migrationName) {
-  return std::atoi(std::string(migrationName).c_str());
-}
-
-}  // namespace
-
 // ---- Opening ----
 
 TSQLiteRemessaServer::TSQLiteRemessaServer(const std::string& path, bool create) : path_(path) {
@@ -49,17 +39,6 @@ TSQLiteRemessaServer::~TSQLiteRemessaServer() {
     } catch (...) {
     }
   }
-}
-
-int TSQLiteRemessaServer::LatestSchemaVersion() {
-  int v = 0;
-  for (const auto& m : Migrations()) v = std::max(v, VersionOf(m.first));
-  return v;
-}
-
-int TSQLiteRemessaServer::SchemaVersion() const {
-  Value v = con_.Scalar("SELECT MAX(NRVERSAO) FROM SCHEMA_VERSION");
-  return std::holds_alternative<int64_t>(v) ? static_cast<int>(std::get<int64_t>(v)) : 0;
 }
 
 void TSQLiteRemessaServer::open(bool create) {
@@ -113,36 +92,7 @@ void TSQLiteRemessaServer::open(bool create) {
 }
 
 void TSQLiteRemessaServer::migrate() {
-  con_.Exec(
-      "CREATE TABLE IF NOT EXISTS SCHEMA_VERSION (NRVERSAO INTEGER NOT NULL PRIMARY KEY, "
-      "NMARQUIVO TEXT NOT NULL, DTAPLICACAO TEXT NOT NULL)");
-  const int latest = LatestSchemaVersion();
-  const int current = SchemaVersion();
-  if (current > latest)
-    throw Refusal("O banco de dados " + path_ + " tem esquema versão " + std::to_string(current) +
-                  ", mais nova que a suportada por este programa (" + std::to_string(latest) + ").");
-  for (const auto& [name, sql] : Migrations()) {
-    const int version = VersionOf(name);
-    if (version <= current) continue;
-    begin_immediate();
-    try {
-      // Another process may have applied it while this one waited.
-      if (SchemaVersion() < version) {
-        con_.Exec(sql);
-        auto st = con_.Prepare(
-            "INSERT INTO SCHEMA_VERSION (NRVERSAO, NMARQUIVO, DTAPLICACAO) VALUES (?, ?, datetime('now'))");
-        st.BindAll({int64_t{version}, std::string(name)});
-        st.Step();
-      }
-      con_.Exec("COMMIT");
-    } catch (const std::exception& e) {
-      try {
-        con_.Exec("ROLLBACK");
-      } catch (...) {
-      }
-      throw Refusal("Falha ao aplicar a migração " + std::string(name) + ": " + e.what());
-    }
-  }
+  AplicaMigracoes(" " + path_);
 }
 
 // ---- Connection and units of work ----
@@ -244,54 +194,8 @@ void TSQLiteRemessaServer::Rollback() {
   }
 }
 
-void TSQLiteRemessaServer::Write(const std::function<void()>& body) {
-  require_connected();
-  if (user_tx_) {
-    const std::string sp = "W" + std::to_string(savepoint_depth_++);
-    db().Exec("SAVEPOINT " + sp);
-    try {
-      body();
-    } catch (...) {
-      --savepoint_depth_;
-      try {
-        db().Exec("ROLLBACK TO " + sp);
-        db().Exec("RELEASE " + sp);
-      } catch (...) {
-      }
-      throw;
-    }
-    --savepoint_depth_;
-    db().Exec("RELEASE " + sp);
-    return;
-  }
-  begin_immediate();
-  try {
-    body();
-    db().Exec("COMMIT");
-  } catch (...) {
-    try {
-      if (!db().AutoCommit()) db().Exec("ROLLBACK");
-    } catch (...) {
-    }
-    throw;
-  }
-}
-
-void TSQLiteRemessaServer::own_transaction(const char* what, const std::function<void()>& body) {
-  require_connected();
-  // A number drawn inside the run's transaction would be lost with its
-  // rollback and handed out again; numbers are drawn before it starts.
-  if (user_tx_) throw Refusal(std::string(what) + " não pode ser chamado com uma transação aberta.");
-  for (int attempt = 0;; ++attempt) {
-    try {
-      Write(body);
-      return;
-    } catch (const sqlite::Error& e) {
-      if (!e.Busy()) throw;
-      if (attempt >= 20) throw Refusal(kBusyRetryText);
-      std::this_thread::sleep_for(std::chrono::milliseconds(10 + attempt * 5));
-    }
-  }
+void TSQLiteRemessaServer::desfaz() {
+  if (!db().AutoCommit()) db().Exec("ROLLBACK");
 }
 
 std::optional<TRemessaServer::TReferenciaFaltando> TSQLiteRemessaServer::ReferenciaFaltando() {

@@ -31,11 +31,7 @@ class TSQLiteRemessaServer : public TRemessaServer {
   TSQLiteRemessaServer(const TSQLiteRemessaServer&) = delete;
   TSQLiteRemessaServer& operator=(const TSQLiteRemessaServer&) = delete;
 
-  // The highest schema version applied, and the one this build knows.
-  int SchemaVersion() const;
-  static int LatestSchemaVersion();
   const std::string& Path() const { return path_; }
-  bool InTransaction() const { return user_tx_; }
   // Title lists GetRegistrosBoletos has read in two halves at once.
   size_t ListasEmDuasPartes() const { return listas_em_duas_; }
   // AlterBoletos started by IniciaAlterBoletos on a thread of this object's.
@@ -64,8 +60,6 @@ class TSQLiteRemessaServer : public TRemessaServer {
   bool IniciaAlterBoletos(TPacket& alteraBoletos) override;
   TServerReply FimAlterBoletos() override;
 
-  // Its own immediate transaction, or a savepoint of the open one.
-  void Write(const std::function<void()>& body) override;
   std::vector<std::string> Tabelas() override { return TableNames(db()); }
   void AdiaReferencias() override { db().Exec("PRAGMA defer_foreign_keys = ON"); }
   int64_t UltimaLinha() override { return db().LastRowId(); }
@@ -96,9 +90,8 @@ class TSQLiteRemessaServer : public TRemessaServer {
   void open(bool create);
   void migrate();
   void begin_immediate();
-  // Runs body in its own immediate transaction, again when another
-  // connection held the database; refused while a transaction is open.
-  void own_transaction(const char* what, const std::function<void()>& body) override;
+  void comeca() override { begin_immediate(); }
+  void desfaz() override;
   std::vector<TColumn> Colunas(const std::string& tabela) override { return TableColumns(db(), tabela); }
 
   // The connection every call but a read uses: while an update started by
@@ -121,8 +114,6 @@ class TSQLiteRemessaServer : public TRemessaServer {
 
   std::string path_;
   sqlite::Db con_;
-  bool user_tx_ = false;
-  int savepoint_depth_ = 0;
 };
 
 }  // namespace server

@@ -86,14 +86,7 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
                                                        const std::string& cdBanco) {
   return Guard([&] {
     require_connected();
-    const auto& r = RegistroTitulo(registro);
-    const int iFil = titulos.IndexOf("CDFILIAL"), iNr = titulos.IndexOf("NRLANBOLREC");
-    if (iFil < 0 || iNr < 0)
-      throw Refusal("GetRegistrosBoletos: CDFILIAL e NRLANBOLREC devem ser informados.");
-    TPacket p;
-    p.Fields.push_back(host::IntField("NRORDEM"));
-    const auto& defs = PacketFields(r.packet);
-    p.Fields.insert(p.Fields.end(), defs.begin(), defs.end());
+    auto [r, iFil, iNr, p] = PedidoLista(registro, titulos);
     std::string room;
     auto key = [&](const host::Row& row, int i) { return TextoDe(titulos, row, i, room); };
     // In key order, so that look-ups of neighbouring titles fall on the same

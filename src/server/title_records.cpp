@@ -69,6 +69,17 @@ const TRegistroTitulo& RegistroTitulo(std::string_view packet) {
   throw Refusal("Registro de boleto desconhecido: " + std::string(packet) + ".");
 }
 
+TPedidoLista PedidoLista(const std::string& registro, const TPacket& titulos) {
+  const TRegistroTitulo& r = RegistroTitulo(registro);
+  const int iFil = titulos.IndexOf("CDFILIAL"), iNr = titulos.IndexOf("NRLANBOLREC");
+  if (iFil < 0 || iNr < 0) throw Refusal("GetRegistrosBoletos: CDFILIAL e NRLANBOLREC devem ser informados.");
+  TPacket p;
+  p.Fields.push_back(host::IntField("NRORDEM"));
+  const auto& defs = PacketFields(r.packet);
+  p.Fields.insert(p.Fields.end(), defs.begin(), defs.end());
+  return {r, iFil, iNr, std::move(p)};
+}
+
 }  // namespace detail
 
 using namespace detail;
@@ -113,20 +124,13 @@ TServerReply TRemessaServer::GetRegistrosBoletos(const std::string& registro, co
                                                  const std::string& cdBanco) {
   return Guard([&] {
     require_connected();
-    const auto& r = RegistroTitulo(registro);
-    const int iFil = titulos.IndexOf("CDFILIAL"), iNr = titulos.IndexOf("NRLANBOLREC");
-    if (iFil < 0 || iNr < 0)
-      throw Refusal("GetRegistrosBoletos: CDFILIAL e NRLANBOLREC devem ser informados.");
-    TPacket p;
-    p.Fields.push_back(host::IntField("NRORDEM"));
-    const auto& defs = PacketFields(r.packet);
-    p.Fields.insert(p.Fields.end(), defs.begin(), defs.end());
+    auto [r, iFil, iNr, p] = PedidoLista(registro, titulos);
     std::string room;
     for (size_t i = 0; i < titulos.Rows.size(); ++i) {
       std::vector<Value> binds = {UV(TextoDe(titulos, titulos.Rows[i], iFil, room)),
                                   UV(TextoDe(titulos, titulos.Rows[i], iNr, room))};
       if (r.bank) binds.push_back(UV(cdBanco));
-      for (auto& row : Fetch(leitura(), defs, r.umTitulo, binds).Rows) {
+      for (auto& row : Fetch(leitura(), PacketFields(r.packet), r.umTitulo, binds).Rows) {
         row.insert(row.begin(), Value(static_cast<int64_t>(i)));
         p.Rows.push_back(std::move(row));
       }

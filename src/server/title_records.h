@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/dataset.h"
+
 namespace server::detail {
 
 // The title's invoices, first instalment first.
@@ -32,5 +34,15 @@ struct TRegistroTitulo {
 const std::vector<TRegistroTitulo>& RegistrosTitulo();
 // The kind of that name (its packet's); refused when there is none.
 const TRegistroTitulo& RegistroTitulo(std::string_view packet);
+
+// What a call for a list of titles starts from: the kind, the places of
+// the list's two keys (refused when it lacks one), and the reply's fields
+// (NRORDEM, the title's place in the list, first).
+struct TPedidoLista {
+  const TRegistroTitulo& r;
+  int iFil, iNr;
+  host::TPacket resposta;
+};
+TPedidoLista PedidoLista(const std::string& registro, const host::TPacket& titulos);
 
 }  // namespace server::detail
