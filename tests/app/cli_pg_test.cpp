@@ -82,3 +82,63 @@ TEST_F(CliPg, TheDemoStoreGivesTheSameFilesAndListings) {
 }
 
 }  // namespace
+
+namespace {
+
+// Four operators send the same account's titles at the same moment, round
+// after round: every title ends in at most one batch, each file holds
+// exactly its batch's titles, and no run reports a batch the store lacks.
+TEST_F(CliPg, FourOperatorsRacingNeverSendATitleTwice) {
+  int rc = 0;
+  Roda(Pg(), "init --demo", &rc);
+  ASSERT_EQ(rc, 0) << Le("out.txt");
+  auto& db = Db();
+  for (int rodada = 0; rodada < 5; ++rodada) {
+    db.Exec(
+        "UPDATE BOLETOREC SET IDSITUCNABR = '00', NRCNABRECREM = NULL, IDOPECNABREC = NULL WHERE CDREDUCONT "
+        "= "
+        "'001'");
+    std::string cmd = "cd '" + dir_ + "' && rm -f r*.txt o*.out c*.out; ";
+    for (int k = 0; k < 4; ++k) {
+      const std::string n = std::to_string(k);
+      cmd += "( '" REMESSA_BINARY "' --db \"" + Pg() + "\" gerar --empresa 01 --conta 001 --tipo cobranca " +
+             "--todos --sim --arquivo r" + n + ".txt >o" + n + ".out 2>&1; echo $? >c" + n + ".out ) & ";
+    }
+    cmd += "wait";
+    ASSERT_GE(std::system(cmd.c_str()), 0);
+    int ganhos = 0;
+    for (int k = 0; k < 4; ++k) {
+      const std::string n = std::to_string(k);
+      const bool ok = Le("c" + n + ".out").rfind("0", 0) == 0;
+      std::ifstream arquivo(dir_ + "/r" + n + ".txt");
+      if (!ok) {
+        EXPECT_FALSE(arquivo.good()) << "a refused run left its file, round " << rodada;
+        continue;
+      }
+      ++ganhos;
+      // The batch the run reports holds the titles its file lists.
+      const std::string saida = Le("o" + n + ".out");
+      const size_t at = saida.find("Remessa ");
+      ASSERT_NE(at, std::string::npos) << saida;
+      const std::string numero = saida.substr(at + 8, saida.find(' ', at + 8) - at - 8);
+      const auto guardados =
+          db.Scalar("SELECT COUNT(*) FROM BOLETOREC WHERE CDEMPRESA = '01' AND NRCNABRECREM = ?",
+                    {host::Value(host::TText(numero))});
+      int detalhes = 0;
+      for (std::string linha; std::getline(arquivo, linha);) detalhes += linha.rfind("1", 0) == 0;
+      EXPECT_EQ(guardados, host::Value(int64_t{detalhes})) << "batch " << numero << ", round " << rodada;
+    }
+    // One run has the titles; the others are refused naming its batch.
+    EXPECT_EQ(ganhos, 1) << "round " << rodada << ": " << Le("o0.out");
+    // Every title of the account sent at most once, and batch numbers unique.
+    EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM (SELECT NRCNABREC FROM CNABREC GROUP BY CDEMPRESA, NRCNABREC "
+                        "HAVING COUNT(*) > 1) D"),
+              host::Value(int64_t{0}));
+    EXPECT_EQ(
+        db.Scalar("SELECT COUNT(*) FROM BOLETOREC WHERE CDREDUCONT = '001' AND NRCNABRECREM IS NOT NULL"),
+        host::Value(int64_t{ganhos == 1 ? 3 : 0}))
+        << "round " << rodada;
+  }
+}
+
+}  // namespace
