@@ -153,6 +153,20 @@ std::string ParaPostgres(std::string_view s) {
         }
       }
     }
+    // MAX(a, b) and MIN(a, b): SQLite's scalar forms of the aggregates.
+    if ((Igual(w, "max") || Igual(w, "min")) && fim < s.size() && s[fim] == '(') {
+      const size_t fecha = Fecha(s, fim);
+      if (fecha != std::string_view::npos) {
+        const std::vector<std::string_view> args = Argumentos(s.substr(fim + 1, fecha - fim - 1));
+        if (args.size() >= 2) {
+          out += Igual(w, "max") ? "GREATEST(" : "LEAST(";
+          for (size_t k = 0; k < args.size(); ++k) out += (k ? ", " : "") + ParaPostgres(Apara(args[k]));
+          out += ")";
+          i = fecha + 1;
+          continue;
+        }
+      }
+    }
     // round(x, n): PostgreSQL rounds to places only a NUMERIC.
     if (Igual(w, "round") && fim < s.size() && s[fim] == '(') {
       const size_t fecha = Fecha(s, fim);

@@ -27,6 +27,7 @@ TEST(ParaPostgres, TranslatesWhatTheDialectsSayDifferently) {
       {"substr('0000' || trim(B.NRCNABRECREM), -20) = ?", "right('0000' || trim(B.NRCNABRECREM), 20) = ?"},
       {"substr(x, 1, 3), substr(f(a, b), -2)", "substr(x, 1, 3), right(f(a, b), 2)"},
       {"SUM(round(B.VRFINALBREC, 2))", "SUM(round(CAST(B.VRFINALBREC AS NUMERIC), 2))"},
+      {"MAX(x), max(VR - 1, 0), MIN(a, b, c)", "MAX(x), GREATEST(VR - 1, 0), LEAST(a, b, c)"},
   };
   for (const auto& c : cases) EXPECT_EQ(server::pg::ParaPostgres(c.sqlite), c.postgres) << c.sqlite;
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "fields/cp1252.h"
 #include "host/dataset.h"
 #include "server/import.h"
+#include "server/pg_server.h"
 #include "server/sqlite_server.h"
 
 namespace server_test {
@@ -115,6 +117,48 @@ inline const char* kFixture = R"json({
 inline std::unique_ptr<server::TSQLiteRemessaServer> Loaded(const std::string& path = ":memory:",
                                                             bool create = true) {
   auto s = std::make_unique<server::TSQLiteRemessaServer>(path, create);
+  server::ImportJson(*s, kFixture);
+  return s;
+}
+
+// A PostgreSQL database of the test's own on REMESSA_PG_TEST's server, with
+// the server on it; dropped with the server.
+class TLojaPg : public server::TPgRemessaServer {
+ public:
+  TLojaPg(const std::string& conninfo, const std::string& banco)
+      : server::TPgRemessaServer(conninfo, banco), conninfo_(conninfo), banco_(banco) {}
+  ~TLojaPg() override {
+    Database().Close();
+    try {
+      server::pg::Db admin;
+      admin.Open(conninfo_);
+      admin.Exec("DROP DATABASE IF EXISTS " + banco_ + " WITH (FORCE)");
+    } catch (const std::exception&) {
+    }
+  }
+
+ private:
+  std::string conninfo_, banco_;
+};
+
+// The store the rules' tests run on, loaded with the fixture: SQLite in
+// memory, or, when REMESSA_TEST_STORE is "pg", PostgreSQL (make test runs
+// the rules' suites once more so).
+inline std::unique_ptr<server::TRemessaServer> Loja() {
+  const char* loja = std::getenv("REMESSA_TEST_STORE");
+  if (!loja || std::string(loja) != "pg") return Loaded();
+  const char* c = std::getenv("REMESSA_PG_TEST");
+  if (!c || !*c)
+    throw std::runtime_error("REMESSA_TEST_STORE=pg needs REMESSA_PG_TEST (make test sets both)");
+  static int n = 0;
+  const std::string banco = "remessa_l" + std::to_string(getpid()) + "_" + std::to_string(++n);
+  {
+    server::pg::Db admin;
+    admin.Open(c);
+    admin.Exec("DROP DATABASE IF EXISTS " + banco + " WITH (FORCE)");
+    admin.Exec("CREATE DATABASE " + banco);
+  }
+  auto s = std::make_unique<TLojaPg>(c, banco);
   server::ImportJson(*s, kFixture);
   return s;
 }

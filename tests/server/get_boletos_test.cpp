@@ -72,7 +72,7 @@ struct Case {
 }  // namespace
 
 TEST(GetBoletos, EachCriterionSelectsTheTitlesItDescribes) {
-  auto s = Loaded();
+  auto s = Loja();
   const std::string all[] = {"0001/1", "0001/5", "0001/2", "0002/3", "0002/4", "0002/6"};
   const Case cases[] = {
       {"no restriction, by due date", {}, {std::begin(all), std::end(all)}},
@@ -125,7 +125,7 @@ TEST(GetBoletos, EachCriterionSelectsTheTitlesItDescribes) {
 }
 
 TEST(GetBoletos, RowsCarryTheTitleItsClientAndItsAccount) {
-  auto s = Loaded();
+  auto s = Loja();
   auto args = Unrestricted();
   args[2] = S("C2");
   args[3] = S("");
@@ -143,7 +143,7 @@ TEST(GetBoletos, RowsCarryTheTitleItsClientAndItsAccount) {
 }
 
 TEST(GetBoletos, RefusesAWrongArgumentCount) {
-  auto s = Loaded();
+  auto s = Loja();
   auto args = Unrestricted();
   args.pop_back();
   EXPECT_NE(s->GetBoletos(args).Error.find("38"), std::string::npos);

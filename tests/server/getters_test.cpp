@@ -10,7 +10,7 @@ using namespace server_test;
 using host::TFieldType;
 
 TEST(Getters, RepliesUseThePacketFieldLists) {
-  auto s = Loaded();
+  auto s = Loja();
   struct Case {
     const char* packet;
     server::TServerReply reply;
@@ -44,7 +44,7 @@ TEST(Getters, RepliesUseThePacketFieldLists) {
 }
 
 TEST(Getters, TitleRecordsComeFromItsFirstInstalment) {
-  auto s = Loaded();
+  auto s = Loja();
   auto doc = s->GetDocBol("1", "0001").Packet;
   EXPECT_EQ(Cell(doc, 0, "NRPARCELA"), "01");
   EXPECT_EQ(Cell(doc, 0, "NRNOTAFISC"), "1001");
@@ -61,7 +61,7 @@ TEST(Getters, TitleRecordsComeFromItsFirstInstalment) {
 }
 
 TEST(Getters, BranchCarriesItsPrincipalAddress) {
-  auto s = Loaded();
+  auto s = Loja();
   auto p = s->GetFilial("0001", "01").Packet;
   ASSERT_EQ(p.Rows.size(), 1u);
   EXPECT_EQ(Cell(p, 0, "DSENDEFILI"), "Av. Paulista, 1000");
@@ -72,7 +72,7 @@ TEST(Getters, BranchCarriesItsPrincipalAddress) {
 }
 
 TEST(Getters, OperatorCompanyAccess) {
-  auto s = Loaded();
+  auto s = Loja();
   EXPECT_TRUE(s->AcessoOperEmpresa("OP1", "01"));
   EXPECT_FALSE(s->AcessoOperEmpresa("OP1", "02"));
   EXPECT_FALSE(s->AcessoOperEmpresa("OP2", "01"));
@@ -80,7 +80,7 @@ TEST(Getters, OperatorCompanyAccess) {
 }
 
 TEST(HostQueries, TheWorkspaceStatementsReturnTheirRows) {
-  auto s = Loaded();
+  auto s = Loja();
   const std::string empresa =
       "SELECT CDEMPRESA, NMEMPRESA, IDTPIJUREMPR, NRINSJUREMPR, NMRAZSOCEMPR FROM EMPRESA "
       "WHERE (CDEMPRESA = :P_CDEMPRESA OR :P_TCDEMPRESA = 'T') ORDER BY CDEMPRESA";
@@ -127,7 +127,7 @@ TEST(HostQueries, TheWorkspaceStatementsReturnTheirRows) {
 }
 
 TEST(HostQueries, ColumnTypesBecomeFieldTypes) {
-  auto s = Loaded();
+  auto s = Loja();
   auto p = s->ExecuteQuery(
       "SELECT DTVENBOLREC, VRFINALBREC, 'x' AS LITERAL FROM BOLETOREC WHERE NRLANBOLREC = :P_NR",
       {{"P_NR", "1"}});

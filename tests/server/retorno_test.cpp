@@ -60,15 +60,15 @@ TPacket Ocorrencias(const std::vector<TOcorr>& os) {
   return p;
 }
 
-std::string Titulo(server::TSQLiteRemessaServer& s, const std::string& col, const std::string& filial,
+std::string Titulo(server::TRemessaServer& s, const std::string& col, const std::string& filial,
                    const std::string& numero) {
-  auto v = s.Database().Scalar("SELECT " + col + " FROM BOLETOREC WHERE CDFILIAL = ? AND NRLANBOLREC = ?",
-                               {Value(host::TText(filial)), Value(host::TText(numero))});
+  auto v = s.Conexao().Scalar("SELECT " + col + " FROM BOLETOREC WHERE CDFILIAL = ? AND NRLANBOLREC = ?",
+                              {Value(host::TText(filial)), Value(host::TText(numero))});
   return host::ValueToString(v, host::TFieldType::ftString);
 }
 
-server::TServerReply Aplica(server::TSQLiteRemessaServer& s, const std::vector<TOcorr>& os,
-                            const TCab& c = {}, const std::string& empresa = "01", bool parcial = false) {
+server::TServerReply Aplica(server::TRemessaServer& s, const std::vector<TOcorr>& os, const TCab& c = {},
+                            const std::string& empresa = "01", bool parcial = false) {
   return s.SetRetorno("OP1", empresa, Cabecalho(c), Ocorrencias(os), parcial);
 }
 
@@ -86,7 +86,7 @@ TEST(SetRetorno, EachEffectOnItsTitle) {
       {{"C", "00026"}, "0002", "6", "90", "", "", "1"},  // already written off: stays
   };
   for (const auto& c : cases) {
-    auto s = Loaded();
+    auto s = Loja();
     auto r = Aplica(*s, {c.o});
     ASSERT_TRUE(r.Error.empty()) << r.Error;
     EXPECT_EQ(r.Text, "1");
@@ -100,8 +100,8 @@ TEST(SetRetorno, EachEffectOnItsTitle) {
 }
 
 TEST(SetRetorno, FindsTheTitleByNossoNumeroAndTheAccountByItsHeader) {
-  auto s = Loaded();
-  s->Database().Exec("UPDATE BOLETOREC SET CDNOSNUMREC = '12345678-9' WHERE NRLANBOLREC = '3'");
+  auto s = Loja();
+  s->Conexao().Exec("UPDATE BOLETOREC SET CDNOSNUMREC = '12345678-9' WHERE NRLANBOLREC = '3'");
   TCab c;
   c.agencia = "01234";
   c.conta = "000000056789";
@@ -136,16 +136,16 @@ TEST(SetRetorno, RefusesTheWholeFileAndChangesNothing) {
       {"title of another account", {}, {{"C", "00037"}}, "sem título correspondente"},
   };
   for (const auto& c : cases) {
-    auto s = Loaded();
+    auto s = Loja();
     auto r = Aplica(*s, c.os, c.cab);
     EXPECT_NE(r.Error.find(Cp(c.texto)), std::string::npos) << c.nome << ": " << r.Error;
     EXPECT_EQ(Titulo(*s, "IDSITUCNABR", "0002", "3"), "10") << c.nome;
-    EXPECT_EQ(s->Database().Scalar("SELECT COUNT(*) FROM ARQRETORNO"), Value(int64_t{0})) << c.nome;
+    EXPECT_EQ(s->Conexao().Scalar("SELECT COUNT(*) FROM ARQRETORNO"), Value(int64_t{0})) << c.nome;
   }
 }
 
 TEST(SetRetorno, PartialAppliesWhatMatchesAndListsTheRest) {
-  auto s = Loaded();
+  auto s = Loja();
   auto r = Aplica(*s, {{"C", "00023"}, {"C", "0001999"}}, {}, "01", true);
   ASSERT_TRUE(r.Error.empty()) << r.Error;
   EXPECT_EQ(Titulo(*s, "IDSITUCNABR", "0002", "3"), "20");
@@ -156,9 +156,9 @@ TEST(SetRetorno, PartialAppliesWhatMatchesAndListsTheRest) {
 }
 
 TEST(SetRetorno, AFileReadTwiceChangesNothingTheSecondTime) {
-  auto s = Loaded();
+  auto s = Loja();
   ASSERT_EQ(Aplica(*s, {{"C", "00023"}}).Text, "1");
-  s->Database().Exec("UPDATE BOLETOREC SET IDSITUCNABR = '10' WHERE NRLANBOLREC = '3'");
+  s->Conexao().Exec("UPDATE BOLETOREC SET IDSITUCNABR = '10' WHERE NRLANBOLREC = '3'");
   auto again = Aplica(*s, {{"C", "00023"}});
   ASSERT_TRUE(again.Error.empty()) << again.Error;
   EXPECT_EQ(again.Text, "0");
