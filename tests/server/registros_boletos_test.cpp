@@ -37,12 +37,17 @@ const char* kMais = R"json({
   ]
 })json";
 
-std::unique_ptr<server::TSQLiteRemessaServer> Store() {
-  auto s = Loaded();
+// The fixture and the records above, on the rules' store, or on SQLite for
+// what only SQLite's connection tells.
+template <class TLoja>
+TLoja Prepara(TLoja s) {
   server::ImportJson(*s, kMais);
   // Every title its own origin, so that FILIRECE finds the titles by their keys.
-  s->Database().Exec("UPDATE BOLETOREC SET CDFILIBOLREC = CDFILIAL WHERE CDFILIBOLREC IS NULL");
+  s->Conexao().Exec("UPDATE BOLETOREC SET CDFILIBOLREC = CDFILIAL WHERE CDFILIBOLREC IS NULL");
   return s;
+}
+std::unique_ptr<server::TRemessaServer> Store() {
+  return Prepara(Loja());
 }
 
 TPacket Request(const std::vector<std::pair<std::string, std::string>>& keys) {
@@ -66,8 +71,8 @@ std::vector<std::string> Lines(const TPacket& p, size_t from = 0) {
   return out;
 }
 
-using PerTitle = std::function<server::TServerReply(server::TSQLiteRemessaServer&, const std::string&,
-                                                    const std::string&)>;
+using PerTitle =
+    std::function<server::TServerReply(server::TRemessaServer&, const std::string&, const std::string&)>;
 
 struct Kind {
   const char* name;
@@ -148,7 +153,7 @@ TEST(RegistrosBoletos, RefusesWhatItCannotAnswer) {
 // A run asks inside the unit of work that stores the batch; a rollback must
 // neither end early nor leave the call's own keys standing for another list.
 TEST(RegistrosBoletos, WorksInsideATransactionAndLeavesNothingOpen) {
-  auto s = Store();
+  auto s = Prepara(Loaded());
   const TPacket a = Request({{"0001", "1"}, {"0002", "3"}}), b = Request({{"0002", "3"}, {"0001", "1"}});
   const auto ofA = Lines(s->GetRegistrosBoletos("TXBOLETOS", a, "").Packet);
   const auto ofB = Lines(s->GetRegistrosBoletos("TXBOLETOS", b, "").Packet);

@@ -54,8 +54,8 @@ TPacket Alter(const std::string& batch, std::initializer_list<Sent> titles) {
   return p;
 }
 
-std::string Title(server::TSQLiteRemessaServer& s, const char* fil, const char* nr) {
-  auto st = s.Database().Prepare(
+std::string Title(server::TRemessaServer& s, const char* fil, const char* nr) {
+  auto st = s.Conexao().Prepare(
       "SELECT COALESCE(IDSITUCNABR,'') || '|' || COALESCE(NRCNABRECREM,'') || '|' || "
       "COALESCE(IDBOLRECALTER,'') || "
       "'|' || COALESCE(IDOPECNABREC,'') || '|' || COALESCE(CDNOSNUMREC,'') FROM BOLETOREC "
@@ -64,15 +64,15 @@ std::string Title(server::TSQLiteRemessaServer& s, const char* fil, const char* 
   return st.Step() ? st.Text(0) : "<none>";
 }
 
-bool HasBatch(server::TSQLiteRemessaServer& s, const std::string& nr) {
+bool HasBatch(server::TRemessaServer& s, const std::string& nr) {
   return !std::holds_alternative<std::monostate>(
-      s.Database().Scalar("SELECT 1 FROM CNABREC WHERE CDEMPRESA = '01' AND NRCNABREC = ?", {nr}));
+      s.Conexao().Scalar("SELECT 1 FROM CNABREC WHERE CDEMPRESA = '01' AND NRCNABREC = ?", {nr}));
 }
 
 }  // namespace
 
 TEST(GenerationRun, CommitStoresTheBatchAndItsTitles) {
-  auto s = Loaded();
+  auto s = Loja();
   s->StartTransaction();
   ASSERT_EQ(s->SetCNABRec(Batch("8")).Error, "");
   ASSERT_EQ(s->AlterBoletos(Alter("8", {{"0001", "1"}, {"0001", "5"}})).Error, "");
@@ -80,13 +80,12 @@ TEST(GenerationRun, CommitStoresTheBatchAndItsTitles) {
   EXPECT_TRUE(HasBatch(*s, "8"));
   EXPECT_EQ(Title(*s, "0001", "1"), "10|8|1|I|NN1");
   EXPECT_EQ(Title(*s, "0001", "5"), "10|8|1|I|NN5");
-  EXPECT_EQ(
-      std::get<host::TText>(s->Database().Scalar("SELECT DTCNABREC FROM CNABREC WHERE NRCNABREC = '8'")),
-      "2024-03-09 14:30:00");
+  EXPECT_EQ(std::get<host::TText>(s->Conexao().Scalar("SELECT DTCNABREC FROM CNABREC WHERE NRCNABREC = '8'")),
+            "2024-03-09 14:30:00");
 }
 
 TEST(GenerationRun, RollbackLeavesNothing) {
-  auto s = Loaded();
+  auto s = Loja();
   s->StartTransaction();
   ASSERT_EQ(s->SetCNABRec(Batch("8")).Error, "");
   ASSERT_EQ(s->AlterBoletos(Alter("8", {{"0001", "1"}})).Error, "");
@@ -97,7 +96,7 @@ TEST(GenerationRun, RollbackLeavesNothing) {
 }
 
 TEST(GenerationRun, TransactionsDoNotNest) {
-  auto s = Loaded();
+  auto s = Loja();
   s->StartTransaction();
   EXPECT_THROW(s->StartTransaction(), host::EServerError);
   s->Rollback();
@@ -109,13 +108,13 @@ TEST(GenerationRun, TransactionsDoNotNest) {
 // statement) and as any store does (title after title): the same rules.
 class AlterBoletos : public ::testing::TestWithParam<bool> {
  protected:
-  static server::TServerReply Altera(server::TSQLiteRemessaServer& s, const TPacket& p) {
+  static server::TServerReply Altera(server::TRemessaServer& s, const TPacket& p) {
     return GetParam() ? s.server::TRemessaServer::AlterBoletos(p) : s.AlterBoletos(p);
   }
 };
 
 TEST_P(AlterBoletos, ATitleAlreadySentIsNotIncludedAgain) {
-  auto s = Loaded();
+  auto s = Loja();
   EXPECT_EQ(Altera(*s, Alter("8", {{"0002", "3"}})).Error, Cp("Boleto 0002/3 já enviado na remessa 7."));
   // The same title twice in one send is refused the second time.
   EXPECT_EQ(Altera(*s, Alter("8", {{"0001", "1"}, {"0001", "1"}})).Error,
@@ -129,7 +128,7 @@ TEST_P(AlterBoletos, ATitleAlreadySentIsNotIncludedAgain) {
 }
 
 TEST_P(AlterBoletos, ATitleNamedAgainTakesItsStatesInTurn) {
-  auto s = Loaded();
+  auto s = Loja();
   TPacket p = Alter("8", {{"0002", "3", "01", "A"}, {"0001", "1"}, {"0002", "3", "01", "A"}});
   p.Rows[2][p.IndexOf("CDNOSNUMREC")] = std::string("ULTIMO");
   p.Rows[2][p.IndexOf("IDBOLRECALTER")] = std::string("3");
@@ -139,7 +138,7 @@ TEST_P(AlterBoletos, ATitleNamedAgainTakesItsStatesInTurn) {
 }
 
 TEST_P(AlterBoletos, AllTitlesOrNone) {
-  auto s = Loaded();
+  auto s = Loja();
   Sent foreign{"0003", "7"};
   struct Case {
     const char* name;
@@ -167,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(Lojas, AlterBoletos, ::testing::Bool(),
                          [](const auto& i) { return i.param ? "TituloATitulo" : "SQLite"; });
 
 TEST(AlterBoletosNaTransacao, AFailureInsideTheRunUndoesOnlyItself) {
-  auto s = Loaded();
+  auto s = Loja();
   s->StartTransaction();
   ASSERT_EQ(s->SetCNABRec(Batch("8")).Error, "");
   EXPECT_NE(s->AlterBoletos(Alter("8", {{"0001", "1"}, {"0002", "3"}})).Error, "");
@@ -248,7 +247,7 @@ TEST(AlterBoletos, StartedAgainOrClosedWhileItRuns) {
 }
 
 TEST(SetCNABRec, AppliesInsertsChangesAndDeletions) {
-  auto s = Loaded();
+  auto s = Loja();
   ASSERT_EQ(s->SetCNABRec(Batch("8")).Error, "");
   EXPECT_EQ(s->SetCNABRec(Batch("8")).Error, Cp("Remessa 8 da empresa 01 já cadastrada."));
 
@@ -256,7 +255,7 @@ TEST(SetCNABRec, AppliesInsertsChangesAndDeletions) {
   mod.Rows[0][mod.IndexOf("IDMARCADO")] = std::string("S");
   ASSERT_EQ(s->SetCNABRec(mod).Error, "");
   EXPECT_EQ(
-      std::get<double>(s->Database().Scalar("SELECT VRTOTBOLCNABREC FROM CNABREC WHERE NRCNABREC = '8'")),
+      std::get<double>(s->Conexao().Scalar("SELECT VRTOTBOLCNABREC FROM CNABREC WHERE NRCNABREC = '8'")),
       55.5);
 
   EXPECT_EQ(s->SetCNABRec(Batch("44", TUpdateStatus::usModified)).Error,
