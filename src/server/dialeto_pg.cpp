@@ -141,40 +141,25 @@ std::string ParaPostgres(std::string_view s) {
         }
       }
     }
-    // substr(text, -n): SQLite counts a negative start from the end.
-    if (Igual(w, "substr") && fim < s.size() && s[fim] == '(') {
+    // Calls that SQLite reads otherwise: substr(text, -n) counts from the
+    // end; MAX(a, b) and MIN(a, b) are its scalar forms of the aggregates;
+    // round(x, n) rounds to places only a NUMERIC in PostgreSQL.
+    if (fim < s.size() && s[fim] == '(') {
       const size_t fecha = Fecha(s, fim);
       if (fecha != std::string_view::npos) {
-        const std::vector<std::string_view> args = Argumentos(s.substr(fim + 1, fecha - fim - 1));
-        if (args.size() == 2 && Negativo(args[1])) {
-          out += "right(" + ParaPostgres(args[0]) + ", " + std::string(Apara(args[1]).substr(1)) + ")";
-          i = fecha + 1;
-          continue;
-        }
-      }
-    }
-    // MAX(a, b) and MIN(a, b): SQLite's scalar forms of the aggregates.
-    if ((Igual(w, "max") || Igual(w, "min")) && fim < s.size() && s[fim] == '(') {
-      const size_t fecha = Fecha(s, fim);
-      if (fecha != std::string_view::npos) {
-        const std::vector<std::string_view> args = Argumentos(s.substr(fim + 1, fecha - fim - 1));
-        if (args.size() >= 2) {
-          out += Igual(w, "max") ? "GREATEST(" : "LEAST(";
-          for (size_t k = 0; k < args.size(); ++k) out += (k ? ", " : "") + ParaPostgres(Apara(args[k]));
-          out += ")";
-          i = fecha + 1;
-          continue;
-        }
-      }
-    }
-    // round(x, n): PostgreSQL rounds to places only a NUMERIC.
-    if (Igual(w, "round") && fim < s.size() && s[fim] == '(') {
-      const size_t fecha = Fecha(s, fim);
-      if (fecha != std::string_view::npos) {
-        const std::vector<std::string_view> args = Argumentos(s.substr(fim + 1, fecha - fim - 1));
-        if (args.size() == 2) {
-          out += "round(CAST(" + ParaPostgres(Apara(args[0])) + " AS NUMERIC), " +
-                 ParaPostgres(Apara(args[1])) + ")";
+        std::vector<std::string> a;
+        for (auto arg : Argumentos(s.substr(fim + 1, fecha - fim - 1))) a.push_back(ParaPostgres(Apara(arg)));
+        std::string chamada;
+        if (Igual(w, "substr") && a.size() == 2 && Negativo(a[1]))
+          chamada = "right(" + a[0] + ", " + a[1].substr(1) + ")";
+        else if ((Igual(w, "max") || Igual(w, "min")) && a.size() >= 2) {
+          chamada = Igual(w, "max") ? "GREATEST(" : "LEAST(";
+          for (size_t k = 0; k < a.size(); ++k) chamada += (k ? ", " : "") + a[k];
+          chamada += ")";
+        } else if (Igual(w, "round") && a.size() == 2)
+          chamada = "round(CAST(" + a[0] + " AS NUMERIC), " + a[1] + ")";
+        if (!chamada.empty()) {
+          out += chamada;
           i = fecha + 1;
           continue;
         }
