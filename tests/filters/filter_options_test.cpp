@@ -90,7 +90,7 @@ TEST(FilterOptions, SavedOptionsOutliveTheDialogAndBelongToTheOperator) {
     const std::string limpo = d.le();
     d.preenche();
     d.salva();
-    const auto guardadas = s.Server().Database().Scalar("SELECT COUNT(*) FROM OPCOESFILTRO", {});
+    const auto guardadas = s.Server().Conexao().Scalar("SELECT COUNT(*) FROM OPCOESFILTRO", {});
     d.fecha();  // the dialog goes, and with it everything it held
 
     d.abre(ctx);
@@ -104,7 +104,7 @@ TEST(FilterOptions, SavedOptionsOutliveTheDialogAndBelongToTheOperator) {
 
     d.preenche();  // saving again replaces, it does not add
     d.salva();
-    EXPECT_EQ(s.Server().Database().Scalar("SELECT COUNT(*) FROM OPCOESFILTRO", {}), guardadas);
+    EXPECT_EQ(s.Server().Conexao().Scalar("SELECT COUNT(*) FROM OPCOESFILTRO", {}), guardadas);
     d.fecha();
   }
 }
@@ -152,7 +152,7 @@ TEST(FilterOptions, SentTitlesListButtonsOfferTheirLookupsAndTakeThePick) {
     EXPECT_EQ(*c.lista, c.esperada);
   }
   // A look-up that must have rows and has none stops with the dialog's words.
-  s.Server().Database().Exec("DELETE FROM CONTCORR");
+  s.Server().Conexao().Exec("DELETE FROM CONTCORR");
   try {
     d.btnCCorrClick();
     ADD_FAILURE() << "no refusal";

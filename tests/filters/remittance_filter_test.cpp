@@ -408,7 +408,7 @@ TEST(FiltroRemessa, UndoRestoresTheResetStateWithoutAsking) {
   EXPECT_EQ(d.medDocIni.Text, "0000123");
   EXPECT_EQ(d.medDocFin.Text, "0000123");  // copied into the empty to edit
   d.medNrRemessa.Text = "9";
-  s.Server().Database().Exec(
+  s.Server().Conexao().Exec(
       "INSERT INTO CNABREC (CDEMPRESA, NRCNABREC, DTCNABREC) VALUES ('01', '4', '2026-12-08 11:00:00')");
   d.sbtLimpaClick();
   EXPECT_EQ(d.depDtIniVen.Text, "08/12/2026");

@@ -267,7 +267,7 @@ TEST(AccountAndBranch, CodesAreZeroFilledAndKindOrCollectionFollowTheBank) {
   EXPECT_EQ(f.medCdEmpresa.Text, "05");
   f.medCdEmpresa.Text = "";
   EXPECT_EQ(erro([&] { f.Vd_CdEmpresa(); }), "EMPR_DEVE");
-  s.Server().Database().Exec("DELETE FROM OPEREMPR");
+  s.Server().Conexao().Exec("DELETE FROM OPEREMPR");
   f.medCdEmpresa.Text = "01";
   EXPECT_EQ(erro([&] { f.Vd_CdEmpresa(); }), "Emp_Nr");
 }

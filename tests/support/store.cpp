@@ -16,6 +16,7 @@
 #include "host/context.h"
 #include "layouts/file_check.h"
 #include "server/import.h"
+#include "server/pg_server.h"
 
 namespace testsupport {
 
@@ -53,7 +54,22 @@ TStore::TStore(const std::string& json, bool emArquivo) {
     std::filesystem::create_directory(dir_ + "/base");
     banco = dir_ + "/base/store.db";
   }
-  server_ = std::make_unique<server::TSQLiteRemessaServer>(banco, true);
+  const char* loja = std::getenv("REMESSA_TEST_STORE");
+  if (loja && std::string(loja) == "pg" && !emArquivo) {
+    const char* c = std::getenv("REMESSA_PG_TEST");
+    if (!c || !*c)
+      throw std::runtime_error("REMESSA_TEST_STORE=pg needs REMESSA_PG_TEST (make test sets both)");
+    static int n = 0;
+    pg_ = c;
+    banco_ = "remessa_s" + std::to_string(getpid()) + "_" + std::to_string(++n);
+    server::pg::Db admin;
+    admin.Open(pg_);
+    admin.Exec("DROP DATABASE IF EXISTS " + banco_ + " WITH (FORCE)");
+    admin.Exec("CREATE DATABASE " + banco_);
+    server_ = std::make_unique<server::TPgRemessaServer>(pg_, banco_);
+  } else {
+    server_ = std::make_unique<server::TSQLiteRemessaServer>(banco, true);
+  }
   server::ImportJson(*server_, kBaseFixture);
   server::ImportJson(*server_, json);
   auto& c = host::Corvane();
@@ -69,6 +85,15 @@ TStore::TStore(const std::string& json, bool emArquivo) {
 TStore::~TStore() {
   Fecha();
   host::SetUI(nullptr);
+  server_.reset();
+  if (!banco_.empty()) {
+    try {
+      server::pg::Db admin;
+      admin.Open(pg_);
+      admin.Exec("DROP DATABASE IF EXISTS " + banco_ + " WITH (FORCE)");
+    } catch (const std::exception&) {
+    }
+  }
   std::string cmd = "rm -rf '" + dir_ + "'";
   if (std::system(cmd.c_str()) != 0) {
   }

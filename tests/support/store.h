@@ -19,14 +19,14 @@ namespace testsupport {
 extern const char* const kBaseFixture;
 
 struct TOpcoesGeracao {
-  std::string conta = "001";  // account short code
-  std::string contaCobranca;  // collection account, when the bank takes one
-  std::string filial;         // batch branch; empty for none
-  int operacao = 0;           // 0 inclusion, 1 exclusion, 2 alteration
-  int tipo = 0;               // 0 Cobrança, 1 Desconto (where the kind combo is enabled)
+  std::string conta = "001";         // account short code
+  std::string contaCobranca;         // collection account, when the bank takes one
+  std::string filial;                // batch branch; empty for none
+  int operacao = 0;                  // 0 inclusion, 1 exclusion, 2 alteration
+  int tipo = 0;                      // 0 Cobrança, 1 Desconto (where the kind combo is enabled)
   std::vector<std::string> boletos;  // "FILIAL/NUMERO"; empty marks every title listed
-  std::string arquivo;        // output path; a fresh temporary file by default
-  bool sobrescrever = true;   // answer to the overwrite question
+  std::string arquivo;               // output path; a fresh temporary file by default
+  bool sobrescrever = true;          // answer to the overwrite question
 };
 
 class TStore {
@@ -34,11 +34,15 @@ class TStore {
   // Base fixture plus the test's own JSON ({"TABLE": [rows]}); the clock is
   // fixed at 2026-12-08 10:30:00 and the processing date at the same day.
   // emArquivo keeps the database in a file of the store's folder, where the
-  // server reads on a second connection beside its writes.
+  // server reads on a second connection beside its writes. With
+  // REMESSA_TEST_STORE=pg the store is a PostgreSQL database of its own on
+  // REMESSA_PG_TEST's server (make test runs the writers' suites so too).
   explicit TStore(const std::string& json = "{}", bool emArquivo = false);
   ~TStore();
 
-  server::TSQLiteRemessaServer& Server() { return *server_; }
+  server::TRemessaServer& Server() { return *server_; }
+  // What only SQLite's server tells (the update run beside the caller).
+  server::TSQLiteRemessaServer& SQLite() { return dynamic_cast<server::TSQLiteRemessaServer&>(*server_); }
   // The form while it is open (a run closes it when it ends).
   workspace::TfrmRemessaCNAB& Form() {
     if (!workspace::frmRemessaCNAB) throw std::logic_error("the form is closed");
@@ -60,14 +64,17 @@ class TStore {
   const std::string& Arquivo() const { return arquivo_; }
 
  private:
-  std::unique_ptr<server::TSQLiteRemessaServer> server_;
+  std::unique_ptr<server::TRemessaServer> server_;
   host::TScriptedUI ui_{true};
   std::string dir_, arquivo_;
+  std::string pg_, banco_;  // the PostgreSQL server and database, when on one
   struct TPedido;
   void pedido(const TOpcoesGeracao& o, void* out);
 };
 
 // Field of a record by 1-based position and length.
-inline std::string field(const std::string& rec, int pos, int len) { return rec.substr(pos - 1, len); }
+inline std::string field(const std::string& rec, int pos, int len) {
+  return rec.substr(pos - 1, len);
+}
 
 }  // namespace testsupport

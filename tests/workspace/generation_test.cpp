@@ -182,14 +182,14 @@ TEST(GenerationRun, StoreFailureKeepsTheOldFileAndPostsNothing) {
     f.MostraBoletos();
     f.MarcaTodos(false);
     ASSERT_EQ(f.nedQuant, 2);
-    s.Server().Database().Exec(
+    s.Server().Conexao().Exec(
         "UPDATE BOLETOREC SET IDSITUCNABR = '10', NRCNABRECREM = '77' WHERE NRLANBOLREC = '2'");
     const std::string antes = estado(s);
     EXPECT_THROW(f.sbtConfirmarClick(), host::EServerError);
     EXPECT_EQ(estado(s), antes);
     EXPECT_EQ(ler(path), "arquivo anterior\r\n");
     EXPECT_EQ(arquivos_na_pasta(dir), 1);  // no partial file beside it
-    EXPECT_EQ(s.Server().AlteracoesAoLado(), emArquivo ? 1u : 0u);
+    EXPECT_EQ(s.SQLite().AlteracoesAoLado(), emArquivo ? 1u : 0u);
 
     // The operator drops the title and confirms again: a new batch number is drawn.
     ASSERT_TRUE(f.cdsBoletos.Locate("NRLANBOLREC", {"2"}));
@@ -226,8 +226,8 @@ TEST(GenerationRun, StateStoredBesideTheWriterMatchesTheRunInTurn) {
     EXPECT_EQ(ler(emArquivo.Arquivo()), ler(emMemoria.Arquivo()));
     EXPECT_EQ(estado(emArquivo), estado(emMemoria));
     EXPECT_NE(estado(emArquivo).find("0001|5|10|1|1|001|"), std::string::npos);
-    EXPECT_EQ(emMemoria.Server().AlteracoesAoLado(), 0u);
-    EXPECT_EQ(emArquivo.Server().AlteracoesAoLado(), 1u);
+    EXPECT_EQ(emMemoria.SQLite().AlteracoesAoLado(), 0u);
+    EXPECT_EQ(emArquivo.SQLite().AlteracoesAoLado(), 1u);
   }
 }
 
@@ -241,7 +241,7 @@ TEST(GenerationRun, WriterStopBesideTheUpdateUndoesIt) {
   EXPECT_EQ(chave_erro([&] { s.Gerar({}); }), "TipoCart_INV");
   EXPECT_EQ(estado(s), antes);
   EXPECT_FALSE(std::filesystem::exists(s.Arquivo()));
-  EXPECT_EQ(s.Server().AlteracoesAoLado(), 1u);
+  EXPECT_EQ(s.SQLite().AlteracoesAoLado(), 1u);
   EXPECT_FALSE(s.Server().InTransaction());
 }
 

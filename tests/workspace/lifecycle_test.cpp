@@ -75,7 +75,7 @@ struct TForm {
     f().MarcaBoletoAtual();
   }
   std::string Db(const std::string& sql) {
-    auto v = s_.Server().Database().Scalar(sql);
+    auto v = s_.Server().Conexao().Scalar(sql);
     return host::ValueToString(v, host::TFieldType::ftString);
   }
   // Situation, alteration state and batch of every title, to see what the server changed.
@@ -210,7 +210,7 @@ TEST(Lifecycle, ARefusedPostKeepsTheChangeLogAndRecordsNoTitle) {
   f.MostraPagina(TPagina::tshBoletos);
   f.MarcaTodos(false);
   ASSERT_EQ(f.nedQuant, 2);
-  s.Server().Database().Exec(
+  s.Server().Conexao().Exec(
       "CREATE TRIGGER RECUSA BEFORE INSERT ON CNABREC BEGIN SELECT RAISE(ABORT, 'disco cheio'); END");
   const std::string antes = t.Titulos5();
   EXPECT_NE(Chave([&] { f.sbtConfirmarClick(); }).find("disco cheio"), std::string::npos);
@@ -221,7 +221,7 @@ TEST(Lifecycle, ARefusedPostKeepsTheChangeLogAndRecordsNoTitle) {
 
   // The batch is no longer being inserted: confirming again must not record
   // its titles against a batch the server never stored.
-  s.Server().Database().Exec("DROP TRIGGER RECUSA");
+  s.Server().Conexao().Exec("DROP TRIGGER RECUSA");
   EXPECT_FALSE(f.sbtConfirmar.Enabled);
   f.sbtConfirmarClick();
   EXPECT_EQ(t.Titulos5(), antes);

@@ -198,7 +198,7 @@ TEST(Lookups, LeavingTheCompanyPassesTheStoresFailureOn) {
     TStore s(Cadastro());
     TForm t(s);
     auto& f = t.f();
-    s.Server().Database().Exec(std::string("ALTER TABLE ") + tabela + " RENAME TO SEM_" + tabela);
+    s.Server().Conexao().Exec(std::string("ALTER TABLE ") + tabela + " RENAME TO SEM_" + tabela);
     f.ActiveControl.clear();
     f.medCdEmpresa.Text = "1";
     EXPECT_THROW(f.medCdEmpresaExit(), host::EServerError);
@@ -228,7 +228,7 @@ TEST(Lookups, SearchMovesToTheRowFoundAndRefreshListsAgain) {
     EXPECT_EQ(Campo(f, "NRCNABREC"), c.atual);
   }
 
-  s.Server().Database().Exec(
+  s.Server().Conexao().Exec(
       "INSERT INTO CNABREC (CDEMPRESA, NRCNABREC, DTCNABREC) VALUES ('01', '3', '2026-12-08 11:00:00')");
   f.sbtAtualizarClick();
   EXPECT_EQ(Chaves(f.cdsCNABRec, "NRCNABREC").size(), 3u);

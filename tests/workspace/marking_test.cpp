@@ -78,8 +78,8 @@ TEST(MarkingRules, EachRefusalWithItsMessage) {
     const bool adiant = j.contains("ADIANT");
     j.erase("ADIANT");
     TStore s(j.dump());
-    if (!nr.empty()) s.Server().Database().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '" + nr + "'");
-    if (adiant) s.Server().Database().Exec("UPDATE CLIENTE SET VRADIANTCLIE = 10 WHERE CDCLIENTE = 'C1'");
+    if (!nr.empty()) s.Server().Conexao().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '" + nr + "'");
+    if (adiant) s.Server().Conexao().Exec("UPDATE CLIENTE SET VRADIANTCLIE = 10 WHERE CDCLIENTE = 'C1'");
     auto& f = s.Prepara();
     s.UI().SetAnswer(false);  // "Bol_Adia" answered No
     const std::string got = marca(f, "1");
@@ -118,7 +118,7 @@ TEST(MarkingRules, OnePortfolioForBank001AndUnmarkSkipsTheRules) {
   EXPECT_EQ(marca(f, "1"), "S");
   EXPECT_EQ(marca(f, "2"), "CART_DIF");
   EXPECT_EQ(marca(f, "3"), "S");  // "017" and "17" are one portfolio
-  s.Server().Database().Exec("UPDATE BOLETOREC SET CDNOSNUMREC = '' WHERE NRLANBOLREC = '1'");
+  s.Server().Conexao().Exec("UPDATE BOLETOREC SET CDNOSNUMREC = '' WHERE NRLANBOLREC = '1'");
   EXPECT_EQ(marca(f, "1"), "N");  // unmarking runs no rule
   EXPECT_EQ(f.nedQuant, 1);
 }
@@ -149,7 +149,7 @@ TEST(MarkingRules, MarkAllStopsAtTheFirstLongTaxIdForBankReal) {
   j["CONTCORR"] = {Conta("356")};
   j["BOLETOREC"] = {Titulo("1"), Titulo("2")};
   TStore s(j.dump());
-  s.Server().Database().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '123456789012345'");
+  s.Server().Conexao().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '123456789012345'");
   auto& f = s.Prepara();
   try {
     f.MarcaTodos(false);

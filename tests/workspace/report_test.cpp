@@ -67,7 +67,7 @@ struct TAmbiente {
     origem = dir + "/fonte/BORD237.QR2";
     std::ofstream(origem, std::ios::binary) << host::ModeloBorderoPadrao("00000002");
     s = std::make_unique<TStore>(Fixture(origem, dataServ, tagServ));
-    s->Server().Database().Exec("UPDATE BANCO SET DSARQBORDBANC = 'BORD237.QR2' WHERE CDBANCO = '237'");
+    s->Server().Conexao().Exec("UPDATE BANCO SET DSARQBORDBANC = 'BORD237.QR2' WHERE CDBANCO = '237'");
     host::Corvane().ReportDir = dir + "/rel";
     workspace::SetAppServer(&s->Server());
     workspace::CriaRemessaCNABRec();
@@ -178,7 +178,7 @@ TEST(Bordero, PrintsTheBatchWithItsTitlesAndTotals) {
 TEST(Bordero, ManyTitlesGoOnMorePagesWithTheTotalAtTheEnd) {
   TAmbiente a;
   for (int i = 0; i < 70; ++i)
-    a.s->Server().Database().Exec(
+    a.s->Server().Conexao().Exec(
         "INSERT INTO BOLETOREC (CDFILIAL, NRLANBOLREC, CDEMPRESA, CDCLIENTE, CDREDUCONT, "
         "DTVENBOLREC, VRFINALBREC, NRCNABRECREM, DOCUMENTO) VALUES ('0001', '" +
         std::to_string(100 + i) + "', '01', 'C1', '001', '2026-12-30', 10, '7', 'D" + std::to_string(i) +
@@ -221,7 +221,7 @@ TEST(Bordero, MarkingAllBatchesStoresTheMarksAndOffersPrinting) {
   EXPECT_TRUE(f.sbtImprimir.Enabled);
   EXPECT_EQ(f.cdsCNABRec.ChangeCount(), 0);
   EXPECT_EQ(host::ValueToString(
-                a.s->Server().Database().Scalar("SELECT COUNT(*) FROM CNABREC WHERE IDMARCADO = 'S'"),
+                a.s->Server().Conexao().Scalar("SELECT COUNT(*) FROM CNABREC WHERE IDMARCADO = 'S'"),
                 host::TFieldType::ftString),
             "2");
   // One unmarked by hand: printing stays offered for the other.

@@ -119,7 +119,7 @@ TEST(HSBCRemessa, CompanyIsTheRegisteredOne) {
   EXPECT_EQ(field(recs[1], 74, 30), kEmpresa);
 
   TStore store(TLoja("399").dados.dump());
-  store.Server().Database().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '123.456.789-09', IDTPIJUREMPR = 'F'");
+  store.Server().Conexao().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '123.456.789-09', IDTPIJUREMPR = 'F'");
   store.Gerar({});
   recs = store.Registros(240);
   EXPECT_EQ(field(recs[0], 18, 15), "1"s + "00012345678909");

@@ -136,7 +136,7 @@ TEST(RealRemessa, HeadersCarryTheCompanyNeverTheBranch) {
 // characters the bank takes.
 TEST(RealRemessa, CompanyThatIsAPerson) {
   testsupport::TStore store(Loja().dados.dump());
-  store.Server().Database().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '123.456.789-09', IDTPIJUREMPR = 'F'");
+  store.Server().Conexao().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '123.456.789-09', IDTPIJUREMPR = 'F'");
   store.Gerar({});
   const auto recs = store.Registros(240);
   EXPECT_EQ(field(recs[0], 18, 15), "1"s + "00012345678909");

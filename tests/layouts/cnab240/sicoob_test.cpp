@@ -99,7 +99,7 @@ TEST(Sicoob240, AgencyByThePicture) {
 TEST(Sicoob240, PersonAsCompanyInTheLotHeader) {
   TLoja l("756");
   TStore s(l.dados.dump());
-  s.Server().Database().Exec("UPDATE FILIAL SET IDTPIJURFILI = 'F', NRINSJURFILI = '123.456.789-01'");
+  s.Server().Conexao().Exec("UPDATE FILIAL SET IDTPIJURFILI = 'F', NRINSJURFILI = '123.456.789-01'");
   s.Gerar({});
   const auto recs = s.Registros(240);
   EXPECT_EQ(field(recs[0], 18, 15), "1"s + "00012345678901");

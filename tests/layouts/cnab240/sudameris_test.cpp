@@ -100,7 +100,7 @@ TEST(SudamerisRemessa, TitleNumber) {
 // A company that is a person: its CPF as digits in both headers.
 TEST(SudamerisRemessa, CompanyThatIsAPerson) {
   testsupport::TStore store(TLoja("347").dados.dump());
-  store.Server().Database().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '123.456.789-09', IDTPIJUREMPR = 'F'");
+  store.Server().Conexao().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '123.456.789-09', IDTPIJUREMPR = 'F'");
   store.Gerar({});
   const auto recs = store.Registros(240);
   EXPECT_EQ(field(recs[0], 18, 15), "1"s + "00012345678909");

@@ -50,7 +50,7 @@ TLoja Completa() {
 // writer is called by name on the prepared batch; the file checked whole.
 std::vector<std::string> Desconto(TLoja& l, const std::string& tipoEmpresa = "J") {
   TStore s(l.dados.dump());
-  s.Server().Database().Exec("UPDATE EMPRESA SET IDTPIJUREMPR = '" + tipoEmpresa + "'");
+  s.Server().Conexao().Exec("UPDATE EMPRESA SET IDTPIJUREMPR = '" + tipoEmpresa + "'");
   auto& f = s.Prepara();
   struct Descarta {
     ~Descarta() { host::TOutputStage::Current().Discard(); }

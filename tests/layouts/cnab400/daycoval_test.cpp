@@ -167,7 +167,7 @@ TEST(Daycoval, CompanyRegistrationTypeBranchFirst) {
     TLoja l("707");
     if (!c.filial) l.conta()["CDFILIAL"] = nullptr;
     TStore s(l.dados.dump());
-    s.Server().Database().Exec(
+    s.Server().Conexao().Exec(
         std::string(c.filial ? "UPDATE FILIAL SET IDTPIJURFILI" : "UPDATE EMPRESA SET IDTPIJUREMPR") +
         " = '" + c.tipo + "'");
     s.Gerar({});

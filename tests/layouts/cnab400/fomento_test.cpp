@@ -35,7 +35,7 @@ TLoja Completa() {
 // The records of a run whose company row was changed after the store was laid.
 std::vector<std::string> ComEmpresa(TLoja& l, const std::string& update) {
   TStore s(l.dados.dump());
-  s.Server().Database().Exec("UPDATE EMPRESA SET " + update);
+  s.Server().Conexao().Exec("UPDATE EMPRESA SET " + update);
   s.Gerar({});
   return s.Registros(400);
 }

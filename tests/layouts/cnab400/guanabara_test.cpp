@@ -99,7 +99,7 @@ TEST(Guanabara, HeaderDetailAndCompanyRecord) {
 TEST(Guanabara, CompanyTypeBesideTheFixedCnpj) {
   for (auto [tipo, detalhe, empresa] : {std::tuple{"J", "02", "02"}, std::tuple{"F", "02", "01"}}) {
     TStore s(TLoja("612").dados.dump());
-    s.Server().Database().Exec(std::string("UPDATE EMPRESA SET IDTPIJUREMPR = '") + tipo + "'");
+    s.Server().Conexao().Exec(std::string("UPDATE EMPRESA SET IDTPIJUREMPR = '") + tipo + "'");
     s.Gerar({});
     const auto recs = s.Registros(400);
     ASSERT_EQ(recs.size(), 4u);

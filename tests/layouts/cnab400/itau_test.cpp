@@ -292,7 +292,7 @@ TEST(ItauCompany, RegistrationTypeAndNameBranchFirst) {
     if (!c.filial) j["CONTCORR"][0]["CDFILIAL"] = nullptr;
     TStore s(j.dump());
     const std::string tabela = c.filial ? "FILIAL SET IDTPIJURFILI" : "EMPRESA SET IDTPIJUREMPR";
-    s.Server().Database().Exec("UPDATE " + tabela + " = '" + c.tipo + "'");
+    s.Server().Conexao().Exec("UPDATE " + tabela + " = '" + c.tipo + "'");
     s.Gerar({});
     const auto recs = s.Registros(400);
     ConfereArquivo(recs);
@@ -309,7 +309,7 @@ TEST(ItauCompany, TaxIdOfMoreThanFourteenDigitsStopsBeforeTheFile) {
   } casos[] = {{"12.345.678/0001-95", ""}, {"12.345.678/0001-951", "INSCRICAO_INV"}};
   for (const auto& c : casos) {
     TStore s(Itau().dump());
-    s.Server().Database().Exec(std::string("UPDATE FILIAL SET NRINSJURFILI = '") + c.inscricao + "'");
+    s.Server().Conexao().Exec(std::string("UPDATE FILIAL SET NRINSJURFILI = '") + c.inscricao + "'");
     EXPECT_EQ(ChaveErro([&] { s.Gerar({}); }), c.chave) << c.inscricao;
     struct stat st;
     EXPECT_EQ(stat(s.Arquivo().c_str(), &st) == 0, *c.chave == '\0') << c.inscricao;

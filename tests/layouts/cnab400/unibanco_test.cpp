@@ -52,7 +52,7 @@ struct Unibanco : TLoja {
   }
   void Roda(const TOpcoesGeracao& o) {
     store = std::make_unique<TStore>(dados.dump());
-    store->Server().Database().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '" + inscricao + "'");
+    store->Server().Conexao().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '" + inscricao + "'");
     store->Gerar(o);
   }
   std::unique_ptr<TStore> store;

@@ -97,7 +97,7 @@ json& TLoja::EmprBanc() {
 void TLoja::Abre() {
   store_ = std::make_unique<TStore>(dados.dump());
   if (!inscricaoEmpresa.empty())
-    store_->Server().Database().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '" + inscricaoEmpresa + "'");
+    store_->Server().Conexao().Exec("UPDATE EMPRESA SET NRINSJUREMPR = '" + inscricaoEmpresa + "'");
 }
 
 std::vector<std::string> TLoja::Gera(const TOpcoesGeracao& o,
