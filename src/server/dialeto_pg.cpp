@@ -90,6 +90,47 @@ std::vector<std::string_view> Argumentos(std::string_view s) {
   return v;
 }
 
+// Where an ORDER BY list that starts at de ends: the parenthesis that
+// closes around it, a clause after it, or the statement's end.
+size_t FimDaOrdem(std::string_view s, size_t de) {
+  int nivel = 0;
+  for (size_t j = de; j < s.size();) {
+    const char c = s[j];
+    if (c == '\'' || c == '"') {
+      j = FimDoLiteral(s, j);
+      continue;
+    }
+    if (c == '(') ++nivel;
+    if (c == ')' && nivel-- == 0) return j;
+    if (c == ';' && nivel == 0) return j;
+    if (nivel == 0 && Palavra(c) && (j == 0 || !Palavra(s[j - 1]))) {
+      size_t f = j;
+      while (f < s.size() && Palavra(s[f])) ++f;
+      const std::string_view w = s.substr(j, f - j);
+      for (std::string_view k : {"LIMIT", "OFFSET", "UNION", "EXCEPT", "INTERSECT", "FOR"})
+        if (Igual(w, k)) return j;
+      j = f;
+      continue;
+    }
+    ++j;
+  }
+  return s.size();
+}
+
+// Whether the text holds the word (outside nothing: the terms are short).
+bool TemPalavra(std::string_view t, std::string_view w) {
+  for (size_t j = 0; j + w.size() <= t.size(); ++j)
+    if ((j == 0 || !Palavra(t[j - 1])) && Igual(t.substr(j, w.size()), w) &&
+        (j + w.size() == t.size() || !Palavra(t[j + w.size()])))
+      return true;
+  return false;
+}
+
+bool UltimaPalavra(std::string_view t, std::string_view w) {
+  return t.size() >= w.size() && Igual(t.substr(t.size() - w.size()), w) &&
+         (t.size() == w.size() || !Palavra(t[t.size() - w.size() - 1]));
+}
+
 // Words translated as they stand.
 const std::pair<std::string_view, std::string_view> kPalavras[] = {
     {"REAL", "DOUBLE PRECISION"},
@@ -126,6 +167,27 @@ std::string ParaPostgres(std::string_view s) {
     size_t fim = i;
     while (fim < s.size() && Palavra(s[fim])) ++fim;
     const std::string_view w = s.substr(i, fim - i);
+    // ORDER BY: SQLite puts NULLs first going up and last going down;
+    // PostgreSQL the other way round, unless told.
+    if (Igual(w, "ORDER")) {
+      size_t by = fim;
+      while (by < s.size() && s[by] == ' ') ++by;
+      if (Igual(s.substr(by, 2), "BY") && (by + 2 == s.size() || !Palavra(s[by + 2]))) {
+        const size_t de = by + 2, ate = FimDaOrdem(s, de);
+        out += "ORDER BY";
+        const std::vector<std::string_view> termos = Argumentos(s.substr(de, ate - de));
+        for (size_t k = 0; k < termos.size(); ++k) {
+          const std::string t = ParaPostgres(Apara(termos[k]));
+          out += (k ? ", " : " ") + t;
+          if (TemPalavra(t, "NULLS")) continue;
+          out += UltimaPalavra(t, "DESC") ? " NULLS LAST" : " NULLS FIRST";
+        }
+        if (ate < s.size() && s[ate] != ')') out += ' ';
+        i = ate;
+        while (i < s.size() && s[i] == ' ') ++i;
+        continue;
+      }
+    }
     // CAST(expr AS INTEGER): SQLite takes the text's leading integer.
     if (Igual(w, "CAST")) {
       size_t abre = fim;

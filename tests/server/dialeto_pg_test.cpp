@@ -13,7 +13,11 @@ TEST(ParaPostgres, TranslatesWhatTheDialectsSayDifferently) {
       {"VRFINALBREC REAL NOT NULL DEFAULT 0", "VRFINALBREC DOUBLE PRECISION NOT NULL DEFAULT 0"},
       {"BLARQUIVO BLOB, QTBYTES INTEGER", "BLARQUIVO BYTEA, QTBYTES BIGINT"},
       {"ORDER BY CAST(B.NRLANBOLREC AS INTEGER), B.NRLANBOLREC",
-       "ORDER BY remessa_inteiro(B.NRLANBOLREC), B.NRLANBOLREC"},
+       "ORDER BY remessa_inteiro(B.NRLANBOLREC) NULLS FIRST, B.NRLANBOLREC NULLS FIRST"},
+      // NULLs where SQLite puts them: first going up, last going down.
+      {"SELECT x FROM t ORDER BY a DESC, b LIMIT 1",
+       "SELECT x FROM t ORDER BY a DESC NULLS LAST, b NULLS FIRST LIMIT 1"},
+      {"(SELECT a FROM t ORDER BY a) AS q", "(SELECT a FROM t ORDER BY a NULLS FIRST) AS q"},
       {"MAX(CAST (substr(x, 1, 3) AS INTEGER))", "MAX(remessa_inteiro(substr(x, 1, 3)))"},
       {"CAST(x AS REAL)", "CAST(x AS DOUBLE PRECISION)"},
       {"VALUES (?, datetime('now'))", "VALUES (?, to_char(now(), 'YYYY-MM-DD HH24:MI:SS'))"},
@@ -22,7 +26,7 @@ TEST(ParaPostgres, TranslatesWhatTheDialectsSayDifferently) {
       {"-- REAL money\nNRREAL REAL", "-- REAL money\nNRREAL DOUBLE PRECISION"},
       {"DTVENBOLREC DATETEXT", "DTVENBOLREC DATETEXT"},
       {"DELETE FROM temp.LOTEBOLETO", "DELETE FROM pg_temp.LOTEBOLETO"},
-      {"ORDER BY D.NRPARCELA, D.rowid", "ORDER BY D.NRPARCELA, D.ctid"},
+      {"ORDER BY D.NRPARCELA, D.rowid", "ORDER BY D.NRPARCELA NULLS FIRST, D.ctid NULLS FIRST"},
       // A negative start counts from the end in SQLite only.
       {"substr('0000' || trim(B.NRCNABRECREM), -20) = ?", "right('0000' || trim(B.NRCNABRECREM), 20) = ?"},
       {"substr(x, 1, 3), substr(f(a, b), -2)", "substr(x, 1, 3), right(f(a, b), 2)"},
