@@ -82,6 +82,11 @@ std::string EmpresaPedida(server::TRemessaServer& s, const std::string& dada, co
   return e;
 }
 
+std::string DataIso(const std::string& iso) {
+  if (iso.size() < 10) return iso;
+  return iso.substr(8, 2) + "/" + iso.substr(5, 2) + "/" + iso.substr(0, 4);
+}
+
 std::string Celula(const std::string& cp1252, int width) {
   std::string s = cp1252;
   for (char& ch : s)

@@ -35,6 +35,9 @@ void NomeDoOperador(server::TRemessaServer& s);
 // The company of a stored batch's command: the one given, else the only one with that batch number.
 std::string EmpresaPedida(server::TRemessaServer& s, const std::string& dada, const std::string& remessa);
 
+// A stored "aaaa-mm-dd" date as the operator reads it; anything shorter as it is.
+std::string DataIso(const std::string& iso);
+
 // A table cell: Windows-1252 text from the store as the terminal shows it,
 // control characters blanked so a name holding a line break keeps its row,
 // padded (by characters, not bytes) to width when width > 0.

@@ -85,12 +85,6 @@ std::string Le(const std::string& arquivo) {
   return ss.str();
 }
 
-// "aaaa-mm-dd" as the operator reads a date.
-std::string Data(const std::string& iso) {
-  if (iso.size() < 10) return iso;
-  return iso.substr(8, 2) + "/" + iso.substr(5, 2) + "/" + iso.substr(0, 4);
-}
-
 std::string Situacao(const workspace::TfrmRemessaCNAB& f, const std::string& situ) {
   return situ.empty() ? "" : f.Msg(situ);
 }
@@ -167,14 +161,14 @@ int ComandoRetorno(const TGlobais& g, const TPedidoRetorno& p) {
   if (!r.novo) {
     std::cout << Tela(
         Utf8ToCp1252("O arquivo retorno já foi lido (retorno " + f("NRARQRETORNO") + " da empresa ") +
-        f("CDEMPRESA") + Utf8ToCp1252(", lido em " + Data(f("DTLEITURA")) + "): nada foi alterado.\n"));
+        f("CDEMPRESA") + Utf8ToCp1252(", lido em " + DataIso(f("DTLEITURA")) + "): nada foi alterado.\n"));
     return 0;
   }
   if (p.simular) std::cout << Tela(Utf8ToCp1252("Simulação: nada foi gravado.\n"));
   std::cout << Tela("Retorno " + f("NRARQRETORNO") + " da empresa " + f("CDEMPRESA") + ", conta " +
                     f("CDREDUCONT") + " (banco " + f("CDBANCO") + ", " + f("DSLEIAUTE") +
                     Utf8ToCp1252(", sequência ") + f("NRSEQRETORNO") + ", arquivo de " +
-                    Data(f("DTARQUIVO")) + "): " + f("QTOCORRENCIAS") + Utf8ToCp1252(" ocorrência(s), ") +
+                    DataIso(f("DTARQUIVO")) + "): " + f("QTOCORRENCIAS") + Utf8ToCp1252(" ocorrência(s), ") +
                     f("QTAPLICADAS") + " aplicada(s), " + f("QTNAOENCONTR") + Utf8ToCp1252(" sem título.\n"));
   MostraOcorrencias(r.ocorrencias);
   return 0;
@@ -194,8 +188,8 @@ int ComandoRetornos(const TGlobais& g, const std::string& empresa, const std::st
     auto f = [&](const char* n) { return a.FieldByName(n).AsString(); };
     linhas.push_back(
         {f("NRARQRETORNO"), f("CDREDUCONT"), f("CDBANCO"), f("DSLEIAUTE"), f("NRSEQRETORNO"),
-         Data(f("DTARQUIVO")),
-         Data(f("DTLEITURA")) + f("DTLEITURA").substr(std::min<size_t>(10, f("DTLEITURA").size()), 6),
+         DataIso(f("DTARQUIVO")),
+         DataIso(f("DTLEITURA")) + f("DTLEITURA").substr(std::min<size_t>(10, f("DTLEITURA").size()), 6),
          f("QTOCORRENCIAS"), f("QTAPLICADAS"), f("QTNAOENCONTR"), f("DSARQUIVO")});
   }
   Tabela({{"Retorno", 9},

@@ -14,11 +14,6 @@ namespace rt = layouts::retorno;
 
 namespace {
 
-std::string Data(const std::string& iso) {
-  if (iso.size() < 10) return iso;
-  return iso.substr(8, 2) + "/" + iso.substr(5, 2) + "/" + iso.substr(0, 4);
-}
-
 std::string Coluna(const std::string& utf8, int largura) {
   return Celula(fields::Utf8ToCp1252(utf8), largura);
 }
@@ -43,7 +38,7 @@ int VerRetorno(const std::string& arquivo, const std::string& conteudo) {
             << "Inscrição da empresa: " << Celula(r.inscricao) << "\n"
             << "Agência/conta: " << Celula(r.agencia) << "/" << Celula(r.conta) << "\n"
             << "Código da empresa: " << Celula(r.codigoEmpresa) << "\n"
-            << "Data do arquivo: " << Data(r.data) << "\n"
+            << "Data do arquivo: " << DataIso(r.data) << "\n"
             << "Sequência do retorno: " << Celula(r.sequencia) << "\n\n"
             << Coluna("Reg.", 6) << Coluna("Ocorrência", 40) << Coluna("Uso da empresa", 26)
             << Coluna("Nosso número", 21) << Coluna("Vencimento", 11) << Coluna("Valor", 15)
@@ -52,7 +47,7 @@ int VerRetorno(const std::string& arquivo, const std::string& conteudo) {
   for (const auto& o : r.ocorrencias) {
     pago += o.valorPago;
     std::cout << Celula(std::to_string(o.registro), 6) << Celula(o.ocorrencia + " " + o.descricao, 40)
-              << Celula(o.identificacao, 26) << Celula(o.nossoNumero, 21) << Celula(Data(o.vencimento), 11)
+              << Celula(o.identificacao, 26) << Celula(o.nossoNumero, 21) << Celula(DataIso(o.vencimento), 11)
               << Celula(Valor(o.valorTitulo), 15) << Celula(Valor(o.valorPago), 15) << Celula(o.motivos, 16)
               << rt::Letra(o.efeito) << "\n";
   }

@@ -174,19 +174,6 @@ const TEscritor kCatalogo[] = {
      .operacoes = "I"},
 };
 
-// Whether the blank-separated list holds the code (exactly: "41" is not "041").
-bool Lista(std::string_view lista, std::string_view codigo) {
-  if (codigo.empty()) return false;
-  size_t at = 0;
-  while (at <= lista.size()) {
-    size_t fim = lista.find(' ', at);
-    if (fim == std::string_view::npos) fim = lista.size();
-    if (lista.substr(at, fim - at) == codigo) return true;
-    at = fim + 1;
-  }
-  return false;
-}
-
 // "%s" in the catalogue's text, in order.
 std::string Preenche(std::string texto, std::initializer_list<std::string> valores) {
   size_t at = 0;
@@ -206,6 +193,19 @@ std::string Posicoes(const ECampo& e) {
 
 }  // namespace
 
+// Whether the blank-separated list holds the code (exactly: "41" is not "041").
+bool NaLista(std::string_view lista, std::string_view codigo) {
+  if (codigo.empty()) return false;
+  size_t at = 0;
+  while (at <= lista.size()) {
+    size_t fim = lista.find(' ', at);
+    if (fim == std::string_view::npos) fim = lista.size();
+    if (lista.substr(at, fim - at) == codigo) return true;
+    at = fim + 1;
+  }
+  return false;
+}
+
 std::span<const TEscritor> Catalogo() {
   return kCatalogo;
 }
@@ -218,7 +218,7 @@ const TEscritor* Escritor(std::string_view nome) {
 
 const TEscritor* Despacha(std::string_view cnab, std::string_view conv, const TRemessa* remessa) {
   for (const auto& e : kCatalogo) {
-    if (!Lista(e.bancos, cnab) && !Lista(e.convenios, conv)) continue;
+    if (!NaLista(e.bancos, cnab) && !NaLista(e.convenios, conv)) continue;
     if (e.aplica && !(remessa && e.aplica(*remessa))) continue;
     return &e;
   }
@@ -227,13 +227,13 @@ const TEscritor* Despacha(std::string_view cnab, std::string_view conv, const TR
 
 bool OfereceTipo(std::string_view cnab) {
   for (const auto& e : kCatalogo)
-    if (Lista(e.ofereceTipo, cnab)) return true;
+    if (NaLista(e.ofereceTipo, cnab)) return true;
   return false;
 }
 
 bool TomaContaCobranca(std::string_view cnab) {
   for (const auto& e : kCatalogo)
-    if (e.contaCobranca && Lista(e.bancos, cnab)) return true;
+    if (e.contaCobranca && NaLista(e.bancos, cnab)) return true;
   return false;
 }
 

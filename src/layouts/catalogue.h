@@ -49,6 +49,9 @@ struct TEscritor {
 };
 
 std::span<const TEscritor> Catalogo();
+// Whether a row's blank-separated list of codes holds the code (exactly:
+// "41" is not "041"; an empty code is in no list).
+bool NaLista(std::string_view lista, std::string_view codigo);
 const TEscritor* Escritor(std::string_view nome);
 // The first row whose codes take the account's layout or agreement bank and,
 // given the batch, whose condition holds; nullptr when no row does.

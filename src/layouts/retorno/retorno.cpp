@@ -10,17 +10,6 @@ namespace layouts::retorno {
 
 namespace {
 
-// Whether the blank-separated list holds the code.
-bool NaLista(std::string_view lista, std::string_view codigo) {
-  for (size_t at = 0; at <= lista.size();) {
-    size_t fim = lista.find(' ', at);
-    if (fim == std::string_view::npos) fim = lista.size();
-    if (lista.substr(at, fim - at) == codigo) return true;
-    at = fim + 1;
-  }
-  return false;
-}
-
 std::string_view PrimeiroRegistro(std::string_view c) {
   return c.substr(0, std::min(c.find_first_of("\r\n"), c.size()));
 }
