@@ -1,5 +1,7 @@
 #include "app/cli_common.h"
 
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "app/arquivo.h"
@@ -80,6 +82,14 @@ std::string EmpresaPedida(server::TRemessaServer& s, const std::string& dada, co
     throw std::runtime_error(
         Utf8ToCp1252("Remessa " + remessa + " não encontrada em uma só empresa; informe --empresa."));
   return e;
+}
+
+std::string LeArquivo(const std::string& arquivo) {
+  std::ifstream in(arquivo, std::ios::binary);
+  if (!in) throw std::runtime_error(Utf8ToCp1252("Arquivo não encontrado: " + arquivo));
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
 }
 
 std::string DataIso(const std::string& iso) {

@@ -35,6 +35,9 @@ void NomeDoOperador(server::TRemessaServer& s);
 // The company of a stored batch's command: the one given, else the only one with that batch number.
 std::string EmpresaPedida(server::TRemessaServer& s, const std::string& dada, const std::string& remessa);
 
+// The whole file the operator named (UTF-8 path), or "Arquivo não encontrado".
+std::string LeArquivo(const std::string& arquivo);
+
 // A stored "aaaa-mm-dd" date as the operator reads it; anything shorter as it is.
 std::string DataIso(const std::string& iso);
 

@@ -112,11 +112,7 @@ int Init(const TGlobais& g, bool demo) {
 
 int Import(const TGlobais& g, const std::string& file) {
   auto s = Abre(g.db);
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw std::runtime_error(Utf8ToCp1252("Arquivo não encontrado: " + file));
-  std::stringstream ss;
-  ss << in.rdbuf();
-  auto n = server::ImportJson(*s, ss.str());
+  auto n = server::ImportJson(*s, LeArquivo(file));
   std::cout << n << " registros importados.\n";
   return 0;
 }

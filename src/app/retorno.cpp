@@ -77,14 +77,6 @@ host::TPacket Ocorrencias(const rt::TRetorno& r) {
   return o;
 }
 
-std::string Le(const std::string& arquivo) {
-  std::ifstream in(arquivo, std::ios::binary);
-  if (!in) throw std::runtime_error(Utf8ToCp1252("Arquivo não encontrado: " + arquivo));
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 std::string Situacao(const workspace::TfrmRemessaCNAB& f, const std::string& situ) {
   return situ.empty() ? "" : f.Msg(situ);
 }
@@ -119,7 +111,7 @@ void MostraOcorrencias(const host::TPacket& p) {
 }  // namespace
 
 TResultadoRetorno LeArquivoRetorno(server::TRemessaServer& s, const TPedidoRetorno& p) {
-  const std::string bytes = Le(p.arquivo);
+  const std::string bytes = LeArquivo(p.arquivo);
   const rt::TRetorno r = rt::LeRetorno(bytes);
   const std::string empresa = Utf8ToCp1252(p.empresa);
   const std::string operador = host::Corvane().Operador;
