@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
@@ -23,6 +24,7 @@
 #include "host/staging.h"
 #include "layouts/catalogue.h"
 #include "server/import.h"
+#include "server/pg_server.h"
 #include "server/sqlite_server.h"
 #include "workspace/form.h"
 
@@ -106,10 +108,10 @@ std::string vencimento(int i) {
   return "2027-05-31";
 }
 
-void popula(server::TSQLiteRemessaServer& s, const std::string& banco, const layouts::TEscritor& e, int n) {
+void popula(server::TRemessaServer& s, server::store::Db& db, const std::string& banco,
+            const layouts::TEscritor& e, int n) {
   server::ImportJson(s, kBase);
   server::ImportJson(s, conta_json(banco, e));
-  auto& db = s.Database();
   // Banco Real takes no title of a company whose stored tax id is longer
   // than the 14 digits of a CNPJ.
   if (banco == "275" || banco == "356") db.Exec("UPDATE EMPRESA SET NRINSJUREMPR = '12345678000195'");
@@ -296,6 +298,9 @@ int main(int argc, char** argv) {
   if (!mkdtemp(tmpl)) return 1;
   const std::string dir = tmpl;
   int rc = 0;
+  const char* pg = std::getenv("REMESSA_BENCH_PG");
+  if (pg && !*pg) pg = nullptr;
+  const std::string bancoPg = "remessa_bench_" + std::to_string(getpid());
   try {
     host::TScriptedUI ui(true);
     host::SetUI(&ui);
@@ -306,8 +311,23 @@ int main(int argc, char** argv) {
     c.FixClock(fields::EncodeDate(2026, 12, 8) + fields::EncodeTime(10, 30, 0));
     c.SetDataProc(fields::EncodeDate(2026, 12, 8));
 
-    server::TSQLiteRemessaServer server(dir + "/store.db", true);
-    popula(server, banco, *escritor, n);
+    // REMESSA_BENCH_PG=conninfo runs the steps on a database of the bench's
+    // own on that PostgreSQL server, dropped afterwards.
+    std::unique_ptr<server::TRemessaServer> loja;
+    if (pg) {
+      server::pg::Db admin;
+      admin.Open(pg);
+      admin.Exec("DROP DATABASE IF EXISTS " + bancoPg + " WITH (FORCE)");
+      admin.Exec("CREATE DATABASE " + bancoPg);
+      auto s = std::make_unique<server::TPgRemessaServer>(pg, bancoPg);
+      popula(*s, s->Database(), banco, *escritor, n);
+      loja = std::move(s);
+    } else {
+      auto s = std::make_unique<server::TSQLiteRemessaServer>(dir + "/store.db", true);
+      popula(*s, s->Database(), banco, *escritor, n);
+      loja = std::move(s);
+    }
+    auto& server = *loja;
 
     app::TPedidoGeracao p;
     p.empresa = "01";
@@ -369,14 +389,24 @@ int main(int argc, char** argv) {
     }
     if (listados != n) std::fprintf(stderr, "warning: %d of %d titles listed\n", listados, n);
     const double dt = t1 - t0;
-    std::printf("%-24s %8d %-11s %9.3f %12.0f %8.1f %8.3f\n", escritor->nome, n, passo.c_str(), dt, n / dt,
-                pico / 1024.0, cpuPasso);
+    std::printf("%-24s %8d %-11s %9.3f %12.0f %8.1f %8.3f%s\n", escritor->nome, n, passo.c_str(), dt, n / dt,
+                pico / 1024.0, cpuPasso, pg ? "  pg" : "");
     workspace::FechaRemessaCNABRec();
     host::SetUI(nullptr);
+    workspace::SetAppServer(nullptr);
+    loja.reset();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s %d %s failed: %s\n", escritor->nome, n, passo.c_str(), e.what());
     rc = 1;
   }
+  if (pg) try {
+      server::pg::Db admin;
+      admin.Open(pg);
+      admin.Exec("DROP DATABASE IF EXISTS " + bancoPg + " WITH (FORCE)");
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "could not drop %s: %s\n", bancoPg.c_str(), e.what());
+      rc = 1;
+    }
   // REMESSA_BENCH_KEEP=1 leaves the store behind for a look at its plans.
   if (std::getenv("REMESSA_BENCH_KEEP")) {
     std::fprintf(stderr, "store kept in %s\n", dir.c_str());

@@ -313,6 +313,10 @@ void Db::Open(const std::string& conninfo, const std::string& database) {
 }
 
 void Db::Close() {
+  if (enviado_ && conn_) {
+    enviado_ = false;
+    while (PGresult* r = PQgetResult(conn_)) PQclear(r);
+  }
   cache_.clear();
   decl_.clear();
   if (conn_) PQfinish(conn_);
@@ -348,6 +352,34 @@ void Db::Exec(std::string_view sql) {
   if (!conn_) throw Error(0, "PostgreSQL: the connection is closed");
   Result r = Ok(conn_, PQexec(conn_, Dialeto(sql).c_str()));
   conta(r.get());
+}
+
+void Db::Envia(std::string_view sql, const std::vector<std::optional<std::string>>& values) {
+  if (!conn_) throw Error(0, "PostgreSQL: the connection is closed");
+  if (enviado_) throw Error(0, "PostgreSQL: a statement sent is still running");
+  const TTraducao t = Traduz(Dialeto(sql));
+  std::vector<const char*> v(t.nomes.size(), nullptr);
+  for (size_t i = 0; i < v.size() && i < values.size(); ++i)
+    if (values[i]) v[i] = values[i]->c_str();
+  if (!PQsendQueryParams(conn_, t.sql.c_str(), static_cast<int>(v.size()), nullptr, v.data(), nullptr,
+                         nullptr, 0))
+    Throw(conn_, nullptr);
+  enviado_ = true;
+}
+
+void Db::Espera() {
+  if (!enviado_) return;
+  enviado_ = false;
+  // Every result is read, so that the connection is free again even when
+  // the first one is a failure.
+  Result primeiro;
+  while (PGresult* r = PQgetResult(conn_))
+    if (!primeiro)
+      primeiro.reset(r);
+    else
+      PQclear(r);
+  Result ok = Ok(conn_, primeiro.release());
+  conta(ok.get());
 }
 
 void Db::conta(const PGresult* res) const {

@@ -10,10 +10,12 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "server/pg_sql.h"
 #include "server/store.h"
@@ -58,6 +60,14 @@ class Db : public store::Db {
   void Exec(std::string_view sql) override;
   int64_t Changes() const override { return changes_; }
 
+  // A statement sent without waiting for its end: the server works on it
+  // while the caller goes on. Until Espera the connection takes nothing
+  // else (one at a time); Espera throws the statement's failure, and
+  // Changes() then counts its rows. values are texts (NULL where empty).
+  void Envia(std::string_view sql, const std::vector<std::optional<std::string>>& values);
+  void Espera();
+  bool Enviado() const { return enviado_; }
+
  private:
   friend class Comando;
   struct TPreparado;
@@ -69,6 +79,7 @@ class Db : public store::Db {
 
   PGconn* conn_ = nullptr;
   bool sqlite_ = false;
+  bool enviado_ = false;
   mutable int64_t changes_ = 0;
   mutable std::unordered_map<std::string, std::shared_ptr<const TPreparado>> cache_;
   mutable std::map<std::pair<Oid, int>, std::string> decl_;  // by (table, column)

@@ -24,12 +24,24 @@ constexpr const char* kSoltaEsquema = "SELECT pg_advisory_unlock(7310512)";
 constexpr const char* kReferenciaImediata =
     "SELECT 1 FROM pg_constraint c JOIN pg_class t ON t.oid = c.conrelid WHERE c.contype = 'f' AND NOT "
     "c.condeferrable AND t.relnamespace = current_schema()::regnamespace LIMIT 1";
-
+// A run changes every title it sends in one update, and none of the
+// columns it changes is indexed: with room left in each page, the new
+// version of a title's row stays in its page and no index is touched.
+// Updating 100 000 titles: 2.8 s at the default fill of 100 %, 0.22 s at
+// 50 % (the table takes twice the room).
+constexpr const char* kFolgaBoletos = "ALTER TABLE BOLETOREC SET (fillfactor = 50)";
+// The titles' table of a database made before it had that room, where this
+// role may give it (an operator's role may not, and reads it as it is).
+constexpr const char* kSemFolga =
+    "SELECT 1 FROM pg_class WHERE oid = to_regclass('boletorec') AND NOT COALESCE(reloptions @> "
+    "'{fillfactor=50}', false) AND pg_has_role(relowner, 'USAGE')";
 
 }  // namespace
 
 TPgRemessaServer::TPgRemessaServer(const std::string& conninfo, const std::string& database) {
   try {
+    conninfo_ = conninfo;
+    database_ = database;
     con_.Open(conninfo, database);
     con_.FalaSqlite(true);
     migrate();
@@ -44,7 +56,7 @@ TPgRemessaServer::TPgRemessaServer(const std::string& conninfo, const std::strin
 TPgRemessaServer::~TPgRemessaServer() {
   if (con_.IsOpen() && user_tx_) {
     try {
-      con_.Exec("ROLLBACK");
+      db().Exec("ROLLBACK");
     } catch (...) {
     }
   }
@@ -57,8 +69,15 @@ void TPgRemessaServer::migrate() {
   auto atual = [&] {
     if (std::holds_alternative<std::monostate>(con_.Scalar("SELECT to_regclass('schema_version')::text")))
       return false;
-    if (SchemaVersion() < latest) return false;
-    return std::holds_alternative<std::monostate>(con_.Scalar(kReferenciaImediata));
+    const int versao = SchemaVersion();
+    // A newer program's schema is refused as the migrations refuse it, not
+    // read as if it were this program's.
+    if (versao > latest)
+      throw Refusal("O banco de dados tem esquema versão " + std::to_string(versao) +
+                    ", mais nova que a suportada por este programa (" + std::to_string(latest) + ").");
+    if (versao < latest) return false;
+    return std::holds_alternative<std::monostate>(con_.Scalar(kReferenciaImediata)) &&
+           std::holds_alternative<std::monostate>(con_.Scalar(kSemFolga));
   };
   if (atual()) return;
   con_.Exec(kTravaEsquema);
@@ -76,6 +95,7 @@ void TPgRemessaServer::migrate() {
         "ON t.oid = c.conrelid WHERE c.contype = 'f' AND NOT c.condeferrable AND t.relnamespace = "
         "current_schema()::regnamespace LOOP EXECUTE format('ALTER TABLE %I ALTER CONSTRAINT %I DEFERRABLE "
         "INITIALLY IMMEDIATE', r.relname, r.conname); END LOOP; END $$");
+    if (!std::holds_alternative<std::monostate>(con_.Scalar(kSemFolga))) con_.Exec(kFolgaBoletos);
   } catch (...) {
     try {
       con_.Exec(kSoltaEsquema);
@@ -90,7 +110,7 @@ void TPgRemessaServer::StartTransaction() {
   try {
     require_connected();
     if (user_tx_) throw Refusal("Já existe uma transação aberta.");
-    con_.Exec("BEGIN");
+    db().Exec("BEGIN");
     user_tx_ = true;
   } catch (const std::exception& e) {
     throw host::EServerError(W(e.what()));
@@ -100,7 +120,7 @@ void TPgRemessaServer::StartTransaction() {
 void TPgRemessaServer::Commit() {
   try {
     if (!user_tx_) throw Refusal("Não há transação aberta para confirmar.");
-    con_.Exec("COMMIT");
+    db().Exec("COMMIT");
     user_tx_ = false;
     savepoint_depth_ = 0;
   } catch (const std::exception& e) {
@@ -113,6 +133,9 @@ void TPgRemessaServer::Rollback() {
   if (!user_tx_) return;
   user_tx_ = false;
   savepoint_depth_ = 0;
+  // An update sent beside the caller goes with the transaction.
+  termina_ao_lado();
+  aoLado_ = {};
   try {
     con_.Exec("ROLLBACK");
   } catch (...) {

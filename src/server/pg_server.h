@@ -5,6 +5,7 @@
 // transactions and savepoints.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ class TPgRemessaServer : public TRemessaServer {
 
   // The connection itself, for the fixture loader and maintenance tools.
   pg::Db& Database() { return con_; }
+  // AlterBoletos sent by IniciaAlterBoletos to run beside the caller.
+  size_t AlteracoesAoLado() const { return ao_lado_iniciadas_; }
 
   void Connect() override { connected_ = true; }
   void Disconnect() override {
@@ -43,16 +46,43 @@ class TPgRemessaServer : public TRemessaServer {
   int64_t UltimaLinha() override { return 0; }
   std::optional<TReferenciaFaltando> ReferenciaFaltando() override { return std::nullopt; }
 
+  // One statement for a whole list of titles (pg_title_lists.cpp).
+  TServerReply GetRegistrosBoletos(const std::string& registro, const TPacket& titulos,
+                                   const std::string& cdBanco) override;
+  TServerReply AlterBoletos(const TPacket& alteraBoletos) override;
+  // The update is sent and runs on the server while the caller goes on;
+  // meanwhile reads are answered by a second connection (as the store was
+  // last committed) and any other call first waits for the update's end.
+  // Only inside a unit of work.
+  bool IniciaAlterBoletos(TPacket& alteraBoletos) override;
+  TServerReply FimAlterBoletos() override;
+
  protected:
-  pg::Db& db() override { return con_; }
-  pg::Db& leitura() override { return con_; }
+  pg::Db& db() override;
+  pg::Db& leitura() override;
   std::vector<TColumn> Colunas(const std::string& tabela) override;
-  void comeca() override { con_.Exec("BEGIN"); }
-  void desfaz() override { con_.Exec("ROLLBACK"); }
+  void comeca() override { db().Exec("BEGIN"); }
+  void desfaz() override { db().Exec("ROLLBACK"); }
 
  private:
   void migrate();
+  // The update IniciaAlterBoletos sent: its packet, and once it has ended,
+  // how (a failure, or a title it could not change).
+  struct TAoLado {
+    bool iniciado = false;
+    TPacket pacote;
+    std::exception_ptr falha;
+    bool recusado = false;
+  };
+  TAoLado aoLado_;
+  size_t ao_lado_iniciadas_ = 0;
+  void termina_ao_lado();
+  bool abre_leitor();
+  std::string conninfo_, database_;
   pg::Db con_;
+  // The second connection, for reads while the update runs; opened at its first use.
+  pg::Db leitor_;
+  bool sem_leitor_ = false;
 };
 
 }  // namespace server

@@ -11,11 +11,10 @@
 #include "host/messages.h"
 
 using namespace server_test;
-using server::TSQLiteRemessaServer;
 
 namespace {
 
-int64_t Next(TSQLiteRemessaServer& s) {
+int64_t Next(server::TRemessaServer& s) {
   auto r = s.PrxCodigo("01", "CNABRec");
   EXPECT_EQ(r.Error, "");
   return std::stoll(r.Text);
@@ -24,7 +23,7 @@ int64_t Next(TSQLiteRemessaServer& s) {
 }  // namespace
 
 TEST(PrxCodigo, ContinuesAfterTheHighestStoredBatch) {
-  auto s = Loaded();
+  auto s = Loja();
   EXPECT_EQ(Next(*s), 8);  // batch 7 exists
   EXPECT_EQ(Next(*s), 9);
   EXPECT_EQ(s->PrxCodigo("02", "CNABRec").Text, "10");  // the other company has batch 9
@@ -33,7 +32,7 @@ TEST(PrxCodigo, ContinuesAfterTheHighestStoredBatch) {
 }
 
 TEST(PrxCodigo, RefusedInsideTheRunTransaction) {
-  auto s = Loaded();
+  auto s = Loja();
   s->StartTransaction();
   EXPECT_NE(s->PrxCodigo("01", "CNABRec").Error, "");
   EXPECT_NE(s->PrxCodigoRemessaRec("001").Error, "");
@@ -42,22 +41,21 @@ TEST(PrxCodigo, RefusedInsideTheRunTransaction) {
 }
 
 TEST(PrxCodigoRemessaRec, IncrementsTheAccountSequence) {
-  auto s = Loaded();
+  auto s = Loja();
   EXPECT_EQ(s->PrxCodigoRemessaRec("001").Text, "6");
   EXPECT_EQ(s->PrxCodigoRemessaRec("001").Text, "7");
   EXPECT_EQ(s->PrxCodigoRemessaRec("002").Text, "1");
   EXPECT_EQ(s->PrxCodigoRemessaRec("999").Error, Cp("Conta corrente não cadastrada."));
 }
 
-TEST(PrxCodigo, TwoServersOnOneFileNeverShareANumber) {
+TEST(PrxCodigo, TwoServersOnOneStoreNeverShareANumber) {
   TempDir dir;
-  const std::string path = dir.File("r.db");
-  Loaded(path, true);
-  TSQLiteRemessaServer a(path), b(path);
+  const TLojaComum loja = LojaComum(dir.File("r.db"));
+  auto a = loja.Abre(), b = loja.Abre();
   std::vector<int64_t> got;
   for (int i = 0; i < 10; ++i) {
-    got.push_back(Next(a));
-    got.push_back(Next(b));
+    got.push_back(Next(*a));
+    got.push_back(Next(*b));
   }
   std::vector<int64_t> want(20);
   for (int i = 0; i < 20; ++i) want[i] = 8 + i;
@@ -66,16 +64,15 @@ TEST(PrxCodigo, TwoServersOnOneFileNeverShareANumber) {
 
 TEST(PrxCodigo, ConcurrentThreadsNeverShareANumber) {
   TempDir dir;
-  const std::string path = dir.File("r.db");
-  Loaded(path, true);
+  const TLojaComum loja = LojaComum(dir.File("r.db"));
   constexpr int kThreads = 4, kEach = 40;
   std::vector<std::vector<int64_t>> got(kThreads);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t)
     threads.emplace_back([&, t] {
-      TSQLiteRemessaServer s(path);
+      auto s = loja.Abre();
       for (int i = 0; i < kEach; ++i) {
-        auto r = s.PrxCodigo("01", "CNABRec");
+        auto r = s->PrxCodigo("01", "CNABRec");
         got[t].push_back(r.Error.empty() ? std::stoll(r.Text) : -1);
       }
     });
@@ -89,8 +86,7 @@ TEST(PrxCodigo, ConcurrentThreadsNeverShareANumber) {
 
 TEST(PrxCodigoRemessaRec, ForkedProcessesNeverShareANumber) {
   TempDir dir;
-  const std::string path = dir.File("r.db");
-  Loaded(path, true);
+  const TLojaComum loja = LojaComum(dir.File("r.db"));
   constexpr int kProcs = 3, kEach = 25;
   std::vector<pid_t> pids;
   for (int p = 0; p < kProcs; ++p) {
@@ -99,10 +95,10 @@ TEST(PrxCodigoRemessaRec, ForkedProcessesNeverShareANumber) {
     if (pid == 0) {
       int rc = 0;
       {
-        TSQLiteRemessaServer s(path);
+        auto s = loja.Abre();
         std::ofstream out(dir.File("out" + std::to_string(p)));
         for (int i = 0; i < kEach; ++i) {
-          auto r = s.PrxCodigoRemessaRec("002");
+          auto r = s->PrxCodigoRemessaRec("002");
           if (!r.Error.empty()) rc = 1;
           out << r.Text << "\n";
         }

@@ -127,6 +127,8 @@ class TLojaPg : public server::TPgRemessaServer {
  public:
   TLojaPg(const std::string& conninfo, const std::string& banco)
       : server::TPgRemessaServer(conninfo, banco), conninfo_(conninfo), banco_(banco) {}
+  const std::string& Conninfo() const { return conninfo_; }
+  const std::string& Banco() const { return banco_; }
   ~TLojaPg() override {
     Database().Close();
     try {
@@ -161,6 +163,30 @@ inline std::unique_ptr<server::TRemessaServer> Loja() {
   auto s = std::make_unique<TLojaPg>(c, banco);
   server::ImportJson(*s, kFixture);
   return s;
+}
+
+// The fixture's store where several servers (workstations, threads,
+// processes) meet: a SQLite file in dir, or the PostgreSQL database of
+// Loja(). Abre opens one more server on it.
+struct TLojaComum {
+  std::unique_ptr<server::TRemessaServer> loja;
+  std::string path;  // the SQLite file; empty on PostgreSQL
+  std::unique_ptr<server::TRemessaServer> Abre() const {
+    if (path.empty()) {
+      const auto& pg = dynamic_cast<const TLojaPg&>(*loja);
+      return std::make_unique<server::TPgRemessaServer>(pg.Conninfo(), pg.Banco());
+    }
+    return std::make_unique<server::TSQLiteRemessaServer>(path);
+  }
+};
+
+inline TLojaComum LojaComum(const std::string& sqlitePath) {
+  TLojaComum c;
+  c.loja = Loja();
+  if (dynamic_cast<TLojaPg*>(c.loja.get())) return c;
+  c.loja = Loaded(sqlitePath, true);
+  c.path = sqlitePath;
+  return c;
 }
 
 // System text (Windows-1252) written in the test's UTF-8.

@@ -104,8 +104,9 @@ TEST(GenerationRun, TransactionsDoNotNest) {
   EXPECT_NO_THROW(s->Rollback());
 }
 
-// The titles' new states as SQLite stores them (a temporary table, one
-// statement) and as any store does (title after title): the same rules.
+// The titles' new states as the store's own server stores them (SQLite: a
+// temporary table; PostgreSQL: arrays; one statement each) and as any store
+// does (title after title): the same rules.
 class AlterBoletos : public ::testing::TestWithParam<bool> {
  protected:
   static server::TServerReply Altera(server::TRemessaServer& s, const TPacket& p) {
@@ -163,7 +164,7 @@ TEST_P(AlterBoletos, AllTitlesOrNone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lojas, AlterBoletos, ::testing::Bool(),
-                         [](const auto& i) { return i.param ? "TituloATitulo" : "SQLite"; });
+                         [](const auto& i) { return i.param ? "TituloATitulo" : "DaLoja"; });
 
 TEST(AlterBoletosNaTransacao, AFailureInsideTheRunUndoesOnlyItself) {
   auto s = Loja();

@@ -44,6 +44,11 @@ const char* const kBaseFixture = R"({
   "OPEREMPR": [{"CDOPERADOR": "ADMIN", "CDEMPRESA": "01"}]
 })";
 
+size_t TStore::AlteracoesAoLado() {
+  if (auto* pg = dynamic_cast<server::TPgRemessaServer*>(server_.get())) return pg->AlteracoesAoLado();
+  return SQLite().AlteracoesAoLado();
+}
+
 TStore::TStore(const std::string& json, bool emArquivo) {
   char tmpl[] = "/tmp/remessa-test-XXXXXX";
   if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");

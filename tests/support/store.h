@@ -43,6 +43,9 @@ class TStore {
   server::TRemessaServer& Server() { return *server_; }
   // What only SQLite's server tells (the update run beside the caller).
   server::TSQLiteRemessaServer& SQLite() { return dynamic_cast<server::TSQLiteRemessaServer&>(*server_); }
+  bool EmPostgres() const { return !pg_.empty(); }
+  // Title updates the server ran beside the writer, on either store.
+  size_t AlteracoesAoLado();
   // The form while it is open (a run closes it when it ends).
   workspace::TfrmRemessaCNAB& Form() {
     if (!workspace::frmRemessaCNAB) throw std::logic_error("the form is closed");
