@@ -87,12 +87,23 @@ namespace {
 
 // Four operators send the same account's titles at the same moment, round
 // after round: every title ends in at most one batch, each file holds
-// exactly its batch's titles, and no run reports a batch the store lacks.
+// exactly its batch's titles, no run reports a batch the store lacks, and
+// batch numbers leave no gap but those drawn by runs that then failed.
 TEST_F(CliPg, FourOperatorsRacingNeverSendATitleTwice) {
   int rc = 0;
   Roda(Pg(), "init --demo", &rc);
   ASSERT_EQ(rc, 0) << Le("out.txt");
   auto& db = Db();
+  auto numero = [&](const char* sql) {
+    const host::Value v = db.Scalar(sql);
+    return std::holds_alternative<int64_t>(v) ? std::get<int64_t>(v) : 0;
+  };
+  constexpr const char* kUltimo =
+      "SELECT GREATEST((SELECT MAX(NRULTIMO) FROM PRXCODIGO WHERE CDEMPRESA = '01' AND NMTABELA = "
+      "'CNABREC'), "
+      "(SELECT MAX(CAST(NRCNABREC AS INTEGER)) FROM CNABREC WHERE CDEMPRESA = '01'))";
+  const int64_t antes = numero(kUltimo);
+  int vencedores = 0, recusados = 0;
   for (int rodada = 0; rodada < 5; ++rodada) {
     db.Exec(
         "UPDATE BOLETOREC SET IDSITUCNABR = '00', NRCNABRECREM = NULL, IDOPECNABREC = NULL WHERE CDREDUCONT "
@@ -112,6 +123,7 @@ TEST_F(CliPg, FourOperatorsRacingNeverSendATitleTwice) {
       const bool ok = Le("c" + n + ".out").rfind("0", 0) == 0;
       std::ifstream arquivo(dir_ + "/r" + n + ".txt");
       if (!ok) {
+        ++recusados;
         EXPECT_FALSE(arquivo.good()) << "a refused run left its file, round " << rodada;
         continue;
       }
@@ -128,6 +140,7 @@ TEST_F(CliPg, FourOperatorsRacingNeverSendATitleTwice) {
       for (std::string linha; std::getline(arquivo, linha);) detalhes += linha.rfind("1", 0) == 0;
       EXPECT_EQ(guardados, host::Value(int64_t{detalhes})) << "batch " << numero << ", round " << rodada;
     }
+    vencedores += ganhos;
     // One run has the titles; the others are refused naming its batch.
     EXPECT_EQ(ganhos, 1) << "round " << rodada << ": " << Le("o0.out");
     // Every title of the account sent at most once, and batch numbers unique.
@@ -139,6 +152,15 @@ TEST_F(CliPg, FourOperatorsRacingNeverSendATitleTwice) {
         host::Value(int64_t{ganhos == 1 ? 3 : 0}))
         << "round " << rodada;
   }
+  // Every batch stored has a number drawn in these rounds, each its own;
+  // the numbers between them were drawn by runs that failed, none else.
+  const int64_t depois = numero(kUltimo);
+  const std::string faixa = " AND CAST(NRCNABREC AS INTEGER) > " + std::to_string(antes);
+  EXPECT_EQ(numero(("SELECT COUNT(*) FROM CNABREC WHERE CDEMPRESA = '01'" + faixa).c_str()), vencedores);
+  EXPECT_EQ(numero(("SELECT COUNT(DISTINCT NRCNABREC) FROM CNABREC WHERE CDEMPRESA = '01'" + faixa).c_str()),
+            vencedores);
+  EXPECT_GE(depois - antes, vencedores);
+  EXPECT_LE(depois - antes, vencedores + recusados) << "a number was drawn by no run";
 }
 
 }  // namespace
