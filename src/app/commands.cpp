@@ -48,11 +48,6 @@ int ExecutaGerar(const TGlobais& g, TPedidoGeracao p, bool resumo, bool simular)
   std::unique_ptr<TSimulacao> simulacao;
   std::unique_ptr<server::TRemessaServer> s;
   if (simular) {
-    // The simulation runs on a copy of the database file.
-    if (EhPostgres(g.db))
-      throw std::runtime_error(
-          Utf8ToCp1252("A simulação (--simular) trabalha numa cópia do arquivo SQLite; num banco PostgreSQL "
-                       "ela ainda não está disponível."));
     RecuperaArquivos(*Abre(g.db), p.arquivo);
     simulacao = std::make_unique<TSimulacao>(g.db, p.arquivo);
     p.arquivoSimulado = simulacao->Arquivo();

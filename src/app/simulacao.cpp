@@ -7,6 +7,7 @@
 #include <iostream>
 #include <stdexcept>
 
+#include "app/cli_common.h"
 #include "app/terminal_ui.h"
 #include "fields/cp1252.h"
 #include "layouts/file_check.h"
@@ -22,6 +23,12 @@ TSimulacao::TSimulacao(const std::string& db, const std::string& arquivo) : real
   copia_ = pasta_ + "/copia.db";
   const auto barra = arquivo.find_last_of('/');
   arquivo_ = Utf8ToCp1252(pasta_) + "/" + (barra == std::string::npos ? arquivo : arquivo.substr(barra + 1));
+  // A shared PostgreSQL database is not copied: the run works in one
+  // transaction there that is rolled back at the end.
+  if (EhPostgres(db)) {
+    pg_ = db;
+    return;
+  }
   // The copy is taken in one read transaction: a run of another process
   // is in it whole or not at all.
   server::TSQLiteRemessaServer original(Utf8ToCp1252(db));
@@ -34,10 +41,18 @@ TSimulacao::~TSimulacao() {
 }
 
 std::unique_ptr<server::TRemessaServer> TSimulacao::Abre() {
-  auto s = std::make_unique<server::TSQLiteRemessaServer>(Utf8ToCp1252(copia_));
   // Files another process is still putting in place are that process's
-  // business, not the copy's.
-  s->Database().Exec("UPDATE ARQREMESSA SET DSARQPENDENTE = NULL");
+  // business, not the simulated run's.
+  constexpr const char* kSemPendentes =
+      "UPDATE ARQREMESSA SET DSARQPENDENTE = NULL WHERE DSARQPENDENTE IS NOT NULL";
+  if (!pg_.empty()) {
+    auto s = std::make_unique<server::TPgRemessaServer>(pg_);
+    s->Ensaio();
+    s->Database().Exec(kSemPendentes);
+    return s;
+  }
+  auto s = std::make_unique<server::TSQLiteRemessaServer>(Utf8ToCp1252(copia_));
+  s->Database().Exec(kSemPendentes);
   return s;
 }
 

@@ -1,5 +1,6 @@
-// `gerar --simular`: the whole run, on a copy of the database and with the
-// file written into a temporary folder, both removed afterwards, so that the
+// `gerar --simular`: the whole run, on a copy of the database (on
+// PostgreSQL, in one transaction rolled back at the end) and with the file
+// written into a temporary folder, both removed afterwards, so that the
 // operator sees what the run would do and the store, the batch numbers and
 // the operator's folder stay as they were.
 #pragma once
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "server/pg_server.h"
 #include "server/sqlite_server.h"
 
 namespace app {
@@ -31,6 +33,7 @@ class TSimulacao {
 
  private:
   std::string pasta_, copia_, arquivo_, real_;
+  std::string pg_;  // the PostgreSQL connection string, where the store is one
 };
 
 }  // namespace app

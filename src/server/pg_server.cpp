@@ -54,7 +54,7 @@ TPgRemessaServer::TPgRemessaServer(const std::string& conninfo, const std::strin
 }
 
 TPgRemessaServer::~TPgRemessaServer() {
-  if (con_.IsOpen() && user_tx_) {
+  if (con_.IsOpen() && (user_tx_ || ensaio_)) {
     try {
       db().Exec("ROLLBACK");
     } catch (...) {
@@ -110,7 +110,7 @@ void TPgRemessaServer::StartTransaction() {
   try {
     require_connected();
     if (user_tx_) throw Refusal("Já existe uma transação aberta.");
-    db().Exec("BEGIN");
+    comeca();
     user_tx_ = true;
   } catch (const std::exception& e) {
     throw host::EServerError(W(e.what()));
@@ -120,7 +120,7 @@ void TPgRemessaServer::StartTransaction() {
 void TPgRemessaServer::Commit() {
   try {
     if (!user_tx_) throw Refusal("Não há transação aberta para confirmar.");
-    db().Exec("COMMIT");
+    confirma();
     user_tx_ = false;
     savepoint_depth_ = 0;
   } catch (const std::exception& e) {
@@ -137,10 +137,26 @@ void TPgRemessaServer::Rollback() {
   termina_ao_lado();
   aoLado_ = {};
   try {
-    con_.Exec("ROLLBACK");
+    desfaz();
   } catch (...) {
     // A connection lost has taken its transaction with it.
   }
+}
+
+void TPgRemessaServer::desfaz() {
+  if (!ensaio_) {
+    db().Exec("ROLLBACK");
+    return;
+  }
+  db().Exec("ROLLBACK TO SAVEPOINT ENSAIO");
+  db().Exec("RELEASE SAVEPOINT ENSAIO");
+}
+
+void TPgRemessaServer::Ensaio() {
+  if (ensaio_) return;
+  if (user_tx_) throw host::EServerError(W("Ensaio: já existe uma transação aberta."));
+  db().Exec("BEGIN");
+  ensaio_ = true;
 }
 
 std::vector<std::string> TPgRemessaServer::Tabelas() {

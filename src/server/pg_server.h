@@ -28,6 +28,11 @@ class TPgRemessaServer : public TRemessaServer {
 
   // The connection itself, for the fixture loader and maintenance tools.
   pg::Db& Database() { return con_; }
+  // From here on nothing this server does is kept: every unit of work,
+  // the caller's included, is a savepoint of one transaction that is rolled
+  // back when the server goes (`gerar --simular`). Rows it changes stay
+  // locked to other workstations until then, as a run's do.
+  void Ensaio();
   // AlterBoletos sent by IniciaAlterBoletos to run beside the caller.
   size_t AlteracoesAoLado() const { return ao_lado_iniciadas_; }
 
@@ -61,8 +66,9 @@ class TPgRemessaServer : public TRemessaServer {
   pg::Db& db() override;
   pg::Db& leitura() override;
   std::vector<TColumn> Colunas(const std::string& tabela) override;
-  void comeca() override { db().Exec("BEGIN"); }
-  void desfaz() override { db().Exec("ROLLBACK"); }
+  void comeca() override { db().Exec(ensaio_ ? "SAVEPOINT ENSAIO" : "BEGIN"); }
+  void desfaz() override;
+  void confirma() override { db().Exec(ensaio_ ? "RELEASE SAVEPOINT ENSAIO" : "COMMIT"); }
 
  private:
   void migrate();
@@ -83,6 +89,7 @@ class TPgRemessaServer : public TRemessaServer {
   // The second connection, for reads while the update runs; opened at its first use.
   pg::Db leitor_;
   bool sem_leitor_ = false;
+  bool ensaio_ = false;
 };
 
 }  // namespace server

@@ -94,7 +94,7 @@ void TRemessaServer::Write(const std::function<void()>& body) {
   comeca();
   try {
     body();
-    db().Exec("COMMIT");
+    confirma();
   } catch (...) {
     try {
       desfaz();

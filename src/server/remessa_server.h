@@ -129,6 +129,7 @@ class TRemessaServer : public IRdmRemessaCNAB {
   // once), and undone.
   virtual void comeca() = 0;
   virtual void desfaz() = 0;
+  virtual void confirma() { db().Exec("COMMIT"); }
   // Brings the schema up to date, one migration per unit of work; onde
   // names the database in a refusal (" " + path, or empty).
   void AplicaMigracoes(const std::string& onde);
