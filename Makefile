@@ -82,6 +82,15 @@ fuzz: fuzz-build
 	  REMESSA_LOJAS=$(RANDOM_STORES) REMESSA_SEMENTE=$$s ./$(BUILD)/remessa_tests --gtest_brief=1 \
 	    --gtest_filter='EveryWriter/RandomStores.*'; fi
 
+# Fault drills with the program on SQLite (tests/drills/drills.sh): DRILL_KILLS
+# kills at random points of a run of DRILL_TITLES titles, the disk full under
+# the file and under the database, a read-only folder, a locked database, two
+# operators at once; CI runs a shorter setting.
+DRILL_KILLS ?= 200
+DRILL_TITLES ?= 5000
+drills: build
+	tests/drills/drills.sh $(BUILD)/remessa $(DRILL_KILLS) $(DRILL_TITLES)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
