@@ -248,7 +248,8 @@ done
 [ "$no_arquivo" = "$duplos" ] || falha "two operators: $no_arquivo titles in the files, $duplos in batches"
 [ "$duplos" -le "$n" ] || falha "two operators: titles sent twice"
 [ $ra -eq 0 ] || [ $rb -eq 0 ] || falha "two operators: neither run succeeded"
-echo "two operators: runs ended $ra and $rb, $lotes batch(es), $duplos titles sent once each"
+echo "two operators: runs ended $ra and $rb, $lotes batch(es), $duplos titles sent once each;" \
+  "$(cat "$dir/erro1" "$dir/erro2" | grep -v '^Arquivo já existe' | head -n 1)"
 
 echo "drills: $drills, faults: $falhas"
 exit $((falhas > 0))
