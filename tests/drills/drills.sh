@@ -176,6 +176,7 @@ if cheio "$dir/saida" 64k; then
   confere "disk full under the file"
   umount "$dir/saida" && unset 'montados[-1]'
 else
+  echo "disk full under the file: no filesystem of its own can be mounted here; a file size limit instead"
   (trap '' XFSZ; ulimit -f 64; gera 001 "$dir/saida/remessa.txt" >/dev/null 2>"$dir/erro")
   confere "file size limit under the file"
 fi
@@ -192,6 +193,8 @@ if cheio "$dir/base" "$(($(stat -c %s "$dir/store.db") + 256 * 1024))"; then
   cp "$REMESSA_DB" "$dir/store.db"
   umount "$dir/base" && unset 'montados[-1]'
   cp "$dir/store.db" "$REMESSA_DB"
+else
+  echo "disk full under the database: skipped (no filesystem of its own can be mounted here)"
 fi
 rm -f "$dir/store.db"
 
@@ -208,6 +211,8 @@ elif [ "$(id -u)" != 0 ]; then
   gera 001 "$dir/saida/remessa.txt" >/dev/null 2>"$dir/erro" && falha "read-only folder: the run succeeded"
   chmod u+w "$dir/saida"
   confere "read-only folder"
+else
+  echo "read-only folder: skipped (root writes anywhere, and no read-only mount can be made here)"
 fi
 
 # 4. The database held by another process, shorter than the run waits for
