@@ -1,6 +1,7 @@
 // The command line's argument handling on any arguments (one a line of the
-// input), against a demonstration store in a folder of its own: the program
-// answers with an exit code, whatever it is given, and nothing escapes it.
+// input), and `remessa ver` and `remessa retorno --simular` on any file,
+// against a demonstration store in a folder of its own: the program answers
+// with an exit code, whatever it is given, and nothing escapes it.
 // Arguments that could reach outside that folder (a path with "/", a
 // connection string) are left out, and so is the demonstration run, which
 // writes a whole tree of files.
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/commands.h"
@@ -36,7 +38,30 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
+namespace {
+
+// An input that starts with "@ver\n" or "@retorno\n" is a file's bytes
+// instead: `remessa ver` shows it, `remessa retorno --simular` applies it to
+// the demonstration store and undoes it.
+int Arquivo(std::string_view comando, const uint8_t* data, size_t size) {
+  if (std::FILE* f = std::fopen("arquivo", "wb")) {
+    const bool ok = std::fwrite(data, 1, size, f) == size;
+    if (std::fclose(f) != 0 || !ok) std::abort();
+  }
+  const int rc = comando == "ver" ? Roda({"remessa", "ver", "arquivo"})
+                                  : Roda({"remessa", "retorno", "arquivo", "--simular"});
+  if (rc < 0 || rc > 255) std::abort();
+  return 0;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view c(reinterpret_cast<const char*>(data), size);
+  for (std::string_view comando : {"ver", "retorno"}) {
+    const std::string marca = "@" + std::string(comando) + "\n";
+    if (c.substr(0, marca.size()) == marca) return Arquivo(comando, data + marca.size(), size - marca.size());
+  }
   std::vector<std::string> args{"remessa"};
   std::string a;
   for (size_t i = 0; i <= size; ++i) {
