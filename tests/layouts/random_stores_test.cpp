@@ -109,6 +109,11 @@ std::string Descreve(const std::vector<TItem>& v) {
   return s;
 }
 
+// Where the runs write, the test's own; removed when the writer's stores are done.
+std::filesystem::path Pasta() {
+  return std::filesystem::temp_directory_path() / ("remessa-aleatoria-" + std::to_string(::getpid()));
+}
+
 struct TContagem {
   int escritos = 0, recusados = 0, naImportacao = 0;
   std::map<std::string, int> chaves;  // the refusals by the catalogue's key
@@ -148,8 +153,7 @@ void RandomStores::Uma(std::mt19937& rng, int n, TContagem& c) {
   if (!sorteio.loja.inscricaoEmpresa.empty())
     db.Exec("UPDATE EMPRESA SET NRINSJUREMPR = '" + sorteio.loja.inscricaoEmpresa + "'");
   // Half the runs find a file of an earlier day at the path.
-  std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("remessa-aleatoria-" + std::to_string(::getpid()));
+  const std::filesystem::path dir = Pasta();
   std::filesystem::create_directories(dir);
   TOpcoesGeracao o = sorteio.opcoes;
   o.arquivo = (dir / "remessa.txt").string();
@@ -222,6 +226,7 @@ TEST_P(RandomStores, RefuseCleanlyOrWriteTheBatchWhole) {
   std::mt19937 rng(semente);
   TContagem c;
   for (int n = 0; n < lojas && !HasFatalFailure(); ++n) Uma(rng, n, c);
+  std::filesystem::remove_all(Pasta());
   std::string chaves;
   for (const auto& [k, q] : c.chaves) chaves += " " + k + "=" + std::to_string(q);
   std::printf("%s: %d stores, %d files written, %d runs refused (%s ), %d stores refused at import\n",
