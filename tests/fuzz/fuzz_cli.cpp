@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,8 +30,13 @@ int Roda(std::vector<std::string> args) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char pasta[] = "/tmp/remessa-fuzz-cli-XXXXXX";
+  static char pasta[] = "/tmp/remessa-fuzz-cli-XXXXXX";
   if (!mkdtemp(pasta) || chdir(pasta) != 0) std::abort();
+  // The fuzzer ends by exit(): the folder goes with it (a crash keeps it).
+  std::atexit([] {
+    std::error_code e;
+    std::filesystem::remove_all(pasta, e);
+  });
   // Questions find no operator: they read the end of the input.
   if (!std::freopen("/dev/null", "r", stdin) || !std::freopen("/dev/null", "w", stdout)) std::abort();
   setenv("REMESSA_DB", "fuzz.db", 1);
