@@ -2,11 +2,11 @@
 # packages it lacks (as root), then builds.
 PACKAGES := g++ cmake make pkg-config libsqlite3-dev nlohmann-json3-dev libcli11-dev libgtest-dev libbenchmark-dev \
             libcairo2-dev fonts-dejavu-core poppler-utils zlib1g-dev libzstd-dev nettle-dev \
-            libpq-dev postgresql
+            libpq-dev postgresql clang libclang-rt-14-dev sqlite3
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: deps build test demo sanitize release bench clean format
+.PHONY: deps build test demo sanitize release bench clean format fuzz fuzz-build drills
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -63,8 +63,40 @@ bench: deps
 	@for w in $$(./$(BENCH_BUILD)/remessa_bench --writers); do \
 	  ./$(BENCH_BUILD)/remessa_bench $$w $(BENCH_WRITERS_N) generation || exit 1; done
 
+# The libFuzzer harnesses of tests/fuzz, built by clang under both
+# sanitizers in a folder of their own, each run FUZZ_SECONDS; then
+# RANDOM_STORES random stores through every writer, from a fresh seed (the
+# test prints it; REMESSA_SEMENTE=N draws that seed's stores again).
+# CI runs the harnesses below the command line, shorter (see .ci/run).
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_HARNESSES ?= text import ver retorno cli
+RANDOM_STORES ?= 200
+fuzz-build: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DREMESSA_FUZZ=ON \
+	  -DREMESSA_WERROR=ON >/dev/null
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_HARNESSES))
+
+fuzz: fuzz-build
+	tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_HARNESSES)
+	@if [ -n "$(RANDOM_STORES)" ] && [ "$(RANDOM_STORES)" != 0 ]; then \
+	  cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREMESSA_WERROR=ON >/dev/null && \
+	  cmake --build $(BUILD) -j $(JOBS) --target remessa_tests && \
+	  s=$${REMESSA_SEMENTE:-$$(date +%s)}; echo "random stores: seed $$s, $(RANDOM_STORES) per writer"; \
+	  REMESSA_LOJAS=$(RANDOM_STORES) REMESSA_SEMENTE=$$s ./$(BUILD)/remessa_tests --gtest_brief=1 \
+	    --gtest_filter='EveryWriter/RandomStores.*'; fi
+
+# Fault drills with the program on SQLite (tests/drills/drills.sh): DRILL_KILLS
+# kills at random points of a run of DRILL_TITLES titles, the disk full under
+# the file and under the database, a read-only folder, a locked database, two
+# operators at once; CI runs a shorter setting.
+DRILL_KILLS ?= 200
+DRILL_TITLES ?= 5000
+drills: build
+	tests/drills/drills.sh $(BUILD)/remessa $(DRILL_KILLS) $(DRILL_TITLES)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-asan build-release demo-out
+	rm -rf build build-asan build-release build-fuzz demo-out

@@ -224,11 +224,23 @@ std::string FormatFloat(std::string_view pattern, double x) {
   }
   const bool thousands =
       p.find(',') != std::string_view::npos && (dot == std::string_view::npos || p.find(',') < dot);
+  // Not a number has no digits: its text makes a numeric field refuse it,
+  // where a digit would write a value nobody typed.
+  if (!std::isfinite(x)) return std::isnan(x) ? "NaN" : x < 0 ? "-Inf" : "Inf";
   const double f = std::pow(10.0, decimals);
-  double scaled = std::fabs(x) * f;
-  auto units = static_cast<long long>(std::floor(scaled + 0.5 + 1e-7));
-  const bool neg = x < 0 && units != 0;
-  std::string digits = std::to_string(units);
+  const double scaled = std::floor(std::fabs(x) * f + 0.5 + 1e-7);
+  // Beyond what a long long holds (where a cast is undefined) the whole
+  // number's digits come from the double itself; no field is that wide, so
+  // the writer refuses it, but by its true digits.
+  std::string digits;
+  if (scaled < 9e18) {
+    digits = std::to_string(static_cast<long long>(scaled));
+  } else {
+    char buf[400];
+    const auto res = std::to_chars(buf, buf + sizeof buf, scaled, std::chars_format::fixed, 0);
+    digits.assign(buf, res.ptr);
+  }
+  const bool neg = x < 0 && digits != "0";
   if (static_cast<int>(digits.size()) <= decimals) digits.insert(0, decimals + 1 - digits.size(), '0');
   std::string ip = digits.substr(0, digits.size() - decimals);
   std::string fp = digits.substr(digits.size() - decimals);

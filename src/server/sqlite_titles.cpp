@@ -119,7 +119,9 @@ TServerReply TSQLiteRemessaServer::GetRegistrosBoletos(const std::string& regist
     std::exception_ptr falhaSegunda;
     std::thread outra;
     if (emDuas)
-      outra = std::thread([&] {
+      // The bindings by name: clang 14 (the fuzzers' compiler) does not
+      // capture a structured binding.
+      outra = std::thread([&, &r = r, &p = p] {
         try {
           segunda = LeParteDoLote(leitor_, lote_leitor_, r, p.Fields, lista, ordem, ultima_lista_, meio, n,
                                   cdBanco);

@@ -114,7 +114,7 @@ void TfrmRemessaCNAB::CriaEstruturas() {
   };
 
   cdsBoletos.FieldDefs() = server::PacketFields("BOLETOS");
-  cdsBoletos.BeforePost = [this](TClientDataSet&) {};
+  cdsBoletos.BeforePost = [](TClientDataSet&) {};
   cdsBoletos.AfterPost = [this](TClientDataSet&) { cdsBoletosAfterPost(); };
   // The side grid follows the current title. A walk over the list runs with
   // the controls disabled and shows no title, so it asks nothing per row.

@@ -113,7 +113,8 @@ void TfrmRemessaCNAB::sbtConfirmarClick() {
     const std::string raiz =
         AllTrim(fields::LeftStr(fields::Nr_Codigo(cdsFilial.FieldByName("NRINSJURFILI").AsString()), 8));
     for (const auto& [fil, nr] : titulos) {
-      CarregaRegistro("FILIRECE", cdsFiliRece, fil, nr, [&] { return netRemessaCNAB->GetFiliRece(fil, nr); });
+      CarregaRegistro("FILIRECE", cdsFiliRece, fil, nr,
+                      [&, &fil = fil, &nr = nr] { return netRemessaCNAB->GetFiliRece(fil, nr); });
       for (cdsFiliRece.First(); !cdsFiliRece.Eof(); cdsFiliRece.Next()) {
         std::string r = AllTrim(
             fields::LeftStr(fields::Nr_Codigo(cdsFiliRece.FieldByName("NRINSJURFILI").AsString()), 8));

@@ -1,14 +1,19 @@
+#include "fields/text.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "fields/cp1252.h"
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
-#include "fields/text.h"
 
 using namespace fields;
 
 namespace {
-std::string cp(const char* utf8) { return Utf8ToCp1252(utf8); }
+std::string cp(const char* utf8) {
+  return Utf8ToCp1252(utf8);
+}
 }  // namespace
 
 TEST(TextPrimitives, PadAndCut) {
@@ -55,12 +60,12 @@ TEST(TextPrimitives, RoundDecIsDecimal) {
 
 TEST(TextPrimitives, Mod11Rule104) {
   // Weights 2..9 from the right; remainders 0 and 1 give "0".
-  EXPECT_EQ(Mod11_DV("1", "104"), "9");             // 1*2=2 -> 11-2
+  EXPECT_EQ(Mod11_DV("1", "104"), "9");                  // 1*2=2 -> 11-2
   EXPECT_EQ(Mod11_DV("00000000000000000", "104"), "0");  // remainder 0
-  EXPECT_EQ(Mod11_DV("5", "104"), "1");             // 10 -> 11-10
-  EXPECT_EQ(Mod11_DV("6", "104"), "0");             // 12 -> remainder 1 -> 10 -> 0
-  EXPECT_EQ(Mod11_DV("261533", "104"), "9");        // 3*2+3*3+5*4+1*5+6*6+2*7=90 -> 90%11=2 -> 9
-  EXPECT_EQ(Mod11_DV("100000000", "104"), "9");     // the ninth digit from the right weighs 2 again
+  EXPECT_EQ(Mod11_DV("5", "104"), "1");                  // 10 -> 11-10
+  EXPECT_EQ(Mod11_DV("6", "104"), "0");                  // 12 -> remainder 1 -> 10 -> 0
+  EXPECT_EQ(Mod11_DV("261533", "104"), "9");             // 3*2+3*3+5*4+1*5+6*6+2*7=90 -> 90%11=2 -> 9
+  EXPECT_EQ(Mod11_DV("100000000", "104"), "9");          // the ninth digit from the right weighs 2 again
   // agency 1234 and agreement 00123456: 6*2+5*3+4*4+3*5+2*6+1*7+0*8+0*9+4*2+3*3+2*4+1*5=107 -> 107%11=8 -> 3
   EXPECT_EQ(Mod11_DV("123400123456", "104"), "3");
 }
@@ -97,11 +102,13 @@ TEST(Sanitisers, VirgDeciAssu) {
     int n;
     const char* want;
   } cases[] = {
-      {"123,45", 13, "0000000012345"}, {"0,00", 13, "0000000000000"}, {"1.5", 4, "0015"},
-      {"7", 4, "00007"},                // no separator: every digit kept, one zero more
-      {"123456,78", 5, "12345678"},     // longer than the width: not cut here
-      {" 1,50", 5, "00 150"},           // positions taken in the untrimmed text
-      {"1,2,3", 6, "0012,3"},          // only the first separator goes
+      {"123,45", 13, "0000000012345"},
+      {"0,00", 13, "0000000000000"},
+      {"1.5", 4, "0015"},
+      {"7", 4, "00007"},             // no separator: every digit kept, one zero more
+      {"123456,78", 5, "12345678"},  // longer than the width: not cut here
+      {" 1,50", 5, "00 150"},        // positions taken in the untrimmed text
+      {"1,2,3", 6, "0012,3"},        // only the first separator goes
   };
   for (const auto& c : cases) EXPECT_EQ(VirgDeciAssu(c.in, c.n), c.want) << c.in;
 }
@@ -121,9 +128,21 @@ TEST(Formatting, MoneyIgnoresLocaleAndRounds) {
     double v;
     const char* want;
   } cases[] = {
-      {"#0.00", 1234.5, "1234,50"},  {"#0.00", 0, "0,00"},        {"#0.00", 0.005, "0,01"},
-      {"0.00", 0.333, "0,33"},       {"#,##0.00", 1234567.891, "1.234.567,89"},
-      {"#0.00", -2.5, "-2,50"},      {"0", 2.5, "3"},             {"#0.00", 999.995, "1000,00"},
+      {"#0.00", 1234.5, "1234,50"},
+      {"#0.00", 0, "0,00"},
+      {"#0.00", 0.005, "0,01"},
+      {"0.00", 0.333, "0,33"},
+      {"#,##0.00", 1234567.891, "1.234.567,89"},
+      {"#0.00", -2.5, "-2,50"},
+      {"0", 2.5, "3"},
+      {"#0.00", 999.995, "1000,00"},
+      // Beyond a long long's range (found by fuzzing: the cast was undefined)
+      // and not numbers at all.
+      {"#0.00", 1e18, "1000000000000000000,00"},
+      {"0", -0x1p70, "-1180591620717411303424"},
+      {"#0.00", HUGE_VAL, "Inf"},
+      {"#0.00", -HUGE_VAL, "-Inf"},
+      {"#0.00", std::nan(""), "NaN"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatFloat(c.pat, c.v), c.want) << c.v;
   EXPECT_EQ(Money(1000, 13), "0000000100000");

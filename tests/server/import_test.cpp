@@ -50,6 +50,9 @@ TEST(Import, BadInputNamesTableRowAndFieldAndLoadsNothing) {
       {R"("BANCO": [{"CDBANCO": "12345"}]})", "campo CDBANCO: texto com 5 caracteres excede o tamanho 3"},
       {R"("CLIENTE": [{"CDCLIENTE": "C", "VRADIANTCLIE": "12,5"}]})",
        "campo VRADIANTCLIE: '12,5' não é um número"},
+      // Beyond a double's range, as a number and as a text: never an infinite amount.
+      {R"("CLIENTE": [{"CDCLIENTE": "C", "VRADIANTCLIE": 1e400}]})", "JSON inválido"},
+      {R"("CLIENTE": [{"CDCLIENTE": "C", "VRADIANTCLIE": "1e400"}]})", "campo VRADIANTCLIE: '1e400' não é"},
       {R"("CLIENTE": [{"CDCLIENTE": "C", "VRADIANTCLIE": true}]})",
        "campo VRADIANTCLIE: valor do tipo lógico"},
       {R"("NOTAFISCAL": [{"CDFILIAL": "1", "NRLANCTONF": "1", "DTEMISSAO": "2024-02-30"}]})",

@@ -122,11 +122,13 @@ std::string MultaBanrisul(TTitulo& t) {
   return "";
 }
 
-// The title's portfolio kind, as stored; a kind that is not a digit has no
-// meaning at the bank and stops the title before the file.
+// The title's portfolio kind, as stored; a kind that is none of the four the
+// lot trailer totals (a letter, "0", "5" to "9") has no meaning at the bank
+// and stops the title before the file: written, it would leave the trailer's
+// counts short of the lot's titles, and the bank refuses such a lot.
 std::string TipoCarteira(const TRemessa& rem, TTitulo& t) {
   const std::string tipo = Right(t.S("IDCARTCOBREC"), 1);
-  if (!tipo.empty() && (tipo[0] < '0' || tipo[0] > '9')) rem.Recusa(t, "TipoCart_INV");
+  if (!tipo.empty() && (tipo[0] < '1' || tipo[0] > '4')) rem.Recusa(t, "TipoCart_INV");
   return tipo;
 }
 
@@ -213,15 +215,18 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
 }
 
 // Titles and their value per portfolio kind, "1" (simple) to "4"
-// (discounted); other kinds are counted in none.
+// (discounted). A title without a kind (segment P leaves 058 blank) is the
+// bank's simple collection, and counted there: the trailer then counts every
+// title of the lot, as the bank checks. TipoCarteira refuses the other kinds.
 struct TTotais {
   std::array<int, 4> titulos{};
   std::array<double, 4> valor{};
   void Soma(TTitulo& t) {
     const std::string tipo = Right(t.S("IDCARTCOBREC"), 1);
-    if (tipo.size() != 1 || tipo[0] < '1' || tipo[0] > '4') return;
-    ++titulos[tipo[0] - '1'];
-    valor[tipo[0] - '1'] += RoundDec(t.F("VRFINALBREC"), 2);
+    const int k = tipo.empty() ? 0 : tipo[0] - '1';
+    if (k < 0 || k > 3) return;
+    ++titulos[k];
+    valor[k] += RoundDec(t.F("VRFINALBREC"), 2);
   }
 };
 
