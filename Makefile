@@ -2,7 +2,7 @@
 # packages it lacks (as root), then builds.
 PACKAGES := g++ cmake make pkg-config libsqlite3-dev nlohmann-json3-dev libcli11-dev libgtest-dev libbenchmark-dev \
             libcairo2-dev fonts-dejavu-core poppler-utils zlib1g-dev libzstd-dev nettle-dev \
-            libpq-dev postgresql
+            libpq-dev postgresql libcpp-httplib-dev
 BUILD ?= build
 JOBS ?= 2
 
