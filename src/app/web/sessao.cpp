@@ -153,6 +153,9 @@ void TSessao::Roda(TObra obra) {
 
 json TSessao::Executa(TObra obra) {
   std::unique_lock l(m_);
+  // A call that comes while another runs waits for it; one that comes while
+  // the operator is being asked is refused.
+  cv_.wait(l, [&] { return estado_ == TEstado::livre || estado_ == TEstado::perguntando || encerrando_; });
   if (estado_ != TEstado::livre) return {{"ocupado", true}};
   if (trabalho_.joinable()) trabalho_.join();
   estado_ = TEstado::rodando;
@@ -180,9 +183,11 @@ json TSessao::Espera(std::unique_lock<std::mutex>& l) {
                      {"tipo", Tipo(pergunta_.tipo)}};
   } else {
     r = std::move(resultado_);
+    std::thread t = std::move(trabalho_);
     estado_ = TEstado::livre;
+    cv_.notify_all();
     l.unlock();
-    trabalho_.join();
+    t.join();
     l.lock();
   }
   r["mensagens"] = std::move(mensagens_);
