@@ -119,10 +119,6 @@ test("a new batch from the browser is the file the command line writes", async (
   assert.equal(await page.textContent("#nedQuant"), "3");
   await foto("boletos-marcados");
 
-  // Keyboard: Space on the current title unmarks it, Space again marks it.
-  await page.click("#pagBoletos button[title='Primeira página']").catch(() => {});
-  await page.focus("#grdBoletos");
-
   await page.click("[data-comando=confirmar]");
   await page.locator("#baixarRemessa").waitFor();
   const [download] = await Promise.all([page.waitForEvent("download"), page.click("#baixarRemessa")]);
