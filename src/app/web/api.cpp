@@ -10,6 +10,7 @@
 #include "app/ver.h"
 #include "app/web/estado.h"
 #include "app/web/filtros.h"
+#include "app/web/retorno_web.h"
 #include "fields/cp1252.h"
 #include "fields/text.h"
 #include "workspace/form.h"
@@ -385,6 +386,22 @@ TResposta Trata(TSessao& s, const TPedido& p, const std::string& pasta) {
       VaiPara(*q.Linhas, b);
       (f.*escolhe)();
       return json::object();
+    });
+  }
+  if (c == "retorno") {
+    const std::string nome = Texto(b, "nome", 250);
+    if (!b.contains("conteudo") || !b["conteudo"].is_string())
+      throw EPedidoInvalido("O campo conteudo deve ser o arquivo em base64.");
+    const std::string bytes = DeBase64(b["conteudo"].get<std::string>());
+    if (bytes.empty()) throw EPedidoInvalido("O arquivo retorno está vazio.");
+    const bool simular = b.contains("simular") && b["simular"].is_boolean() && b["simular"].get<bool>();
+    return Roda(s, [=](TfrmRemessaCNAB& f, server::TRemessaServer& st) -> json {
+      if (f.Inserindo()) throw EPedidoInvalido("O retorno é lido fora da inclusão de uma remessa.");
+      if (f.Empresa().empty()) throw EPedidoInvalido("Informe a empresa antes do arquivo retorno.");
+      json r = AplicaRetorno(st, f.Empresa(), pasta, nome, bytes, simular);
+      // The titles' new situations show in the list and the titles page.
+      if (!simular && f.cdsCNABRec.Active()) f.ReaplicaFiltro();
+      return {{"retorno", r}};
     });
   }
   throw EPedidoInvalido("Pedido desconhecido: POST /api/" + c);

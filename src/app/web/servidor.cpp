@@ -70,6 +70,8 @@ class TServidorWeb {
 
   int Serve() {
     httplib::Server srv;
+    // A bank's return file of a large batch is a few tens of megabytes.
+    srv.set_payload_max_length(size_t{96} << 20);
     srv.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
       return Guarda(req, res) ? httplib::Server::HandlerResponse::Unhandled
                               : httplib::Server::HandlerResponse::Handled;

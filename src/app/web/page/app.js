@@ -308,6 +308,26 @@ function mostraRecusas(recusas) {
   }
 }
 
+// The bank's return file, sent as base64 and applied to the titles.
+async function leRetorno(arquivo) {
+  const url = await new Promise((ok, erro) => {
+    const r = new FileReader();
+    r.onload = () => ok(r.result); r.onerror = () => erro(r.error);
+    r.readAsDataURL(arquivo);
+  });
+  const j = await acao("retorno", { nome: arquivo.name, conteudo: url.slice(url.indexOf(",") + 1), simular: $("#simularRetorno").checked });
+  const d = $("#resultadoRetorno");
+  d.replaceChildren();
+  if (!j.retorno) return;
+  const a = j.retorno.arquivo, col = n => a.colunas.indexOf(n), l = a.linhas[0] || [];
+  const p = document.createElement("p");
+  p.className = "retorno";
+  p.textContent = (j.retorno.novo ? "" : "Arquivo retorno já lido: nada foi alterado. ") +
+    `Retorno ${l[col("NRARQRETORNO")] || ""}: ${l[col("QTOCORRENCIAS")] || 0} ocorrência(s), ` +
+    `${l[col("QTAPLICADAS")] || 0} aplicada(s), ${l[col("QTNAOENCONTR")] || 0} sem título` + (j.retorno.simulado ? " (simulação: nada foi gravado)." : ".");
+  d.appendChild(p);
+}
+
 function liga() {
   const campo = (id, nome) => {
     const e = document.getElementById(id);
@@ -339,6 +359,7 @@ function liga() {
   for (const b of $$("dialog .fecha")) b.onclick = () => b.closest("dialog").close();
   $("#btnAplicaRemessas").onclick = async () => { $("#dlgFiltroRemessas").close(); pagRemessas = 0; await acao("filtroRemessas", { criterios: criterios($("#dlgFiltroRemessas")) }); };
   $("#btnAplicaBoletos").onclick = async () => { $("#dlgFiltroBoletos").close(); pagBoletos = 0; await acao("filtroBoletos", { criterios: criterios($("#dlgFiltroBoletos")) }); };
+  $("#arqRetorno").addEventListener("change", async e => { const f = e.target.files[0]; e.target.value = ""; if (f) await leRetorno(f); });
   $("#btnFechaPesquisa").onclick = () => $("#dlgPesquisa").close();
   $("#btnMarcarTodos").onclick = async () => { const j = await acao("comando", { comando: "marcarTodos" }); mostraRecusas(j.recusas); };
   $("#grdBoletos").addEventListener("keydown", async ev => {
