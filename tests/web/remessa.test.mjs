@@ -151,6 +151,12 @@ test("a title of a stored batch is released for alteration", async () => {
 test("the borderô of a batch prints as PDF", async () => {
   await page.click("#abas [data-pagina=remessas]");
   await page.locator("#grdRemessas tbody tr").first().waitFor();
+  // The remittance filter, by the batch's number.
+  await page.click("#btnFiltrar");
+  await page.fill("#dlgFiltroRemessas [name=numero]", "1");
+  await page.dispatchEvent("#dlgFiltroRemessas [name=numero]", "change");
+  await Promise.all([page.waitForResponse(r => r.url().includes("/api/remessas")), page.click("#btnAplicaRemessas")]);
+  assert.match(await page.textContent("#pagRemessas"), /\(1 linhas\)/);
   await page.locator("#grdRemessas tbody tr td:first-child").first().click();
   await page.locator("#grdRemessas tr.marcado").first().waitFor();
   const popup = page.context().waitForEvent("page");

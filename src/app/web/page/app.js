@@ -275,9 +275,12 @@ async function pesquisa(campo) {
   dlg.showModal();
 }
 
+// Only what the operator changed goes to the dialog: the rest keeps the
+// criteria the dialog remembers (its defaults the first time).
 function criterios(dlg) {
   const c = {};
-  for (const e of $$("input", dlg)) c[e.name] = e.type === "checkbox" ? e.checked : e.value;
+  for (const e of $$("input", dlg))
+    if (e.dataset.mudou) c[e.name] = e.type === "checkbox" ? e.checked : e.value;
   return c;
 }
 
@@ -356,6 +359,8 @@ function liga() {
     const dlg = estado && estado.pagina === "boletos" ? $("#dlgFiltroBoletos") : $("#dlgFiltroRemessas");
     dlg.showModal();
   };
+  for (const e of $$("#dlgFiltroRemessas input, #dlgFiltroBoletos input"))
+    e.addEventListener("change", () => { e.dataset.mudou = "1"; });
   for (const b of $$("dialog .fecha")) b.onclick = () => b.closest("dialog").close();
   $("#btnAplicaRemessas").onclick = async () => { $("#dlgFiltroRemessas").close(); pagRemessas = 0; await acao("filtroRemessas", { criterios: criterios($("#dlgFiltroRemessas")) }); };
   $("#btnAplicaBoletos").onclick = async () => { $("#dlgFiltroBoletos").close(); pagBoletos = 0; await acao("filtroBoletos", { criterios: criterios($("#dlgFiltroBoletos")) }); };
