@@ -2,7 +2,7 @@
 # packages it lacks (as root), then builds.
 PACKAGES := g++ cmake make pkg-config libsqlite3-dev nlohmann-json3-dev libcli11-dev libgtest-dev libbenchmark-dev \
             libcairo2-dev fonts-dejavu-core poppler-utils zlib1g-dev libzstd-dev nettle-dev \
-            libpq-dev postgresql clang libclang-rt-14-dev sqlite3
+            libpq-dev postgresql clang libclang-rt-14-dev sqlite3 libcpp-httplib-dev chromium nodejs
 BUILD ?= build
 JOBS ?= 2
 
@@ -14,6 +14,8 @@ deps:
 	  echo "Installing: $$missing"; \
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
 	fi
+	@# npm for the browser tests' Playwright, unless the installed node brings its own.
+	@command -v npm >/dev/null 2>&1 || { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq npm; }
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREMESSA_WERROR=ON >/dev/null

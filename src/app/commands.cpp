@@ -26,6 +26,7 @@
 #include "app/simulacao.h"
 #include "app/terminal_ui.h"
 #include "app/ver.h"
+#include "app/web/servidor.h"
 #include "fields/cp1252.h"
 #include "fields/datetime.h"
 #include "fields/text.h"
@@ -318,6 +319,13 @@ int Main(int argc, char** argv) {
   rets->add_option("--empresa", empresa, "Empresa")->required();
   rets->add_option("--retorno", numRet, "Número do retorno: mostra suas ocorrências");
 
+  TOpcoesWeb web;
+  auto* webCmd = cli.add_subcommand("web", "Abre a tela da remessa no navegador (servidor local)");
+  webCmd->add_option("--porta", web.porta, "Porta (padrão: 8080; 0: uma porta livre)")
+      ->check(CLI::Range(0, 65535));
+  webCmd->add_option("--endereco", web.endereco,
+                     "Endereço em que o servidor atende (padrão: 127.0.0.1; outro exige o token de acesso)");
+
   try {
     cli.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -348,6 +356,7 @@ int Main(int argc, char** argv) {
     if (*ret) return ComandoRetorno(g, pedRet);
     if (*rets) return ComandoRetornos(g, empresa, numRet);
     if (*arq) return ComandoArquivo(g, empresaArq, remessaArq, saidaArq);
+    if (*webCmd) return ComandoWeb(g, web);
     if (*gerar) {
       p.operacao = op[0];
       if (!tipo.empty()) p.cobranca = tipo == "cobranca";

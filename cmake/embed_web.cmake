@@ -1,0 +1,10 @@
+# Writes OUT: the web page's files (name, bytes), so the binary serves them offline.
+set(body "#include <string_view>\n#include <utility>\n#include <vector>\nnamespace app::web {\nconst std::vector<std::pair<std::string_view, std::string_view>>& Pagina() {\n  static const std::vector<std::pair<std::string_view, std::string_view>> p = {\n")
+foreach(f ${FILES})
+  get_filename_component(name ${f} NAME)
+  file(READ ${f} text)
+  set(body "${body}    {\"${name}\", R\"__web__(${text})__web__\"},\n")
+endforeach()
+set(body "${body}  };\n  return p;\n}\n}  // namespace app::web\n")
+file(WRITE ${OUT}.tmp "${body}")
+file(COPY_FILE ${OUT}.tmp ${OUT} ONLY_IF_DIFFERENT)
