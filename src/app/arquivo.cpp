@@ -82,7 +82,7 @@ std::string ArquivoGuardado(server::IRdmRemessaCNAB& s, const std::string& empre
 void GravaNoLugar(const std::string& path, const std::string& bytes) {
   const std::string temp = host::StagingName(path);
   auto falha = [&](const char* o) {
-    const std::string e = std::strerror(errno);
+    const std::string e = host::MotivoDoErro(errno);
     std::remove(fields::OsPath(temp).c_str());
     throw std::runtime_error(Utf8ToCp1252(o) + path + ": " + e);
   };

@@ -19,6 +19,9 @@ struct TGlobais {
 // connection string ("postgresql://..." or "host=... dbname=...").
 std::unique_ptr<server::TRemessaServer> Abre(const std::string& db, bool criar = false);
 bool EhPostgres(const std::string& db);
+// What the operator reads of a failure that reached the front end
+// (Windows-1252): a store's failure in the system's words where it has them.
+std::string TextoDaFalha(const std::exception& e);
 // Where the store's companions (templates, reports) live: beside a SQLite
 // file; in the working folder for a database on a server.
 std::filesystem::path PastaDoBanco(const std::string& db);

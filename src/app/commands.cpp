@@ -422,7 +422,7 @@ int Main(int argc, char** argv) {
     return 2;
   } catch (const std::exception& e) {
     ui.HideProgress();
-    std::cerr << Tela(e.what()) << "\n";
+    std::cerr << Tela(TextoDaFalha(e)) << "\n";
     return 1;
   }
   return 0;

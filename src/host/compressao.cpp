@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "fields/cp1252.h"
+#include "host/staging.h"
 
 namespace host {
 
@@ -33,7 +34,7 @@ std::string ComprimeArquivo(const std::string& path, size_t& tamanho) {
   std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(fields::OsPath(path).c_str(), "rb"), &std::fclose);
   if (!f)
     throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível ler o arquivo ") + path + ": " +
-                             std::strerror(errno));
+                             MotivoDoErro(errno));
   struct stat st {};
   const size_t previsto = fstat(fileno(f.get()), &st) == 0 ? static_cast<size_t>(st.st_size) : 0;
   std::unique_ptr<ZSTD_CCtx, size_t (*)(ZSTD_CCtx*)> cctx(ZSTD_createCCtx(), &ZSTD_freeCCtx);

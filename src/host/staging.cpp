@@ -13,6 +13,43 @@
 #include "fields/cp1252.h"
 
 namespace host {
+
+std::string MotivoDoErro(int err) {
+  const char* m = nullptr;
+  switch (err) {
+    case ENOSPC:
+      m = "não há espaço no disco";
+      break;
+    case EDQUOT:
+      m = "a cota de disco foi excedida";
+      break;
+    case EROFS:
+      m = "o disco ou a pasta só pode ser lido (somente leitura)";
+      break;
+    case EACCES:
+    case EPERM:
+      m = "permissão negada";
+      break;
+    case ENOENT:
+      m = "a pasta não existe";
+      break;
+    case ENOTDIR:
+      m = "o caminho não é uma pasta";
+      break;
+    case EISDIR:
+      m = "o caminho é uma pasta";
+      break;
+    case EFBIG:
+      m = "o arquivo excede o tamanho permitido";
+      break;
+    case EIO:
+      m = "erro de leitura ou gravação no disco";
+      break;
+    default:
+      return std::strerror(err);
+  }
+  return fields::Utf8ToCp1252(m);
+}
 namespace {
 
 bool exists(const std::string& p) {
@@ -84,7 +121,7 @@ void TOutputStage::PutInPlace() {
         if (mv(f.path, f.backup) != 0) {
           f.backup.clear();
           throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível substituir o arquivo ") + f.path +
-                                   ": " + std::strerror(errno));
+                                   ": " + MotivoDoErro(errno));
         }
       }
       if (mv(f.temp, f.path) != 0) {
@@ -92,7 +129,7 @@ void TOutputStage::PutInPlace() {
         if (!f.backup.empty()) mv(f.backup, f.path);
         f.backup.clear();
         throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível gravar o arquivo ") + f.path + ": " +
-                                 std::strerror(err));
+                                 MotivoDoErro(err));
       }
     }
     placed_ = true;

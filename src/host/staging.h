@@ -7,6 +7,11 @@
 
 namespace host {
 
+// Why a file could not be created, written or read, in the operator's words
+// (Windows-1252): the causes an operator can act on are named, any other
+// keeps the system's own text.
+std::string MotivoDoErro(int err);
+
 // The temporary name beside path where a file of this run is written.
 std::string StagingName(const std::string& path);
 // Registers a closed temporary file for its final path.

@@ -71,7 +71,7 @@ TRemessaFile::TRemessaFile(std::string path, int recordLength)
   f_ = std::fopen(fields::OsPath(temp_).c_str(), "wb");
   if (!f_)
     throw std::runtime_error(fields::Utf8ToCp1252("Não foi possível criar o arquivo ") + path_ + ": " +
-                             std::strerror(errno));
+                             host::MotivoDoErro(errno));
   std::setvbuf(f_, buffer_.get(), _IOFBF, kBuffer);
 }
 
@@ -94,7 +94,7 @@ void TRemessaFile::write(const Record& r) {
 
 void TRemessaFile::falha(int err) const {
   throw std::runtime_error(fields::Utf8ToCp1252("Erro de gravação no arquivo ") + path_ + ": " +
-                           std::strerror(err));
+                           host::MotivoDoErro(err));
 }
 
 void TRemessaFile::Close() {

@@ -176,7 +176,7 @@ bool TRemessaServer::AcessoOperEmpresa(const std::string& cdOperador, const std:
     return !std::holds_alternative<std::monostate>(leitura().Scalar(
         "SELECT 1 FROM OPEREMPR WHERE CDOPERADOR = ? AND CDEMPRESA = ?", {UV(cdOperador), UV(cdEmpresa)}));
   } catch (const store::Error& e) {
-    throw host::EServerError(W(std::string("Erro no banco de dados: ") + e.what()));
+    throw host::EServerError(W(store::TextoDaFalha(e)));
   } catch (const Refusal& e) {
     throw host::EServerError(W(e.what()));
   }

@@ -51,7 +51,7 @@ host::TPacket TRemessaServer::ExecuteQuery(const std::string& sql,
     }
     return p;
   } catch (const std::exception& e) {
-    throw host::EDatabaseError(W(e.what()));
+    throw host::EDatabaseError(W(store::Explica(e)));
   }
 }
 

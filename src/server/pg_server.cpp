@@ -113,7 +113,7 @@ void TPgRemessaServer::StartTransaction() {
     comeca();
     user_tx_ = true;
   } catch (const std::exception& e) {
-    throw host::EServerError(W(e.what()));
+    throw host::EServerError(W(store::Explica(e)));
   }
 }
 
@@ -125,7 +125,7 @@ void TPgRemessaServer::Commit() {
     savepoint_depth_ = 0;
   } catch (const std::exception& e) {
     Rollback();
-    throw host::EServerError(W(e.what()));
+    throw host::EServerError(W(store::Explica(e)));
   }
 }
 

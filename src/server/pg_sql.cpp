@@ -196,6 +196,9 @@ int Codigo(std::string_view sqlstate) {
 store::Error::TFalha Falha(std::string_view sqlstate) {
   if (sqlstate == "40001" || sqlstate == "40P01" || sqlstate == "55P03") return store::Error::TFalha::Ocupado;
   if (sqlstate.size() == 5 && sqlstate.substr(0, 2) == "23") return store::Error::TFalha::Restricao;
+  // disk_full; read_only_sql_transaction (a standby, or a read-only session)
+  if (sqlstate == "53100") return store::Error::TFalha::Cheio;
+  if (sqlstate == "25006") return store::Error::TFalha::SomenteLeitura;
   return store::Error::TFalha::Outra;
 }
 

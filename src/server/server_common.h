@@ -69,7 +69,7 @@ TServerReply Guard(F&& f) {
   } catch (const Refusal& e) {
     return TServerReply::Fail(W(e.what()));
   } catch (const store::Error& e) {
-    return TServerReply::Fail(W(std::string("Erro no banco de dados: ") + e.what()));
+    return TServerReply::Fail(W(store::TextoDaFalha(e)));
   } catch (const std::exception& e) {
     return TServerReply::Fail(W(e.what()));
   }

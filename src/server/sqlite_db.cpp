@@ -11,6 +11,10 @@ store::Error::TFalha Falha(int code) {
       return store::Error::TFalha::Ocupado;
     case SQLITE_CONSTRAINT:
       return store::Error::TFalha::Restricao;
+    case SQLITE_FULL:
+      return store::Error::TFalha::Cheio;
+    case SQLITE_READONLY:
+      return store::Error::TFalha::SomenteLeitura;
     default:
       return store::Error::TFalha::Outra;
   }

@@ -165,7 +165,7 @@ void TSQLiteRemessaServer::StartTransaction() {
     begin_immediate();
     user_tx_ = true;
   } catch (const std::exception& e) {
-    throw host::EServerError(W(e.what()));
+    throw host::EServerError(W(store::Explica(e)));
   }
 }
 
@@ -178,7 +178,7 @@ void TSQLiteRemessaServer::Commit() {
   } catch (const std::exception& e) {
     // A commit that fails leaves nothing half done.
     Rollback();
-    throw host::EServerError(W(e.what()));
+    throw host::EServerError(W(store::Explica(e)));
   }
 }
 

@@ -32,3 +32,25 @@ host::Value Db::Scalar(std::string_view sql, const std::vector<host::Value>& val
 }
 
 }  // namespace server::store
+
+namespace server::store {
+
+std::string TextoDaFalha(const Error& e) {
+  switch (e.Falha()) {
+    case Error::TFalha::Cheio:
+      return "Erro no banco de dados: não há espaço em disco para gravar. Nada foi alterado; libere espaço e "
+             "tente novamente.";
+    case Error::TFalha::SomenteLeitura:
+      return "Erro no banco de dados: o banco de dados não pode ser gravado (somente leitura). Nada foi "
+             "alterado.";
+    default:
+      return std::string("Erro no banco de dados: ") + e.what();
+  }
+}
+
+std::string Explica(const std::exception& e) {
+  if (const auto* s = dynamic_cast<const Error*>(&e)) return TextoDaFalha(*s);
+  return e.what();
+}
+
+}  // namespace server::store

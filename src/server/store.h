@@ -24,7 +24,9 @@ enum class TTipo { Nulo, Inteiro, Real, Texto, Blob };
 // the kinds are what the rules act on.
 class Error : public std::runtime_error {
  public:
-  enum class TFalha { Outra, Ocupado, Restricao };
+  // Cheio: no room left on the disk under the store; SomenteLeitura: the
+  // store (or its folder) cannot be written.
+  enum class TFalha { Outra, Ocupado, Restricao, Cheio, SomenteLeitura };
   Error(int code, const std::string& what, TFalha falha = TFalha::Outra)
       : std::runtime_error(what), code_(code), falha_(falha) {}
   int Code() const { return code_; }
@@ -32,11 +34,19 @@ class Error : public std::runtime_error {
   // Another connection holds what this one needs: worth trying again.
   bool Busy() const { return falha_ == TFalha::Ocupado; }
   bool Restricao() const { return falha_ == TFalha::Restricao; }
+  TFalha Falha() const { return falha_; }
 
  private:
   int code_;
   TFalha falha_;
 };
+
+// What the operator reads of a store's failure: in the system's words where
+// the kind is one an operator can act on, the store's own text otherwise.
+std::string TextoDaFalha(const Error& e);
+// The same for whatever a call failed with: a store's failure as above, any
+// other by its own text (the server's, UTF-8).
+std::string Explica(const std::exception& e);
 
 // One prepared statement of a store. Positions count from 1 for values and
 // from 0 for columns.

@@ -173,6 +173,7 @@ if cheio "$dir/saida" 64k; then
   printf 'arquivo de ontem\r\n' >"$dir/saida/remessa.txt"
   gera 001 "$dir/saida/remessa.txt" >/dev/null 2>"$dir/erro" && falha "disk full under the file: the run succeeded"
   grep -q . "$dir/erro" || falha "disk full under the file: no message"
+  grep -q "espaço" "$dir/erro" || falha "disk full under the file: not said in the system's words"
   confere "disk full under the file"
   umount "$dir/saida" && unset 'montados[-1]'
 else
@@ -188,6 +189,7 @@ if cheio "$dir/base" "$(($(stat -c %s "$dir/store.db") + 256 * 1024))"; then
   head -c $((160 * 1024)) /dev/zero >"$dir/base/lastro" 2>/dev/null
   gera 001 "$dir/saida/remessa.txt" >/dev/null 2>"$dir/erro" && falha "disk full under the database: the run succeeded"
   grep -q . "$dir/erro" || falha "disk full under the database: no message"
+  grep -q "espaço" "$dir/erro" || falha "disk full under the database: not said in the system's words"
   rm -f "$dir/base/lastro"
   confere "disk full under the database"
   cp "$REMESSA_DB" "$dir/store.db"

@@ -1,5 +1,6 @@
 #include "app/web/sessao.h"
 
+#include "app/cli_common.h"
 #include "app/web/estado.h"
 #include "fields/cp1252.h"
 #include "filters/remittance_filter.h"
@@ -133,13 +134,13 @@ void TSessao::Roda(TObra obra) {
     r = {{"cancelado", true}};
   } catch (const std::exception& e) {
     // The form's stops (MensErro) carry the catalogue's text; the front end shows it once.
-    Mostra(host::TMsgDlgType::mtError, e.what());
+    Mostra(host::TMsgDlgType::mtError, TextoDaFalha(e));
     r = {{"falhou", true}};
   }
   try {
     if (workspace::frmRemessaCNAB) r["estado"] = EstadoDoForm(*workspace::frmRemessaCNAB);
   } catch (const std::exception& e) {
-    Mostra(host::TMsgDlgType::mtError, e.what());
+    Mostra(host::TMsgDlgType::mtError, TextoDaFalha(e));
   }
   Sai();
   t_atual = nullptr;
