@@ -17,6 +17,7 @@
 #include "server/import.h"
 #include "server/pg_server.h"
 #include "server/sqlite_server.h"
+#include "support/pg_teste.h"
 
 namespace server_test {
 
@@ -131,12 +132,7 @@ class TLojaPg : public server::TPgRemessaServer {
   const std::string& Banco() const { return banco_; }
   ~TLojaPg() override {
     Database().Close();
-    try {
-      server::pg::Db admin;
-      admin.Open(conninfo_);
-      admin.Exec("DROP DATABASE IF EXISTS " + banco_ + " WITH (FORCE)");
-    } catch (const std::exception&) {
-    }
+    testsupport::DevolveBanco(conninfo_, banco_);
   }
 
  private:
@@ -152,15 +148,7 @@ inline std::unique_ptr<server::TRemessaServer> Loja() {
   const char* c = std::getenv("REMESSA_PG_TEST");
   if (!c || !*c)
     throw std::runtime_error("REMESSA_TEST_STORE=pg needs REMESSA_PG_TEST (make test sets both)");
-  static int n = 0;
-  const std::string banco = "remessa_l" + std::to_string(getpid()) + "_" + std::to_string(++n);
-  {
-    server::pg::Db admin;
-    admin.Open(c);
-    admin.Exec("DROP DATABASE IF EXISTS " + banco + " WITH (FORCE)");
-    admin.Exec("CREATE DATABASE " + banco);
-  }
-  auto s = std::make_unique<TLojaPg>(c, banco);
+  auto s = std::make_unique<TLojaPg>(c, testsupport::TomaBancoMigrado(c));
   server::ImportJson(*s, kFixture);
   return s;
 }

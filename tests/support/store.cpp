@@ -17,6 +17,7 @@
 #include "layouts/file_check.h"
 #include "server/import.h"
 #include "server/pg_server.h"
+#include "support/pg_teste.h"
 
 namespace testsupport {
 
@@ -64,13 +65,8 @@ TStore::TStore(const std::string& json, bool emArquivo) {
     const char* c = std::getenv("REMESSA_PG_TEST");
     if (!c || !*c)
       throw std::runtime_error("REMESSA_TEST_STORE=pg needs REMESSA_PG_TEST (make test sets both)");
-    static int n = 0;
     pg_ = c;
-    banco_ = "remessa_s" + std::to_string(getpid()) + "_" + std::to_string(++n);
-    server::pg::Db admin;
-    admin.Open(pg_);
-    admin.Exec("DROP DATABASE IF EXISTS " + banco_ + " WITH (FORCE)");
-    admin.Exec("CREATE DATABASE " + banco_);
+    banco_ = testsupport::TomaBancoMigrado(pg_);
     server_ = std::make_unique<server::TPgRemessaServer>(pg_, banco_);
   } else {
     server_ = std::make_unique<server::TSQLiteRemessaServer>(banco, true);
@@ -91,14 +87,7 @@ TStore::~TStore() {
   Fecha();
   host::SetUI(nullptr);
   server_.reset();
-  if (!banco_.empty()) {
-    try {
-      server::pg::Db admin;
-      admin.Open(pg_);
-      admin.Exec("DROP DATABASE IF EXISTS " + banco_ + " WITH (FORCE)");
-    } catch (const std::exception&) {
-    }
-  }
+  if (!banco_.empty()) testsupport::DevolveBanco(pg_, banco_);
   std::string cmd = "rm -rf '" + dir_ + "'";
   if (std::system(cmd.c_str()) != 0) {
   }
