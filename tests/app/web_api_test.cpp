@@ -178,6 +178,25 @@ TEST(WebApi, TheOperatorSendsABatchAndGetsItsFile) {
   EXPECT_EQ(ver.corpo["ver"]["resultado"], 0) << ver.bruto;
 }
 
+// The dialogs open with what they were last confirmed with, as on the desktop.
+TEST(WebApi, TheFilterDialogsRememberTheirCriteria) {
+  Servidor s;
+  Aba a(s);
+  Prepara(a, "web.txt");
+  auto r = a.Acao("filtroBoletos", {{"criterios", {{"documentoDe", "5"}, {"semRetorno", true}}}});
+  ASSERT_EQ(r.status, 200) << r.bruto;
+  const json& b = r.corpo["estado"]["criterios"]["boletos"];
+  // As the dialog keeps them: zero-filled, and the range closed on its start.
+  EXPECT_EQ(b["documentoDe"], "000000005") << b.dump();
+  EXPECT_EQ(b["documentoAte"], "000000005");
+  EXPECT_EQ(b["semRetorno"], true);
+  EXPECT_EQ(b["emissaoDe"], "");
+  ASSERT_EQ(a.Acao("comando", {{"comando", "cancelar"}}).status, 200);
+  r = a.Acao("filtroRemessas", {{"criterios", {{"numero", "7"}}}});
+  ASSERT_EQ(r.status, 200) << r.bruto;
+  EXPECT_EQ(r.corpo["estado"]["criterios"]["remessas"]["numero"], "0000000007") << r.bruto;
+}
+
 TEST(WebApi, BadInputIsRefusedOnEveryEndpoint) {
   Servidor s;
   Aba a(s);

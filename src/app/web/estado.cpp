@@ -1,6 +1,7 @@
 #include "app/web/estado.h"
 
 #include "app/cli_common.h"
+#include "app/web/filtros.h"
 #include "fields/cp1252.h"
 #include "fields/datetime.h"
 #include "workspace/form.h"
@@ -105,6 +106,7 @@ json EstadoDoForm(workspace::TfrmRemessaCNAB& f) {
       {"cancelaRemessa", &f.sbtCancelaRemessa}};
   for (const auto& [nome, ctl] : comandos) c[nome] = ctl->Enabled;
   s["comandos"] = c;
+  s["criterios"] = CriteriosLembrados();
   s["marcados"] = f.nedQuant;
   s["total"] = Dinheiro(f.nedTotal);
   s["creditoBancario"] = Dinheiro(f.doVrCreditoBancario);

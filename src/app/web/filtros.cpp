@@ -152,4 +152,19 @@ std::function<void(workspace::TfrmRemessaCNAB&)> CriteriosRemessas(const json& c
   };
 }
 
+json CriteriosLembrados() {
+  json b = json::object();
+  const TFiltroBoletos& c = filters::FiltroBoleto;
+  for (const auto& [n, m] : kTextosBoletos) b[n] = fields::Cp1252ToUtf8(c.*m);
+  for (const auto& [n, l, m] : kListasBoletos) b[n] = c.*l ? fields::Cp1252ToUtf8(c.*m) : "";
+  for (const auto& [n, m] : kMarcasBoletos) b[n] = c.*m;
+  json r = json::object();
+  if (const TfrmFiltroRemessaCNAB* d = filters::frmFiltroRemessaCNAB) {
+    for (const auto& [n, m] : kEditsRemessa) r[n] = fields::Cp1252ToUtf8((d->*m).Text);
+    for (const auto& [n, m] : kDatasRemessa) r[n] = fields::Cp1252ToUtf8((d->*m).Text);
+    for (const auto& [n, rb, l] : kListasRemessa) r[n] = (d->*rb).Todos ? "" : fields::Cp1252ToUtf8(d->*l);
+  }
+  return {{"boletos", b}, {"remessas", r}};
+}
+
 }  // namespace app::web

@@ -17,4 +17,8 @@ std::function<void(workspace::TfrmRemessaCNAB&)> CriteriosBoletos(const nlohmann
 // The remittance filter (batch list), opened and confirmed.
 std::function<void(workspace::TfrmRemessaCNAB&)> CriteriosRemessas(const nlohmann::json& criterios);
 
+// What the two dialogs remember, by the names the page sends: the page opens
+// a dialog with them, as the desktop dialog opens with its last criteria.
+nlohmann::json CriteriosLembrados();
+
 }  // namespace app::web

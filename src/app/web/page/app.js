@@ -356,7 +356,15 @@ function liga() {
   $("#sbtCancelaRemessa").onclick = () => { $("#pmnCancelaRemessa").hidden = !$("#pmnCancelaRemessa").hidden; };
   for (const b of $$("#abas button")) b.onclick = () => acao("pagina", { pagina: b.dataset.pagina });
   $("#btnFiltrar").onclick = () => {
-    const dlg = estado && estado.pagina === "boletos" ? $("#dlgFiltroBoletos") : $("#dlgFiltroRemessas");
+    const boletos = estado && estado.pagina === "boletos";
+    const dlg = boletos ? $("#dlgFiltroBoletos") : $("#dlgFiltroRemessas");
+    // The dialog opens with what it remembers; only what the operator changes is sent.
+    const lembrados = (estado && estado.criterios && estado.criterios[boletos ? "boletos" : "remessas"]) || {};
+    for (const e of $$("input", dlg)) {
+      delete e.dataset.mudou;
+      if (!(e.name in lembrados)) continue;
+      if (e.type === "checkbox") e.checked = !!lembrados[e.name]; else e.value = lembrados[e.name];
+    }
     dlg.showModal();
   };
   for (const e of $$("#dlgFiltroRemessas input, #dlgFiltroBoletos input"))
