@@ -39,7 +39,9 @@ TEST(TText, KeepsEveryTextWholeAcrossCopiesAndMoves) {
       b = std::move(a);
       EXPECT_EQ(b.view(), s);
     }
-    copy = copy;
+    // Assigned itself through another name, as a container's shuffle may do.
+    const TText& mesmo = copy;
+    copy = mesmo;
     EXPECT_EQ(copy.view(), s);
   }
 }
