@@ -17,13 +17,13 @@ namespace app {
 
 using fields::Utf8ToCp1252;
 
-// A PostgreSQL connection string rather than a file: a URI or key=value pairs.
 std::string TextoDaFalha(const std::exception& e) {
   if (const auto* s = dynamic_cast<const server::store::Error*>(&e))
     return fields::Utf8ToCp1252(server::store::TextoDaFalha(*s));
   return e.what();
 }
 
+// A PostgreSQL connection string rather than a file: a URI or key=value pairs.
 bool EhPostgres(const std::string& db) {
   return db.rfind("postgresql://", 0) == 0 || db.rfind("postgres://", 0) == 0 ||
          db.find("dbname=") != std::string::npos || db.find("host=") != std::string::npos;

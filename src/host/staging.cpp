@@ -50,6 +50,7 @@ std::string MotivoDoErro(int err) {
   }
   return fields::Utf8ToCp1252(m);
 }
+
 namespace {
 
 bool exists(const std::string& p) {

@@ -31,10 +31,6 @@ host::Value Db::Scalar(std::string_view sql, const std::vector<host::Value>& val
   }
 }
 
-}  // namespace server::store
-
-namespace server::store {
-
 std::string TextoDaFalha(const Error& e) {
   switch (e.Falha()) {
     case Error::TFalha::Cheio:

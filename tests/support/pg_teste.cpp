@@ -62,7 +62,6 @@ struct TBancos {
   std::mutex m;
   std::string conninfo, modelo, impressao, semeadas;
   std::vector<std::string> livres;
-  int n = 0;
   ~TBancos() {
     if (modelo.empty()) return;
     try {
@@ -80,11 +79,12 @@ TBancos& Bancos() {
   return b;
 }
 
-std::string NomeNovo(TBancos& b, const char* prefixo) {
+std::string NomeNovo(const char* prefixo) {
   // ctest runs several processes at once: the process id keeps their names
   // apart, the clock a later run's from a database a crashed run left behind.
+  static std::atomic<int> n{0};
   const auto agora = std::chrono::steady_clock::now().time_since_epoch().count();
-  return std::string(prefixo) + std::to_string(getpid()) + "_" + std::to_string(++b.n) + "_" +
+  return std::string(prefixo) + std::to_string(getpid()) + "_" + std::to_string(++n) + "_" +
          std::to_string(agora % 1000000007);
 }
 
@@ -101,7 +101,7 @@ std::string TomaBancoMigrado(const std::string& conninfo) {
   server::pg::Db admin;
   admin.Open(conninfo);
   if (b.modelo.empty() || b.conninfo != conninfo) {
-    const std::string modelo = NomeNovo(b, "remessa_m");
+    const std::string modelo = NomeNovo("remessa_m");
     admin.Exec("CREATE DATABASE " + modelo);
     // Opening the server applies the migrations; its connections close with
     // it, so that the model can be copied.
@@ -114,7 +114,7 @@ std::string TomaBancoMigrado(const std::string& conninfo) {
     b.modelo = modelo;
     b.livres.clear();
   }
-  const std::string nome = NomeNovo(b, "remessa_s");
+  const std::string nome = NomeNovo("remessa_s");
   admin.Exec("CREATE DATABASE " + nome + " TEMPLATE " + b.modelo);
   return nome;
 }
@@ -158,13 +158,7 @@ void PgTeste::SetUp() {
            "run `tests/support/pg_cluster.sh start DIR` and export REMESSA_PG_TEST=\"<the string it "
            "prints>\" (`pg_cluster.sh stop DIR` afterwards)";
   conninfo_ = c;
-  // ctest runs each test in a process of its own, several at once: the
-  // process id keeps their names apart, the clock a later run's from a
-  // database a crashed run left behind.
-  static std::atomic<int> n{0};
-  const auto agora = std::chrono::steady_clock::now().time_since_epoch().count();
-  banco_ = "remessa_t" + std::to_string(getpid()) + "_" + std::to_string(++n) + "_" +
-           std::to_string(agora % 1000000007);
+  banco_ = NomeNovo("remessa_t");
   admin_.Open(conninfo_);
   admin_.Exec("CREATE DATABASE " + banco_);
   db_.Open(conninfo_, banco_);
