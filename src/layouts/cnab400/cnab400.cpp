@@ -48,6 +48,41 @@ void TArquivo::TrailerEFecha() {
 
 TValores::TValores(TTitulo& t) : TValoresTitulo(t), vencimento(FormatDateTime("ddmmyy", dataVencimento)) {}
 
+TCobranca::TCobranca(const std::string& ocorrencia, std::string documento, const std::string& emissao,
+                     TTitulo& t, const TValores& v)
+    : ocorrencia(ocorrencia),
+      documento(std::move(documento)),
+      vencimento(v.vencimento),
+      valor(Money(v.valor, 13)),
+      emissao(emissao),
+      instrucao1(Instrucao(v.ins1)),
+      instrucao2(Instrucao(v.ins2)),
+      juros(JurosDiarios(t, v.valor)),
+      dataDesconto(v.desconto > 0 ? v.vencimento : "000000"),
+      desconto(v.desconto > 0 ? Money(v.desconto * v.valor / 100, 13) : "") {}
+
+void Cobranca(Record& r, const TCobranca& c) {
+  auto campo = [&](int pos, int len, const std::string& valor, bool numero) {
+    numero ? r.num(pos, len, valor) : r.put(pos, len, valor);
+  };
+  r.put(109, 2, c.ocorrencia);
+  r.put(111, 10, c.documento);
+  r.put(121, 6, c.vencimento);
+  r.num(127, 13, c.valor);
+  r.num(140, 3, c.banco);
+  campo(143, 5, c.agencia, c.agenciaNumero);
+  r.put(148, 2, c.especie);
+  r.put(150, 1, c.aceite);
+  r.put(151, 6, c.emissao);
+  campo(157, 2, c.instrucao1, c.instrucao1Numero);
+  campo(159, 2, c.instrucao2, c.instrucao2Numero);
+  r.num(161, 13, c.juros);
+  r.put(174, 6, c.dataDesconto);
+  r.num(180, 13, c.desconto);
+  r.num(193, 13, c.iof);
+  r.num(206, 13, c.abatimento);
+}
+
 void EmpresaEBanco(Record& r, const std::string& empresa, std::string_view banco,
                    const std::string& nomeBanco, TDateTime data) {
   r.put(47, 30, PadR(CampoValido(LeftStr(empresa, 30)), 30));

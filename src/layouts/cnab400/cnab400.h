@@ -58,6 +58,36 @@ struct TValores : TValoresTitulo {
   std::string vencimento;
 };
 
+// Positions 109-218 of a detail, which most banks of the family lay out
+// alike: the occurrence, the document, the due date and value, the
+// collecting bank and agency, the species, the acceptance, the issue date,
+// the two instructions, the interest per day, the discount's date and
+// amount, the IOF and the rebate. Built with the values most banks give, so
+// that a bank sets only where it departs, then written by Cobranca.
+struct TCobranca {
+  TCobranca(const std::string& ocorrencia, std::string documento, const std::string& emissao, TTitulo& t,
+            const TValores& v);
+  std::string ocorrencia;              // 109-110
+  std::string documento;               // 111-120
+  std::string vencimento;              // 121-126, ddmmyy
+  std::string valor;                   // 127-139, a number
+  std::string banco = "000";           // 140-142, a number
+  std::string agencia = "00000";       // 143-147
+  bool agenciaNumero = true;           // the bank reads 143-147 as a number
+  std::string especie = "01";          // 148-149
+  std::string aceite = "N";            // 150
+  std::string emissao;                 // 151-156, ddmmyy
+  std::string instrucao1, instrucao2;  // 157-158, 159-160: the codes, two characters
+  bool instrucao1Numero = false;       // the bank reads 157-158 as a number
+  bool instrucao2Numero = false;       // ... and 159-160 (some banks put protest days there)
+  std::string juros;                   // 161-173, a number: the interest per day
+  std::string dataDesconto;            // 174-179: the discount's last day, "000000" without one
+  std::string desconto;                // 180-192, a number: the discount's amount
+  std::string iof;                     // 193-205, a number
+  std::string abatimento;              // 206-218, a number
+};
+void Cobranca(Record& r, const TCobranca& c);
+
 // Header 047-100 as the banks of the family take it: the company's name in 30
 // positions, the bank's number, its name in 15 and the file's date (ddmmyy).
 void EmpresaEBanco(Record& r, const std::string& empresa, std::string_view banco,
