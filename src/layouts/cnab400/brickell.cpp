@@ -44,11 +44,7 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
     cnab400::Cobranca(r, c);
     r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
     cnab400::BlocoPagador(r, v.pagador, 30);
-    r.put(352, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
-    r.put(382, 4, Replicate(" ", 4));
-    r.put(386, 6, Replicate(" ", 6));
-    r.num(392, 2, t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2));
-    r.put(394, 1, " ");
+    cnab400::TextoEProtesto(r, mensagem, "", cnab400::DiasProtesto(t), " ");
     arq.Escreve(r);
   };
 

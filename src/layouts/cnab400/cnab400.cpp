@@ -83,6 +83,65 @@ void Cobranca(Record& r, const TCobranca& c) {
   r.num(206, 13, c.abatimento);
 }
 
+Record CabecalhoConta(const TArquivo& arq, const std::string& agencia, const std::string& conta,
+                      int larguraConta, std::string_view servico, std::string_view nome) {
+  Record r = arq.Cabecalho(servico, nome);
+  AgenciaConta(r, 27, agencia, conta, larguraConta);
+  r.put(33 + larguraConta, 14 - larguraConta, "");
+  return r;
+}
+
+void AgenciaConta(Record& r, int pos, const std::string& agencia, const std::string& conta,
+                  int larguraConta) {
+  r.num(pos, 4, agencia);
+  r.put(pos + 4, 2, "00");
+  r.num(pos + 6, larguraConta, conta);
+}
+
+void VersaoESequencia(Record& r, std::string_view versao, const std::string& sequencia) {
+  r.put(101, 280, "");
+  r.put(381, 5, versao);
+  r.num(386, 9, sequencia);
+}
+
+void TextoEProtesto(Record& r, const std::string& texto, std::string_view depois, const std::string& dias,
+                    std::string_view fim) {
+  r.put(352, 30, PadR(CampoValido(LeftStr(texto, 30)), 30));
+  r.put(382, 4, "");
+  r.put(386, 6, depois);
+  r.num(392, 2, dias);
+  r.put(394, 1, fim);
+}
+
+void SemAvalista(Record& r) {
+  r.put(352, 18, "");
+  r.put(370, 2, "00");
+  r.put(372, 14, Replicate("0", 14));
+  r.put(386, 8, Replicate("0", 8));
+  r.put(394, 1, " ");
+}
+
+std::string DiasProtesto(TTitulo& t) {
+  return t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2);
+}
+
+Record RegistroMulta(const TArquivo& arq, const TValores& v, double multa, double percentual) {
+  const std::string codigo = multa > 0 ? "1" : percentual > 0 ? "2" : "0";
+  Record m = arq.Registro();
+  m.put(1, 1, "2");
+  m.put(2, 1, codigo);
+  m.put(3, 8, FormatDateTime("ddmmyyyy", DateOf(v.dataVencimento) + 1));
+  m.num(11, 13, codigo == "1" ? Money(multa, 13) : codigo == "2" ? Money(percentual, 13) : "");
+  m.put(24, 371, "");
+  return m;
+}
+
+std::string NossoSemDv(const std::string& gravado) {
+  std::string s = NossoNumero(gravado);
+  std::erase(s, 'P');
+  return s;
+}
+
 void EmpresaEBanco(Record& r, const std::string& empresa, std::string_view banco,
                    const std::string& nomeBanco, TDateTime data) {
   r.put(47, 30, PadR(CampoValido(LeftStr(empresa, 30)), 30));

@@ -88,6 +88,45 @@ struct TCobranca {
 };
 void Cobranca(Record& r, const TCobranca& c);
 
+// A header started as the banks that name the account in it start it
+// (001-046): Cabecalho's opening, then the agency and account as
+// AgenciaConta writes them from 027 and blanks up to 046.
+Record CabecalhoConta(const TArquivo& arq, const std::string& agencia, const std::string& conta,
+                      int larguraConta, std::string_view servico = "01", std::string_view nome = "COBRANCA");
+
+// The agency's four digits, "00" and the account's digits in larguraConta
+// positions, from pos: the block a header and a detail of the family repeat.
+void AgenciaConta(Record& r, int pos, const std::string& agencia, const std::string& conta, int larguraConta);
+
+// Header 101-394 of the layouts that close it with their version and the
+// remittance's sequence: blanks, the version in five positions at 381, the
+// sequence in nine at 386.
+void VersaoESequencia(Record& r, std::string_view versao, const std::string& sequencia);
+
+// Detail 352-394 of the banks that print a text there: the text cleaned in
+// 30 positions, four blanks, six positions the bank fills (zeros or blanks),
+// the protest days at 392 and the bank's last character at 394.
+void TextoEProtesto(Record& r, const std::string& texto, std::string_view depois, const std::string& dias,
+                    std::string_view fim);
+
+// Detail 352-394 of the layouts that leave the guarantor out: blanks, its
+// type "00", its tax id and the rest in zeros, a blank at 394.
+void SemAvalista(Record& r);
+
+// The title's protest days as the banks read them: the last two digits of
+// the stored count, none when the title has no count.
+std::string DiasProtesto(TTitulo& t);
+
+// The fine record (type "2") up to its sequence: charged from the day after
+// the due date, as the fixed amount when there is one, else as the
+// percentage; code "0" and zeros when the title has neither.
+Record RegistroMulta(const TArquivo& arq, const TValores& v, double multa, double percentual);
+
+// The stored nosso número without its punctuation and without a check digit
+// "P", where the bank takes the number alone. Any other letter stays, so the
+// field refuses it rather than sending another number.
+std::string NossoSemDv(const std::string& gravado);
+
 // Header 047-100 as the banks of the family take it: the company's name in 30
 // positions, the bank's number, its name in 15 and the file's date (ddmmyy).
 void EmpresaEBanco(Record& r, const std::string& empresa, std::string_view banco,

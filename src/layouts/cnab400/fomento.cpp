@@ -74,11 +74,7 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
     cnab400::Cobranca(r, c);
     r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
     cnab400::BlocoPagador(r, v.pagador, 40);
-    r.put(352, 18, Replicate(" ", 18));
-    r.put(370, 2, "00");
-    r.put(372, 14, Replicate("0", 14));
-    r.put(386, 8, Replicate("0", 8));
-    r.put(394, 1, " ");
+    cnab400::SemAvalista(r);
     arq.Escreve(r);
   };
 
@@ -86,15 +82,9 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Cabecalho("05", "COBRANCASIMPLES");
-        r.num(27, 4, agencia);
-        r.put(31, 2, "00");
-        r.num(33, 6, conta);
-        r.put(39, 8, Replicate(" ", 8));
+        Record r = cnab400::CabecalhoConta(arq, agencia, conta, 6, "05", "COBRANCASIMPLES");
         cnab400::EmpresaEBanco(r, empresa.nome, SemPontuacao(cnab("CDBANCCNAB")), "NAFM", rem.Hoje());
-        r.put(101, 280, Replicate(" ", 280));
-        r.put(381, 5, "V.1.8");
-        r.num(386, 9, seqRemessa);
+        cnab400::VersaoESequencia(r, "V.1.8", seqRemessa);
         arq.Escreve(r);
       },
       detalhe);

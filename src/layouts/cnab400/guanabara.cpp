@@ -18,15 +18,6 @@ namespace {
 // this layout, whatever company issued it.
 constexpr const char* kCnpjGuanabara = "52917604000136";
 
-// The stored nosso número without its punctuation and without a check digit
-// "P": the bank takes the number alone here. Any other letter stays, so the
-// field refuses it rather than sending another number.
-std::string NossoSemDv(const std::string& gravado) {
-  std::string s = NossoNumero(gravado);
-  std::erase(s, 'P');
-  return s;
-}
-
 }  // namespace
 
 void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
@@ -59,12 +50,10 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(1, 1, "1");
     r.put(2, 2, "02");
     r.num(4, 14, kCnpjGuanabara);
-    r.num(18, 4, agencia);
-    r.put(22, 2, "00");
-    r.num(24, 6, conta);
+    cnab400::AgenciaConta(r, 18, agencia, conta, 6);
     r.put(30, 8, Replicate(" ", 8));
     r.put(38, 25, PadR(v.controle, 25));
-    r.num(63, 8, v.EmpresaNumera() ? LeftStr(NossoSemDv(v.nosso), 8) : "");
+    r.num(63, 8, v.EmpresaNumera() ? LeftStr(cnab400::NossoSemDv(v.nosso), 8) : "");
     r.put(71, 12, Replicate(" ", 12));
     r.num(83, 3, Right(v.carteira, 3));
     r.put(86, 9, Replicate("0", 9));
@@ -75,11 +64,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
     cnab400::Cobranca(r, c);
     r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
     cnab400::BlocoPagador(r, v.pagador, 30);
-    r.put(352, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
-    r.put(382, 4, Replicate(" ", 4));
-    r.put(386, 6, "000000");
-    r.num(392, 2, t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2));
-    r.put(394, 1, " ");
+    cnab400::TextoEProtesto(r, mensagem, "000000", cnab400::DiasProtesto(t), " ");
     arq.Escreve(r);
 
     // Issuing company record (type "5"): the company at its title branch's
@@ -92,11 +77,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Cabecalho();
-        r.num(27, 4, agencia);
-        r.put(31, 2, "00");
-        r.num(33, 6, conta);
-        r.put(39, 8, Replicate(" ", 8));
+        Record r = cnab400::CabecalhoConta(arq, agencia, conta, 6);
         cnab400::EmpresaEBanco(r, "BANCO GUANABARA S A", "341", "BANCO ITAU SA", rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);

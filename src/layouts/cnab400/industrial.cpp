@@ -93,12 +93,9 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
     cnab400::Cobranca(r, c);
     r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
     cnab400::BlocoPagador(r, v.pagador, 30);
-    r.put(352, 30, PadR(CampoValido(kAvalista), 30));
-    r.put(382, 4, Replicate(" ", 4));
-    r.put(386, 6, Replicate(" ", 6));
-    r.num(392, 2,
-          t.Nulo("QTDIAPROTBOL") ? "" : Right(IntToStr(static_cast<int64_t>(t.F("QTDIAPROTBOL"))), 2));
-    r.put(394, 1, "0");
+    const std::string dias =
+        t.Nulo("QTDIAPROTBOL") ? "" : Right(IntToStr(static_cast<int64_t>(t.F("QTDIAPROTBOL"))), 2);
+    cnab400::TextoEProtesto(r, kAvalista, "", dias, "0");
     arq.Escreve(r);
 
     // Issuing company record (type "5"): the company at its title branch's address

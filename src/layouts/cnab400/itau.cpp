@@ -12,15 +12,6 @@ using namespace fields;
 
 namespace {
 
-// The stored nosso número without its punctuation and without a check digit
-// "P": the bank takes the number alone here. Any other letter stays, so the
-// field refuses it rather than sending another number.
-std::string NossoSemDv(const std::string& gravado) {
-  std::string s = NossoNumero(gravado);
-  std::erase(s, 'P');
-  return s;
-}
-
 // The e-mail goes as typed (its "@" and lower case are the address), only
 // without the line breaks and tabs that would split the bank's record.
 std::string SemControle(std::string_view s) {
@@ -43,13 +34,6 @@ std::string AvalistaOuMensagem(const std::string& ins1, const std::string& ins2,
                                ? Replicate(" ", 30)
                                : PadR(CampoValido(LeftStr(avalista.nome, 30)), 30);
   return nome + Replicate(" ", 4) + "000000";
-}
-
-// The fine record's code: a fixed amount wins over a percentage.
-std::string CodigoMulta(double valor, double percentual) {
-  if (valor > 0) return "1";
-  if (percentual > 0) return "2";
-  return "0";
 }
 
 }  // namespace
@@ -75,11 +59,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Cabecalho();
-        r.num(27, 4, agencia);
-        r.put(31, 2, "00");
-        r.num(33, 6, conta);
-        r.put(39, 8, Replicate(" ", 8));
+        Record r = cnab400::CabecalhoConta(arq, agencia, conta, 6);
         cnab400::EmpresaEBanco(r, empresa.curto, "341", rem.ContaCorr.S("NMBANCO"), rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
@@ -101,13 +81,11 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(1, 1, "1");
         r.put(2, 2, cnab400::TipoEmpresa(empresa));
         r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
-        r.num(18, 4, agencia);
-        r.put(22, 2, "00");
-        r.num(24, 6, conta);
+        cnab400::AgenciaConta(r, 18, agencia, conta, 6);
         r.put(30, 4, Replicate(" ", 4));
         r.put(34, 4, "0000");
         r.put(38, 25, PadR(v.controle, 25));
-        r.num(63, 8, v.EmpresaNumera() ? LeftStr(NossoSemDv(v.nosso), 8) : "");
+        r.num(63, 8, v.EmpresaNumera() ? LeftStr(cnab400::NossoSemDv(v.nosso), 8) : "");
         r.put(71, 13, Replicate("0", 13));
         r.num(84, 3, Right(v.carteira, 3));
         r.put(87, 21, Replicate(" ", 21));
@@ -119,21 +97,14 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
         cnab400::BlocoPagador(r, v.pagador, 30);
         r.put(352, 40, AvalistaOuMensagem(v.ins1, v.ins2, avalista, t));
-        r.num(392, 2, bol("QTDIAPROTBOL").IsNull() ? "" : Right(bol("QTDIAPROTBOL").AsString(), 2));
+        r.num(392, 2, cnab400::DiasProtesto(t));
         r.put(394, 1, " ");
         arq.Escreve(r);
 
         // Fine record (type "2"): charged from the day after the due date
         if (registroMulta) {
-          const double multa = bol("VRMULTABREC").AsFloat();
-          const double percentual = bol("VRPEMULBREC").AsFloat();
-          const std::string codigo = CodigoMulta(multa, percentual);
-          Record m = arq.Registro();
-          m.put(1, 1, "2");
-          m.put(2, 1, codigo);
-          m.put(3, 8, FormatDateTime("ddmmyyyy", DateOf(v.dataVencimento) + 1));
-          m.num(11, 13, codigo == "1" ? Money(multa, 13) : codigo == "2" ? Money(percentual, 13) : "");
-          m.put(24, 371, Replicate(" ", 371));
+          Record m =
+              cnab400::RegistroMulta(arq, v, bol("VRMULTABREC").AsFloat(), bol("VRPEMULBREC").AsFloat());
           arq.Escreve(m);
         }
 

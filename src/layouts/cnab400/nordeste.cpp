@@ -68,9 +68,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
     Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 16, Replicate(" ", 16));
-    r.num(18, 4, agencia);
-    r.put(22, 2, "00");
-    r.num(24, 8, numeroConta);
+    cnab400::AgenciaConta(r, 18, agencia, numeroConta, 8);
     r.num(32, 2, Inteiro(percentualMulta));
     r.put(34, 4, Replicate(" ", 4));
     r.put(38, 25, Replicate(" ", 25));
@@ -96,14 +94,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
 
     // Fine record (type "2"): charged from the day after the due date, as an
     // amount when the title has one, else as its percentage.
-    const double multa = t.F("VRMULTABREC");
-    const std::string codigo = multa > 0 ? "1" : percentualMulta > 0 ? "2" : "0";
-    Record m = arq.Registro();
-    m.put(1, 1, "2");
-    m.put(2, 1, codigo);
-    m.put(3, 8, FormatDateTime("ddmmyyyy", DateOf(v.dataVencimento) + 1));
-    m.num(11, 13, codigo == "1" ? Money(multa, 13) : codigo == "2" ? Money(percentualMulta, 13) : "");
-    m.put(24, 371, Replicate(" ", 371));
+    Record m = cnab400::RegistroMulta(arq, v, t.F("VRMULTABREC"), percentualMulta);
     arq.Escreve(m);
   };
 
@@ -112,11 +103,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0"): the company is the batch's, whatever
         // title the list stands on.
-        Record r = arq.Cabecalho();
-        r.num(27, 4, agencia);
-        r.put(31, 2, "00");
-        r.num(33, 8, numeroConta);
-        r.put(41, 6, Replicate(" ", 6));
+        Record r = cnab400::CabecalhoConta(arq, agencia, numeroConta, 8);
         cnab400::EmpresaEBanco(r, empresa.nome, "004", "B. DO NORDESTE", rem.Hoje());
         r.put(101, 3, "031");
         r.put(104, 291, Replicate(" ", 291));

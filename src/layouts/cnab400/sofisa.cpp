@@ -45,9 +45,7 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
     Record r = arq.Cabecalho("05", "COBRANCASIMPLES");
     r.put(27, 20, codigo);
     cnab400::EmpresaEBanco(r, empresa.curto, "999", rem.ContaCorr.S("NMBANCO"), rem.Hoje());
-    r.put(101, 280, Replicate(" ", 280));
-    r.put(381, 5, "V.2.6");
-    r.num(386, 9, numeroRemessa);
+    cnab400::VersaoESequencia(r, "V.2.6", numeroRemessa);
     arq.Escreve(r);
   };
 
@@ -86,11 +84,7 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
     cnab400::Cobranca(r, c);
     r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
     cnab400::BlocoPagador(r, v.pagador, 40);
-    r.put(352, 18, Replicate(" ", 18));
-    r.put(370, 2, "00");
-    r.put(372, 14, Replicate("0", 14));
-    r.put(386, 8, Replicate("0", 8));
-    r.put(394, 1, " ");
+    cnab400::SemAvalista(r);
     arq.Escreve(r);
   };
 
