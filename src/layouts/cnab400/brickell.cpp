@@ -42,8 +42,7 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
     c.banco = LeftStr(t.S("CDBANCCNAB"), 3);
     c.dataDesconto = v.vencimento;
     cnab400::Cobranca(r, c);
-    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
-    cnab400::BlocoPagador(r, v.pagador, 30);
+    cnab400::Pagador(r, v.pagador, 30);
     cnab400::TextoEProtesto(r, mensagem, "", cnab400::DiasProtesto(t), " ");
     arq.Escreve(r);
   };

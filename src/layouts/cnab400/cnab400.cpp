@@ -168,6 +168,11 @@ void BlocoPagador(Record& r, const TPagador& p, int larguraNome) {
   r.put(350, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
 }
 
+void Pagador(Record& r, const TPagador& p, int larguraNome) {
+  r.put(219, 2, TipoInscricao(p.tipo));
+  BlocoPagador(r, p, larguraNome);
+}
+
 Record RegistroEmpresa(TTitulo& t, const TIdentidade& empresa) {
   auto& fili = t.Registros(TRegistro::EnderecoFilial);
   const bool temFili = fili.Active() && !fili.IsEmpty();

@@ -34,6 +34,7 @@ class TArquivo {
   // Writes the record, numbering it when it was filled up to 394; a longer
   // record whose bank puts nothing after its sequence gets blanks there.
   void Escreve(Record& r);
+  void Escreve(Record&& r) { Escreve(r); }
   // Records written so far.
   int Registros() const { return registros_; }
   int Tamanho() const { return tamanho_; }
@@ -141,6 +142,10 @@ std::string AdicionaZero(std::string_view s, int n);
 // larguraNome positions and blanks up to 274, the address (40), district
 // (12), postcode (8), city (15) and state (2). The type at 219 is the bank's.
 void BlocoPagador(Record& r, const TPagador& p, int larguraNome);
+
+// The payer at 219-351 with its type as most banks code it ("01" a person,
+// "02" a company or any other), then BlocoPagador.
+void Pagador(Record& r, const TPagador& p, int larguraNome);
 
 // The issuing company's 400-character record (type "5") up to its sequence: the company
 // at its title branch's address, cleaned like every other text the bank

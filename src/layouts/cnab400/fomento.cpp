@@ -72,8 +72,7 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
     c.instrucao1 = cnab400::Instrucao(CampoValido(v.ins1));
     c.instrucao2 = cnab400::Instrucao(CampoValido(v.ins2));
     cnab400::Cobranca(r, c);
-    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
-    cnab400::BlocoPagador(r, v.pagador, 40);
+    cnab400::Pagador(r, v.pagador, 40);
     cnab400::SemAvalista(r);
     arq.Escreve(r);
   };

@@ -62,15 +62,13 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
     cnab400::TCobranca c(ocorrencia, documento, emissao, t, v);
     c.banco = "341";
     cnab400::Cobranca(r, c);
-    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
-    cnab400::BlocoPagador(r, v.pagador, 30);
+    cnab400::Pagador(r, v.pagador, 30);
     cnab400::TextoEProtesto(r, mensagem, "000000", cnab400::DiasProtesto(t), " ");
     arq.Escreve(r);
 
     // Issuing company record (type "5"): the company at its title branch's
     // address, cleaned like every other text the bank prints.
-    Record e = cnab400::RegistroEmpresa(t, empresa);
-    arq.Escreve(e);
+    arq.Escreve(cnab400::RegistroEmpresa(t, empresa));
   };
 
   cnab400::GeraVerificado(

@@ -91,16 +91,14 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
     c.instrucao1 = v.ins1.empty() ? "00" : PadR(LeftStr(v.ins1, 2), 2);
     c.instrucao2 = v.ins2.empty() ? "00" : PadR(LeftStr(v.ins2, 2), 2);
     cnab400::Cobranca(r, c);
-    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
-    cnab400::BlocoPagador(r, v.pagador, 30);
+    cnab400::Pagador(r, v.pagador, 30);
     const std::string dias =
         t.Nulo("QTDIAPROTBOL") ? "" : Right(IntToStr(static_cast<int64_t>(t.F("QTDIAPROTBOL"))), 2);
     cnab400::TextoEProtesto(r, kAvalista, "", dias, "0");
     arq.Escreve(r);
 
     // Issuing company record (type "5"): the company at its title branch's address
-    Record e = cnab400::RegistroEmpresa(t, empresa);
-    arq.Escreve(e);
+    arq.Escreve(cnab400::RegistroEmpresa(t, empresa));
   };
 
   cnab400::GeraVerificado(

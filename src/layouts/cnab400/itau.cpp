@@ -94,8 +94,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         c.banco = "341";
         c.dataDesconto = v.vencimento;
         cnab400::Cobranca(r, c);
-        r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
-        cnab400::BlocoPagador(r, v.pagador, 30);
+        cnab400::Pagador(r, v.pagador, 30);
         r.put(352, 40, AvalistaOuMensagem(v.ins1, v.ins2, avalista, t));
         r.num(392, 2, cnab400::DiasProtesto(t));
         r.put(394, 1, " ");

@@ -84,8 +84,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
     c.instrucao1 = "00";
     c.instrucao2 = "05";
     cnab400::Cobranca(r, c);
-    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
-    cnab400::BlocoPagador(r, v.pagador, 40);
+    cnab400::Pagador(r, v.pagador, 40);
     r.put(352, 40, PadR(CampoValido(LeftStr(mensagem, 40)), 40));
     r.num(392, 2, Right(Inteiro(t.F("QTDIAPROTBOL")), 2));
     r.put(394, 1, "0");

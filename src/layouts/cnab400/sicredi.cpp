@@ -80,6 +80,33 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
         const std::string endereco = PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 40)), 40);
         const std::string cep = Right(CampoValidoCEPTEL(v.pagador.cep), 8);
 
+        // 083-156, alike in both kinds of title but for the acceptance.
+        auto meio = [&](Record& r, std::string_view aceite) {
+          r.put(83, 10, Replicate("0", 10));
+          r.num(93, 4, multa);
+          r.put(97, 12, Replicate(" ", 12));
+          r.put(109, 2, "01");
+          r.put(111, 10, documento);
+          r.put(121, 6, v.vencimento);
+          r.num(127, 13, valor);
+          r.put(140, 9, Replicate(" ", 9));
+          r.put(149, 1, "A");
+          r.put(150, 1, aceite);
+          r.put(151, 6, emissao);
+        };
+        // 219-334, the payer: alike in both kinds but for position 220.
+        auto pagador = [&](Record& r, std::string_view p220) {
+          r.put(219, 1, TipoPagador(v.pagador.tipo));
+          r.put(220, 1, p220);
+          r.num(221, 14, inscricao);
+          r.put(235, 40, nome);
+          r.put(275, 40, endereco);
+          r.put(315, 5, "00000");
+          r.put(320, 6, "000000");
+          r.put(326, 1, " ");
+          r.num(327, 8, cep);
+        };
+
         // Detail record (type "1")
         Record r = arq.Registro();
         r.put(1, 1, "1");
@@ -102,17 +129,7 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
           r.put(75, 2, "00");
           r.put(77, 2, "00");
           r.put(79, 4, Replicate(" ", 4));
-          r.put(83, 10, Replicate("0", 10));
-          r.num(93, 4, multa);
-          r.put(97, 12, Replicate(" ", 12));
-          r.put(109, 2, "01");
-          r.put(111, 10, documento);
-          r.put(121, 6, v.vencimento);
-          r.num(127, 13, valor);
-          r.put(140, 9, Replicate(" ", 9));
-          r.put(149, 1, "A");
-          r.put(150, 1, "S");
-          r.put(151, 6, emissao);
+          meio(r, "S");
           r.put(157, 2, Protesto(t.S("CDDIAPROTBOL")));
           r.num(159, 2, t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2));
           r.num(161, 13, juros);
@@ -120,15 +137,7 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
           r.put(180, 13, Replicate("0", 13));
           r.put(193, 13, Replicate("0", 13));
           r.put(206, 13, Replicate("0", 13));
-          r.put(219, 1, TipoPagador(v.pagador.tipo));
-          r.put(220, 1, "0");
-          r.num(221, 14, inscricao);
-          r.put(235, 40, nome);
-          r.put(275, 40, endereco);
-          r.put(315, 5, "00000");
-          r.put(320, 6, "000000");
-          r.put(326, 1, " ");
-          r.num(327, 8, cep);
+          pagador(r, "0");
           r.put(335, 5, "00000");
           r.put(340, 14, Replicate("0", 14));
           r.put(354, 41, Replicate(" ", 41));
@@ -147,31 +156,13 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
           r.put(73, 2, "  ");
           r.put(75, 4, "0000");
           r.put(79, 4, Replicate(" ", 4));
-          r.put(83, 10, Replicate("0", 10));
-          r.num(93, 4, multa);
-          r.put(97, 12, Replicate(" ", 12));
-          r.put(109, 2, "01");
-          r.put(111, 10, documento);
-          r.put(121, 6, v.vencimento);
-          r.num(127, 13, valor);
-          r.put(140, 9, Replicate(" ", 9));
-          r.put(149, 1, "A");
-          r.put(150, 1, " ");
-          r.put(151, 6, emissao);
+          meio(r, " ");
           r.put(157, 4, Replicate(" ", 4));
           r.num(161, 13, juros);
           r.put(174, 6, "000000");
           r.put(180, 13, Replicate("0", 13));
           r.put(193, 26, Replicate("0", 26));
-          r.put(219, 1, TipoPagador(v.pagador.tipo));
-          r.put(220, 1, " ");
-          r.num(221, 14, inscricao);
-          r.put(235, 40, nome);
-          r.put(275, 40, endereco);
-          r.put(315, 5, "00000");
-          r.put(320, 6, "000000");
-          r.put(326, 1, " ");
-          r.num(327, 8, cep);
+          pagador(r, " ");
           r.put(335, 25, PadR(CampoValido(LeftStr(v.pagador.cidade, 25)), 25));
           r.put(360, 2, PadR(CampoValido(LeftStr(v.pagador.uf, 2)), 2));
           r.put(362, 5, "00000");

@@ -82,8 +82,7 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
     c.dataDesconto = "000000";
     c.desconto = "";
     cnab400::Cobranca(r, c);
-    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo));
-    cnab400::BlocoPagador(r, v.pagador, 40);
+    cnab400::Pagador(r, v.pagador, 40);
     cnab400::SemAvalista(r);
     arq.Escreve(r);
   };
