@@ -11,6 +11,38 @@ namespace {
 
 using E = TEfeito;
 
+// Header (kind "0")
+void LeCabecalho(const TCampos& h, TRetorno& r) {
+  r.codigoEmpresa = h.digitos(27, 20, "código da empresa");
+  r.empresa = h.texto(47, 30);
+  r.data = h.data(95, 6, "data da gravação do arquivo");
+  r.sequencia = h.numero(109, 5, "número do aviso bancário");
+}
+
+// The first detail: the company's tax id, and its agency and account from
+// its identification at the bank (zero, portfolio, agency, account, digit).
+void LePrimeiro(const TCampos& d, TRetorno& r) {
+  r.inscricao = d.inscricao(2, 2, 4, 14);
+  r.agencia = d.digitos(25, 5, "agência");
+  r.conta = d.digitos(30, 7, "conta corrente");
+}
+
+// What the bank calls the detail's fields that every CNAB 400 return places
+// alike, in the order of TNomes400.
+const TNomes400 kNomes{
+    "identificação da ocorrência", "data da ocorrência", "despesas de cobrança", "abatimento concedido",
+    "desconto concedido",          "valor pago",         "juros de mora",        "data do crédito"};
+
+// Detail (kind "1"): the bank's own fields; those of kNomes are read where
+// every CNAB 400 return has them.
+void LeDetalhe(const TCampos& d, TOcorrencia& o) {
+  o.carteira = d.digitos(22, 3, "carteira");
+  o.identificacao = d.texto(38, 25);
+  o.nossoNumero = d.texto(71, 12);
+  o.motivos = Motivos(d.bruto(319, 10));
+}
+
+// The bank's occurrence codes.
 const TCodigo kOcorrencias[] = {
     {"02", E::Confirmada, "Entrada confirmada"},
     {"03", E::Recusada, "Entrada rejeitada"},
@@ -48,55 +80,16 @@ const TCodigo kOcorrencias[] = {
     {"74", E::Nenhum, "Confirmação de pedido de exclusão de negativação"},
 };
 
-// Header (kind "0")
-void LeCabecalho(const TCampos& h, TRetorno& r) {
-  r.codigoEmpresa = h.digitos(27, 20, "código da empresa");
-  r.empresa = h.texto(47, 30);
-  r.data = h.data(95, 6, "data da gravação do arquivo");
-  r.sequencia = h.numero(109, 5, "número do aviso bancário");
-}
+// Writing, in the order of the file; the trailer's sums (Soma) after the
+// records.
 
-// The first detail: the company's tax id, and its agency and account from
-// its identification at the bank (zero, portfolio, agency, account, digit).
-void LePrimeiro(const TCampos& d, TRetorno& r) {
-  r.inscricao = d.inscricao(2, 2, 4, 14);
-  r.agencia = d.digitos(25, 5, "agência");
-  r.conta = d.digitos(30, 7, "conta corrente");
-}
+struct TSoma {
+  std::string quantidade, valor;
+};
+TSoma Soma(const TRetorno& ret, std::string_view codigos);
 
-// Detail (kind "1")
-void LeDetalhe(const TCampos& d, TOcorrencia& o) {
-  o.carteira = d.digitos(22, 3, "carteira");
-  o.identificacao = d.texto(38, 25);
-  o.nossoNumero = d.texto(71, 12);
-  o.ocorrencia = d.digitos(109, 2, "identificação da ocorrência");
-  o.dataOcorrencia = d.data(111, 6, "data da ocorrência");
-  o.documento = d.texto(117, 10);
-  o.vencimento = d.data(147, 6, "data de vencimento");
-  o.valorTitulo = d.valor(153, 13, "valor do título");
-  o.tarifa = d.valor(176, 13, "despesas de cobrança");
-  o.abatimento = d.valor(228, 13, "abatimento concedido");
-  o.desconto = d.valor(241, 13, "desconto concedido");
-  o.valorPago = d.valor(254, 13, "valor pago");
-  o.juros = d.valor(267, 13, "juros de mora");
-  o.dataCredito = d.data(296, 6, "data do crédito");
-  o.motivos = Motivos(d.bruto(319, 10));
-  Classifica(kOcorrencias, o);
-}
-
-TRetorno Le(std::string_view conteudo, const TLeiauteRetorno& l) {
-  return Le400(conteudo, l, {"237", LeCabecalho, LeDetalhe, LePrimeiro, "3"});
-}
-
-// Writing, in the order of the file.
-
-Record Cabecalho(const TRetorno& ret, const TArquivoRetorno& f) {
-  Record r(400);
-  r.put(1, 1, "0");
-  r.put(2, 1, "2");
-  r.put(3, 7, "RETORNO");
-  r.put(10, 2, "01");
-  r.put(12, 15, "COBRANCA");
+Record Cabecalho(const TRetorno& ret) {
+  Record r = Cabecalho400();
   r.num(27, 20, ret.codigoEmpresa);
   r.put(47, 30, ret.empresa);
   r.put(77, 3, "237");
@@ -108,15 +101,11 @@ Record Cabecalho(const TRetorno& ret, const TArquivoRetorno& f) {
   // the credit date of the file: each title carries its own
   r.num(380, 6, "");
   r.put(386, 9, "");
-  r.num(395, 6, f.sequencia(6));
   return r;
 }
 
-Record Detalhe(const TRetorno& ret, const TOcorrencia& o, const TArquivoRetorno& f) {
-  Record r(400);
-  r.put(1, 1, "1");
-  r.num(2, 2, TipoInscricao(ret.inscricao, 2));
-  r.num(4, 14, ret.inscricao);
+Record Detalhe(const TRetorno& ret, const TOcorrencia& o) {
+  Record r = Detalhe400(ret);
   r.put(18, 3, "000");
   r.put(21, 1, "0");
   r.num(22, 3, o.carteira);
@@ -133,27 +122,12 @@ Record Detalhe(const TRetorno& ret, const TOcorrencia& o, const TArquivoRetorno&
   r.put(105, 1, "0");
   r.put(106, 2, "00");
   r.put(108, 1, fields::Right(o.carteira, 1));
-  r.num(109, 2, o.ocorrencia);
-  r.num(111, 6, DataDoBanco(o.dataOcorrencia, 6));
-  r.put(117, 10, o.documento);
+  OcorrenciaEDocumento400(r, o);  // 109-126
   r.num(127, 20, o.nossoNumero, "P");
-  r.num(147, 6, DataDoBanco(o.vencimento, 6));
-  r.num(153, 13, Centavos(o.valorTitulo));
-  r.put(166, 3, "237");
-  r.num(169, 5, "");
-  r.put(174, 2, "");
-  r.num(176, 13, Centavos(o.tarifa));
+  VencimentoEValor400(r, o, "237");  // 147-188
   r.num(189, 13, "");
   r.num(202, 13, "");
-  r.num(215, 13, "");
-  r.num(228, 13, Centavos(o.abatimento));
-  r.num(241, 13, Centavos(o.desconto));
-  r.num(254, 13, Centavos(o.valorPago));
-  r.num(267, 13, Centavos(o.juros));
-  r.num(280, 13, "");
-  r.put(293, 2, "");
-  r.put(295, 1, "");
-  r.num(296, 6, DataDoBanco(o.dataCredito, 6));
+  Valores400(r, o);  // 215-301
   r.put(302, 3, "");
   r.put(305, 10, "");
   r.put(315, 4, "");
@@ -162,40 +136,13 @@ Record Detalhe(const TRetorno& ret, const TOcorrencia& o, const TArquivoRetorno&
   r.put(369, 2, "");
   r.put(371, 10, "");
   r.put(381, 14, "");
-  r.num(395, 6, f.sequencia(6));
   return r;
 }
 
-// The trailer's count and value of the occurrences of some codes (two
-// digits each, blank-separated): what was paid for a liquidation, the
-// title's value for the others.
-struct TSoma {
-  std::string quantidade, valor;
-};
-TSoma Soma(const TRetorno& ret, std::string_view codigos) {
-  int64_t n = 0, v = 0;
-  for (const TOcorrencia& o : ret.ocorrencias)
-    for (size_t i = 0; i + 2 <= codigos.size(); i += 3)
-      if (codigos.substr(i, 2) == o.ocorrencia) {
-        ++n;
-        v += o.ocorrencia == "06" ? o.valorPago : o.valorTitulo;
-      }
-  return {std::to_string(n), Centavos(v)};
-}
-
-Record Trailer(const TRetorno& ret, const TArquivoRetorno& f) {
-  int64_t total = 0;
-  for (const TOcorrencia& o : ret.ocorrencias) total += o.valorTitulo;
+Record Trailer(const TRetorno& ret) {
   const TSoma s02 = Soma(ret, "02"), s06 = Soma(ret, "06"), s09 = Soma(ret, "09 10"), s13 = Soma(ret, "13"),
               s14 = Soma(ret, "14"), s12 = Soma(ret, "12"), s19 = Soma(ret, "19");
-  Record r(400);
-  r.put(1, 1, "9");
-  r.put(2, 1, "2");
-  r.put(3, 2, "01");
-  r.put(5, 3, "237");
-  r.put(8, 10, "");
-  r.num(18, 8, std::to_string(ret.ocorrencias.size()));
-  r.num(26, 14, Centavos(total));
+  Record r = Trailer400(ret, "237");
   r.num(40, 8, ret.sequencia);
   r.put(48, 10, "");
   r.num(58, 5, s02.quantidade);
@@ -217,20 +164,28 @@ Record Trailer(const TRetorno& ret, const TArquivoRetorno& f) {
   r.num(363, 15, "");
   r.num(378, 8, "");
   r.put(386, 9, "");
-  r.num(395, 6, f.sequencia(6));
   return r;
 }
 
-std::string Escreve(const TRetorno& ret, const TLeiauteRetorno&) {
-  TArquivoRetorno f(400);
-  f.grava(Cabecalho(ret, f));
-  for (const TOcorrencia& o : ret.ocorrencias) f.grava(Detalhe(ret, o, f));
-  f.grava(Trailer(ret, f));
-  return std::move(f).texto();
+// The trailer's count and value of the occurrences of some codes (two
+// digits each, blank-separated): what was paid for a liquidation, the
+// title's value for the others.
+TSoma Soma(const TRetorno& ret, std::string_view codigos) {
+  int64_t n = 0, v = 0;
+  for (const TOcorrencia& o : ret.ocorrencias)
+    for (size_t i = 0; i + 2 <= codigos.size(); i += 3)
+      if (codigos.substr(i, 2) == o.ocorrencia) {
+        ++n;
+        v += o.ocorrencia == "06" ? o.valorPago : o.valorTitulo;
+      }
+  return {std::to_string(n), Centavos(v)};
 }
+
+const TBanco400 kBanco{"237",  kOcorrencias, LeCabecalho, LePrimeiro, LeDetalhe,
+                       kNomes, "3",          Cabecalho,   Detalhe,    Trailer};
 
 }  // namespace
 
-const TLeiauteRetorno kBradesco400{"Bradesco 400", TFamilia::Cnab400, Le, Escreve};
+const TLeiauteRetorno kBradesco400 = Leiaute400("Bradesco 400", kBanco);
 
 }  // namespace layouts::retorno

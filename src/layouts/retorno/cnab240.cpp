@@ -167,21 +167,42 @@ TRetorno Le(std::string_view conteudo, const TLeiauteRetorno& l) {
 // are each bank's own rule: the common writer leaves them blank, the reader
 // does not read them.
 
-Record Cabecalho(const TRetorno& ret) {
+// The one lot of the file.
+constexpr const char* kLote = "0001";
+
+// A record from its start: the bank, the lot and the kind of record (001-008).
+Record Inicio(const TRetorno& ret, const char* lote, const char* tipo) {
   Record r(240);
   r.num(1, 3, ret.banco);
-  r.put(4, 4, "0000");
-  r.put(8, 1, "0");
-  r.put(9, 9, "");
+  r.put(4, 4, lote);
+  r.put(8, 1, tipo);
+  return r;
+}
+
+// The company's agency, its check digit, its account, the account's check
+// digit and the check digit of both, from pos (20 positions).
+void Conta(Record& r, int pos, const TRetorno& ret) {
+  r.num(pos, 5, ret.agencia);
+  r.put(pos + 5, 1, "");
+  r.num(pos + 6, 12, ret.conta);
+  r.put(pos + 18, 1, "");
+  r.put(pos + 19, 1, "");
+}
+
+// The company as both headers have it from 018: its kind of tax id, the tax
+// id in the header's width, its code at the bank, its account and its name.
+void Empresa(Record& r, int larguraInscricao, const TRetorno& ret) {
   r.put(18, 1, TipoInscricao(ret.inscricao, 1));
-  r.num(19, 14, ret.inscricao);
-  r.put(33, 20, ret.codigoEmpresa);
-  r.num(53, 5, ret.agencia);
-  r.put(58, 1, "");
-  r.num(59, 12, ret.conta);
-  r.put(71, 1, "");
-  r.put(72, 1, "");
-  r.put(73, 30, ret.empresa);
+  r.num(19, larguraInscricao, ret.inscricao);
+  r.put(19 + larguraInscricao, 20, ret.codigoEmpresa);
+  Conta(r, 39 + larguraInscricao, ret);
+  r.put(59 + larguraInscricao, 30, ret.empresa);
+}
+
+Record Cabecalho(const TRetorno& ret) {
+  Record r = Inicio(ret, "0000", "0");
+  r.put(9, 9, "");
+  Empresa(r, 14, ret);  // 018-102
   r.put(103, 30, "");
   r.put(133, 10, "");
   r.put(143, 1, "2");
@@ -197,24 +218,13 @@ Record Cabecalho(const TRetorno& ret) {
 }
 
 Record CabecalhoDeLote(const TRetorno& ret) {
-  Record r(240);
-  r.num(1, 3, ret.banco);
-  r.put(4, 4, "0001");
-  r.put(8, 1, "1");
+  Record r = Inicio(ret, kLote, "1");
   r.put(9, 1, "T");
   r.put(10, 2, "01");
   r.put(12, 2, "");
   r.put(14, 3, "042");
   r.put(17, 1, "");
-  r.put(18, 1, TipoInscricao(ret.inscricao, 1));
-  r.num(19, 15, ret.inscricao);
-  r.put(34, 20, ret.codigoEmpresa);
-  r.num(54, 5, ret.agencia);
-  r.put(59, 1, "");
-  r.num(60, 12, ret.conta);
-  r.put(72, 1, "");
-  r.put(73, 1, "");
-  r.put(74, 30, ret.empresa);
+  Empresa(r, 15, ret);  // 018-103
   r.put(104, 40, "");
   r.put(144, 40, "");
   r.num(184, 8, ret.sequencia);
@@ -226,10 +236,7 @@ Record CabecalhoDeLote(const TRetorno& ret) {
 
 // Positions 001-017 of a detail segment.
 Record Segmento(const TRetorno& ret, int noLote, const char* letra, const TOcorrencia& o) {
-  Record r(240);
-  r.num(1, 3, ret.banco);
-  r.put(4, 4, "0001");
-  r.put(8, 1, "3");
+  Record r = Inicio(ret, kLote, "3");
   r.num(9, 5, std::to_string(noLote));
   r.put(14, 1, letra);
   r.put(15, 1, "");
@@ -239,11 +246,7 @@ Record Segmento(const TRetorno& ret, int noLote, const char* letra, const TOcorr
 
 Record SegmentoT(const TRetorno& ret, int noLote, const TOcorrencia& o, const TLeiauteRetorno& l) {
   Record r = Segmento(ret, noLote, "T", o);
-  r.num(18, 5, ret.agencia);
-  r.put(23, 1, "");
-  r.num(24, 12, ret.conta);
-  r.put(36, 1, "");
-  r.put(37, 1, "");
+  Conta(r, 18, ret);  // 018-037
   if (l.nossoNumeroPos > 38) r.put(38, l.nossoNumeroPos - 38, "");
   r.put(l.nossoNumeroPos, l.nossoNumeroTam, o.nossoNumero);
   if (l.nossoNumeroPos + l.nossoNumeroTam < 58)
@@ -291,16 +294,11 @@ Record SegmentoU(const TRetorno& ret, int noLote, const TOcorrencia& o) {
 }
 
 Record TrailerDeLote(const TRetorno& ret, int registros) {
-  int64_t total = 0;
-  for (const TOcorrencia& o : ret.ocorrencias) total += o.valorTitulo;
-  Record r(240);
-  r.num(1, 3, ret.banco);
-  r.put(4, 4, "0001");
-  r.put(8, 1, "5");
+  Record r = Inicio(ret, kLote, "5");
   r.put(9, 9, "");
   r.num(18, 6, std::to_string(registros));
   r.num(24, 6, std::to_string(ret.ocorrencias.size()));
-  r.num(30, 17, Centavos(total));
+  r.num(30, 17, Centavos(ValorDosTitulos(ret)));
   r.num(47, 6, "");
   r.num(53, 17, "");
   r.num(70, 6, "");
@@ -313,10 +311,7 @@ Record TrailerDeLote(const TRetorno& ret, int registros) {
 }
 
 Record TrailerDoArquivo(const TRetorno& ret, int registros) {
-  Record r(240);
-  r.num(1, 3, ret.banco);
-  r.put(4, 4, "9999");
-  r.put(8, 1, "9");
+  Record r = Inicio(ret, "9999", "9");
   r.put(9, 9, "");
   r.num(18, 6, "1");
   r.num(24, 6, std::to_string(registros));

@@ -38,6 +38,20 @@ bool DataValida(int a, int m, int d) {
   return d <= kDias[m - 1] + (m == 2 && bissexto ? 1 : 0);
 }
 
+void LeDetalhe400(const TCampos& d, TOcorrencia& o, const TNomes400& n) {
+  o.ocorrencia = d.digitos(109, 2, n.ocorrencia);
+  o.dataOcorrencia = d.data(111, 6, n.dataOcorrencia);
+  o.documento = d.texto(117, 10);
+  o.vencimento = d.data(147, 6, "data de vencimento");
+  o.valorTitulo = d.valor(153, 13, "valor do título");
+  o.tarifa = d.valor(176, 13, n.tarifa);
+  o.abatimento = d.valor(228, 13, n.abatimento);
+  o.desconto = d.valor(241, 13, n.desconto);
+  o.valorPago = d.valor(254, 13, n.valorPago);
+  o.juros = d.valor(267, 13, n.juros);
+  o.dataCredito = d.data(296, 6, n.dataCredito);
+}
+
 }  // namespace
 
 std::string Lido(std::string_view v) {
@@ -164,7 +178,8 @@ void Classifica(std::span<const TCodigo> tabela, TOcorrencia& o) {
   o.descricao = fields::Utf8ToCp1252("Ocorrência " + o.ocorrencia + " (código que o leiaute não descreve)");
 }
 
-TRetorno Le400(std::string_view conteudo, const TLeiauteRetorno& l, const TLeitor400& b) {
+TRetorno Le400(std::string_view conteudo, const TLeiauteRetorno& l) {
+  const TBanco400& b = *l.banco400;
   const std::vector<std::string_view> regs = Registros(conteudo, l);
   TRetorno r;
   r.familia = TFamilia::Cnab400;
@@ -178,7 +193,7 @@ TRetorno Le400(std::string_view conteudo, const TLeiauteRetorno& l, const TLeito
     h.falha("o banco do cabeçalho (077-079) é " + Lido(h.bruto(77, 3)) + "; o leiaute " + l.nome +
             " é o do banco " + b.banco + ".");
   r.banco = b.banco;
-  b.cabecalho(h, r);
+  b.leCabecalho(h, r);
   bool fim = false;
   for (size_t i = 0; i < regs.size(); ++i) {
     const TCampos c(regs[i], static_cast<int>(i) + 1);
@@ -189,10 +204,12 @@ TRetorno Le400(std::string_view conteudo, const TLeiauteRetorno& l, const TLeito
     const char tipo = regs[i][0];
     if (fim) c.falha("registro fora de lugar: há registros depois do trailer do arquivo.");
     if (tipo == '1') {
-      if (r.ocorrencias.empty() && b.primeiro) b.primeiro(c, r);
+      if (r.ocorrencias.empty()) b.lePrimeiro(c, r);
       TOcorrencia o;
       o.registro = c.registro();
-      b.detalhe(c, o);
+      b.leDetalhe(c, o);
+      LeDetalhe400(c, o, b.nomes);
+      Classifica(b.ocorrencias, o);
       r.ocorrencias.push_back(std::move(o));
     } else if (tipo == '9') {
       c.exige(2, std::string("201") + b.banco, "identificação do trailer");
@@ -240,6 +257,82 @@ void TArquivoRetorno::grava(const Record& r) {
   texto_ += r.text();
   texto_ += "\r\n";
   ++registros_;
+}
+
+int64_t ValorDosTitulos(const TRetorno& ret) {
+  int64_t total = 0;
+  for (const TOcorrencia& o : ret.ocorrencias) total += o.valorTitulo;
+  return total;
+}
+
+std::string Escreve400(const TRetorno& ret, const TLeiauteRetorno& l) {
+  const TBanco400& b = *l.banco400;
+  TArquivoRetorno f(400);
+  auto grava = [&f](Record r) {
+    r.num(395, 6, f.sequencia(6));
+    f.grava(r);
+  };
+  grava(b.cabecalho(ret));
+  for (const TOcorrencia& o : ret.ocorrencias) grava(b.detalhe(ret, o));
+  grava(b.trailer(ret));
+  return std::move(f).texto();
+}
+
+Record Cabecalho400() {
+  Record r(400);
+  r.put(1, 1, "0");
+  r.put(2, 1, "2");
+  r.put(3, 7, "RETORNO");
+  r.put(10, 2, "01");
+  r.put(12, 15, "COBRANCA");
+  return r;
+}
+
+Record Trailer400(const TRetorno& ret, const char* banco) {
+  Record r(400);
+  r.put(1, 1, "9");
+  r.put(2, 1, "2");
+  r.put(3, 2, "01");
+  r.put(5, 3, banco);
+  r.put(8, 10, "");
+  r.num(18, 8, std::to_string(ret.ocorrencias.size()));
+  r.num(26, 14, Centavos(ValorDosTitulos(ret)));
+  return r;
+}
+
+Record Detalhe400(const TRetorno& ret) {
+  Record r(400);
+  r.put(1, 1, "1");
+  r.num(2, 2, TipoInscricao(ret.inscricao, 2));
+  r.num(4, 14, ret.inscricao);
+  return r;
+}
+
+void OcorrenciaEDocumento400(Record& r, const TOcorrencia& o) {
+  r.num(109, 2, o.ocorrencia);
+  r.num(111, 6, DataDoBanco(o.dataOcorrencia, 6));
+  r.put(117, 10, o.documento);
+}
+
+void VencimentoEValor400(Record& r, const TOcorrencia& o, const char* banco) {
+  r.num(147, 6, DataDoBanco(o.vencimento, 6));
+  r.num(153, 13, Centavos(o.valorTitulo));
+  r.put(166, 3, banco);
+  // the collecting agency (with its check digit) and the kind of title: the reader does not read them
+  r.num(169, 5, "");
+  r.put(174, 2, "");
+  r.num(176, 13, Centavos(o.tarifa));
+}
+
+void Valores400(Record& r, const TOcorrencia& o) {
+  r.num(215, 13, "");
+  r.num(228, 13, Centavos(o.abatimento));
+  r.num(241, 13, Centavos(o.desconto));
+  r.num(254, 13, Centavos(o.valorPago));
+  r.num(267, 13, Centavos(o.juros));
+  r.num(280, 13, "");
+  r.put(293, 3, "");
+  r.num(296, 6, DataDoBanco(o.dataCredito, 6));
 }
 
 }  // namespace layouts::retorno

@@ -1,6 +1,7 @@
 // What the return layouts share: the file cut into its records, a record's
-// fields read by position and name, the occurrence tables, and the file a
-// layout's writer builds. A layout's own source only says where its fields are.
+// fields read by position and name, the occurrence tables, the file a
+// layout's writer builds, and the frame and blocks every CNAB 400 return
+// has. A layout's own source only says where its fields are.
 #pragma once
 
 #include <cstdint>
@@ -72,25 +73,57 @@ struct TCodigo {
 // table lacks is listed with no effect and a text that says so.
 void Classifica(std::span<const TCodigo> tabela, TOcorrencia& o);
 
-// What a CNAB 400 return shares: a header "02RETORNO01", the details of
-// kind "1", the trailer "9201" with the bank's code, every record numbered at
-// 395-400. A bank's layout reads its header's and detail's own fields.
-struct TLeitor400 {
-  const char* banco;  // 077-079 of the header
-  void (*cabecalho)(const TCampos& h, TRetorno& r);
-  void (*detalhe)(const TCampos& d, TOcorrencia& o);
-  // What the file takes from its first detail (the header lacks it).
-  void (*primeiro)(const TCampos& d, TRetorno& r) = nullptr;
-  // Kinds of record the bank may send among the details that carry no occurrence.
-  const char* outros = "";
+// What a bank calls the detail's fields that every CNAB 400 return places
+// alike, for the messages that name them. The document (117-126), the due
+// date (147-152) and the title's value (153-165) have the same names in
+// every bank.
+struct TNomes400 {
+  const char* ocorrencia;      // 109-110
+  const char* dataOcorrencia;  // 111-116
+  const char* tarifa;          // 176-188
+  const char* abatimento;      // 228-240
+  const char* desconto;        // 241-253
+  const char* valorPago;       // 254-266
+  const char* juros;           // 267-279
+  const char* dataCredito;     // 296-301
 };
-TRetorno Le400(std::string_view conteudo, const TLeiauteRetorno& leiaute, const TLeitor400& banco);
+
+// What a CNAB 400 return shares: a header "02RETORNO01", the details of
+// kind "1" with the fields of TNomes400 where every bank has them, the
+// trailer "9201" with the bank's code, every record numbered at 395-400. A
+// bank states its code, its occurrence codes and its own records: what it
+// reads of its header's and detail's own fields, and each record it writes
+// up to 394.
+struct TBanco400 {
+  const char* banco;  // 077-079 of the header
+  std::span<const TCodigo> ocorrencias;
+  void (*leCabecalho)(const TCampos& h, TRetorno& r);
+  // What the file takes from its first detail (the header lacks it).
+  void (*lePrimeiro)(const TCampos& d, TRetorno& r);
+  void (*leDetalhe)(const TCampos& d, TOcorrencia& o);
+  const TNomes400& nomes;
+  // Kinds of record the bank may send among the details that carry no occurrence.
+  const char* outros;
+  Record (*cabecalho)(const TRetorno& ret);
+  Record (*detalhe)(const TRetorno& ret, const TOcorrencia& o);
+  Record (*trailer)(const TRetorno& ret);
+};
+// The reader and the writer of a layout with its banco400.
+TRetorno Le400(std::string_view conteudo, const TLeiauteRetorno& leiaute);
+std::string Escreve400(const TRetorno& ret, const TLeiauteRetorno& leiaute);
+// A CNAB 400 bank's return layout.
+constexpr TLeiauteRetorno Leiaute400(const char* nome, const TBanco400& banco) {
+  return {.nome = nome, .familia = TFamilia::Cnab400, .le = Le400, .escreve = Escreve400, .banco400 = &banco};
+}
 
 // Writing: a date "aaaa-mm-dd" as DDMMAA or DDMMAAAA (len), zeros when empty;
 // money in cents as digits; the tax id's kind, one or two digits.
 std::string DataDoBanco(const std::string& data, int len);
 std::string Centavos(int64_t valor);
 std::string TipoInscricao(const std::string& inscricao, int len);
+
+// The value of every title of the file, in cents (the trailers' total).
+int64_t ValorDosTitulos(const TRetorno& ret);
 
 // The file a return writer builds, record by record, each the layout's
 // length and ended by CR LF.
@@ -109,5 +142,26 @@ class TArquivoRetorno {
   int registros_ = 0;
   std::string texto_;
 };
+
+// Writing a CNAB 400 return: a bank builds each record from the common
+// starts and blocks below.
+
+// The header from its start: kind "0", the return, the service "01"
+// "COBRANCA" (001-026); the bank goes on at 027.
+Record Cabecalho400();
+// The detail from its start: kind "1", the company's kind of tax id and the
+// tax id (001-017); the bank goes on at 018.
+Record Detalhe400(const TRetorno& ret);
+// The trailer from its start: kind "9", the return, the service, the bank,
+// the titles and their value (001-039); the bank goes on at 040.
+Record Trailer400(const TRetorno& ret, const char* banco);
+// A detail's blocks that every bank places alike: the occurrence, its date
+// and the document number (109-126); the due date, the title's value, the
+// collecting bank and the fee (147-188); what the title was settled with
+// and the date of the credit, the tax and the other credits as zeros
+// (215-301).
+void OcorrenciaEDocumento400(Record& r, const TOcorrencia& o);
+void VencimentoEValor400(Record& r, const TOcorrencia& o, const char* banco);
+void Valores400(Record& r, const TOcorrencia& o);
 
 }  // namespace layouts::retorno

@@ -9,6 +9,38 @@ namespace {
 
 using E = TEfeito;
 
+// Header (kind "0")
+void LeCabecalho(const TCampos& h, TRetorno& r) {
+  r.agencia = h.digitos(27, 4, "agência");
+  r.conta = h.digitos(33, 5, "conta corrente");
+  h.digitos(38, 1, "DAC da conta");
+  r.empresa = h.texto(47, 30);
+  r.data = h.data(95, 6, "data de geração do arquivo");
+  r.sequencia = h.numero(109, 5, "número sequencial do arquivo retorno");
+  h.data(114, 6, "data de crédito");
+}
+
+// The first detail: the company's tax id (the header has none).
+void LePrimeiro(const TCampos& d, TRetorno& r) {
+  r.inscricao = d.inscricao(2, 2, 4, 14);
+}
+
+// What the bank calls the detail's fields that every CNAB 400 return places
+// alike, in the order of TNomes400.
+const TNomes400 kNomes{"código de ocorrência", "data de ocorrência", "tarifa de cobrança",
+                       "valor do abatimento",  "descontos",          "valor principal",
+                       "juros de mora/multa",  "data de crédito"};
+
+// Detail (kind "1"): the bank's own fields; those of kNomes are read where
+// every CNAB 400 return has them.
+void LeDetalhe(const TCampos& d, TOcorrencia& o) {
+  o.identificacao = d.texto(38, 25);
+  o.carteira = d.digitos(83, 3, "carteira");
+  o.nossoNumero = d.digitos(86, 8, "nosso número");
+  o.motivos = Motivos(d.bruto(378, 8));
+}
+
+// The bank's occurrence codes.
 const TCodigo kOcorrencias[] = {
     {"02", E::Confirmada, "Entrada confirmada"},
     {"03", E::Recusada, "Entrada rejeitada"},
@@ -78,6 +110,79 @@ const TCodigo kOcorrencias[] = {
     {"76", E::Nenhum, "Cheque compensado"},
 };
 
+// Writing, in the order of the file; the bank's check digits and the
+// company's account block after the records.
+
+std::string Dac(std::string_view s);
+std::string DacNossoNumero(const TRetorno& ret, const TOcorrencia& o);
+void Conta(Record& r, int pos, const TRetorno& ret);
+
+Record Cabecalho(const TRetorno& ret) {
+  Record r = Cabecalho400();
+  Conta(r, 27, ret);  // 027-038
+  r.put(39, 8, "");
+  r.put(47, 30, ret.empresa);
+  r.put(77, 3, "341");
+  r.put(80, 15, "BANCO ITAU SA");
+  r.num(95, 6, DataDoBanco(ret.data, 6));
+  r.put(101, 5, "01600");
+  r.put(106, 3, "BPI");
+  r.num(109, 5, ret.sequencia);
+  // the credit date of the file: each title carries its own
+  r.num(114, 6, "");
+  r.put(120, 275, "");
+  return r;
+}
+
+Record Detalhe(const TRetorno& ret, const TOcorrencia& o) {
+  Record r = Detalhe400(ret);
+  Conta(r, 18, ret);  // 018-029
+  r.put(30, 8, "");
+  r.put(38, 25, o.identificacao);
+  r.num(63, 8, o.nossoNumero);
+  r.put(71, 12, "");
+  r.num(83, 3, o.carteira);
+  r.num(86, 8, o.nossoNumero);
+  r.num(94, 1, DacNossoNumero(ret, o));
+  r.put(95, 13, "");
+  r.put(108, 1, "I");
+  OcorrenciaEDocumento400(r, o);  // 109-126
+  r.num(127, 8, o.nossoNumero);
+  r.put(135, 12, "");
+  VencimentoEValor400(r, o, "341");  // 147-188
+  r.put(189, 26, "");
+  Valores400(r, o);  // 215-301
+  r.put(302, 4, "");
+  r.put(306, 6, "");
+  r.num(312, 13, "");
+  r.put(325, 30, "");
+  r.put(355, 23, "");
+  r.put(378, 8, CampoDeMotivos(o.motivos, 8, ' '));
+  r.put(386, 7, "");
+  r.put(393, 2, "");
+  return r;
+}
+
+// Every title of this writer is in simple collection: its count and value;
+// the other kinds of collection are zeros.
+Record Trailer(const TRetorno& ret) {
+  Record r = Trailer400(ret, "341");
+  r.num(40, 8, "");
+  r.put(48, 10, "");
+  r.num(58, 8, "");
+  r.num(66, 14, "");
+  r.num(80, 8, "");
+  r.put(88, 90, "");
+  r.num(178, 8, "");
+  r.num(186, 14, "");
+  r.num(200, 8, "");
+  r.num(208, 5, ret.sequencia);
+  r.num(213, 8, std::to_string(ret.ocorrencias.size()));
+  r.num(221, 14, Centavos(ValorDosTitulos(ret)));
+  r.put(235, 160, "");
+  return r;
+}
+
 // Itaú's check digit (DAC): modulo 10, weights 2 and 1 from the right, the
 // digits of each product added.
 std::string Dac(std::string_view s) {
@@ -100,167 +205,20 @@ std::string DacNossoNumero(const TRetorno& ret, const TOcorrencia& o) {
   return Dac(ret.agencia + ret.conta + o.carteira + o.nossoNumero);
 }
 
-// Header (kind "0")
-void LeCabecalho(const TCampos& h, TRetorno& r) {
-  r.agencia = h.digitos(27, 4, "agência");
-  r.conta = h.digitos(33, 5, "conta corrente");
-  h.digitos(38, 1, "DAC da conta");
-  r.empresa = h.texto(47, 30);
-  r.data = h.data(95, 6, "data de geração do arquivo");
-  r.sequencia = h.numero(109, 5, "número sequencial do arquivo retorno");
-  h.data(114, 6, "data de crédito");
+// The company's agency, "00", its account and the DAC of both, from pos
+// (the header's 027-038, the detail's 018-029).
+void Conta(Record& r, int pos, const TRetorno& ret) {
+  r.num(pos, 4, ret.agencia);
+  r.put(pos + 4, 2, "00");
+  r.num(pos + 6, 5, ret.conta);
+  r.num(pos + 11, 1, Dac(ret.agencia + ret.conta));
 }
 
-// The first detail: the company's tax id (the header has none).
-void LePrimeiro(const TCampos& d, TRetorno& r) {
-  r.inscricao = d.inscricao(2, 2, 4, 14);
-}
-
-// Detail (kind "1")
-void LeDetalhe(const TCampos& d, TOcorrencia& o) {
-  o.identificacao = d.texto(38, 25);
-  o.carteira = d.digitos(83, 3, "carteira");
-  o.nossoNumero = d.digitos(86, 8, "nosso número");
-  o.ocorrencia = d.digitos(109, 2, "código de ocorrência");
-  o.dataOcorrencia = d.data(111, 6, "data de ocorrência");
-  o.documento = d.texto(117, 10);
-  o.vencimento = d.data(147, 6, "data de vencimento");
-  o.valorTitulo = d.valor(153, 13, "valor do título");
-  o.tarifa = d.valor(176, 13, "tarifa de cobrança");
-  o.abatimento = d.valor(228, 13, "valor do abatimento");
-  o.desconto = d.valor(241, 13, "descontos");
-  o.valorPago = d.valor(254, 13, "valor principal");
-  o.juros = d.valor(267, 13, "juros de mora/multa");
-  o.dataCredito = d.data(296, 6, "data de crédito");
-  o.motivos = Motivos(d.bruto(378, 8));
-  Classifica(kOcorrencias, o);
-}
-
-TRetorno Le(std::string_view conteudo, const TLeiauteRetorno& l) {
-  return Le400(conteudo, l, {"341", LeCabecalho, LeDetalhe, LePrimeiro});
-}
-
-// Writing, in the order of the file.
-
-Record Cabecalho(const TRetorno& ret, const TArquivoRetorno& f) {
-  Record r(400);
-  r.put(1, 1, "0");
-  r.put(2, 1, "2");
-  r.put(3, 7, "RETORNO");
-  r.put(10, 2, "01");
-  r.put(12, 15, "COBRANCA");
-  r.num(27, 4, ret.agencia);
-  r.put(31, 2, "00");
-  r.num(33, 5, ret.conta);
-  r.num(38, 1, Dac(ret.agencia + ret.conta));
-  r.put(39, 8, "");
-  r.put(47, 30, ret.empresa);
-  r.put(77, 3, "341");
-  r.put(80, 15, "BANCO ITAU SA");
-  r.num(95, 6, DataDoBanco(ret.data, 6));
-  r.put(101, 5, "01600");
-  r.put(106, 3, "BPI");
-  r.num(109, 5, ret.sequencia);
-  // the credit date of the file: each title carries its own
-  r.num(114, 6, "");
-  r.put(120, 275, "");
-  r.num(395, 6, f.sequencia(6));
-  return r;
-}
-
-Record Detalhe(const TRetorno& ret, const TOcorrencia& o, const TArquivoRetorno& f) {
-  Record r(400);
-  r.put(1, 1, "1");
-  r.num(2, 2, TipoInscricao(ret.inscricao, 2));
-  r.num(4, 14, ret.inscricao);
-  r.num(18, 4, ret.agencia);
-  r.put(22, 2, "00");
-  r.num(24, 5, ret.conta);
-  r.num(29, 1, Dac(ret.agencia + ret.conta));
-  r.put(30, 8, "");
-  r.put(38, 25, o.identificacao);
-  r.num(63, 8, o.nossoNumero);
-  r.put(71, 12, "");
-  r.num(83, 3, o.carteira);
-  r.num(86, 8, o.nossoNumero);
-  r.num(94, 1, DacNossoNumero(ret, o));
-  r.put(95, 13, "");
-  r.put(108, 1, "I");
-  r.num(109, 2, o.ocorrencia);
-  r.num(111, 6, DataDoBanco(o.dataOcorrencia, 6));
-  r.put(117, 10, o.documento);
-  r.num(127, 8, o.nossoNumero);
-  r.put(135, 12, "");
-  r.num(147, 6, DataDoBanco(o.vencimento, 6));
-  r.num(153, 13, Centavos(o.valorTitulo));
-  r.put(166, 3, "341");
-  r.num(169, 4, "");
-  r.num(173, 1, "");
-  r.put(174, 2, "");
-  r.num(176, 13, Centavos(o.tarifa));
-  r.put(189, 26, "");
-  r.num(215, 13, "");
-  r.num(228, 13, Centavos(o.abatimento));
-  r.num(241, 13, Centavos(o.desconto));
-  r.num(254, 13, Centavos(o.valorPago));
-  r.num(267, 13, Centavos(o.juros));
-  r.num(280, 13, "");
-  r.put(293, 1, "");
-  r.put(294, 2, "");
-  r.num(296, 6, DataDoBanco(o.dataCredito, 6));
-  r.put(302, 4, "");
-  r.put(306, 6, "");
-  r.num(312, 13, "");
-  r.put(325, 30, "");
-  r.put(355, 23, "");
-  r.put(378, 8, CampoDeMotivos(o.motivos, 8, ' '));
-  r.put(386, 7, "");
-  r.put(393, 2, "");
-  r.num(395, 6, f.sequencia(6));
-  return r;
-}
-
-// Every title of this writer is in simple collection: its count and value;
-// the other kinds of collection are zeros.
-Record Trailer(const TRetorno& ret, const TArquivoRetorno& f) {
-  int64_t total = 0;
-  for (const TOcorrencia& o : ret.ocorrencias) total += o.valorTitulo;
-  const std::string titulos = std::to_string(ret.ocorrencias.size());
-  Record r(400);
-  r.put(1, 1, "9");
-  r.put(2, 1, "2");
-  r.put(3, 2, "01");
-  r.put(5, 3, "341");
-  r.put(8, 10, "");
-  r.num(18, 8, titulos);
-  r.num(26, 14, Centavos(total));
-  r.num(40, 8, "");
-  r.put(48, 10, "");
-  r.num(58, 8, "");
-  r.num(66, 14, "");
-  r.num(80, 8, "");
-  r.put(88, 90, "");
-  r.num(178, 8, "");
-  r.num(186, 14, "");
-  r.num(200, 8, "");
-  r.num(208, 5, ret.sequencia);
-  r.num(213, 8, titulos);
-  r.num(221, 14, Centavos(total));
-  r.put(235, 160, "");
-  r.num(395, 6, f.sequencia(6));
-  return r;
-}
-
-std::string Escreve(const TRetorno& ret, const TLeiauteRetorno&) {
-  TArquivoRetorno f(400);
-  f.grava(Cabecalho(ret, f));
-  for (const TOcorrencia& o : ret.ocorrencias) f.grava(Detalhe(ret, o, f));
-  f.grava(Trailer(ret, f));
-  return std::move(f).texto();
-}
+const TBanco400 kBanco{"341",  kOcorrencias, LeCabecalho, LePrimeiro, LeDetalhe,
+                       kNomes, "",           Cabecalho,   Detalhe,    Trailer};
 
 }  // namespace
 
-const TLeiauteRetorno kItau400{"Itau 400", TFamilia::Cnab400, Le, Escreve};
+const TLeiauteRetorno kItau400 = Leiaute400("Itau 400", kBanco);
 
 }  // namespace layouts::retorno

@@ -66,6 +66,8 @@ class ERetorno : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+struct TBanco400;
+
 // A bank's return layout: its reader and the writer of the same layout.
 // Departures of a CNAB 240 bank from the common layout are stated here.
 struct TLeiauteRetorno {
@@ -75,6 +77,8 @@ struct TLeiauteRetorno {
   std::string (*escreve)(const TRetorno& retorno, const TLeiauteRetorno& leiaute);
   // CNAB 240: where segment T holds the nosso número (the common layout's 038-057).
   int nossoNumeroPos = 38, nossoNumeroTam = 20;
+  // CNAB 400: the bank's own records on the frame every CNAB 400 return shares.
+  const TBanco400* banco400 = nullptr;
 };
 
 extern const TLeiauteRetorno kCnab240;
