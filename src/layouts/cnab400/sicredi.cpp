@@ -80,46 +80,18 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
         const std::string endereco = PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 40)), 40);
         const std::string cep = Right(CampoValidoCEPTEL(v.pagador.cep), 8);
 
-        // 083-156, alike in both kinds of title but for the acceptance.
-        auto meio = [&](Record& r, std::string_view aceite) {
-          r.put(83, 10, Replicate("0", 10));
-          r.num(93, 4, multa);
-          r.put(97, 12, Replicate(" ", 12));
-          r.put(109, 2, "01");
-          r.put(111, 10, documento);
-          r.put(121, 6, v.vencimento);
-          r.num(127, 13, valor);
-          r.put(140, 9, Replicate(" ", 9));
-          r.put(149, 1, "A");
-          r.put(150, 1, aceite);
-          r.put(151, 6, emissao);
-        };
-        // 219-334, the payer: alike in both kinds but for position 220.
-        auto pagador = [&](Record& r, std::string_view p220) {
-          r.put(219, 1, TipoPagador(v.pagador.tipo));
-          r.put(220, 1, p220);
-          r.num(221, 14, inscricao);
-          r.put(235, 40, nome);
-          r.put(275, 40, endereco);
-          r.put(315, 5, "00000");
-          r.put(320, 6, "000000");
-          r.put(326, 1, " ");
-          r.num(327, 8, cep);
-        };
-
-        // Detail record (type "1")
+        // Detail record (type "1"): one table for both kinds of title, the
+        // registered kind's value first where the two differ.
         Record r = arq.Registro();
         r.put(1, 1, "1");
+        r.put(2, 1, registrada ? "A" : "C");
+        r.put(3, 1, registrada ? "A" : " ");
+        r.put(4, 1, "A");
+        r.put(5, 12, Replicate(" ", 12));
+        r.put(17, 3, "AAA");
+        r.put(20, 28, Replicate(" ", 28));
+        r.num(48, 9, nosso);
         if (registrada) {
-          r.put(2, 1, "A");
-          r.put(3, 1, "A");
-          r.put(4, 1, "A");
-          r.put(5, 12, Replicate(" ", 12));
-          r.put(17, 1, "A");
-          r.put(18, 1, "A");
-          r.put(19, 1, "A");
-          r.put(20, 28, Replicate(" ", 28));
-          r.num(48, 9, nosso);
           r.put(57, 6, Replicate(" ", 6));
           r.put(63, 8, hoje);
           r.put(71, 1, " ");
@@ -128,41 +100,51 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
           r.put(74, 1, pelaCooperativa ? "A" : "B");
           r.put(75, 2, "00");
           r.put(77, 2, "00");
-          r.put(79, 4, Replicate(" ", 4));
-          meio(r, "S");
-          r.put(157, 2, Protesto(t.S("CDDIAPROTBOL")));
-          r.num(159, 2, t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2));
-          r.num(161, 13, juros);
-          r.put(174, 6, "000000");
-          r.put(180, 13, Replicate("0", 13));
-          r.put(193, 13, Replicate("0", 13));
-          r.put(206, 13, Replicate("0", 13));
-          pagador(r, "0");
-          r.put(335, 5, "00000");
-          r.put(340, 14, Replicate("0", 14));
-          r.put(354, 41, Replicate(" ", 41));
         } else {
-          r.put(2, 1, "C");
-          r.put(3, 1, " ");
-          r.put(4, 1, "A");
-          r.put(5, 12, Replicate(" ", 12));
-          r.put(17, 3, "AAA");
-          r.put(20, 28, Replicate(" ", 28));
-          r.num(48, 9, nosso);
           r.put(57, 1, " ");
           r.put(58, 1, "B");
           r.put(59, 13, Replicate(" ", 13));
           r.put(72, 1, "S");
           r.put(73, 2, "  ");
           r.put(75, 4, "0000");
-          r.put(79, 4, Replicate(" ", 4));
-          meio(r, " ");
+        }
+        r.put(79, 4, Replicate(" ", 4));
+        r.put(83, 10, Replicate("0", 10));
+        r.num(93, 4, multa);
+        r.put(97, 12, Replicate(" ", 12));
+        r.put(109, 2, "01");
+        r.put(111, 10, documento);
+        r.put(121, 6, v.vencimento);
+        r.num(127, 13, valor);
+        r.put(140, 9, Replicate(" ", 9));
+        r.put(149, 1, "A");
+        r.put(150, 1, registrada ? "S" : " ");
+        r.put(151, 6, emissao);
+        if (registrada) {
+          r.put(157, 2, Protesto(t.S("CDDIAPROTBOL")));
+          r.num(159, 2, cnab400::DiasProtesto(t));
+        } else {
           r.put(157, 4, Replicate(" ", 4));
-          r.num(161, 13, juros);
-          r.put(174, 6, "000000");
-          r.put(180, 13, Replicate("0", 13));
-          r.put(193, 26, Replicate("0", 26));
-          pagador(r, " ");
+        }
+        r.num(161, 13, juros);
+        r.put(174, 6, "000000");
+        r.put(180, 13, Replicate("0", 13));
+        r.put(193, 13, Replicate("0", 13));
+        r.put(206, 13, Replicate("0", 13));
+        r.put(219, 1, TipoPagador(v.pagador.tipo));
+        r.put(220, 1, registrada ? "0" : " ");
+        r.num(221, 14, inscricao);
+        r.put(235, 40, nome);
+        r.put(275, 40, endereco);
+        r.put(315, 5, "00000");
+        r.put(320, 6, "000000");
+        r.put(326, 1, " ");
+        r.num(327, 8, cep);
+        if (registrada) {
+          r.put(335, 5, "00000");
+          r.put(340, 14, Replicate("0", 14));
+          r.put(354, 41, Replicate(" ", 41));
+        } else {
           r.put(335, 25, PadR(CampoValido(LeftStr(v.pagador.cidade, 25)), 25));
           r.put(360, 2, PadR(CampoValido(LeftStr(v.pagador.uf, 2)), 2));
           r.put(362, 5, "00000");
