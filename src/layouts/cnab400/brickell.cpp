@@ -15,8 +15,7 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
   const std::string banco = LeftStr(rem.CNABRec.S("CDBANCCNAB"), 3);
   const std::string nomeBanco = rem.ContaCorr.S("NMBANCO");
   const std::string cedente = PadR(CampoValido(Right(rem.ContaCorr.S("CDCEDENTEBAN"), 20)), 20);
-  const std::string ocorrencia = Ocorrencia(rem.Operacao());
-  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+  const cnab400::TLote lote(rem);
 
   // A title's detail up to its sequence: built once for every marked title
   // before the file exists, so that a value the bank could not read stops the
@@ -38,7 +37,7 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(84, 3, Right(v.carteira, 3));
     r.put(87, 21, Replicate(" ", 21));
     r.put(108, 1, "1");
-    cnab400::TCobranca c(ocorrencia, documento, emissao, t, v);
+    cnab400::TCobranca c(lote, documento, t, v);
     c.banco = LeftStr(t.S("CDBANCCNAB"), 3);
     c.dataDesconto = v.vencimento;
     cnab400::Cobranca(r, c);

@@ -48,6 +48,14 @@ void TArquivo::TrailerEFecha() {
 
 TValores::TValores(TTitulo& t) : TValoresTitulo(t), vencimento(FormatDateTime("ddmmyy", dataVencimento)) {}
 
+TLote::TLote(const TRemessa& rem)
+    : ocorrencia(Ocorrencia(rem.Operacao())), emissao(FormatDateTime("ddmmyy", rem.DataProc)) {}
+
+TAgenciaConta ContaDoLote(const TRemessa& rem, int larguraConta) {
+  return {LeftStr(SemPontuacao(rem.CNABRec.S("CDAGENCIA")), 4),
+          Right(SemPontuacao(rem.CNABRec.S("CDCONTCORR")), larguraConta)};
+}
+
 TCobranca::TCobranca(const std::string& ocorrencia, std::string documento, const std::string& emissao,
                      TTitulo& t, const TValores& v)
     : ocorrencia(ocorrencia),

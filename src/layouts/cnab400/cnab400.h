@@ -59,6 +59,21 @@ struct TValores : TValoresTitulo {
   std::string vencimento;
 };
 
+// What the writers read of the batch once for all its titles: the
+// occurrence code of its operation and the processing date as ddmmyy.
+struct TLote {
+  explicit TLote(const TRemessa& rem);
+  std::string ocorrencia, emissao;
+};
+
+// The batch's agency and account as the banks number them, typed as "123-4"
+// and "00098765-4": the agency's first four digits and the account's last
+// larguraConta, its check digit last.
+struct TAgenciaConta {
+  std::string agencia, conta;
+};
+TAgenciaConta ContaDoLote(const TRemessa& rem, int larguraConta);
+
 // Positions 109-218 of a detail, which most banks of the family lay out
 // alike: the occurrence, the document, the due date and value, the
 // collecting bank and agency, the species, the acceptance, the issue date,
@@ -68,6 +83,8 @@ struct TValores : TValoresTitulo {
 struct TCobranca {
   TCobranca(const std::string& ocorrencia, std::string documento, const std::string& emissao, TTitulo& t,
             const TValores& v);
+  TCobranca(const TLote& lote, std::string documento, TTitulo& t, const TValores& v)
+      : TCobranca(lote.ocorrencia, std::move(documento), lote.emissao, t, v) {}
   std::string ocorrencia;              // 109-110
   std::string documento;               // 111-120
   std::string vencimento;              // 121-126, ddmmyy

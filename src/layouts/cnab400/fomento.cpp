@@ -28,8 +28,7 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
   const TIdentidade empresa = rem.Cadastro();
   // Agency and account as typed ("123-4", "00098765-4"): their digits, the
   // agency's first four and the account's last six.
-  const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
-  const std::string conta = Right(SemPontuacao(cnab("CDCONTCORR")), 6);
+  const cnab400::TAgenciaConta ac = cnab400::ContaDoLote(rem, 6);
   // The remittance sequence keeps its last nine digits, so that consecutive
   // files of a ten-digit sequence still carry different numbers.
   const std::string seqGravada = SemPontuacao(cnab("NRSEQREMESSAREC"));
@@ -58,7 +57,7 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(4, 14, SemPontuacao(empresa.inscricao));
     r.put(18, 4, "0001");
     r.put(22, 2, "00");
-    r.num(24, 6, conta);
+    r.num(24, 6, ac.conta);
     r.put(30, 8, Replicate(" ", 8));
     r.put(38, 25, PadR(v.controle, 25));
     r.num(63, 17, empresaImprime ? LeftStr(NossoNumero(v.nosso), 17) : "");
@@ -81,7 +80,7 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = cnab400::CabecalhoConta(arq, agencia, conta, 6, "05", "COBRANCASIMPLES");
+        Record r = cnab400::CabecalhoConta(arq, ac.agencia, ac.conta, 6, "05", "COBRANCASIMPLES");
         cnab400::EmpresaEBanco(r, empresa.nome, SemPontuacao(cnab("CDBANCCNAB")), "NAFM", rem.Hoje());
         cnab400::VersaoESequencia(r, "V.1.8", seqRemessa);
         arq.Escreve(r);

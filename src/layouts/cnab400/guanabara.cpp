@@ -21,16 +21,12 @@ constexpr const char* kCnpjGuanabara = "52917604000136";
 }  // namespace
 
 void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
-  auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
-
   // The issuing company goes in record 5 as the company row knows it.
   const TIdentidade empresa = rem.Cadastro();
   // Agency, and the account's last six digits with its check digit, as Itaú
   // numbers them: typed as "123-4" and "00098765-4".
-  const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
-  const std::string conta = Right(SemPontuacao(cnab("CDCONTCORR")), 6);
-  const std::string ocorrencia = Ocorrencia(rem.Operacao());
-  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+  const cnab400::TAgenciaConta ac = cnab400::ContaDoLote(rem, 6);
+  const cnab400::TLote lote(rem);
 
   // Record 5 has room for 14 digits only; a longer number would reach the
   // bank cut, naming another company, so the run stops before any file exists.
@@ -50,7 +46,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(1, 1, "1");
     r.put(2, 2, "02");
     r.num(4, 14, kCnpjGuanabara);
-    cnab400::AgenciaConta(r, 18, agencia, conta, 6);
+    cnab400::AgenciaConta(r, 18, ac.agencia, ac.conta, 6);
     r.put(30, 8, Replicate(" ", 8));
     r.put(38, 25, PadR(v.controle, 25));
     r.num(63, 8, v.EmpresaNumera() ? LeftStr(cnab400::NossoSemDv(v.nosso), 8) : "");
@@ -59,7 +55,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(86, 9, Replicate("0", 9));
     r.put(95, 13, Replicate(" ", 13));
     r.put(108, 1, "I");
-    cnab400::TCobranca c(ocorrencia, documento, emissao, t, v);
+    cnab400::TCobranca c(lote, documento, t, v);
     c.banco = "341";
     cnab400::Cobranca(r, c);
     cnab400::Pagador(r, v.pagador, 30);
@@ -75,7 +71,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = cnab400::CabecalhoConta(arq, agencia, conta, 6);
+        Record r = cnab400::CabecalhoConta(arq, ac.agencia, ac.conta, 6);
         cnab400::EmpresaEBanco(r, "BANCO GUANABARA S A", "341", "BANCO ITAU SA", rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);

@@ -52,8 +52,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
   const std::string codigo =
       rem.IdentRec.empty() ? Replicate(" ", 20) : PadR(CampoValido(LeftStr(AllTrim(rem.IdentRec), 20)), 20);
   const std::string banco = cnab("CDBANCCNAB");
-  const std::string ocorrencia = Ocorrencia(rem.Operacao());
-  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+  const cnab400::TLote lote(rem);
 
   // The bank has room for 14 digits only; a longer number would reach it cut,
   // naming another company, so the run stops before any file exists.
@@ -86,7 +85,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(104, 2, encargo.dias);
     r.put(106, 2, Replicate(" ", 2));
     r.num(108, 1, tipoCarteira.empty() ? "1" : tipoCarteira == "4" ? "5" : Right(tipoCarteira, 1));
-    cnab400::TCobranca c(ocorrencia, documento, emissao, t, v);
+    cnab400::TCobranca c(lote, documento, t, v);
     c.banco = banco;
     c.instrucao1 = v.ins1.empty() ? "00" : PadR(LeftStr(v.ins1, 2), 2);
     c.instrucao2 = v.ins2.empty() ? "00" : PadR(LeftStr(v.ins2, 2), 2);

@@ -39,16 +39,12 @@ std::string AvalistaOuMensagem(const std::string& ins1, const std::string& ins2,
 }  // namespace
 
 void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
-  auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
-
   const TIdentidade empresa = rem.Identidade();
   const TAvalista avalista = rem.Avalista();
   // Agency, and the account's last five digits with its check digit, as the
   // bank numbers them: typed as "123-4" and "00098765-4".
-  const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
-  const std::string conta = Right(SemPontuacao(cnab("CDCONTCORR")), 6);
-  const std::string ocorrencia = Ocorrencia(rem.Operacao());
-  const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
+  const cnab400::TAgenciaConta ac = cnab400::ContaDoLote(rem, 6);
+  const cnab400::TLote lote(rem);
   const bool registroMulta = rem.Parametro("IDGERLINHACOMP") == "S";
 
   // The bank has room for 14 digits only; a longer number would reach it cut,
@@ -59,7 +55,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = cnab400::CabecalhoConta(arq, agencia, conta, 6);
+        Record r = cnab400::CabecalhoConta(arq, ac.agencia, ac.conta, 6);
         cnab400::EmpresaEBanco(r, empresa.curto, "341", rem.ContaCorr.S("NMBANCO"), rem.Hoje());
         r.put(101, 294, Replicate(" ", 294));
         arq.Escreve(r);
@@ -81,7 +77,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(1, 1, "1");
         r.put(2, 2, cnab400::TipoEmpresa(empresa));
         r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
-        cnab400::AgenciaConta(r, 18, agencia, conta, 6);
+        cnab400::AgenciaConta(r, 18, ac.agencia, ac.conta, 6);
         r.put(30, 4, Replicate(" ", 4));
         r.put(34, 4, "0000");
         r.put(38, 25, PadR(v.controle, 25));
@@ -90,7 +86,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         r.num(84, 3, Right(v.carteira, 3));
         r.put(87, 21, Replicate(" ", 21));
         r.put(108, 1, "I");
-        cnab400::TCobranca c(ocorrencia, documento, emissao, t, v);
+        cnab400::TCobranca c(lote, documento, t, v);
         c.banco = "341";
         c.dataDesconto = v.vencimento;
         cnab400::Cobranca(r, c);
