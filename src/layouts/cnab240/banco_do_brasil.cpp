@@ -42,25 +42,12 @@ TContaBB LeContaBB(const TRemessa& rem) {
   return c;
 }
 
-// The account's guarantor, its tax id's digits cut to its kind's width.
-struct TAvalistaBB {
-  bool completo = false;
-  std::string tipo, inscricao, nome;
-};
-
-TAvalistaBB LeAvalistaBB(const TRemessa& rem) {
-  const TAvalista a = rem.Avalista();
-  if (!a.completo()) return {};
-  const bool juridica = a.tipo == "J";
-  return {true, juridica ? "2" : "1", LeftStr(SemPontuacao(a.inscricao), juridica ? 14 : 11), a.nome};
-}
-
 // What every record of the file takes from the batch, read once.
 struct TLoteBB {
   const TRemessa& rem;
   std::string tipoEmpresa, inscricao, nomeEmpresa, ident, carteira, variacao, dataProc, movimento;
   TContaBB conta;
-  TAvalistaBB avalista;
+  TAvalista avalista;
   bool segmentoS;
 };
 
@@ -106,7 +93,7 @@ void HeaderArquivo(Record& r, const TLoteBB& l) {
   Convenio(r, 33, l);
   Conta(r, 53, l.conta);
   cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, cnab240::NomeBanco(l.rem), "030");
-  cnab240::ReservadoCsp(r);
+  cnab240::ReservadoServico(r, "CSP");
 }
 
 // Lot header (type "1"), from 009.
@@ -178,8 +165,7 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
   // The bank takes interest as an amount per day: the title's own, or what
   // its percentage gives on the title value.
   const double juros = moraDia != 0 ? moraDia : v.valor * moraPerc / 100;
-  const double multaPerc = bol("VRPEMULBREC").AsFloat();
-  const double multaValor = bol("VRMULTABREC").AsFloat();
+  const bool comJuros = moraPerc != 0 || moraDia != 0;
   const std::string formaCadastro = bol("IDFORMCADBREC").AsString();
   const cnab240::TProtesto protesto = cnab240::LeProtesto(t, false);
   auto& duplicata = t.Registros(TRegistro::Duplicata);
@@ -197,25 +183,12 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(61, 1, emissao);
     r.put(62, 1, emissao);
     r.put(63, 15, DocumentoBB(nrDuplicata, bol("NRPARCBOLREC").AsString(), bol("NRLANBOLREC").AsString()));
-    r.put(78, 8, v.vencimento);
-    r.num(86, 15, cnab240::Valor(v.valor));
-    r.put(101, 5, "00000");
-    r.put(106, 1, " ");
-    r.put(107, 2, "02");
-    r.put(109, 1, "N");
-    r.put(110, 8, FormatDateTime("ddmmyyyy", EmissaoTitulo(t, l.rem)));
-    r.put(118, 1, moraPerc != 0 || moraDia != 0 ? "1" : "3");
-    r.put(119, 8, "00000000");
-    r.num(127, 15, moraPerc != 0 || moraDia != 0 ? Money(juros, 15) : "");
+    cnab240::VencimentoEEmissao(r, v, " ", "02", "N", FormatDateTime("ddmmyyyy", EmissaoTitulo(t, l.rem)));
+    cnab240::Encargo(r, 118, {comJuros ? "1" : "3", "00000000", comJuros ? Money(juros, 15) : ""});
     cnab240::SemDescontoIofAbatimento(r);
     r.put(196, 25, PadR(v.controle, 25));
-    r.num(221, 1, protesto.codigo);
-    r.num(222, 2, protesto.dias);
-    r.put(224, 1, "2");
-    r.put(225, 3, "000");
-    r.put(228, 2, "09");
-    r.put(230, 10, Replicate("0", 10));
-    r.put(240, 1, " ");
+    cnab240::Protesto(r, protesto, "2", "000");
+    cnab240::MoedaEContrato(r, "");
     saida.escreve(r);
   }
 
@@ -224,28 +197,18 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
 
   // Segment R (fine); the slip message only decides whether it is sent
   if (cnab240::TemSegmentoR(t)) {
-    const bool semMulta = multaPerc == 0 && multaValor == 0;
+    // a title without fine goes with a zero date
+    cnab240::TEncargo multa = cnab240::Multa(t, v.vencimento);
+    if (multa.codigo == "0") multa.data = "00000000";
     Record r = saida.segmento("R");
     cnab240::SemDesconto(r, 18);
     cnab240::SemDesconto(r, 42);
-    r.put(66, 1, multaPerc != 0 ? "2" : multaValor != 0 ? "1" : "0");
-    r.put(67, 8, semMulta ? "00000000" : v.vencimento);
-    r.num(75, 15, multaPerc != 0 ? Money(multaPerc, 15) : multaValor != 0 ? Money(multaValor, 15) : "");
-    r.put(90, 10, Replicate(" ", 10));
-    r.put(100, 40, Replicate(" ", 40));
-    r.put(140, 40, Replicate(" ", 40));
+    cnab240::Encargo(r, 66, multa);
+    cnab240::MensagensR(r, "", "");
     r.put(180, 3, "000");
     r.put(183, 4, "0000");
     r.put(187, 13, Replicate("0", 13));
-    r.put(200, 8, Replicate("0", 8));
-    r.put(208, 3, "000");
-    r.put(211, 5, "00000");
-    r.put(216, 1, "0");
-    r.put(217, 12, Replicate("0", 12));
-    r.put(229, 1, "0");
-    r.put(230, 1, "0");
-    r.put(231, 1, "0");
-    r.put(232, 9, Replicate(" ", 9));
+    cnab240::SemDebitoAutomatico(r, "0");
     saida.escreve(r);
   }
 
@@ -260,9 +223,9 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
   }
 
   // Segment Y, optional record "01" (guarantor)
-  if (l.avalista.completo) {
+  if (l.avalista.completo()) {
     Record r = saida.segmento("Y");
-    cnab240::AvalistaY01(r, l.avalista.tipo, l.avalista.inscricao, l.avalista.nome);
+    cnab240::AvalistaY01(r, l.avalista);
     saida.escreve(r);
   }
 }
@@ -278,14 +241,14 @@ void Remessa_BB(const TRemessa& rem, TTitulos& titulos,
       .rem = rem,
       .tipoEmpresa = empresa.tipo,
       .inscricao = SemPontuacao(rem.Identidade().inscricao),
-      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .nomeEmpresa = cnab240::NomeEmpresa(empresa.nome),
       .ident = rem.IdentRec,
       .carteira = Carteira(rem.PrimeiroTitulo.S("CDCARTCOBBOL")),
       .variacao = variacao.empty() ? "019" : Right(SemPontuacao(variacao), 3),
       .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
       .movimento = cnab240::Movimento(rem.Operacao()),
       .conta = LeContaBB(rem),
-      .avalista = LeAvalistaBB(rem),
+      .avalista = rem.Avalista(),
       .segmentoS = rem.Parametro("IDREGSEGSCOB") == "S",
   };
 

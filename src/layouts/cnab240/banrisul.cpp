@@ -4,7 +4,6 @@
 // portfolio kind. The file's name ends in ".240": the catalogue adds it to
 // the operator's path, for this writer and for the question whether the file
 // already exists alike.
-#include <array>
 #include <functional>
 
 #include "fields/datetime.h"
@@ -36,26 +35,13 @@ TContaBanrisul LeContaBanrisul(const TRemessa& rem) {
   return c;
 }
 
-// The account's guarantor, its tax id's digits cut to its kind's width.
-struct TAvalistaBanrisul {
-  bool completo = false;
-  std::string tipo, inscricao, nome;
-};
-
-TAvalistaBanrisul LeAvalistaBanrisul(const TRemessa& rem) {
-  const TAvalista a = rem.Avalista();
-  if (EmptyString(a.inscricao) || EmptyString(a.nome)) return {};
-  const bool juridica = a.tipo == "J";
-  return {true, juridica ? "2" : "1", LeftStr(SemPontuacao(a.inscricao), juridica ? 14 : 11), a.nome};
-}
-
 // What every record of the file takes from the batch, read once.
 struct TLoteBanrisul {
   const TRemessa& rem;
   cnab240::TEmpresa empresa;
   TContaBanrisul conta;
   std::string cedente, nomeEmpresa, dataProc, movimento;
-  TAvalistaBanrisul avalista;
+  TAvalista avalista;
 };
 
 // The agreement code (20 positions): the agency's first four digits, the
@@ -77,7 +63,7 @@ void HeaderArquivo(Record& r, const TLoteBanrisul& l) {
   r.num(71, 1, l.conta.dvConta);
   r.put(72, 1, " ");
   cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, cnab240::NomeBanco(l.rem), "103");
-  cnab240::ReservadoCsp(r);
+  cnab240::ReservadoServico(r, "CSP");
 }
 
 // Lot header (type "1"), from 009.
@@ -104,11 +90,7 @@ std::string DocumentoBanrisul(TTitulo& t) {
 
 // Interest (118-141): the daily amount first, then the percentage, each as
 // money from the due date.
-struct TJurosBanrisul {
-  std::string codigo, data, valor;
-};
-
-TJurosBanrisul JurosBanrisul(TTitulo& t, const std::string& vencimento) {
+cnab240::TEncargo JurosBanrisul(TTitulo& t, const std::string& vencimento) {
   if (t.F("VRMORDIABREC") != 0) return {"1", vencimento, Money(t.F("VRMORDIABREC"), 15)};
   if (t.F("VRPEMORBREC") != 0) return {"2", vencimento, Money(t.F("VRPEMORBREC"), 15)};
   return {"3", "00000000", ""};
@@ -138,7 +120,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
   // the bank numbers the titles whose slips it prints, and those without a number
   const bool bancoNumera = v.impressao == "B" || v.nosso.empty();
   const std::string formaCadastro = bol("IDFORMCADBREC");
-  const TJurosBanrisul juros = JurosBanrisul(t, v.vencimento);
+  const cnab240::TEncargo juros = JurosBanrisul(t, v.vencimento);
   const cnab240::TProtesto protesto = cnab240::LeProtesto(t, false);
 
   // Segment P
@@ -157,22 +139,11 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(61, 1, bancoNumera ? "1" : "2");
     r.put(62, 1, bancoNumera ? "1" : "2");
     r.put(63, 15, CampoValido(DocumentoBanrisul(t)));
-    r.put(78, 8, v.vencimento);
-    r.num(86, 15, cnab240::Valor(v.valor));
-    r.put(101, 5, "00000");
-    r.put(106, 1, "0");
-    r.put(107, 2, "99");
-    r.put(109, 1, "N");
-    r.put(110, 8, l.dataProc);
-    r.put(118, 1, juros.codigo);
-    r.put(119, 8, juros.data);
-    r.num(127, 15, juros.valor);
+    cnab240::VencimentoEEmissao(r, v, "0", "99", "N", l.dataProc);
+    cnab240::Encargo(r, 118, juros);
     cnab240::SemDescontoIofAbatimento(r);
     r.put(196, 25, PadR(CampoValido(v.controle), 25));
-    r.num(221, 1, protesto.codigo);
-    r.num(222, 2, protesto.dias);
-    r.put(224, 1, "0");
-    r.put(225, 3, "000");
+    cnab240::Protesto(r, protesto, "0", "000");
     r.put(228, 2, "09");
     r.num(230, 10, Right(SemPontuacao(l.rem.IdConta), 10));
     r.put(240, 1, "1");
@@ -192,12 +163,8 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
     Record r = saida.segmento("R");
     cnab240::SemDesconto(r, 18);
     cnab240::SemDesconto(r, 42);
-    r.put(66, 1, t.F("VRPEMULBREC") != 0 ? "2" : "1");
-    r.put(67, 8, v.vencimento);
-    r.num(75, 15, MultaBanrisul(t));
-    r.put(90, 10, Replicate(" ", 10));
-    r.put(100, 40, instrucao("INSTRU1"));
-    r.put(140, 40, instrucao("INSTRU2"));
+    cnab240::Encargo(r, 66, {t.F("VRPEMULBREC") != 0 ? "2" : "1", v.vencimento, MultaBanrisul(t)});
+    cnab240::MensagensR(r, instrucao("INSTRU1"), instrucao("INSTRU2"));
     r.put(180, 3, "000");
     r.put(183, 4, "0000");
     r.put(187, 13, Replicate("0", 13));
@@ -207,9 +174,9 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
   }
 
   // Segment Y, optional record "01" (guarantor), only after segment R
-  if (l.avalista.completo) {
+  if (cnab240::AvalistaPreenchido(l.avalista)) {
     Record r = saida.segmento("Y");
-    cnab240::AvalistaY01(r, l.avalista.tipo, l.avalista.inscricao, l.avalista.nome);
+    cnab240::AvalistaY01(r, l.avalista);
     saida.escreve(r);
   }
 }
@@ -218,9 +185,7 @@ void Titulo(const TLoteBanrisul& l, TTitulo& t, const cnab240::TSaida& saida) {
 // (discounted). A title without a kind (segment P leaves 058 blank) is the
 // bank's simple collection, and counted there: the trailer then counts every
 // title of the lot, as the bank checks. TipoCarteira refuses the other kinds.
-struct TTotais {
-  std::array<int, 4> titulos{};
-  std::array<double, 4> valor{};
+struct TTotais : cnab240::TTotaisLote {
   void Soma(TTitulo& t) {
     const std::string tipo = Right(t.S("IDCARTCOBREC"), 1);
     const int k = tipo.empty() ? 0 : tipo[0] - '1';
@@ -229,20 +194,6 @@ struct TTotais {
     valor[k] += RoundDec(t.F("VRFINALBREC"), 2);
   }
 };
-
-// Lot trailer (type "5"): the lot's records, then titles and total per kind.
-void TrailerLote(cnab240::TArquivo& arq, const TTotais& totais) {
-  Record r = arq.TrailerLote();
-  r.put(9, 9, Replicate(" ", 9));
-  r.num(18, 6, IntToStr(arq.RegistrosLote()));
-  for (int k = 0; k < 4; ++k) {
-    r.num(24 + 23 * k, 6, IntToStr(totais.titulos[k]));
-    r.num(30 + 23 * k, 17, VirgDeciAssu(FormatFloat("#0.00", totais.valor[k]), 17));
-  }
-  r.put(116, 8, Replicate(" ", 8));
-  r.put(124, 117, Replicate(" ", 117));
-  arq.write(r);
-}
 
 }  // namespace
 
@@ -257,15 +208,16 @@ void Remessa_Banrisul(const TRemessa& rem, TTitulos& titulos, bool) {
       .empresa = empresa,
       .conta = LeContaBanrisul(rem),
       .cedente = SemPontuacao(cedente),
-      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .nomeEmpresa = cnab240::NomeEmpresa(empresa.nome),
       .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
       .movimento = cnab240::Movimento(rem.Operacao()),
-      .avalista = LeAvalistaBanrisul(rem),
+      .avalista = rem.Avalista(),
   };
 
   TTotais totais;
   cnab240::TRegistros registros = cnab240::Registros(lote, HeaderArquivo, HeaderLote, Titulo);
-  registros.trailerLote = [&](cnab240::TArquivo& arq) { TrailerLote(arq, totais); };
+  // Lot trailer (type "5"): the lot's records, then titles and total per kind.
+  registros.trailerLote = [&](cnab240::TArquivo& arq) { arq.EscreveTrailerLote(totais); };
   registros.escrito = [&](TTitulo& t) { totais.Soma(t); };
   cnab240::Gera(rem, titulos, {.banco = "041"}, lote.movimento, registros);
 }

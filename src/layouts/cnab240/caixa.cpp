@@ -58,6 +58,12 @@ struct TCedenteCaixa {
   std::string Dv1() const { return Mod11_DV(code8(), "104"); }
   // The same rule in every record: the agency's 4 digits, then code8.
   std::string Dv2(const std::string& agencia) const { return Mod11_DV(agencia + code8(), "104"); }
+  // The short code in 12 digits and its two check digits.
+  void Curto(Record& r, int pos, const std::string& agencia) const {
+    r.num(pos, 12, code8());
+    r.num(pos + 12, 1, Dv1());
+    r.num(pos + 13, 1, Dv2(agencia));
+  }
   // Agency and agreement code with its check digit, up to 16 digits.
   std::string Bloco(const std::string& agencia) const { return codigo.empty() ? "" : agencia + numero + dv; }
 };
@@ -125,7 +131,7 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
   const TCedenteCaixa ced = LeCedenteCaixa(rem);
   VerificaCedenteCaixa(ced);
   const bool longo = ced.longo();
-  const std::string nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30);
+  const std::string nomeEmpresa = cnab240::NomeEmpresa(empresa.nome);
   const std::string dataProc = FormatDateTime("ddmmyyyy", rem.DataProc);
   const std::string movimento = cnab240::Movimento(rem.Operacao());
   // the batch takes the account's next sequence; a shorter stored number is
@@ -147,9 +153,7 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
       r.num(59, 7, ced.digitos());
       r.put(66, 7, "0000000");
     } else {
-      r.num(59, 12, ced.code8());
-      r.num(71, 1, ced.Dv1());
-      r.num(72, 1, ced.Dv2(agencia.arquivo));
+      ced.Curto(r, 59, agencia.arquivo);
     }
     r.put(73, 30, nomeEmpresa);
     r.put(103, 30, PadR("CAIXA ECONOMICA FEDERAL", 30));
@@ -184,9 +188,7 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
       r.put(50, 4, Replicate(" ", 4));
       r.num(54, 5, agencia.lote);
       r.num(59, 1, agencia.dv, " ");
-      r.num(60, 12, ced.code8());
-      r.num(72, 1, ced.Dv1());
-      r.num(73, 1, ced.Dv2(agencia.lote));
+      ced.Curto(r, 60, agencia.lote);
     }
     r.put(74, 30, nomeEmpresa);
     r.put(104, 40, Replicate(" ", 40));
@@ -203,8 +205,6 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
     const std::string impressao = bol("IDIMPRBOLBOL");
     const double vencimento = t.D("DTVENBOLREC");
     const double moraDia = t.F("VRMORDIABREC");
-    const double multaPerc = t.F("VRPEMULBREC");
-    const double multaValor = t.F("VRMULTABREC");
     const std::string formaCadastro = bol("IDFORMCADBREC");
     const std::string emissao = impressao == "B" ? "1" : "2";
     // Protest and return (write-off) as the title asks; without a code the
@@ -224,9 +224,7 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(31, 10, Replicate("0", 10));
         r.num(41, 17, NossoNumeroCaixa(true, impressao, bol("CDNOSNUMREC")));
       } else {
-        r.num(24, 12, ced.codigo.empty() ? "" : ced.code8());
-        r.num(36, 1, ced.Dv1());
-        r.num(37, 1, ced.Dv2(agencia.lote));
+        ced.Curto(r, 24, agencia.lote);
         r.put(38, 9, Replicate(" ", 9));
         r.num(47, 11, NossoNumeroCaixa(false, impressao, bol("CDNOSNUMREC")));
       }
@@ -274,12 +272,9 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
     if (cnab240::TemSegmentoR(t)) {
       Record r = arq.Segmento("R", movimento);
       r.put(18, 48, Replicate(" ", 48));
-      r.put(66, 1, multaPerc != 0 ? "2" : multaValor != 0 ? "1" : "0");
-      r.put(67, 8, FormatDateTime("ddmmyyyy", vencimento));
-      r.num(75, 15, multaPerc != 0 ? Money(multaPerc, 15) : multaValor != 0 ? Money(multaValor, 15) : "");
-      r.put(90, 10, Replicate(" ", 10));
-      r.put(100, 40, cnab240::MensagemBoleto(t));
-      r.put(140, 101, Replicate(" ", 101));
+      cnab240::Encargo(r, 66, cnab240::Multa(t, FormatDateTime("ddmmyyyy", vencimento)));
+      cnab240::MensagensR(r, cnab240::MensagemBoleto(t), "");
+      r.put(180, 61, Replicate(" ", 61));
       arq.write(r);
     }
   });

@@ -142,8 +142,6 @@ void Titulo(const TLoteSigcb& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.S(n); };
   const cnab240::TValores v(t);
   const double moraDia = t.F("VRMORDIABREC");
-  const double multaPerc = t.F("VRPEMULBREC");
-  const double multaValor = t.F("VRMULTABREC");
   const bool doBanco = v.impressao == "B";
   const std::string formaCadastro = bol("IDFORMCADBREC");
   // Protest only on the title's code (any code but "3" asks for it), with
@@ -169,43 +167,28 @@ void Titulo(const TLoteSigcb& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(62, 1, doBanco ? "2" : "0");
     r.put(63, 11, PadR(bol("NRLANBOLREC"), 11));
     r.put(74, 4, Replicate(" ", 4));
-    r.put(78, 8, v.vencimento);
-    r.num(86, 15, cnab240::Valor(v.valor));
-    r.put(101, 5, "00000");
-    r.put(106, 1, "0");
-    r.put(107, 2, "02");
-    r.put(109, 1, "N");
-    r.put(110, 8, l.dataProc);
+    cnab240::VencimentoEEmissao(r, v, "0", "02", "N", l.dataProc);
     // interest from the day after the due date, only when the title has some
-    r.put(118, 1, moraDia != 0 ? "1" : "3");
-    r.put(119, 8, moraDia != 0 ? FormatDateTime("ddmmyyyy", v.dataVencimento + 1) : "00000000");
-    r.num(127, 15, moraDia != 0 ? Money(moraDia, 15) : "");
+    if (moraDia != 0)
+      cnab240::Encargo(r, 118, {"1", FormatDateTime("ddmmyyyy", v.dataVencimento + 1), Money(moraDia, 15)});
+    else
+      cnab240::Encargo(r, 118, {.codigo = "3"});
     cnab240::SemDescontoIofAbatimento(r);
     r.put(196, 25, PadR(v.controle, 25));
     r.put(221, 1, cdProtesto.empty() || cdProtesto == "3" ? "3" : "1");
     r.num(222, 2, qtProtesto.empty() ? "00" : Right(qtProtesto, 2));
     r.put(224, 1, cdDevolucao.empty() || cdDevolucao == "2" ? "2" : "1");
     r.num(225, 3, qtDevolucao.empty() ? "000" : Right(qtDevolucao, 3));
-    r.put(228, 2, "09");
-    r.put(230, 10, Replicate("0", 10));
-    r.put(240, 1, " ");
+    cnab240::MoedaEContrato(r, "");
     saida.escreve(r);
   }
 
   // Segment Q: the payer (override record first) and the account's guarantor.
   {
-    const TAvalista& a = l.avalista;
-    const bool comAvalista = !EmptyString(a.inscricao) && !EmptyString(a.nome);
-    const bool juridica = a.tipo == "J";
     Record r = saida.segmento("Q");
     cnab240::BlocoPagador(r, cnab240::LePagador(v.pagador));
-    r.put(154, 1, !comAvalista ? "0" : juridica ? "2" : "1");
-    // a company's tax id in 14 digits, a person's in 11
-    r.num(155, 15, comAvalista ? LeftStr(SemPontuacao(a.inscricao), juridica ? 14 : 11) : "");
-    r.put(170, 40, comAvalista ? PadR(CampoValido(LeftStr(a.nome, 40)), 40) : Replicate(" ", 40));
-    r.put(210, 3, "000");
-    r.put(213, 20, Replicate(" ", 20));
-    r.put(233, 8, Replicate(" ", 8));
+    cnab240::AvalistaNoQ(r, l.avalista, cnab240::AvalistaPreenchido(l.avalista), 11);
+    cnab240::CorrespondenteNoQ(r, "000");
     saida.escreve(r);
   }
 
@@ -215,12 +198,8 @@ void Titulo(const TLoteSigcb& l, TTitulo& t, const cnab240::TSaida& saida) {
   if (cnab240::TemSegmentoR(t)) {
     Record r = saida.segmento("R");
     r.put(18, 48, Replicate("0", 48));
-    r.put(66, 1, multaPerc != 0 ? "2" : multaValor != 0 ? "1" : "0");
-    r.put(67, 8, v.vencimento);
-    r.num(75, 15, multaPerc != 0 ? Money(multaPerc, 15) : multaValor != 0 ? Money(multaValor, 15) : "");
-    r.put(90, 10, Replicate(" ", 10));
-    r.put(100, 40, cnab240::MensagemBoleto(t));
-    r.put(140, 40, Replicate(" ", 40));
+    cnab240::Encargo(r, 66, cnab240::Multa(t, v.vencimento));
+    cnab240::MensagensR(r, cnab240::MensagemBoleto(t), "");
     r.put(180, 61, Replicate(" ", 61));
     saida.escreve(r);
   }
@@ -253,7 +232,7 @@ void Remessa_BcoCaixa_SIGCB(const TRemessa& rem, TTitulos& titulos, bool) {
       .convenio = LeConvenioSigcb(rem),
       .agencia = LeAgenciaSigcb(rem),
       .avalista = rem.Avalista(),
-      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .nomeEmpresa = cnab240::NomeEmpresa(empresa.nome),
       .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
       .movimento = cnab240::Movimento(rem.Operacao()),
   };

@@ -21,6 +21,12 @@ Record Inicio(const TRegras& regras, std::string_view lote, std::string_view tip
   return r;
 }
 
+// The guarantor's tax id: a company's first 14 digits, a person's first
+// larguraPessoa.
+std::string InscricaoAvalista(const layouts::TAvalista& a, int larguraPessoa) {
+  return LeftStr(SemPontuacao(a.inscricao), a.tipo == "J" ? 14 : larguraPessoa);
+}
+
 Record Segmento(const TRegras& regras, int numero, std::string_view letra, std::string_view movimento) {
   Record r = Inicio(regras, regras.lote, "3");
   r.put(9, 5, Ajusta(IntToStr(numero), 5));
@@ -59,6 +65,19 @@ void TArquivo::EscreveTrailerLote(bool totaisZerados) {
   } else {
     r.put(24, 217, Replicate(" ", 217));
   }
+  write(r);
+}
+
+void TArquivo::EscreveTrailerLote(const TTotaisLote& totais) {
+  Record r = TrailerLote();
+  r.put(9, 9, Replicate(" ", 9));
+  r.num(18, 6, IntToStr(RegistrosLote()));
+  for (int k = 0; k < 4; ++k) {
+    r.num(24 + 23 * k, 6, IntToStr(totais.titulos[k]));
+    r.num(30 + 23 * k, 17, VirgDeciAssu(FormatFloat("#0.00", totais.valor[k]), 17));
+  }
+  r.put(116, 8, Replicate(" ", 8));
+  r.put(124, 117, Replicate(" ", 117));
   write(r);
 }
 
@@ -142,6 +161,10 @@ TEmpresa LeEmpresaDoCadastro(const TRemessa& rem) {
   return e;
 }
 
+std::string NomeEmpresa(const std::string& nome) {
+  return PadR(CampoValido(LeftStr(nome, 30)), 30);
+}
+
 void VerificaInscricao(const TRemessa& rem, const TEmpresa& e) {
   if (AllTrim(Nr_Codigo(e.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
 }
@@ -164,12 +187,22 @@ TPagador LePagador(const layouts::TPagador& p) {
 void BlocoPagador(Record& r, const TPagador& p) {
   r.put(18, 1, p.tipo);
   r.num(19, 15, LeftStr(SemPontuacao(p.inscricao), 15));
+  EnderecoPagador(r, p);
+}
+
+void EnderecoPagador(Record& r, const TPagador& p) {
   r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
   r.put(74, 40, PadR(CampoValido(LeftStr(p.endereco, 40)), 40));
   r.put(114, 15, PadR(CampoValido(LeftStr(p.bairro, 15)), 15));
   r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
   r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
   r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+}
+
+TPagador Aparado(TPagador p) {
+  p.endereco = AllTrim(p.endereco);
+  p.bairro = AllTrim(p.bairro);
+  return p;
 }
 
 void SegmentoQ(const TSaida& saida, const TPagador& p, std::string_view bancoCorrespondente) {
@@ -195,12 +228,11 @@ void Inscricao15(Record& r, int pos, const std::string& tipo, const std::string&
 void PagadorComBairroNoEndereco(Record& r, const TPagador& p) {
   r.put(18, 1, p.tipo);
   Inscricao15(r, 19, p.tipo, p.inscricao);
-  r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
-  r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco) + " " + AllTrim(p.bairro), 40)), 40));
-  r.put(114, 15, Replicate(" ", 15));
-  r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
-  r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
-  r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
+  // the district after the address, its own field left blank
+  TPagador q = p;
+  q.endereco = AllTrim(p.endereco) + " " + AllTrim(p.bairro);
+  q.bairro.clear();
+  EnderecoPagador(r, q);
   SemAvalistaNoQ(r, "000");
 }
 
@@ -208,33 +240,6 @@ void SegmentoQComBairroNoEndereco(const TSaida& saida, const TPagador& p) {
   Record r = saida.segmento("Q");
   PagadorComBairroNoEndereco(r, p);
   saida.escreve(r);
-}
-
-bool TAvalista::completo() const {
-  return !EmptyString(inscricao) && !EmptyString(nome);
-}
-
-TAvalista LeAvalista(const TRemessa& rem) {
-  const layouts::TAvalista a = rem.Avalista();
-  TAvalista r;
-  if (!a.completo()) return r;
-  const bool juridica = a.tipo == "J";
-  const int n = juridica ? 14 : 11;
-  r.tipo = juridica ? "2" : "1";
-  r.inscricao = Ajusta(CampoValido(LeftStr(Nr_Codigo(a.inscricao), n)), n);
-  r.nome = a.nome;
-  return r;
-}
-
-TConta LeConta(const TRemessa& rem) {
-  const std::string agencia = rem.CNABRec.S("CDAGENCIA");
-  TConta r;
-  r.agencia = agencia.empty() ? "00000" : Ajusta(LeftStr(SemPontuacao(AllTrim(agencia)), 4), 5);
-  r.dvAgencia = Right(agencia, 1);
-  r.conta = rem.CNABRec.S("CDCONTCORR").empty() ? Replicate("0", 12)
-                                                : Ajusta(LeftStr(SemPontuacao(rem.ContaCorrente()), 12), 12);
-  r.dvConta = Right(rem.DacContaCorrente(), 1);
-  return r;
 }
 
 void EmpresaArquivo(Record& r, const std::string& tipo, const std::string& inscricao) {
@@ -316,13 +321,57 @@ std::string Valor(double v) {
   return VirgDeciAssu(FormatFloat("#0.00", v), 15);
 }
 
-void ReservadoCsp(Record& r) {
+void ReservadoServico(Record& r, std::string_view servico) {
   r.put(172, 20, Replicate(" ", 20));
   r.put(192, 20, Replicate(" ", 20));
   r.put(212, 11, Replicate(" ", 11));
-  r.put(223, 3, "CSP");
+  r.put(223, 3, servico);
   r.put(226, 3, "000");
   r.put(229, 12, Replicate(" ", 12));
+}
+
+void VencimentoEEmissao(Record& r, const TValores& v, std::string_view dv, std::string_view especie,
+                        std::string_view aceite, const std::string& emissao) {
+  r.put(78, 8, v.vencimento);
+  r.num(86, 15, Valor(v.valor));
+  r.put(101, 5, "00000");
+  r.put(106, 1, dv);
+  r.put(107, 2, especie);
+  r.put(109, 1, aceite);
+  r.put(110, 8, emissao);
+}
+
+void Encargo(Record& r, int pos, const TEncargo& e) {
+  r.put(pos, 1, e.codigo);
+  r.put(pos + 1, 8, e.data);
+  r.num(pos + 9, 15, e.valor);
+}
+
+TEncargo Multa(TTitulo& t, const std::string& data) {
+  const double percentual = t.F("VRPEMULBREC");
+  const double valor = t.F("VRMULTABREC");
+  if (percentual != 0) return {"2", data, Money(percentual, 15)};
+  if (valor != 0) return {"1", data, Money(valor, 15)};
+  return {"0", data, ""};
+}
+
+void Protesto(Record& r, const TProtesto& p, std::string_view baixa, std::string_view diasBaixa) {
+  r.num(221, 1, p.codigo);
+  r.num(222, 2, p.dias);
+  r.put(224, 1, baixa);
+  r.put(225, 3, diasBaixa);
+}
+
+void MoedaEContrato(Record& r, const std::string& contrato) {
+  r.put(228, 2, "09");
+  r.num(230, 10, contrato);
+  r.put(240, 1, " ");
+}
+
+void ReservadoArquivo(Record& r) {
+  r.put(172, 20, Replicate(" ", 20));
+  r.put(192, 20, Replicate(" ", 20));
+  r.put(212, 29, Replicate(" ", 29));
 }
 
 void SemDesconto(Record& r, int pos) {
@@ -337,20 +386,52 @@ void SemDescontoIofAbatimento(Record& r) {
   r.put(181, 15, Replicate("0", 15));
 }
 
+void MensagensR(Record& r, std::string_view linha1, std::string_view linha2) {
+  r.put(90, 10, Replicate(" ", 10));
+  r.put(100, 40, linha1);
+  r.put(140, 40, linha2);
+}
+
+void SemDebitoAutomatico(Record& r, std::string_view dv) {
+  r.put(200, 8, Replicate("0", 8));
+  r.put(208, 3, "000");
+  r.put(211, 5, "00000");
+  r.put(216, 1, dv);
+  r.put(217, 12, Replicate("0", 12));
+  r.put(229, 1, dv);
+  r.put(230, 1, dv);
+  r.put(231, 1, "0");
+  r.put(232, 9, Replicate(" ", 9));
+}
+
 void SemAvalistaNoQ(Record& r, std::string_view bancoCorrespondente) {
   r.put(154, 1, "0");
   r.put(155, 15, Replicate("0", 15));
   r.put(170, 40, Replicate(" ", 40));
+  CorrespondenteNoQ(r, bancoCorrespondente);
+}
+
+bool AvalistaPreenchido(const layouts::TAvalista& a) {
+  return !EmptyString(a.inscricao) && !EmptyString(a.nome);
+}
+
+void AvalistaNoQ(Record& r, const layouts::TAvalista& a, bool comAvalista, int larguraPessoa) {
+  r.put(154, 1, !comAvalista ? "0" : a.tipo == "J" ? "2" : "1");
+  r.num(155, 15, comAvalista ? InscricaoAvalista(a, larguraPessoa) : "");
+  r.put(170, 40, comAvalista ? PadR(CampoValido(LeftStr(a.nome, 40)), 40) : Replicate(" ", 40));
+}
+
+void CorrespondenteNoQ(Record& r, std::string_view bancoCorrespondente) {
   r.put(210, 3, bancoCorrespondente);
   r.put(213, 20, Replicate(" ", 20));
   r.put(233, 8, Replicate(" ", 8));
 }
 
-void AvalistaY01(Record& r, const std::string& tipo, const std::string& inscricao, const std::string& nome) {
+void AvalistaY01(Record& r, const layouts::TAvalista& a) {
   r.put(18, 2, "01");
-  r.put(20, 1, tipo);
-  r.num(21, 15, inscricao);
-  r.put(36, 40, PadR(CampoValido(LeftStr(nome, 40)), 40));
+  r.put(20, 1, a.tipo == "J" ? "2" : "1");
+  r.num(21, 15, InscricaoAvalista(a, 11));
+  r.put(36, 40, PadR(CampoValido(LeftStr(a.nome, 40)), 40));
   r.put(76, 40, Replicate(" ", 40));
   r.put(116, 15, Replicate(" ", 15));
   r.put(131, 5, "00000");

@@ -9,6 +9,7 @@
 // says so in TRegras; everything else it states in its own records.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,13 @@ struct TRegras {
   bool contaContas = true;
 };
 
+// Titles and their total value per kind of collection (simple, linked,
+// secured, discounted), for the banks that count them in the lot trailer.
+struct TTotaisLote {
+  std::array<int, 4> titulos{};
+  std::array<double, 4> valor{};
+};
+
 class TArquivo {
  public:
   TArquivo(std::string path, TRegras regras);
@@ -53,6 +61,11 @@ class TArquivo {
   // totaisZerados, the counts and totals per kind of collection (024-115)
   // as zeros, as most banks take them from the file; blanks to the end.
   void EscreveTrailerLote(bool totaisZerados = true);
+  // Writes the lot trailer with its record count (018-023) and, per kind of
+  // collection at 024-115, the titles in 6 digits and their total in 17
+  // (two implied decimals); a blank notice number (116-123), blanks to the
+  // end.
+  void EscreveTrailerLote(const TTotaisLote& totais);
   // Writes the file trailer: one lot, the records of the file and, where the
   // bank asks for it, a zero count of accounts at 030-035; blanks to the end.
   void EscreveTrailerArquivo(bool contaContas);
@@ -130,6 +143,8 @@ struct TEmpresa {
   std::string nome;  // as stored
 };
 TEmpresa LeEmpresa(const TRemessa& rem);
+// The company's name as both headers carry it, in its 30 positions.
+std::string NomeEmpresa(const std::string& nome);
 // The company row itself (qryEmpresa), for the banks that never take the
 // branch: "F" "1", anything else "2".
 TEmpresa LeEmpresaDoCadastro(const TRemessa& rem);
@@ -155,9 +170,14 @@ inline TPagador LePagador(TTitulo& t) {
   return LePagador(t.Pagador());
 }
 // Segment Q 018-153 as most banks take the payer: type, tax id in 15 digits,
-// name, address, district, postcode, city and state. A bank that departs
-// writes its own fields.
+// and from 034 EnderecoPagador. A bank that departs writes its own fields.
 void BlocoPagador(Record& r, const TPagador& p);
+// Segment Q 034-153: the payer's name, address, district, postcode, city and
+// state.
+void EnderecoPagador(Record& r, const TPagador& p);
+// The payer with address and district trimmed of the blanks around them, for
+// the banks that read them so.
+TPagador Aparado(TPagador p);
 
 // Segment Q written whole for the banks that take the payer as BlocoPagador
 // writes it and send no guarantor in Q (SemAvalistaNoQ).
@@ -176,25 +196,6 @@ void Inscricao15(Record& r, int pos, const std::string& tipo, const std::string&
 void PagadorComBairroNoEndereco(Record& r, const TPagador& p);
 // Segment Q written whole with that block.
 void SegmentoQComBairroNoEndereco(const TSaida& saida, const TPagador& p);
-
-// The account's guarantor, tax id cut to its kind's width; empty when the
-// account has no complete guarantor.
-struct TAvalista {
-  std::string tipo;  // "1" person, "2" company
-  std::string inscricao, nome;
-  bool completo() const;
-};
-TAvalista LeAvalista(const TRemessa& rem);
-
-// The batch account as the banks read it in 5 + 1 and 12 + 1 positions: the
-// agency's first four characters with the last character of the stored code
-// as its check digit, the account without and with its check digit. An empty
-// agency or account is sent as zeros; its check digit stays blank rather than
-// moving the fields after it.
-struct TConta {
-  std::string agencia, dvAgencia, conta, dvConta;
-};
-TConta LeConta(const TRemessa& rem);
 
 // File header 009-032 as the banks take it: blanks, the company's tax-id
 // type and its tax id in 14 digits (inscricao, cut as the bank cuts it).
@@ -251,8 +252,33 @@ bool TemSegmentoR(TTitulo& t);
 std::string Valor(double v);
 
 // File header 172-240 for the banks that keep it for their own use and name
-// their collection service there: blanks, "CSP" at 223, zeros, blanks.
-void ReservadoCsp(Record& r);
+// their collection service there: blanks, the service at 223 ("CSP", or
+// blanks for none), zeros, blanks.
+void ReservadoServico(Record& r, std::string_view servico);
+// File header 172-240 as the banks that read nothing there take it: blanks
+// for the bank's use, for the company's, and to the end.
+void ReservadoArquivo(Record& r);
+
+// Segment P 078-117: the due date, the title value, the collecting agency as
+// zeros (the bank picks it) with its check digit as the bank reads an absent
+// one (dv: a blank or "0"), the title's kind and acceptance as the bank codes
+// them, and its issue date ("ddmmyyyy").
+void VencimentoEEmissao(Record& r, const TValores& v, std::string_view dv, std::string_view especie,
+                        std::string_view aceite, const std::string& emissao);
+
+// A charge as segment P (interest, 118-141) and segment R (fine, 066-089)
+// carry it: its code, the date it runs from (zeros for none) and its amount
+// or rate in 15 digits (zeros for none).
+struct TEncargo {
+  std::string codigo;
+  std::string data = "00000000";
+  std::string valor{};
+};
+void Encargo(Record& r, int pos, const TEncargo& e);
+
+// The fine as most banks take it, from data: its percentage under code "2",
+// else its amount under "1", each as money; code "0" and no amount for none.
+TEncargo Multa(TTitulo& t, const std::string& data);
 
 // A discount the title does not give, in its 24 positions from pos: code
 // "0", a zero date and a zero amount (P 142, R 018 and R 042).
@@ -261,13 +287,43 @@ void SemDesconto(Record& r, int pos);
 // rebate, as every bank here sends them but one.
 void SemDescontoIofAbatimento(Record& r);
 
-// Segment Q 154-240 for the banks that send no guarantor in Q: type "0", a
-// zero tax id, a blank name, the correspondent bank's code at 210 ("000" or
-// blanks, as the bank reads an absent one) and blanks.
-void SemAvalistaNoQ(Record& r, std::string_view bancoCorrespondente);
+// Segment P 221-227: the protest code and days, then the write-off code and
+// days as the bank takes them for every title (baixa, diasBaixa).
+void Protesto(Record& r, const TProtesto& p, std::string_view baixa, std::string_view diasBaixa);
+// Segment P 228-240: the currency "09" (real), the company's contract with
+// the bank (zeros without one) and a blank.
+void MoedaEContrato(Record& r, const std::string& contrato);
 
-// Segment Y, optional record "01", from 018: the guarantor's type, tax id and
-// name; its address left blank and zeros where the bank reads numbers.
-void AvalistaY01(Record& r, const std::string& tipo, const std::string& inscricao, const std::string& nome);
+// Segment R 090-179: blanks, then the two message lines the slip prints
+// (each cut or blank-filled to its 40 positions; "" for a line the bank is
+// not sent).
+void MensagensR(Record& r, std::string_view linha1, std::string_view linha2);
+// Segment R 200-240 for the titles sent with no automatic debit: a zero
+// payer occurrence, the debit bank, agency and account as zeros with their
+// check digits as the bank reads an absent one (dv: "0" or a blank), "0" for
+// no debit notice, and blanks.
+void SemDebitoAutomatico(Record& r, std::string_view dv);
+
+// Segment Q 154-240 for the banks that send no guarantor in Q: type "0", a
+// zero tax id, a blank name, then CorrespondenteNoQ.
+void SemAvalistaNoQ(Record& r, std::string_view bancoCorrespondente);
+// The account's guarantor as most banks take it: with a tax id and a name
+// that are not blank.
+bool AvalistaPreenchido(const layouts::TAvalista& a);
+// Segment Q 154-209 for the banks that send the account's guarantor there:
+// its type ("2" a company, "1" a person), its tax id (a company's first 14
+// digits, a person's first larguraPessoa) and its name; type "0", zeros and
+// blanks when the bank sends none (comAvalista: the banks differ on a tax id
+// or name that is stored blank).
+void AvalistaNoQ(Record& r, const layouts::TAvalista& a, bool comAvalista, int larguraPessoa);
+// Segment Q 210-240: the correspondent bank's code ("000" or blanks, as the
+// bank reads an absent one), blanks for its title number and blanks.
+void CorrespondenteNoQ(Record& r, std::string_view bancoCorrespondente);
+
+// Segment Y, optional record "01", from 018: the guarantor's type ("2" a
+// company, "1" a person), tax id (a company's first 14 digits, a person's
+// first 11) and name; its address left blank and zeros where the bank reads
+// numbers.
+void AvalistaY01(Record& r, const layouts::TAvalista& a);
 
 }  // namespace layouts::cnab240

@@ -85,15 +85,11 @@ void HeaderLote(Record& r, const TLoteHSBC& l) {
 }
 
 // Charge code and amount (118, 127-141): the interest percentage first, then
-// the daily interest, each as money.
-struct TEncargoHSBC {
-  std::string codigo, valor;
-};
-
-TEncargoHSBC EncargoHSBC(TTitulo& t) {
-  if (t.F("VRPEMORBREC") != 0) return {"2", Money(t.F("VRPEMORBREC"), 15)};
-  if (t.F("VRMORDIABREC") != 0) return {"1", Money(t.F("VRMORDIABREC"), 15)};
-  return {"3", ""};
+// the daily interest, each as money; the bank takes no date (zeros).
+cnab240::TEncargo EncargoHSBC(TTitulo& t) {
+  if (t.F("VRPEMORBREC") != 0) return {.codigo = "2", .valor = Money(t.F("VRPEMORBREC"), 15)};
+  if (t.F("VRMORDIABREC") != 0) return {.codigo = "1", .valor = Money(t.F("VRMORDIABREC"), 15)};
+  return {.codigo = "3"};
 }
 
 // The bank's protest codes: "4" for the title's code "1", "5" for "2", no
@@ -121,7 +117,7 @@ void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
   const bool bancoEmite = v.impressao == "B";
   const std::string carteira = AllTrim(bol("IDCARTCOBREC"));
   const std::string titulo = CampoValido(v.controle);
-  const TEncargoHSBC encargo = EncargoHSBC(t);
+  const cnab240::TEncargo encargo = EncargoHSBC(t);
 
   // Segment P
   {
@@ -146,18 +142,11 @@ void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(107, 2, "02");
     r.put(109, 1, "A");
     r.put(110, 8, l.dataProc);
-    r.put(118, 1, encargo.codigo);
-    r.put(119, 8, "00000000");
-    r.num(127, 15, encargo.valor);
+    cnab240::Encargo(r, 118, encargo);
     cnab240::SemDescontoIofAbatimento(r);
     r.put(196, 25, PadR(titulo, 25));
-    r.put(221, 1, ProtestoHSBC(bol("CDDIAPROTBOL")));
-    r.num(222, 2, DiasProtestoHSBC(t));
-    r.put(224, 1, "2");
-    r.put(225, 3, "000");
-    r.put(228, 2, "09");
-    r.put(230, 10, Replicate("0", 10));
-    r.put(240, 1, " ");
+    cnab240::Protesto(r, {ProtestoHSBC(bol("CDDIAPROTBOL")), DiasProtestoHSBC(t)}, "2", "000");
+    cnab240::MoedaEContrato(r, "");
     saida.escreve(r);
   }
 
@@ -191,7 +180,7 @@ void Remessa_BcoHSBC(const TRemessa& rem, TTitulos& titulos, bool) {
       .conta = conta,
       // the agency's first four digits and the account's first seven
       .convenio = LeftStr(conta.agencia, 4) + LeftStr(conta.conta, 7),
-      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .nomeEmpresa = cnab240::NomeEmpresa(empresa.nome),
       .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
       .movimento = cnab240::Movimento(rem.Operacao()),
   };

@@ -58,6 +58,15 @@ TEncargoNossaCaixa EncargoNossaCaixa(TTitulo& t) {
   return {"3", ""};
 }
 
+// Agency, "0000", account and its check digit, as both headers and segment P
+// carry them.
+void ContaNossaCaixa(Record& r, int pos, const TContaNossaCaixa& c) {
+  r.num(pos, 6, c.agencia);
+  r.put(pos + 6, 4, "0000");
+  r.num(pos + 10, 8, c.conta);
+  r.num(pos + 18, 1, c.dv);
+}
+
 // What every record of the file takes from the batch, read once.
 struct TLoteNossaCaixa {
   const TRemessa& rem;
@@ -75,10 +84,7 @@ std::string InscricaoNossaCaixa(const cnab240::TEmpresa& e, int n) {
 void HeaderArquivo(Record& r, const TLoteNossaCaixa& l) {
   cnab240::EmpresaArquivo(r, l.empresa.tipo, InscricaoNossaCaixa(l.empresa, 14));
   r.put(33, 20, Replicate(" ", 20));
-  r.num(53, 6, l.conta.agencia);
-  r.put(59, 4, "0000");
-  r.num(63, 8, l.conta.conta);
-  r.num(71, 1, l.conta.dv);
+  ContaNossaCaixa(r, 53, l.conta);
   r.put(72, 1, " ");
   cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, PadR("BANCO NOSSA CAIXA", 30), "020");
   r.put(172, 69, Replicate(" ", 69));
@@ -89,10 +95,7 @@ void HeaderLote(Record& r, const TLoteNossaCaixa& l) {
   cnab240::ServicoLote(r, "00", "020", l.empresa.tipo);
   r.num(19, 15, InscricaoNossaCaixa(l.empresa, 15));
   r.put(34, 20, Replicate(" ", 20));
-  r.num(54, 6, l.conta.agencia);
-  r.put(60, 4, "0000");
-  r.num(64, 8, l.conta.conta);
-  r.num(72, 1, l.conta.dv);
+  ContaNossaCaixa(r, 54, l.conta);
   r.put(73, 1, " ");
   r.put(74, 30, l.nomeEmpresa);
   r.put(104, 3, Replicate(" ", 3));
@@ -111,10 +114,7 @@ void Titulo(const TLoteNossaCaixa& l, TTitulo& t, const cnab240::TSaida& saida) 
   // Segment P
   {
     Record r = saida.segmento("P");
-    r.num(18, 6, l.conta.agencia);
-    r.put(24, 4, "0000");
-    r.num(28, 8, l.conta.conta);
-    r.num(36, 1, l.conta.dv);
+    ContaNossaCaixa(r, 18, l.conta);
     r.put(37, 5, Replicate(" ", 5));
     r.put(42, 6, "000000");
     r.num(48, 10, NossoNumeroNossaCaixa(t));
@@ -148,21 +148,9 @@ void Titulo(const TLoteNossaCaixa& l, TTitulo& t, const cnab240::TSaida& saida) 
     saida.escreve(r);
   }
 
-  // Segment Q: the payer (override record first), no guarantor.
-  {
-    const cnab240::TPagador p = cnab240::LePagador(t);
-    Record r = saida.segmento("Q");
-    r.put(18, 1, p.tipo);
-    r.num(19, 15, LeftStr(SemPontuacao(p.inscricao), 15));
-    r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
-    r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco), 40)), 40));
-    r.put(114, 15, PadR(CampoValido(LeftStr(AllTrim(p.bairro), 15)), 15));
-    r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
-    r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
-    r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
-    cnab240::SemAvalistaNoQ(r, "   ");
-    saida.escreve(r);
-  }
+  // Segment Q: the payer (override record first), address and district
+  // trimmed, no guarantor.
+  cnab240::SegmentoQ(saida, cnab240::Aparado(cnab240::LePagador(t)), "   ");
 }
 
 }  // namespace
@@ -174,7 +162,7 @@ void Remessa_BcoNossaCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
       .rem = rem,
       .empresa = empresa,
       .conta = LeContaNossaCaixa(rem),
-      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .nomeEmpresa = cnab240::NomeEmpresa(empresa.nome),
       .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
       .movimento = cnab240::Movimento(rem.Operacao()),
   };

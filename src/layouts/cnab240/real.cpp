@@ -79,11 +79,7 @@ std::string DocumentoReal(const std::string& duplicata, const std::string& parce
 // every amount as a percentage of the title. A title without value has no
 // percentage to state for a daily interest or a fine amount: those rules pass
 // it over, and the next rule that applies decides.
-struct TEncargo {
-  std::string codigo, data, valor;
-};
-
-TEncargo EncargoReal(TTitulo& t, const std::string& vencimento) {
+cnab240::TEncargo EncargoReal(TTitulo& t, const std::string& vencimento) {
   auto v = [&t](const char* n) { return t.F(n); };
   const double valor = v("VRFINALBREC");
   if (v("VRPEMORBREC") != 0) return {"1", vencimento, Money(v("VRPEMORBREC"), 15)};
@@ -113,12 +109,7 @@ void HeaderArquivo(Record& r, const TLoteReal& l) {
   r.num(71, 1, c.dvConta, " ");
   r.put(72, 1, " ");
   cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, cnab240::NomeBanco(l.rem), "040");
-  r.put(172, 20, Replicate(" ", 20));
-  r.put(192, 20, Replicate(" ", 20));
-  r.put(212, 11, Replicate(" ", 11));
-  r.put(223, 3, Replicate(" ", 3));
-  r.put(226, 3, "000");
-  r.put(229, 12, Replicate(" ", 12));
+  cnab240::ReservadoServico(r, "   ");
 }
 
 // Lot header (type "1"), from 009.
@@ -138,7 +129,7 @@ void Titulo(const TLoteReal& l, TTitulo& t, const cnab240::TSaida& saida) {
   const cnab240::TValores v(t);
   const std::string carteira = bol("CDCARTCOBBOL").AsString();
   const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
-  const TEncargo encargo = EncargoReal(t, v.vencimento);
+  const cnab240::TEncargo encargo = EncargoReal(t, v.vencimento);
   auto dup = [&](const char* n) { return t.Registro(TRegistro::Duplicata, n); };
 
   // Segment P
@@ -159,25 +150,12 @@ void Titulo(const TLoteReal& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(61, 1, EmissaoReal(v.impressao, v.nosso));
     r.put(62, 1, " ");
     r.put(63, 15, DocumentoReal(dup("DUPLICATA"), dup("NRPARCELA"), bol("NRLANBOLREC").AsString()));
-    r.put(78, 8, v.vencimento);
-    r.num(86, 15, cnab240::Valor(v.valor));
-    r.put(101, 5, "00000");
-    r.put(106, 1, " ");
-    r.put(107, 2, "02");
-    r.put(109, 1, "A");
-    r.put(110, 8, l.dataProc);
-    r.put(118, 1, encargo.codigo);
-    r.put(119, 8, encargo.data);
-    r.num(127, 15, encargo.valor);
+    cnab240::VencimentoEEmissao(r, v, " ", "02", "A", l.dataProc);
+    cnab240::Encargo(r, 118, encargo);
     cnab240::SemDescontoIofAbatimento(r);
     r.put(196, 25, cnab240::IdentificacaoComCarteira(t));
-    r.num(221, 1, protesto.codigo);
-    r.num(222, 2, protesto.dias);
-    r.put(224, 1, "0");
-    r.put(225, 3, Replicate(" ", 3));
-    r.put(228, 2, "09");
-    r.num(230, 10, ContratoReal(l.rem, bol("IDCARTCOBREC").AsString()));
-    r.put(240, 1, " ");
+    cnab240::Protesto(r, protesto, "0", "   ");
+    cnab240::MoedaEContrato(r, ContratoReal(l.rem, bol("IDCARTCOBREC").AsString()));
     saida.escreve(r);
   }
 
@@ -189,19 +167,10 @@ void Titulo(const TLoteReal& l, TTitulo& t, const cnab240::TSaida& saida) {
     Record r = saida.segmento("R");
     cnab240::SemDesconto(r, 18);
     cnab240::SemDesconto(r, 42);
-    r.put(66, 1, "0");
-    r.put(67, 8, "00000000");
-    r.put(75, 15, Replicate("0", 15));
-    r.put(90, 10, Replicate(" ", 10));
-    r.put(100, 40, cnab240::MensagemBoleto(t));
-    r.put(140, 40, Replicate(" ", 40));
+    cnab240::Encargo(r, 66, {.codigo = "0"});
+    cnab240::MensagensR(r, cnab240::MensagemBoleto(t), "");
     r.put(180, 20, Replicate(" ", 20));
-    r.put(200, 16, Replicate("0", 16));
-    r.put(216, 1, " ");
-    r.put(217, 12, Replicate("0", 12));
-    r.put(229, 2, "  ");
-    r.put(231, 1, "0");
-    r.put(232, 9, Replicate(" ", 9));
+    cnab240::SemDebitoAutomatico(r, " ");
     saida.escreve(r);
   }
 }
@@ -218,7 +187,7 @@ void RemessaReal(const TRemessa& rem, TTitulos& titulos, const TLeiauteReal& lei
       .leiaute = leiaute,
       .empresa = empresa,
       .conta = LeContaReal(rem),
-      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .nomeEmpresa = cnab240::NomeEmpresa(empresa.nome),
       .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
       .movimento = leiaute.movimento,
   };

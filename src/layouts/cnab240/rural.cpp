@@ -80,22 +80,21 @@ std::string DocumentoRural(TTitulo& t, bool bancoImprime) {
 
 // Charge code and amount (118 and 127-141): the first of interest
 // percentage, daily interest, fine percentage and fine amount that the title
-// carries, every amount as a percentage of the title; the bank takes no date.
+// carries, every amount as a percentage of the title; the bank takes no date
+// (zeros).
 // A title without value has no percentage to state for a daily interest or
 // a fine amount: those rules pass it over, and the next rule that applies
 // decides.
-struct TEncargo {
-  std::string codigo, valor;
-};
-
-TEncargo EncargoRural(TTitulo& t) {
+cnab240::TEncargo EncargoRural(TTitulo& t) {
   auto v = [&t](const char* n) { return t.F(n); };
   const double valor = v("VRFINALBREC");
-  if (v("VRPEMORBREC") != 0) return {"1", Money(v("VRPEMORBREC"), 15)};
-  if (v("VRMORDIABREC") != 0 && valor != 0) return {"1", Money(v("VRMORDIABREC") * 100 / valor, 15)};
-  if (v("VRPEMULBREC") != 0) return {"2", Money(v("VRPEMULBREC"), 15)};
-  if (v("VRMULTABREC") != 0 && valor != 0) return {"2", Money(v("VRMULTABREC") * 100 / valor, 15)};
-  return {"3", ""};
+  if (v("VRPEMORBREC") != 0) return {.codigo = "1", .valor = Money(v("VRPEMORBREC"), 15)};
+  if (v("VRMORDIABREC") != 0 && valor != 0)
+    return {.codigo = "1", .valor = Money(v("VRMORDIABREC") * 100 / valor, 15)};
+  if (v("VRPEMULBREC") != 0) return {.codigo = "2", .valor = Money(v("VRPEMULBREC"), 15)};
+  if (v("VRMULTABREC") != 0 && valor != 0)
+    return {.codigo = "2", .valor = Money(v("VRMULTABREC") * 100 / valor, 15)};
+  return {.codigo = "3"};
 }
 
 // Pledged and discounted titles travel under the company's contract with the
@@ -116,9 +115,7 @@ void HeaderArquivo(Record& r, const TLoteRural& l) {
   r.num(62, 10, l.conta.conta);
   r.put(72, 1, "0");
   cnab240::GeracaoArquivo(r, l.rem, l.nomeEmpresa, cnab240::NomeBanco(l.rem), "030");
-  r.put(172, 20, Replicate(" ", 20));
-  r.put(192, 20, Replicate(" ", 20));
-  r.put(212, 29, Replicate(" ", 29));
+  cnab240::ReservadoArquivo(r);
 }
 
 // Lot header (type "1"), from 009.
@@ -141,7 +138,7 @@ void Titulo(const TLoteRural& l, TTitulo& t, const cnab240::TSaida& saida) {
   const TNossoRural nosso = NossoNumeroRural(v.nosso);
   const std::string forma = t.S("IDFORMCADBREC");
   const cnab240::TProtesto protesto = cnab240::LeProtesto(t, true);
-  const TEncargo encargo = EncargoRural(t);
+  const cnab240::TEncargo encargo = EncargoRural(t);
 
   // Segment P
   {
@@ -160,25 +157,12 @@ void Titulo(const TLoteRural& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(61, 1, bancoImprime ? "9" : "2");
     r.put(62, 1, bancoImprime ? "1" : "2");
     r.put(63, 15, DocumentoRural(t, bancoImprime));
-    r.put(78, 8, v.vencimento);
-    r.num(86, 15, cnab240::Valor(v.valor));
-    r.put(101, 5, "00000");
-    r.put(106, 1, " ");
-    r.put(107, 2, "06");
-    r.put(109, 1, "A");
-    r.put(110, 8, l.dataProc);
-    r.put(118, 1, encargo.codigo);
-    r.put(119, 8, "00000000");
-    r.num(127, 15, encargo.valor);
+    cnab240::VencimentoEEmissao(r, v, " ", "06", "A", l.dataProc);
+    cnab240::Encargo(r, 118, encargo);
     cnab240::SemDescontoIofAbatimento(r);
     r.put(196, 25, cnab240::IdentificacaoComCarteira(t));
-    r.num(221, 1, protesto.codigo);
-    r.num(222, 2, protesto.dias);
-    r.put(224, 1, "0");
-    r.put(225, 3, "000");
-    r.put(228, 2, "09");
-    r.num(230, 10, ContratoRural(l.rem, t.S("IDCARTCOBREC")));
-    r.put(240, 1, " ");
+    cnab240::Protesto(r, protesto, "0", "000");
+    cnab240::MoedaEContrato(r, ContratoRural(l.rem, t.S("IDCARTCOBREC")));
     saida.escreve(r);
   }
 
@@ -191,9 +175,7 @@ void Titulo(const TLoteRural& l, TTitulo& t, const cnab240::TSaida& saida) {
     cnab240::SemDesconto(r, 18);
     r.put(42, 24, Replicate(" ", 24));
     r.put(66, 24, Replicate(" ", 24));
-    r.put(90, 10, Replicate(" ", 10));
-    r.put(100, 40, cnab240::MensagemBoleto(t));
-    r.put(140, 40, Replicate(" ", 40));
+    cnab240::MensagensR(r, cnab240::MensagemBoleto(t), "");
     r.put(180, 61, Replicate(" ", 61));
     saida.escreve(r);
   }
@@ -211,7 +193,7 @@ void Remessa_BcoRural(const TRemessa& rem, TTitulos& titulos, bool) {
       .empresa = empresa,
       .conta = LeContaRural(rem),
       .ident = PadR(CampoValido(LeftStr(ident, 8)), 8),
-      .nomeEmpresa = PadR(CampoValido(LeftStr(empresa.nome, 30)), 30),
+      .nomeEmpresa = cnab240::NomeEmpresa(empresa.nome),
       .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
       .movimento = cnab240::Movimento(rem.Operacao()),
       .carteira = CarteiraRural(rem),

@@ -93,11 +93,7 @@ std::string TaxaMulta(double percentual) {
 // The fine amount travels as a percentage of the title value; a title without
 // value has none to state, so that rule passes it over and the title goes
 // without charge.
-struct TEncargo {
-  std::string codigo, data, valor;
-};
-
-TEncargo EncargoSantander(TTitulo& t, const std::string& vencimento) {
+cnab240::TEncargo EncargoSantander(TTitulo& t, const std::string& vencimento) {
   auto v = [&t](const char* n) { return t.F(n); };
   const double valor = v("VRFINALBREC");
   if (v("VRPEMORBREC") != 0) return {"2", vencimento, Taxa(v("VRPEMORBREC"))};
@@ -112,8 +108,7 @@ TEncargo EncargoSantander(TTitulo& t, const std::string& vencimento) {
 // other code the title carries; a title marked for no protest ("3") is never
 // protested, its days are not sent, and the bank collects it at the
 // company's agency.
-struct TProtestoSantander {
-  std::string codigo, dias;
+struct TProtestoSantander : cnab240::TProtesto {
   bool semProtesto;  // marked for no protest
 };
 
@@ -121,8 +116,8 @@ TProtestoSantander LeProtestoSantander(TTitulo& t) {
   const std::string codigo = t.S("CDDIAPROTBOL");
   const std::string dias = t.S("QTDIAPROTBOL");
   const bool semProtesto = !codigo.empty() && Right(codigo, 1) == "3";
-  if (semProtesto || dias.empty() || Ajusta(Right(dias, 2), 2) == "00") return {"3", "00", semProtesto};
-  return {"1", Right(dias, 2), false};
+  if (semProtesto || dias.empty() || Ajusta(Right(dias, 2), 2) == "00") return {{"3", "00"}, semProtesto};
+  return {{"1", Right(dias, 2)}, false};
 }
 
 // What every record of the file takes from the batch, read once.
@@ -170,10 +165,8 @@ void HeaderLote(Record& r, const TLoteSantander& l) {
 void Titulo(const TLoteSantander& l, TTitulo& t, const cnab240::TSaida& saida) {
   auto bol = [&](const char* n) { return t.S(n); };
   const cnab240::TValores v(t);
-  const double multaPerc = t.F("VRPEMULBREC");
-  const double multaValor = t.F("VRMULTABREC");
   const TProtestoSantander protesto = LeProtestoSantander(t);
-  const TEncargo encargo = EncargoSantander(t, v.vencimento);
+  const cnab240::TEncargo encargo = EncargoSantander(t, v.vencimento);
 
   // Segment P
   {
@@ -203,42 +196,25 @@ void Titulo(const TLoteSantander& l, TTitulo& t, const cnab240::TSaida& saida) {
     r.put(107, 2, "02");
     r.put(109, 1, "N");
     r.put(110, 8, l.dataProc);
-    r.put(118, 1, encargo.codigo);
-    r.put(119, 8, encargo.data);
-    r.num(127, 15, encargo.valor);
+    cnab240::Encargo(r, 118, encargo);
     r.put(142, 1, v.desconto > 0 ? "1" : "0");
     r.put(143, 8, v.desconto > 0 ? v.vencimento : "00000000");
     r.num(151, 15, v.desconto > 0 ? cnab240::Valor(v.valor * v.desconto / 100) : "");
     r.put(166, 15, Replicate("0", 15));
     r.put(181, 15, Replicate("0", 15));
     r.put(196, 25, cnab240::IdentificacaoComCarteira(t));
-    r.num(221, 1, protesto.codigo);
-    r.num(222, 2, protesto.dias);
-    r.put(224, 1, "2");
-    r.put(225, 3, "000");
+    cnab240::Protesto(r, protesto, "2", "000");
     r.put(228, 2, "00");
     r.put(230, 11, Replicate(" ", 11));
     saida.escreve(r);
   }
 
-  // Segment Q (payer and the account's guarantor)
+  // Segment Q (payer, address and district trimmed, and the account's
+  // guarantor)
   {
-    const cnab240::TPagador p = cnab240::LePagador(v.pagador);
-    const TAvalista& a = l.avalista;
-    const bool comAvalista = !EmptyString(a.inscricao) && !EmptyString(a.nome);
     Record r = saida.segmento("Q");
-    r.put(18, 1, p.tipo);
-    r.num(19, 15, LeftStr(SemPontuacao(p.inscricao), 15));
-    r.put(34, 40, PadR(CampoValido(LeftStr(p.nome, 40)), 40));
-    r.put(74, 40, PadR(CampoValido(LeftStr(AllTrim(p.endereco), 40)), 40));
-    r.put(114, 15, PadR(CampoValido(LeftStr(AllTrim(p.bairro), 15)), 15));
-    r.num(129, 8, LeftStr(CampoValidoCEPTEL(p.cep), 8));
-    r.put(137, 15, PadR(CampoValido(LeftStr(p.cidade, 15)), 15));
-    r.put(152, 2, PadR(CampoValido(LeftStr(p.uf, 2)), 2));
-    r.put(154, 1, !comAvalista ? "0" : a.tipo == "J" ? "2" : "1");
-    // a company's tax id in 14 digits, a person's in 11
-    r.num(155, 15, comAvalista ? LeftStr(SemPontuacao(a.inscricao), a.tipo == "J" ? 14 : 11) : "");
-    r.put(170, 40, comAvalista ? PadR(CampoValido(LeftStr(a.nome, 40)), 40) : Replicate(" ", 40));
+    cnab240::BlocoPagador(r, cnab240::Aparado(cnab240::LePagador(v.pagador)));
+    cnab240::AvalistaNoQ(r, l.avalista, cnab240::AvalistaPreenchido(l.avalista), 11);
     r.put(210, 3, "000");
     r.put(213, 3, "000");
     r.put(216, 3, "000");
@@ -247,17 +223,16 @@ void Titulo(const TLoteSantander& l, TTitulo& t, const cnab240::TSaida& saida) {
     saida.escreve(r);
   }
 
-  // Segment R (fine and slip message), sent for every title
+  // Segment R (fine and slip message), sent for every title; a title
+  // without fine goes under the fixed-amount code with a zero amount
   {
+    cnab240::TEncargo multa = cnab240::Multa(t, v.vencimento);
+    if (multa.codigo == "0") multa.codigo = "1";
     Record r = saida.segmento("R");
     cnab240::SemDesconto(r, 18);
     r.put(42, 24, Replicate(" ", 24));
-    r.put(66, 1, multaPerc != 0 ? "2" : "1");
-    r.put(67, 8, v.vencimento);
-    r.num(75, 15, multaPerc != 0 ? Money(multaPerc, 15) : multaValor != 0 ? Money(multaValor, 15) : "");
-    r.put(90, 10, Replicate(" ", 10));
-    r.put(100, 40, cnab240::MensagemBoleto(t));
-    r.put(140, 40, Replicate(" ", 40));
+    cnab240::Encargo(r, 66, multa);
+    cnab240::MensagensR(r, cnab240::MensagemBoleto(t), "");
     r.put(180, 61, Replicate(" ", 61));
     saida.escreve(r);
   }
@@ -273,7 +248,7 @@ void Remessa_BcoSantander(const TRemessa& rem, TTitulos& titulos, bool) {
       .tipoEmpresa = empresa.tipo,
       .inscricao = empresa.inscricao,
       // The bank knows the company by its own registration, whatever branch sends.
-      .nomeEmpresa = PadR(CampoValido(LeftStr(cnab240::LeEmpresaDoCadastro(rem).nome, 30)), 30),
+      .nomeEmpresa = cnab240::NomeEmpresa(cnab240::LeEmpresaDoCadastro(rem).nome),
       // The transmission code as the bank numbers it: typed punctuation dropped.
       .ident = LeftStr(SemPontuacao(rem.IdentRec), 15),
       .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
