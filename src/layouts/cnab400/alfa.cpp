@@ -4,6 +4,7 @@
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/bradesco_layout.h"
 #include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
@@ -13,8 +14,7 @@ using namespace fields;
 void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
   auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
 
-  const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
-  const std::string conta = Right(SemPontuacao(cnab("CDCONTCORR")), 8);
+  const cnab400::TContaBradesco conta = cnab400::ContaBradesco(rem);
   const std::string ocorrencia = Ocorrencia(rem.Operacao());
   const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
 
@@ -22,11 +22,13 @@ void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
   // whichever title the list stands on.
   auto cabecalho = [&](cnab400::TArquivo& arq) {
     Record r = arq.Cabecalho();
-    r.num(27, 20, LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20));
-    cnab400::EmpresaEBanco(r, rem.Cadastro().nome, "025", rem.ContaCorr.S("NMBANCO"), rem.Hoje());
-    r.put(101, 8, Replicate(" ", 8));
-    r.put(109, 2, "76");
-    r.num(111, 7, Right(cnab("NRCNABREC"), 7));
+    cnab400::CabecalhoBradesco(r, {.codigo = LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20),
+                                   .empresa = rem.Cadastro().nome,
+                                   .banco = "025",
+                                   .nomeBanco = rem.ContaCorr.S("NMBANCO"),
+                                   .data = rem.Hoje(),
+                                   .sistema = "76",
+                                   .sequencia = Right(cnab("NRCNABREC"), 7)});
     r.put(118, 277, Replicate(" ", 277));
     arq.Escreve(r);
   };
@@ -34,22 +36,11 @@ void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
   // Detail record (type "1"), up to its sequence.
   auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const cnab400::TValores v(t);
-    const std::string protesto = t.S("QTDIAPROTBOL");
-    // A daily amount, even a stored zero, stands before the monthly percentage.
-    std::string juros;
-    if (!t.Nulo("VRMORDIABREC"))
-      juros = VirgDeciAssu(FormatFloat("0.00", t.F("VRMORDIABREC")), 13);
-    else if (!t.Nulo("VRPEMORBREC"))
-      juros = VirgDeciAssu(FormatFloat("0.00", t.F("VRPEMORBREC") * v.valor / 100), 13);
 
     Record r = arq.Registro();
     r.put(1, 1, "1");
     r.put(2, 19, Replicate(" ", 19));
-    r.put(21, 1, "0");
-    r.num(22, 3, Right(v.carteira, 3));
-    r.num(25, 5, agencia);
-    r.num(30, 8, conta);
-    r.put(38, 25, PadR(v.controle, 25));
+    cnab400::Beneficiario(r, Right(v.carteira, 3), conta, v.controle);
     r.put(63, 3, "025");
     r.put(66, 5, "00000");
     // The bank numbers the titles whose slip it prints; the company's own
@@ -60,29 +51,17 @@ void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(94, 1, " ");
     r.put(95, 10, Replicate("0", 10));
     r.put(105, 4, Replicate(" ", 4));
-    r.put(109, 2, ocorrencia);
-    r.put(111, 10, cnab400::DuplicataOuLancamento(t));
-    r.put(121, 6, v.vencimento);
-    r.num(127, 13, Money(v.valor, 13));
-    r.put(140, 3, "000");
-    r.put(143, 5, "00000");
-    r.put(148, 2, "01");
-    r.put(150, 1, "N");
-    r.put(151, 6, emissao);
-    r.put(157, 2, v.ins1.empty() ? "00" : Ajusta(CampoValido(v.ins1), 2));
-    r.num(159, 2, Right(protesto, 2));
-    r.num(161, 13, juros);
-    r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
-    r.num(180, 13, v.desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", v.desconto * v.valor / 100), 13) : "");
-    r.put(193, 13, Replicate("0", 13));
-    r.put(206, 13, Replicate("0", 13));
-    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo, "99", "98"));
-    r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
-    r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.nome, 40)), 40));
-    r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 40)), 40));
-    r.put(315, 12, Replicate(" ", 12));
-    r.num(327, 8, Right(CampoValidoCEPTEL(v.pagador.cep), 8));
-    r.put(335, 60, PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 60)), 60));
+    cnab400::TCobranca c(ocorrencia, cnab400::DuplicataOuLancamento(t), emissao, t, v);
+    // The protest days go at 159; the amounts as they stand, a daily amount
+    // (even a stored zero) before the monthly percentage.
+    c.instrucao1 = v.ins1.empty() ? "00" : Ajusta(CampoValido(v.ins1), 2);
+    c.instrucao2 = Right(t.S("QTDIAPROTBOL"), 2);
+    c.instrucao2Numero = true;
+    c.juros = cnab400::JurosSemArredondar(t, v.valor);
+    c.desconto = cnab400::DescontoSemArredondar(v);
+    cnab400::Cobranca(r, c);
+    cnab400::PagadorBradesco(r, cnab400::TipoInscricao(v.pagador.tipo, "99", "98"), v.pagador);
+    r.put(335, 60, cnab400::Mensagem60(t));
     arq.Escreve(r);
   };
 

@@ -6,6 +6,7 @@
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/bradesco_layout.h"
 #include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
@@ -28,19 +29,19 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
   const TIdentidade empresa = rem.Cadastro();
   const std::string cedente = Right(SemPontuacao(rem.ContaCorr.S("CDCEDENTEBAN")), 20);
   const std::string remessa = SemPontuacao(cnab("NRSEQREMESSAREC"));
-  const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
-  const std::string conta = Right(SemPontuacao(cnab("CDCONTCORR")), 8);
+  const cnab400::TContaBradesco conta = cnab400::ContaBradesco(rem);
   const std::string ocorrencia = Ocorrencia(rem.Operacao());
   const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
 
   // Header record (type "0")
   auto cabecalho = [&](cnab400::TArquivo& arq) {
     Record r = arq.Cabecalho();
-    r.num(27, 20, cedente);
-    cnab400::EmpresaEBanco(r, empresa.nome, "069", "BPN Brasil BMSA", rem.DataProc);
-    r.put(101, 8, Preenche_Brancos(8));
-    r.put(109, 2, "MX");
-    r.num(111, 7, remessa.empty() ? "1" : Right(remessa, 7));
+    cnab400::CabecalhoBradesco(r, {.codigo = cedente,
+                                   .empresa = empresa.nome,
+                                   .banco = "069",
+                                   .nomeBanco = "BPN Brasil BMSA",
+                                   .data = rem.DataProc,
+                                   .sequencia = remessa.empty() ? "1" : Right(remessa, 7)});
     r.put(118, 277, Preenche_Brancos(277));
     r.num(395, 6, remessa.empty() ? "1" : Right(remessa, 6));
     arq.Escreve(r);
@@ -61,15 +62,8 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
 
     Record r = arq.Registro();
     r.put(1, 1, "1");
-    r.put(2, 5, "00000");
-    r.put(7, 1, " ");
-    r.put(8, 12, Replicate("0", 12));
-    r.put(20, 1, " ");
-    r.put(21, 1, "0");
-    r.put(22, 3, "003");
-    r.num(25, 5, agencia);
-    r.num(30, 8, conta);
-    r.put(38, 25, PadR(v.controle, 25));
+    cnab400::SemDebito(r);
+    cnab400::Beneficiario(r, "003", conta, v.controle);
     r.put(63, 3, "000");
     r.put(66, 5, "00000");
     r.num(71, 12, nosso);
@@ -78,22 +72,15 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(94, 12, Replicate(" ", 12));
     r.put(106, 1, "2");
     r.put(107, 2, Replicate(" ", 2));
-    r.put(109, 2, ocorrencia);
-    r.put(111, 10, documento);
-    r.put(121, 6, v.vencimento);
-    r.num(127, 13, Money(v.valor, 13));
-    r.put(140, 3, "000");
-    r.put(143, 5, "00000");
-    r.put(148, 2, "01");
-    r.put(150, 1, "A");
-    r.put(151, 6, emissao);
-    r.put(157, 2, prazo.empty() || prazo == "3" ? "00" : "06");
-    r.num(159, 2, Dias(t, "QTDIAPROTBOL"));
-    r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
-    r.put(174, 6, "000000");
-    r.put(180, 13, Replicate("0", 13));
-    r.put(193, 13, Replicate("0", 13));
-    r.put(206, 13, Replicate("0", 13));
+    cnab400::TCobranca c(ocorrencia, documento, emissao, t, v);
+    c.aceite = "A";
+    // Protest ("06") unless the title's protest code says none; its days at 159.
+    c.instrucao1 = prazo.empty() || prazo == "3" ? "00" : "06";
+    c.instrucao2 = Dias(t, "QTDIAPROTBOL");
+    c.instrucao2Numero = true;
+    c.dataDesconto = "000000";
+    c.desconto = "";
+    cnab400::Cobranca(r, c);
     r.put(219, 2, v.pagador.tipo == "F" ? "01" : "02");
     r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
     r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.Nome(), 40)), 40));

@@ -5,6 +5,7 @@
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/bradesco_layout.h"
 #include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
@@ -37,8 +38,7 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(30, 8, identificacao);
     r.put(38, 9, Replicate(" ", 9));
     cnab400::EmpresaEBanco(r, empresa.nome, "479", "BANCO DE BOSTON", rem.Hoje());
-    r.put(101, 5, "01600");
-    r.put(106, 3, "BPI");
+    cnab400::Densidade(r);
     r.put(109, 91, Replicate(" ", 91));
     r.put(200, 8, Replicate("0", 8));
     r.put(208, 187, Replicate(" ", 187));
@@ -74,22 +74,18 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(84, 4, "R$  ");
     r.put(88, 20, Replicate(" ", 20));
     r.put(108, 1, "3");
-    r.put(109, 2, ocorrencia);
-    r.put(111, 10, documento);
-    r.put(121, 6, v.vencimento);
-    r.num(127, 13, Money(v.valor, 13));
-    r.put(140, 3, "479");
-    r.put(143, 5, Replicate(" ", 5));
-    r.put(148, 2, "DM");
-    r.put(150, 1, "A");
-    r.put(151, 6, emissao);
-    r.put(157, 2, v.ins1.empty() ? "00" : Ajusta(Right(CampoValido(v.ins1), 2), 2));
-    r.num(159, 2, protesto);
-    r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
-    r.put(174, 6, "000000");
-    r.put(180, 13, Replicate("0", 13));
-    r.put(193, 13, Replicate("0", 13));
-    r.put(206, 13, Replicate("0", 13));
+    cnab400::TCobranca c(ocorrencia, documento, emissao, t, v);
+    c.banco = "479";
+    c.agencia = Replicate(" ", 5);  // no collecting agency: blanks
+    c.agenciaNumero = false;
+    c.especie = "DM";
+    c.aceite = "A";
+    c.instrucao1 = v.ins1.empty() ? "00" : Ajusta(Right(CampoValido(v.ins1), 2), 2);
+    c.instrucao2 = protesto;
+    c.instrucao2Numero = true;
+    c.dataDesconto = "000000";
+    c.desconto = "";
+    cnab400::Cobranca(r, c);
     // The override record, when the title has one, gives every payer field,
     // its city and state included.
     r.put(219, 2, Tipo(v.pagador.tipo));

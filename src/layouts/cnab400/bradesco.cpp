@@ -3,6 +3,7 @@
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/bradesco_layout.h"
 #include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
@@ -11,21 +12,15 @@ using namespace fields;
 
 namespace {
 
-// Payer registration type; other letters leave the field blank.
-std::string TipoPagador(const std::string& t) {
-  if (t.empty()) return "98";
+// A registration type: "01" a person, "02" a company, semTipo when none is
+// given and outro for the other kinds ("I", "O"); any other letter leaves the
+// field blank. The payer's two last codes are "98" and "99", the company's
+// (discount detail) the other way round.
+std::string Tipo(const std::string& t, std::string_view semTipo, std::string_view outro) {
+  if (t.empty()) return std::string(semTipo);
   if (t == "F") return "01";
   if (t == "J") return "02";
-  if (t == "I" || t == "O") return "99";
-  return "";
-}
-
-// Company registration type (discount detail); note "98"/"99" swap places with the payer's.
-std::string TipoEmpresa(const std::string& t) {
-  if (t.empty()) return "99";
-  if (t == "F") return "01";
-  if (t == "J") return "02";
-  if (t == "I" || t == "O") return "98";
+  if (t == "I" || t == "O") return std::string(outro);
   return "";
 }
 
@@ -50,8 +45,7 @@ TAvalistaBradesco LeAvalistaBradesco(const TRemessa& rem) {
 // Positions 335-394 of a collection detail: the guarantor, check digits first,
 // or the title's own message when the account has no complete guarantor.
 std::string SacadorOuMensagem(const TAvalistaBradesco& g, TTitulo& t) {
-  if (!g.completo())
-    return PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 60)), 60);
+  if (!g.completo()) return cnab400::Mensagem60(t);
   const std::string& i = g.inscricao;
   const std::string nome = PadR(CampoValido(LeftStr(g.nome, 43)), 43);
   if (g.codigo == "01") return Right(i, 2) + "0000" + LeftStr(i, 9) + "  " + nome;
@@ -67,9 +61,7 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
   const TAvalistaBradesco avalista = LeAvalistaBradesco(rem);
   const TIdentidade empresa = rem.Identidade();
   const std::string id = rem.IdentRec;
-  // Agency and account with its check digit, as the bank numbers them.
-  const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
-  const std::string contaDv = Right(SemPontuacao(cnab("CDCONTCORR")), 8);
+  const cnab400::TContaBradesco agenciaConta = cnab400::ContaBradesco(rem);
   const std::string ocorrencia = Ocorrencia(rem.Operacao());
   const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
   const bool referencia274 = cnab("CDBANCOCONV") == "237" && cnab("CDBANCCNAB") == "274";
@@ -80,21 +72,18 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
         Record r = arq.Cabecalho();
-        r.num(27, 20, LeftStr(SemPontuacao(AllTrim(id)), 20));
-        cnab400::EmpresaEBanco(r, empresa.nome, "237", "BRADESCO", rem.Hoje());
-        r.put(101, 8, Replicate(" ", 8));
-        r.put(109, 2, "MX");
-        r.num(111, 7, Right(cnab("NRCNABREC"), 7));
-        if (cobranca) {
+        cnab400::CabecalhoBradesco(r, {.codigo = LeftStr(SemPontuacao(AllTrim(id)), 20),
+                                       .empresa = empresa.nome,
+                                       .banco = "237",
+                                       .nomeBanco = "BRADESCO",
+                                       .data = rem.Hoje(),
+                                       .sequencia = Right(cnab("NRCNABREC"), 7)});
+        if (cobranca)
           r.put(118, 277, Replicate(" ", 277));
-        } else {
-          r.put(118, 249, Replicate(" ", 249));
-          r.put(367, 4, "DESC");
-          r.num(371, 4, Right(SemPontuacao(conta("NRAUTCNABDES")), 4));
-          r.num(375, 5, LeftStr(SemPontuacao(conta("CDAGENCIA")), 4));
-          r.num(380, 8, Right(SemPontuacao(conta("CDCONTCORR")), 8));
-          r.put(388, 7, Replicate(" ", 7));
-        }
+        else
+          cnab400::CabecalhoDesconto(r, Right(SemPontuacao(conta("NRAUTCNABDES")), 4),
+                                     LeftStr(SemPontuacao(conta("CDAGENCIA")), 4),
+                                     Right(SemPontuacao(conta("CDCONTCORR")), 8));
         arq.Escreve(r);
       },
       [&](cnab400::TArquivo& arq, TTitulo& t) {
@@ -108,7 +97,6 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
         Record r = arq.Registro();
         r.put(1, 1, "1");
         if (cobranca) {
-          const bool multa = !t.Nulo("VRPEMULBREC") && t.F("VRPEMULBREC") != 0;
           std::string juros;
           if (t.Nulo("VRMORDIABREC") && t.Nulo("VRPEMORBREC"))
             juros = "";
@@ -116,19 +104,9 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
             juros = VirgDeciAssu(FormatFloat("#0.00", v.valor * t.F("VRPEMORBREC") / 100), 13);
           else
             juros = VirgDeciAssu(FormatFloat("#0.00", t.F("VRMORDIABREC")), 13);
-          r.put(2, 5, "00000");
-          r.put(7, 1, " ");
-          r.put(8, 5, "00000");
-          r.put(13, 7, "0000000");
-          r.put(20, 1, " ");
-          r.put(21, 1, "0");
-          r.num(22, 3, carteira);
-          r.num(25, 5, agencia);
-          r.num(30, 8, contaDv);
-          r.put(38, 25, PadR(v.controle, 25));
-          r.put(63, 3, "000");
-          r.put(66, 1, multa ? "2" : "0");
-          r.num(67, 4, multa ? Money(t.F("VRPEMULBREC"), 4) : "");
+          cnab400::SemDebito(r);
+          cnab400::Beneficiario(r, carteira, agenciaConta, v.controle);
+          cnab400::Multa(r, t);
           r.num(71, 12, nosso12, "P");
           r.put(83, 10, Replicate("0", 10));
           r.put(93, 1, v.impressao == "B" ? "1" : "2");
@@ -137,50 +115,28 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
           r.put(105, 1, " ");
           r.put(106, 1, "0");
           r.put(107, 2, "  ");
-          r.put(109, 2, ocorrencia);
-          r.put(111, 10, documento);
-          r.put(121, 6, v.vencimento);
-          r.num(127, 13, Money(v.valor, 13));
-          r.put(140, 3, "000");
-          r.put(143, 5, "00000");
-          r.put(148, 2, "01");
-          r.put(150, 1, "N");
-          r.put(151, 6, emissao);
-          r.num(157, 2, v.ins1.empty() ? "" : Right(SemPontuacao(v.ins1), 2));
-          r.num(159, 2, t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2));
-          r.num(161, 13, juros);
-          r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
-          r.num(180, 13,
-                v.desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", v.valor * v.desconto / 100), 13) : "");
-          r.put(193, 13, Replicate("0", 13));
-          r.put(206, 13, Replicate("0", 13));
+          cnab400::TCobranca c(ocorrencia, documento, emissao, t, v);
+          // The bank reads its instruction as a number and the protest days at
+          // 159; a monthly percentage wins over the daily amount.
+          c.instrucao1 = v.ins1.empty() ? "" : Right(SemPontuacao(v.ins1), 2);
+          c.instrucao1Numero = true;
+          c.instrucao2 = t.Nulo("QTDIAPROTBOL") ? "" : Right(t.S("QTDIAPROTBOL"), 2);
+          c.instrucao2Numero = true;
+          c.juros = juros;
+          c.desconto = cnab400::DescontoSemArredondar(v);
+          cnab400::Cobranca(r, c);
         } else {
-          r.put(2, 2, TipoEmpresa(empresa.tipo));
+          r.put(2, 2, Tipo(empresa.tipo, "99", "98"));
           r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
-          r.put(18, 4, "0000");
-          r.num(22, 3, carteira);
-          r.num(25, 5, agencia);
-          r.num(30, 8, contaDv);
-          r.put(38, 25, PadR(v.controle, 25));
+          r.put(18, 3, "000");
+          cnab400::Beneficiario(r, carteira, agenciaConta, v.controle);
           r.put(63, 8, Replicate("0", 8));
           r.num(71, 12, nosso12, "P");
           r.put(83, 10, Replicate("0", 10));
           r.put(93, 16, Replicate(" ", 16));
-          r.put(109, 2, ocorrencia);
-          r.put(111, 10, documento);
-          r.put(121, 6, v.vencimento);
-          r.num(127, 13, Money(v.valor, 13));
-          r.put(140, 8, Replicate(" ", 8));
-          r.put(148, 2, "01");
-          r.put(150, 1, " ");
-          r.put(151, 68, Replicate("0", 68));
+          cnab400::Desconto109(r, ocorrencia, documento, v);
         }
-        r.put(219, 2, TipoPagador(v.pagador.tipo));
-        r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
-        r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.nome, 40)), 40));
-        r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 40)), 40));
-        r.put(315, 12, Replicate(" ", 12));
-        r.num(327, 8, Right(CampoValidoCEPTEL(v.pagador.cep), 8));
+        cnab400::PagadorBradesco(r, Tipo(v.pagador.tipo, "98", "99"), v.pagador);
         r.put(335, 60, cobranca ? SacadorOuMensagem(avalista, t) : Replicate(" ", 60));
         arq.Escreve(r);
 
@@ -202,8 +158,8 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
           n.put(347, 13, Replicate("0", 13));
           n.put(360, 7, Replicate(" ", 7));
           n.num(367, 3, carteira);
-          n.num(370, 5, agencia);
-          n.num(375, 8, contaDv);
+          n.num(370, 5, agenciaConta.agencia);
+          n.num(375, 8, agenciaConta.conta);
           n.num(383, 11, LeftStr(n12, 11), "P");
           n.num(394, 1, temNosso ? Right(n12, 1) : "", "P");
           arq.Escreve(n);
@@ -220,8 +176,8 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
           s.put(75, 2, "  ");
           s.put(77, 290, Replicate(" ", 290));
           s.num(367, 3, carteira);
-          s.num(370, 5, agencia);
-          s.num(375, 8, contaDv);
+          s.num(370, 5, agenciaConta.agencia);
+          s.num(375, 8, agenciaConta.conta);
           s.num(383, 12, nosso12, "P");
           arq.Escreve(s);
         }

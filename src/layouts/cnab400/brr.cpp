@@ -8,6 +8,7 @@
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/bradesco_layout.h"
 #include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
@@ -56,8 +57,7 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
   auto conta = [&](const char* n) { return rem.ContaCorr.S(n); };
 
   const TIdentidade empresa = rem.Cadastro();
-  const std::string agencia = LeftStr(SemPontuacao(cnab("CDAGENCIA")), 4);
-  const std::string contaCorrente = Right(SemPontuacao(cnab("CDCONTCORR")), 8);
+  const cnab400::TContaBradesco contaCorrente = cnab400::ContaBradesco(rem);
   const std::string ocorrencia = Ocorrencia(rem.Operacao());
   const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
   // The access key of each title, read once, when the titles are checked, and
@@ -78,30 +78,17 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
     Record r(kTamanho);
     r.put(1, 1, "1");
     if (cobranca) {
-      r.put(2, 5, "00000");
-      r.put(7, 1, " ");
-      r.put(8, 5, "00000");
-      r.put(13, 7, "0000000");
-      r.put(20, 1, " ");
+      cnab400::SemDebito(r);
     } else {
       r.put(2, 2, TipoEmpresa(empresa.tipo));
       r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
       r.put(18, 3, "000");
     }
-    r.put(21, 1, "0");
-    r.num(22, 3, Right(v.carteira, 3));
-    r.num(25, 5, agencia);
-    r.num(30, 8, contaCorrente);
-    r.put(38, 25, PadR(v.controle, 25));
-    if (cobranca) {
-      // The fine is sent when the title has one, whatever its interest.
-      const bool multa = !t.Nulo("VRPEMULBREC") && t.F("VRPEMULBREC") != 0;
-      r.put(63, 3, "000");
-      r.put(66, 1, multa ? "2" : "0");
-      r.num(67, 4, multa ? Money(t.F("VRPEMULBREC"), 4) : "");
-    } else {
+    cnab400::Beneficiario(r, Right(v.carteira, 3), contaCorrente, v.controle);
+    if (cobranca)
+      cnab400::Multa(r, t);
+    else
       r.put(63, 8, Replicate("0", 8));
-    }
     r.num(71, 12, cnab400::Nosso12(v), "P");
     r.put(83, 10, Replicate("0", 10));
     if (cobranca) {
@@ -114,47 +101,24 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
     } else {
       r.put(93, 16, Replicate(" ", 16));
     }
-    r.put(109, 2, ocorrencia);
-    r.put(111, 10, cnab400::DuplicataOuLancamento(t));
-    r.put(121, 6, v.vencimento);
-    r.num(127, 13, Money(v.valor, 13));
+    const std::string documento = cnab400::DuplicataOuLancamento(t);
     if (cobranca) {
-      r.put(140, 3, "000");
-      r.put(143, 5, "00000");
+      cnab400::TCobranca c(ocorrencia, documento, emissao, t, v);
+      // The bank reads its instruction as a number and the protest days, whole
+      // days, at 159; the amounts as they stand.
+      c.instrucao1 = SemPontuacao(v.ins1);
+      c.instrucao1Numero = true;
+      c.instrucao2 =
+          t.Nulo("QTDIAPROTBOL") ? "" : Right(IntToStr(static_cast<int64_t>(t.F("QTDIAPROTBOL"))), 2);
+      c.instrucao2Numero = true;
+      c.juros = cnab400::JurosSemArredondar(t, v.valor);
+      c.desconto = cnab400::DescontoSemArredondar(v);
+      cnab400::Cobranca(r, c);
     } else {
-      r.put(140, 8, Replicate(" ", 8));
+      cnab400::Desconto109(r, ocorrencia, documento, v);
     }
-    r.put(148, 2, "01");
-    if (cobranca) {
-      std::string juros;
-      if (!t.Nulo("VRMORDIABREC"))
-        juros = VirgDeciAssu(FormatFloat("0.00", t.F("VRMORDIABREC")), 13);
-      else if (!t.Nulo("VRPEMORBREC"))
-        juros = VirgDeciAssu(FormatFloat("0.00", t.F("VRPEMORBREC") * v.valor / 100), 13);
-      r.put(150, 1, "N");
-      r.put(151, 6, emissao);
-      r.num(157, 2, SemPontuacao(v.ins1));
-      r.num(159, 2,
-            t.Nulo("QTDIAPROTBOL") ? "" : Right(IntToStr(static_cast<int64_t>(t.F("QTDIAPROTBOL"))), 2));
-      r.num(161, 13, juros);
-      r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
-      r.num(180, 13, v.desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", v.desconto * v.valor / 100), 13) : "");
-      r.put(193, 13, Replicate("0", 13));
-      r.put(206, 13, Replicate("0", 13));
-    } else {
-      r.put(150, 1, " ");
-      r.put(151, 68, Replicate("0", 68));
-    }
-    r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo, "99", "98"));
-    r.num(221, 14, cnab400::Inscricao14(v.pagador.inscricao));
-    r.put(235, 40, PadR(CampoValido(LeftStr(v.pagador.nome, 40)), 40));
-    r.put(275, 40, PadR(CampoValido(LeftStr(LTrim(v.pagador.endereco), 40)), 40));
-    r.put(315, 12, Replicate(" ", 12));
-    r.num(327, 8, Right(CampoValidoCEPTEL(v.pagador.cep), 8));
-    if (cobranca)
-      r.put(335, 60, PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 60)), 60));
-    else
-      r.put(335, 60, Replicate(" ", 60));
+    cnab400::PagadorBradesco(r, cnab400::TipoInscricao(v.pagador.tipo, "99", "98"), v.pagador);
+    r.put(335, 60, cobranca ? cnab400::Mensagem60(t) : Replicate(" ", 60));
     return r;
   };
   // After the sequence, the access key: 44 digits; a title without one
@@ -171,21 +135,18 @@ void Remessa_BcoBRR(const TRemessa& rem, TTitulos& titulos, bool cobranca) {
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
         Record r = arq.Cabecalho();
-        r.num(27, 20, LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20));
-        cnab400::EmpresaEBanco(r, empresa.nome, cnab("CDBANCCNAB"), cnab("NMBANCO"), rem.Hoje());
-        r.put(101, 8, Replicate(" ", 8));
-        r.put(109, 2, "MX");
-        r.num(111, 7, Right(cnab("NRCNABREC"), 7));
-        if (cobranca) {
+        cnab400::CabecalhoBradesco(r, {.codigo = LeftStr(SemPontuacao(AllTrim(rem.IdentRec)), 20),
+                                       .empresa = empresa.nome,
+                                       .banco = cnab("CDBANCCNAB"),
+                                       .nomeBanco = cnab("NMBANCO"),
+                                       .data = rem.Hoje(),
+                                       .sequencia = Right(cnab("NRCNABREC"), 7)});
+        if (cobranca)
           r.put(118, 277, Replicate(" ", 277));
-        } else {
-          r.put(118, 249, Replicate(" ", 249));
-          r.put(367, 4, "DESC");
-          r.num(371, 4, SemPontuacao(conta("NRAUTCNABDES")));
-          r.num(375, 5, LeftStr(SemPontuacao(conta("CDAGENCIA")), 4));
-          r.num(380, 8, SemPontuacao(conta("CDCONTCORR")));
-          r.put(388, 7, Replicate(" ", 7));
-        }
+        else
+          cnab400::CabecalhoDesconto(r, SemPontuacao(conta("NRAUTCNABDES")),
+                                     LeftStr(SemPontuacao(conta("CDAGENCIA")), 4),
+                                     SemPontuacao(conta("CDCONTCORR")));
         arq.Escreve(r);
       },
       [&](cnab400::TArquivo& arq, TTitulo& t) {

@@ -5,6 +5,7 @@
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/bradesco_layout.h"
 #include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
@@ -108,21 +109,15 @@ void Remessa_Daycoval(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(76, 8, Replicate(" ", 8));
     r.put(84, 24, Replicate(" ", 24));
     r.put(108, 1, "6");
-    r.put(109, 2, ocorrencia);
-    r.put(111, 10, cnab400::DuplicataOuLancamento(t));
-    r.put(121, 6, v.vencimento);
-    r.num(127, 13, Money(v.valor, 13));
-    r.put(140, 3, "707");
-    r.put(143, 4, "0000");
-    r.put(147, 1, "0");
-    r.put(148, 2, "12");
-    r.put(150, 1, "N");
-    r.put(151, 6, emissao);
-    r.put(157, 4, "0000");
-    r.put(161, 13, Replicate("0", 13));
-    r.put(174, 6, v.desconto > 0 ? v.vencimento : "000000");
-    r.num(180, 13, v.desconto > 0 ? VirgDeciAssu(FormatFloat("0.00", v.valor * v.desconto / 100), 13) : "");
-    r.put(193, 26, Replicate("0", 26));
+    cnab400::TCobranca c(ocorrencia, cnab400::DuplicataOuLancamento(t), emissao, t, v);
+    c.banco = "707";
+    c.especie = "12";
+    // The bank takes neither instructions nor interest in the detail.
+    c.instrucao1 = "00";
+    c.instrucao2 = "00";
+    c.juros = "";
+    c.desconto = cnab400::DescontoSemArredondar(v);
+    cnab400::Cobranca(r, c);
     r.put(219, 2, v.pagador.tipo == "F" ? "01" : "02");
     r.num(221, 14, LeftStr(SemPontuacao(AllTrim(v.pagador.inscricao)), 14));
     r.put(235, 30, PadR(CampoValido(LeftStr(v.pagador.Nome(), 30)), 30));

@@ -76,14 +76,10 @@ void Remessa_Factoring(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Registro();
-        r.put(1, 1, "0");
-        r.put(2, 1, "1");
-        r.put(3, 7, "REMESSA");
-        r.put(10, 2, "01");
-        r.put(12, 9, PadR("COBRANCA", 9));
-        r.put(21, 8, Replicate(" ", 8));
-        r.put(29, 4, Replicate(" ", 4));
+        // The service's name and the blanks after it up to 032, as the banks
+        // start their header.
+        Record r = arq.Cabecalho();
+        r.put(27, 6, Replicate(" ", 6));
         r.put(33, 8, codigo);
         r.put(41, 7, Replicate(" ", 7));
         r.put(48, 30, PadR(CampoValido(LeftStr(rem.Cadastro().nome, 30)), 30));

@@ -5,6 +5,7 @@
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/bradesco_layout.h"
 #include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
@@ -26,18 +27,6 @@ std::string Carteira(const std::string& tipo) {
   if (tipo.empty()) return "1";
   if (tipo == "4") return "5";
   return Right(tipo, 1);
-}
-
-// Nosso número as the bank reads it: ten digits and the check digit, the
-// last digit stored. A title without one sends zeros in all eleven positions.
-struct TNossoMercantil {
-  std::string numero, dv;
-};
-
-TNossoMercantil LeNosso(const std::string& gravado) {
-  const std::string d = NossoNumero(gravado);
-  if (d.empty()) return {"", "0"};
-  return {Right(d.substr(0, d.size() - 1), 10), d.substr(d.size() - 1)};
 }
 
 }  // namespace
@@ -81,7 +70,7 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
     if (t.S("IDCARTCOBREC") != tipoCarteira) rem.Recusa(t, "CART_DIF");
     const cnab400::TValores v(t);
     const std::string tipo = t.S("IDCARTCOBREC");
-    const TNossoMercantil nosso = LeNosso(v.nosso);
+    const cnab400::TNossoDv nosso = cnab400::NossoComDv(v.nosso);
     // A title of several documents is not numbered by any one of them.
     auto& doc = t.Registros(TRegistro::DocBol);
     const std::string documento =

@@ -4,6 +4,7 @@
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab400/bradesco_layout.h"
 #include "layouts/cnab400/cnab400.h"
 
 namespace layouts {
@@ -23,19 +24,6 @@ std::string DiasProtesto(TTitulo& t, const std::string& ins1, const std::string&
   if (ins1 != "06" && ins2 != "06") return "00";
   const int dias = t.Nulo("QTDIAPROTBOL") ? 0 : static_cast<int>(t.F("QTDIAPROTBOL"));
   return dias > 29 ? "03" : Ajusta(IntToStr(dias), 2);
-}
-
-// Nosso número as the bank reads it: ten digits and the check digit, the
-// last digit stored. A title without one (the bank issues its slip) sends
-// zeros in all eleven positions.
-struct TNossoUnibanco {
-  std::string numero, dv;
-};
-
-TNossoUnibanco LeNosso(const std::string& gravado) {
-  const std::string d = NossoNumero(gravado);
-  if (d.empty()) return {"", "0"};
-  return {Right(d.substr(0, d.size() - 1), 10), d.substr(d.size() - 1)};
 }
 
 }  // namespace
@@ -75,15 +63,15 @@ void Remessa_Unibanco(const TRemessa& rem, TTitulos& titulos, bool) {
         r.num(37, 1, dvConta);
         r.put(38, 9, Replicate("0", 9));
         cnab400::EmpresaEBanco(r, empresa.curto, "409", "UNIBANCO", rem.Hoje());
-        r.put(101, 5, "01600");
-        r.put(106, 3, "BPI");
+        cnab400::Densidade(r);
         r.put(109, 286, Replicate("0", 286));
         arq.Escreve(r);
       },
       [&](cnab400::TArquivo& arq, TTitulo& t) {
         const cnab400::TValores v(t);
         const std::string mensagem = t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL");
-        const TNossoUnibanco nosso = LeNosso(v.nosso);
+        // A title without one (the bank issues its slip) sends zeros.
+        const cnab400::TNossoDv nosso = cnab400::NossoComDv(v.nosso);
         const std::string cep = CampoValidoCEPTEL(v.pagador.cep);
 
         // Detail record (type "1")
@@ -102,23 +90,17 @@ void Remessa_Unibanco(const TRemessa& rem, TTitulos& titulos, bool) {
         r.put(74, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
         r.put(104, 4, Replicate(" ", 4));
         r.num(108, 1, LeftStr(v.carteira, 1));
-        r.put(109, 2, ocorrencia);
-        r.put(111, 10, Ajusta(t.S("NRLANBOLREC"), 10));
-        r.put(121, 6, v.vencimento);
-        r.num(127, 13, Money(v.valor, 13));
-        r.put(140, 3, "409");
-        r.put(143, 1, "0");
-        r.put(144, 4, "0000");
-        r.put(148, 2, "01");
-        r.put(150, 1, "A");
-        r.put(151, 6, emissao);
-        r.num(157, 2, Instrucao(v.ins1));
-        r.num(159, 2, Instrucao(v.ins2));
-        r.num(161, 13, cnab400::JurosDiarios(t, v.valor));
-        r.put(174, 6, v.vencimento);
-        r.put(180, 13, Replicate("0", 13));
-        r.put(193, 13, Replicate("0", 13));
-        r.put(206, 13, Replicate("0", 13));
+        cnab400::TCobranca c(ocorrencia, Ajusta(t.S("NRLANBOLREC"), 10), emissao, t, v);
+        c.banco = "409";
+        c.aceite = "A";
+        c.instrucao1 = Instrucao(v.ins1);
+        c.instrucao1Numero = true;
+        c.instrucao2 = Instrucao(v.ins2);
+        c.instrucao2Numero = true;
+        // The discount's date is the due date, with no amount.
+        c.dataDesconto = v.vencimento;
+        c.desconto = "";
+        cnab400::Cobranca(r, c);
         r.put(219, 2, cnab400::TipoInscricao(v.pagador.tipo, "99"));
         r.num(221, 14, LeftStr(SemPontuacao(AllTrim(v.pagador.inscricao)), 14));
         r.put(235, 30, PadR(CampoValido(LeftStr(v.pagador.nome, 30)), 30));
