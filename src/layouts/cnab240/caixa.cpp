@@ -5,6 +5,8 @@
 // long code (file layout "107", lot layout "067"); a shorter one is the old
 // short code (file "101", lot "060"), which the bank checks through two
 // modulo-11 digits over the code and the agency.
+#include "layouts/cnab240/caixa.h"
+
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
@@ -16,31 +18,6 @@ namespace layouts {
 using namespace fields;
 
 namespace {
-
-// The agency is stored without the hyphen of the bank's picture, so the
-// character where the picture has its hyphen is the check digit; with a
-// picture without a hyphen the agency has none. Punctuation typed into the
-// stored agency ("123-4") is dropped first.
-struct TAgenciaCaixa {
-  std::string arquivo;  // 4 digits, file header
-  std::string lote;     // 4 digits, lot header and segment P
-  std::string dv;       // 1 digit, or a blank when the agency has none
-};
-
-TAgenciaCaixa LeAgenciaCaixa(const TRemessa& rem) {
-  const std::string agencia = SemPontuacao(rem.CNABRec.S("CDAGENCIA"));
-  const int k = Pos("-", rem.CNABRec.S("CDPICTAGEN"));
-  TAgenciaCaixa r;
-  if (k > 0) {
-    r.arquivo = r.lote = Ajusta(LeftStr(agencia, k - 1), 4);
-    r.dv = Copy(agencia, k, 1);
-  } else {
-    r.arquivo = Ajusta(agencia, 4);
-    r.lote = Ajusta(LeftStr(agencia, 4), 4);
-  }
-  if (r.dv.empty()) r.dv = " ";
-  return r;
-}
 
 // The company's agreement code at the bank, as the account keeps it
 // ("1234567", "12345-6" or "123456"), read as digits.
@@ -127,7 +104,7 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
   // The tax id as the bank reads it: typed punctuation dropped; a letter
   // left in it stops the run at the field.
   const std::string inscricao = SemPontuacao(rem.Identidade().inscricao);
-  const TAgenciaCaixa agencia = LeAgenciaCaixa(rem);
+  const cnab240::TAgenciaCaixa agencia = cnab240::LeAgenciaCaixa(rem, false);
   const TCedenteCaixa ced = LeCedenteCaixa(rem);
   VerificaCedenteCaixa(ced);
   const bool longo = ced.longo();
@@ -286,5 +263,25 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
   arq.EscreveTrailerArquivo(false);
   arq.Close();
 }
+
+namespace cnab240 {
+
+TAgenciaCaixa LeAgenciaCaixa(const TRemessa& rem, bool semHifenPrimeira) {
+  const std::string agencia = SemPontuacao(rem.CNABRec.S("CDAGENCIA"));
+  const int k = Pos("-", rem.CNABRec.S("CDPICTAGEN"));
+  TAgenciaCaixa r;
+  if (k > 0) {
+    r.arquivo = r.lote = Ajusta(LeftStr(agencia, k - 1), 4);
+    r.dv = Copy(agencia, k, 1);
+  } else {
+    r.arquivo = Ajusta(agencia, 4);
+    r.lote = Ajusta(LeftStr(agencia, 4), 4);
+    if (semHifenPrimeira) r.dv = Copy(agencia, 1, 1);
+  }
+  if (r.dv.empty()) r.dv = " ";
+  return r;
+}
+
+}  // namespace cnab240
 
 }  // namespace layouts

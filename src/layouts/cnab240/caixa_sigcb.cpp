@@ -11,6 +11,7 @@
 #include "fields/sanitisers.h"
 #include "fields/text.h"
 #include "layouts/catalogue.h"
+#include "layouts/cnab240/caixa.h"
 #include "layouts/cnab240/cnab240.h"
 
 namespace layouts {
@@ -49,30 +50,6 @@ TConvenioSigcb LeConvenioSigcb(const TRemessa& rem) {
   return c;
 }
 
-// The agency is stored without the hyphen of the bank's picture, so the
-// character where the picture has its hyphen is the check digit; with a
-// picture without a hyphen the bank is sent the agency's first character.
-// The file header takes the agency from its start, the lot header and
-// segment P its first four digits.
-struct TAgenciaSigcb {
-  std::string arquivo, lote, dv;
-};
-
-TAgenciaSigcb LeAgenciaSigcb(const TRemessa& rem) {
-  const std::string agencia = SemPontuacao(rem.CNABRec.S("CDAGENCIA"));
-  const int k = Pos("-", rem.CNABRec.S("CDPICTAGEN"));
-  TAgenciaSigcb r;
-  if (k > 0) {
-    r.arquivo = r.lote = Ajusta(LeftStr(agencia, k - 1), 4);
-  } else {
-    r.arquivo = Ajusta(agencia, 4);
-    r.lote = Ajusta(LeftStr(agencia, 4), 4);
-  }
-  r.dv = Copy(agencia, k > 0 ? k : 1, 1);
-  if (r.dv.empty()) r.dv.push_back(' ');
-  return r;
-}
-
 // Simple "1", secured "3" and discounted "4" collection are the kinds the
 // bank registers; any other kind, or none, stops the run before the file.
 std::string TipoCarteiraSigcb(const TRemessa& rem, TTitulo& t) {
@@ -95,7 +72,7 @@ struct TLoteSigcb {
   const TRemessa& rem;
   cnab240::TEmpresa empresa;
   TConvenioSigcb convenio;
-  TAgenciaSigcb agencia;
+  cnab240::TAgenciaCaixa agencia;
   TAvalista avalista;
   std::string nomeEmpresa, dataProc, movimento;
 };
@@ -230,7 +207,7 @@ void Remessa_BcoCaixa_SIGCB(const TRemessa& rem, TTitulos& titulos, bool) {
       .rem = rem,
       .empresa = empresa,
       .convenio = LeConvenioSigcb(rem),
-      .agencia = LeAgenciaSigcb(rem),
+      .agencia = cnab240::LeAgenciaCaixa(rem, true),
       .avalista = rem.Avalista(),
       .nomeEmpresa = cnab240::NomeEmpresa(empresa.nome),
       .dataProc = FormatDateTime("ddmmyyyy", rem.DataProc),
