@@ -63,11 +63,8 @@ TCobranca::TCobranca(const std::string& ocorrencia, std::string documento, const
       vencimento(v.vencimento),
       valor(Money(v.valor, 13)),
       emissao(emissao),
-      instrucao1(Instrucao(v.ins1)),
-      instrucao2(Instrucao(v.ins2)),
-      juros(JurosDiarios(t, v.valor)),
-      dataDesconto(v.desconto > 0 ? v.vencimento : "000000"),
-      desconto(v.desconto > 0 ? Money(v.desconto * v.valor / 100, 13) : "") {}
+      titulo(t),
+      valores(v) {}
 
 void Cobranca(Record& r, const TCobranca& c) {
   auto campo = [&](int pos, int len, const std::string& valor, bool numero) {
@@ -82,11 +79,12 @@ void Cobranca(Record& r, const TCobranca& c) {
   r.put(148, 2, c.especie);
   r.put(150, 1, c.aceite);
   r.put(151, 6, c.emissao);
-  campo(157, 2, c.instrucao1, c.instrucao1Numero);
-  campo(159, 2, c.instrucao2, c.instrucao2Numero);
-  r.num(161, 13, c.juros);
-  r.put(174, 6, c.dataDesconto);
-  r.num(180, 13, c.desconto);
+  const TValores& v = c.valores;
+  campo(157, 2, c.instrucao1 ? *c.instrucao1 : Instrucao(v.ins1), c.instrucao1Numero);
+  campo(159, 2, c.instrucao2 ? *c.instrucao2 : Instrucao(v.ins2), c.instrucao2Numero);
+  r.num(161, 13, c.juros ? *c.juros : JurosDiarios(c.titulo, v.valor));
+  r.put(174, 6, c.dataDesconto ? *c.dataDesconto : v.desconto > 0 ? v.vencimento : "000000");
+  r.num(180, 13, c.desconto ? *c.desconto : v.desconto > 0 ? Money(v.desconto * v.valor / 100, 13) : "");
   r.num(193, 13, c.iof);
   r.num(206, 13, c.abatimento);
 }

@@ -79,30 +79,35 @@ TAgenciaConta ContaDoLote(const TRemessa& rem, int larguraConta);
 // collecting bank and agency, the species, the acceptance, the issue date,
 // the two instructions, the interest per day, the discount's date and
 // amount, the IOF and the rebate. Built with the values most banks give, so
-// that a bank sets only where it departs, then written by Cobranca.
+// that a bank sets only where it departs, then written by Cobranca. The
+// values read from the title (instructions, interest, discount) are worked
+// out only where the bank keeps the common rule.
 struct TCobranca {
   TCobranca(const std::string& ocorrencia, std::string documento, const std::string& emissao, TTitulo& t,
             const TValores& v);
   TCobranca(const TLote& lote, std::string documento, TTitulo& t, const TValores& v)
       : TCobranca(lote.ocorrencia, std::move(documento), lote.emissao, t, v) {}
-  std::string ocorrencia;              // 109-110
-  std::string documento;               // 111-120
-  std::string vencimento;              // 121-126, ddmmyy
-  std::string valor;                   // 127-139, a number
-  std::string banco = "000";           // 140-142, a number
-  std::string agencia = "00000";       // 143-147
-  bool agenciaNumero = true;           // the bank reads 143-147 as a number
-  std::string especie = "01";          // 148-149
-  std::string aceite = "N";            // 150
-  std::string emissao;                 // 151-156, ddmmyy
-  std::string instrucao1, instrucao2;  // 157-158, 159-160: the codes, two characters
-  bool instrucao1Numero = false;       // the bank reads 157-158 as a number
-  bool instrucao2Numero = false;       // ... and 159-160 (some banks put protest days there)
-  std::string juros;                   // 161-173, a number: the interest per day
-  std::string dataDesconto;            // 174-179: the discount's last day, "000000" without one
-  std::string desconto;                // 180-192, a number: the discount's amount
-  std::string iof;                     // 193-205, a number
-  std::string abatimento;              // 206-218, a number
+  std::string ocorrencia;         // 109-110
+  std::string documento;          // 111-120
+  std::string vencimento;         // 121-126, ddmmyy
+  std::string valor;              // 127-139, a number
+  std::string banco = "000";      // 140-142, a number
+  std::string agencia = "00000";  // 143-147
+  bool agenciaNumero = true;      // the bank reads 143-147 as a number
+  std::string especie = "01";     // 148-149
+  std::string aceite = "N";       // 150
+  std::string emissao;            // 151-156, ddmmyy
+  // 157-158, 159-160: the codes, two characters (Instrucao of the title's)
+  std::optional<std::string> instrucao1, instrucao2;
+  bool instrucao1Numero = false;            // the bank reads 157-158 as a number
+  bool instrucao2Numero = false;            // ... and 159-160 (some banks put protest days there)
+  std::optional<std::string> juros;         // 161-173, a number: the interest per day (JurosDiarios)
+  std::optional<std::string> dataDesconto;  // 174-179: the discount's last day, "000000" without one
+  std::optional<std::string> desconto;      // 180-192, a number: the discount's amount
+  std::string iof;                          // 193-205, a number
+  std::string abatimento;                   // 206-218, a number
+  TTitulo& titulo;
+  const TValores& valores;
 };
 void Cobranca(Record& r, const TCobranca& c);
 
