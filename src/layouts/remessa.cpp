@@ -193,10 +193,9 @@ std::string NossoNumero(std::string_view s) {
   return fields::SemPontuacao(s);
 }
 
-std::string Ocorrencia(const std::string& op) {
+std::string Ocorrencia(const std::string& op, std::string_view exclusao, std::string_view alteracao) {
   if (op == "I") return "01";
-  if (op == "E") return "02";
-  return "06";
+  return std::string(op == "E" ? exclusao : alteracao);
 }
 
 }  // namespace layouts

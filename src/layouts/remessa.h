@@ -177,6 +177,8 @@ std::string NossoNumero(std::string_view s);
 
 // Occurrence code of the batch's operation kind: inclusion "01", exclusion
 // "02"; anything else, alteration included, asks the bank to alter ("06").
-std::string Ocorrencia(const std::string& idOpeCnabRec);
+// A receiver with codes of its own for the last two gives them.
+std::string Ocorrencia(const std::string& idOpeCnabRec, std::string_view exclusao = "02",
+                       std::string_view alteracao = "06");
 
 }  // namespace layouts

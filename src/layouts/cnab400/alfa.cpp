@@ -37,8 +37,7 @@ void Remessa_Alfa(const TRemessa& rem, TTitulos& titulos, bool) {
   auto detalhe = [&](cnab400::TArquivo& arq, TTitulo& t) {
     const cnab400::TValores v(t);
 
-    Record r = arq.Registro();
-    r.put(1, 1, "1");
+    Record r = arq.Detalhe();
     r.put(2, 19, Replicate(" ", 19));
     cnab400::Beneficiario(r, Right(v.carteira, 3), conta, v.controle);
     r.put(63, 3, "025");

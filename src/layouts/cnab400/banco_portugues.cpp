@@ -60,8 +60,7 @@ void Remessa_BcoPortugues(const TRemessa& rem, TTitulos& titulos, bool) {
                                 Ajusta(CampoValido(t.Registro(TRegistro::Duplicata, "NRPARCELA")), 2);
     const std::string prazo = t.S("CDDIAPROTBOL");
 
-    Record r = arq.Registro();
-    r.put(1, 1, "1");
+    Record r = arq.Detalhe();
     cnab400::SemDebito(r);
     cnab400::Beneficiario(r, "003", conta, v.controle);
     r.put(63, 3, "000");

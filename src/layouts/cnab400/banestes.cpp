@@ -71,8 +71,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
         banco ? PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 40)), 40)
               : Replicate(" ", 40);
 
-    Record r = arq.Registro();
-    r.put(1, 1, "1");
+    Record r = arq.Detalhe();
     r.put(2, 2, cnab400::TipoEmpresa(empresa));
     r.num(4, 14, inscricao);
     r.num(18, 11, conta);

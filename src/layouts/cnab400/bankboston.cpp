@@ -62,8 +62,7 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
     const std::string protesto =
         t.Nulo("QTDIAPROTBOL") ? "" : Right(IntToStr(static_cast<int64_t>(t.F("QTDIAPROTBOL"))), 2);
 
-    Record r = arq.Registro();
-    r.put(1, 1, "1");
+    Record r = arq.Detalhe();
     r.put(2, 2, Tipo(empresa.tipo));
     r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, Replicate(" ", 20));

@@ -94,8 +94,7 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
         auto doc = [&](const char* n) { return t.Registro(TRegistro::DocBol, n); };
 
         // Detail record (type "1")
-        Record r = arq.Registro();
-        r.put(1, 1, "1");
+        Record r = arq.Detalhe();
         if (cobranca) {
           std::string juros;
           if (t.Nulo("VRMORDIABREC") && t.Nulo("VRPEMORBREC"))

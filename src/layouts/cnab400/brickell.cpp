@@ -26,8 +26,7 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
     const std::string mensagem = cnab400::MensagemPedida(t, v.ins1, v.ins2);
 
     // Detail record (type "1")
-    Record r = arq.Registro();
-    r.put(1, 1, "1");
+    Record r = arq.Detalhe();
     r.put(2, 2, cnab400::TipoInscricao(empresa.tipo));
     r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, cedente);

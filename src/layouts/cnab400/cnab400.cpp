@@ -27,6 +27,12 @@ Record TArquivo::Cabecalho(std::string_view servico, std::string_view nome) cons
   return r;
 }
 
+Record TArquivo::Detalhe() const {
+  Record r = Registro();
+  r.put(1, 1, "1");
+  return r;
+}
+
 void TArquivo::Numera(Record& r) const {
   r.num(395, 6, fields::IntToStr(registros_ + 1));
 }

@@ -24,6 +24,8 @@ class TArquivo {
 
   // A new record: the bank fills it up to its sequence number (394).
   Record Registro() const { return Record(tamanho_); }
+  // A detail record started with its type "1" at 001; the bank goes on at 002.
+  Record Detalhe() const;
   // A header record started as the banks start it (001-026): "0", "1",
   // "REMESSA", the service code and its name in 15 positions; the bank goes
   // on at 027.

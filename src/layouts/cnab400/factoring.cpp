@@ -12,22 +12,12 @@ namespace layouts {
 
 using namespace fields;
 
-namespace {
-
-// The factoring company's own occurrence codes.
-std::string OcorrenciaFactoring(const std::string& operacao) {
-  if (operacao == "I") return "01";
-  if (operacao == "E") return "09";
-  return "14";
-}
-
-}  // namespace
-
 void Remessa_Factoring(const TRemessa& rem, TTitulos& titulos, bool) {
   // The company's code at the factoring company, the same in the header and
   // every detail: blanks when it has none.
   const std::string codigo = PadR(CampoValido(LeftStr(AllTrim(rem.IdentRec), 8)), 8);
-  const std::string ocorrencia = OcorrenciaFactoring(rem.Operacao());
+  // The factoring company's own codes for a drop ("09") and an alteration ("14").
+  const std::string ocorrencia = Ocorrencia(rem.Operacao(), "09", "14");
   const std::string emissao = FormatDateTime("DDMMYY", rem.DataProc);
 
   // A title's detail with its sequence (the header is record 1: the n-th
@@ -39,8 +29,7 @@ void Remessa_Factoring(const TRemessa& rem, TTitulos& titulos, bool) {
     const cnab400::TValores v(t);
 
     // Detail record (type "1")
-    Record r = arq.Registro();
-    r.put(1, 1, "1");
+    Record r = arq.Detalhe();
     r.put(2, 21, Replicate(" ", 21));
     r.put(23, 8, codigo);
     r.put(31, 32, PadR(AllTrim(v.controle), 32));

@@ -10,18 +10,6 @@ namespace layouts {
 
 using namespace fields;
 
-namespace {
-
-// The receiver's own codes for the batch's operation: a drop is "04", an
-// entry "01", and anything else asks it to alter the title ("13").
-std::string OcorrenciaFomento(const std::string& op) {
-  if (op == "E") return "04";
-  if (op == "I") return "01";
-  return "13";
-}
-
-}  // namespace
-
 void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
   auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
 
@@ -33,7 +21,8 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
   // files of a ten-digit sequence still carry different numbers.
   const std::string seqGravada = SemPontuacao(cnab("NRSEQREMESSAREC"));
   const std::string seqRemessa = seqGravada.empty() ? "1" : Right(seqGravada, 9);
-  const std::string ocorrencia = OcorrenciaFomento(rem.Operacao());
+  // The receiver's own codes for a drop ("04") and an alteration ("13").
+  const std::string ocorrencia = Ocorrencia(rem.Operacao(), "04", "13");
   const std::string emissao = FormatDateTime("ddmmyy", rem.DataProc);
 
   // The receiver has room for 14 digits only; a longer number would reach it
@@ -51,8 +40,7 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
 
     // Detail record (type "1"). The company's type is coded the other way
     // round from the payer's: the receiver reads a person as "02" here.
-    Record r = arq.Registro();
-    r.put(1, 1, "1");
+    Record r = arq.Detalhe();
     r.put(2, 2, empresa.tipo == "F" ? "02" : "01");
     r.num(4, 14, SemPontuacao(empresa.inscricao));
     r.put(18, 4, "0001");

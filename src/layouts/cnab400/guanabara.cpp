@@ -42,8 +42,7 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
 
     // Detail record (type "1"). Beside Guanabara's fixed CNPJ the type is
     // always a company's, whatever kind of company issued the title.
-    Record r = arq.Registro();
-    r.put(1, 1, "1");
+    Record r = arq.Detalhe();
     r.put(2, 2, "02");
     r.num(4, 14, kCnpjGuanabara);
     cnab400::AgenciaConta(r, 18, ac.agencia, ac.conta, 6);

@@ -68,8 +68,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
     const std::string documento = cnab400::DocumentoParcela(t);
 
     // Detail record (type "1")
-    Record r = arq.Registro();
-    r.put(1, 1, "1");
+    Record r = arq.Detalhe();
     r.put(2, 2, "04");
     r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, codigo);

@@ -73,8 +73,7 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
                                  10);
 
         // Detail record (type "1")
-        Record r = arq.Registro();
-        r.put(1, 1, "1");
+        Record r = arq.Detalhe();
         r.put(2, 2, cnab400::TipoEmpresa(empresa));
         r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
         cnab400::AgenciaConta(r, 18, ac.agencia, ac.conta, 6);

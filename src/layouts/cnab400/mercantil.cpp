@@ -83,8 +83,7 @@ void Remessa_BcoMercantil(const TRemessa& rem, TTitulos& titulos, bool) {
       return c.empty() || tipo == "4" ? "00" : PadR(CampoValido(LeftStr(c, 2)), 2);
     };
 
-    Record r = arq.Registro();
-    r.put(1, 1, "1");
+    Record r = arq.Detalhe();
     r.put(2, 2, "00");
     r.put(4, 1, "0");
     r.put(5, 11, Replicate("0", 11));

@@ -65,8 +65,7 @@ void Remessa_BcoNordeste(const TRemessa& rem, TTitulos& titulos, bool) {
 
     // Detail record (type "1"). The fine percentage goes in whole units; the
     // exact one travels in the fine record when the company sends it.
-    Record r = arq.Registro();
-    r.put(1, 1, "1");
+    Record r = arq.Detalhe();
     r.put(2, 16, Replicate(" ", 16));
     cnab400::AgenciaConta(r, 18, agencia, numeroConta, 8);
     r.num(32, 2, Inteiro(percentualMulta));

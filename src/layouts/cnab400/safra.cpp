@@ -109,8 +109,7 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
         auto texto = [](const std::string& s, int n) { return PadR(CampoValido(LeftStr(s, n)), n); };
 
         // Detail record (type "1")
-        Record r = arq.Registro();
-        r.put(1, 1, "1");
+        Record r = arq.Detalhe();
         r.put(2, 2, empresa.tipo == "F" ? "01" : "02");
         r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
         r.put(18, 14, codigoEmpresa);

@@ -104,8 +104,7 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
     const TPagador& p = v.pagador;
     const std::string cep = CampoValidoCEPTEL(p.cep);
 
-    Record r = arq.Registro();
-    r.put(1, 1, "1");
+    Record r = arq.Detalhe();
     r.put(2, 2, cnab400::TipoEmpresa(empresa));
     r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     Agencia(r, 18, rem);

@@ -82,8 +82,7 @@ void Remessa_SICREDI(const TRemessa& rem, TTitulos& titulos, bool) {
 
         // Detail record (type "1"): one table for both kinds of title, the
         // registered kind's value first where the two differ.
-        Record r = arq.Registro();
-        r.put(1, 1, "1");
+        Record r = arq.Detalhe();
         r.put(2, 1, registrada ? "A" : "C");
         r.put(3, 1, registrada ? "A" : " ");
         r.put(4, 1, "A");

@@ -75,8 +75,7 @@ void Remessa_Unibanco(const TRemessa& rem, TTitulos& titulos, bool) {
         const std::string cep = CampoValidoCEPTEL(v.pagador.cep);
 
         // Detail record (type "1")
-        Record r = arq.Registro();
-        r.put(1, 1, "1");
+        Record r = arq.Detalhe();
         r.put(2, 2, "02");
         r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
         r.num(18, 4, agencia);
