@@ -21,12 +21,8 @@ namespace {
 // The batch account as the bank reads it, typed punctuation dropped before
 // each field's cut: the agency's last three digits (its first four in the
 // agreement code), the account's first seven digits without its check digit.
-struct TContaBanrisul {
-  std::string agencia, conta, dvConta;
-};
-
-TContaBanrisul LeContaBanrisul(const TRemessa& rem) {
-  TContaBanrisul c;
+cnab240::TConta LeContaBanrisul(const TRemessa& rem) {
+  cnab240::TConta c;
   c.agencia = SemPontuacao(AllTrim(rem.CNABRec.S("CDAGENCIA")));
   if (!rem.CNABRec.S("CDCONTCORR").empty()) {
     c.conta = LeftStr(SemPontuacao(rem.ContaCorrente()), 7);
@@ -39,7 +35,7 @@ TContaBanrisul LeContaBanrisul(const TRemessa& rem) {
 struct TLoteBanrisul {
   const TRemessa& rem;
   cnab240::TEmpresa empresa;
-  TContaBanrisul conta;
+  cnab240::TConta conta;
   std::string cedente, nomeEmpresa, dataProc, movimento;
   TAvalista avalista;
 };

@@ -143,6 +143,13 @@ struct TEmpresa {
   std::string nome;  // as stored
 };
 TEmpresa LeEmpresa(const TRemessa& rem);
+
+// The batch account as a bank reads it, each bank's own rule filling what
+// its records send (an agency's or account's check digit it does not send
+// stays empty).
+struct TConta {
+  std::string agencia, dvAgencia, conta, dvConta;
+};
 // The company's name as both headers carry it, in its 30 positions.
 std::string NomeEmpresa(const std::string& nome);
 // The company row itself (qryEmpresa), for the banks that never take the

@@ -18,13 +18,11 @@ namespace {
 // The batch account as the bank reads it in every record: the agency's
 // first five digits in six positions, the account's first eight digits and
 // its check digit ("0" for an account without one).
-struct TContaNossaCaixa {
-  std::string agencia, conta, dv;
-};
-
-TContaNossaCaixa LeContaNossaCaixa(const TRemessa& rem) {
-  return {LeftStr(SemPontuacao(rem.CNABRec.S("CDAGENCIA")), 5), LeftStr(SemPontuacao(rem.ContaCorrente()), 8),
-          Right(SemPontuacao(rem.DacContaCorrente()), 1)};
+cnab240::TConta LeContaNossaCaixa(const TRemessa& rem) {
+  return {.agencia = LeftStr(SemPontuacao(rem.CNABRec.S("CDAGENCIA")), 5),
+          .dvAgencia = "",
+          .conta = LeftStr(SemPontuacao(rem.ContaCorrente()), 8),
+          .dvConta = Right(SemPontuacao(rem.DacContaCorrente()), 1)};
 }
 
 // The company's number for the title, when the company prints the slip: "9"
@@ -60,18 +58,18 @@ TEncargoNossaCaixa EncargoNossaCaixa(TTitulo& t) {
 
 // Agency, "0000", account and its check digit, as both headers and segment P
 // carry them.
-void ContaNossaCaixa(Record& r, int pos, const TContaNossaCaixa& c) {
+void ContaNossaCaixa(Record& r, int pos, const cnab240::TConta& c) {
   r.num(pos, 6, c.agencia);
   r.put(pos + 6, 4, "0000");
   r.num(pos + 10, 8, c.conta);
-  r.num(pos + 18, 1, c.dv);
+  r.num(pos + 18, 1, c.dvConta);
 }
 
 // What every record of the file takes from the batch, read once.
 struct TLoteNossaCaixa {
   const TRemessa& rem;
   cnab240::TEmpresa empresa;
-  TContaNossaCaixa conta;
+  cnab240::TConta conta;
   std::string nomeEmpresa, dataProc, movimento;
 };
 

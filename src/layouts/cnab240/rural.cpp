@@ -20,13 +20,9 @@ namespace {
 // agency's first four digits and its last stored digit as check digit, the
 // account without its check digit. An empty agency or account goes as zeros,
 // its check digit too, so that the fields after it keep their place.
-struct TContaRural {
-  std::string agencia, dvAgencia, conta;
-};
-
-TContaRural LeContaRural(const TRemessa& rem) {
+cnab240::TConta LeContaRural(const TRemessa& rem) {
   const std::string agencia = SemPontuacao(AllTrim(rem.CNABRec.S("CDAGENCIA")));
-  TContaRural c;
+  cnab240::TConta c;
   c.agencia = LeftStr(agencia, 4);
   c.dvAgencia = agencia.empty() ? "0" : Right(agencia, 1);
   c.conta = SemPontuacao(rem.CNABRec.S("CDCONTCORR")).empty() ? "" : SemPontuacao(rem.ContaCorrente());
@@ -49,7 +45,7 @@ struct TLoteRural {
   const TRemessa& rem;
   std::string banco;
   cnab240::TEmpresa empresa;
-  TContaRural conta;
+  cnab240::TConta conta;
   std::string ident, nomeEmpresa, dataProc, movimento, carteira;
 };
 
