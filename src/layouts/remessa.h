@@ -181,4 +181,15 @@ std::string NossoNumero(std::string_view s);
 std::string Ocorrencia(const std::string& idOpeCnabRec, std::string_view exclusao = "02",
                        std::string_view alteracao = "06");
 
+class Record;
+// An address the layout keeps but the file leaves empty, from pos: the street
+// (and district, where the layout has one) blank in endereco positions, the
+// postcode and its suffix as zeros, the city blank in cidade, the state blank.
+void EnderecoVazio(Record& r, int pos, int endereco, int cidade);
+
+// The batch account's agency in digitos + 1 positions from pos, as the banks
+// read it that take the check digit only where the bank's picture has one:
+// digitos + 1 digits then, else digitos digits and a blank.
+void AgenciaComDvDaFigura(Record& r, int pos, int digitos, const TRemessa& rem);
+
 }  // namespace layouts

@@ -234,8 +234,7 @@ void Titulo(const TLoteBB& l, TTitulo& t, const cnab240::TSaida& saida) {
 
 void Remessa_BB(const TRemessa& rem, TTitulos& titulos,
                 bool /*the bank's file is the same for either kind*/) {
-  const cnab240::TEmpresa empresa = cnab240::LeEmpresa(rem);
-  cnab240::VerificaInscricao(rem, empresa);
+  const cnab240::TEmpresa empresa = cnab240::Verificada(rem, cnab240::LeEmpresa(rem));
   const std::string variacao = rem.Parametro("NRVARIACARTCOB");
   const TLoteBB lote{
       .rem = rem,

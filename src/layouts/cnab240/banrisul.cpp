@@ -194,8 +194,7 @@ struct TTotais : cnab240::TTotaisLote {
 }  // namespace
 
 void Remessa_Banrisul(const TRemessa& rem, TTitulos& titulos, bool) {
-  const cnab240::TEmpresa empresa = cnab240::LeEmpresa(rem);
-  cnab240::VerificaInscricao(rem, empresa);
+  const cnab240::TEmpresa empresa = cnab240::Verificada(rem, cnab240::LeEmpresa(rem));
   // the bank knows the company by its code: without one nothing can be sent
   const std::string cedente = rem.ContaCorr.S("CDCEDENTEBAN");
   if (EmptyString(cedente)) rem.Erro("CODCONV_INF");

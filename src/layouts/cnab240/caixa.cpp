@@ -99,8 +99,7 @@ std::string DocumentoCaixa(const std::string& duplicata, const std::string& parc
 void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
   auto cnab = [&](const char* n) { return rem.CNABRec.S(n); };
 
-  const cnab240::TEmpresa empresa = cnab240::LeEmpresa(rem);
-  cnab240::VerificaInscricao(rem, empresa);
+  const cnab240::TEmpresa empresa = cnab240::Verificada(rem, cnab240::LeEmpresa(rem));
   // The tax id as the bank reads it: typed punctuation dropped; a letter
   // left in it stops the run at the field.
   const std::string inscricao = SemPontuacao(rem.Identidade().inscricao);
@@ -250,8 +249,7 @@ void Remessa_BcoCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
       Record r = arq.Segmento("R", movimento);
       r.put(18, 48, Replicate(" ", 48));
       cnab240::Encargo(r, 66, cnab240::Multa(t, FormatDateTime("ddmmyyyy", vencimento)));
-      cnab240::MensagensR(r, cnab240::MensagemBoleto(t), "");
-      r.put(180, 61, Replicate(" ", 61));
+      cnab240::SoMensagemR(r, t);
       arq.write(r);
     }
   });

@@ -176,8 +176,7 @@ void Titulo(const TLoteSigcb& l, TTitulo& t, const cnab240::TSaida& saida) {
     Record r = saida.segmento("R");
     r.put(18, 48, Replicate("0", 48));
     cnab240::Encargo(r, 66, cnab240::Multa(t, v.vencimento));
-    cnab240::MensagensR(r, cnab240::MensagemBoleto(t), "");
-    r.put(180, 61, Replicate(" ", 61));
+    cnab240::SoMensagemR(r, t);
     saida.escreve(r);
   }
 }
@@ -201,8 +200,7 @@ void TrailerLote(cnab240::TArquivo& arq) {
 
 void Remessa_BcoCaixa_SIGCB(const TRemessa& rem, TTitulos& titulos, bool) {
   // The bank knows the company by its own registration, whatever branch sends.
-  const cnab240::TEmpresa empresa = cnab240::LeEmpresaDoCadastro(rem);
-  cnab240::VerificaInscricao(rem, empresa);
+  const cnab240::TEmpresa empresa = cnab240::Verificada(rem, cnab240::LeEmpresaDoCadastro(rem));
   const TLoteSigcb lote{
       .rem = rem,
       .empresa = empresa,

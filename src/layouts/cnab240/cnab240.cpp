@@ -165,8 +165,9 @@ std::string NomeEmpresa(const std::string& nome) {
   return PadR(CampoValido(LeftStr(nome, 30)), 30);
 }
 
-void VerificaInscricao(const TRemessa& rem, const TEmpresa& e) {
+TEmpresa Verificada(const TRemessa& rem, TEmpresa e) {
   if (AllTrim(Nr_Codigo(e.inscricao)).size() > 14) rem.Erro("INSCRICAO_INV");
+  return e;
 }
 
 TValores::TValores(TTitulo& t) : TValoresTitulo(t), vencimento(FormatDateTime("ddmmyyyy", dataVencimento)) {}
@@ -392,6 +393,11 @@ void MensagensR(Record& r, std::string_view linha1, std::string_view linha2) {
   r.put(140, 40, linha2);
 }
 
+void SoMensagemR(Record& r, TTitulo& t) {
+  MensagensR(r, MensagemBoleto(t), "");
+  r.put(180, 61, "");
+}
+
 void SemDebitoAutomatico(Record& r, std::string_view dv) {
   r.put(200, 8, Replicate("0", 8));
   r.put(208, 3, "000");
@@ -432,12 +438,7 @@ void AvalistaY01(Record& r, const layouts::TAvalista& a) {
   r.put(20, 1, a.tipo == "J" ? "2" : "1");
   r.num(21, 15, InscricaoAvalista(a, 11));
   r.put(36, 40, PadR(CampoValido(LeftStr(a.nome, 40)), 40));
-  r.put(76, 40, Replicate(" ", 40));
-  r.put(116, 15, Replicate(" ", 15));
-  r.put(131, 5, "00000");
-  r.put(136, 3, "000");
-  r.put(139, 15, Replicate(" ", 15));
-  r.put(154, 2, "  ");
+  EnderecoVazio(r, 76, 55, 15);
   r.put(156, 85, Replicate(" ", 85));
 }
 

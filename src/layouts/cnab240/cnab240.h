@@ -155,9 +155,10 @@ std::string NomeEmpresa(const std::string& nome);
 // The company row itself (qryEmpresa), for the banks that never take the
 // branch: "F" "1", anything else "2".
 TEmpresa LeEmpresaDoCadastro(const TRemessa& rem);
-// Stops the run with "INSCRICAO_INV" before any file exists when the tax id
-// has more digits than the 14 a CNPJ holds.
-void VerificaInscricao(const TRemessa& rem, const TEmpresa& e);
+// The company as read, once its tax id is known to fit: a tax id with more
+// digits than the 14 a CNPJ holds stops the run with "INSCRICAO_INV" before
+// any file exists.
+TEmpresa Verificada(const TRemessa& rem, TEmpresa e);
 
 // A title's values as the CNAB 240 banks read them, the due date as "ddmmyyyy".
 struct TValores : TValoresTitulo {
@@ -305,6 +306,9 @@ void MoedaEContrato(Record& r, const std::string& contrato);
 // (each cut or blank-filled to its 40 positions; "" for a line the bank is
 // not sent).
 void MensagensR(Record& r, std::string_view linha1, std::string_view linha2);
+// Segment R 090-240 of the banks that take the slip's message alone and
+// nothing after it: MensagensR with the message, then blanks to the end.
+void SoMensagemR(Record& r, TTitulo& t);
 // Segment R 200-240 for the titles sent with no automatic debit: a zero
 // payer occurrence, the debit bank, agency and account as zeros with their
 // check digits as the bank reads an absent one (dv: "0" or a blank), "0" for

@@ -171,8 +171,7 @@ void Titulo(const TLoteHSBC& l, TTitulo& t, const cnab240::TSaida& saida) {
 }  // namespace
 
 void Remessa_BcoHSBC(const TRemessa& rem, TTitulos& titulos, bool) {
-  const cnab240::TEmpresa empresa = cnab240::LeEmpresaDoCadastro(rem);
-  cnab240::VerificaInscricao(rem, empresa);
+  const cnab240::TEmpresa empresa = cnab240::Verificada(rem, cnab240::LeEmpresaDoCadastro(rem));
   const TContaHSBC conta = LeContaHSBC(rem);
   const TLoteHSBC lote{
       .rem = rem,

@@ -154,8 +154,7 @@ void Titulo(const TLoteNossaCaixa& l, TTitulo& t, const cnab240::TSaida& saida) 
 }  // namespace
 
 void Remessa_BcoNossaCaixa(const TRemessa& rem, TTitulos& titulos, bool) {
-  const cnab240::TEmpresa empresa = cnab240::LeEmpresaDoCadastro(rem);
-  cnab240::VerificaInscricao(rem, empresa);
+  const cnab240::TEmpresa empresa = cnab240::Verificada(rem, cnab240::LeEmpresaDoCadastro(rem));
   const TLoteNossaCaixa lote{
       .rem = rem,
       .empresa = empresa,

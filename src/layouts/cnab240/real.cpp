@@ -180,8 +180,7 @@ void Titulo(const TLoteReal& l, TTitulo& t, const cnab240::TSaida& saida) {
 namespace cnab240 {
 
 void RemessaReal(const TRemessa& rem, TTitulos& titulos, const TLeiauteReal& leiaute) {
-  const cnab240::TEmpresa empresa = cnab240::LeEmpresaDoCadastro(rem);
-  cnab240::VerificaInscricao(rem, empresa);
+  const cnab240::TEmpresa empresa = cnab240::Verificada(rem, cnab240::LeEmpresaDoCadastro(rem));
   const TLoteReal lote{
       .rem = rem,
       .leiaute = leiaute,

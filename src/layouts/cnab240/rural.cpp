@@ -171,8 +171,7 @@ void Titulo(const TLoteRural& l, TTitulo& t, const cnab240::TSaida& saida) {
     cnab240::SemDesconto(r, 18);
     r.put(42, 24, Replicate(" ", 24));
     r.put(66, 24, Replicate(" ", 24));
-    cnab240::MensagensR(r, cnab240::MensagemBoleto(t), "");
-    r.put(180, 61, Replicate(" ", 61));
+    cnab240::SoMensagemR(r, t);
     saida.escreve(r);
   }
 }
@@ -180,8 +179,7 @@ void Titulo(const TLoteRural& l, TTitulo& t, const cnab240::TSaida& saida) {
 }  // namespace
 
 void Remessa_BcoRural(const TRemessa& rem, TTitulos& titulos, bool) {
-  const cnab240::TEmpresa empresa = cnab240::LeEmpresaDoCadastro(rem);
-  cnab240::VerificaInscricao(rem, empresa);
+  const cnab240::TEmpresa empresa = cnab240::Verificada(rem, cnab240::LeEmpresaDoCadastro(rem));
   const std::string ident = AllTrim(rem.IdentRec);
   const TLoteRural lote{
       .rem = rem,

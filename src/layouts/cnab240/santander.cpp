@@ -232,8 +232,7 @@ void Titulo(const TLoteSantander& l, TTitulo& t, const cnab240::TSaida& saida) {
     cnab240::SemDesconto(r, 18);
     r.put(42, 24, Replicate(" ", 24));
     cnab240::Encargo(r, 66, multa);
-    cnab240::MensagensR(r, cnab240::MensagemBoleto(t), "");
-    r.put(180, 61, Replicate(" ", 61));
+    cnab240::SoMensagemR(r, t);
     saida.escreve(r);
   }
 }

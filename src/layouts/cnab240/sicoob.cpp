@@ -34,17 +34,11 @@ struct TLoteSicoob {
   std::string nomeEmpresa, dataProc, movimento;
 };
 
-// Agency and account of the headers, from the batch account: the stored
-// agency with its check digit in six where the bank's picture has one, else
-// five and a blank; the account with its check digit in thirteen.
+// Agency and account of the headers, from the batch account: the agency as
+// the bank's picture gives it in six, the account with its check digit in
+// thirteen.
 void ContaCabecalho(Record& r, int pos, const TRemessa& rem) {
-  const std::string agencia = SemPontuacao(rem.ContaCorr.S("CDAGENCIA"));
-  if (Pos("-", rem.ContaCorr.S("CDPICTAGEN")) > 0) {
-    r.num(pos, 6, Right(agencia, 6));
-  } else {
-    r.num(pos, 5, Right(agencia, 5));
-    r.put(pos + 5, 1, " ");
-  }
+  AgenciaComDvDaFigura(r, pos, 5, rem);
   r.num(pos + 6, 13,
         rem.CNABRec.S("CDCONTCORR").empty() ? "" : Right(SemPontuacao(rem.ContaCorr.S("CDCONTCORR")), 13));
 }

@@ -168,11 +168,7 @@ void Remessa_BcoBradesco(const TRemessa& rem, TTitulos& titulos, bool cobranca) 
         if (cobranca && avalista.completo()) {
           Record s = arq.Registro();
           s.put(1, 1, "7");
-          s.put(2, 45, Replicate(" ", 45));
-          s.put(47, 5, "00000");
-          s.put(52, 3, "000");
-          s.put(55, 20, Replicate(" ", 20));
-          s.put(75, 2, "  ");
+          EnderecoVazio(s, 2, 45, 20);
           s.put(77, 290, Replicate(" ", 290));
           s.num(367, 3, carteira);
           s.num(370, 5, agenciaConta.agencia);

@@ -15,18 +15,6 @@ using namespace fields;
 
 namespace {
 
-// The agency as the bank reads it: five digits where the bank's picture
-// carries a check digit, else four digits and a blank.
-void Agencia(Record& r, int pos, const TRemessa& rem) {
-  const std::string agencia = SemPontuacao(rem.ContaCorr.S("CDAGENCIA"));
-  if (Pos("-", rem.ContaCorr.S("CDPICTAGEN")) > 0) {
-    r.num(pos, 5, Right(agencia, 5));
-  } else {
-    r.num(pos, 4, Right(agencia, 4));
-    r.put(pos + 4, 1, " ");
-  }
-}
-
 // The bank's portfolios: simple "01", linked "02", pledged "03". A title of
 // another kind has no code in this layout; it is refused before the file
 // rather than sent without one.
@@ -82,7 +70,7 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
         "COBRAN\xC7"
         "A");
   h.put(20, 7, Replicate(" ", 7));
-  Agencia(h, 27, rem);
+  AgenciaComDvDaFigura(h, 27, 4, rem);
   h.num(32, 9, Right(SemPontuacao(conta("CDCEDENTEBAN")), 9));
   h.put(41, 6, Replicate(" ", 6));
   h.put(47, 30, PadR(CampoValido(LeftStr(conta("NMCEDENTEBAN"), 30)), 30));
@@ -107,7 +95,7 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
     Record r = arq.Detalhe();
     r.put(2, 2, cnab400::TipoEmpresa(empresa));
     r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
-    Agencia(r, 18, rem);
+    AgenciaComDvDaFigura(r, 18, 4, rem);
     r.num(23, 9, Right(SemPontuacao(conta("CDCONTCORR")), 9));
     r.put(32, 6, "000000");
     r.put(38, 25, Replicate(" ", 25));
@@ -130,7 +118,7 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(121, 6, v.vencimento);
     r.num(127, 13, Money(v.valor, 13));
     r.put(140, 3, "756");
-    Agencia(r, 143, rem);
+    AgenciaComDvDaFigura(r, 143, 4, rem);
     r.put(148, 2, "01");
     r.put(150, 1, "0");
     r.put(151, 6, emissao);
