@@ -206,14 +206,4 @@ void EnderecoVazio(Record& r, int pos, int endereco, int cidade) {
   r.put(pos + endereco + 8 + cidade, 2, "");
 }
 
-void AgenciaComDvDaFigura(Record& r, int pos, int digitos, const TRemessa& rem) {
-  const std::string agencia = fields::SemPontuacao(rem.ContaCorr.S("CDAGENCIA"));
-  if (fields::Pos("-", rem.ContaCorr.S("CDPICTAGEN")) > 0) {
-    r.num(pos, digitos + 1, fields::Right(agencia, digitos + 1));
-  } else {
-    r.num(pos, digitos, fields::Right(agencia, digitos));
-    r.put(pos + digitos, 1, " ");
-  }
-}
-
 }  // namespace layouts

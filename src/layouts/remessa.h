@@ -187,9 +187,4 @@ class Record;
 // postcode and its suffix as zeros, the city blank in cidade, the state blank.
 void EnderecoVazio(Record& r, int pos, int endereco, int cidade);
 
-// The batch account's agency in digitos + 1 positions from pos, as the banks
-// read it that take the check digit only where the bank's picture has one:
-// digitos + 1 digits then, else digitos digits and a blank.
-void AgenciaComDvDaFigura(Record& r, int pos, int digitos, const TRemessa& rem);
-
 }  // namespace layouts

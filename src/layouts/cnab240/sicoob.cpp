@@ -1,6 +1,8 @@
 // SICOOB, CNAB 240 (file layout 081, lot layout 040): one lot of collection
 // titles, segments P, Q and R for every title, and a lot trailer that counts
 // the titles and their total as simple collection.
+#include "layouts/cnab400/sicoob.h"
+
 #include <functional>
 
 #include "fields/datetime.h"
@@ -15,17 +17,6 @@ using namespace fields;
 
 namespace {
 
-// The bank's modalities: simple "01", linked "02", pledged "03". A title of
-// another kind has no code in this layout; it is refused before the file
-// rather than sent without one.
-std::string Modalidade(const std::string& tipo) {
-  const std::string t = LeftStr(tipo, 1);
-  if (t == "1") return "01";
-  if (t == "2") return "02";
-  if (t == "3") return "03";
-  return "";
-}
-
 // What every record of the file takes from the batch, read once.
 struct TLoteSicoob {
   const TRemessa& rem;
@@ -38,7 +29,7 @@ struct TLoteSicoob {
 // the bank's picture gives it in six, the account with its check digit in
 // thirteen.
 void ContaCabecalho(Record& r, int pos, const TRemessa& rem) {
-  AgenciaComDvDaFigura(r, pos, 5, rem);
+  AgenciaSicoob(r, pos, 5, rem);
   r.num(pos + 6, 13,
         rem.CNABRec.S("CDCONTCORR").empty() ? "" : Right(SemPontuacao(rem.ContaCorr.S("CDCONTCORR")), 13));
 }
@@ -120,7 +111,7 @@ void Titulo(const TLoteSicoob& l, TTitulo& t, const cnab240::TSaida& saida) {
     // the company's own slips carry their stored number; the bank numbers the rest
     r.num(38, 10, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 10) : "");
     r.num(48, 2, parcela == "00" ? "01" : parcela);
-    r.put(50, 2, Modalidade(bol("IDCARTCOBREC")));
+    r.put(50, 2, ModalidadeSicoob(bol("IDCARTCOBREC")));
     r.put(52, 1, "4");
     r.put(53, 5, Replicate(" ", 5));
     r.num(58, 1, LeftStr(carteira, 1));
@@ -186,7 +177,7 @@ void Remessa_SICOOB_CONV(const TRemessa& rem, TTitulos& titulos, bool) {
   // Lot trailer (type "5"): every title counts as simple collection.
   registros.trailerLote = [&](cnab240::TArquivo& arq) { arq.EscreveTrailerLote(totais); };
   registros.verifica = [&](TTitulo& t) {
-    if (Modalidade(t.S("IDCARTCOBREC")).empty()) rem.Recusa(t, "TipoCart_INV");
+    if (ModalidadeSicoob(t.S("IDCARTCOBREC")).empty()) rem.Recusa(t, "TipoCart_INV");
   };
   registros.escrito = [&](TTitulo& t) {
     ++totais.titulos[0];

@@ -2,6 +2,8 @@
 // trailer. The dispatcher sends the bank's batches to its CNAB 240 file; this
 // one is written only for a caller that asks for it by name, so the writer
 // guards the operation itself.
+#include "layouts/cnab400/sicoob.h"
+
 #include "fields/datetime.h"
 #include "fields/sanitisers.h"
 #include "fields/text.h"
@@ -13,18 +15,25 @@ namespace layouts {
 
 using namespace fields;
 
-namespace {
-
-// The bank's portfolios: simple "01", linked "02", pledged "03". A title of
-// another kind has no code in this layout; it is refused before the file
-// rather than sent without one.
-std::string Carteira(const std::string& tipo) {
+std::string ModalidadeSicoob(const std::string& tipo) {
   const std::string t = LeftStr(tipo, 1);
   if (t == "1") return "01";
   if (t == "2") return "02";
   if (t == "3") return "03";
   return "";
 }
+
+void AgenciaSicoob(Record& r, int pos, int digitos, const TRemessa& rem) {
+  const std::string agencia = SemPontuacao(rem.ContaCorr.S("CDAGENCIA"));
+  if (Pos("-", rem.ContaCorr.S("CDPICTAGEN")) > 0) {
+    r.num(pos, digitos + 1, Right(agencia, digitos + 1));
+  } else {
+    r.num(pos, digitos, Right(agencia, digitos));
+    r.put(pos + digitos, 1, " ");
+  }
+}
+
+namespace {
 
 // Rates with four implied decimals; a rate of 100 % or more does not fit
 // and stops the title at the numeric field.
@@ -51,7 +60,7 @@ void VerificaOperacao(const TRemessa& rem) {
 void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
   VerificaOperacao(rem);
   titulos.Verifica([&](TTitulo& t) {
-    if (Carteira(t.S("IDCARTCOBREC")).empty()) rem.Recusa(t, "TipoCart_INV");
+    if (ModalidadeSicoob(t.S("IDCARTCOBREC")).empty()) rem.Recusa(t, "TipoCart_INV");
   });
 
   auto conta = [&](const char* n) { return rem.ContaCorr.S(n); };
@@ -70,7 +79,7 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
         "COBRAN\xC7"
         "A");
   h.put(20, 7, Replicate(" ", 7));
-  AgenciaComDvDaFigura(h, 27, 4, rem);
+  AgenciaSicoob(h, 27, 4, rem);
   h.num(32, 9, Right(SemPontuacao(conta("CDCEDENTEBAN")), 9));
   h.put(41, 6, Replicate(" ", 6));
   h.put(47, 30, PadR(CampoValido(LeftStr(conta("NMCEDENTEBAN"), 30)), 30));
@@ -95,7 +104,7 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
     Record r = arq.Detalhe();
     r.put(2, 2, cnab400::TipoEmpresa(empresa));
     r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
-    AgenciaComDvDaFigura(r, 18, 4, rem);
+    AgenciaSicoob(r, 18, 4, rem);
     r.num(23, 9, Right(SemPontuacao(conta("CDCONTCORR")), 9));
     r.put(32, 6, "000000");
     r.put(38, 25, Replicate(" ", 25));
@@ -112,13 +121,13 @@ void Remessa_SICOOB(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(96, 6, "000000");
     r.put(102, 4, Replicate(" ", 4));
     r.put(106, 1, daEmpresa ? "2" : "1");
-    r.put(107, 2, Carteira(t.S("IDCARTCOBREC")));
+    r.put(107, 2, ModalidadeSicoob(t.S("IDCARTCOBREC")));
     r.put(109, 2, "01");
     r.put(111, 10, Ajusta(t.S("NRLANBOLREC"), 10));
     r.put(121, 6, v.vencimento);
     r.num(127, 13, Money(v.valor, 13));
     r.put(140, 3, "756");
-    AgenciaComDvDaFigura(r, 143, 4, rem);
+    AgenciaSicoob(r, 143, 4, rem);
     r.put(148, 2, "01");
     r.put(150, 1, "0");
     r.put(151, 6, emissao);
