@@ -37,8 +37,7 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(29, 1, fase);
     r.num(30, 8, identificacao);
     r.put(38, 9, Replicate(" ", 9));
-    cnab400::EmpresaEBanco(r, empresa.nome, "479", "BANCO DE BOSTON", rem.Hoje());
-    cnab400::Densidade(r);
+    cnab400::EmpresaBancoEDensidade(r, empresa.nome, "479", "BANCO DE BOSTON", rem.Hoje());
     r.put(109, 91, Replicate(" ", 91));
     r.put(200, 8, Replicate("0", 8));
     r.put(208, 187, Replicate(" ", 187));

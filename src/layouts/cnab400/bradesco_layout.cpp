@@ -69,7 +69,9 @@ std::string Mensagem60(TTitulo& t) {
   return PadR(CampoValido(LeftStr(t.Registro(TRegistro::TxBoletos, "TXMENSBOLBOL"), 60)), 60);
 }
 
-void Densidade(Record& r) {
+void EmpresaBancoEDensidade(Record& r, const std::string& empresa, std::string_view banco,
+                            const std::string& nomeBanco, TDateTime data) {
+  EmpresaEBanco(r, empresa, banco, nomeBanco, data);
   r.put(101, 5, "01600");
   r.put(106, 3, "BPI");
 }

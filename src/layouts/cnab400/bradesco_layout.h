@@ -62,9 +62,10 @@ void PagadorBradesco(Record& r, const std::string& tipo, const TPagador& p);
 // Detail 335-394 of a title without guarantor: the slip's message.
 std::string Mensagem60(TTitulo& t);
 
-// Header 101-108 of the banks that ask the recording density (BankBoston,
-// Unibanco): "01600" and "BPI".
-void Densidade(Record& r);
+// Header 047-108 of the banks that ask the recording density (BankBoston,
+// Unibanco): EmpresaEBanco, then "01600" and "BPI".
+void EmpresaBancoEDensidade(Record& r, const std::string& empresa, std::string_view banco,
+                            const std::string& nomeBanco, TDateTime data);
 
 // A nosso número as Unibanco and Mercantil read it: ten digits and the check
 // digit, the last digit stored. A title without one sends zeros in all

@@ -17,13 +17,13 @@ TArquivo TArquivo::Rascunho(int tamanho) {
 
 using namespace fields;
 
-Record TArquivo::Cabecalho(std::string_view servico, std::string_view nome) const {
+Record TArquivo::Cabecalho(std::string_view servico, std::string_view nome, int largura) const {
   Record r = Registro();
   r.put(1, 1, "0");
   r.put(2, 1, "1");
   r.put(3, 7, "REMESSA");
   r.num(10, 2, servico);
-  r.put(12, 15, PadR(nome, 15));
+  r.put(12, largura, nome);
   return r;
 }
 

@@ -26,10 +26,11 @@ class TArquivo {
   Record Registro() const { return Record(tamanho_); }
   // A detail record started with its type "1" at 001; the bank goes on at 002.
   Record Detalhe() const;
-  // A header record started as the banks start it (001-026): "0", "1",
-  // "REMESSA", the service code and its name in 15 positions; the bank goes
-  // on at 027.
-  Record Cabecalho(std::string_view servico = "01", std::string_view nome = "COBRANCA") const;
+  // A header record started as the banks start it: "0", "1", "REMESSA", the
+  // service code and its name from 012 in largura positions (15: the bank
+  // goes on at 027).
+  Record Cabecalho(std::string_view servico = "01", std::string_view nome = "COBRANCA",
+                   int largura = 15) const;
   // Numbers the record at 395-400; a 444-character record then takes the
   // bank's data after its sequence.
   void Numera(Record& r) const;

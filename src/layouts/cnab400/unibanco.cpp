@@ -50,20 +50,14 @@ void Remessa_Unibanco(const TRemessa& rem, TTitulos& titulos, bool) {
       rem, titulos,
       [&](cnab400::TArquivo& arq) {
         // Header record (type "0")
-        Record r = arq.Registro();
-        r.put(1, 1, "0");
-        r.put(2, 1, "1");
-        r.put(3, 7, "REMESSA");
-        r.put(10, 2, "01");
-        r.put(12, 8, "COBRANCA");
+        Record r = arq.Cabecalho("01", "COBRANCA", 8);
         r.put(20, 2, "00");
         r.put(22, 5, Replicate(" ", 5));
         r.num(27, 4, agencia);
         r.num(31, 6, conta);
         r.num(37, 1, dvConta);
         r.put(38, 9, Replicate("0", 9));
-        cnab400::EmpresaEBanco(r, empresa.curto, "409", "UNIBANCO", rem.Hoje());
-        cnab400::Densidade(r);
+        cnab400::EmpresaBancoEDensidade(r, empresa.curto, "409", "UNIBANCO", rem.Hoje());
         r.put(109, 286, Replicate("0", 286));
         arq.Escreve(r);
       },
