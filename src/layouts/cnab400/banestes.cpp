@@ -76,8 +76,7 @@ void Remessa_BcoBanestes(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(4, 14, inscricao);
     r.num(18, 11, conta);
     r.put(29, 9, Replicate(" ", 9));
-    r.put(38, 25, PadR(v.controle, 25));
-    r.num(63, 10, nosso);
+    cnab400::ControleENosso(r, v.controle, 10, nosso);
     r.put(73, 1, "0");
     r.put(74, 9, Replicate("0", 9));
     r.put(83, 6, Replicate(" ", 6));

@@ -65,8 +65,7 @@ void Remessa_BcoBoston(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(2, 2, Tipo(empresa.tipo));
     r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, Replicate(" ", 20));
-    r.put(38, 25, PadR(v.controle, 25));
-    r.num(63, 9, nosso, "P");
+    cnab400::ControleENosso(r, v.controle, 9, nosso, "P");
     r.put(72, 11, Replicate("0", 11));
     r.put(83, 1, " ");
     r.put(84, 4, "R$  ");

@@ -30,8 +30,7 @@ void Remessa_Brickell(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(2, 2, cnab400::TipoInscricao(empresa.tipo));
     r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, cedente);
-    r.put(38, 25, PadR(v.controle, 25));
-    r.num(63, 8, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 8) : "");
+    cnab400::ControleENosso(r, v.controle, 8, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 8) : "");
     r.put(71, 13, Replicate(" ", 13));
     r.num(84, 3, Right(v.carteira, 3));
     r.put(87, 21, Replicate(" ", 21));

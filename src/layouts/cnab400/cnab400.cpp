@@ -72,6 +72,12 @@ TCobranca::TCobranca(const std::string& ocorrencia, std::string documento, const
       titulo(t),
       valores(v) {}
 
+void ControleENosso(Record& r, const std::string& controle, int largura, const std::string& nosso,
+                    std::string_view tambem) {
+  r.put(38, 25, PadR(controle, 25));
+  r.num(63, largura, nosso, tambem);
+}
+
 void Cobranca(Record& r, const TCobranca& c) {
   auto campo = [&](int pos, int len, const std::string& valor, bool numero) {
     numero ? r.num(pos, len, valor) : r.put(pos, len, valor);

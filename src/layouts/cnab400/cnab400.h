@@ -77,6 +77,12 @@ struct TAgenciaConta {
 };
 TAgenciaConta ContaDoLote(const TRemessa& rem, int larguraConta);
 
+// Detail 038-062, the company's own key of the title (TValores::controle),
+// then the nosso número from 063 in largura positions, as a number (tambem:
+// the other characters it may hold, such as a check digit "P").
+void ControleENosso(Record& r, const std::string& controle, int largura, const std::string& nosso,
+                    std::string_view tambem = {});
+
 // Positions 109-218 of a detail, which most banks of the family lay out
 // alike: the occurrence, the document, the due date and value, the
 // collecting bank and agency, the species, the acceptance, the issue date,

@@ -47,8 +47,7 @@ void Remessa_Fomento(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(22, 2, "00");
     r.num(24, 6, ac.conta);
     r.put(30, 8, Replicate(" ", 8));
-    r.put(38, 25, PadR(v.controle, 25));
-    r.num(63, 17, empresaImprime ? LeftStr(NossoNumero(v.nosso), 17) : "");
+    cnab400::ControleENosso(r, v.controle, 17, empresaImprime ? LeftStr(NossoNumero(v.nosso), 17) : "");
     r.put(80, 3, Replicate(" ", 3));
     r.put(83, 1, empresaImprime ? "2" : "1");
     r.num(84, 3, Right(v.carteira, 3));

@@ -47,8 +47,8 @@ void Remessa_Guanabara(const TRemessa& rem, TTitulos& titulos, bool) {
     r.num(4, 14, kCnpjGuanabara);
     cnab400::AgenciaConta(r, 18, ac.agencia, ac.conta, 6);
     r.put(30, 8, Replicate(" ", 8));
-    r.put(38, 25, PadR(v.controle, 25));
-    r.num(63, 8, v.EmpresaNumera() ? LeftStr(cnab400::NossoSemDv(v.nosso), 8) : "");
+    cnab400::ControleENosso(r, v.controle, 8,
+                            v.EmpresaNumera() ? LeftStr(cnab400::NossoSemDv(v.nosso), 8) : "");
     r.put(71, 12, Replicate(" ", 12));
     r.num(83, 3, Right(v.carteira, 3));
     r.put(86, 9, Replicate("0", 9));

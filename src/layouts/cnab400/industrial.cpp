@@ -72,8 +72,7 @@ void Remessa_Industrial(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(2, 2, "04");
     r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, codigo);
-    r.put(38, 25, PadR(v.controle, 25));
-    r.num(63, 11, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 11) : "");
+    cnab400::ControleENosso(r, v.controle, 11, v.EmpresaNumera() ? LeftStr(NossoNumero(v.nosso), 11) : "");
     r.put(74, 13, Replicate(" ", 13));
     if (v.carteira.empty())
       r.put(87, 3, Replicate(" ", 3));

@@ -79,8 +79,8 @@ void Remessa_BcoItau(const TRemessa& rem, TTitulos& titulos, bool) {
         cnab400::AgenciaConta(r, 18, ac.agencia, ac.conta, 6);
         r.put(30, 4, Replicate(" ", 4));
         r.put(34, 4, "0000");
-        r.put(38, 25, PadR(v.controle, 25));
-        r.num(63, 8, v.EmpresaNumera() ? LeftStr(cnab400::NossoSemDv(v.nosso), 8) : "");
+        cnab400::ControleENosso(r, v.controle, 8,
+                                v.EmpresaNumera() ? LeftStr(cnab400::NossoSemDv(v.nosso), 8) : "");
         r.put(71, 13, Replicate("0", 13));
         r.num(84, 3, Right(v.carteira, 3));
         r.put(87, 21, Replicate(" ", 21));

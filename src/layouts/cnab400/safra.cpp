@@ -114,8 +114,7 @@ void Remessa_BcoSafra(const TRemessa& rem, TTitulos& titulos, bool) {
         r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
         r.put(18, 14, codigoEmpresa);
         r.put(32, 6, Replicate(" ", 6));
-        r.put(38, 25, PadR(v.controle, 25));
-        r.num(63, 9, nosso);
+        cnab400::ControleENosso(r, v.controle, 9, nosso);
         r.put(72, 14, Replicate(" ", 14));
         r.put(86, 6, diaSeguinte);
         r.put(92, 1, " ");

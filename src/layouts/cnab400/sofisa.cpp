@@ -67,8 +67,7 @@ void Remessa_BcoSofisa(const TRemessa& rem, TTitulos& titulos, bool) {
     r.put(2, 2, cnab400::TipoEmpresa(empresa));
     r.num(4, 14, cnab400::Inscricao14(empresa.inscricao));
     r.put(18, 20, codigo);
-    r.put(38, 25, PadR(v.controle, 25));
-    r.num(63, 17, nosso);
+    cnab400::ControleENosso(r, v.controle, 17, nosso);
     r.put(80, 3, Replicate(" ", 3));
     r.put(83, 1, emissor);
     r.put(84, 3, "001");

@@ -77,8 +77,7 @@ void Remessa_Unibanco(const TRemessa& rem, TTitulos& titulos, bool) {
         r.num(28, 1, dvConta);
         r.put(29, 1, mensagem.empty() ? "0" : "1");
         r.put(30, 8, Replicate("0", 8));
-        r.put(38, 25, PadR(v.controle, 25));
-        r.num(63, 10, nosso.numero);
+        cnab400::ControleENosso(r, v.controle, 10, nosso.numero);
         r.num(73, 1, nosso.dv);
         r.put(74, 30, PadR(CampoValido(LeftStr(mensagem, 30)), 30));
         r.put(104, 4, Replicate(" ", 4));
